@@ -1,0 +1,108 @@
+#include "foundation/KivLog.h"
+
+#include "foundation/RealtimeLogQueue.h"
+#include "foundation/ThreadRole.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+StderrLogSink gStderrSink;
+std::atomic<LogSink*> gSink{&gStderrSink};
+// Serialises writes so lines from different threads never interleave.
+std::mutex gWriteMutex;
+RealtimeLogQueue gRealtimeQueue;
+
+void writeToSink(std::string_view line) {
+    std::lock_guard lock(gWriteMutex);
+    gSink.load(std::memory_order_acquire)->write(line);
+}
+
+std::string_view withoutNewline(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+} // namespace
+
+void StderrLogSink::write(std::string_view line) {
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+LogSink* setLogSink(LogSink* sink) {
+    std::lock_guard lock(gWriteMutex);
+    return gSink.exchange(sink ? sink : &gStderrSink, std::memory_order_acq_rel);
+}
+
+void logLine(std::string_view line) {
+    line = withoutNewline(line);
+    if (isRenderThread()) {
+        gRealtimeQueue.push(line);
+        return;
+    }
+    writeToSink(line);
+}
+
+void logFormatV(const char* format, va_list args) {
+    if (isRenderThread()) {
+        char buffer[RealtimeLogQueue::kLineLength + 1];
+        std::vsnprintf(buffer, sizeof buffer, format, args);
+        logLine(buffer);
+        return;
+    }
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (length < 0) {
+        return;
+    }
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<std::size_t>(length));
+    logLine(text);
+}
+
+void logFormat(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    logFormatV(format, args);
+    va_end(args);
+}
+
+void drainRealtimeLog() {
+    assertNotRenderThread();
+    gRealtimeQueue.drain([](std::string_view line) { writeToSink(line); });
+    if (const auto dropped = gRealtimeQueue.takeDroppedCount()) {
+        logFormat("Warning: %llu log lines from the render thread were dropped",
+                  static_cast<unsigned long long>(dropped));
+    }
+}
+
+RealtimeLogPump::RealtimeLogPump()
+    : _thread([this] {
+        std::unique_lock lock(_mutex);
+        while (_running) {
+            _wake.wait_for(lock, std::chrono::milliseconds(20));
+            lock.unlock();
+            drainRealtimeLog();
+            lock.lock();
+        }
+    }) {}
+
+RealtimeLogPump::~RealtimeLogPump() {
+    {
+        std::lock_guard lock(_mutex);
+        _running = false;
+    }
+    _wake.notify_one();
+    _thread.join();
+    drainRealtimeLog();
+}

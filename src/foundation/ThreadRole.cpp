@@ -1,0 +1,36 @@
+#include "foundation/ThreadRole.h"
+
+#include <cassert>
+
+namespace {
+thread_local ThreadRole tRole = ThreadRole::Other;
+}
+
+ThreadRole currentThreadRole() {
+    return tRole;
+}
+
+void setCurrentThreadRole(ThreadRole role) {
+    tRole = role;
+}
+
+bool isRenderThread() {
+    return tRole == ThreadRole::Render;
+}
+
+ScopedThreadRole::ScopedThreadRole(ThreadRole role)
+    : _previous(tRole) {
+    tRole = role;
+}
+
+ScopedThreadRole::~ScopedThreadRole() {
+    tRole = _previous;
+}
+
+void assertRenderThread() {
+    assert(isRenderThread());
+}
+
+void assertNotRenderThread() {
+    assert(!isRenderThread());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// Which kind of thread the caller runs on. The render thread must never
+// allocate, block or do file I/O; code that may run there asks this flag.
+enum class ThreadRole { Other, Main, Render };
+
+ThreadRole currentThreadRole();
+void setCurrentThreadRole(ThreadRole role);
+bool isRenderThread();
+
+// Marks the current thread for the lifetime of the object, then restores its role.
+class ScopedThreadRole {
+public:
+    explicit ScopedThreadRole(ThreadRole role);
+    ~ScopedThreadRole();
+    ScopedThreadRole(const ScopedThreadRole&) = delete;
+    ScopedThreadRole& operator=(const ScopedThreadRole&) = delete;
+
+private:
+    ThreadRole _previous;
+};
+
+// Debug builds stop at a wrong-thread call; release builds carry on.
+void assertRenderThread();
+void assertNotRenderThread();
