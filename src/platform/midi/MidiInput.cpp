@@ -21,8 +21,8 @@ MidiInput::MidiInput(SMMessageDestination& destination, MidiSettings& settings,
         _setupObservation = NotificationCenter::defaultCenter().addObserver(
             SMPortInputStream::kSetupChangedNotification, _portInputStream.get(),
             [this](const Notification&) { setupChanged(); });
-        setupChanged();
         _portInputStream->setMessageDestination(&_filter);
+        setupChanged();
     }
 
     try {
