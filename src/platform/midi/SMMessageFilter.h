@@ -19,6 +19,8 @@ public:
     unsigned filterMask() const { return _mask.load(std::memory_order_relaxed); }
 
     // Reader threads. A batch with nothing left after filtering is dropped.
+    // Deliveries are serialised, so the destination is never entered by two
+    // streams at once.
     void takeMIDIMessages(const MidiBatch& messages) override;
 
 private:

@@ -39,6 +39,10 @@ public:
         std::lock_guard lock(_mutex);
         _taken = std::move(ports);
     }
+    void setRefuseAnnouncements(bool refuse) {
+        std::lock_guard lock(_mutex);
+        _refuseAnnouncements = refuse;
+    }
     // All of them become pending at once.
     void push(const std::vector<snd_seq_event_t>& events) {
         {
@@ -106,6 +110,9 @@ public:
     }
     void subscribeToAnnouncements(int port) override {
         std::lock_guard lock(_mutex);
+        if (_refuseAnnouncements) {
+            throw MidiInputError("PortUnavailable", "cannot listen to the System Announce port");
+        }
         _announcements = true;
     }
     std::vector<pollfd> pollDescriptors() override { return {{_ready, POLLIN, 0}}; }
@@ -129,6 +136,7 @@ private:
     std::vector<std::optional<int>> _requests;
     std::vector<SMSourceEndpoint> _connections;
     bool _announcements = false;
+    bool _refuseAnnouncements = false;
     std::vector<snd_seq_event_t> _pending;
 };
 
@@ -146,6 +154,7 @@ public:
                 client->setTakenPorts(taken->second);
             }
             client->setSources(sources);
+            client->setRefuseAnnouncements(refuseAnnouncements);
             clients[clientName] = client.get();
             return client;
         };
@@ -154,6 +163,7 @@ public:
     bool available = true;
     std::vector<SMSourceEndpoint> sources;
     std::map<std::string, std::set<int>> takenPorts;
+    bool refuseAnnouncements = false;
     // The clients made so far, alive while the stream that owns them is.
     std::map<std::string, FakeMidiSequencer*> clients;
 

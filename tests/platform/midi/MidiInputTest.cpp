@@ -49,6 +49,20 @@ TEST_F(MidiInputFixture, WithoutASequencerBothStreamsAreLoggedAndLeftAbsent) {
     input.setupChanged();
 }
 
+TEST_F(MidiInputFixture, WhenOneStreamCannotBeMadeMidiComesThroughTheOther) {
+    CapturingLogSink log;
+    system.refuseAnnouncements = true;
+    MidiInput input(destination, settings, system.factory());
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"ERROR: Could not create MIDI input port stream: "
+                                       "Caught PortUnavailable: cannot listen to the "
+                                       "System Announce port"});
+    EXPECT_EQ(input.portInputStream(), nullptr);
+    ASSERT_NE(input.virtualInputStream(), nullptr);
+    system.clients.at("Pondra")->push(eventsFromBytes({0x90, 60, 100}));
+    EXPECT_EQ(destination.waitForBatches(1).front(), (MidiBatch{{0x90, 1, 60, 100}}));
+}
+
 TEST(MidiInputOnThisMachine, WithoutDevSndSeqTheAlsaPathLogsTheSameLines) {
     if (access("/dev/snd/seq", F_OK) == 0) {
         GTEST_SKIP() << "this machine has an ALSA sequencer";

@@ -6,8 +6,51 @@
 #include "support/CapturingLogSink.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
+
+// A sequencer whose descriptor hangs up, as when the device goes away.
+class HungUpSequencer : public FakeMidiSequencer {
+public:
+    HungUpSequencer()
+        : FakeMidiSequencer(130) {
+        if (pipe(_pipe) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        close(_pipe[1]);
+    }
+    ~HungUpSequencer() override { close(_pipe[0]); }
+    std::vector<pollfd> pollDescriptors() override { return {{_pipe[0], POLLIN, 0}}; }
+
+private:
+    int _pipe[2] = {-1, -1};
+};
+
+// Lets a test wait for the line a thread logs.
+class WaitingLogSink : public LogSink {
+public:
+    WaitingLogSink() { _previous = setLogSink(this); }
+    ~WaitingLogSink() override { setLogSink(_previous); }
+    void write(std::string_view line) override {
+        {
+            std::lock_guard lock(_mutex);
+            _lines.emplace_back(line);
+        }
+        _logged.notify_all();
+    }
+    std::string waitForLine() {
+        std::unique_lock lock(_mutex);
+        _logged.wait(lock, [&] { return !_lines.empty(); });
+        return _lines.front();
+    }
+
+private:
+    LogSink* _previous = nullptr;
+    std::mutex _mutex;
+    std::condition_variable _logged;
+    std::vector<std::string> _lines;
+};
 
 // Reads by hand: no thread unless the test starts one.
 struct ReaderFixture : ::testing::Test {
@@ -78,4 +121,13 @@ TEST_F(ReaderFixture, TheThreadDeliversWhatArrivesAndStopsWhenTheReaderGoes) {
     }
     // Reaching here means the reader's destructor woke and joined its thread.
     SUCCEED();
+}
+
+TEST(MidiReader, StopsWithAnErrorWhenTheSequencerHangsUp) {
+    WaitingLogSink log;
+    HungUpSequencer sequencer;
+    MidiReader reader(sequencer, nullptr, nullptr);
+    reader.start();
+    // The thread ends instead of spinning on a descriptor that stays ready.
+    EXPECT_EQ(log.waitForLine(), "ERROR: MIDI input stopped: the sequencer went away");
 }
