@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <system_error>
+#include <utility>
 
 MidiReader::MidiReader(MidiSequencer& sequencer, BatchHandler onBatch, SetupHandler onSetupChanged)
     : _sequencer(sequencer)
@@ -82,7 +84,13 @@ void MidiReader::run() {
             pending = pending || (revents & POLLIN) != 0;
         }
         if (pending) {
-            readPending();
+            // An exception must not end the process from this thread, nor
+            // end MIDI input: the batch is lost, the next one comes.
+            try {
+                readPending();
+            } catch (const std::exception& error) {
+                logFormat("ERROR: MIDI input: Caught %s", error.what());
+            }
         }
     }
 }

@@ -131,3 +131,24 @@ TEST(MidiReader, StopsWithAnErrorWhenTheSequencerHangsUp) {
     // The thread ends instead of spinning on a descriptor that stays ready.
     EXPECT_EQ(log.waitForLine(), "ERROR: MIDI input stopped: the sequencer went away");
 }
+
+TEST(MidiReader, AHandlerThatThrowsLosesItsBatchButNotTheInput) {
+    WaitingLogSink log;
+    FakeMidiSequencer sequencer(131);
+    CapturingDestination received;
+    bool thrown = false; // reader thread only
+    MidiReader reader(
+        sequencer,
+        [&](const MidiBatch& batch) {
+            if (!std::exchange(thrown, true)) {
+                throw std::runtime_error("boom");
+            }
+            received.takeMIDIMessages(batch);
+        },
+        nullptr);
+    reader.start();
+    sequencer.push(eventsFromBytes({0x90, 60, 100}));
+    EXPECT_EQ(log.waitForLine(), "ERROR: MIDI input: Caught boom");
+    sequencer.push(eventsFromBytes({0x90, 62, 100}));
+    EXPECT_EQ(received.waitForBatches(1).front(), (MidiBatch{{0x90, 1, 62, 100}}));
+}
