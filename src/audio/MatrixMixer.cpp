@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 constexpr std::uint32_t kMaxChannelsPerSide = 65536;
@@ -43,7 +44,14 @@ std::unique_ptr<MatrixMixer> MatrixMixer::create(const Layout& layout) {
                   layout.maxFramesPerBlock);
         return nullptr;
     }
-    return std::unique_ptr<MatrixMixer>(new MatrixMixer(layout));
+    try {
+        return std::unique_ptr<MatrixMixer>(new MatrixMixer(layout));
+    } catch (const std::bad_alloc&) {
+        logFormat("Error: MatrixMixer has no memory for %llu by %llu channels",
+                  static_cast<unsigned long long>(inputs),
+                  static_cast<unsigned long long>(outputs));
+        return nullptr;
+    }
 }
 
 MatrixMixer::MatrixMixer(const Layout& layout)
@@ -266,6 +274,9 @@ std::int32_t MatrixMixer::process(MatrixMixerInput& input, const AudioChannels& 
             }
         }
         return MixerStatus::ChannelCountMismatch;
+    }
+    if (outputs.frameCount == 0) {
+        return MixerStatus::Ok;
     }
 
     ++_cycle;

@@ -27,7 +27,7 @@ struct MatrixLevels {
 // output buses. Channels are numbered across the buses of a side, in bus
 // order (the device's bus b channel k is input channel b * 48 + k).
 //
-//   output m = master * output[m] * sum over n of crosspoint[n][m] * input[n] * in n
+//   out[m] = master * outputGain[m] * sum over n of crosspoint[n][m] * inputGain[n] * in[n]
 //
 // Gains and bus enables are atomics: set them from any thread while the
 // render thread mixes; each takes effect at the next block. process() runs on
