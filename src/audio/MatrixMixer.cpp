@@ -77,6 +77,7 @@ MatrixMixer::MatrixMixer(const Layout& layout)
 
     _busSamples.assign(static_cast<std::size_t>(_maxBusChannels) * _maxFrames, 0.0f);
     _busChannels.assign(_maxBusChannels, nullptr);
+    _busInputGains.assign(_maxBusChannels, 0.0f);
     _routes.assign(static_cast<std::size_t>(_maxBusChannels) * _outputChannels, Route{0, 0.0f});
     _routeBegin.assign(_maxBusChannels + 1, 0);
     _blockOutputs.assign(_outputChannels, nullptr);
@@ -323,8 +324,9 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
     for (std::uint32_t k = 0; k < channels; ++k) {
         const std::uint32_t n = first + k;
         _routeBegin[k] = routeCount;
-        if (_routeCounts[n].load(std::memory_order_relaxed) != 0 &&
-            _inputGains[n].load(std::memory_order_relaxed) != 0.0f) {
+        const float inputGain = _inputGains[n].load(std::memory_order_relaxed);
+        _busInputGains[k] = inputGain;
+        if (inputGain != 0.0f && _routeCounts[n].load(std::memory_order_relaxed) != 0) {
             const std::atomic<float>* row =
                 &_crosspoints[static_cast<std::size_t>(n) * _outputChannels];
             for (std::uint32_t m = 0; m < _outputChannels; ++m) {
@@ -355,7 +357,7 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
             continue;
         }
         const std::uint32_t n = first + k;
-        const float inputGain = _inputGains[n].load(std::memory_order_relaxed);
+        const float inputGain = _busInputGains[k];
         const BlockLevel level = measureBlock(in, frames);
         _ballistics.apply(_inputMeters[n], level.peak * std::fabs(inputGain),
                           level.meanSquare * inputGain * inputGain, step);

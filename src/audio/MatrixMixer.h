@@ -121,6 +121,7 @@ private:
     // Render thread only: scratch sized at construction.
     std::vector<float> _busSamples;             // _maxBusChannels * _maxFrames
     std::vector<float*> _busChannels;           // _maxBusChannels
+    std::vector<float> _busInputGains;          // _maxBusChannels
     std::vector<Route> _routes;                 // _maxBusChannels * _outputChannels
     std::vector<std::uint32_t> _routeBegin;     // _maxBusChannels + 1
     std::vector<float*> _blockOutputs;          // _outputChannels
