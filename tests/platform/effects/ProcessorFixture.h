@@ -13,7 +13,7 @@
 // Makes test processors bound to its own render lock and drives them the way
 // an owner's render path does: under that lock, on a thread marked Render.
 class ProcessorFixture : public ::testing::Test {
-protected:
+public:
     std::unique_ptr<Lv2Processor> make(const char* uri) {
         std::int32_t status = -1;
         auto processor = Lv2Processor::create(testWorld(), uri, _renderLock, status);
