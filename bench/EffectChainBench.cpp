@@ -1,3 +1,4 @@
+#include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
 #include "platform/effects/Lv2Processor.h"
 
@@ -36,6 +37,7 @@ void runChain(benchmark::State& state, const char* uri) {
         left[i] = right[i] = static_cast<float>(std::sin(i * 0.05));
     }
     float* channels[] = {left.data(), right.data()};
+    ScopedThreadRole role(ThreadRole::Render);
     for (auto _ : state) {
         std::lock_guard held(renderLock);
         for (auto& processor : chain) {

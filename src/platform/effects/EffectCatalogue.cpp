@@ -16,21 +16,6 @@ std::string takeString(LilvNode* node) {
     return result;
 }
 
-// The first required feature the world cannot give, or an empty text.
-std::string missingFeature(const Lv2World& world, const LilvPlugin* plugin) {
-    LilvNodes* required = lilv_plugin_get_required_features(plugin);
-    std::string missing;
-    LILV_FOREACH(nodes, i, required) {
-        const char* uri = lilv_node_as_uri(lilv_nodes_get(required, i));
-        if (uri && !world.supportsFeature(uri)) {
-            missing = uri;
-            break;
-        }
-    }
-    lilv_nodes_free(required);
-    return missing;
-}
-
 } // namespace
 
 EffectCatalogue::EffectCatalogue(const Lv2World& world) {
@@ -48,7 +33,8 @@ EffectCatalogue::EffectCatalogue(const Lv2World& world) {
         if (layout.audioInputs.empty() || layout.audioOutputs.empty()) {
             continue;
         }
-        if (const std::string missing = missingFeature(world, plugin); !missing.empty()) {
+        if (const std::string missing = world.unsupportedRequiredFeature(plugin);
+            !missing.empty()) {
             if (KivEnvironment::logLevel() > 0) {
                 logFormat("Warning: skipping LV2 plugin %s; it requires %s", uri, missing.c_str());
             }

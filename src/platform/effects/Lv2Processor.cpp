@@ -3,6 +3,7 @@
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
+#include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
 
 #include <lv2/atom/atom.h>
@@ -27,7 +28,7 @@ std::unique_ptr<Lv2Processor> Lv2Processor::create(std::shared_ptr<Lv2World> wor
                                                    const std::string& uri, std::mutex& renderLock,
                                                    std::int32_t& status) {
     const LilvPlugin* plugin = world ? world->plugin(uri) : nullptr;
-    if (!plugin) {
+    if (!plugin || !world->unsupportedRequiredFeature(plugin).empty()) {
         status = kEffectComponentNotFound;
         return nullptr;
     }
@@ -92,6 +93,7 @@ std::vector<EffectChannelPair> Lv2Processor::supportedChannels() const {
 
 std::int32_t Lv2Processor::prepare(const EffectRenderLock& held, double sampleRate,
                                    std::uint32_t maxFrames, std::uint32_t channels) {
+    assertNotRenderThread();
     if (!holds(held)) {
         logStatusError(kEffectCannotDoInCurrentContext, _uri.c_str(), "prepare", __LINE__);
         return kEffectCannotDoInCurrentContext;
@@ -137,6 +139,7 @@ void Lv2Processor::prime() {
 }
 
 void Lv2Processor::process(const float* const* input, float* const* output, std::uint32_t frames) {
+    assertRenderThread();
     Lv2Runtime* runtime = _runtime.get();
     if (!runtime) {
         return;
@@ -224,6 +227,7 @@ void Lv2Processor::restorePluginState(const Lv2Runtime& runtime, const LilvState
 }
 
 EffectState Lv2Processor::state() const {
+    assertNotRenderThread();
     EffectState state;
     for (const EffectParameter& parameter : _parameters) {
         state.settings[parameter.symbol] = _values[parameter.id].load();
@@ -244,6 +248,7 @@ EffectState Lv2Processor::state() const {
 }
 
 std::int32_t Lv2Processor::setState(const EffectRenderLock& held, const EffectState& state) {
+    assertNotRenderThread();
     if (!holds(held)) {
         logStatusError(kEffectCannotDoInCurrentContext, _uri.c_str(), "setState", __LINE__);
         return kEffectCannotDoInCurrentContext;
@@ -317,6 +322,7 @@ void Lv2Processor::setPortValue(const char* symbol, void* processor, const void*
 }
 
 std::int32_t Lv2Processor::applyFactoryPreset(const EffectRenderLock& held, std::int32_t number) {
+    assertNotRenderThread();
     if (!holds(held)) {
         logStatusError(kEffectCannotDoInCurrentContext, _uri.c_str(), "applyFactoryPreset",
                        __LINE__);

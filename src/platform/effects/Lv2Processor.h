@@ -20,7 +20,7 @@
 class Lv2Processor final : public EffectProcessor {
 public:
     // Main thread. nullptr with kEffectComponentNotFound when the world does
-    // not know the URI.
+    // not know the URI or the plugin needs a feature the host cannot give.
     static std::unique_ptr<Lv2Processor> create(std::shared_ptr<Lv2World> world,
                                                 const std::string& uri, std::mutex& renderLock,
                                                 std::int32_t& status);

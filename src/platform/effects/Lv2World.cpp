@@ -9,7 +9,9 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -67,11 +69,19 @@ const LilvPlugin* Lv2World::plugin(const std::string& uri) const {
     return found;
 }
 
-bool Lv2World::supportsFeature(const char* uri) const {
-    for (const char* supported : kSupportedFeatures) {
-        if (std::strcmp(supported, uri) == 0) {
-            return true;
+std::string Lv2World::unsupportedRequiredFeature(const LilvPlugin* plugin) const {
+    LilvNodes* required = lilv_plugin_get_required_features(plugin);
+    std::string missing;
+    LILV_FOREACH(nodes, i, required) {
+        const char* uri = lilv_node_as_uri(lilv_nodes_get(required, i));
+        const bool supported =
+            uri && std::any_of(std::begin(kSupportedFeatures), std::end(kSupportedFeatures),
+                               [uri](const char* s) { return std::strcmp(s, uri) == 0; });
+        if (!supported) {
+            missing = uri ? uri : "?";
+            break;
         }
     }
-    return false;
+    lilv_nodes_free(required);
+    return missing;
 }

@@ -46,8 +46,9 @@ public:
     // Any thread.
     UridMap& urids() { return _urids; }
 
-    // The features this host can give; a plugin requiring any other is not offered.
-    bool supportsFeature(const char* uri) const;
+    // The first feature the plugin requires that this host cannot give, or
+    // an empty text. Such a plugin is neither listed nor instantiated.
+    std::string unsupportedRequiredFeature(const LilvPlugin* plugin) const;
 
 private:
     Lv2World();

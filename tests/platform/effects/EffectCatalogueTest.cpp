@@ -54,6 +54,12 @@ TEST(EffectCatalogue, UnknownTypesAndUrisFindNothing) {
     EXPECT_EQ(catalogue.find("http://pondra.invalid/test/none"), nullptr);
 }
 
+TEST(EffectCatalogue, LeavesOutPluginsNeedingFeaturesTheHostLacks) {
+    const EffectCatalogue catalogue(*testWorld());
+    ASSERT_NE(testWorld()->plugin(kTestGainWorkerUri), nullptr);
+    EXPECT_EQ(catalogue.find(kTestGainWorkerUri), nullptr);
+}
+
 TEST(EffectCatalogue, LeavesOutPluginsWithoutAudioInput) {
     // mda's synthesizers have audio outputs only; they are instruments, not effects.
     const EffectCatalogue catalogue(*testWorld());

@@ -17,6 +17,10 @@ TEST_F(Lv2Processor_, UnknownPluginIsNotFound) {
         Lv2Processor::create(testWorld(), "http://pondra.invalid/test/none", _renderLock, status),
         nullptr);
     EXPECT_EQ(status, kEffectComponentNotFound);
+
+    status = 0;
+    EXPECT_EQ(Lv2Processor::create(testWorld(), kTestGainWorkerUri, _renderLock, status), nullptr);
+    EXPECT_EQ(status, kEffectComponentNotFound);
 }
 
 TEST_F(Lv2Processor_, HalfGainHalvesASine) {
@@ -146,10 +150,7 @@ TEST_F(Lv2Processor_, BlocksLongerThanMaxFramesRunInPieces) {
     ChannelBuffers input(2, 1000);
     fillSine(input, 441.0, 44100.0, 1.0f, 0);
     ChannelBuffers output(2, 1000);
-    {
-        std::lock_guard held(_renderLock);
-        stereo->process(input.inputs.data(), output.outputs.data(), 1000);
-    }
+    render(*stereo, input, output, 1000);
     const float half = std::pow(10.0f, kHalfDb / 20.0f);
     for (int c = 0; c < 2; ++c) {
         for (std::size_t i = 0; i < 1000; ++i) {
@@ -163,7 +164,7 @@ TEST_F(Lv2Processor_, UnpreparedProcessingLeavesOutputAlone) {
     ChannelBuffers input(1, 64);
     fillSine(input, 441.0, 44100.0, 1.0f, 0);
     ChannelBuffers output(1, 64);
-    gain->process(input.inputs.data(), output.outputs.data(), 64);
+    render(*gain, input, output, 64);
     EXPECT_EQ(peak(output.data[0]), 0.0f);
 }
 

@@ -28,9 +28,13 @@ public:
     }
 
     void render(EffectProcessor& processor, ChannelBuffers& buffers, std::uint32_t frames) {
+        render(processor, buffers, buffers, frames);
+    }
+    void render(EffectProcessor& processor, const ChannelBuffers& input, ChannelBuffers& output,
+                std::uint32_t frames) {
         std::lock_guard held(_renderLock);
         ScopedThreadRole role(ThreadRole::Render);
-        processor.process(buffers.inputs.data(), buffers.outputs.data(), frames);
+        processor.process(input.inputs.data(), output.outputs.data(), frames);
     }
 
     // Runs `blocks` blocks of a 441 Hz sine of the given amplitude through

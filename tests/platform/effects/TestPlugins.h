@@ -9,6 +9,7 @@
 inline constexpr const char* kTestGainUri = "http://pondra.invalid/test/gain";
 inline constexpr const char* kTestGainStereoUri = "http://pondra.invalid/test/gain-stereo";
 inline constexpr const char* kTestGainMidiUri = "http://pondra.invalid/test/gain-midi";
+inline constexpr const char* kTestGainWorkerUri = "http://pondra.invalid/test/gain-worker";
 inline constexpr std::uint32_t kTestGainLatencyFrames = 64;
 inline constexpr std::uint32_t kGainPort = 0; // the gain's parameter id in every variant
 

@@ -6,6 +6,7 @@
 //           options, and refuses to start without them.
 //   stereo: gain only, on two channels.
 //   midi:   mono gain with a MIDI input, so that it counts as a music effect.
+//   worker: mono gain that requires a worker, which the host does not give.
 // Each reads every port it has on each run, so an unconnected port crashes it.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
@@ -25,6 +26,7 @@ namespace {
 constexpr const char* kMonoUri = "http://pondra.invalid/test/gain";
 constexpr const char* kStereoUri = "http://pondra.invalid/test/gain-stereo";
 constexpr const char* kMidiUri = "http://pondra.invalid/test/gain-midi";
+constexpr const char* kWorkerUri = "http://pondra.invalid/test/gain-worker";
 constexpr const char* kInvertUri = "http://pondra.invalid/test/gain#invert";
 constexpr std::uint32_t kLatency = 64;
 
@@ -61,8 +63,9 @@ LV2_Handle instantiate(const LV2_Descriptor* descriptor, double, const char*,
     Variant variant = Variant::Mono;
     if (std::strcmp(descriptor->URI, kStereoUri) == 0) {
         variant = Variant::Stereo;
-    } else if (std::strcmp(descriptor->URI, kMidiUri) == 0) {
-        variant = Variant::Midi;
+    } else if (std::strcmp(descriptor->URI, kMidiUri) == 0 ||
+               std::strcmp(descriptor->URI, kWorkerUri) == 0) {
+        variant = Variant::Midi; // the same ports; the worker variant lacks the MIDI input
     }
     const LV2_Feature* mapFeature = findFeature(features, LV2_URID__map);
     if (variant == Variant::Mono) {
@@ -239,6 +242,7 @@ const LV2_Descriptor kDescriptors[] = {
     {kMonoUri, instantiate, connectPort, activate, run, nullptr, cleanup, extensionData},
     {kStereoUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
     {kMidiUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
+    {kWorkerUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
 };
 
 } // namespace
