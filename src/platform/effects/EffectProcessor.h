@@ -44,10 +44,12 @@ struct EffectChannelPair {
     bool operator==(const EffectChannelPair&) const = default;
 };
 
-// The owner's render lock, held. process() runs under it on the render
-// thread, so whatever changes what process() reads (preparing, state,
-// presets) asks for the held lock as its proof and refuses any other lock,
-// or one not held, with kEffectCannotDoInCurrentContext.
+// The render lock of the source whose chain holds the processor, held.
+// process() runs under it on the render thread, so whatever changes what
+// process() reads (preparing, restoring state, applying a preset) asks for
+// the held lock as its proof and refuses a lock of any other mutex, or one
+// not held, with kEffectCannotDoInCurrentContext. Parameters and bypass need
+// no lock.
 using EffectRenderLock = std::unique_lock<std::mutex>;
 
 // An effect unit: one plugin, prepared for a rate, a block size and a channel
