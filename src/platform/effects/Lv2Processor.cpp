@@ -258,10 +258,14 @@ std::int32_t Lv2Processor::setState(const EffectRenderLock& held, const EffectSt
         plugin.reset(lilv_state_new_from_string(_world->lilv(), _world->urids().mapFeatureData(),
                                                 state.pluginState.c_str()));
         const LilvNode* appliesTo = plugin ? lilv_state_get_plugin_uri(plugin.get()) : nullptr;
-        if (!appliesTo || !lilv_node_equals(appliesTo, lilv_plugin_get_uri(_plugin))) {
-            logFormat("Error: the saved state of %s is not a state of this plugin; nothing was "
-                      "restored",
+        if (!appliesTo) {
+            logFormat("Error: the saved state of %s could not be read; nothing was restored",
                       _uri.c_str());
+            return kEffectInvalidPropertyValue;
+        }
+        if (!lilv_node_equals(appliesTo, lilv_plugin_get_uri(_plugin))) {
+            logFormat("Error: the state given to %s belongs to %s; nothing was restored",
+                      _uri.c_str(), lilv_node_as_string(appliesTo));
             return kEffectInvalidPropertyValue;
         }
     }

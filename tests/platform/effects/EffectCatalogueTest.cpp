@@ -1,11 +1,14 @@
 #include "platform/effects/EffectCatalogue.h"
 
 #include "TestPlugins.h"
+#include "foundation/KivEnvironment.h"
 #include "platform/effects/EffectStatus.h"
+#include "support/CapturingLogSink.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 TEST(EffectCatalogue, ListsTheTestPluginsUnderTheirMaker) {
     const EffectCatalogue catalogue(*testWorld());
@@ -55,9 +58,24 @@ TEST(EffectCatalogue, UnknownTypesAndUrisFindNothing) {
 }
 
 TEST(EffectCatalogue, LeavesOutPluginsNeedingFeaturesTheHostLacks) {
-    const EffectCatalogue catalogue(*testWorld());
     ASSERT_NE(testWorld()->plugin(kTestGainWorkerUri), nullptr);
-    EXPECT_EQ(catalogue.find(kTestGainWorkerUri), nullptr);
+    const std::string warning = std::string("Warning: skipping LV2 plugin ") + kTestGainWorkerUri +
+                                "; it requires http://lv2plug.in/ns/ext/worker#schedule";
+    auto warned = [&](const CapturingLogSink& log) {
+        const auto lines = log.lines();
+        return std::find(lines.begin(), lines.end(), warning) != lines.end();
+    };
+    {
+        CapturingLogSink log;
+        const EffectCatalogue catalogue(*testWorld());
+        EXPECT_EQ(catalogue.find(kTestGainWorkerUri), nullptr);
+        EXPECT_FALSE(warned(log)); // log level 0 keeps warnings quiet
+    }
+    KivEnvironment::setLogLevel(1);
+    CapturingLogSink log;
+    const EffectCatalogue catalogue(*testWorld());
+    KivEnvironment::setLogLevel(0);
+    EXPECT_TRUE(warned(log));
 }
 
 TEST(EffectCatalogue, LeavesOutPluginsWithoutAudioInput) {

@@ -1,4 +1,5 @@
 #include "ProcessorFixture.h"
+#include "support/CapturingLogSink.h"
 
 #include <string>
 
@@ -130,10 +131,16 @@ TEST_F(Lv2State_, PluginStateTextOfAnotherPluginIsRefused) {
     text.replace(text.find("<" + uri + ">"), uri.size() + 2,
                  std::string("<") + kTestGainMidiUri + ">");
 
+    CapturingLogSink log;
     EXPECT_EQ(setState(*gain, EffectState{{{"gain", -20.0f}}, text, "Other"}),
               kEffectInvalidPropertyValue);
     EXPECT_EQ(setState(*gain, EffectState{{{"gain", -20.0f}}, "not a state", "Other"}),
               kEffectInvalidPropertyValue);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               std::string("Error: the state given to ") + kTestGainUri +
+                                   " belongs to " + kTestGainMidiUri + "; nothing was restored",
+                               std::string("Error: the saved state of ") + kTestGainUri +
+                                   " could not be read; nothing was restored"}));
     // Nothing of a refused state is applied.
     EXPECT_EQ(gain->parameter(kGainPort), -3.0f);
     EXPECT_EQ(gain->presentPreset().name, "");
