@@ -71,7 +71,7 @@ public:
     // in place.
     virtual std::int32_t prepare(const EffectRenderLock& held, double sampleRate,
                                  std::uint32_t maxFrames, std::uint32_t channels) = 0;
-    // Main thread, any thread reading; the prepared format, 0 when unprepared.
+    // Main thread. The prepared format; 0 when unprepared.
     virtual bool isPrepared() const = 0;
     virtual double sampleRate() const = 0;
     virtual std::uint32_t channels() const = 0;
@@ -81,7 +81,7 @@ public:
     // Render thread, render lock held; never allocates or blocks. One buffer
     // per prepared channel; input and output may be the same buffers. Any
     // number of frames (runs in blocks of at most maxFrames). Unprepared, it
-    // copies input to output.
+    // does nothing.
     virtual void process(const float* const* input, float* const* output, std::uint32_t frames) = 0;
 
     // Any thread. Ids are control input port indices; the enabled port is

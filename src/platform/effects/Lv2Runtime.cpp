@@ -7,6 +7,7 @@
 #include <lv2/parameters/parameters.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -28,7 +29,8 @@ std::unique_ptr<Lv2Runtime> Lv2Runtime::create(Lv2World& world, const LilvPlugin
     } else if (ins == 1 && outs == 1) {
         count = channels;
     }
-    if (count == 0 || channels == 0 || maxFrames == 0 || !(sampleRate > 0.0)) {
+    if (count == 0 || channels == 0 || maxFrames == 0 || !std::isfinite(sampleRate) ||
+        sampleRate <= 0.0) {
         status = kEffectFormatNotSupported;
         return nullptr;
     }

@@ -95,6 +95,8 @@ TEST_F(Lv2Processor_, RefusesFormatsWithoutFramesOrRate) {
     auto gain = make(kTestGainUri);
     EXPECT_EQ(prepare(*gain, 44100.0, 0, 1), kEffectFormatNotSupported);
     EXPECT_EQ(prepare(*gain, 0.0, 512, 1), kEffectFormatNotSupported);
+    EXPECT_EQ(prepare(*gain, std::numeric_limits<double>::infinity(), 512, 1),
+              kEffectFormatNotSupported);
     EXPECT_EQ(prepare(*gain, 44100.0, 512, 0), kEffectFormatNotSupported);
     EXPECT_FALSE(gain->isPrepared());
 }
