@@ -1,0 +1,176 @@
+#include "platform/effects/Lv2Runtime.h"
+
+#include "platform/effects/EffectStatus.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/parameters/parameters.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Room for the events a plugin writes in one block; inputs stay empty.
+constexpr std::uint32_t kAtomBufferBytes = 8192;
+
+} // namespace
+
+std::unique_ptr<Lv2Runtime> Lv2Runtime::create(Lv2World& world, const LilvPlugin* plugin,
+                                               const Lv2PortLayout& layout, double sampleRate,
+                                               std::uint32_t maxFrames, std::uint32_t channels,
+                                               std::int32_t& status) {
+    const std::size_t ins = layout.audioInputs.size();
+    const std::size_t outs = layout.audioOutputs.size();
+    std::size_t count = 0;
+    if (ins == channels && outs == channels) {
+        count = 1;
+    } else if (ins == 1 && outs == 1) {
+        count = channels;
+    }
+    if (count == 0 || channels == 0 || maxFrames == 0 || !std::isfinite(sampleRate) ||
+        sampleRate <= 0.0) {
+        status = kEffectFormatNotSupported;
+        return nullptr;
+    }
+    std::unique_ptr<Lv2Runtime> runtime(
+        new Lv2Runtime(world, layout, sampleRate, maxFrames, channels));
+    if (!runtime->instantiate(plugin, count)) {
+        status = kEffectFailedInitialization;
+        return nullptr;
+    }
+    status = kEffectNoErr;
+    return runtime;
+}
+
+Lv2Runtime::Lv2Runtime(Lv2World& world, const Lv2PortLayout& layout, double sampleRate,
+                       std::uint32_t maxFrames, std::uint32_t channels)
+    : _layout(layout)
+    , _sampleRate(sampleRate)
+    , _maxFrames(maxFrames)
+    , _channels(channels)
+    , _atomSequence(world.urids().map(LV2_ATOM__Sequence))
+    , _atomChunk(world.urids().map(LV2_ATOM__Chunk))
+    , _maxBlock(static_cast<std::int32_t>(maxFrames))
+    , _sequenceSize(static_cast<std::int32_t>(kAtomBufferBytes))
+    , _rate(static_cast<float>(sampleRate)) {
+    UridMap& urids = world.urids();
+    const std::uint32_t atomInt = urids.map(LV2_ATOM__Int);
+    const std::uint32_t atomFloat = urids.map(LV2_ATOM__Float);
+    auto option = [](std::uint32_t key, std::uint32_t type, const void* value, std::uint32_t size) {
+        return LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, key, size, type, value};
+    };
+    _options[0] = option(urids.map(LV2_BUF_SIZE__minBlockLength), atomInt, &_minBlock, 4);
+    _options[1] = option(urids.map(LV2_BUF_SIZE__maxBlockLength), atomInt, &_maxBlock, 4);
+    _options[2] = option(urids.map(LV2_BUF_SIZE__nominalBlockLength), atomInt, &_maxBlock, 4);
+    _options[3] = option(urids.map(LV2_BUF_SIZE__sequenceSize), atomInt, &_sequenceSize, 4);
+    _options[4] = option(urids.map(LV2_PARAMETERS__sampleRate), atomFloat, &_rate, 4);
+    _options[5] = LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
+    _map = LV2_Feature{LV2_URID__map, urids.mapFeatureData()};
+    _unmap = LV2_Feature{LV2_URID__unmap, urids.unmapFeatureData()};
+    _optionsFeature = LV2_Feature{LV2_OPTIONS__options, _options};
+    _boundedBlock = LV2_Feature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
+    _featureList[0] = &_map;
+    _featureList[1] = &_unmap;
+    _featureList[2] = &_optionsFeature;
+    _featureList[3] = &_boundedBlock;
+    _featureList[4] = nullptr;
+}
+
+Lv2Runtime::~Lv2Runtime() {
+    for (Instance& instance : _instances) {
+        lilv_instance_deactivate(instance.instance);
+        lilv_instance_free(instance.instance);
+    }
+}
+
+bool Lv2Runtime::instantiate(const LilvPlugin* plugin, std::size_t count) {
+    const std::size_t ports = _layout.ports.size();
+    _instances.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        LilvInstance* lilvInstance = lilv_plugin_instantiate(plugin, _sampleRate, _featureList);
+        if (!lilvInstance) {
+            return false; // the destructor frees the instances made so far
+        }
+        Instance& instance = _instances.emplace_back();
+        instance.instance = lilvInstance;
+        instance.floatBuffers.resize(ports);
+        instance.atomBuffers.resize(ports);
+        // Every port gets a buffer, even those the host ignores: plugins
+        // dereference unconnected ports.
+        for (const Lv2Port& port : _layout.ports) {
+            void* data = nullptr;
+            switch (port.kind) {
+            case Lv2Port::Kind::Control:
+                instance.floatBuffers[port.index].assign(1, port.defaultValue);
+                data = instance.floatBuffers[port.index].data();
+                break;
+            case Lv2Port::Kind::Audio:
+            case Lv2Port::Kind::CV:
+                instance.floatBuffers[port.index].assign(_maxFrames, 0.0f);
+                data = instance.floatBuffers[port.index].data();
+                break;
+            case Lv2Port::Kind::Atom:
+            case Lv2Port::Kind::Other:
+                instance.atomBuffers[port.index].assign(kAtomBufferBytes / 8, 0);
+                data = instance.atomBuffers[port.index].data();
+                break;
+            }
+            lilv_instance_connect_port(lilvInstance, port.index, data);
+        }
+        resetAtomPorts(instance);
+        lilv_instance_activate(lilvInstance);
+    }
+    return true;
+}
+
+void Lv2Runtime::resetAtomPorts(Instance& instance) {
+    for (const Lv2Port& port : _layout.ports) {
+        if (port.kind != Lv2Port::Kind::Atom) {
+            continue;
+        }
+        auto* sequence =
+            reinterpret_cast<LV2_Atom_Sequence*>(instance.atomBuffers[port.index].data());
+        if (port.input) {
+            // An empty sequence: a header and no events.
+            sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
+            sequence->atom.type = _atomSequence;
+            sequence->body.unit = 0;
+            sequence->body.pad = 0;
+        } else {
+            // An output starts as a chunk whose size is the room the plugin may fill.
+            sequence->atom.size = kAtomBufferBytes - sizeof(LV2_Atom);
+            sequence->atom.type = _atomChunk;
+        }
+    }
+}
+
+float Lv2Runtime::run(const float* const* input, float* const* output, std::uint32_t offset,
+                      std::uint32_t frames, const std::atomic<float>* values, float enabled) {
+    frames = std::min(frames, _maxFrames);
+    const std::size_t perInstance = _layout.audioInputs.size();
+    for (std::size_t k = 0; k < _instances.size(); ++k) {
+        Instance& instance = _instances[k];
+        for (const Lv2Port& port : _layout.ports) {
+            if (port.kind == Lv2Port::Kind::Control && port.input) {
+                instance.floatBuffers[port.index][0] =
+                    port.index == _layout.enabledPort
+                        ? enabled
+                        : values[port.index].load(std::memory_order_relaxed);
+            }
+        }
+        resetAtomPorts(instance);
+        for (std::size_t c = 0; c < perInstance; ++c) {
+            std::memcpy(instance.floatBuffers[_layout.audioInputs[c]].data(),
+                        input[k * perInstance + c] + offset, frames * sizeof(float));
+        }
+        lilv_instance_run(instance.instance, frames);
+        for (std::size_t c = 0; c < perInstance; ++c) {
+            std::memcpy(output[k * perInstance + c] + offset,
+                        instance.floatBuffers[_layout.audioOutputs[c]].data(),
+                        frames * sizeof(float));
+        }
+    }
+    return _layout.latencyPort ? _instances[0].floatBuffers[*_layout.latencyPort][0] : 0.0f;
+}
