@@ -1,6 +1,6 @@
 #include "ProcessorFixture.h"
 #include "platform/effects/EffectCatalogue.h"
-#include "support/AllocationCounter.h"
+#include "support/RenderThreadAllocations.h"
 
 #include <cmath>
 #include <string>
@@ -64,12 +64,12 @@ TEST_F(MdaPlugins, ProcessASineWithoutAllocating) {
         {
             std::lock_guard held(_renderLock);
             ScopedThreadRole role(ThreadRole::Render);
-            AllocationCounter counter;
+            const auto before = renderThreadAllocations();
             for (int block = 1; block < 20; ++block) {
                 processor->process(buffers.inputs.data(), buffers.outputs.data(), 512);
             }
-            if (AllocationCounter::available()) {
-                EXPECT_EQ(counter.count(), 0u);
+            if (renderThreadMallocIsCounted()) {
+                EXPECT_EQ(renderThreadAllocations(), before);
             }
         }
         EXPECT_TRUE(allFinite(buffers));
