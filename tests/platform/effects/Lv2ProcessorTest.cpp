@@ -206,4 +206,3 @@ TEST_F(Lv2Processor_, ProcessingDoesNotAllocate) {
     }
     EXPECT_EQ(renderThreadAllocations(), before);
 }
-
