@@ -50,13 +50,24 @@ KivAudioHardware::~KivAudioHardware() {
     for (auto& backend : _backends) {
         backend->setListener(nullptr);
     }
-    // Backends stop their notification threads before the state they call into goes.
-    _backends.clear();
+    // A backend's notification thread may be inside a callback right now; it
+    // finds the hardware closing and does nothing, while the backends stop
+    // their threads outside the lock.
+    std::vector<std::unique_ptr<AudioBackend>> backends;
+    {
+        std::lock_guard lock(_mutex);
+        _closing = true;
+        backends = std::move(_backends);
+    }
+    backends.clear();
 }
 
 KivAudioHardware::Refresh KivAudioHardware::refresh() {
     Refresh result;
     std::lock_guard lock(_mutex);
+    if (_closing) {
+        return result;
+    }
     std::vector<Listed> devices;
     std::vector<std::string> uids;
     std::string defaultUID;

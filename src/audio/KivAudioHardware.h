@@ -77,9 +77,9 @@ private:
     void announceDeath(AudioObjectID id);
     const Listed* listed(AudioObjectID id) const;
 
-    std::vector<std::unique_ptr<AudioBackend>> _backends;
-
     mutable std::mutex _mutex; // guards the fields below; never held across a post
+    std::vector<std::unique_ptr<AudioBackend>> _backends; // emptied only by the destructor
+    bool _closing = false;
     std::vector<Listed> _devices;
     KivAudioDeviceRegistry _registry;
     std::string _defaultUID;
