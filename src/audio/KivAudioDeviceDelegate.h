@@ -22,7 +22,6 @@ class KivAudioHardwareDelegate {
 public:
     virtual ~KivAudioHardwareDelegate() = default;
     virtual void audioHardwareDeviceListDidChange() {}
-    virtual void audioHardwareDefaultInputDeviceDidChange() {}
     virtual void audioHardwareDefaultOutputDeviceDidChange() {}
     virtual void audioHardwareDefaultSystemOutputDeviceDidChange() {}
 };

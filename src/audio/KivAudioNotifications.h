@@ -11,9 +11,6 @@ inline constexpr AudioObjectID kAudioObjectUnknown = 0;
 // audio backend's notification thread. The object is null unless said.
 inline constexpr const char* KivAudioHardwareDeviceListDidChangeNotification =
     "KivAudioHardwareDeviceListDidChangeNotification";
-// No backend has inputs, so this one is never posted; the name is kept for observers.
-inline constexpr const char* KivAudioHardwareDefaultInputDeviceDidChangeNotification =
-    "KivAudioHardwareDefaultInputDeviceDidChangeNotification";
 inline constexpr const char* KivAudioHardwareDefaultOutputDeviceDidChangeNotification =
     "KivAudioHardwareDefaultOutputDeviceDidChangeNotification";
 // Posted together with the default output change: no backend tells the two apart.
@@ -28,12 +25,7 @@ inline constexpr const char* kKivPropertySelectorKey = "PropertySelector";
 inline constexpr const char* kKivPropertyScopeKey = "PropertyScope";
 inline constexpr const char* kKivPropertyElementKey = "PropertyElement";
 
-// Property selectors, scope and element of the notifications.
-inline constexpr std::uint32_t kKivHardwarePropertyDevices = kivFourCharCode("dev#");
-inline constexpr std::uint32_t kKivHardwarePropertyDefaultInputDevice = kivFourCharCode("dIn ");
-inline constexpr std::uint32_t kKivHardwarePropertyDefaultOutputDevice = kivFourCharCode("dOut");
-inline constexpr std::uint32_t kKivHardwarePropertyDefaultSystemOutputDevice =
-    kivFourCharCode("sOut");
+// Property selectors, scope and element of the device notification.
 inline constexpr std::uint32_t kKivDevicePropertyDeviceIsAlive = kivFourCharCode("livn");
 inline constexpr std::uint32_t kKivDevicePropertyProcessorOverload = kivFourCharCode("over");
 inline constexpr std::uint32_t kKivDevicePropertyNominalSampleRate = kivFourCharCode("nsrt");

@@ -204,8 +204,9 @@ void AlsaBackend::monitorLoop() {
         slowRescan = true;
         inotifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (inotifyFd >= 0) {
-            const char* watched = access("/dev/snd", F_OK) == 0 ? "/dev/snd" : "/dev";
-            inotify_add_watch(inotifyFd, watched, IN_CREATE | IN_DELETE | IN_ATTRIB);
+            // /dev tells when /dev/snd itself comes or goes, /dev/snd when a card does.
+            inotify_add_watch(inotifyFd, "/dev", IN_CREATE | IN_DELETE);
+            inotify_add_watch(inotifyFd, "/dev/snd", IN_CREATE | IN_DELETE | IN_ATTRIB);
             changeFd = inotifyFd;
         }
         if (KivEnvironment::logLevel() >= 3) {
@@ -245,6 +246,9 @@ void AlsaBackend::monitorLoop() {
                 char events[4096];
                 while (::read(inotifyFd, events, sizeof events) > 0) {
                 }
+                // A /dev/snd that has just appeared is watched from now on;
+                // adding an existing watch again changes nothing.
+                inotify_add_watch(inotifyFd, "/dev/snd", IN_CREATE | IN_DELETE | IN_ATTRIB);
             }
             settleAt = HostTimeNow() + kDebounceMilliseconds * 1000000ull;
         }
