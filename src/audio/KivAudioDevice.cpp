@@ -50,6 +50,11 @@ KivAudioDevice::deviceWithID(std::shared_ptr<KivAudioHardware> hardware, AudioOb
                 self->deviceChanged(userInfoWord(n, kKivPropertySelectorKey));
             }
         });
+    // A device that vanished while the object was being made would never hear of it.
+    if (!hardware->isPresent(id)) {
+        logStatusError(kKivAudioHardwareBadObjectError, "KivAudioDevice::deviceWithID", __LINE__);
+        return nullptr;
+    }
     return device;
 }
 

@@ -118,24 +118,21 @@ void KivAudioHardware::postRefresh(const Refresh& refresh) {
 }
 
 void KivAudioHardware::announceDeath(AudioObjectID id) {
-    {
-        std::lock_guard lock(_mutex);
-        if (!_announcedDeaths.insert(id).second) {
-            return;
-        }
-    }
     postDeviceProperty(id, kKivDevicePropertyDeviceIsAlive);
 }
 
 void KivAudioHardware::postDeviceProperty(AudioObjectID id, std::uint32_t selector) {
+    const bool death = selector == kKivDevicePropertyDeviceIsAlive;
     std::vector<std::shared_ptr<KivAudioDevice>> devices;
     {
         std::lock_guard lock(_mutex);
-        for (const DeviceListener& listener : _listeners) {
-            if (listener.id == id) {
-                if (auto device = listener.weak.lock()) {
-                    devices.push_back(std::move(device));
-                }
+        for (DeviceListener& listener : _listeners) {
+            if (listener.id != id || (death && listener.deathAnnounced)) {
+                continue;
+            }
+            if (auto device = listener.weak.lock()) {
+                listener.deathAnnounced = listener.deathAnnounced || death;
+                devices.push_back(std::move(device));
             }
         }
     }

@@ -6,7 +6,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <vector>
 
 class KivAudioDevice;
@@ -61,6 +60,9 @@ private:
         AudioObjectID id;
         const KivAudioDevice* device;
         std::weak_ptr<KivAudioDevice> weak;
+        // A device dies once: a failing stream and the removal that follows
+        // it are one death to each object.
+        bool deathAnnounced = false;
     };
 
     // Re-reads every backend's list. Answers the ids that vanished, whether
@@ -73,7 +75,7 @@ private:
     Refresh refresh();
     void postRefresh(const Refresh& refresh);
     void postDeviceProperty(AudioObjectID id, std::uint32_t selector);
-    // Announces a death once per id, whichever of death and removal comes first.
+    // Tells each object of the id that has not heard of its death yet.
     void announceDeath(AudioObjectID id);
     const Listed* listed(AudioObjectID id) const;
 
@@ -83,6 +85,5 @@ private:
     std::vector<Listed> _devices;
     KivAudioDeviceRegistry _registry;
     std::string _defaultUID;
-    std::set<AudioObjectID> _announcedDeaths;
     std::vector<DeviceListener> _listeners;
 };

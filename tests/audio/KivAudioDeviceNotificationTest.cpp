@@ -246,3 +246,25 @@ TEST(KivAudioDeviceNotifications, OpenDeviceRendersSilenceAtItsOwnFormat) {
     device->close();
     EXPECT_FALSE(device->isOpen());
 }
+
+TEST(KivAudioDeviceNotifications, AnObjectMadeAfterADeathHearsTheNextOne) {
+    OfflineHardware offline;
+    offline.backend->plug(OfflineHardware::device("a"));
+    auto before = KivAudioDevice::deviceWithUID("a");
+    RecordingDelegate beforeDelegate;
+    before->setDelegate(&beforeDelegate);
+
+    // A stream failure kills the device while the backend still lists it.
+    offline.hardware->deviceDied("a");
+    EXPECT_TRUE(before->died());
+    auto after = KivAudioDevice::deviceWithUID("a");
+    ASSERT_TRUE(after);
+    EXPECT_FALSE(after->died());
+    RecordingDelegate afterDelegate;
+    after->setDelegate(&afterDelegate);
+
+    offline.backend->unplug("a");
+    EXPECT_TRUE(after->died());
+    EXPECT_EQ(afterDelegate.died, 1);
+    EXPECT_EQ(beforeDelegate.died, 1) << "the first object hears of its death once";
+}

@@ -129,7 +129,9 @@ void AlsaOutputStream::stop() {
     _running.store(false, std::memory_order_release);
     if (_thread.joinable()) {
         _thread.join();
+        // Drop what is queued, and be ready for the next start.
         snd_pcm_drop(_pcm);
+        snd_pcm_prepare(_pcm);
     }
 }
 

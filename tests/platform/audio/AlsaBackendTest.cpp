@@ -1,5 +1,6 @@
 #include "platform/audio/AlsaBackend.h"
 
+#include "RenderAllocations.h"
 #include "RenderProbe.h"
 #include "WavFile.h"
 #include "foundation/KivEnvironment.h"
@@ -147,9 +148,16 @@ TEST_F(AlsaFilePcm, SystemNullPcmTakesAStream) {
     auto stream = backend.openOutput("null", {}, probe);
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->config().channels, 2u);
+    const std::uint64_t allocations = renderThreadAllocations();
     ASSERT_TRUE(stream->start());
     ASSERT_TRUE(probe.waitForFrames(1024));
     stream->stop();
+    const std::uint64_t rendered = probe.frames.load();
+    ASSERT_TRUE(stream->start()) << "a stopped stream starts again";
+    ASSERT_TRUE(probe.waitForFrames(rendered + 1024));
+    stream->stop();
+    EXPECT_TRUE(probe.contiguous.load());
+    EXPECT_EQ(renderThreadAllocations(), allocations);
 }
 
 TEST_F(AlsaFilePcm, RescanWithoutChangeTellsNobody) {

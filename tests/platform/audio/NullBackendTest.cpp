@@ -1,9 +1,12 @@
 #include "platform/audio/NullBackend.h"
 
+#include "RenderAllocations.h"
 #include "RenderProbe.h"
 #include "support/CapturingLogSink.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 TEST(NullBackend, ListsOneStereoDeviceWithAStableUID) {
     NullBackend backend;
@@ -25,6 +28,7 @@ TEST(NullBackend, RendersOnItsOwnRenderThreadUntilStopped) {
     ASSERT_TRUE(stream);
     EXPECT_EQ(stream->config().channels, 2u);
     EXPECT_EQ(stream->config().framesPerBuffer, 64u);
+    const std::uint64_t allocations = renderThreadAllocations();
     ASSERT_TRUE(stream->start());
     EXPECT_TRUE(stream->isRunning());
     ASSERT_TRUE(probe.waitForFrames(64 * 4));
@@ -35,6 +39,7 @@ TEST(NullBackend, RendersOnItsOwnRenderThreadUntilStopped) {
     EXPECT_TRUE(probe.contiguous.load());
     EXPECT_NE(probe.thread, std::this_thread::get_id());
     EXPECT_EQ(probe.cycles.load(), cycles) << "nothing renders after stop() returns";
+    EXPECT_EQ(renderThreadAllocations(), allocations);
 }
 
 TEST(NullBackend, RefusesOtherDevices) {
@@ -44,4 +49,22 @@ TEST(NullBackend, RefusesOtherDevices) {
     EXPECT_FALSE(backend.openOutput("hw:CARD=x,DEV=0", {}, probe));
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_EQ(log.lines()[0], "Error: the null backend has no device hw:CARD=x,DEV=0");
+}
+
+namespace {
+// Kept where the optimiser cannot see its end, so the allocations really happen.
+std::vector<int>* gEscaped = nullptr;
+} // namespace
+
+TEST(RenderAllocations, CountsOnlyOnTheRenderThread) {
+    const std::uint64_t before = renderThreadAllocations();
+    gEscaped = new std::vector<int>(100);
+    delete gEscaped;
+    EXPECT_EQ(renderThreadAllocations(), before);
+    {
+        ScopedThreadRole role(ThreadRole::Render);
+        gEscaped = new std::vector<int>(100);
+    }
+    delete gEscaped;
+    EXPECT_EQ(renderThreadAllocations(), before + 2);
 }

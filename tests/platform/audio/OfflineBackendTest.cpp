@@ -1,5 +1,6 @@
 #include "platform/audio/OfflineBackend.h"
 
+#include "RenderAllocations.h"
 #include "RenderProbe.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,9 @@ TEST(OfflineBackend, RendersInCyclesOnTheCallersThreadMarkedAsRender) {
     backend.render(100);
     EXPECT_EQ(probe.cycles.load(), 0) << "a stream renders only once started";
     ASSERT_TRUE(stream->start());
+    const std::uint64_t allocations = renderThreadAllocations();
     backend.render(100);
+    EXPECT_EQ(renderThreadAllocations(), allocations) << "capturing happens outside the cycle";
     EXPECT_EQ(probe.cycles.load(), 4) << "32 + 32 + 32 + 4";
     EXPECT_TRUE(probe.allRender.load());
     EXPECT_TRUE(probe.contiguous.load());
