@@ -20,7 +20,8 @@ public:
         std::string extraDefinitions;
         // PCM names listed after "default" (and the sound servers').
         std::vector<std::string> extraPcms;
-        // Whether the monitor thread runs; without it the list changes only by rescan().
+        // Whether the monitor thread runs. Without it the list changes only by
+        // rescan(), and no underrun or failing stream is reported.
         bool monitor = true;
     };
 
