@@ -1,0 +1,292 @@
+#include "audio/KivAudioDevice.h"
+
+#include "audio/KivAudioHardware.h"
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivLog.h"
+#include "foundation/KivStatusError.h"
+#include "foundation/NotificationCenter.h"
+
+#include <any>
+
+namespace {
+
+std::atomic<KivAudioHardwareDelegate*> gClassDelegate{nullptr};
+
+std::uint32_t userInfoWord(const Notification& notification, const char* key) {
+    auto found = notification.userInfo.find(key);
+    if (found == notification.userInfo.end()) {
+        return 0;
+    }
+    const auto* value = std::any_cast<std::uint32_t>(&found->second);
+    return value ? *value : 0;
+}
+
+} // namespace
+
+KivAudioHardwareDelegate* KivAudioDevice::classDelegate() {
+    return gClassDelegate.load(std::memory_order_acquire);
+}
+
+void KivAudioDevice::setClassDelegate(KivAudioHardwareDelegate* delegate) {
+    gClassDelegate.store(delegate, std::memory_order_release);
+}
+
+std::shared_ptr<KivAudioDevice>
+KivAudioDevice::deviceWithID(std::shared_ptr<KivAudioHardware> hardware, AudioObjectID id) {
+    if (id == kAudioObjectUnknown || !hardware) {
+        return nullptr;
+    }
+    if (!hardware->isPresent(id)) {
+        logStatusError(kKivAudioHardwareBadObjectError, "KivAudioDevice::deviceWithID", __LINE__);
+        return nullptr;
+    }
+    std::shared_ptr<KivAudioDevice> device(new KivAudioDevice(hardware, id));
+    hardware->addDeviceListener(id, device);
+    // Observes only its own notifications, so two objects for one device stay apart.
+    KivAudioDevice* self = device.get();
+    device->_propertyObservation = NotificationCenter::defaultCenter().addObserver(
+        KivAudioDevicePropertyDidChangeNotification, self, [self](const Notification& n) {
+            if (userInfoWord(n, kKivAudioObjectIDKey) == self->_deviceID) {
+                self->deviceChanged(userInfoWord(n, kKivPropertySelectorKey));
+            }
+        });
+    // A device that vanished while the object was being made would never hear of it.
+    if (!hardware->isPresent(id)) {
+        logStatusError(kKivAudioHardwareBadObjectError, "KivAudioDevice::deviceWithID", __LINE__);
+        return nullptr;
+    }
+    return device;
+}
+
+std::shared_ptr<KivAudioDevice> KivAudioDevice::deviceWithID(AudioObjectID id) {
+    if (id == kAudioObjectUnknown) {
+        return nullptr;
+    }
+    return deviceWithID(KivAudioHardware::current(), id);
+}
+
+std::vector<std::shared_ptr<KivAudioDevice>> KivAudioDevice::allDevices() {
+    auto hardware = KivAudioHardware::current();
+    std::vector<std::shared_ptr<KivAudioDevice>> devices;
+    for (AudioObjectID id : hardware->deviceIDs()) {
+        // A device that vanished since the list was read is left out.
+        if (auto device = deviceWithID(hardware, id)) {
+            devices.push_back(std::move(device));
+        }
+    }
+    return devices;
+}
+
+std::shared_ptr<KivAudioDevice> KivAudioDevice::defaultOutputDevice() {
+    auto hardware = KivAudioHardware::current();
+    const AudioObjectID id = hardware->defaultOutputDeviceID();
+    if (id == kAudioObjectUnknown) {
+        return nullptr;
+    }
+    return deviceWithID(hardware, id);
+}
+
+std::shared_ptr<KivAudioDevice> KivAudioDevice::deviceWithUID(const std::string& uid) {
+    auto hardware = KivAudioHardware::current();
+    const AudioObjectID id = hardware->deviceIDForUID(uid);
+    if (id == kAudioObjectUnknown) {
+        return nullptr;
+    }
+    auto device = deviceWithID(hardware, id);
+    if (device && device->deviceUID() != uid) {
+        return nullptr;
+    }
+    return device;
+}
+
+std::shared_ptr<KivAudioDevice> KivAudioDevice::deviceWithName(const std::string& name) {
+    for (auto& device : allDevices()) {
+        if (device->name() == name) {
+            return device;
+        }
+    }
+    return nullptr;
+}
+
+KivAudioDevice::KivAudioDevice(std::shared_ptr<KivAudioHardware> hardware, AudioObjectID id)
+    : _hardware(std::move(hardware))
+    , _deviceID(id) {}
+
+KivAudioDevice::~KivAudioDevice() {
+    _propertyObservation.disconnect();
+    _hardware->removeDeviceListener(this);
+    std::lock_guard lock(_controlMutex);
+    closeLocked();
+}
+
+std::optional<AudioDeviceInfo> KivAudioDevice::info(const char* operation, int line) const {
+    auto info = _hardware->deviceInfo(_deviceID);
+    if (!info) {
+        logStatusError(kKivAudioHardwareBadObjectError, operation, line);
+    }
+    return info;
+}
+
+std::optional<std::string> KivAudioDevice::text(std::string AudioDeviceInfo::*field,
+                                                const char* operation, int line) const {
+    auto found = info(operation, line);
+    if (!found) {
+        return std::nullopt;
+    }
+    if ((*found.*field).empty()) {
+        logStatusError(0, operation, line);
+        return std::nullopt;
+    }
+    return *found.*field;
+}
+
+std::optional<std::string> KivAudioDevice::deviceUID() const {
+    return text(&AudioDeviceInfo::uid, "KivAudioDevice::deviceUID", __LINE__);
+}
+
+std::optional<std::string> KivAudioDevice::deviceModelUID() const {
+    return text(&AudioDeviceInfo::modelUID, "KivAudioDevice::deviceModelUID", __LINE__);
+}
+
+std::optional<std::string> KivAudioDevice::name() const {
+    return text(&AudioDeviceInfo::name, "KivAudioDevice::name", __LINE__);
+}
+
+std::optional<std::string> KivAudioDevice::manufacturer() const {
+    return text(&AudioDeviceInfo::manufacturer, "KivAudioDevice::manufacturer", __LINE__);
+}
+
+double KivAudioDevice::nominalSampleRate() const {
+    auto found = info("KivAudioDevice::nominalSampleRate", __LINE__);
+    return found ? found->nominalSampleRate : 0.0;
+}
+
+std::uint32_t KivAudioDevice::bufferSizeInFrames() const {
+    auto found = info("KivAudioDevice::bufferSizeInFrames", __LINE__);
+    return found ? found->bufferSizeInFrames : 0;
+}
+
+std::uint32_t KivAudioDevice::minBufferSizeInFrames() const {
+    auto found = info("KivAudioDevice::minBufferSizeInFrames", __LINE__);
+    return found ? found->minBufferSizeInFrames : 0;
+}
+
+std::uint32_t KivAudioDevice::maxBufferSizeInFrames() const {
+    auto found = info("KivAudioDevice::maxBufferSizeInFrames", __LINE__);
+    return found ? found->maxBufferSizeInFrames : 0;
+}
+
+std::uint32_t KivAudioDevice::inputChannels() const {
+    auto found = info("KivAudioDevice::inputChannels", __LINE__);
+    return found ? found->inputChannels : 0;
+}
+
+std::uint32_t KivAudioDevice::outputChannels() const {
+    auto found = info("KivAudioDevice::outputChannels", __LINE__);
+    return found ? found->outputChannels : 0;
+}
+
+KivAudioStreamDescription KivAudioDevice::outputStreamDescription() const {
+    auto found = info("KivAudioDevice::outputStreamDescription", __LINE__);
+    if (!found) {
+        return KivAudioStreamDescription(KivStreamBasicDescription{});
+    }
+    return KivAudioStreamDescription(found->nominalSampleRate, found->outputChannels);
+}
+
+std::string KivAudioDevice::description() const {
+    return name().value_or("");
+}
+
+bool KivAudioDevice::open() {
+    bool opened = false;
+    {
+        std::lock_guard lock(_controlMutex);
+        closeLocked();
+        auto found = info("KivAudioDevice::open", __LINE__);
+        if (!found) {
+            return false;
+        }
+        AudioStreamConfig config;
+        config.sampleRate = found->nominalSampleRate;
+        config.channels = found->outputChannels;
+        config.framesPerBuffer = found->bufferSizeInFrames;
+        config.interleaved = false;
+        auto stream = _hardware->openOutput(_deviceID, config, *this);
+        if (stream && stream->start()) {
+            _stream = std::move(stream);
+            opened = true;
+        } else {
+            logFormat("Error: %s could not be opened", found->name.c_str());
+        }
+    }
+    if (opened) {
+        if (auto* d = delegate()) {
+            d->audioDeviceDidOpen(*this);
+        }
+    }
+    return opened;
+}
+
+void KivAudioDevice::close() {
+    bool wasOpen = false;
+    {
+        std::lock_guard lock(_controlMutex);
+        wasOpen = static_cast<bool>(_stream);
+        closeLocked();
+    }
+    if (wasOpen) {
+        if (auto* d = delegate()) {
+            d->audioDeviceDidClose(*this);
+        }
+    }
+}
+
+void KivAudioDevice::closeLocked() {
+    if (_stream) {
+        // Stopping waits for the last render cycle, so nothing renders after this.
+        _stream->stop();
+        _stream.reset();
+    }
+}
+
+bool KivAudioDevice::isOpen() const {
+    std::lock_guard lock(_controlMutex);
+    return static_cast<bool>(_stream);
+}
+
+std::optional<AudioStreamConfig> KivAudioDevice::streamConfig() const {
+    std::lock_guard lock(_controlMutex);
+    if (!_stream) {
+        return std::nullopt;
+    }
+    return _stream->config();
+}
+
+void KivAudioDevice::render(const AudioRenderTime&, const AudioOutputBuffer&) noexcept {
+    // Nothing is attached to a device yet, so its output stays silent.
+}
+
+void KivAudioDevice::deviceChanged(std::uint32_t selector) {
+    KivAudioDeviceDelegate* d = delegate();
+    if (selector == kKivDevicePropertyDeviceIsAlive) {
+        // Any change of liveness is a death; the value is not read.
+        _died.store(true, std::memory_order_release);
+        if (KivEnvironment::logLevel() >= 3) {
+            logFormat("Audio device %u died", static_cast<unsigned>(_deviceID));
+        }
+        close();
+        if (d) {
+            d->audioDeviceDidDie(*this);
+        }
+    } else if (selector == kKivDevicePropertyProcessorOverload) {
+        if (d) {
+            d->audioDeviceDidOverload(*this);
+        }
+    } else if (selector == kKivDevicePropertyNominalSampleRate) {
+        // The stream keeps its rate; whoever cares reopens the device.
+        if (d) {
+            d->audioDeviceNominalSampleRateDidChange(*this);
+        }
+    }
+}

@@ -1,0 +1,271 @@
+#include "platform/audio/AlsaBackend.h"
+
+#include "foundation/KivClock.h"
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivLog.h"
+#include "platform/audio/AlsaEnumeration.h"
+#include "platform/audio/AlsaOutputStream.h"
+
+#include <libudev.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Cards announce themselves in bursts of events; enumerate once they settle.
+constexpr int kDebounceMilliseconds = 300;
+// Without udev, inotify may miss a card whose /dev/snd appears later.
+constexpr int kRescanMilliseconds = 10000;
+
+} // namespace
+
+// The stream a caller holds: leaves the backend's list before the stream goes.
+class AlsaStreamHandle : public AudioOutputStream {
+public:
+    AlsaStreamHandle(AlsaBackend& backend, std::unique_ptr<AlsaOutputStream> stream)
+        : _backend(backend)
+        , _stream(std::move(stream)) {}
+    ~AlsaStreamHandle() override { _backend.streamClosed(_stream.get()); }
+
+    AudioStreamConfig config() const override { return _stream->config(); }
+    bool start() override { return _stream->start(); }
+    void stop() override { _stream->stop(); }
+    bool isRunning() const override { return _stream->isRunning(); }
+
+private:
+    AlsaBackend& _backend;
+    std::unique_ptr<AlsaOutputStream> _stream;
+};
+
+AlsaBackend::AlsaBackend()
+    : AlsaBackend(Options{}) {}
+
+AlsaBackend::AlsaBackend(Options options)
+    : _options(std::move(options))
+    , _configuration((AlsaConfiguration::routeLibraryErrorsToLog(), _options.extraDefinitions)) {
+    _devices = enumerateAlsaDevices(_configuration, _options.extraPcms, {});
+    _wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (_wakeFd < 0) {
+        logFormat("Error: the ALSA backend has no event descriptor: %s", std::strerror(errno));
+        return;
+    }
+    if (_options.monitor) {
+        _monitor = std::thread([this] { monitorLoop(); });
+    }
+}
+
+AlsaBackend::~AlsaBackend() {
+    _stopping.store(true, std::memory_order_release);
+    wake();
+    if (_monitor.joinable()) {
+        _monitor.join();
+    }
+    if (_wakeFd >= 0) {
+        close(_wakeFd);
+    }
+    std::lock_guard lock(_mutex);
+    if (!_streams.empty()) {
+        logFormat("Error: the ALSA backend is destroyed with %zu streams open", _streams.size());
+    }
+}
+
+void AlsaBackend::setListener(AudioBackendListener* listener) {
+    std::lock_guard lock(_mutex);
+    _listener = listener;
+}
+
+std::vector<AudioDeviceInfo> AlsaBackend::devices() {
+    std::lock_guard lock(_mutex);
+    return _devices;
+}
+
+std::string AlsaBackend::defaultOutputUID() {
+    std::lock_guard lock(_mutex);
+    for (const AudioDeviceInfo& info : _devices) {
+        if (info.uid == "default") {
+            return info.uid;
+        }
+    }
+    return _devices.empty() ? std::string() : _devices.front().uid;
+}
+
+std::unique_ptr<AudioOutputStream> AlsaBackend::openOutput(const std::string& uid,
+                                                           const AudioStreamConfig& requested,
+                                                           AudioRenderCallback& callback) {
+    AudioStreamConfig config = requested;
+    {
+        std::lock_guard lock(_mutex);
+        auto found = std::find_if(_devices.begin(), _devices.end(),
+                                  [&](const AudioDeviceInfo& d) { return d.uid == uid; });
+        if (found == _devices.end()) {
+            logFormat("Error: ALSA lists no device %s", uid.c_str());
+            return nullptr;
+        }
+        if (config.sampleRate <= 0.0) {
+            config.sampleRate = found->nominalSampleRate;
+        }
+        if (config.channels == 0) {
+            config.channels = found->outputChannels;
+        }
+        if (config.framesPerBuffer == 0) {
+            config.framesPerBuffer = found->bufferSizeInFrames ? found->bufferSizeInFrames : 512;
+        }
+    }
+    auto stream = AlsaOutputStream::open(_configuration, uid, config, callback,
+                                         [this]() noexcept { wake(); });
+    if (!stream) {
+        return nullptr;
+    }
+    {
+        std::lock_guard lock(_mutex);
+        _streams.push_back(stream.get());
+    }
+    return std::make_unique<AlsaStreamHandle>(*this, std::move(stream));
+}
+
+void AlsaBackend::streamClosed(AlsaOutputStream* stream) {
+    std::lock_guard lock(_mutex);
+    std::erase(_streams, stream);
+}
+
+void AlsaBackend::wake() noexcept {
+    if (_wakeFd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(_wakeFd, &one, sizeof one);
+    }
+}
+
+void AlsaBackend::rescan() {
+    std::lock_guard scanLock(_scanMutex);
+    const std::vector<AudioDeviceInfo> previous = devices();
+    std::vector<AudioDeviceInfo> found =
+        enumerateAlsaDevices(_configuration, _options.extraPcms, previous);
+    const bool changed = !sameDeviceUIDs(previous, found);
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        _devices = std::move(found);
+        listener = _listener;
+    }
+    if (changed && listener) {
+        listener->deviceListChanged();
+    }
+}
+
+void AlsaBackend::reportStreamEvents() {
+    std::vector<std::string> overloaded;
+    std::vector<std::string> died;
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        for (AlsaOutputStream* stream : _streams) {
+            if (stream->takeOverload()) {
+                overloaded.push_back(stream->uid());
+            }
+            if (stream->takeDeath()) {
+                died.push_back(stream->uid());
+            }
+        }
+        listener = _listener;
+    }
+    if (!listener) {
+        return;
+    }
+    for (const std::string& uid : overloaded) {
+        listener->deviceOverloaded(uid);
+    }
+    for (const std::string& uid : died) {
+        listener->deviceDied(uid);
+    }
+}
+
+void AlsaBackend::monitorLoop() {
+    udev* udevContext = nullptr;
+    udev_monitor* monitor = nullptr;
+    int changeFd = -1;
+    bool slowRescan = false;
+    // udev only announces devices when its daemon runs.
+    if (access("/run/udev/control", F_OK) == 0 && (udevContext = udev_new())) {
+        monitor = udev_monitor_new_from_netlink(udevContext, "udev");
+        if (monitor &&
+            udev_monitor_filter_add_match_subsystem_devtype(monitor, "sound", nullptr) >= 0 &&
+            udev_monitor_enable_receiving(monitor) >= 0) {
+            changeFd = udev_monitor_get_fd(monitor);
+        }
+    }
+    int inotifyFd = -1;
+    if (changeFd < 0) {
+        slowRescan = true;
+        inotifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (inotifyFd >= 0) {
+            // /dev tells when /dev/snd itself comes or goes, /dev/snd when a card does.
+            inotify_add_watch(inotifyFd, "/dev", IN_CREATE | IN_DELETE);
+            inotify_add_watch(inotifyFd, "/dev/snd", IN_CREATE | IN_DELETE | IN_ATTRIB);
+            changeFd = inotifyFd;
+        }
+        if (KivEnvironment::logLevel() >= 3) {
+            logLine("ALSA devices are watched without udev");
+        }
+    }
+
+    std::uint64_t settleAt = 0; // host time of the pending rescan, 0 for none
+    std::uint64_t nextSlowRescan = HostTimeNow() + kRescanMilliseconds * 1000000ull;
+    while (!_stopping.load(std::memory_order_acquire)) {
+        const std::uint64_t now = HostTimeNow();
+        std::uint64_t deadline = settleAt ? settleAt : (slowRescan ? nextSlowRescan : 0);
+        int timeout = -1;
+        if (deadline) {
+            timeout = deadline > now ? static_cast<int>((deadline - now) / 1000000ull) : 0;
+        }
+        pollfd fds[2] = {{_wakeFd, POLLIN, 0}, {changeFd, POLLIN, 0}};
+        const int ready = poll(fds, changeFd >= 0 ? 2 : 1, timeout);
+        if (ready < 0 && errno != EINTR) {
+            logFormat("Error: the ALSA device monitor stops: %s", std::strerror(errno));
+            break;
+        }
+        if (ready > 0 && (fds[0].revents & POLLIN)) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const ssize_t got = ::read(_wakeFd, &count, sizeof count);
+            if (_stopping.load(std::memory_order_acquire)) {
+                break;
+            }
+            reportStreamEvents();
+        }
+        if (ready > 0 && changeFd >= 0 && (fds[1].revents & POLLIN)) {
+            if (monitor) {
+                while (udev_device* device = udev_monitor_receive_device(monitor)) {
+                    udev_device_unref(device);
+                }
+            } else {
+                char events[4096];
+                while (::read(inotifyFd, events, sizeof events) > 0) {
+                }
+                // A /dev/snd that has just appeared is watched from now on;
+                // adding an existing watch again changes nothing.
+                inotify_add_watch(inotifyFd, "/dev/snd", IN_CREATE | IN_DELETE | IN_ATTRIB);
+            }
+            settleAt = HostTimeNow() + kDebounceMilliseconds * 1000000ull;
+        }
+        const std::uint64_t after = HostTimeNow();
+        if ((settleAt && after >= settleAt) || (slowRescan && after >= nextSlowRescan)) {
+            settleAt = 0;
+            nextSlowRescan = after + kRescanMilliseconds * 1000000ull;
+            rescan();
+        }
+    }
+    if (monitor) {
+        udev_monitor_unref(monitor);
+    }
+    if (udevContext) {
+        udev_unref(udevContext);
+    }
+    if (inotifyFd >= 0) {
+        close(inotifyFd);
+    }
+}

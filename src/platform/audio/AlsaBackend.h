@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/audio/AlsaConfiguration.h"
+#include "platform/audio/AudioBackend.h"
+
+#include <mutex>
+#include <thread>
+
+class AlsaOutputStream;
+
+// Output through ALSA PCMs. A monitor thread, the backend's notification
+// thread, watches for cards coming and going (libudev's "sound" subsystem, or
+// inotify on /dev/snd plus a slow rescan where udev is absent), re-enumerates
+// after a short quiet spell and reports a changed UID list; it also reports
+// the underruns and deaths that the streams' render threads flag.
+class AlsaBackend : public AudioBackend {
+public:
+    struct Options {
+        // ALSA configuration text merged over the system's.
+        std::string extraDefinitions;
+        // PCM names listed after "default" (and the sound servers').
+        std::vector<std::string> extraPcms;
+        // Whether the monitor thread runs. Without it the list changes only by
+        // rescan(), and no underrun or failing stream is reported.
+        bool monitor = true;
+    };
+
+    AlsaBackend();
+    explicit AlsaBackend(Options options);
+    ~AlsaBackend() override;
+
+    void setListener(AudioBackendListener* listener) override;
+    std::vector<AudioDeviceInfo> devices() override;
+    std::string defaultOutputUID() override;
+    std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
+                                                  const AudioStreamConfig& config,
+                                                  AudioRenderCallback& callback) override;
+
+    // Re-enumerates and tells the listener when the UIDs differ. The monitor
+    // thread calls it; so may a test.
+    void rescan();
+
+private:
+    friend class AlsaStreamHandle;
+    void monitorLoop();
+    void wake() noexcept;
+    void reportStreamEvents();
+    void streamClosed(AlsaOutputStream* stream);
+
+    const Options _options;
+    AlsaConfiguration _configuration;
+
+    mutable std::mutex _mutex; // guards the fields below; never held across a listener call
+    AudioBackendListener* _listener = nullptr;
+    std::vector<AudioDeviceInfo> _devices;
+    std::vector<AlsaOutputStream*> _streams;
+
+    std::mutex _scanMutex; // one enumeration at a time
+    int _wakeFd = -1;      // eventfd: written by render threads and the destructor
+    std::atomic<bool> _stopping{false};
+    std::thread _monitor;
+};

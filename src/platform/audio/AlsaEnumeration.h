@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/audio/AudioDeviceInfo.h"
+
+#include <string>
+#include <vector>
+
+class AlsaConfiguration;
+
+// Lists the playback devices ALSA offers, in a stable order: one per playback
+// PCM of each card (UID "hw:CARD=<id>,DEV=<n>", since a card id survives
+// reboots where its index may not), then "default", then "pipewire" and
+// "pulse" when ALSA lists them, then `extraPcms`. Channels and rates come from
+// a non-blocking probe; a device that is busy (a sound server, or our own
+// stream) keeps its entry of `previous`, or is listed with stereo at 48 kHz.
+// A named PCM that cannot be opened at all is left out.
+std::vector<AudioDeviceInfo> enumerateAlsaDevices(const AlsaConfiguration& configuration,
+                                                  const std::vector<std::string>& extraPcms,
+                                                  const std::vector<AudioDeviceInfo>& previous);
+
+// The PCM name a stream opens for a UID: a card's PCM through the "plughw"
+// converter (cards rarely take float), anything else as it is named.
+std::string alsaPcmNameForUID(const std::string& uid);
+
+// Whether two lists hold the same UIDs in the same order.
+bool sameDeviceUIDs(const std::vector<AudioDeviceInfo>& a, const std::vector<AudioDeviceInfo>& b);

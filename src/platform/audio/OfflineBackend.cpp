@@ -1,0 +1,187 @@
+#include "platform/audio/OfflineBackend.h"
+
+#include "foundation/KivLog.h"
+#include "platform/audio/OfflineOutputStream.h"
+
+#include <algorithm>
+
+OfflineBackend::~OfflineBackend() {
+    std::lock_guard lock(_mutex);
+    if (!_streams.empty()) {
+        logFormat("Error: the offline backend is destroyed with %zu streams open", _streams.size());
+    }
+}
+
+void OfflineBackend::setListener(AudioBackendListener* listener) {
+    std::lock_guard lock(_mutex);
+    _listener = listener;
+}
+
+std::vector<AudioDeviceInfo> OfflineBackend::devices() {
+    std::lock_guard lock(_mutex);
+    return _devices;
+}
+
+std::string OfflineBackend::defaultOutputUID() {
+    std::lock_guard lock(_mutex);
+    return _defaultUID;
+}
+
+bool OfflineBackend::isPresent(const std::string& uid) const {
+    return std::any_of(_devices.begin(), _devices.end(),
+                       [&](const AudioDeviceInfo& d) { return d.uid == uid; });
+}
+
+std::unique_ptr<AudioOutputStream> OfflineBackend::openOutput(const std::string& uid,
+                                                              const AudioStreamConfig& config,
+                                                              AudioRenderCallback& callback) {
+    std::lock_guard lock(_mutex);
+    auto found = std::find_if(_devices.begin(), _devices.end(),
+                              [&](const AudioDeviceInfo& d) { return d.uid == uid; });
+    if (found == _devices.end()) {
+        logFormat("Error: the offline backend has no device %s", uid.c_str());
+        return nullptr;
+    }
+    AudioStreamConfig actual = config;
+    if (actual.sampleRate <= 0.0) {
+        actual.sampleRate = found->nominalSampleRate;
+    }
+    if (actual.channels == 0) {
+        actual.channels = found->outputChannels;
+    }
+    if (actual.framesPerBuffer == 0) {
+        actual.framesPerBuffer = found->bufferSizeInFrames ? found->bufferSizeInFrames : 512;
+    }
+    auto stream = std::make_unique<OfflineOutputStream>(*this, uid, actual, callback);
+    _streams.push_back(stream.get());
+    return stream;
+}
+
+void OfflineBackend::streamClosed(OfflineOutputStream* stream) {
+    std::lock_guard lock(_mutex);
+    std::erase(_streams, stream);
+}
+
+void OfflineBackend::plug(const AudioDeviceInfo& info) {
+    AudioBackendListener* listener = nullptr;
+    bool defaultChanged = false;
+    {
+        std::lock_guard lock(_mutex);
+        auto found = std::find_if(_devices.begin(), _devices.end(),
+                                  [&](const AudioDeviceInfo& d) { return d.uid == info.uid; });
+        if (found != _devices.end()) {
+            *found = info;
+            return;
+        }
+        _devices.push_back(info);
+        if (_defaultUID.empty()) {
+            _defaultUID = info.uid;
+            defaultChanged = true;
+        }
+        listener = _listener;
+    }
+    if (listener) {
+        listener->deviceListChanged();
+        if (defaultChanged) {
+            listener->defaultOutputChanged();
+        }
+    }
+}
+
+void OfflineBackend::unplug(const std::string& uid) {
+    AudioBackendListener* listener = nullptr;
+    bool defaultChanged = false;
+    {
+        std::lock_guard lock(_mutex);
+        const auto removed =
+            std::erase_if(_devices, [&](const AudioDeviceInfo& d) { return d.uid == uid; });
+        if (removed == 0) {
+            return;
+        }
+        if (_defaultUID == uid) {
+            _defaultUID = _devices.empty() ? std::string() : _devices.front().uid;
+            defaultChanged = true;
+        }
+        listener = _listener;
+    }
+    if (listener) {
+        listener->deviceDied(uid);
+        listener->deviceListChanged();
+        if (defaultChanged) {
+            listener->defaultOutputChanged();
+        }
+    }
+}
+
+void OfflineBackend::overload(const std::string& uid) {
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        if (!isPresent(uid)) {
+            return;
+        }
+        listener = _listener;
+    }
+    if (listener) {
+        listener->deviceOverloaded(uid);
+    }
+}
+
+void OfflineBackend::changeSampleRate(const std::string& uid, double rate) {
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        auto found = std::find_if(_devices.begin(), _devices.end(),
+                                  [&](const AudioDeviceInfo& d) { return d.uid == uid; });
+        if (found == _devices.end()) {
+            return;
+        }
+        found->nominalSampleRate = rate;
+        listener = _listener;
+    }
+    if (listener) {
+        listener->sampleRateChanged(uid);
+    }
+}
+
+void OfflineBackend::setDefaultOutput(const std::string& uid) {
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        if (_defaultUID == uid || !isPresent(uid)) {
+            return;
+        }
+        _defaultUID = uid;
+        listener = _listener;
+    }
+    if (listener) {
+        listener->defaultOutputChanged();
+    }
+}
+
+void OfflineBackend::render(std::uint32_t frames) {
+    std::lock_guard lock(_mutex);
+    for (OfflineOutputStream* stream : _streams) {
+        if (!stream->isRunning() || !isPresent(stream->uid())) {
+            continue;
+        }
+        auto& capture = _captured[stream->uid()];
+        const std::uint32_t cycle = stream->config().framesPerBuffer;
+        for (std::uint32_t done = 0; done < frames;) {
+            const std::uint32_t n = std::min(cycle, frames - done);
+            stream->renderCycle(n, capture);
+            done += n;
+        }
+    }
+}
+
+std::vector<float> OfflineBackend::capturedOutput(const std::string& uid) const {
+    std::lock_guard lock(_mutex);
+    auto found = _captured.find(uid);
+    return found == _captured.end() ? std::vector<float>() : found->second;
+}
+
+std::size_t OfflineBackend::openStreamCount() const {
+    std::lock_guard lock(_mutex);
+    return _streams.size();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/audio/AudioBackend.h"
+
+#include <map>
+#include <mutex>
+
+class OfflineOutputStream;
+
+// For tests: devices exist only as the test plugs them, streams render only
+// when the test calls render(), and every change is told to the listener at
+// once on the calling thread, which stands in for the notification thread.
+// The backend must outlive the streams it opened.
+class OfflineBackend : public AudioBackend {
+public:
+    OfflineBackend() = default;
+    ~OfflineBackend() override;
+
+    void setListener(AudioBackendListener* listener) override;
+    std::vector<AudioDeviceInfo> devices() override;
+    std::string defaultOutputUID() override;
+    std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
+                                                  const AudioStreamConfig& config,
+                                                  AudioRenderCallback& callback) override;
+
+    // Hooks. Plugging a UID that is present replaces its info without a list
+    // change. The first device plugged becomes the default unless one is set;
+    // unplugging the default moves it to the first remaining device.
+    void plug(const AudioDeviceInfo& info);
+    void unplug(const std::string& uid);
+    void overload(const std::string& uid);
+    void changeSampleRate(const std::string& uid, double rate);
+    void setDefaultOutput(const std::string& uid);
+
+    // Renders `frames` frames on every running stream of a present device, in
+    // cycles of at most the stream's buffer size, with this thread marked as
+    // the render thread during each callback.
+    void render(std::uint32_t frames);
+    // Everything a device's streams rendered since they opened, interleaved.
+    std::vector<float> capturedOutput(const std::string& uid) const;
+    std::size_t openStreamCount() const;
+
+private:
+    friend class OfflineOutputStream;
+    void streamClosed(OfflineOutputStream* stream);
+    bool isPresent(const std::string& uid) const;
+
+    mutable std::mutex _mutex; // guards the fields below; never held across a listener call
+    AudioBackendListener* _listener = nullptr;
+    std::vector<AudioDeviceInfo> _devices;
+    std::string _defaultUID;
+    std::vector<OfflineOutputStream*> _streams;
+    std::map<std::string, std::vector<float>> _captured;
+};

@@ -1,0 +1,67 @@
+#include "audio/KivAudioDevice.h"
+#include "audio/KivAudioHardware.h"
+#include "foundation/NotificationCenter.h"
+#include "platform/audio/AlsaBackend.h"
+#include "support/CapturingLogSink.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <thread>
+
+namespace {
+
+class DeathWatch : public KivAudioDeviceDelegate {
+public:
+    void audioDeviceDidDie(KivAudioDevice& device) override {
+        std::lock_guard lock(mutex);
+        died = true;
+        closed = !device.isOpen();
+        thread = std::this_thread::get_id();
+        changed.notify_all();
+    }
+    // The bound only keeps a broken stream from hanging the test run.
+    bool waitForDeath() {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(30), [&] { return died; });
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool died = false;
+    bool closed = false;
+    std::thread::id thread;
+};
+
+} // namespace
+
+// A PCM whose writes fail as a vanished card's do: the render thread notices,
+// the backend's monitor thread reports it, and the device dies there.
+TEST(KivAudioDeviceOnAlsa, AFailingStreamKillsTheDeviceOnTheNotificationThread) {
+    CapturingLogSink log;
+    AlsaBackend::Options options;
+    options.extraDefinitions =
+        "pcm.pondrafull { type file slave.pcm null file \"/dev/full\" format raw }";
+    options.extraPcms = {"pondrafull"};
+    std::vector<std::unique_ptr<AudioBackend>> backends;
+    backends.push_back(std::make_unique<AlsaBackend>(options));
+    auto hardware = std::make_shared<KivAudioHardware>(std::move(backends));
+    KivAudioHardware::setCurrent(hardware);
+
+    auto device = KivAudioDevice::deviceWithUID("pondrafull");
+    ASSERT_TRUE(device);
+    auto sameDevice = KivAudioDevice::deviceWithUID("pondrafull");
+    DeathWatch watch;
+    device->setDelegate(&watch);
+    ASSERT_TRUE(device->open());
+
+    ASSERT_TRUE(watch.waitForDeath());
+    EXPECT_TRUE(device->died());
+    EXPECT_TRUE(sameDevice->died());
+    EXPECT_TRUE(watch.closed);
+    EXPECT_FALSE(device->isOpen());
+    EXPECT_NE(watch.thread, std::this_thread::get_id());
+
+    device.reset();
+    sameDevice.reset();
+    KivAudioHardware::setCurrent(nullptr);
+}
