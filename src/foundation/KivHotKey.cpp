@@ -60,17 +60,21 @@ bool boolValue(const nlohmann::json& descriptor, const char* key) {
     return false;
 }
 
+// A value out of range reads as 0 rather than wrapping into some other key.
 std::uint16_t uint16Value(const nlohmann::json& descriptor, const char* key) {
     const auto it = descriptor.find(key);
-    if (it == descriptor.end() || !(it->is_number_integer() || it->is_number_unsigned())) {
+    if (it == descriptor.end()) {
         return 0;
     }
-    const std::int64_t value =
-        it->is_number_unsigned()
-            ? static_cast<std::int64_t>(std::min<std::uint64_t>(it->get<std::uint64_t>(), 0x10000))
-            : it->get<std::int64_t>();
-    // A value out of range would otherwise wrap into some other key.
-    return value >= 0 && value <= 0xFFFF ? static_cast<std::uint16_t>(value) : 0;
+    if (it->is_number_unsigned()) {
+        const auto value = it->get<std::uint64_t>();
+        return value <= 0xFFFF ? static_cast<std::uint16_t>(value) : 0;
+    }
+    if (it->is_number_integer()) {
+        const auto value = it->get<std::int64_t>();
+        return value >= 0 && value <= 0xFFFF ? static_cast<std::uint16_t>(value) : 0;
+    }
+    return 0;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "foundation/KivKeyedEncoder.h"
 
 #include "foundation/KivArchiveValue.h"
+#include "foundation/KivUTF8.h"
 
 #include <cmath>
 #include <typeinfo>
@@ -71,10 +72,7 @@ void KivKeyedEncoder::encodeDouble(double value, std::string_view key) {
 }
 
 void KivKeyedEncoder::encodeString(std::string_view value, std::string_view key) {
-    nlohmann::json stored;
-    std::string error;
-    KivArchiveValue::toStored(nlohmann::json(std::string(value)), stored, error);
-    put(std::move(stored), key);
+    put(KivUTF8::sanitized(value), key);
 }
 
 void KivKeyedEncoder::encodeBytes(std::span<const std::uint8_t> bytes, std::string_view key) {

@@ -358,6 +358,21 @@ TEST(KivKeyedCoder, DeepNestingIsRefusedOnBothSides) {
     EXPECT_TRUE(encoder.failed());
     EXPECT_FALSE(encoder.archivedText());
 
+    // What the encoder accepts at the limit, the decoder reads back.
+    value = 1;
+    for (int i = 0; i < 99; ++i) {
+        value = nlohmann::json::array({value});
+    }
+    KivKeyedEncoder atLimit(testRegistry());
+    atLimit.encodeValue(value, "deep");
+    ASSERT_TRUE(atLimit.archivedText()) << atLimit.error();
+    decoder = KivKeyedDecoder::decoderForText(*atLimit.archivedText(), testRegistry());
+    EXPECT_EQ(decoder.decodeValueForKey("deep"), value);
+    EXPECT_FALSE(decoder.failed()) << decoder.error();
+    KivKeyedEncoder pastLimit(testRegistry());
+    pastLimit.encodeValue(nlohmann::json::array({value}), "deep");
+    EXPECT_TRUE(pastLimit.failed());
+
     // Brackets inside strings do not count.
     decoder = KivKeyedDecoder::decoderForText(R"({"a": ")" + std::string(500, '[') + R"("})",
                                               testRegistry());
