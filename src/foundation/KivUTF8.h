@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace KivUTF8 {
+
+// The text with every ill-formed UTF-8 sequence (stray continuation bytes,
+// overlong forms, surrogates, code points past U+10FFFF, truncated sequences)
+// replaced by U+FFFD, one replacement per maximal ill-formed part.
+std::string sanitized(std::string_view text);
+
+bool isValid(std::string_view text);
+
+} // namespace KivUTF8
