@@ -85,6 +85,12 @@ bool AudioFileReader::seek(std::int64_t clientFrame) {
     _decodedFrames = 0;
     _state = State::Decoding;
     const AudioFileProperties& file = fileProperties();
+    if (file.lengthIsExact && clientFrame >= lengthInClientFrames()) {
+        _discardFrames = 0;
+        _position = clientFrame;
+        _state = State::Finished;
+        return true;
+    }
 
     // Without conversion the target is a file frame. With it, start a little
     // early on a frame whose client time is whole (44.1 kHz to 48 kHz: every
@@ -117,12 +123,6 @@ bool AudioFileReader::seek(std::int64_t clientFrame) {
     _discardFrames = clientFrame - clientStart;
     _position = clientStart;
     _decoderPosition = fileStart;
-    if (file.lengthIsExact && fileStart >= file.lengthInFrames) {
-        _discardFrames = 0;
-        _position = clientFrame;
-        _state = State::Finished;
-        return true;
-    }
     if (!_decoder->seek(fileStart)) {
         _state = State::Finished;
         return false;

@@ -67,6 +67,9 @@ DecoderOpenResult openAudioDecoder(const std::string& path) {
     std::unique_ptr<AudioDecoder> decoder;
     AudioFileError sndfileError;
     decoder = SndfileDecoder::open(fd, sndfileError);
+    if (!decoder && sndfileError.kind == AudioFileErrorKind::TooManyOpenFiles) {
+        return {nullptr, sndfileError};
+    }
     if (!decoder) {
         AudioFileError ffmpegError;
         decoder = FfmpegDecoder::open(fd, ffmpegError);
