@@ -29,7 +29,8 @@ struct DecoderRead {
 
 // One open audio file decoded to interleaved float in the file's own rate and
 // channel count. Made on the owner's thread, then used by one thread at a time
-// (the read-ahead worker); reads and seeks allocate nothing.
+// (the read-ahead worker). libsndfile's reads allocate nothing; FFmpeg's
+// demuxer allocates a buffer per compressed packet.
 class AudioDecoder {
 public:
     virtual ~AudioDecoder() = default;

@@ -31,13 +31,24 @@ AudioFileReader::OpenResult AudioFileReader::open(const std::string& path) {
     if (!opened.decoder) {
         return {nullptr, std::move(opened.error)};
     }
-    return {std::make_unique<AudioFileReader>(std::move(opened.decoder), path), {}};
+    return open(std::move(opened.decoder), path);
+}
+
+AudioFileReader::OpenResult AudioFileReader::open(std::unique_ptr<AudioDecoder> decoder,
+                                                  std::string path) {
+    AudioFileError error = checkAudioFileProperties(decoder->properties());
+    if (error) {
+        return {nullptr, std::move(error)};
+    }
+    return {
+        std::unique_ptr<AudioFileReader>(new AudioFileReader(std::move(decoder), std::move(path))),
+        {}};
 }
 
 AudioFileReader::AudioFileReader(std::unique_ptr<AudioDecoder> decoder, std::string path)
     : _decoder(std::move(decoder))
     , _path(std::move(path))
-    , _channels(std::min(_decoder->properties().channels, kMaxAudioFileChannels))
+    , _channels(_decoder->properties().channels)
     , _clientRate(_decoder->properties().sampleRate)
     , _decoded(kChunkFrames * _channels)
     , _discard(kChunkFrames * _channels) {

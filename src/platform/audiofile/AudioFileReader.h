@@ -13,8 +13,10 @@
 // One audio file delivered as deinterleaved float at the client's sample
 // rate: a decoder (libsndfile or FFmpeg) and, when the rates differ, a
 // libsoxr converter. The owner's thread opens it, sets the client rate and
-// seeks it, then hands it to one worker thread that reads and seeks; after
-// that no call allocates. Nothing here may run on the render thread.
+// seeks it, then hands it to one worker thread that reads and seeks. The
+// steady run of reads allocates nothing; a seek does (libsoxr rebuilds its
+// filter over the next few blocks), as do the flush at the end and FFmpeg's
+// packets. Nothing here may run on the render thread.
 class AudioFileReader {
 public:
     struct OpenResult {
@@ -24,9 +26,9 @@ public:
 
     // Owner's thread. The client rate starts as the file's own.
     static OpenResult open(const std::string& path);
-    // Owner's thread: wraps a decoder that is already open; path names it in
-    // the log.
-    AudioFileReader(std::unique_ptr<AudioDecoder> decoder, std::string path);
+    // Owner's thread: wraps a decoder that is already open, after the same
+    // limits check; path names the file in the log.
+    static OpenResult open(std::unique_ptr<AudioDecoder> decoder, std::string path);
     ~AudioFileReader();
     AudioFileReader(const AudioFileReader&) = delete;
     AudioFileReader& operator=(const AudioFileReader&) = delete;
@@ -56,6 +58,8 @@ public:
 
 private:
     enum class State { Decoding, Flushing, Silence, Finished };
+
+    AudioFileReader(std::unique_ptr<AudioDecoder> decoder, std::string path);
 
     std::size_t produce(float* const* channels, std::size_t frames);
     std::size_t produceDecoded(float* const* channels, std::size_t frames);

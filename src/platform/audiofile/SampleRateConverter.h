@@ -9,8 +9,9 @@ struct soxr;
 // Converts interleaved float in the file's rate to deinterleaved float in the
 // client's rate (libsoxr, high quality). The converter keeps frames back
 // until it has enough input: flush() them out at the end of the file, and
-// clear() on every seek. Used by one thread at a time; process, flush and
-// clear allocate nothing.
+// clear() on every seek. Used by one thread at a time. libsoxr allocates in
+// clear and over the first blocks after it, and in the flush; a steady run
+// of process calls allocates nothing.
 class SampleRateConverter {
 public:
     // Null with error set when libsoxr refuses the rates.

@@ -235,6 +235,7 @@ public:
         : _failAt(failAt) {
         _properties = {1, 44100.0, 10000, true, "test"};
     }
+    void setChannels(unsigned channels) { _properties.channels = channels; }
     const AudioFileProperties& properties() const override { return _properties; }
     DecoderRead read(float* out, std::size_t frames) override {
         if (_position >= _failAt) {
@@ -258,7 +259,10 @@ private:
 
 TEST_F(Reader, ReadErrorMidFileGivesSilenceToTheLengthAndOneWarning) {
     CapturingLogSink log;
-    AudioFileReader reader(std::make_unique<FailingDecoder>(3000), "/show/cue.wav");
+    AudioFileReader::OpenResult opened =
+        AudioFileReader::open(std::make_unique<FailingDecoder>(3000), "/show/cue.wav");
+    ASSERT_TRUE(opened.reader);
+    AudioFileReader& reader = *opened.reader;
     const auto all = readRest(reader, 512);
     ASSERT_EQ(all[0].size(), 10000u);
     EXPECT_EQ(all[0][2999], 0.5f);
@@ -268,6 +272,14 @@ TEST_F(Reader, ReadErrorMidFileGivesSilenceToTheLengthAndOneWarning) {
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_EQ(log.lines()[0],
               "Warning: Could not read /show/cue.wav after frame 3000; playing silence to its end");
+}
+
+TEST_F(Reader, WrappedDecoderMeetsTheSameLimits) {
+    auto decoder = std::make_unique<FailingDecoder>(3000);
+    decoder->setChannels(49);
+    AudioFileReader::OpenResult opened = AudioFileReader::open(std::move(decoder), "/x.wav");
+    EXPECT_FALSE(opened.reader);
+    EXPECT_EQ(opened.error.kind, AudioFileErrorKind::TooManyChannels);
 }
 
 TEST_F(Reader, CorruptAacMidFileGivesSilenceAndOneWarning) {
