@@ -19,6 +19,8 @@ constexpr std::int64_t kConverterPreroll = 2048;
 // Longest stretch of input (frames) whose conversion starts on the same
 // filter phase; beyond it a seek takes the nearest frame instead.
 constexpr std::int64_t kMaxAlignedStep = 1 << 16;
+// File frames tried for the nearest whole client time when there is none.
+constexpr std::int64_t kPhaseSearch = 256;
 
 bool isWhole(double value) {
     return std::floor(value) == value;
@@ -74,9 +76,13 @@ bool AudioFileReader::setClientSampleRate(double rate) {
             return false;
         }
     }
+    const bool untouched =
+        _state == State::Decoding && _decoderPosition == 0 && _decodedFrames == 0 && _position == 0;
     _converter = std::move(converter);
     _clientRate = rate;
-    seek(0);
+    if (!untouched) {
+        seek(0);
+    }
     return true;
 }
 
@@ -127,8 +133,21 @@ bool AudioFileReader::seek(std::int64_t clientFrame) {
             fileStart = steps * fileStep;
             clientStart = steps * clientStep;
         } else {
-            fileStart = static_cast<std::int64_t>(std::floor(static_cast<double>(early) * ratio));
-            clientStart = std::llround(static_cast<double>(fileStart) / ratio);
+            // Of the file frames just before the target, the one whose
+            // client time lies closest to a whole frame.
+            const auto last =
+                static_cast<std::int64_t>(std::floor(static_cast<double>(early) * ratio));
+            double bestMiss = 1.0;
+            for (std::int64_t candidate = last; candidate >= 0 && candidate > last - kPhaseSearch;
+                 --candidate) {
+                const double at = static_cast<double>(candidate) / ratio;
+                const double miss = std::fabs(at - std::round(at));
+                if (miss < bestMiss) {
+                    bestMiss = miss;
+                    fileStart = candidate;
+                    clientStart = std::llround(at);
+                }
+            }
         }
     }
     _discardFrames = clientFrame - clientStart;

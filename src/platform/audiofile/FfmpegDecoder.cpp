@@ -282,14 +282,19 @@ bool FfmpegDecoder::seek(std::int64_t frame) {
         return false;
     }
     // Not clamped at 0: an encoder's priming packets lie before it, and the
-    // decoder needs them as much as any other pre-roll.
+    // decoder needs them as much as any other pre-roll. A demuxer that
+    // refuses a time before the start gets the start.
     const std::int64_t start = frame - kSeekPreroll;
     const AVStream* stream = _format->streams[_streamIndex];
-    const std::int64_t timestamp =
-        av_rescale_q(start + _startOffset, AVRational{1, _codec->sample_rate}, stream->time_base);
+    const AVRational samples{1, _codec->sample_rate};
     av_frame_unref(_frame);
     _frameOffset = 0;
-    if (av_seek_frame(_format, _streamIndex, timestamp, AVSEEK_FLAG_BACKWARD) < 0) {
+    if (av_seek_frame(_format, _streamIndex,
+                      av_rescale_q(start + _startOffset, samples, stream->time_base),
+                      AVSEEK_FLAG_BACKWARD) < 0 &&
+        (start >= 0 || av_seek_frame(_format, _streamIndex,
+                                     av_rescale_q(_startOffset, samples, stream->time_base),
+                                     AVSEEK_FLAG_BACKWARD) < 0)) {
         return false;
     }
     avcodec_flush_buffers(_codec);

@@ -39,7 +39,8 @@ AudioFileError checkAudioFileProperties(const AudioFileProperties& properties) {
     }
     const double rate = properties.sampleRate;
     if (!std::isfinite(rate) || rate < kMinAudioFileSampleRate || rate > kMaxAudioFileSampleRate) {
-        return {AudioFileErrorKind::BadSampleRate, static_cast<int>(rate),
+        const bool fitsInCode = std::isfinite(rate) && std::fabs(rate) < 2e9;
+        return {AudioFileErrorKind::BadSampleRate, fitsInCode ? static_cast<int>(rate) : 0,
                 "The sample rate of " + std::to_string(rate) + " Hz is out of range"};
     }
     if (properties.lengthInFrames <= 0) {
