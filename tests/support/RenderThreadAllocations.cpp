@@ -34,7 +34,9 @@ void* allocate(std::size_t size) {
 }
 
 void* allocateAligned(std::size_t size, std::align_val_t alignment) {
-    noteAllocation();
+    if (!PONDRA_COUNT_MALLOC) {
+        noteAllocation();
+    }
     void* p = nullptr;
     const std::size_t align = std::max(static_cast<std::size_t>(alignment), sizeof(void*));
     if (posix_memalign(&p, align, size ? size : 1) != 0) {
@@ -57,6 +59,7 @@ bool renderThreadMallocIsCounted() {
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
 extern "C" void* __libc_realloc(void*, std::size_t);
+extern "C" void* __libc_memalign(std::size_t, std::size_t);
 
 extern "C" void* malloc(std::size_t size) {
     noteAllocation();
@@ -71,6 +74,22 @@ extern "C" void* calloc(std::size_t count, std::size_t size) {
 extern "C" void* realloc(void* pointer, std::size_t size) {
     noteAllocation();
     return __libc_realloc(pointer, size);
+}
+
+extern "C" void* memalign(std::size_t alignment, std::size_t size) {
+    noteAllocation();
+    return __libc_memalign(alignment, size);
+}
+
+extern "C" void* aligned_alloc(std::size_t alignment, std::size_t size) {
+    noteAllocation();
+    return __libc_memalign(alignment, size);
+}
+
+extern "C" int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
+    noteAllocation();
+    *out = __libc_memalign(alignment, size);
+    return *out ? 0 : 12; // ENOMEM
 }
 #endif
 
