@@ -2,6 +2,7 @@
 
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "foundation/ThreadRole.h"
 
 #include <algorithm>
 #include <string>
@@ -29,6 +30,7 @@ KivAudioBusMap::KivAudioBusMap(MatrixMixer& mixer)
 
 bool KivAudioBusMap::attach(KivAudioRendering& thing, std::string_view deviceName,
                             std::string_view thingName) {
+    assertNotRenderThread();
     if (KivEnvironment::logLevel() >= 3) {
         logFormat("%s attaching %s", text(deviceName).c_str(), text(thingName).c_str());
     }
@@ -54,6 +56,7 @@ bool KivAudioBusMap::attach(KivAudioRendering& thing, std::string_view deviceNam
 
 void KivAudioBusMap::detach(KivAudioRendering& thing, std::string_view deviceName,
                             std::string_view thingName) {
+    assertNotRenderThread();
     if (KivEnvironment::logLevel() >= 3) {
         logFormat("%s detaching %s", text(deviceName).c_str(), text(thingName).c_str());
     }

@@ -1,5 +1,7 @@
 #include "audio/KivSyncedActions.h"
 
+#include "foundation/ThreadRole.h"
+
 void KivSyncedActions::List::append(KivActionInfo* record) {
     record->next = nullptr;
     if (tail != nullptr) {
@@ -93,6 +95,7 @@ void KivSyncedActions::startSyncedActions() {
 }
 
 void KivSyncedActions::endSyncedActions() {
+    assertNotRenderThread();
     std::lock_guard control(_control);
     if (!_batchOpen) {
         return;
@@ -112,6 +115,7 @@ bool KivSyncedActions::isBatchOpen() const {
 }
 
 void KivSyncedActions::performAction(void* target, const char* selector, KivActionMethod method) {
+    assertNotRenderThread();
     if (target == nullptr || method == nullptr) {
         return;
     }
@@ -138,6 +142,7 @@ void KivSyncedActions::performAction(void* target, const char* selector, KivActi
 }
 
 void KivSyncedActions::removeActions(const void* target) {
+    assertNotRenderThread();
     if (target == nullptr) {
         return;
     }
@@ -149,6 +154,7 @@ void KivSyncedActions::removeActions(const void* target) {
 }
 
 void KivSyncedActions::setRendering(bool rendering) {
+    assertNotRenderThread();
     std::lock_guard control(_control);
     _rendering = rendering;
     if (!rendering) {
@@ -169,6 +175,7 @@ std::size_t KivSyncedActions::pendingCount() const {
 }
 
 bool KivSyncedActions::runPending() {
+    assertRenderThread();
     std::unique_lock handover(_handover, std::try_to_lock);
     if (!handover.owns_lock()) {
         _missed.fetch_add(1, std::memory_order_relaxed);
