@@ -26,7 +26,10 @@
 // - the render thread: pull() only. It takes no lock and allocates nothing:
 //   each bus's renderer is published through an atomic pointer, and detach()
 //   unpublishes it and then waits for a pull in progress to end, so once
-//   detach() returns the render thread never calls the object again.
+//   detach() returns the render thread never calls the object again. So
+//   never call detach() while holding a lock that a renderer takes (a
+//   source's render lock, a meta buffer's lock): the device's bus level
+//   comes before those in the lock order.
 class KivAudioBusMap : private MatrixMixerInput {
 public:
     static constexpr std::uint32_t kBusCount = 500;

@@ -62,7 +62,8 @@ public:
     // Control thread. Cancels every queued action of `target` (the object
     // pointer as given to performAction), in the open batch and handed over.
     // Call it before an object dies or leaves the device. Waits while the
-    // render thread runs actions.
+    // render thread runs actions, so the caller must not hold a lock that an
+    // action takes.
     void removeActions(const void* target);
 
     // Control thread. The device says whether a render thread runs its
