@@ -163,13 +163,6 @@ TEST_F(SteppedFadeTest, AFadeEndsWithoutItsFinalValueWhenTheTargetCloses) {
     EXPECT_EQ(target.writes(), writesBefore);
 }
 
-TEST_F(SteppedFadeTest, EachFadeRaisesTheFadeIndex) {
-    const auto first = runner.fadeIndex();
-    runner.fadeTo(0.0f, 1.0);
-    runner.fadeTo(0.5f, 1.0);
-    EXPECT_EQ(runner.fadeIndex(), first + 2);
-}
-
 TEST(ThreadedFade, ANewerFadeStopsTheOlderThreadBeforeFadeToReturns) {
     SteadyClock clock;
     RecordingTarget target(1.0f);

@@ -81,13 +81,6 @@ TEST(KivRenderInfo, ABoundMemberIsCalledWithTheCyclesArguments) {
     EXPECT_EQ(device.notifications, 1);
 }
 
-TEST(KivRenderInfo, ARenderMapHasOneUnsetEntryBeyondItsCount) {
-    const auto map = KivRenderInfoList::make(500);
-    EXPECT_EQ(map.count, 500u);
-    EXPECT_FALSE(map.entries[0].isSet());
-    EXPECT_FALSE(map.entries[500].isSet());
-}
-
 TEST(KivReadFramesInfo, AReaderIsCalledThroughItsRecordAtTheOffset) {
     StaircaseReader reader(3);
     KivReadFramesInfo info;
@@ -101,14 +94,4 @@ TEST(KivReadFramesInfo, AReaderIsCalledThroughItsRecordAtTheOffset) {
 
     KivReadFramesInfo unset;
     EXPECT_EQ(unset.call(4, {channels, 1, 6}, 0), 0u);
-}
-
-TEST(KivActionInfo, ARecordCallsItsActionAndAnUnsetOneIsSkipped) {
-    ImpulseSource source;
-    KivActionInfo record{&source, ImpulseSource::kPlay.selector, ImpulseSource::kPlay.method};
-    record.call();
-    EXPECT_EQ(source.plays(), 1);
-    record.method = nullptr;
-    record.call();
-    EXPECT_EQ(source.plays(), 1);
 }
