@@ -19,10 +19,12 @@ const bool registered = [] {
 } // namespace
 
 PondraLogger::PondraLogger(WallClock now)
-    : _now(std::move(now)) {}
+    : _now(now ? std::move(now) : WallClock(&std::chrono::system_clock::now)) {}
 
 std::string PondraLogger::timeStamp(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    // Floored, so a time before 1970 does not round up to the next second.
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(time));
     std::tm local{};
     char text[64];
     if (localtime_r(&seconds, &local) == nullptr ||

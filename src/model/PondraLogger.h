@@ -25,6 +25,7 @@ public:
     using WallClock = std::function<std::chrono::system_clock::time_point()>;
 
     // `now` gives the time of each line; it is called under the logger's lock.
+    // An empty one means the system clock.
     explicit PondraLogger(WallClock now = &std::chrono::system_clock::now);
     PondraLogger(const PondraLogger&) = delete;
     PondraLogger& operator=(const PondraLogger&) = delete;

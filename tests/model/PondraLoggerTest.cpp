@@ -75,6 +75,7 @@ TEST_F(PondraLoggerTest, TimeStampIsLocalTime) {
     EXPECT_EQ(PondraLogger::timeStamp(kMorning), "2026-12-09 05:23:54");
     EXPECT_EQ(PondraLogger::timeStamp(kMorning + 999ms), "2026-12-09 05:23:54")
         << "fractions are cut, not rounded";
+    EXPECT_EQ(PondraLogger::timeStamp(TimePoint{} - 1ms), "1969-12-31 23:59:59");
     const ScopedTimeZone east("XST-10");
     EXPECT_EQ(PondraLogger::timeStamp(kMorning + 14h), "2026-12-10 05:23:54");
 }
