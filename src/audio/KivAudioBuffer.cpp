@@ -37,6 +37,7 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
         return nullptr;
     }
     std::unique_ptr<KivAudioBuffer> buffer(new KivAudioBuffer());
+    buffer->_alias = alias;
     buffer->_startTime = startTime;
     buffer->_bufferSize = bufferSize;
     buffer->_file = std::make_unique<KivAudioFile>(alias);
@@ -46,7 +47,6 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
                   aliasName(alias.get()).c_str());
         return nullptr;
     }
-    buffer->_description = file.description();
     buffer->_fileChannels = file.fileChannels();
     buffer->_fileLengthInSeconds = file.fileLengthInSeconds();
     buffer->_fileFormat = file.fileFormat();
@@ -58,7 +58,7 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
         logFormat("Error: KivAudioBuffer format channels (%lu) did not have the same number of "
                   "channels as the file (%lu): %s",
                   static_cast<unsigned long>(readFormat.channels()),
-                  static_cast<unsigned long>(file.fileChannels()), buffer->_description.c_str());
+                  static_cast<unsigned long>(file.fileChannels()), buffer->description().c_str());
         return nullptr;
     }
     // A rate the reader refuses would leave the window counted in one rate
@@ -74,7 +74,7 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
     }
     if (!(startTime < endTime)) {
         logFormat("Error: KivAudioBuffer end time (%f) was <= start time (%f) for file: %s",
-                  endTime, startTime, buffer->_description.c_str());
+                  endTime, startTime, buffer->description().c_str());
         return nullptr;
     }
     buffer->_endTime = endTime;
@@ -83,7 +83,7 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
     buffer->_ringBuffer = KivAudioRingBuffer::create(readFormat.channels(), bufferSize);
     if (!buffer->_bufferList || !buffer->_ringBuffer) {
         logFormat("Error: KivAudioBuffer could not allocate %u frames for file: %s", bufferSize,
-                  buffer->_description.c_str());
+                  buffer->description().c_str());
         return nullptr;
     }
 
@@ -98,7 +98,7 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
             buffer->_worker = std::thread(&KivAudioBuffer::run, buffer.get());
         } catch (const std::system_error& error) {
             logFormat("Error: KivAudioBuffer could not start its worker (%s) for file: %s",
-                      error.what(), buffer->_description.c_str());
+                      error.what(), buffer->description().c_str());
             return nullptr;
         }
     }
@@ -211,6 +211,10 @@ std::uint32_t KivAudioBuffer::readFrames(std::uint32_t frames, const AudioChanne
         requestFill();
     }
     return got;
+}
+
+std::string KivAudioBuffer::description() const {
+    return aliasName(_alias.get());
 }
 
 std::uint32_t KivAudioBuffer::count() const {

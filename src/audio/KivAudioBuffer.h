@@ -41,7 +41,8 @@ public:
            std::uint32_t bufferSize, const KivAudioStreamDescription* format,
            bool matchFileChannels, KivAudioBufferWorker worker = KivAudioBufferWorker::Thread);
 
-    // Owner's thread, never the render thread: stops the worker if it runs.
+    // Owner's thread, never the render thread, once the buffer is unhooked
+    // from the render path: stops the worker if it still runs.
     ~KivAudioBuffer() override;
     KivAudioBuffer(const KivAudioBuffer&) = delete;
     KivAudioBuffer& operator=(const KivAudioBuffer&) = delete;
@@ -85,7 +86,8 @@ public:
     std::uint32_t fileChannels() const { return _fileChannels; }
     double fileLengthInSeconds() const { return _fileLengthInSeconds; }
     const std::optional<KivAudioStreamDescription>& fileFormat() const { return _fileFormat; }
-    const std::string& description() const { return _description; }
+    // Any thread: the file's present path.
+    std::string description() const;
     // Any thread: frames delivered or discarded so far.
     std::int64_t framesRead() const { return _totalFramesRead.load(std::memory_order_acquire); }
     // Any thread: frames owed after underruns and drop(), still to discard.
@@ -99,6 +101,7 @@ private:
     void requestFill();
 
     // Fixed before the worker starts.
+    std::shared_ptr<KivAlias> _alias;
     double _startTime = 0.0;
     double _endTime = 0.0;
     std::uint32_t _bufferSize = 0;
@@ -111,7 +114,6 @@ private:
     std::uint32_t _fileChannels = 0;
     double _fileLengthInSeconds = 0.0;
     std::optional<KivAudioStreamDescription> _fileFormat;
-    std::string _description;
     bool _hasWorkerThread = false;
 
     // Consumer writes; any thread reads.

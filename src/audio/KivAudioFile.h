@@ -61,7 +61,7 @@ public:
     // then on until the next goToFrame), and 0 for a destination whose
     // channel count is not the file's.
     std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
-                             std::uint32_t offset = 0) override;
+                             std::uint32_t offset) override;
     // A read has found the end of the file.
     bool isFinished() const { return _atEndOfFile; }
 
