@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
@@ -298,6 +299,23 @@ TEST_F(KivAudioBufferTest, TheFilesEndFinishesTheBufferAndStopsTheHints) {
     EXPECT_EQ(buffer->readFrames(200, out.view(), 0), 200u);
     EXPECT_FALSE(buffer->wakeRequested());
     EXPECT_TRUE(out.holdsStaircase(0, 200, 1000));
+}
+
+TEST_F(KivAudioBufferTest, AFileCutShortWhileItPlaysDeliversSilenceToTheWindowsEnd) {
+    auto buffer = manual(staircase("cut.wav", 10000), 0, 0, 4096);
+    ASSERT_EQ(buffer->fillOnce(), 4096u);
+    ASSERT_EQ(::truncate(_folder.path("cut.wav").c_str(), 4096), 0);
+    CapturingLogSink log;
+    Destination out(kChannels, 4096);
+    std::int64_t delivered = 0;
+    for (int i = 0; i < 10 && !buffer->isFinished(); ++i) {
+        buffer->fillOnce();
+        delivered += buffer->readFrames(4096, out.view(), 0);
+    }
+    EXPECT_TRUE(buffer->isFinished());
+    EXPECT_EQ(delivered, 10000);
+    EXPECT_EQ(out.at(0, 10000 - 8192 - 1), 0.0f);
+    EXPECT_EQ(log.lines().size(), 1u);
 }
 
 TEST_F(KivAudioBufferTest, ReadingNeverAllocatesOnTheRenderThread) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -107,6 +108,9 @@ TEST_F(KivAudioFileError, WhatNothingDecodesCouldNotBeCreated) {
     const std::string cut = wav("cut.wav", 2, 1000);
     AudioFixtures::writeBytes(cut, AudioFixtures::readBytes(cut).substr(0, 30));
     expectCouldNotCreate(refusal(cut), cut);
+    const std::string folder = _folder.path("takes");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    expectCouldNotCreate(refusal(folder), folder);
 }
 
 TEST_F(KivAudioFileError, AnEmptyFileOrOneWithoutFramesCouldNotBeCreated) {
