@@ -156,18 +156,25 @@ void KivAudioBuffer::requestFill() {
 
 std::uint32_t KivAudioBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
                                          std::uint32_t offset) {
-    if (destination.channels == nullptr ||
-        destination.channelCount != _ringBuffer->channelCount() ||
-        offset >= destination.frameCount) {
+    if (destination.channels == nullptr || offset >= destination.frameCount) {
         return 0;
     }
+    const std::uint32_t asked = std::min(frames, destination.frameCount - offset);
+    const std::uint32_t got = destination.channelCount == _ringBuffer->channelCount()
+                                  ? deliver(asked, destination, offset)
+                                  : 0;
+    KivSilenceAudioBufferList(destination, offset + got, asked - got);
+    return got;
+}
+
+std::uint32_t KivAudioBuffer::deliver(std::uint32_t asked, const AudioChannels& destination,
+                                      std::uint32_t offset) {
     std::int64_t read = _totalFramesRead.load(std::memory_order_relaxed);
     std::int64_t remaining = _totalFramesToRead - read;
     if (remaining <= 0) {
         return 0;
     }
     const bool atEnd = _atEndOfFile.load(std::memory_order_acquire);
-    const std::uint32_t asked = std::min(frames, destination.frameCount - offset);
 
     const std::int64_t debt = _totalDroppedFrames.load(std::memory_order_acquire);
     if (debt > 0) {

@@ -43,14 +43,14 @@ public:
 
     // Owner's thread, never the render thread, once the buffer is unhooked
     // from the render path: stops the worker if it still runs.
-    ~KivAudioBuffer() override;
+    ~KivAudioBuffer();
     KivAudioBuffer(const KivAudioBuffer&) = delete;
     KivAudioBuffer& operator=(const KivAudioBuffer&) = delete;
 
     // Consumer thread (render). Moves up to `frames` frames, cut at the
-    // window's end, to `destination` from `offset`; answers the frames
-    // delivered. The caller silences what is not delivered. Never allocates
-    // or blocks.
+    // window's end, to `destination` from `offset`, silences the rest of
+    // those frames and answers the frames delivered. Never allocates or
+    // blocks.
     std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
                              std::uint32_t offset) override;
 
@@ -97,6 +97,10 @@ private:
     KivAudioBuffer() = default;
 
     void run();
+    // Consumer thread: readFrames without the silencing; `asked` fits the
+    // destination from `offset`.
+    std::uint32_t deliver(std::uint32_t asked, const AudioChannels& destination,
+                          std::uint32_t offset);
     // Consumer thread: hint the worker, without blocking.
     void requestFill();
 

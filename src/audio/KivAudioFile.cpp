@@ -1,5 +1,6 @@
 #include "audio/KivAudioFile.h"
 
+#include "audio/KivAudioBufferList.h"
 #include "foundation/KivLog.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFileReader.h"
@@ -7,6 +8,7 @@
 #include "platform/audiofile/OpenAudioDecoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -125,19 +127,23 @@ void KivAudioFile::goToFrame(std::int64_t frame) {
 }
 
 std::uint32_t KivAudioFile::readFrames(std::uint32_t frames, const AudioChannels& destination,
-                                       std::uint32_t) {
-    if (_atEndOfFile || !_reader || destination.channels == nullptr ||
-        destination.channelCount != fileChannels()) {
+                                       std::uint32_t offset) {
+    if (destination.channels == nullptr || offset >= destination.frameCount) {
         return 0;
     }
-    const std::uint32_t n = std::min(frames, destination.frameCount);
-    if (n == 0) {
-        return 0;
+    const std::uint32_t n = std::min(frames, destination.frameCount - offset);
+    std::uint32_t read = 0;
+    if (!_atEndOfFile && _reader && destination.channelCount == fileChannels() && n > 0) {
+        std::array<float*, kMaxAudioFileChannels> at{};
+        for (std::uint32_t c = 0; c < destination.channelCount; ++c) {
+            at[c] = destination.channels[c] + offset;
+        }
+        read = static_cast<std::uint32_t>(_reader->read(at.data(), n));
+        if (read == 0) {
+            _atEndOfFile = true;
+        }
     }
-    const auto read = static_cast<std::uint32_t>(_reader->read(destination.channels, n));
-    if (read == 0) {
-        _atEndOfFile = true;
-    }
+    KivSilenceAudioBufferList(destination, offset + read, n - read);
     return read;
 }
 

@@ -23,7 +23,7 @@ class KivAlias;
 class KivAudioFile final : public KivAudioReading {
 public:
     explicit KivAudioFile(std::shared_ptr<KivAlias> alias = nullptr);
-    ~KivAudioFile() override;
+    ~KivAudioFile();
     KivAudioFile(const KivAudioFile&) = delete;
     KivAudioFile& operator=(const KivAudioFile&) = delete;
 
@@ -55,11 +55,10 @@ public:
     // resume afterwards even when the seek failed (that is logged).
     void goToFrame(std::int64_t frame);
 
-    // Writes up to `frames` frames from the start of `destination`, whatever
-    // the offset: a caller that wants them elsewhere hands a view that begins
-    // there. Answers the frames written; 0 once the file has ended (and from
-    // then on until the next goToFrame), and 0 for a destination whose
-    // channel count is not the file's.
+    // Writes up to `frames` frames into `destination` from `offset` on and
+    // silences the rest of those frames; answers the frames read. 0 once the
+    // file has ended (and from then on until the next goToFrame), and 0 for
+    // a destination whose channel count is not the file's.
     std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
                              std::uint32_t offset) override;
     // A read has found the end of the file.

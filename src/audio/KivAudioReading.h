@@ -1,19 +1,23 @@
 #pragma once
 
-#include "audio/AudioChannels.h"
+#include "audio/KivRenderInfo.h"
 
-#include <cstdint>
-
-// The pull interface of everything the engine reads frames from: a file
-// reader, a read-ahead buffer, a meta buffer. Each implementation says on
-// which thread its reads run.
+// Something frames are read from: a file, a read-ahead buffer, the meta
+// buffer, a device's input side.
 class KivAudioReading {
 public:
-    virtual ~KivAudioReading() = default;
-
-    // Produces up to `frames` frames into `destination`, starting at frame
-    // `offset` of it (an implementation may say that it writes from the
-    // start instead), and answers how many it produced.
+    // Render thread (or the reader's worker). Writes up to `frames` frames
+    // into `destination` from frame `offset` on, silences the rest of the
+    // requested frames and answers the number of frames produced.
     virtual std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
                                      std::uint32_t offset) = 0;
+
+    // Any thread. Fills `info` with this object, the name of readFrames and
+    // the direct function that calls it; a null `info` is left alone.
+    void registerReadFramesInfo(KivReadFramesInfo* info);
+
+    static constexpr const char* kReadFramesSelector = "readFrames:toAudioBufferList:atOffset:";
+
+protected:
+    ~KivAudioReading() = default;
 };

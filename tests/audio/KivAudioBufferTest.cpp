@@ -186,6 +186,17 @@ TEST_F(KivAudioBufferTest, FillsAtMostTheRingAndDeliversInOrderAcrossTheWrap) {
     EXPECT_EQ(buffer->framesOwed(), 0);
 }
 
+TEST_F(KivAudioBufferTest, ItsReadRecordReadsFromTheRing) {
+    auto buffer = manual(staircase("s.wav", 44100), 0, 0, 1000);
+    buffer->fillOnce();
+    KivReadFramesInfo info;
+    buffer->registerReadFramesInfo(&info);
+    Destination out(kChannels, 10);
+    EXPECT_EQ(info.call(10, out.view(), 0), 10u);
+    EXPECT_TRUE(out.holdsStaircase(0, 10, 0));
+    EXPECT_EQ(buffer->framesRead(), 10);
+}
+
 TEST_F(KivAudioBufferTest, WritesAtTheOffsetAndNeverPastTheList) {
     auto buffer = manual(staircase("s.wav", 44100), 0, 0, 1000);
     buffer->fillOnce();
@@ -198,6 +209,8 @@ TEST_F(KivAudioBufferTest, WritesAtTheOffsetAndNeverPastTheList) {
     EXPECT_EQ(buffer->readFrames(5, out.view(), 10), 0u);
     Destination mono(1, 10);
     EXPECT_EQ(buffer->readFrames(5, mono.view(), 0), 0u);
+    EXPECT_EQ(mono.at(0, 4), 0.0f);
+    EXPECT_EQ(mono.at(0, 5), -1.0f);
     EXPECT_EQ(buffer->framesRead(), 6);
 }
 
@@ -222,15 +235,17 @@ TEST_F(KivAudioBufferTest, AnUnderrunIsOwedAndDiscardedOnceTheFramesArrive) {
     EXPECT_EQ(buffer->readFrames(1500, out.view(), 0), 1000u);
     requested += 1500;
     EXPECT_TRUE(out.holdsStaircase(0, 1000, 0));
-    EXPECT_EQ(out.at(0, 1000), -1.0f); // the caller silences the rest
+    EXPECT_EQ(out.at(0, 1000), 0.0f); // the miss is silence
+    EXPECT_EQ(out.at(1, 1499), 0.0f);
     EXPECT_TRUE(buffer->wakeRequested());
     EXPECT_EQ(buffer->framesRead() + buffer->framesOwed(), requested);
 
     // While the debt cannot be paid, reads deliver nothing and it grows by each request.
-    Destination untouched(kChannels, 200);
-    EXPECT_EQ(buffer->readFrames(200, untouched.view(), 0), 0u);
+    Destination silenced(kChannels, 200);
+    EXPECT_EQ(buffer->readFrames(200, silenced.view(), 0), 0u);
     requested += 200;
-    EXPECT_EQ(untouched.at(1, 0), -1.0f);
+    EXPECT_EQ(silenced.at(1, 0), 0.0f);
+    EXPECT_EQ(silenced.at(1, 199), 0.0f);
     EXPECT_EQ(buffer->framesOwed(), 700);
     EXPECT_EQ(buffer->framesRead() + buffer->framesOwed(), requested);
 
@@ -262,7 +277,8 @@ TEST_F(KivAudioBufferTest, AReadPastTheWindowDeliversUpToItsEndOnly) {
     Destination out(kChannels, 5000);
     EXPECT_EQ(buffer->readFrames(5000, out.view(), 0), 4410u);
     EXPECT_TRUE(out.holdsStaircase(0, 4410, 4410));
-    EXPECT_EQ(out.at(0, 4410), -1.0f);
+    EXPECT_EQ(out.at(0, 4410), 0.0f);
+    EXPECT_EQ(out.at(0, 4999), 0.0f);
     EXPECT_TRUE(buffer->isFinished());
     EXPECT_EQ(buffer->readFrames(10, out.view(), 0), 0u);
     EXPECT_EQ(buffer->framesOwed(), 0);

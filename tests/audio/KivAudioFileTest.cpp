@@ -197,7 +197,7 @@ protected:
     AudioFixtures::TempFolder _folder;
 };
 
-TEST_F(KivAudioFileReading, WritesFromTheStartOfTheListWhateverTheOffset) {
+TEST_F(KivAudioFileReading, WritesAtTheOffsetAndSilencesWhatTheFileCannotFill) {
     KivAudioFile file(staircase("s.wav", 1000));
     Capture capture(kChannels);
     for (auto& channel : capture.block) {
@@ -208,9 +208,19 @@ TEST_F(KivAudioFileReading, WritesFromTheStartOfTheListWhateverTheOffset) {
     }
     file.goToFrame(10);
     EXPECT_EQ(file.readFrames(5, capture.view(20), 7), 5u);
-    EXPECT_EQ(capture.block[0][0], 10.0f);
-    EXPECT_EQ(capture.block[1][4], 14.5f);
-    EXPECT_EQ(capture.block[0][5], -1.0f);
+    EXPECT_EQ(capture.block[0][6], -1.0f);
+    EXPECT_EQ(capture.block[0][7], 10.0f);
+    EXPECT_EQ(capture.block[1][11], 14.5f);
+    EXPECT_EQ(capture.block[0][12], -1.0f);
+
+    // Four frames are left: the other six asked for are silenced.
+    file.goToFrame(996);
+    EXPECT_EQ(file.readFrames(10, capture.view(20), 0), 4u);
+    EXPECT_EQ(capture.block[1][3], 999.5f);
+    EXPECT_EQ(capture.block[1][4], 0.0f);
+    EXPECT_EQ(capture.block[0][9], 0.0f);
+    EXPECT_EQ(capture.block[0][10], 13.0f); // past the frames asked for
+    EXPECT_FALSE(file.isFinished());
 }
 
 TEST_F(KivAudioFileReading, NeverWritesPastTheListOrIntoAnotherLayout) {
