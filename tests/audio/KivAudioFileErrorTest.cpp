@@ -71,6 +71,11 @@ TEST_F(KivAudioFileError, AFileGoneSinceItsAliasWasMadeIsNotFound) {
 }
 
 TEST_F(KivAudioFileError, AFullDescriptorTableIsTooManyFilesOpen) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // Opening the file takes virtual calls, whose sanitizer checks need
+    // descriptors of their own.
+    GTEST_SKIP() << "no sanitizer checks with a full descriptor table";
+#endif
     const std::string path = wav("a.wav", 2, 1000);
     auto alias = KivAlias::aliasWithPath(path);
     ASSERT_TRUE(alias);
