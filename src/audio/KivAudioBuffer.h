@@ -34,7 +34,7 @@ public:
     // means the file's end. With `matchFileChannels` the format takes the
     // file's channel count; without it, a different count is refused. Null,
     // with the reason logged, for no alias, no format, a start below 0, a
-    // time that is not a number, a capacity below 512 frames, a file that
+    // time that is not finite, a capacity below 512 frames, a file that
     // does not open, or a window that would be empty.
     static std::unique_ptr<KivAudioBuffer>
     create(std::shared_ptr<KivAlias> alias, double startTime, double endTime,
