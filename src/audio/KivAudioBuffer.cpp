@@ -1,0 +1,238 @@
+#include "audio/KivAudioBuffer.h"
+
+#include "audio/KivAudioBufferList.h"
+#include "audio/KivAudioFile.h"
+#include "audio/KivAudioRingBuffer.h"
+#include "foundation/KivLog.h"
+#include "foundation/ThreadRole.h"
+#include "platform/alias/KivAlias.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+constexpr std::uint32_t kMinBufferSize = 512;
+
+std::string aliasName(const KivAlias* alias) {
+    if (!alias) {
+        return "(null)";
+    }
+    std::string path = alias->description();
+    return path.empty() ? alias->lastKnownFullPath() : path;
+}
+
+} // namespace
+
+std::unique_ptr<KivAudioBuffer>
+KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double endTime,
+                       std::uint32_t bufferSize, const KivAudioStreamDescription* format,
+                       bool matchFileChannels, KivAudioBufferWorker worker) {
+    if (!alias || !format || !std::isfinite(startTime) || !std::isfinite(endTime) ||
+        startTime < 0.0 || bufferSize < kMinBufferSize) {
+        logFormat("Error: can't initialize KivAudioBuffer; invalid parameter(s) for file: %s",
+                  aliasName(alias.get()).c_str());
+        return nullptr;
+    }
+    std::unique_ptr<KivAudioBuffer> buffer(new KivAudioBuffer());
+    buffer->_alias = alias;
+    buffer->_startTime = startTime;
+    buffer->_bufferSize = bufferSize;
+    buffer->_file = std::make_unique<KivAudioFile>(alias);
+    KivAudioFile& file = *buffer->_file;
+    if (!file.validFile()) {
+        logFormat("Error: KivAudioBuffer given an invalid file: %s",
+                  aliasName(alias.get()).c_str());
+        return nullptr;
+    }
+    buffer->_fileChannels = file.fileChannels();
+    buffer->_fileLengthInSeconds = file.fileLengthInSeconds();
+    buffer->_fileFormat = file.fileFormat();
+
+    KivAudioStreamDescription readFormat = *format;
+    if (matchFileChannels) {
+        readFormat.setChannels(file.fileChannels());
+    } else if (readFormat.channels() != file.fileChannels()) {
+        logFormat("Error: KivAudioBuffer format channels (%lu) did not have the same number of "
+                  "channels as the file (%lu): %s",
+                  static_cast<unsigned long>(readFormat.channels()),
+                  static_cast<unsigned long>(file.fileChannels()), buffer->description().c_str());
+        return nullptr;
+    }
+    // A rate the reader refuses would leave the window counted in one rate
+    // and delivered in another; the reader has said why.
+    if (!file.setReadFormat(readFormat)) {
+        return nullptr;
+    }
+    buffer->_readFormat = readFormat;
+
+    const double length = file.fileLengthInSeconds();
+    if (endTime <= startTime || endTime > length) {
+        endTime = length;
+    }
+    if (!(startTime < endTime)) {
+        logFormat("Error: KivAudioBuffer end time (%f) was <= start time (%f) for file: %s",
+                  endTime, startTime, buffer->description().c_str());
+        return nullptr;
+    }
+    buffer->_endTime = endTime;
+
+    buffer->_bufferList = KivAllocateAudioBufferList(readFormat.channels(), bufferSize);
+    buffer->_ringBuffer = KivAudioRingBuffer::create(readFormat.channels(), bufferSize);
+    if (!buffer->_bufferList || !buffer->_ringBuffer) {
+        logFormat("Error: KivAudioBuffer could not allocate %u frames for file: %s", bufferSize,
+                  buffer->description().c_str());
+        return nullptr;
+    }
+
+    buffer->_totalFramesToRead =
+        static_cast<std::int64_t>((endTime - startTime) * readFormat.sampleRate());
+    buffer->_startFrame = static_cast<std::int64_t>(startTime * file.fileFormat()->sampleRate());
+    file.goToFrame(buffer->_startFrame);
+
+    if (worker == KivAudioBufferWorker::Thread) {
+        buffer->_hasWorkerThread = true;
+        try {
+            buffer->_worker = std::thread(&KivAudioBuffer::run, buffer.get());
+        } catch (const std::system_error& error) {
+            logFormat("Error: KivAudioBuffer could not start its worker (%s) for file: %s",
+                      error.what(), buffer->description().c_str());
+            return nullptr;
+        }
+    }
+    return buffer;
+}
+
+KivAudioBuffer::~KivAudioBuffer() {
+    killWorker();
+}
+
+void KivAudioBuffer::killWorker() {
+    assertNotRenderThread();
+    _keepFillingBuffer.store(false, std::memory_order_release);
+    if (_worker.joinable()) {
+        _wake.release();
+        _worker.join();
+    }
+}
+
+void KivAudioBuffer::run() {
+    // The first fill runs at once, so a new buffer holds frames as soon as
+    // it can; then one fill per wake until killWorker.
+    while (true) {
+        fillOnce();
+        _wake.acquire();
+        if (!_keepFillingBuffer.load(std::memory_order_acquire)) {
+            return;
+        }
+    }
+}
+
+std::uint32_t KivAudioBuffer::fillOnce() {
+    _wakeRequested.store(false, std::memory_order_release);
+    if (_atEndOfFile.load(std::memory_order_acquire)) {
+        return 0;
+    }
+    const std::uint32_t space = _ringBuffer->space();
+    if (space == 0) {
+        return 0;
+    }
+    const AudioChannels staging = _bufferList->channels();
+    const std::uint32_t read = _file->readFrames(std::min(space, _bufferSize), staging, 0);
+    if (read == 0) {
+        _atEndOfFile.store(true, std::memory_order_release);
+        return 0;
+    }
+    return _ringBuffer->readIntoRing(staging, 0, read);
+}
+
+void KivAudioBuffer::requestFill() {
+    if (!_wakeRequested.exchange(true, std::memory_order_acq_rel) && _hasWorkerThread) {
+        _wake.release();
+    }
+}
+
+std::uint32_t KivAudioBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
+                                         std::uint32_t offset) {
+    if (destination.channels == nullptr || offset >= destination.frameCount) {
+        return 0;
+    }
+    const std::uint32_t asked = std::min(frames, destination.frameCount - offset);
+    const std::uint32_t got = destination.channelCount == _ringBuffer->channelCount()
+                                  ? deliver(asked, destination, offset)
+                                  : 0;
+    KivSilenceAudioBufferList(destination, offset + got, asked - got);
+    return got;
+}
+
+std::uint32_t KivAudioBuffer::deliver(std::uint32_t asked, const AudioChannels& destination,
+                                      std::uint32_t offset) {
+    std::int64_t read = _totalFramesRead.load(std::memory_order_relaxed);
+    std::int64_t remaining = _totalFramesToRead - read;
+    if (remaining <= 0) {
+        return 0;
+    }
+    const bool atEnd = _atEndOfFile.load(std::memory_order_acquire);
+
+    const std::int64_t debt = _totalDroppedFrames.load(std::memory_order_acquire);
+    if (debt > 0) {
+        // Never discard past the window's end, so the window still ends
+        // exactly where it should.
+        const auto owed = static_cast<std::uint32_t>(
+            std::min<std::int64_t>({debt, remaining, std::numeric_limits<std::uint32_t>::max()}));
+        const std::uint32_t dropped = _ringBuffer->drop(owed);
+        read += dropped;
+        remaining -= dropped;
+        _totalFramesRead.store(read, std::memory_order_release);
+        _totalDroppedFrames.fetch_sub(dropped, std::memory_order_acq_rel);
+        if (remaining <= 0) {
+            return 0;
+        }
+        if (dropped < owed) {
+            _totalDroppedFrames.fetch_add(asked, std::memory_order_acq_rel);
+            if (!atEnd) {
+                requestFill();
+            }
+            return 0;
+        }
+    }
+
+    const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(asked, remaining));
+    const std::uint32_t got = _ringBuffer->writeFromRing(destination, offset, wanted);
+    read += got;
+    _totalFramesRead.store(read, std::memory_order_release);
+    if (got == wanted) {
+        if (!atEnd && read < _totalFramesToRead) {
+            const float fill =
+                static_cast<float>(_ringBuffer->count()) / static_cast<float>(_bufferSize);
+            if (fill <= 0.5f) {
+                requestFill();
+            }
+        }
+        return got;
+    }
+    _totalDroppedFrames.fetch_add(wanted - got, std::memory_order_acq_rel);
+    if (!atEnd) {
+        requestFill();
+    }
+    return got;
+}
+
+std::string KivAudioBuffer::description() const {
+    return aliasName(_alias.get());
+}
+
+std::uint32_t KivAudioBuffer::count() const {
+    return _ringBuffer->count();
+}
+
+void KivAudioBuffer::drop(std::uint32_t frames) {
+    _totalDroppedFrames.fetch_add(frames, std::memory_order_acq_rel);
+}
+
+bool KivAudioBuffer::isFinished() const {
+    return _totalFramesRead.load(std::memory_order_acquire) >= _totalFramesToRead ||
+           _atEndOfFile.load(std::memory_order_acquire);
+}
