@@ -311,3 +311,27 @@ TEST(KivAudioDeviceEngage, TheLastDisengageClosesAndTheNextEngageReopensWithDefa
     device->disengage();
     EXPECT_FALSE(device->isOpen());
 }
+
+TEST(KivAudioDeviceInterleaved, AnInterleavedStreamGetsEachOutputInItsPlace) {
+    OfflineHardware hardware;
+    hardware.backend->setInterleavedOnly(true);
+    AudioDeviceInfo info = OfflineHardware::device("card", 3);
+    info.bufferSizeInFrames = 32;
+    hardware.backend->plug(info);
+    auto device = KivAudioDevice::deviceWithUID("card");
+    ASSERT_TRUE(device->open());
+    ASSERT_TRUE(device->streamConfig()->interleaved);
+    TestPlayable source(device.get(), "source", TestPlayable::Signal::Constant, 0.5f, {0, 2});
+    ASSERT_TRUE(device->_attachAudio(source));
+    device->performAction(TestPlayable::kPlay, &source);
+    device->setOutputVolume(0.5f, 2);
+    hardware.backend->render(96);
+    const auto captured = hardware.backend->capturedOutput("card");
+    ASSERT_EQ(captured.size(), 96u * 3u);
+    for (std::size_t f = 0; f < 96; ++f) {
+        ASSERT_EQ(captured[f * 3], 0.5f) << "frame " << f;
+        ASSERT_EQ(captured[f * 3 + 1], 0.0f) << "frame " << f;
+        ASSERT_EQ(captured[f * 3 + 2], 0.25f) << "frame " << f;
+    }
+    device->close();
+}
