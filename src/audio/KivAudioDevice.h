@@ -174,7 +174,9 @@ public:
     void useSteppedFades(const Clock& clock);
     std::size_t stepFades();
 
-    // Render thread: one cycle of the open stream. The buffer arrives silenced.
+    // Render thread: one cycle of the open stream. Runs the actions handed
+    // over, then mixes every attached bus into the buffer, which arrives
+    // silenced. Takes no lock of the device's and allocates nothing.
     void render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept override;
 
 private:
