@@ -1,12 +1,19 @@
 #include "audio/KivAudioDevice.h"
 
+#include "audio/KivAudioBusMap.h"
 #include "audio/KivAudioHardware.h"
+#include "audio/KivAudioPlayable.h"
+#include "audio/KivDeviceVolumes.h"
+#include "audio/KivVolumesText.h"
+#include "audio/MatrixMixer.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
 #include "foundation/NotificationCenter.h"
 
+#include <algorithm>
 #include <any>
+#include <cstdio>
 
 namespace {
 
@@ -110,7 +117,8 @@ std::shared_ptr<KivAudioDevice> KivAudioDevice::deviceWithName(const std::string
 
 KivAudioDevice::KivAudioDevice(std::shared_ptr<KivAudioHardware> hardware, AudioObjectID id)
     : _hardware(std::move(hardware))
-    , _deviceID(id) {}
+    , _deviceID(id)
+    , _fades(std::make_unique<KivFadeRunner>(static_cast<KivFadeTarget&>(*this), _steadyClock)) {}
 
 KivAudioDevice::~KivAudioDevice() {
     _propertyObservation.disconnect();
@@ -199,25 +207,62 @@ std::string KivAudioDevice::description() const {
 }
 
 bool KivAudioDevice::open() {
+    close();
     bool opened = false;
     {
         std::lock_guard lock(_controlMutex);
-        closeLocked();
         auto found = info("KivAudioDevice::open", __LINE__);
         if (!found) {
             return false;
         }
-        AudioStreamConfig config;
-        config.sampleRate = found->nominalSampleRate;
-        config.channels = found->outputChannels;
-        config.framesPerBuffer = found->bufferSizeInFrames;
-        config.interleaved = false;
-        auto stream = _hardware->openOutput(_deviceID, config, *this);
-        if (stream && stream->start()) {
-            _stream = std::move(stream);
+        AudioStreamConfig requested;
+        requested.sampleRate = found->nominalSampleRate;
+        requested.channels = found->outputChannels;
+        requested.framesPerBuffer = found->bufferSizeInFrames;
+        requested.interleaved = false;
+        auto stream = _hardware->openOutput(_deviceID, requested, *this);
+        if (!stream) {
+            logFormat("Error: %s could not be opened", found->name.c_str());
+            return false;
+        }
+        // The mixer follows what the stream really runs at.
+        const AudioStreamConfig config = stream->config();
+        auto mixer = MatrixMixer::create({std::vector<std::uint32_t>(kBusCount, kChannelsPerBus),
+                                          {config.channels},
+                                          config.framesPerBuffer,
+                                          config.sampleRate});
+        if (!mixer) {
+            logFormat("Error: %s could not be opened", found->name.c_str());
+            return false;
+        }
+        auto busMap = std::make_unique<KivAudioBusMap>(*mixer);
+        auto volumes = std::make_unique<KivDeviceVolumes>(*mixer, kChannelsPerBus);
+        volumes->setDefaultVolumes();
+        if (config.interleaved) {
+            _scratch.assign(std::size_t(config.channels) * config.framesPerBuffer, 0.0f);
+            _scratchChannels.resize(config.channels);
+            for (std::uint32_t c = 0; c < config.channels; ++c) {
+                _scratchChannels[c] = _scratch.data() + std::size_t(c) * config.framesPerBuffer;
+            }
+        }
+        {
+            std::unique_lock mixerLock(_mixerMutex);
+            _mixer = std::move(mixer);
+            _busMap = std::move(busMap);
+            _volumes = std::move(volumes);
+        }
+        _mixerOutDesc =
+            KivAudioStreamDescription(config.sampleRate, config.channels).streamDescription();
+        _mixerInDesc =
+            KivAudioStreamDescription(config.sampleRate, kChannelsPerBus).streamDescription();
+        _actions.setRendering(true);
+        _open.store(true, std::memory_order_release);
+        _stream = std::move(stream);
+        if (_stream->start()) {
             opened = true;
         } else {
             logFormat("Error: %s could not be opened", found->name.c_str());
+            closeLocked();
         }
     }
     if (opened) {
@@ -243,11 +288,27 @@ void KivAudioDevice::close() {
 }
 
 void KivAudioDevice::closeLocked() {
+    _open.store(false, std::memory_order_release);
     if (_stream) {
-        // Stopping waits for the last render cycle, so nothing renders after this.
+        // Stopping waits for the last render cycle, so nothing renders after
+        // this and the render lock is never needed to tear down.
         _stream->stop();
         _stream.reset();
     }
+    // A stop handed over must never be lost: what the render thread did not
+    // run, runs now.
+    _actions.setRendering(false);
+    _fades->endFades();
+    {
+        std::unique_lock mixerLock(_mixerMutex);
+        _busMap.reset();
+        _volumes.reset();
+        _mixer.reset();
+    }
+    _scratch.clear();
+    _scratchChannels.clear();
+    _mixerInDesc = {};
+    _mixerOutDesc = {};
 }
 
 bool KivAudioDevice::isOpen() const {
@@ -263,8 +324,232 @@ std::optional<AudioStreamConfig> KivAudioDevice::streamConfig() const {
     return _stream->config();
 }
 
-void KivAudioDevice::render(const AudioRenderTime&, const AudioOutputBuffer&) noexcept {
-    // Nothing is attached to a device yet, so its output stays silent.
+void KivAudioDevice::engage() {
+    bool openIt = false;
+    {
+        std::lock_guard lock(_controlMutex);
+        const std::int32_t old = _engaged++;
+        openIt = old >= 0 && !_stream;
+    }
+    if (openIt) {
+        open();
+    }
+}
+
+void KivAudioDevice::disengage() {
+    bool closeIt = false;
+    {
+        std::lock_guard lock(_controlMutex);
+        const std::int32_t old = _engaged--;
+        if (old <= 1) {
+            _engaged = 0;
+            closeIt = static_cast<bool>(_stream);
+        }
+    }
+    if (closeIt) {
+        close();
+    }
+}
+
+std::int32_t KivAudioDevice::engagedCount() const {
+    std::lock_guard lock(_controlMutex);
+    return _engaged;
+}
+
+std::optional<KivAudioStreamDescription> KivAudioDevice::_outFeedFormat() const {
+    std::lock_guard lock(_controlMutex);
+    if (!_stream) {
+        return std::nullopt;
+    }
+    return KivAudioStreamDescription(_mixerInDesc);
+}
+
+bool KivAudioDevice::_attachAudio(KivAudioPlayable& thing) {
+    const std::string deviceName = description();
+    const std::string thingName = thing.description();
+    std::lock_guard lock(_controlMutex);
+    if (!_busMap) {
+        logFormat("Error: %s is not open, so it can't attach %s", deviceName.c_str(),
+                  thingName.c_str());
+        return false;
+    }
+    if (thing.device() != this) {
+        logFormat("Error: %s is not the assigned device for %s", deviceName.c_str(),
+                  thingName.c_str());
+        return false;
+    }
+    return _busMap->attach(thing, deviceName, thingName);
+}
+
+void KivAudioDevice::_detachAudio(KivAudioPlayable& thing) {
+    // Actions name their object by its most derived class or as a playable.
+    _actions.removeActions(dynamic_cast<const void*>(&thing));
+    _actions.removeActions(static_cast<const KivAudioPlayable*>(&thing));
+    const std::string deviceName = description();
+    const std::string thingName = thing.description();
+    std::lock_guard lock(_controlMutex);
+    if (_busMap) {
+        _busMap->detach(thing, deviceName, thingName);
+    }
+}
+
+std::optional<std::uint32_t> KivAudioDevice::busOf(const KivAudioPlayable& thing) const {
+    std::lock_guard lock(_controlMutex);
+    return _busMap ? _busMap->busOf(thing) : std::nullopt;
+}
+
+std::int32_t KivAudioDevice::_setEnabled(bool enabled, std::uint32_t bus) {
+    std::shared_lock mixerLock(_mixerMutex);
+    if (!_mixer || bus >= kBusCount) {
+        return 0;
+    }
+    const std::int32_t status =
+        _mixer->setParameter(MixerParameter::Enable, MixerScope::Input, bus, enabled ? 1.0f : 0.0f);
+    if (status != MixerStatus::Ok) {
+        logStatusError(status, "KivAudioDevice::_setEnabled", __LINE__);
+    }
+    return status;
+}
+
+void KivAudioDevice::startSyncedActions() {
+    _actions.startSyncedActions();
+}
+
+void KivAudioDevice::endSyncedActions() {
+    _actions.endSyncedActions();
+}
+
+template <class F>
+bool KivAudioDevice::withVolumes(F&& f) const {
+    std::shared_lock mixerLock(_mixerMutex);
+    if (!_volumes) {
+        return false;
+    }
+    f(*_volumes);
+    return true;
+}
+
+float KivAudioDevice::masterVolume() const {
+    float volume = 0.0f;
+    withVolumes([&](KivDeviceVolumes& v) { volume = v.masterVolume(); });
+    return volume;
+}
+
+void KivAudioDevice::setMasterVolume(float volume) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setMasterVolume(volume); });
+}
+
+void KivAudioDevice::setInputVolume(float volume, std::uint32_t channel) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setInputVolume(volume, channel); });
+}
+
+void KivAudioDevice::setOutputVolume(float volume, std::uint32_t channel) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setOutputVolume(volume, channel); });
+}
+
+void KivAudioDevice::setCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setCrosspointVolume(volume, input, output); });
+}
+
+void KivAudioDevice::_setRawInputVolume(float volume, std::uint32_t channel) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setRawInputVolume(volume, channel); });
+}
+
+void KivAudioDevice::_setRawCrosspointVolume(float volume, std::uint32_t input,
+                                             std::uint32_t output) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setRawCrosspointVolume(volume, input, output); });
+}
+
+void KivAudioDevice::setVolume(float volume, std::uint32_t row, std::uint32_t column) {
+    withVolumes([&](KivDeviceVolumes& v) { v.setVolume(volume, row, column); });
+}
+
+void KivAudioDevice::setSilentCrosspoints() {
+    withVolumes([&](KivDeviceVolumes& v) { v.setSilentCrosspoints(); });
+}
+
+void KivAudioDevice::setDefaultVolumes() {
+    withVolumes([&](KivDeviceVolumes& v) { v.setDefaultVolumes(); });
+}
+
+void KivAudioDevice::setSilentVolumes() {
+    withVolumes([&](KivDeviceVolumes& v) { v.setSilentVolumes(); });
+}
+
+float KivAudioDevice::outPostAveragePowerAtChannel(std::uint32_t channel) const {
+    float level = kMeterFloorDb;
+    withVolumes([&](KivDeviceVolumes& v) { level = v.outPostAveragePower(channel); });
+    return level;
+}
+
+float KivAudioDevice::outPostPeakHoldLevelAtChannel(std::uint32_t channel) const {
+    float level = kMeterFloorDb;
+    withVolumes([&](KivDeviceVolumes& v) { level = v.outPostPeakHoldLevel(channel); });
+    return level;
+}
+
+void KivAudioDevice::printVolumes() const {
+    std::string text;
+    {
+        std::shared_lock mixerLock(_mixerMutex);
+        if (!_mixer) {
+            return;
+        }
+        text = volumesText(_mixer->levels());
+    }
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void KivAudioDevice::fadeToMasterVolume(float volume, double time) {
+    _fades->fadeTo(volume, time);
+}
+
+void KivAudioDevice::useSteppedFades(const Clock& clock) {
+    _fades->endFades();
+    _fades = std::make_unique<KivFadeRunner>(static_cast<KivFadeTarget&>(*this), clock,
+                                             KivFadeRunner::Mode::Stepped);
+}
+
+std::size_t KivAudioDevice::stepFades() {
+    return _fades->stepFades();
+}
+
+void KivAudioDevice::render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept {
+    _actions.runPending();
+    if (!_busMap || buffer.frames == 0) {
+        return;
+    }
+    KivRenderFlags flags = 0;
+    const KivRenderTimeStamp timeStamp{static_cast<double>(time.sampleTime), time.hostTime};
+    if (buffer.interleaved) {
+        renderInterleaved(flags, timeStamp, buffer);
+    } else {
+        _busMap->pull(flags, timeStamp, {buffer.data, buffer.channels, buffer.frames});
+    }
+}
+
+void KivAudioDevice::renderInterleaved(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
+                                       const AudioOutputBuffer& buffer) noexcept {
+    const std::uint32_t channels = buffer.channels;
+    const std::uint32_t block =
+        channels == 0 ? 0 : static_cast<std::uint32_t>(_scratch.size() / channels);
+    if (block == 0 || channels != _scratchChannels.size()) {
+        return;
+    }
+    KivRenderTimeStamp blockTime = timeStamp;
+    for (std::uint32_t done = 0; done < buffer.frames;) {
+        const std::uint32_t frames = std::min(block, buffer.frames - done);
+        _busMap->pull(flags, blockTime, {_scratchChannels.data(), channels, frames});
+        float* out = buffer.data[0] + std::size_t(done) * channels;
+        for (std::uint32_t f = 0; f < frames; ++f) {
+            for (std::uint32_t c = 0; c < channels; ++c) {
+                out[std::size_t(f) * channels + c] = _scratchChannels[c][f];
+            }
+        }
+        done += frames;
+        blockTime.sampleTime += frames;
+    }
 }
 
 void KivAudioDevice::deviceChanged(std::uint32_t selector) {

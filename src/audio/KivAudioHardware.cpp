@@ -123,27 +123,32 @@ void KivAudioHardware::announceDeath(AudioObjectID id) {
 
 void KivAudioHardware::postDeviceProperty(AudioObjectID id, std::uint32_t selector) {
     const bool death = selector == kKivDevicePropertyDeviceIsAlive;
-    std::vector<std::shared_ptr<KivAudioDevice>> devices;
+    // No strong reference is taken here: the last one let go on this thread
+    // would destroy the device, and with it perhaps the hardware and the
+    // backend whose notification thread this is. A device that goes during
+    // the post first ends its observation, which waits for a delivery in
+    // progress; the pointer itself is only compared.
+    std::vector<const KivAudioDevice*> devices;
     {
         std::lock_guard lock(_mutex);
         for (DeviceListener& listener : _listeners) {
             if (listener.id != id || (death && listener.deathAnnounced)) {
                 continue;
             }
-            if (auto device = listener.weak.lock()) {
+            if (!listener.weak.expired()) {
                 listener.deathAnnounced = listener.deathAnnounced || death;
-                devices.push_back(std::move(device));
+                devices.push_back(listener.device);
             }
         }
     }
-    for (const auto& device : devices) {
+    for (const KivAudioDevice* device : devices) {
         NotificationUserInfo userInfo;
         userInfo[kKivAudioObjectIDKey] = id;
         userInfo[kKivPropertySelectorKey] = selector;
         userInfo[kKivPropertyScopeKey] = kKivPropertyScopeGlobal;
         userInfo[kKivPropertyElementKey] = kKivPropertyElementMain;
         NotificationCenter::defaultCenter().post(KivAudioDevicePropertyDidChangeNotification,
-                                                 device.get(), std::move(userInfo));
+                                                 device, std::move(userInfo));
     }
 }
 

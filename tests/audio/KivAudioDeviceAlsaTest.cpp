@@ -71,3 +71,32 @@ TEST(KivAudioDeviceOnAlsa, AFailingStreamKillsTheDeviceOnTheNotificationThread) 
     sameDevice.reset();
     KivAudioHardware::setCurrent(nullptr);
 }
+
+// Two objects of one ALSA device are open at once on its one stream.
+TEST(KivAudioDeviceOnAlsa, ObjectsOfOneDeviceShareItsStream) {
+    AlsaBackend::Options options;
+    options.extraDefinitions = "pcm.pondranull { type null }";
+    options.extraPcms = {"pondranull"};
+    options.monitor = false;
+    std::vector<std::unique_ptr<AudioBackend>> backends;
+    backends.push_back(std::make_unique<AlsaBackend>(options));
+    KivAudioHardware::setCurrent(std::make_shared<KivAudioHardware>(std::move(backends)));
+
+    auto device = KivAudioDevice::deviceWithUID("pondranull");
+    auto sameDevice = KivAudioDevice::deviceWithUID("pondranull");
+    ASSERT_TRUE(device && sameDevice);
+    ASSERT_TRUE(device->open());
+    ASSERT_TRUE(sameDevice->open());
+    EXPECT_TRUE(device->isOpen());
+    EXPECT_EQ(device->streamConfig()->framesPerBuffer, sameDevice->streamConfig()->framesPerBuffer);
+    device->close();
+    EXPECT_TRUE(sameDevice->isOpen());
+    ASSERT_TRUE(device->open());
+    device->close();
+    sameDevice->close();
+    ASSERT_TRUE(sameDevice->open()) << "the last close let the PCM go";
+    sameDevice->close();
+    device.reset();
+    sameDevice.reset();
+    KivAudioHardware::setCurrent(nullptr);
+}

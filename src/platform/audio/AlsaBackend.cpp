@@ -5,6 +5,7 @@
 #include "foundation/KivLog.h"
 #include "platform/audio/AlsaEnumeration.h"
 #include "platform/audio/AlsaOutputStream.h"
+#include "platform/audio/AlsaSharedStream.h"
 
 #include <libudev.h>
 #include <poll.h>
@@ -25,22 +26,34 @@ constexpr int kRescanMilliseconds = 10000;
 
 } // namespace
 
-// The stream a caller holds: leaves the backend's list before the stream goes.
+// The stream a caller holds: a member of the device's shared stream. The
+// last member to go closes the PCM, under the backend's open lock, so a new
+// opener never finds the device still busy.
 class AlsaStreamHandle : public AudioOutputStream {
 public:
-    AlsaStreamHandle(AlsaBackend& backend, std::unique_ptr<AlsaOutputStream> stream)
+    AlsaStreamHandle(AlsaBackend& backend, std::shared_ptr<AlsaSharedStream> shared,
+                     AudioRenderCallback& callback)
         : _backend(backend)
-        , _stream(std::move(stream)) {}
-    ~AlsaStreamHandle() override { _backend.streamClosed(_stream.get()); }
+        , _shared(std::move(shared))
+        , _member(_shared->join(callback)) {}
+    ~AlsaStreamHandle() override {
+        _member.reset();
+        std::lock_guard open(_backend._openMutex);
+        if (_shared.use_count() == 1) {
+            _backend.streamClosed(&_shared->stream());
+        }
+        _shared.reset();
+    }
 
-    AudioStreamConfig config() const override { return _stream->config(); }
-    bool start() override { return _stream->start(); }
-    void stop() override { _stream->stop(); }
-    bool isRunning() const override { return _stream->isRunning(); }
+    AudioStreamConfig config() const override { return _member->config(); }
+    bool start() override { return _member->start(); }
+    void stop() override { _member->stop(); }
+    bool isRunning() const override { return _member->isRunning(); }
 
 private:
     AlsaBackend& _backend;
-    std::unique_ptr<AlsaOutputStream> _stream;
+    std::shared_ptr<AlsaSharedStream> _shared;
+    std::unique_ptr<AlsaSharedStream::Member> _member;
 };
 
 AlsaBackend::AlsaBackend()
@@ -117,16 +130,18 @@ std::unique_ptr<AudioOutputStream> AlsaBackend::openOutput(const std::string& ui
             config.framesPerBuffer = found->bufferSizeInFrames ? found->bufferSizeInFrames : 512;
         }
     }
-    auto stream = AlsaOutputStream::open(_configuration, uid, config, callback,
-                                         [this]() noexcept { wake(); });
-    if (!stream) {
-        return nullptr;
-    }
-    {
+    std::lock_guard open(_openMutex);
+    std::shared_ptr<AlsaSharedStream> shared = _shared[uid].lock();
+    if (!shared) {
+        shared = AlsaSharedStream::open(_configuration, uid, config, [this]() noexcept { wake(); });
+        if (!shared) {
+            return nullptr;
+        }
+        _shared[uid] = shared;
         std::lock_guard lock(_mutex);
-        _streams.push_back(stream.get());
+        _streams.push_back(&shared->stream());
     }
-    return std::make_unique<AlsaStreamHandle>(*this, std::move(stream));
+    return std::make_unique<AlsaStreamHandle>(*this, std::move(shared), callback);
 }
 
 void AlsaBackend::streamClosed(AlsaOutputStream* stream) {

@@ -3,16 +3,21 @@
 #include "platform/audio/AlsaConfiguration.h"
 #include "platform/audio/AudioBackend.h"
 
+#include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 class AlsaOutputStream;
+class AlsaSharedStream;
 
 // Output through ALSA PCMs. A monitor thread, the backend's notification
 // thread, watches for cards coming and going (libudev's "sound" subsystem, or
 // inotify on /dev/snd plus a slow rescan where udev is absent), re-enumerates
 // after a short quiet spell and reports a changed UID list; it also reports
-// the underruns and deaths that the streams' render threads flag.
+// the underruns and deaths that the streams' render threads flag. A device
+// has one stream, shared by everyone who opens it (AlsaSharedStream.h): a
+// hardware PCM takes one client at a time.
 class AlsaBackend : public AudioBackend {
 public:
     struct Options {
@@ -50,10 +55,14 @@ private:
     const Options _options;
     AlsaConfiguration _configuration;
 
+    // Opening and the last close of a device's stream; taken before _mutex.
+    std::mutex _openMutex;
+    std::map<std::string, std::weak_ptr<AlsaSharedStream>> _shared; // guarded by _openMutex
+
     mutable std::mutex _mutex; // guards the fields below; never held across a listener call
     AudioBackendListener* _listener = nullptr;
     std::vector<AudioDeviceInfo> _devices;
-    std::vector<AlsaOutputStream*> _streams;
+    std::vector<AlsaOutputStream*> _streams; // one per device with a stream
 
     std::mutex _scanMutex; // one enumeration at a time
     int _wakeFd = -1;      // eventfd: written by render threads and the destructor

@@ -52,6 +52,7 @@ std::unique_ptr<AudioOutputStream> OfflineBackend::openOutput(const std::string&
     if (actual.framesPerBuffer == 0) {
         actual.framesPerBuffer = found->bufferSizeInFrames ? found->bufferSizeInFrames : 512;
     }
+    actual.interleaved = actual.interleaved || _interleavedOnly;
     auto stream = std::make_unique<OfflineOutputStream>(*this, uid, actual, callback);
     _streams.push_back(stream.get());
     return stream;
@@ -157,6 +158,11 @@ void OfflineBackend::setDefaultOutput(const std::string& uid) {
     if (listener) {
         listener->defaultOutputChanged();
     }
+}
+
+void OfflineBackend::setInterleavedOnly(bool interleavedOnly) {
+    std::lock_guard lock(_mutex);
+    _interleavedOnly = interleavedOnly;
 }
 
 void OfflineBackend::render(std::uint32_t frames) {

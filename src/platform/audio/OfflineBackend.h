@@ -31,6 +31,9 @@ public:
     void overload(const std::string& uid);
     void changeSampleRate(const std::string& uid, double rate);
     void setDefaultOutput(const std::string& uid);
+    // Streams opened from now on take interleaved data whatever they ask
+    // for, as some hardware does.
+    void setInterleavedOnly(bool interleavedOnly);
 
     // Renders `frames` frames on every running stream of a present device, in
     // cycles of at most the stream's buffer size, with this thread marked as
@@ -49,6 +52,7 @@ private:
     AudioBackendListener* _listener = nullptr;
     std::vector<AudioDeviceInfo> _devices;
     std::string _defaultUID;
+    bool _interleavedOnly = false;
     std::vector<OfflineOutputStream*> _streams;
     std::map<std::string, std::vector<float>> _captured;
 };

@@ -230,3 +230,55 @@ TEST(AlsaBackendMonitor, StartsAndStopsWithoutCards) {
         EXPECT_NE(line.rfind("Error", 0), 0u) << line;
     }
 }
+
+// One PCM per device: a second opener joins the first one's stream, and the
+// file shows the two summed for exactly the cycles both ran.
+TEST_F(AlsaFilePcm, OpenersOfOneDeviceShareOneStream) {
+    AlsaBackend backend(options());
+    RenderProbe first;
+    RenderProbe second;
+    {
+        auto a = backend.openOutput("pondratest", AudioStreamConfig{44100.0, 2, 256, true}, first);
+        auto b =
+            backend.openOutput("pondratest", AudioStreamConfig{48000.0, 2, 128, false}, second);
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(b->config().sampleRate, 44100.0) << "the first opener's format holds";
+        EXPECT_TRUE(b->config().interleaved);
+        ASSERT_TRUE(a->start());
+        ASSERT_TRUE(first.waitForFrames(1024));
+        ASSERT_TRUE(b->start());
+        ASSERT_TRUE(second.waitForFrames(1024));
+        b->stop();
+        EXPECT_FALSE(b->isRunning());
+        EXPECT_TRUE(a->isRunning()) << "the other member keeps the stream";
+        const std::uint64_t rendered = first.frames.load();
+        ASSERT_TRUE(first.waitForFrames(rendered + 1024));
+        a->stop();
+    }
+    EXPECT_TRUE(first.contiguous.load());
+    const WavFile wav = WavFile::read(path);
+    ASSERT_TRUE(wav.valid);
+    const std::size_t frames = wav.data.size() / 8;
+    ASSERT_EQ(frames, first.frames.load());
+    std::uint64_t doubled = 0;
+    int runs = 0;
+    bool previous = false;
+    for (std::size_t f = 0; f < frames; ++f) {
+        const float single = RenderProbe::expected(f, 0);
+        const float sample = wav.sample(f * 2);
+        ASSERT_TRUE(sample == single || sample == 2.0f * single) << "frame " << f;
+        // The staircase's zero (once every 65536 frames, a cycle's last
+        // frame) cannot tell; it belongs to the cycle it ends.
+        const bool both = single == 0.0f ? previous : sample == 2.0f * single;
+        doubled += both;
+        runs += both && !previous;
+        previous = both;
+    }
+    EXPECT_EQ(doubled, second.frames.load());
+    EXPECT_EQ(runs, 1);
+
+    // The last member closed the PCM; the device opens afresh.
+    auto again = backend.openOutput("pondratest", AudioStreamConfig{48000.0, 2, 128, true}, second);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->config().sampleRate, 48000.0);
+}
