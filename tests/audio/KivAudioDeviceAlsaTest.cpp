@@ -51,16 +51,22 @@ TEST(KivAudioDeviceOnAlsa, AFailingStreamKillsTheDeviceOnTheNotificationThread) 
     ASSERT_TRUE(device);
     auto sameDevice = KivAudioDevice::deviceWithUID("pondrafull");
     DeathWatch watch;
+    DeathWatch sameWatch;
     device->setDelegate(&watch);
+    sameDevice->setDelegate(&sameWatch);
     ASSERT_TRUE(device->open());
 
+    // Each object hears its death through its own observer, one after the other.
     ASSERT_TRUE(watch.waitForDeath());
+    ASSERT_TRUE(sameWatch.waitForDeath());
     EXPECT_TRUE(device->died());
     EXPECT_TRUE(sameDevice->died());
     EXPECT_TRUE(watch.closed);
     EXPECT_FALSE(device->isOpen());
     EXPECT_NE(watch.thread, std::this_thread::get_id());
 
+    device->setDelegate(nullptr);
+    sameDevice->setDelegate(nullptr);
     device.reset();
     sameDevice.reset();
     KivAudioHardware::setCurrent(nullptr);
