@@ -13,6 +13,7 @@
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -192,9 +193,54 @@ void KivEffect::setStream(KivStream* stream, std::int32_t node) {
     }
     _stream = stream;
     _node = stream ? node : 0;
+    _renderUnit.store(stream ? stream->unitForNode(node) : nullptr);
     if (_stream) {
         _stream->rememberEffect(this);
     }
+}
+
+bool KivEffect::connectToInputOf(KivEffect& other, std::uint32_t bus, KivError* error) {
+    if (!_stream || other._stream != _stream) {
+        return fail(KivStream::kNodeNotFound, kAUGraphErrorDomain, "connectToInputOf", __LINE__,
+                    error);
+    }
+    const std::int32_t status = _stream->connectOutputOfNode(_node, 0, other._node, bus);
+    return status == kEffectNoErr ||
+           fail(status, kAUGraphErrorDomain, "connectToInputOf", __LINE__, error);
+}
+
+bool KivEffect::connectToOutputOf(KivEffect& other, KivError* error) {
+    return other.connectToInputOf(*this, 0, error);
+}
+
+bool KivEffect::setRenderCallback(const KivRenderInfo& info, std::uint32_t bus, KivError* error) {
+    const std::int32_t status =
+        _stream ? _stream->setInputCallback(_node, bus, info) : KivStream::kNodeNotFound;
+    return status == kEffectNoErr ||
+           fail(status, kAUGraphErrorDomain, "setRenderCallback", __LINE__, error);
+}
+
+void KivEffect::clearRenderCallback(std::uint32_t bus) {
+    if (_stream) {
+        _stream->disconnectInputOfNode(_node, bus);
+    }
+}
+
+std::int32_t KivEffect::render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
+                               std::uint32_t busNumber, const AudioChannels& data) {
+    if (KivEffectUnit* unit = _renderUnit.load(std::memory_order_acquire)) {
+        const std::int32_t status = unit->render(flags, timeStamp, busNumber, data);
+        if (status != kEffectNoErr) {
+            logStatusError(status, "render", __LINE__);
+        }
+        return status;
+    }
+    for (std::uint32_t k = 0; k < data.channelCount; ++k) {
+        if (data.channels[k] != nullptr) {
+            std::fill_n(data.channels[k], data.frameCount, 0.0f);
+        }
+    }
+    return kEffectUninitialized;
 }
 
 KivEffectUnit* KivEffect::unit() const {

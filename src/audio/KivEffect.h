@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/KivAudioComponentDescription.h"
+#include "audio/KivAudioRendering.h"
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivEffectEditorWindow.h"
 #include "audio/KivError.h"
@@ -8,6 +9,7 @@
 #include "foundation/Signal.h"
 #include "platform/effects/EffectProcessor.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -38,10 +40,10 @@ inline constexpr std::uint32_t kKivEffectAnyParameter = 0xFFFFFFFF;
 // effect whose plugin is missing, or that never got a unit, keeps everything).
 // Once applied, saving reads the live unit.
 //
-// Threads: everything here runs on the main thread. Parameter and bypass
-// writes are atomics the render thread reads at its next block; format,
-// state and preset writes hold the stream's render lock.
-class KivEffect : public KivArchivable {
+// Threads: everything here runs on the main thread but render(). Parameter
+// and bypass writes are atomics the render thread reads at its next block;
+// format, state, preset and connection writes hold the stream's render lock.
+class KivEffect : public KivArchivable, public KivAudioRendering {
 public:
     // Main thread. nullptr with -2005 in "KivEffectErrorDomain" when the
     // component is not installed.
@@ -86,6 +88,23 @@ public:
     std::int32_t node() const { return _node; }
     // The node's unit; none outside a stream.
     KivEffectUnit* unit() const;
+
+    // Connections inside the stream (bus 0 only). Failures are logged and
+    // returned in "AUGraphErrorDomain".
+    // This effect's output feeds `other`'s input bus.
+    bool connectToInputOf(KivEffect& other, std::uint32_t bus = 0, KivError* error = nullptr);
+    // `other`'s output feeds this effect's input.
+    bool connectToOutputOf(KivEffect& other, KivError* error = nullptr);
+    // The input is pulled through `info` (the owner's callback).
+    bool setRenderCallback(const KivRenderInfo& info, std::uint32_t bus = 0,
+                           KivError* error = nullptr);
+    // The input is left unfed (silence).
+    void clearRenderCallback(std::uint32_t bus = 0);
+
+    // Render thread, with the stream's render lock held. Pulls the input and
+    // processes it in place; outside a stream, silence and kEffectUninitialized.
+    std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
+                        std::uint32_t busNumber, const AudioChannels& data) override;
 
     // Formats of bus 0; none without a unit.
     std::optional<KivAudioStreamDescription> inputStreamFormat() const;
@@ -167,6 +186,10 @@ private:
     std::string _displayName;
     KivStream* _stream = nullptr;
     std::int32_t _node = 0;
+    // The node's unit as render() reaches it: set by setStream, read by the
+    // render thread; a unit is freed only under the render lock, after this
+    // no longer names it.
+    std::atomic<KivEffectUnit*> _renderUnit{nullptr};
     std::optional<nlohmann::json> _state;
     bool _statePending = false;
     std::unique_ptr<KivEffectEditorWindow> _editor;

@@ -119,6 +119,40 @@ void KivEffectBus::setProperties() {
     }
 }
 
+void KivEffectBus::connectEffects() {
+    for (const auto& effect : _effects) {
+        if (effect->stream()) {
+            effect->clearRenderCallback();
+        }
+    }
+    for (std::size_t i = 1; i < _usedEffects.size(); ++i) {
+        _usedEffects[i - 1]->connectToInputOf(*_usedEffects[i]);
+    }
+}
+
+void KivEffectBus::connectEffectsToEffect(KivEffect& target, std::uint32_t bus) {
+    connectEffects();
+    if (auto last = lastUsedEffect()) {
+        last->connectToInputOf(target, bus);
+    }
+}
+
+bool KivEffectBus::setRenderCallback(const KivRenderInfo& info) {
+    auto first = firstUsedEffect();
+    return first && first->setRenderCallback(info);
+}
+
+void KivEffectBus::registerRenderInfo(KivRenderInfo* info) const {
+    if (info == nullptr) {
+        return;
+    }
+    if (auto last = lastUsedEffect()) {
+        last->registerRenderInfo(info);
+    } else {
+        info->clear();
+    }
+}
+
 void KivEffectBus::saveState() {
     for (const auto& effect : _effects) {
         effect->saveState();

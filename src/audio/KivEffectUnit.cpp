@@ -1,6 +1,9 @@
 #include "audio/KivEffectUnit.h"
 
+#include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -84,5 +87,44 @@ std::int32_t KivEffectUnit::initialize(const EffectRenderLock& held, std::uint32
     const std::int32_t status =
         _processor->prepare(held, input.sampleRate(), maxFrames, input.channels());
     _initialized = status == kEffectNoErr;
+    if (_initialized) {
+        _maxFrames = maxFrames;
+        _scratch.assign(static_cast<std::size_t>(maxFrames) * input.channels(), 0.0f);
+        _channels.assign(input.channels(), nullptr);
+    }
+    return status;
+}
+
+std::int32_t KivEffectUnit::render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
+                                   std::uint32_t busNumber, const AudioChannels& data) {
+    assertRenderThread();
+    if (!_initialized || !_input.isSet()) {
+        for (std::uint32_t k = 0; k < data.channelCount; ++k) {
+            if (data.channels[k] != nullptr) {
+                std::fill_n(data.channels[k], data.frameCount, 0.0f);
+            }
+        }
+        if (!_initialized) {
+            return _input.call(flags, timeStamp, 0, data);
+        }
+    }
+    const bool fits = data.channelCount == _channels.size() && data.frameCount <= _maxFrames;
+    if (!fits) {
+        for (std::uint32_t k = 0; k < data.channelCount; ++k) {
+            if (data.channels[k] != nullptr) {
+                std::fill_n(data.channels[k], data.frameCount, 0.0f);
+            }
+        }
+        return data.frameCount > _maxFrames ? kEffectTooManyFramesToProcess
+                                            : kEffectFormatNotSupported;
+    }
+    for (std::uint32_t k = 0; k < data.channelCount; ++k) {
+        _channels[k] = data.channels[k] != nullptr
+                           ? data.channels[k]
+                           : _scratch.data() + static_cast<std::size_t>(k) * _maxFrames;
+    }
+    const AudioChannels buffers{_channels.data(), data.channelCount, data.frameCount};
+    const std::int32_t status = _input.call(flags, timeStamp, 0, buffers);
+    _processor->process(_channels.data(), _channels.data(), data.frameCount);
     return status;
 }

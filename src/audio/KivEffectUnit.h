@@ -1,21 +1,28 @@
 #pragma once
 
 #include "audio/KivAudioComponentDescription.h"
+#include "audio/KivAudioRendering.h"
 #include "audio/KivAudioStreamDescription.h"
 #include "platform/effects/EffectProcessor.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // Status of a format write to an initialized unit; the writer uninitializes
 // the unit, writes again and initializes it.
 inline constexpr std::int32_t kEffectUnitInitialized = -10849;
+// A render call asked for more frames than the unit was prepared for.
+inline constexpr std::int32_t kEffectTooManyFramesToProcess = -10874;
+// A bus other than 0 was named.
+inline constexpr std::int32_t kEffectInvalidElement = -10877;
 
-// The unit of one stream node: a processor with the formats it was given.
-// Formats are written while the unit is uninitialized; initialize() prepares
-// the processor for them. Main thread, except where said.
-class KivEffectUnit {
+// The unit of one stream node: a processor with the formats it was given,
+// and what feeds its input bus. Formats are written while the unit is
+// uninitialized; initialize() prepares the processor for them. Main thread,
+// except render().
+class KivEffectUnit : public KivAudioRendering {
 public:
     KivEffectUnit(KivAudioComponentDescription description,
                   std::unique_ptr<EffectProcessor> processor);
@@ -42,6 +49,19 @@ public:
     void uninitialize() { _initialized = false; }
     bool isInitialized() const { return _initialized; }
 
+    // Render lock held: what render() pulls its input from (another unit or
+    // the owner's callback); an unset record gives silence.
+    void setInput(const KivRenderInfo& input) { _input = input; }
+    const KivRenderInfo& input() const { return _input; }
+
+    // Render thread, render lock held; allocates nothing. Pulls the input
+    // into `data` and processes it in place. `data` must have the prepared
+    // channel count (null channels are rendered into the unit's own scratch)
+    // and at most the prepared frames. An uninitialized unit passes its
+    // input through.
+    std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
+                        std::uint32_t busNumber, const AudioChannels& data) override;
+
 private:
     bool takesChannels(std::uint32_t channels, bool input) const;
     std::uint32_t preferredChannels() const;
@@ -51,4 +71,11 @@ private:
     std::optional<KivAudioStreamDescription> _inputFormat;
     std::optional<KivAudioStreamDescription> _outputFormat;
     bool _initialized = false;
+    std::uint32_t _maxFrames = 0;
+
+    // Set under the render lock, read by the render thread.
+    KivRenderInfo _input;
+    // Sized by initialize(); the render thread's scratch for null channels.
+    std::vector<float> _scratch;
+    std::vector<float*> _channels;
 };

@@ -54,11 +54,10 @@ bool KivStream::destroy(KivError* error) {
         (*_effects.begin())->setStream(nullptr, 0);
     }
     std::map<std::int32_t, std::unique_ptr<KivEffectUnit>> units;
-    {
-        KivStreamLock lock(*this);
+    withRenderLock([&](const EffectRenderLock&) {
         units.swap(_nodes);
         _exists = _open = _initialized = _running = false;
-    }
+    });
     // Units are freed outside the lock; nothing can reach them any more.
     return true;
 }
@@ -91,17 +90,18 @@ bool KivStream::initialize(KivError* error) {
         return true;
     }
     _open = true;
-    KivStreamLock lock(*this);
-    for (auto& [node, unit] : _nodes) {
-        if (!unit->isInitialized()) {
-            const std::int32_t status = unit->initialize(lock.held(), _maxFrames);
-            if (status != kEffectNoErr) {
-                logStatusError(status, unit->componentDescription().name().c_str(), "initialize",
-                               __LINE__);
+    withRenderLock([&](const EffectRenderLock& held) {
+        for (auto& [node, unit] : _nodes) {
+            if (!unit->isInitialized()) {
+                const std::int32_t status = unit->initialize(held, _maxFrames);
+                if (status != kEffectNoErr) {
+                    logStatusError(status, unit->componentDescription().name().c_str(),
+                                   "initialize", __LINE__);
+                }
             }
         }
-    }
-    _initialized = true;
+        _initialized = true;
+    });
     return true;
 }
 
@@ -113,12 +113,13 @@ bool KivStream::uninitialize(KivError* error) {
     if (!_initialized) {
         return true;
     }
-    KivStreamLock lock(*this);
-    for (auto& [node, unit] : _nodes) {
-        unit->uninitialize();
-    }
-    _initialized = false;
-    _running = false;
+    withRenderLock([&](const EffectRenderLock&) {
+        for (auto& [node, unit] : _nodes) {
+            unit->uninitialize();
+        }
+        _initialized = false;
+        _running = false;
+    });
     return true;
 }
 
@@ -197,15 +198,16 @@ std::int32_t KivStream::addComponentDescription(const KivAudioComponentDescripti
         return status != kEffectNoErr ? status : kEffectComponentNotFound;
     }
     auto unit = std::make_unique<KivEffectUnit>(description, std::move(processor));
-    if (_initialized) {
-        KivStreamLock lock(*this);
-        if (const std::int32_t prepared = unit->initialize(lock.held(), _maxFrames);
-            prepared != kEffectNoErr) {
-            logStatusError(prepared, description.name().c_str(), "initialize", __LINE__);
+    withRenderLock([&](const EffectRenderLock& held) {
+        if (_initialized) {
+            if (const std::int32_t prepared = unit->initialize(held, _maxFrames);
+                prepared != kEffectNoErr) {
+                logStatusError(prepared, description.name().c_str(), "initialize", __LINE__);
+            }
         }
-    }
-    node = _nextNode++;
-    _nodes.emplace(node, std::move(unit));
+        node = _nextNode++;
+        _nodes.emplace(node, std::move(unit));
+    });
     return kEffectNoErr;
 }
 
@@ -215,14 +217,54 @@ std::int32_t KivStream::removeNode(std::int32_t node) {
         return kEffectNoErr;
     }
     std::unique_ptr<KivEffectUnit> removed;
-    {
-        KivStreamLock lock(*this);
+    withRenderLock([&](const EffectRenderLock&) {
         auto found = _nodes.find(node);
         if (found == _nodes.end()) {
-            return kNodeNotFound;
+            return;
         }
         removed = std::move(found->second);
         _nodes.erase(found);
+        for (auto& [other, unit] : _nodes) {
+            if (unit->input().target == static_cast<KivAudioRendering*>(removed.get())) {
+                unit->setInput(KivRenderInfo{});
+            }
+        }
+    });
+    // Freed outside the lock: nothing reaches it any more.
+    return removed ? kEffectNoErr : kNodeNotFound;
+}
+
+std::int32_t KivStream::connectOutputOfNode(std::int32_t source, std::uint32_t sourceBus,
+                                            std::int32_t destination,
+                                            std::uint32_t destinationBus) {
+    KivEffectUnit* from = unitForNode(source);
+    if (from == nullptr) {
+        return kNodeNotFound;
     }
+    KivRenderInfo info;
+    from->registerRenderInfo(&info);
+    return sourceBus == 0 ? setInputCallback(destination, destinationBus, info)
+                          : kEffectInvalidElement;
+}
+
+std::int32_t KivStream::setInputCallback(std::int32_t node, std::uint32_t bus,
+                                         const KivRenderInfo& info) {
+    assertNotRenderThread();
+    KivEffectUnit* unit = unitForNode(node);
+    if (unit == nullptr) {
+        return kNodeNotFound;
+    }
+    if (bus != 0) {
+        return kEffectInvalidElement;
+    }
+    withRenderLock([&](const EffectRenderLock&) { unit->setInput(info); });
     return kEffectNoErr;
+}
+
+std::int32_t KivStream::disconnectInputOfNode(std::int32_t node, std::uint32_t bus) {
+    const std::int32_t status = setInputCallback(node, bus, KivRenderInfo{});
+    if (status != kEffectNoErr) {
+        logStatusError(status, "disconnectInputOfNode", __LINE__);
+    }
+    return status;
 }

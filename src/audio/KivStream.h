@@ -73,7 +73,16 @@ public:
     // through `node`.
     std::int32_t addComponentDescription(const KivAudioComponentDescription& description,
                                          std::int32_t& node);
+    // Removes the node and every connection from it.
     std::int32_t removeNode(std::int32_t node);
+
+    // Render lock taken. Feeds the input bus of `destination` from the output
+    // bus of `source`, or from a callback; units have bus 0 only.
+    std::int32_t connectOutputOfNode(std::int32_t source, std::uint32_t sourceBus,
+                                     std::int32_t destination, std::uint32_t destinationBus);
+    std::int32_t setInputCallback(std::int32_t node, std::uint32_t bus, const KivRenderInfo& info);
+    // Leaves the input unfed (it renders silence); answers the status.
+    std::int32_t disconnectInputOfNode(std::int32_t node, std::uint32_t bus);
 
     // Node statuses.
     static constexpr std::int32_t kNodeNotFound = -10860;

@@ -4,6 +4,7 @@
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
 #include "support/CapturingLogSink.h"
+#include "support/RenderThreadAllocations.h"
 
 #include <gtest/gtest.h>
 
@@ -135,4 +136,58 @@ TEST_F(KivEffectBusTest, ArchiveKeepsNameChannelsAndEveryEffect) {
         KivKeyedDecoder::decoderForText(R"({"bus": {"$class": "KivEffectBus", "channels": -2}})");
     EXPECT_FALSE(negative.decodeObjectForKey<KivEffectBus>("bus"));
     EXPECT_TRUE(negative.failed());
+}
+
+TEST_F(KivEffectBusTest, TheChainRendersInListOrderAroundARefusingEffect) {
+    auto first = make(kTestGainUri);
+    auto stereo = make(kTestGainStereoUri);
+    auto last = make(kTestGainUri);
+    KivEffectBus bus(1);
+    for (const auto& effect : {first, stereo, last}) {
+        bus.addEffect(effect);
+    }
+    build(bus, KivAudioStreamDescription(48000.0, 1));
+    ASSERT_TRUE(first->setValueForParameter(kGainPort, -6.0206f));
+    ASSERT_TRUE(last->setValueForParameter(kGainPort, -6.0206f));
+    bus.connectEffects();
+    SineInput sine(48000.0);
+    KivRenderInfo input;
+    sine.registerRenderInfo(&input);
+    ASSERT_TRUE(bus.setRenderCallback(input));
+
+    // The sine enters at the first effect; the last one pulls the first.
+    EXPECT_EQ(first->unit()->input().target, static_cast<KivAudioRendering*>(&sine));
+    EXPECT_EQ(last->unit()->input().target, static_cast<KivAudioRendering*>(first->unit()));
+    EXPECT_FALSE(stereo->unit()->input().isSet());
+
+    KivRenderInfo output;
+    bus.registerRenderInfo(&output);
+    EXPECT_EQ(output.target, static_cast<KivAudioRendering*>(last.get()));
+    const auto before = renderThreadAllocations();
+    EXPECT_NEAR(pull(output, 1).front(), 0.25f, 1e-3f);
+    EXPECT_EQ(renderThreadAllocations(), before);
+    EXPECT_EQ(sine.calls(), 8) << "the input is pulled once per cycle";
+
+    last->setEnabled(false);
+    EXPECT_NEAR(pull(output, 1).front(), 0.5f, 1e-3f);
+
+    // Without a used effect the owner pulls its input directly.
+    bus.setEffects({stereo});
+    build(bus, KivAudioStreamDescription(48000.0, 1));
+    EXPECT_FALSE(bus.setRenderCallback(input));
+    bus.registerRenderInfo(&output);
+    EXPECT_FALSE(output.isSet());
+}
+
+TEST_F(KivEffectBusTest, RemovingAnEffectUnhooksWhatPulledIt) {
+    auto first = make(kTestGainUri);
+    auto last = make(kTestGainUri);
+    KivEffectBus bus(2);
+    bus.addEffect(first);
+    bus.addEffect(last);
+    build(bus, KivAudioStreamDescription(48000.0, 2));
+    bus.connectEffects();
+    ASSERT_EQ(last->unit()->input().target, static_cast<KivAudioRendering*>(first->unit()));
+    ASSERT_TRUE(stream.removeEffect(first.get()));
+    EXPECT_FALSE(last->unit()->input().isSet());
 }

@@ -5,6 +5,7 @@
 #include "foundation/NotificationCenter.h"
 #include "platform/effects/EffectStatus.h"
 #include "support/CapturingLogSink.h"
+#include "support/RenderThreadAllocations.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +22,19 @@ constexpr float kHalfGainDb = -6.0206f;
 class KivEffectTest : public EffectFixture {
 protected:
     // Peak of the last of eight 512-frame blocks of a full-scale 441 Hz sine
-    // pulled through the effect's unit, as the render path pulls it.
+    // pulled through the effect, as the render path pulls it.
     float sinePeak(KivEffect& effect, double rate = 48000.0) {
-        ChannelBuffers buffers(1, 512);
-        for (int block = 0; block < 8; ++block) {
-            fillSine(buffers, 441.0, rate, 1.0f, static_cast<std::uint64_t>(block) * 512);
-            KivStreamLock lock(stream, std::try_to_lock);
-            EXPECT_TRUE(lock.ownsLock());
-            ScopedThreadRole role(ThreadRole::Render);
-            effect.unit()->processor().process(buffers.inputs.data(), buffers.outputs.data(), 512);
-        }
-        return peak(buffers.data[0]);
+        SineInput sine(rate);
+        KivRenderInfo input;
+        sine.registerRenderInfo(&input);
+        EXPECT_TRUE(effect.setRenderCallback(input));
+        KivRenderInfo output;
+        effect.registerRenderInfo(&output);
+        const auto before = renderThreadAllocations();
+        const float result = pull(output, 1).front();
+        EXPECT_EQ(renderThreadAllocations(), before);
+        effect.clearRenderCallback();
+        return result;
     }
 
     static std::uint32_t presetNumber(const KivEffect& effect, const std::string& name) {
@@ -327,6 +330,16 @@ TEST_F(KivEffectTest, CopiesAreNewEffectsWithTheSameSettings) {
     EXPECT_EQ(copy->stream(), nullptr);
     EXPECT_EQ(copy->componentDescription(), gain->componentDescription());
     EXPECT_EQ(copy->properties()["settings"]["parameters"]["gain"], -3.0f);
+}
+
+TEST_F(KivEffectTest, OutsideAStreamAnEffectRendersSilence) {
+    auto gain = KivEffect::effectWithDescription(gainDescription());
+    std::vector<float> samples(64, 1.0f);
+    float* channels[] = {samples.data()};
+    KivRenderFlags flags = 0;
+    ScopedThreadRole role(ThreadRole::Render);
+    EXPECT_EQ(gain->render(flags, {}, 0, AudioChannels{channels, 1, 64}), kEffectUninitialized);
+    EXPECT_EQ(peak(samples), 0.0f);
 }
 
 TEST_F(KivEffectTest, ParameterTitlesFallBackToTheirNumber) {
