@@ -453,7 +453,7 @@ bool KivEffect::setParameters(KivError* error) {
         // Nothing to apply it to: keep it for the next unit.
         return failWith(error, kAudioUnitErrorDomain, kEffectUninitialized);
     }
-    const nlohmann::json& state = *_state;
+    const nlohmann::json state = *_state;
     const bool enable = flagValue(state, "enabled", true);
     if (auto found = state.find("settings"); found != state.end()) {
         if (!applySettings(*u, *found, error)) {

@@ -1,6 +1,7 @@
 #include "audio/KivComponentCatalogue.h"
 #include "audio/KivEffect.h"
 #include "audio/KivEffectMenu.h"
+#include "foundation/KivEnvironment.h"
 #include "platform/effects/EffectStatus.h"
 #include "support/CapturingLogSink.h"
 
@@ -116,4 +117,18 @@ TEST_F(KivEffectNamingTest, MenuWithoutStorageIsRefused) {
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_EQ(log.lines()[0], "Error: menuOfAllEffectsByManufacturerAddedTo received invalid "
                               "mutable array for storing effects.");
+}
+
+TEST_F(KivEffectNamingTest, ComponentsWithoutAnEffectNameAreSkippedFromTheMenu) {
+    catalogue->names = {{"urn:a", "Maker: Delay"}, {"urn:x", "Maker: "}};
+    KivEnvironment::setLogLevel(1);
+    CapturingLogSink log;
+    std::vector<KivEffectGroup> storage;
+    const auto menu = menuOfAllEffectsByManufacturer(&storage);
+    KivEnvironment::setLogLevel(0);
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->submenus.size(), 1u);
+    EXPECT_EQ(menu->submenus[0].items.size(), 1u);
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"Skipping over broken audio component: Maker: "});
 }

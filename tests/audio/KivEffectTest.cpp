@@ -349,3 +349,66 @@ TEST_F(KivEffectTest, ParameterTitlesFallBackToTheirNumber) {
     EXPECT_EQ(gain->titleOfParameter(41, &error), "Parameter #42");
     EXPECT_EQ(error.code, kEffectInvalidParameter);
 }
+
+namespace {
+
+// An editor window the test can see into.
+class TestEditorWindow : public KivEffectEditorWindow {
+public:
+    bool isVisible() const override { return visible; }
+    std::string frameText() const override { return frame; }
+    void setFrameText(const std::string& text) override { frame = text; }
+    void show() override { visible = true; }
+    void close() override { visible = false; }
+
+    bool visible = true;
+    std::string frame = "{{0, 0}, {302, 136}}";
+};
+
+class KivEffectEditorTest : public KivEffectTest {
+protected:
+    void SetUp() override {
+        KivEffectTest::SetUp();
+        setEffectEditorFactory([this](KivEffect&) {
+            auto window = std::make_unique<TestEditorWindow>();
+            ++opened;
+            return window;
+        });
+    }
+    void TearDown() override {
+        setEffectEditorFactory(nullptr);
+        KivEffectTest::TearDown();
+    }
+    int opened = 0;
+};
+
+} // namespace
+
+TEST_F(KivEffectEditorTest, EditorKeysAreSavedAndReapplied) {
+    auto gain = placedEffect(kTestGainUri);
+    gain->openEditor();
+    gain->openEditor();
+    EXPECT_EQ(opened, 1) << "an open editor is shown again, not made again";
+    ASSERT_TRUE(gain->editorIsOpen());
+    static_cast<TestEditorWindow*>(gain->editor())->frame = "{{40, 50}, {302, 136}}";
+    nlohmann::json state = gain->properties();
+    EXPECT_EQ(state["editorIsOpen"], true);
+
+    gain->closeEditor();
+    EXPECT_FALSE(gain->editorIsOpen());
+    EXPECT_EQ(gain->properties()["lastEditorFrame"], "{{40, 50}, {302, 136}}");
+
+    ASSERT_TRUE(gain->setProperties(state));
+    ASSERT_TRUE(gain->setParameters());
+    ASSERT_TRUE(gain->editorIsOpen());
+    EXPECT_EQ(gain->editor()->frameText(), "{{40, 50}, {302, 136}}");
+}
+
+TEST_F(KivEffectEditorTest, AnEffectWithoutAUnitOpensNoEditor) {
+    auto gain = KivEffect::effectWithDescription(gainDescription());
+    CapturingLogSink log;
+    gain->openEditor();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"Warning: could not open editor for Test Gain; "
+                                                    "effect could not be initialized."});
+}
