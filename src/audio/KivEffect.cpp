@@ -94,8 +94,7 @@ std::shared_ptr<KivEffect> KivEffect::effectWithProperties(const nlohmann::json&
                           component->is_binary() &&
                           textValue(properties, "class", kClassName) == kClassName;
     if (!isEffect) {
-        logFormat("Error: %s is not the state of an effect",
-                  properties.dump().substr(0, 200).c_str());
+        logLine("Error: a state without a component is not the state of an effect");
         failWith(error, kKivEffectErrorDomain, kEffectInvalidPropertyValue);
         return nullptr;
     }

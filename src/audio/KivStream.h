@@ -4,6 +4,7 @@
 #include "audio/KivEffectUnit.h"
 #include "audio/KivError.h"
 #include "audio/KivStreamLock.h"
+#include "foundation/ThreadRole.h"
 
 #include <atomic>
 #include <cstdint>
@@ -103,6 +104,8 @@ private:
     std::mutex _renderLock;
     // The thread holding _renderLock through a KivStreamLock; written under it.
     std::atomic<std::thread::id> _lockHolder{};
+    static_assert(std::atomic<std::thread::id>::is_always_lock_free,
+                  "the render thread marks its hold without a lock");
     const std::uint32_t _maxFrames;
 
     // Main thread.
@@ -117,6 +120,7 @@ private:
 
 template <class F>
 decltype(auto) KivStream::withRenderLock(F&& fn) {
+    assertNotRenderThread();
     if (_lockHolder.load() == std::this_thread::get_id()) {
         EffectRenderLock adopted(_renderLock, std::adopt_lock);
         struct Release {
