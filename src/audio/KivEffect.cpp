@@ -99,9 +99,9 @@ std::shared_ptr<KivEffect> KivEffect::effectWithProperties(const nlohmann::json&
         return nullptr;
     }
     std::shared_ptr<KivEffect> effect(new KivEffect());
-    effect->setComponentDescription(
-        KivAudioComponentDescription::descriptionWithState(bytesOf(*component)), error);
-    effect->setProperties(properties);
+    if (!effect->setProperties(properties)) {
+        failWith(error, kKivEffectErrorDomain, kEffectComponentNotFound);
+    }
     return effect;
 }
 
@@ -117,10 +117,12 @@ std::shared_ptr<KivEffect> KivEffect::initWithCoder(const KivKeyedDecoder& coder
 std::shared_ptr<KivEffect> KivEffect::copy() {
     saveState();
     std::shared_ptr<KivEffect> copy(new KivEffect());
-    copy->setComponentDescription(_componentDescription);
-    if (_state) {
-        copy->setProperties(*_state);
-    }
+    copy->_componentDescription = _componentDescription;
+    copy->_available = _available;
+    copy->_manufacturer = _manufacturer;
+    copy->_name = _name;
+    copy->_displayName = _displayName;
+    copy->setProperties(*_state);
     return copy;
 }
 

@@ -133,11 +133,20 @@ public:
     // The parameter's name, else "Parameter #<id + 1>".
     std::string titleOfParameter(std::uint32_t id, KivError* error = nullptr) const;
 
-    // State.
+    // State. properties() is the held dictionary while one waits for its
+    // unit (or no unit exists), else the dictionary made now from the unit.
     nlohmann::json properties() const;
+    // Keeps properties() as the held state.
     void saveState();
+    // setProperties() with the held state.
     bool restoreState();
+    // Holds the dictionary until setParameters() applies it and takes the
+    // identity it names. False for anything but a dictionary, or when its
+    // component is not installed (the dictionary is held all the same).
     bool setProperties(const nlohmann::json& properties);
+    // Applies a held state to the unit (bypass, settings, editor) and drops
+    // it. Without a unit, or when the unit refuses the settings, the state
+    // stays held and the answer is false.
     bool setParameters(KivError* error = nullptr);
     bool hasPendingState() const { return _state.has_value() && _statePending; }
     bool enabled() const;

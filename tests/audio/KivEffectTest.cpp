@@ -187,6 +187,7 @@ TEST_F(KivEffectTest, AnArchivedEffectOfAMissingPluginRoundTripsUnchanged) {
         EXPECT_FALSE(effect->setParameters());
         effect->saveState();
         EXPECT_EQ(effect->properties(), state);
+        EXPECT_EQ(effect->copy()->properties(), state);
         first.encodeObject(*effect, "effect");
     }
     auto text = first.archivedText();
