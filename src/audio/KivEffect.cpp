@@ -604,7 +604,7 @@ void KivEffect::setCurrentPresetName(const std::string& name) {
 
 double KivEffect::latency() const {
     KivEffectUnit* u = liveUnit();
-    return u && enabled() ? u->processor().latency() : 0.0;
+    return u ? u->processor().latency() : 0.0;
 }
 
 double KivEffect::tailTime() const {

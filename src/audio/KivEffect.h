@@ -164,8 +164,11 @@ public:
     std::string currentPresetName() const;
     void setCurrentPresetName(const std::string& name);
 
-    // Seconds; 0 while bypassed or without a unit.
+    // Seconds; 0 without a unit. The delay the audio really has: a plugin
+    // bypassed through its own "enabled" port keeps its latency, one
+    // bypassed by the host has none.
     double latency() const;
+    // Seconds; 0 while bypassed or without a unit.
     double tailTime() const;
 
     // Editor.
