@@ -1,8 +1,11 @@
 #pragma once
 
 #include "audio/KivAudioComponentDescription.h"
+#include "platform/effects/EffectProcessor.h"
+#include "platform/effects/EffectStatus.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +22,15 @@ public:
     // The display name of an installed component, none when it is not installed.
     virtual std::optional<std::string>
     nameOfComponent(const KivAudioComponentDescription& component) const = 0;
+    // Main thread. A new unit of an installed component, bound to the render
+    // lock of the stream that will pull it; nullptr with a status
+    // (kEffectComponentNotFound when it is not installed).
+    virtual std::unique_ptr<EffectProcessor>
+    makeProcessor(const KivAudioComponentDescription& component, std::mutex& renderLock,
+                  std::int32_t& status) const {
+        status = kEffectComponentNotFound;
+        return nullptr;
+    }
 };
 
 // Installs the process-wide catalogue (main thread, at start-up or in a test);
