@@ -1,11 +1,30 @@
+#include "app/Pondra.h"
 #include "foundation/KivLog.h"
 #include "platform/alias/FileDescriptorLimit.h"
-#include "platform/system/SystemInformation.h"
 
-int main() {
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+    // Answered before Qt starts, so it needs no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("Pondra %s\n", Pondra::versionString());
+            return 0;
+        }
+    }
     raiseFileDescriptorLimit();
-    logFormat("Pondra %s on %s with %.1f GB RAM", PONDRA_VERSION,
-              SystemInformation::operatingSystemVersion().c_str(),
-              static_cast<double>(SystemInformation::physicalMemoryBytes()) / 1073741824.0);
-    return 0;
+    Pondra application(argc, argv);
+    QTimer::singleShot(0, &application, [&application] {
+        application.applicationDidFinishLaunching();
+        // Nothing to show a user yet: without a document controller there is
+        // no workspace window, so the program ends rather than idling unseen.
+        if (!application.documents()) {
+            logLine("Pondra has no workspace window yet; quitting");
+            application.quit();
+        }
+    });
+    return application.exec();
 }

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/ApplicationDocuments.h"
+#include "app/ToolTipDelay.h"
+#include "platform/midi/MidiInput.h"
+#include "platform/midi/SMMessageDestination.h"
+
+#include <QApplication>
+#include <QSettings>
+
+#include <memory>
+
+class UserDefaultsMidiSettings;
+
+// The application object: process-wide values at start, MIDI input once
+// launching has finished, MIDI batches handed to the open workspaces, and
+// every cue hard-stopped when the program quits.
+class Pondra : public QApplication, public SMMessageDestination {
+public:
+    static constexpr const char* kOrganizationName = "brenmoor";
+    static constexpr const char* kApplicationName = "Pondra";
+    static constexpr int kInitialToolTipDelay = 800;
+
+    // The version shown in the start-up line and by --version.
+    static const char* versionString();
+
+    // Runs the class initialisation: the start-up lines, the launch date, the
+    // log level from "LogLevel", the random seed and the tooltip delay. The
+    // user defaults are the QSettings of kOrganizationName/kApplicationName.
+    Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory = AlsaMidiSequencer::open);
+    ~Pondra() override;
+
+    // Main thread. Opens MIDI input; called once the event loop is about to
+    // run.
+    void applicationDidFinishLaunching();
+    bool applicationHasFinishedLaunching() const { return _applicationHasFinishedLaunching; }
+
+    // Main thread. The document controller registers itself here and
+    // unregisters (null) before it goes.
+    void setDocuments(ApplicationDocuments* documents) { _documents = documents; }
+    ApplicationDocuments* documents() const { return _documents; }
+
+    // An untitled workspace is opened when no document is asked for.
+    bool applicationShouldOpenUntitledFile() const { return true; }
+
+    // Main thread, when the program quits and before any window closes:
+    // every cue hard-stops.
+    void applicationWillTerminate();
+
+    // Any thread (MIDI reader threads). Queues the batch for the GUI thread
+    // and returns at once.
+    void takeMIDIMessages(const MidiBatch& messages) override;
+
+    // Null until launching has finished.
+    MidiInput* midiInput() const { return _midiInput.get(); }
+
+protected:
+    // A quit closes the windows before the event loop ends, so the cues are
+    // stopped on the quit request itself.
+    bool event(QEvent* event) override;
+
+private:
+    void initializeClass();
+    void initializeMIDI();
+    // GUI thread.
+    void deliverMIDIMessages(const MidiBatch& messages);
+    void endUndoTurns();
+
+    // Main thread only, every field.
+    QSettings _defaults;
+    MidiSequencerFactory _midiFactory;
+    std::unique_ptr<UserDefaultsMidiSettings> _midiSettings;
+    bool _midiInitialized = false;
+    bool _applicationHasFinishedLaunching = false;
+    // Set by the hard stop of a quit under way; cleared when a window refuses
+    // to close and the quit is called off.
+    bool _hardStopPosted = false;
+    ApplicationDocuments* _documents = nullptr;
+    ToolTipDelay _toolTipDelay;
+    // Last: stopped first, so no reader thread reaches a half-destroyed object.
+    std::unique_ptr<MidiInput> _midiInput;
+};

@@ -1,0 +1,52 @@
+#include "PondraFixture.h"
+
+#include <gmock/gmock.h>
+
+#include <chrono>
+
+using ::testing::Contains;
+using ::testing::MatchesRegex;
+
+TEST_F(PondraFixture, WithoutALogLevelDefaultTheStartUpLinesShowLevelZero) {
+    const auto before = std::chrono::system_clock::now();
+    auto application = makeApplication();
+
+    const auto lines = log.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_THAT(lines[0],
+                MatchesRegex("Pondra 0\\.1\\.0 on Linux [^ ]+ with [0-9]+\\.[0-9] GB RAM"));
+    EXPECT_EQ(lines[1], "Launching at log level 0");
+    EXPECT_EQ(KivEnvironment::logLevel(), 0);
+    const auto launched = std::any_cast<std::chrono::system_clock::time_point>(
+        KivEnvironment::objectForKey("appLaunchDate"));
+    EXPECT_GE(launched, before);
+    EXPECT_LE(launched, std::chrono::system_clock::now());
+}
+
+TEST_F(PondraFixture, TheLogLevelDefaultSetsTheLevelAndTheLine) {
+    defaults()->setValue("LogLevel", 3);
+    auto application = makeApplication();
+
+    EXPECT_THAT(log.lines(), Contains("Launching at log level 3"));
+    EXPECT_EQ(KivEnvironment::logLevel(), 3);
+}
+
+TEST_F(PondraFixture, ALogLevelThatIsNoNumberReadsAsZero) {
+    defaults()->setValue("LogLevel", "loud");
+    auto application = makeApplication();
+
+    EXPECT_THAT(log.lines(), Contains("Launching at log level 0"));
+    EXPECT_EQ(KivEnvironment::logLevel(), 0);
+}
+
+TEST_F(PondraFixture, TheToolTipDelayIsWrittenAtEveryStart) {
+    defaults()->setValue("NSInitialToolTipDelay", 100);
+    auto application = makeApplication();
+
+    EXPECT_EQ(defaults()->value("NSInitialToolTipDelay").toInt(), 800);
+}
+
+TEST_F(PondraFixture, AnUntitledWorkspaceIsOpenedWhenNoneIsAskedFor) {
+    auto application = makeApplication();
+    EXPECT_TRUE(application->applicationShouldOpenUntitledFile());
+}
