@@ -69,7 +69,6 @@ void Pondra::initializeClass() {
 }
 
 void Pondra::applicationDidFinishLaunching() {
-    _midiInitialized = false;
     initializeMIDI();
     _applicationHasFinishedLaunching = true;
 }

@@ -30,8 +30,8 @@ public:
     Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory = AlsaMidiSequencer::open);
     ~Pondra() override;
 
-    // Main thread. Opens MIDI input; called once the event loop is about to
-    // run.
+    // Main thread. Opens MIDI input, once however often it is called; main()
+    // calls it when the event loop starts.
     void applicationDidFinishLaunching();
     bool applicationHasFinishedLaunching() const { return _applicationHasFinishedLaunching; }
 

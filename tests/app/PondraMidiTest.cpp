@@ -122,3 +122,11 @@ TEST_F(PondraMidiTest, EachDocumentsUndoTurnEndsWhenTheEventLoopWaits) {
     EXPECT_EQ(first.undo.groupingLevel(), 0);
     EXPECT_TRUE(first.undo.canUndo());
 }
+
+TEST_F(PondraMidiTest, ASecondLaunchKeepsTheMidiInputItHas) {
+    auto application = makeApplication();
+    application->applicationDidFinishLaunching();
+    MidiInput* input = application->midiInput();
+    application->applicationDidFinishLaunching();
+    EXPECT_EQ(application->midiInput(), input);
+}
