@@ -17,7 +17,8 @@
 // thread keeps seeking and replacing slices, so buffers are retired and made
 // all the time. The file is Ogg Vorbis at 48 kHz read at 44.1 kHz: each fill
 // decodes and resamples half a second, a slow reader standing in for a slow
-// disk. "max_call_us" is the longest render call seen; the target is below 50.
+// disk. "max_call_us" is the longest render call seen, "p999_call_us" the
+// 99.9th percentile; the target is below 50 microseconds.
 namespace {
 
 constexpr int kFileRate = 48000;
@@ -45,7 +46,8 @@ void renderWhileRetiring(benchmark::State& state) {
     meta->setSlices(loop);
     meta->goToTime(0);
 
-    std::atomic<bool> churning{true};
+    const bool withChurn = state.range(0) != 0;
+    std::atomic<bool> churning{withChurn};
     std::thread churn([&] {
         for (int i = 0; churning.load(std::memory_order_relaxed); ++i) {
             if (i % 4 == 0) {
@@ -58,23 +60,28 @@ void renderWhileRetiring(benchmark::State& state) {
     std::vector<float> left(kCycle);
     std::vector<float> right(kCycle);
     float* channels[kChannels] = {left.data(), right.data()};
-    double longest = 0.0;
+    std::vector<double> calls;
+    calls.reserve(static_cast<std::size_t>(state.max_iterations));
     {
         ScopedThreadRole role(ThreadRole::Render);
         for (auto _ : state) {
             const auto start = std::chrono::steady_clock::now();
             meta->readFrames(kCycle, {channels, kChannels, kCycle}, 0);
             const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            longest = std::max(longest, took.count());
+            calls.push_back(took.count());
             benchmark::DoNotOptimize(left.data());
         }
     }
     churning = false;
     churn.join();
     meta->killWorker();
-    state.counters["max_call_us"] = longest * 1e6;
+    std::sort(calls.begin(), calls.end());
+    state.counters["max_call_us"] = calls.back() * 1e6;
+    state.counters["p999_call_us"] = calls[calls.size() * 999 / 1000] * 1e6;
 }
 
-BENCHMARK(renderWhileRetiring)->Iterations(200000)->UseRealTime();
+// Argument 1: with the seeking thread; 0: the same calls without it, for the
+// scheduler's own share of the longest call on a loaded machine.
+BENCHMARK(renderWhileRetiring)->Arg(0)->Arg(1)->Iterations(200000)->UseRealTime();
 
 } // namespace
