@@ -297,6 +297,31 @@ void KivAudioMetaBuffer::goToTime(double seconds) {
     _condition.notify_all();
 }
 
+void KivAudioMetaBuffer::devamp() {
+    {
+        std::lock_guard lock(_mutex);
+        const std::size_t j = KivSliceIndexOfNextJump(_playbackFrame, _slices);
+        if (j == _slices.size()) {
+            return;
+        }
+        KivSlice& slice = _slices[j];
+        if (slice.playsRemaining < 0 && _playbackFrame >= slice.startFrame) {
+            // The logical time of this pass of a forever slice now counts.
+            _totalFramesReadSansInfLoops += _playbackFrame - slice.startFrame;
+        }
+        slice.playsRemaining = 1;
+        // The pre-roll was for the jump that no longer comes.
+        if (_playbackBuffer != _bufferA.get()) {
+            _killA = _bufferA != nullptr;
+        }
+        if (_playbackBuffer != _bufferB.get()) {
+            _killB = _bufferB != nullptr;
+        }
+        _stateChanged = true;
+    }
+    _condition.notify_all();
+}
+
 std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
                                              std::uint32_t offset) {
     if (destination.channels == nullptr || offset >= destination.frameCount) {

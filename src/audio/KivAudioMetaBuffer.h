@@ -92,6 +92,10 @@ public:
     // Sum of each slice's length times its play count, a forever slice once.
     double audioLengthInSeconds() const;
 
+    // Owner's thread. The next slice that would loop back plays this pass to
+    // its end and play runs on, as if its count ran out now.
+    void devamp();
+
     // Owner's thread: stops the tend thread and returns once it has ended;
     // later calls do nothing.
     void killWorker();

@@ -254,4 +254,18 @@ TEST_F(KivAudioMetaBufferTest, ReadingAllocatesNothingAcrossJumpsAndWarnings) {
     drainRealtimeLog();
 }
 
+TEST_F(KivAudioMetaBufferTest, DevampPlaysTheLoopOutAndRunsOn) {
+    auto meta = manual(ramp(3 * kRate));
+    ASSERT_TRUE(meta->setSlices(list(slice(1.0, 1.5, -1), slice(1.5, 2.0, 1))));
+    meta->goToTime(0);
+    play(*meta, 22050 + 950, 500); // 46 calls: 950 frames into the second pass
+    EXPECT_EQ(meta->elapsedLogicalTime(), 950.0 / kRate);
+    meta->devamp();
+    EXPECT_EQ(meta->elapsedLogicalTime(), 950.0 / kRate);
+    const auto out = play(*meta, 21100 + 22050 + 512, 512);
+    EXPECT_EQ(firstBreakInRamp(out, 0, 21100 + 22050, 44100 + 950), out.size());
+    EXPECT_EQ(out.back(), 0.0f);
+    EXPECT_EQ(meta->elapsedLogicalTime(), 1.0);
+}
+
 } // namespace
