@@ -165,33 +165,31 @@ std::optional<std::string> KivAudioDevice::manufacturer() const {
 }
 
 double KivAudioDevice::nominalSampleRate() const {
-    auto found = info("KivAudioDevice::nominalSampleRate", __LINE__);
-    return found ? found->nominalSampleRate : 0.0;
+    return number(&AudioDeviceInfo::nominalSampleRate, "KivAudioDevice::nominalSampleRate",
+                  __LINE__);
 }
 
 std::uint32_t KivAudioDevice::bufferSizeInFrames() const {
-    auto found = info("KivAudioDevice::bufferSizeInFrames", __LINE__);
-    return found ? found->bufferSizeInFrames : 0;
+    return number(&AudioDeviceInfo::bufferSizeInFrames, "KivAudioDevice::bufferSizeInFrames",
+                  __LINE__);
 }
 
 std::uint32_t KivAudioDevice::minBufferSizeInFrames() const {
-    auto found = info("KivAudioDevice::minBufferSizeInFrames", __LINE__);
-    return found ? found->minBufferSizeInFrames : 0;
+    return number(&AudioDeviceInfo::minBufferSizeInFrames, "KivAudioDevice::minBufferSizeInFrames",
+                  __LINE__);
 }
 
 std::uint32_t KivAudioDevice::maxBufferSizeInFrames() const {
-    auto found = info("KivAudioDevice::maxBufferSizeInFrames", __LINE__);
-    return found ? found->maxBufferSizeInFrames : 0;
+    return number(&AudioDeviceInfo::maxBufferSizeInFrames, "KivAudioDevice::maxBufferSizeInFrames",
+                  __LINE__);
 }
 
 std::uint32_t KivAudioDevice::inputChannels() const {
-    auto found = info("KivAudioDevice::inputChannels", __LINE__);
-    return found ? found->inputChannels : 0;
+    return number(&AudioDeviceInfo::inputChannels, "KivAudioDevice::inputChannels", __LINE__);
 }
 
 std::uint32_t KivAudioDevice::outputChannels() const {
-    auto found = info("KivAudioDevice::outputChannels", __LINE__);
-    return found ? found->outputChannels : 0;
+    return number(&AudioDeviceInfo::outputChannels, "KivAudioDevice::outputChannels", __LINE__);
 }
 
 KivAudioStreamDescription KivAudioDevice::outputStreamDescription() const {

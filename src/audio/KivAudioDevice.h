@@ -193,6 +193,12 @@ private:
     void renderInterleaved(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                            const AudioOutputBuffer& buffer) noexcept;
     std::optional<AudioDeviceInfo> info(const char* operation, int line) const;
+    // A numeric property, 0 when the device is gone (the failure is logged).
+    template <typename T>
+    T number(T AudioDeviceInfo::*field, const char* operation, int line) const {
+        const auto found = info(operation, line);
+        return found ? *found.*field : T{};
+    }
     std::optional<std::string> text(std::string AudioDeviceInfo::*field, const char* operation,
                                     int line) const;
     void deviceChanged(std::uint32_t selector);
