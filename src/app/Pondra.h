@@ -1,7 +1,10 @@
 #pragma once
 
 #include "app/ApplicationDocuments.h"
+#include "app/QtScheduler.h"
 #include "app/ToolTipDelay.h"
+#include "foundation/Clock.h"
+#include "foundation/MainRunLoop.h"
 #include "platform/midi/MidiInput.h"
 #include "platform/midi/SMMessageDestination.h"
 
@@ -67,6 +70,10 @@ private:
     void endUndoTurns();
 
     // Main thread only, every field.
+    // First: the model's timers run on this loop for the application's life.
+    QtScheduler _scheduler;
+    SteadyClock _clock;
+    MainRunLoop::ScopedInstall _mainRunLoop{_scheduler, _clock};
     QSettings _defaults;
     MidiSequencerFactory _midiFactory;
     std::unique_ptr<UserDefaultsMidiSettings> _midiSettings;
