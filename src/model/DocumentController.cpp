@@ -1,0 +1,144 @@
+#include "model/DocumentController.h"
+
+#include "model/BackgroundSave.h"
+#include "model/Document.h"
+#include "model/SaveProgress.h"
+#include "model/SavingError.h"
+
+#include <algorithm>
+
+DocumentController::DocumentController(DocumentFactory factory, PackageWriter writer,
+                                       Scheduler& scheduler)
+    : _factory(std::move(factory))
+    , _writer(std::move(writer))
+    , _scheduler(scheduler) {}
+
+DocumentController::~DocumentController() {
+    while (!_documents.empty()) {
+        closeDocument(*_documents.back());
+    }
+}
+
+std::shared_ptr<Document> DocumentController::documentForPath(const std::string& path) const {
+    for (const auto& document : _documents) {
+        if (!document->filePath().empty() && document->filePath() == path) {
+            return document;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<Document> DocumentController::newDocument() {
+    auto document = _factory();
+    document->initializeUntitled();
+    _documents.push_back(document);
+    return document;
+}
+
+std::shared_ptr<Document> DocumentController::openDocument(const std::string& path,
+                                                           KivError& error) {
+    if (auto open = documentForPath(path)) {
+        return open;
+    }
+    auto document = _factory();
+    document->undoManager().disableUndoRegistration();
+    const bool read = document->readFromPackage(path, error);
+    document->undoManager().enableUndoRegistration();
+    if (!read) {
+        document->close();
+        return nullptr;
+    }
+    document->setFilePath(path);
+    _documents.push_back(document);
+    return document;
+}
+
+void DocumentController::saveDocument(Document& document, SaveCompletion completion) {
+    if (document.filePath().empty()) {
+        const KivError error = SavingError::notAFile("(untitled)");
+        if (completion) {
+            completion(error);
+        }
+        return;
+    }
+    saveDocumentAs(document, document.filePath(), std::move(completion));
+}
+
+void DocumentController::saveDocumentAs(Document& document, const std::string& path,
+                                        SaveCompletion completion) {
+    finishSaving(document);
+    KivError error;
+    auto contents = document.contentsForSaving(error);
+    if (!contents) {
+        if (completion) {
+            completion(error);
+        }
+        return;
+    }
+    SaveProgress* progress = document.saveProgress();
+    if (progress != nullptr) {
+        progress->beginProgress("Saving");
+    }
+    // Edits made while the package is written are not in it.
+    const int changeCount = document.undoManager().changeCount();
+    auto finished = [this, &document, path, progress, changeCount,
+                     completion = std::move(completion)](const KivError& result) {
+        if (progress != nullptr) {
+            progress->endProgress();
+        }
+        document.didSave(!result);
+        if (!result) {
+            // Saving in place too: the cues now find their media in the package.
+            document.setFilePath(path);
+            if (document.undoManager().changeCount() == changeCount) {
+                document.undoManager().markSaved();
+            }
+        }
+        // The save object goes first; the completion may start the next save.
+        _saves.erase(&document);
+        if (completion) {
+            completion(result);
+        }
+    };
+    _saves[&document] = std::make_unique<BackgroundSave>(std::move(*contents), path, _writer,
+                                                         std::move(finished), _scheduler);
+}
+
+bool DocumentController::isSaving(const Document& document) const {
+    return _saves.contains(&document);
+}
+
+void DocumentController::finishSaving(Document& document) {
+    if (auto save = _saves.find(&document); save != _saves.end()) {
+        save->second->finish();
+    }
+}
+
+bool DocumentController::revertDocument(Document& document, KivError& error) {
+    finishSaving(document);
+    if (document.filePath().empty()) {
+        error = SavingError::readFailed("(untitled)", "the document has no file");
+        return false;
+    }
+    document.undoManager().disableUndoRegistration();
+    const bool read = document.readFromPackage(document.filePath(), error);
+    document.undoManager().enableUndoRegistration();
+    if (read) {
+        document.undoManager().removeAllActions();
+        document.undoManager().markSaved();
+    }
+    return read;
+}
+
+void DocumentController::closeDocument(Document& document) {
+    finishSaving(document);
+    const auto found =
+        std::find_if(_documents.begin(), _documents.end(),
+                     [&document](const auto& open) { return open.get() == &document; });
+    if (found == _documents.end()) {
+        return;
+    }
+    const std::shared_ptr<Document> closing = *found;
+    _documents.erase(found);
+    closing->close();
+}

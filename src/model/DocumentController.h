@@ -1,0 +1,63 @@
+#pragma once
+
+#include "audio/KivError.h"
+#include "foundation/MainRunLoop.h"
+#include "foundation/Scheduler.h"
+#include "model/PackageWriter.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class BackgroundSave;
+class Document;
+
+// Keeps the open documents and runs their new, open, save, save as, revert
+// and close. Packages are folders. A save takes the document's contents on the
+// main thread and writes them on a thread of its own; one save of a document
+// runs at a time, and reverting or closing waits for it. Main thread.
+class DocumentController {
+public:
+    using DocumentFactory = std::function<std::shared_ptr<Document>()>;
+    // Main thread; an empty error on success.
+    using SaveCompletion = std::function<void(const KivError&)>;
+
+    explicit DocumentController(DocumentFactory factory, PackageWriter writer = PackageWriter{},
+                                Scheduler& scheduler = MainRunLoop::scheduler());
+    // Closes every document.
+    ~DocumentController();
+    DocumentController(const DocumentController&) = delete;
+    DocumentController& operator=(const DocumentController&) = delete;
+
+    // In the order they were opened.
+    const std::vector<std::shared_ptr<Document>>& documents() const { return _documents; }
+    std::shared_ptr<Document> documentForPath(const std::string& path) const;
+
+    std::shared_ptr<Document> newDocument();
+    // The document already open for the path, or a new one read from it;
+    // nullptr with `error` when the package cannot be read.
+    std::shared_ptr<Document> openDocument(const std::string& path, KivError& error);
+
+    // Saves to the document's own file; an untitled document needs saveDocumentAs.
+    // The completion runs when the package is written or the save has failed.
+    void saveDocument(Document& document, SaveCompletion completion = {});
+    // Saves to `path`, which becomes the document's file once the save succeeds.
+    void saveDocumentAs(Document& document, const std::string& path,
+                        SaveCompletion completion = {});
+    bool isSaving(const Document& document) const;
+    // Waits for the document's running save and completes it.
+    void finishSaving(Document& document);
+
+    // Reads the document's file again, dropping its edits and undo steps.
+    bool revertDocument(Document& document, KivError& error);
+    void closeDocument(Document& document);
+
+private:
+    DocumentFactory _factory;
+    PackageWriter _writer;
+    Scheduler& _scheduler;
+    std::vector<std::shared_ptr<Document>> _documents;
+    std::map<const Document*, std::unique_ptr<BackgroundSave>> _saves;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "audio/KivError.h"
+#include "model/PackageContents.h"
+
+#include <functional>
+#include <string>
+
+// Writes a package "NAME.pondra/" ("document" and "Media/") without ever
+// losing the one it replaces: the new package is built in a staging folder
+// beside the target, flushed to disk, and swapped in by one rename. Until the
+// swap succeeds the old package is untouched; a failure removes the staging
+// folder. Media are hard-linked, or copied where a link fails (another file
+// system). Media taken from the old package itself are linked before the swap,
+// so saving in place keeps them.
+//
+// Any thread; touches the file system only.
+class PackageWriter {
+public:
+    // The steps a test can make fail, in order.
+    enum class Step {
+        CreateStaging,
+        CreateMedia,
+        LinkMedia, // a failed link falls back to copying
+        CopyMedia,
+        WriteDocument,
+        SyncFolders,
+        Exchange, // EINVAL or ENOSYS takes the fallback of two renames
+        Rename,
+        RemoveOld, // after the swap: only logged, the save has succeeded
+    };
+    // Answers the errno the step fails with, or 0 to let it run.
+    using FaultInjector = std::function<int(Step)>;
+
+    explicit PackageWriter(FaultInjector faults = {})
+        : _faults(std::move(faults)) {}
+
+    // An empty error on success.
+    KivError write(const PackageContents& contents, const std::string& packagePath) const;
+
+private:
+    int fault(Step step) const { return _faults ? _faults(step) : 0; }
+    KivError build(const PackageContents& contents, const std::string& staging,
+                   const std::string& packagePath) const;
+    KivError swapIn(const std::string& staging, const std::string& packagePath,
+                    const std::string& parent) const;
+    KivError replaceByRenames(const std::string& staging, const std::string& packagePath,
+                              const std::string& parent) const;
+    void removeOld(const std::string& path) const;
+
+    FaultInjector _faults;
+};

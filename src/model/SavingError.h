@@ -1,0 +1,34 @@
+#pragma once
+
+#include "audio/KivError.h"
+
+#include <string>
+
+// The errors of saving and reading a workspace, in the domain "Saving". Each
+// one logs its message when it is made; the message is the error's
+// description, and the alert offers the single option "OK".
+inline constexpr const char* kSavingErrorDomain = "Saving";
+
+namespace SavingError {
+
+enum Code {
+    kNotAFile = 1, // also every failed read
+    kRemovePrevious = 2,
+    kCreateDirectory = 3,
+    kCreateMedia = 4,
+    kSaveMedia = 5,
+    kSaveDocument = 6,
+    kNoFreeName = 7,
+};
+
+KivError notAFile(const std::string& path);
+KivError readFailed(const std::string& packagePath, const std::string& reason);
+KivError removePrevious(const std::string& path, const std::string& reason);
+KivError createDirectory(const std::string& path, const std::string& reason);
+KivError createMedia(const std::string& path, const std::string& reason);
+KivError saveMedia(const std::string& file, const std::string& mediaPath,
+                   const std::string& reason);
+KivError saveDocument(const std::string& reason);
+KivError noFreeName(const std::string& documentPath);
+
+} // namespace SavingError

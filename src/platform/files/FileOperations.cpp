@@ -1,0 +1,195 @@
+#include "platform/files/FileOperations.h"
+
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+namespace FileOperations {
+namespace {
+
+constexpr int kUniqueNameTries = 1000;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd)
+        : _fd(fd) {}
+    ~Descriptor() {
+        if (_fd >= 0) {
+            ::close(_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return _fd; }
+    // A failed close can be the first report of a failed write.
+    int close() {
+        const int result = ::close(_fd);
+        _fd = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int _fd;
+};
+
+int writeAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const ssize_t written = ::write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int copyContents(int from, int to, off_t size) {
+    off_t offset = 0;
+    while (offset < size) {
+        const ssize_t sent = ::sendfile(to, from, &offset, static_cast<std::size_t>(size - offset));
+        if (sent < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (sent == 0) {
+            break; // the file shrank while being copied
+        }
+    }
+    return 0;
+}
+
+int copyOpenFile(int from, const std::string& destination) {
+    struct stat status {};
+    if (::fstat(from, &status) != 0) {
+        return errno;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return EINVAL;
+    }
+    Descriptor to(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (to.get() < 0) {
+        return errno;
+    }
+    int error = copyContents(from, to.get(), status.st_size);
+    if (error == 0 && ::fsync(to.get()) != 0) {
+        error = errno;
+    }
+    if (const int closeError = to.close(); error == 0) {
+        error = closeError;
+    }
+    if (error != 0) {
+        ::unlink(destination.c_str());
+    }
+    return error;
+}
+
+} // namespace
+
+unsigned randomNumber() {
+    thread_local std::mt19937 generator{std::random_device{}()};
+    return static_cast<unsigned>(generator());
+}
+
+int makeUniqueDirectory(const std::string& parent, const std::string& prefix, std::string& path,
+                        const std::function<unsigned()>& number) {
+    for (int attempt = 0; attempt < kUniqueNameTries; ++attempt) {
+        std::string candidate = parent + "/" + prefix + std::to_string(number());
+        const int error = makeDirectory(candidate);
+        if (error == 0) {
+            path = std::move(candidate);
+            return 0;
+        }
+        if (error != EEXIST) {
+            return error;
+        }
+    }
+    return EEXIST;
+}
+
+int makeDirectory(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+int makeDirectories(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return error.value();
+}
+
+int linkFile(const std::string& source, const std::string& destination) {
+    return ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), AT_SYMLINK_FOLLOW) == 0
+               ? 0
+               : errno;
+}
+
+int copyFile(const std::string& source, const std::string& destination) {
+    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (from.get() < 0) {
+        return errno;
+    }
+    return copyOpenFile(from.get(), destination);
+}
+
+int writeNewFile(const std::string& path, std::string_view contents) {
+    Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.get() < 0) {
+        return errno;
+    }
+    int error = writeAll(file.get(), contents);
+    if (error == 0 && ::fsync(file.get()) != 0) {
+        error = errno;
+    }
+    if (const int closeError = file.close(); error == 0) {
+        error = closeError;
+    }
+    return error;
+}
+
+int syncDirectory(const std::string& path) {
+    Descriptor folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) {
+        return errno;
+    }
+    return ::fsync(folder.get()) == 0 ? 0 : errno;
+}
+
+int exchange(const std::string& first, const std::string& second) {
+    return ::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0
+               ? 0
+               : errno;
+}
+
+int rename(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int removeTree(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+    return error.value();
+}
+
+bool itemExists(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+std::string errorText(int error) {
+    char buffer[256];
+    // The GNU form: thread-safe, and the text may not be in the buffer.
+    return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+} // namespace FileOperations

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The raw file-system calls of document saving and media import. Each returns
+// 0 on success or the errno of the call that failed; any thread.
+namespace FileOperations {
+
+// A random number for unique names; any thread.
+unsigned randomNumber();
+
+// Creates `parent`/`prefix``<N>` with mkdir, which fails when the name exists,
+// so two callers never share one folder; a taken name is retried with a new
+// number. `path` is set on success.
+int makeUniqueDirectory(const std::string& parent, const std::string& prefix, std::string& path,
+                        const std::function<unsigned()>& number = randomNumber);
+
+int makeDirectory(const std::string& path);
+// Intermediate folders too; an existing folder is fine.
+int makeDirectories(const std::string& path);
+
+// A hard link to the file a symbolic link at `source` leads to.
+int linkFile(const std::string& source, const std::string& destination);
+// A copy of the contents, flushed to disk; `destination` must not exist and is
+// removed again when the copy fails.
+int copyFile(const std::string& source, const std::string& destination);
+// A new file holding `contents`, flushed to disk.
+int writeNewFile(const std::string& path, std::string_view contents);
+int syncDirectory(const std::string& path);
+
+// Swaps two existing items atomically; EINVAL or ENOSYS where the file system
+// cannot.
+int exchange(const std::string& first, const std::string& second);
+int rename(const std::string& from, const std::string& to);
+// The item and everything below it; a missing item is fine.
+int removeTree(const std::string& path);
+// True when anything, a dangling symbolic link too, is at the path.
+bool itemExists(const std::string& path);
+
+std::string errorText(int error);
+
+} // namespace FileOperations
