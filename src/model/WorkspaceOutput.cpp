@@ -1,0 +1,94 @@
+#include "model/WorkspaceOutput.h"
+
+#include "audio/KivAudioDevice.h"
+#include "platform/undo/UndoManager.h"
+
+WorkspaceOutput::WorkspaceOutput(std::shared_ptr<KivAudioDevice> device, UndoManager& undoManager)
+    : _device(std::move(device))
+    , _undoManager(undoManager) {
+    if (_device) {
+        _device->engage();
+    }
+}
+
+WorkspaceOutput::~WorkspaceOutput() {
+    _undoManager.removeAllActions(this);
+    if (_device) {
+        _device->disengage();
+    }
+}
+
+void WorkspaceOutput::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    if (device == _device) {
+        return;
+    }
+    if (device) {
+        device->engage();
+    }
+    if (_device) {
+        _device->disengage();
+    }
+    _device = std::move(device);
+    setDeviceChannel(_deviceChannel);
+    applyMasterVolume();
+}
+
+void WorkspaceOutput::setDeviceChannel(int channel) {
+    _deviceChannel = channel < 1 ? 1 : channel;
+    if (!_device) {
+        return;
+    }
+    _device->setSilentCrosspoints();
+    const auto outputs = _device->outputChannels();
+    const auto first = static_cast<std::uint32_t>(_deviceChannel);
+    for (std::uint32_t k = 0; first + k <= outputs && k < KivAudioDevice::kChannelsPerBus; ++k) {
+        _device->setVolume(1.0f, k + 1, first + k);
+    }
+}
+
+float WorkspaceOutput::masterVolume() const {
+    if (_device && _device->isOpen()) {
+        return _device->masterVolume();
+    }
+    return _ducked ? _duckedVolume : _masterVolume;
+}
+
+void WorkspaceOutput::setMasterVolume(float volume) {
+    float& stored = _ducked ? _duckedVolume : _masterVolume;
+    // The stored value, not the device's: a fade under way would otherwise
+    // make the undo step restore a volume half-way through it.
+    _previousVolume = stored;
+    _undoManager.registerUndo(this,
+                              [this, previous = _previousVolume] { setMasterVolume(previous); });
+    if (!_undoManager.isUndoing()) {
+        _undoManager.setActionName(_ducked ? "Ducking Volume Change" : "Volume Change");
+    }
+    stored = volume;
+    applyMasterVolume();
+}
+
+void WorkspaceOutput::duck() {
+    if (_device) {
+        _device->fadeToMasterVolume(_duckedVolume, kDuckTime);
+    }
+    _ducked = true;
+}
+
+void WorkspaceOutput::unduck() {
+    if (_device) {
+        _device->fadeToMasterVolume(_masterVolume, kDuckTime);
+    }
+    _ducked = false;
+}
+
+void WorkspaceOutput::restore(float masterVolume, float duckedVolume, bool ducked) {
+    _masterVolume = masterVolume;
+    _duckedVolume = duckedVolume;
+    _ducked = ducked;
+}
+
+void WorkspaceOutput::applyMasterVolume() {
+    if (_device) {
+        _device->setMasterVolume(_ducked ? _duckedVolume : _masterVolume);
+    }
+}
