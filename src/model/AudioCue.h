@@ -1,0 +1,232 @@
+#pragma once
+
+#include "audio/KivAudioSourceDelegate.h"
+#include "foundation/KivArchivable.h"
+#include "foundation/Scheduler.h"
+#include "foundation/Signal.h"
+#include "model/Cue.h"
+#include "model/PondraColor.h"
+#include "platform/midi/MidiMessage.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Clock;
+class KivAudioDevice;
+class KivAudioSource;
+class KivEffect;
+class KivKeyedDecoder;
+
+// Posted through NotificationCenter::defaultCenter() with the posting cue (or
+// none) as object; every audio cue hard-stops on it.
+inline constexpr const char* PondraCueHardStopNotification = "PondraCueHardStopNotification";
+
+// Status (command), note, second data byte.
+using MidiTrigger = std::array<std::uint8_t, 3>;
+
+// One audio file played through its own source on the workspace's output
+// device, with its playback settings, hot key, MIDI trigger and effect chain.
+// Archived as "PondraCue"; on the pasteboard as "com.brenmoor.pondra.cue".
+//
+// Main thread only: triggers, transport, the progress timer and the panic
+// timer all run there, on the scheduler and clock taken at construction.
+class AudioCue final : public Cue,
+                       public KivArchivable,
+                       public KivAudioSourceDelegate,
+                       public std::enable_shared_from_this<AudioCue> {
+    struct Token {};
+
+public:
+    static constexpr const char* kPasteboardType = "com.brenmoor.pondra.cue";
+    static constexpr double kProgressInterval = 0.1;
+    static constexpr double kDuckTime = 2.0;
+    static constexpr float kDuckedVolume = 0.05f;
+
+    // Named after the file, volume 1.0, playing the whole file. nullptr when
+    // no source can be made; a file the source cannot open gives a broken cue.
+    static std::shared_ptr<AudioCue> initWithFile(const std::string& path,
+                                                  std::shared_ptr<KivAudioDevice> device);
+    // The source has no file and no device yet: the document re-points the
+    // file (updateFile) and hands over the device (setAudioDevice).
+    static std::shared_ptr<AudioCue> initWithCoder(const KivKeyedDecoder& coder);
+    // Every setting but the flag, with copies of the effects on its own source.
+    std::shared_ptr<AudioCue> copy() const;
+
+    // The keyed archive with the cue as root object.
+    std::vector<std::uint8_t> pasteboardData() const;
+    // nullptr for data that is not an archived cue.
+    static std::shared_ptr<AudioCue> cueFromPasteboardData(const std::vector<std::uint8_t>& data);
+
+    AudioCue(Token, std::shared_ptr<KivAudioSource> source);
+    ~AudioCue() override;
+
+    std::string description() const override;
+    void encodeWithCoder(KivKeyedEncoder& coder) const override;
+
+    // File and device.
+    const std::string& file() const { return _file; }
+    // Re-points the cue to a file; the played stretch stays.
+    void updateFile(const std::string& path);
+    // The media path inside the saved package; none until saved.
+    const std::optional<std::string>& documentPath() const { return _documentPath; }
+    void setDocumentPath(std::optional<std::string> path) { _documentPath = std::move(path); }
+    KivAudioSource* audioSource() const { return _audioSource.get(); }
+    std::shared_ptr<KivAudioDevice> audioDevice() const { return _audioDevice; }
+    // Moves the source to the device; a playing cue plays on from where it was.
+    void setAudioDevice(std::shared_ptr<KivAudioDevice> device);
+    int deviceChannel() const { return _deviceChannel; }
+    // Routes the device's feed to outputs channel, channel + 1, ... (below 1
+    // counts as 1).
+    void setDeviceChannel(int channel);
+
+    // State.
+    bool isPlaying() const;
+    bool isRunning() const { return isPlaying(); }
+    bool isLoaded() const;
+    bool playing() const { return _playing; }
+    bool isPaused() const { return _paused; }
+    bool dead() const { return _dead; }
+    void setDead(bool dead) { _dead = dead; }
+    bool saved() const { return _saved; }
+    void setSaved(bool saved) { _saved = saved; }
+    // Fraction played, 0..1, updated every 0.1 s while playing.
+    float progress() const { return _progress; }
+    double elapsedTime() const;
+    double remainingTime() const;
+    bool isBroken() const override;
+    std::string brokenExplanation() const override;
+    bool isPanicking() const override { return _doPanic; }
+    ChangeSignal<bool>& playingChanged() { return _playingChanged; }
+    ChangeSignal<float>& progressChanged() { return _progressChanged; }
+
+    // Settings.
+    float volume() const { return _volume; }
+    void setVolume(float volume);
+    ChangeSignal<float>& volumeChanged() { return _volumeChanged; }
+    bool loops() const { return _loops; }
+    void setLoops(bool loops);
+    bool hold() const { return _hold; }
+    void setHold(bool hold) { _hold = hold; }
+    bool solo() const { return _solo; }
+    void setSolo(bool solo) { _solo = solo; }
+    bool ducking() const { return _ducking; }
+    void setDucking(bool ducking) { _ducking = ducking; }
+    const PondraColor& color() const { return _color; }
+    void setColor(PondraColor color) { _color = std::move(color); }
+    double startTime() const { return _startTime; }
+    // Keeps the sound going from the same place in the file.
+    void setStartTime(double seconds);
+    double endTime() const { return _endTime; }
+    void setEndTime(double seconds);
+
+    // Hot key: empty or one upper-case character.
+    const std::string& hotkey() const { return _hotkey; }
+    void setHotkey(const std::string& text);
+    // Trimmed, cut to its first character, upper-cased.
+    static std::string parseHotkey(const std::string& text);
+
+    // MIDI trigger. Setters of one byte start from the current bytes (zeros
+    // without a trigger); out-of-range values are ignored.
+    const std::optional<MidiTrigger>& midiTrigger() const { return _midiTrigger; }
+    void setMidiTrigger(std::optional<MidiTrigger> trigger) { _midiTrigger = trigger; }
+    // None without a trigger: such a cue matches no note.
+    std::optional<int> midiNote() const;
+    void setMidiNote(int note);
+    ChangeSignal<std::optional<int>>& midiNoteChanged() { return _midiNoteChanged; }
+    // The text's integer clamped to 0..127.
+    static int parseMidiNote(const std::string& text);
+    // MIDI learn: the message's note.
+    void setMidiTriggerFrom(const MidiMessage& message);
+    // 0 note off, 1 note on, 2 key pressure, 3 control change, 4 program
+    // change, 5 channel pressure.
+    int midiTriggerCommand() const;
+    void setMidiTriggerCommand(int command);
+    int midiTriggerByte2() const;
+    void setMidiTriggerByte2(int value);
+
+    // Effects, first applied first. Every change keeps the play position.
+    const std::vector<std::shared_ptr<KivEffect>>& effects() const { return _effects; }
+    void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
+    void addEffect(const std::shared_ptr<KivEffect>& effect);
+    void removeEffect(const std::shared_ptr<KivEffect>& effect);
+    void moveEffectAtIndex(std::size_t from, std::size_t to);
+    // Saves every effect's state and rebuilds the source's chain.
+    void updateEffects();
+    void closeEffectEditors();
+    Signal<>& effectsChanged() { return _effectsChanged; }
+
+    // Triggers.
+    void trigger() { triggerDown(); }
+    void triggerDown();
+    void triggerUp();
+    void handleMIDIMessages(const MidiBatch& messages);
+    bool matchesForMIDIDown(const MidiMessage& message) const;
+    bool matchesForMIDIUp(const MidiMessage& message) const;
+
+    // Transport.
+    void play();
+    void pause();
+    void resume();
+    void stop();
+    // Silent at once, then stopped.
+    void hardStop();
+    void duck();
+    void unduck();
+    // Seeks the source.
+    void loadActionAt(double seconds);
+
+    void audioSourceDidFinish(KivAudioSource& source) override;
+
+private:
+    static std::shared_ptr<AudioCue> make(Scheduler& scheduler, const Clock& clock);
+
+    void panicAction() override;
+    void panicDidEnd();
+    void updateProgress();
+    void audioFinished();
+    void updateSlices();
+    void routeMonoToBothOutputs();
+    void cancelProgressTimer();
+    void setPlaying(bool playing);
+    void setProgress(float progress);
+    MidiTrigger midiTriggerBytes() const;
+    // Runs `change` on the source and seeks a playing source back to where it was.
+    template <typename Change>
+    void keepingPosition(Change change);
+
+    Scheduler& _scheduler;
+    std::string _file;
+    std::optional<std::string> _documentPath;
+    std::shared_ptr<KivAudioSource> _audioSource;
+    std::shared_ptr<KivAudioDevice> _audioDevice;
+    int _deviceChannel = 1;
+    float _progress = 0.0f;
+    float _volume = 0.0f;
+    bool _loops = false;
+    bool _hold = false;
+    bool _solo = false;
+    bool _ducking = false;
+    bool _paused = false;
+    bool _playing = false;
+    bool _dead = false;
+    bool _saved = false;
+    bool _doPanic = false;
+    std::optional<Scheduler::TimerId> _panicTimer;
+    std::optional<Scheduler::TimerId> _progressTimer;
+    PondraColor _color = PondraColor::defaultColor();
+    std::string _hotkey;
+    std::vector<std::shared_ptr<KivEffect>> _effects;
+    std::optional<MidiTrigger> _midiTrigger;
+    double _startTime = 0.0;
+    double _endTime = 0.0;
+    ChangeSignal<bool> _playingChanged;
+    ChangeSignal<float> _progressChanged;
+    ChangeSignal<float> _volumeChanged;
+    ChangeSignal<std::optional<int>> _midiNoteChanged;
+    Signal<> _effectsChanged;
+    Connection _hardStopObservation;
+};
