@@ -64,9 +64,10 @@ public:
     std::shared_ptr<AudioCue> cueAtIndex(std::size_t index) const;
     std::shared_ptr<AudioCue> cueAtInternalIndex(std::size_t internalIndex) const;
     // Places the cue (its cart := this, dead when outside the grid),
-    // hard-stopping and releasing the cue it replaces; a cue already placed
-    // elsewhere in this cart moves. False, with nothing changed, for an index
-    // that names no internal index or a null cue.
+    // hard-stopping and releasing the cue it replaces. A cue already in this
+    // cart moves and plays on; one of another cart is removed from it first.
+    // False, with nothing changed, for an index that names no internal index
+    // or a null cue.
     bool setCue(std::shared_ptr<AudioCue> cue, std::size_t index);
     // Hard-stops the cue and clears its cart.
     void removeCueAtInternalIndex(std::size_t internalIndex);
