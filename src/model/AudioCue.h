@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-class Clock;
 class KivAudioDevice;
 class KivAudioSource;
 class KivEffect;
@@ -182,10 +181,12 @@ public:
     void audioSourceDidFinish(KivAudioSource& source) override;
 
 private:
-    static std::shared_ptr<AudioCue> make(Scheduler& scheduler, const Clock& clock);
+    // A cue with a new source and no file; nullptr when no source can be made.
+    static std::shared_ptr<AudioCue> make();
 
     void panicAction() override;
-    void panicDidEnd();
+    double panicDuration() const;
+    void setDuckVolume(float volume);
     void updateProgress();
     void audioFinished();
     void updateSlices();

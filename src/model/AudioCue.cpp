@@ -1,0 +1,350 @@
+#include "model/AudioCue.h"
+
+#include "audio/KivAudioDevice.h"
+#include "audio/KivAudioSource.h"
+#include "audio/KivEffect.h"
+#include "foundation/KivClassRegistry.h"
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivKeyedDecoder.h"
+#include "foundation/KivKeyedEncoder.h"
+#include "foundation/KivLog.h"
+#include "foundation/KivUTF8.h"
+#include "foundation/MainRunLoop.h"
+#include "foundation/NotificationCenter.h"
+#include "platform/alias/KivAlias.h"
+
+#include <filesystem>
+
+namespace {
+
+const bool registered = [] {
+    KivClassRegistry::shared().registerClass<AudioCue>("PondraCue");
+    return true;
+}();
+
+// The key of the root object in the pasteboard's archive.
+constexpr const char* kRootKey = "root";
+
+} // namespace
+
+AudioCue::AudioCue(Token, std::shared_ptr<KivAudioSource> source)
+    : _scheduler(MainRunLoop::scheduler())
+    , _audioSource(std::move(source)) {
+    _audioSource->setDelegate(this);
+    _hardStopObservation = NotificationCenter::defaultCenter().addObserver(
+        PondraCueHardStopNotification, nullptr, [this](const Notification&) { hardStop(); });
+}
+
+AudioCue::~AudioCue() {
+    _hardStopObservation.disconnect();
+    _audioSource->hardStop();
+    _audioSource->setDelegate(nullptr);
+    cancelProgressTimer();
+    if (_panicTimer) {
+        _scheduler.cancel(*_panicTimer);
+    }
+}
+
+std::shared_ptr<AudioCue> AudioCue::make() {
+    auto source = KivAudioSource::create();
+    if (!source) {
+        return nullptr;
+    }
+    return std::make_shared<AudioCue>(Token{}, std::move(source));
+}
+
+std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
+                                                 std::shared_ptr<KivAudioDevice> device) {
+    auto cue = make();
+    if (!cue) {
+        return nullptr;
+    }
+    cue->_file = path;
+    cue->setName(std::filesystem::path(path).stem().string());
+    cue->_volume = 1.0f;
+    cue->_audioDevice = device;
+    KivAudioSource& source = *cue->_audioSource;
+    source.setDevice(std::move(device));
+    source.setAlias(KivAlias::aliasWithPath(path));
+    source.setDefaultVolumes();
+    cue->routeMonoToBothOutputs();
+    source.goToTime(0.0);
+    cue->_startTime = 0.0;
+    cue->_endTime = source.fileLengthInSeconds();
+    cue->updateSlices();
+    return cue;
+}
+
+std::shared_ptr<AudioCue> AudioCue::copy() const {
+    auto cue = initWithFile(_file, _audioSource->sharedDevice());
+    if (!cue) {
+        return nullptr;
+    }
+    cue->setName(name());
+    cue->setDocumentPath(_documentPath);
+    cue->setHotkey(_hotkey);
+    cue->setVolume(_volume);
+    cue->setHold(_hold);
+    cue->setLoops(_loops);
+    cue->setSolo(_solo);
+    cue->setDucking(_ducking);
+    cue->setDead(_dead);
+    // End first: a start beyond the fresh cue's end (a broken file has none)
+    // would be clamped away.
+    cue->setEndTime(_endTime);
+    cue->setStartTime(_startTime);
+    cue->setColor(_color);
+    cue->setMidiTrigger(_midiTrigger);
+    // Effects are live units in one chain each: the copy gets its own,
+    // built from this cue's saved state, on its own source.
+    std::vector<std::shared_ptr<KivEffect>> effects;
+    for (const auto& effect : _effects) {
+        if (auto copied = KivEffect::effectWithProperties(effect->properties())) {
+            effects.push_back(std::move(copied));
+        } else {
+            logFormat("Warning: could not copy the effect %s of %s", effect->name().c_str(),
+                      description().c_str());
+        }
+    }
+    cue->setEffects(std::move(effects));
+    return cue;
+}
+
+std::string AudioCue::description() const {
+    return "AudioCue Cue: " + name();
+}
+
+void AudioCue::encodeWithCoder(KivKeyedEncoder& coder) const {
+    coder.encodeString(_file, "file");
+    coder.encodeString(name(), "name");
+    if (_documentPath) {
+        coder.encodeString(*_documentPath, "documentPath");
+    }
+    coder.encodeString(_hotkey, "hotkey");
+    coder.encodeFloat(_volume, "volume");
+    coder.encodeBool(_hold, "hold");
+    coder.encodeBool(_loops, "loops");
+    coder.encodeBool(_solo, "solo");
+    coder.encodeBool(_ducking, "ducking");
+    coder.encodeBool(_dead, "dead");
+    coder.encodeObject(_color, "color");
+    if (_midiTrigger) {
+        coder.encodeBytes(*_midiTrigger, "midiTrigger");
+    }
+    coder.encodeDouble(_startTime, "startTime");
+    coder.encodeDouble(_endTime, "endTime");
+    coder.encodeBool(flagged(), "flagged");
+    nlohmann::json effects = nlohmann::json::array();
+    for (const auto& effect : _effects) {
+        effects.push_back(effect->properties());
+    }
+    coder.encodeValue(effects, "effects");
+}
+
+std::shared_ptr<AudioCue> AudioCue::initWithCoder(const KivKeyedDecoder& coder) {
+    auto cue = make();
+    if (!cue) {
+        coder.failWithError("no audio source could be made for the cue");
+        return nullptr;
+    }
+    cue->_file = coder.decodeStringForKey("file");
+    cue->setName(coder.decodeStringForKey("name"));
+    if (coder.containsValueForKey("documentPath")) {
+        cue->_documentPath = coder.decodeStringForKey("documentPath");
+    }
+    if (KivEnvironment::logLevel() >= 3) {
+        logFormat("initializing %s", cue->description().c_str());
+    }
+    cue->_volume = coder.decodeFloatForKey("volume");
+    // Stored hot keys are parsed again, so a hand-edited one keeps the invariant.
+    cue->_hotkey = parseHotkey(coder.decodeStringForKey("hotkey"));
+    cue->_hold = coder.decodeBoolForKey("hold");
+    cue->_loops = coder.decodeBoolForKey("loops");
+    cue->_solo = coder.decodeBoolForKey("solo");
+    cue->_ducking = coder.decodeBoolForKey("ducking");
+    cue->_dead = coder.decodeBoolForKey("dead");
+    if (auto color = coder.decodeObjectForKey<PondraColor>("color")) {
+        cue->_color = *color;
+    }
+    if (coder.containsValueForKey("midiTrigger")) {
+        const auto bytes = coder.decodeBytesForKey("midiTrigger");
+        if (bytes.size() != MidiTrigger().size()) {
+            coder.failWithError("midiTrigger: expected 3 bytes, found " +
+                                std::to_string(bytes.size()));
+            return nullptr;
+        }
+        cue->_midiTrigger = MidiTrigger{bytes[0], bytes[1], bytes[2]};
+    }
+    cue->_startTime = coder.decodeDoubleForKey("startTime");
+    cue->_endTime = coder.decodeDoubleForKey("endTime");
+    cue->setFlagged(coder.decodeBoolForKey("flagged"));
+    if (cue->_volume < 0.0f) {
+        coder.failWithError("volume: a gain cannot be negative");
+        return nullptr;
+    }
+    if (cue->_startTime < 0.0 || cue->_endTime < cue->_startTime) {
+        coder.failWithError("startTime, endTime: expected 0 <= startTime <= endTime");
+        return nullptr;
+    }
+    const nlohmann::json effects = coder.decodeValueForKey("effects");
+    if (!effects.is_null() && !effects.is_array()) {
+        coder.failWithError("effects: expected an array");
+        return nullptr;
+    }
+    if (effects.is_array()) {
+        for (const auto& properties : effects) {
+            // A missing plugin still gives an effect that keeps its dictionary.
+            if (auto effect = KivEffect::effectWithProperties(properties)) {
+                cue->addEffect(effect);
+            } else {
+                logFormat("Warning: %s skips an effect entry that describes no effect",
+                          cue->description().c_str());
+            }
+        }
+    }
+    cue->updateSlices();
+    cue->_saved = true;
+    if (coder.failed()) {
+        return nullptr;
+    }
+    return cue;
+}
+
+std::vector<std::uint8_t> AudioCue::pasteboardData() const {
+    KivKeyedEncoder encoder;
+    encoder.encodeObject(*this, kRootKey);
+    const auto text = encoder.archivedText();
+    if (!text) {
+        logFormat("Error: could not archive %s: %s", description().c_str(),
+                  encoder.error().c_str());
+        return {};
+    }
+    return {text->begin(), text->end()};
+}
+
+std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std::uint8_t>& data) {
+    const auto decoder = KivKeyedDecoder::decoderForText(
+        std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    auto cue = decoder.decodeObjectForKey<AudioCue>(kRootKey);
+    if (decoder.failed() || !cue) {
+        logFormat("Warning: the pasteboard holds no usable cue: %s", decoder.error().c_str());
+        return nullptr;
+    }
+    return cue;
+}
+
+void AudioCue::updateFile(const std::string& path) {
+    _file = path;
+    _audioSource->setAlias(KivAlias::aliasWithPath(path));
+    _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
+    updateSlices();
+}
+
+void AudioCue::routeMonoToBothOutputs() {
+    if (_audioSource->fileChannels() == 1) {
+        _audioSource->setCrosspointVolume(1.0f, 0, 1);
+    }
+}
+
+void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    if (device == _audioDevice ||
+        (device && _audioDevice && device->deviceID() == _audioDevice->deviceID())) {
+        return;
+    }
+    _audioDevice = device;
+    const bool wasPlaying = _audioSource->isPlaying();
+    const double time = _audioSource->elapsedLogicalTime();
+    _audioSource->setDevice(std::move(device));
+    _audioSource->setDefaultVolumes();
+    _audioSource->setMasterVolume(_volume);
+    routeMonoToBothOutputs();
+    updateSlices();
+    if (wasPlaying) {
+        _audioSource->goToTime(time);
+        play();
+    }
+}
+
+void AudioCue::setDeviceChannel(int channel) {
+    _deviceChannel = std::max(channel, 1);
+    if (!_audioDevice) {
+        return;
+    }
+    _audioDevice->setSilentCrosspoints();
+    const auto first = static_cast<std::uint32_t>(_deviceChannel);
+    for (std::uint32_t k = 0; first + k <= _audioDevice->outputChannels(); ++k) {
+        _audioDevice->setVolume(1.0f, k + 1, first + k);
+    }
+}
+
+bool AudioCue::isPlaying() const {
+    return _audioSource->isPlaying();
+}
+
+bool AudioCue::isLoaded() const {
+    return _audioSource->isValid();
+}
+
+double AudioCue::elapsedTime() const {
+    return _audioSource->elapsedLogicalTime();
+}
+
+double AudioCue::remainingTime() const {
+    return _audioSource->audioLengthInSeconds() - elapsedTime();
+}
+
+bool AudioCue::isBroken() const {
+    return !_audioSource->isValid() || _audioSource->device() == nullptr;
+}
+
+std::string AudioCue::brokenExplanation() const {
+    if (!_audioSource->isValid()) {
+        return "Invalid audio file.";
+    }
+    if (_audioSource->device() == nullptr) {
+        return "No audio device. Please select one.";
+    }
+    return {};
+}
+
+void AudioCue::setVolume(float volume) {
+    _audioSource->setMasterVolume(volume);
+    setDuckVolume(volume);
+}
+
+void AudioCue::setDuckVolume(float volume) {
+    const float old = std::exchange(_volume, volume);
+    if (old != volume) {
+        _volumeChanged.emit(old, volume);
+    }
+}
+
+void AudioCue::setHotkey(const std::string& text) {
+    if (text != _hotkey) {
+        _hotkey = parseHotkey(text);
+    }
+}
+
+std::string AudioCue::parseHotkey(const std::string& text) {
+    constexpr const char* kBlanks = " \t\n\r\v\f";
+    const std::string clean = KivUTF8::sanitized(text);
+    const auto first = clean.find_first_not_of(kBlanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    // One character: a whole UTF-8 sequence, of which only ASCII letters change case.
+    const auto lead = static_cast<unsigned char>(clean[first]);
+    std::size_t length = 1;
+    if (lead >= 0xF0) {
+        length = 4;
+    } else if (lead >= 0xE0) {
+        length = 3;
+    } else if (lead >= 0xC0) {
+        length = 2;
+    }
+    std::string character = clean.substr(first, length);
+    if (length == 1) {
+        character[0] = static_cast<char>(std::toupper(lead));
+    }
+    return character;
+}

@@ -1,0 +1,287 @@
+#include "audio/KivAudioSource.h"
+#include "audio/KivEffect.h"
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivLog.h"
+#include "foundation/KivNSArray.h"
+#include "model/AudioCue.h"
+#include "model/Cart.h"
+#include "model/Workspace.h"
+#include "model/WorkspaceSettings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Two times closer than this are the same edit point.
+constexpr double kTimeTolerance = 0.00001;
+
+void trace(const char* format, const std::string& cue) {
+    if (KivEnvironment::logLevel() >= 3) {
+        logFormat(format, cue.c_str());
+    }
+}
+
+void trace(const char* format, const std::string& cue, double seconds) {
+    if (KivEnvironment::logLevel() >= 3) {
+        logFormat(format, cue.c_str(), seconds);
+    }
+}
+
+} // namespace
+
+template <typename Change>
+void AudioCue::keepingPosition(Change change) {
+    const bool wasPlaying = _audioSource->isPlaying();
+    const double time = _audioSource->elapsedLogicalTime();
+    change();
+    if (wasPlaying) {
+        _audioSource->goToTime(time);
+    }
+}
+
+void AudioCue::setPlaying(bool playing) {
+    if (playing != _playing) {
+        _playing = playing;
+        _playingChanged.emit(!playing, playing);
+    }
+}
+
+void AudioCue::setProgress(float progress) {
+    const float old = std::exchange(_progress, progress);
+    if (old != progress) {
+        _progressChanged.emit(old, progress);
+    }
+}
+
+void AudioCue::cancelProgressTimer() {
+    if (_progressTimer) {
+        _scheduler.cancel(*_progressTimer);
+        _progressTimer.reset();
+    }
+}
+
+void AudioCue::play() {
+    if (_dead) {
+        return;
+    }
+    if (Cart* owner = cart()) {
+        owner->logPlayOfCue(*this);
+    }
+    setPlaying(true);
+    cancelProgressTimer();
+    _progressTimer = _scheduler.scheduleRepeating(kProgressInterval, [this] { updateProgress(); });
+    _audioSource->setMasterVolume(_volume);
+    if (!_audioSource->isPlaying()) {
+        _audioSource->play();
+    }
+}
+
+void AudioCue::pause() {
+    if (!_audioSource->isPlaying()) {
+        return;
+    }
+    trace("   pause %s", description());
+    _paused = true;
+    _audioSource->stop();
+}
+
+void AudioCue::resume() {
+    _paused = false;
+    if (_playing) {
+        play();
+    }
+}
+
+void AudioCue::stop() {
+    trace("   stop %s", description());
+    _doPanic = false;
+    if (_panicTimer) {
+        _scheduler.cancel(*_panicTimer);
+        _panicTimer.reset();
+    }
+    _audioSource->stop();
+    _audioSource->goToTime(0.0);
+    cancelProgressTimer();
+    setProgress(0.0f);
+    setPlaying(false);
+    _paused = false;
+}
+
+void AudioCue::hardStop() {
+    _audioSource->hardStop();
+    stop();
+}
+
+double AudioCue::panicDuration() const {
+    const Cart* owner = cart();
+    const Workspace* workspace = owner != nullptr ? owner->workspace() : nullptr;
+    const WorkspaceSettings* settings = workspace != nullptr ? workspace->settings() : nullptr;
+    return settings != nullptr ? settings->panicDuration() : 0.0;
+}
+
+void AudioCue::panicAction() {
+    if (!_audioSource->isPlaying()) {
+        stop();
+        return;
+    }
+    const double duration = panicDuration();
+    // Without settings, or on a second panic during the fade, silence now.
+    if (!(duration > 0.0) || _panicTimer) {
+        hardStop();
+        return;
+    }
+    _doPanic = true;
+    _audioSource->fadeToMasterVolume(0.0f, duration);
+    _panicTimer = _scheduler.scheduleOnce(duration, [this] {
+        _panicTimer.reset();
+        if (_doPanic) {
+            stop();
+        }
+    });
+}
+
+void AudioCue::duck() {
+    _audioSource->fadeToMasterVolume(kDuckedVolume, kDuckTime);
+    setDuckVolume(kDuckedVolume);
+}
+
+void AudioCue::unduck() {
+    _audioSource->fadeToMasterVolume(1.0f, kDuckTime);
+    setDuckVolume(1.0f);
+}
+
+void AudioCue::updateProgress() {
+    const double ratio = _audioSource->elapsedLogicalTime() / _audioSource->audioLengthInSeconds();
+    setProgress(std::isnan(ratio) ? 1.0f : static_cast<float>(std::clamp(ratio, 0.0, 1.0)));
+    if (_progress == 1.0f || _audioSource->isFinished()) {
+        audioFinished();
+    }
+}
+
+void AudioCue::audioFinished() {
+    if (!_paused) {
+        stop();
+    }
+}
+
+void AudioCue::audioSourceDidFinish(KivAudioSource&) {
+    // The progress timer finds the end of play.
+}
+
+void AudioCue::updateSlices() {
+    const nlohmann::json slice = {
+        {"startTime", _startTime}, {"endTime", _endTime}, {"playCount", _loops ? -1 : 1}};
+    _audioSource->setSlices(nlohmann::json::array({slice}));
+    _audioSource->goToTime(0.0);
+}
+
+void AudioCue::loadActionAt(double seconds) {
+    trace("   load %s to time %g", description(), seconds);
+    _audioSource->goToTime(seconds);
+}
+
+void AudioCue::setLoops(bool loops) {
+    if (loops == _loops) {
+        return;
+    }
+    const bool wasPlaying = _audioSource->isPlaying();
+    keepingPosition([&] {
+        _loops = loops;
+        updateSlices();
+    });
+    if (wasPlaying) {
+        play();
+    }
+}
+
+void AudioCue::setStartTime(double seconds) {
+    if (std::abs(seconds - _startTime) < kTimeTolerance &&
+        std::abs(seconds - _audioSource->startTime()) < kTimeTolerance) {
+        return;
+    }
+    trace("   start %s at time %g", description(), seconds);
+    const bool wasRunning = isRunning();
+    pause();
+    const double start = std::clamp(seconds, 0.0, _endTime);
+    // The same place in the file; a start moved past it begins at the new start.
+    const double position = std::max(0.0, _startTime - start + _audioSource->elapsedPlayTime());
+    _startTime = start;
+    updateSlices();
+    _audioSource->goToTime(position);
+    if (wasRunning) {
+        resume();
+    }
+}
+
+void AudioCue::setEndTime(double seconds) {
+    if (std::abs(seconds - _endTime) < kTimeTolerance &&
+        std::abs(seconds - _audioSource->endTime()) < kTimeTolerance) {
+        return;
+    }
+    const bool wasPlaying = _audioSource->isPlaying();
+    const double time = _audioSource->elapsedPlayTime();
+    double end = std::max(seconds, _startTime);
+    if (_audioSource->isValid() && end > _audioSource->fileLengthInSeconds()) {
+        end = _audioSource->fileLengthInSeconds();
+    }
+    pause();
+    _endTime = end;
+    updateSlices();
+    _audioSource->goToTime(time);
+    if (wasPlaying) {
+        resume();
+    }
+}
+
+void AudioCue::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
+    keepingPosition([&] {
+        _effects = std::move(effects);
+        _audioSource->setEffects(_effects);
+    });
+    _effectsChanged.emit();
+}
+
+void AudioCue::addEffect(const std::shared_ptr<KivEffect>& effect) {
+    if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
+        return;
+    }
+    keepingPosition([&] {
+        _effects.push_back(effect);
+        _audioSource->addEffect(effect);
+    });
+    _effectsChanged.emit();
+}
+
+void AudioCue::removeEffect(const std::shared_ptr<KivEffect>& effect) {
+    if (std::find(_effects.begin(), _effects.end(), effect) == _effects.end()) {
+        return;
+    }
+    keepingPosition([&] {
+        std::erase(_effects, effect);
+        _audioSource->removeEffect(effect);
+    });
+    _effectsChanged.emit();
+}
+
+void AudioCue::moveEffectAtIndex(std::size_t from, std::size_t to) {
+    KivNSArray::moveObjectAt(_effects, from, to);
+    updateEffects();
+}
+
+void AudioCue::updateEffects() {
+    keepingPosition([&] {
+        for (const auto& effect : _effects) {
+            effect->saveState();
+        }
+        _audioSource->setEffects({});
+        _audioSource->setEffects(_effects);
+    });
+    _effectsChanged.emit();
+}
+
+void AudioCue::closeEffectEditors() {
+    for (const auto& effect : _effects) {
+        effect->closeEditor();
+    }
+}
