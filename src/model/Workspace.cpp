@@ -1,18 +1,28 @@
 #include "model/Workspace.h"
 
+#include "audio/KivAudioDevice.h"
 #include "model/Cart.h"
+#include "model/MediaName.h"
 #include "model/PondraLogger.h"
+#include "model/WorkspaceSavePlan.h"
+#include "model/WorkspaceSettings.h"
 
 #include <algorithm>
 #include <utility>
 
-Workspace::Workspace()
-    : _logger(std::make_shared<PondraLogger>()) {}
+Workspace::Workspace(std::shared_ptr<KivAudioDevice> device, const std::string& caches)
+    : _logger(std::make_shared<PondraLogger>())
+    , _output(std::move(device), undoManager())
+    , _tmp(caches) {}
 
 Workspace::~Workspace() {
     for (const auto& cart : _carts) {
         cart->setWorkspace(nullptr);
     }
+}
+
+std::shared_ptr<KivAudioDevice> Workspace::defaultDevice() {
+    return KivAudioDevice::defaultOutputDevice();
 }
 
 const std::shared_ptr<PondraLogger>& Workspace::logger() const {
@@ -31,6 +41,13 @@ WorkspaceSettings* Workspace::settings() const {
 
 void Workspace::setSettings(WorkspaceSettings* settings) {
     _settings = settings;
+}
+
+void Workspace::awakeFromNib() {
+    if (_settings != nullptr && !_savedSettingsState.is_null()) {
+        _settings->setState(_savedSettingsState);
+        _savedSettingsState = nullptr;
+    }
 }
 
 const std::vector<std::shared_ptr<Cart>>& Workspace::carts() const {
@@ -87,4 +104,24 @@ bool Workspace::isLocked() const {
 
 void Workspace::setLocked(bool locked) {
     _locked = locked;
+}
+
+void Workspace::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    _output.setAudioDevice(std::move(device));
+    for (const auto& cart : _carts) {
+        cart->updateCuesWithAudioDevice(_output.audioDevice());
+    }
+}
+
+bool Workspace::containsMediaFile(const std::string& path) const {
+    return (!filePath().empty() && MediaName::isInsideFolder(path, filePath())) ||
+           _tmp.contains(path);
+}
+
+std::string Workspace::description() const {
+    std::string text = "Workspace " + displayName() + " - (";
+    for (std::size_t i = 0; i < _carts.size(); ++i) {
+        text += (i == 0 ? "" : ", ") + _carts[i]->description();
+    }
+    return text + ")";
 }

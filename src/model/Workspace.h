@@ -1,23 +1,40 @@
 #pragma once
 
+#include "model/Document.h"
+#include "model/TemporaryMediaFolder.h"
+#include "model/WorkspaceOutput.h"
+
 #include <cstddef>
 #include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
 #include <vector>
 
 class Cart;
+class KivAudioDevice;
 class PondraLogger;
+class WorkspaceSavePlan;
 class WorkspaceSettings;
 
-// The document: one open show with its carts, its play log and the window's
-// settings. Main thread only.
-class Workspace {
+// The document: one open show with its carts, its play log, the window's
+// settings, its output device and volumes, and a temporary folder for
+// imported media. Saved as a package "NAME.pondra/" with "document" and
+// "Media/". Main thread only.
+class Workspace : public Document {
 public:
-    // No carts, a new logger, no settings.
-    Workspace();
+    // The device (the default output device unless told) is engaged, so it
+    // is open while the workspace lives; device channel 1, no carts, a new
+    // logger, master volume 1.0, ducked volume 0.15, no settings, and a new
+    // temporary folder under `caches`.
+    explicit Workspace(std::shared_ptr<KivAudioDevice> device = defaultDevice(),
+                       const std::string& caches = TemporaryMediaFolder::cachesFolder());
     // Clears the workspace of every cart it still holds.
-    ~Workspace();
+    ~Workspace() override;
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
+
+    static std::shared_ptr<KivAudioDevice> defaultDevice();
 
     // Never null; replaced when a document is read.
     const std::shared_ptr<PondraLogger>& logger() const;
@@ -27,6 +44,9 @@ public:
     // The window's settings, not owned; nullptr while there is no window.
     WorkspaceSettings* settings() const;
     void setSettings(WorkspaceSettings* settings);
+    // Sent by the window at the end of its set-up: settings read before the
+    // window existed reach it now.
+    void awakeFromNib();
 
     const std::vector<std::shared_ptr<Cart>>& carts() const;
     // Appends the cart and makes this its workspace; a cart of another
@@ -45,10 +65,62 @@ public:
     bool isLocked() const;
     void setLocked(bool locked);
 
+    // Output: see WorkspaceOutput.
+    const std::shared_ptr<KivAudioDevice>& audioDevice() const { return _output.audioDevice(); }
+    // Every cue moves to the new device with the workspace.
+    void setAudioDevice(std::shared_ptr<KivAudioDevice> device);
+    int deviceChannel() const { return _output.deviceChannel(); }
+    void setDeviceChannel(int channel) { _output.setDeviceChannel(channel); }
+    float masterVolume() const { return _output.masterVolume(); }
+    void setMasterVolume(float volume) { _output.setMasterVolume(volume); }
+    float previousVolume() const { return _output.previousVolume(); }
+    float duckedVolume() const { return _output.duckedVolume(); }
+    bool isDucked() const { return _output.isDucked(); }
+    void duck() { _output.duck(); }
+    void unduck() { _output.unduck(); }
+    void applyMasterVolume() { _output.applyMasterVolume(); }
+
+    // Made by dragging a tab out of another window: it starts without a cart.
+    bool createdFromDrag() const { return _createdFromDrag; }
+    void setCreatedFromDrag(bool createdFromDrag) { _createdFromDrag = createdFromDrag; }
+
+    // Imported media.
+    const std::string& tmpPath() const { return _tmp.path(); }
+    std::optional<std::string> copyFileIntoTmp(const std::string& path) const {
+        return _tmp.copyFileIntoTmp(path);
+    }
+    // True for a path inside the package (once the workspace has a file) or
+    // the temporary folder, whole components compared in any letter case.
+    bool containsMediaFile(const std::string& path) const;
+
+    // "Workspace <display name> - <carts>".
+    std::string description() const;
+
+    // Document.
+    // An untitled workspace not made by dragging gets one cart "Cart 1".
+    void initializeUntitled() override;
+    bool readFromPackage(const std::string& path, KivError& error) override;
+    std::optional<PackageContents> contentsForSaving(KivError& error) override;
+    void didSave(bool success) override;
+    // Saved cues whose media are not where the package now keeps them are
+    // re-pointed there.
+    void setFilePath(const std::string& path) override;
+    // Deletes the temporary folder.
+    void close() override;
+
 private:
+    void replaceCarts(std::vector<std::shared_ptr<Cart>> carts, const std::string& packagePath);
+
     std::shared_ptr<PondraLogger> _logger;
     WorkspaceSettings* _settings = nullptr;
     std::vector<std::shared_ptr<Cart>> _carts;
     bool _paused = false;
     bool _locked = false;
+    bool _createdFromDrag = false;
+    // Settings read before the window existed; null when none wait.
+    nlohmann::json _savedSettingsState;
+    WorkspaceOutput _output;
+    TemporaryMediaFolder _tmp;
+    // The save under way, between contentsForSaving and didSave.
+    std::unique_ptr<WorkspaceSavePlan> _savePlan;
 };

@@ -1,0 +1,239 @@
+#include "WorkspaceDocumentFixture.h"
+#include "audio/KivAudioSource.h"
+#include "model/PondraLogger.h"
+#include "platform/alias/KivAlias.h"
+#include "support/CapturingLogSink.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using AudioFixtures::readBytes;
+using AudioFixtures::writeBytes;
+
+class WorkspaceDocumentTest : public WorkspaceDocumentFixture {
+protected:
+    // Two carts: "Music" with x.wav from two folders and y.wav, "Effects"
+    // with a second cue of y.wav.
+    std::shared_ptr<Workspace> showWithTwoCarts() {
+        auto workspace = newWorkspace();
+        workspace->removeCart(workspace->carts().front());
+        auto music = cartIn(*workspace, "Music");
+        music->setCue(cueOf("a/x.wav", 0.125f), 0);
+        music->setCue(cueOf("b/x.wav", 0.25f), 1);
+        music->setCue(cueOf("c/y.wav", 0.5f), 5);
+        auto effects = cartIn(*workspace, "Effects");
+        effects->setCue(AudioCue::initWithFile(folder.path("c/y.wav"), device), 3);
+        return workspace;
+    }
+
+    // The file the cue's reference finds now.
+    static std::string resolved(const AudioCue& cue) {
+        return cue.audioSource()->alias() ? cue.audioSource()->alias()->fullPath() : "";
+    }
+};
+
+TEST_F(WorkspaceDocumentTest, AnUntitledWorkspaceGetsCartOneAndADraggedOneNone) {
+    auto workspace = newWorkspace();
+    ASSERT_EQ(workspace->carts().size(), 1U);
+    EXPECT_EQ(workspace->carts()[0]->name(), "Cart 1");
+    EXPECT_EQ(workspace->carts()[0]->workspace(), workspace.get());
+
+    Workspace dragged(device, caches);
+    dragged.setCreatedFromDrag(true);
+    dragged.initializeUntitled();
+    EXPECT_TRUE(dragged.carts().empty());
+}
+
+TEST_F(WorkspaceDocumentTest, SavedCartsAndCuesReopenWithTheirOwnMedia) {
+    auto workspace = showWithTwoCarts();
+    ASSERT_FALSE(save(*workspace, package));
+
+    EXPECT_EQ(folderNames(package + "/Media"),
+              (std::vector<std::string>{"x-1.wav", "x.wav", "y-1.wav", "y.wav"}));
+    EXPECT_EQ(readBytes(package + "/Media/x.wav"), readBytes(folder.path("a/x.wav")));
+    EXPECT_EQ(readBytes(package + "/Media/x-1.wav"), readBytes(folder.path("b/x.wav")));
+    EXPECT_NE(readBytes(package + "/Media/x.wav"), readBytes(package + "/Media/x-1.wav"));
+
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    ASSERT_EQ(reopened->carts().size(), 2U);
+    EXPECT_EQ(reopened->carts()[0]->name(), "Music");
+    EXPECT_EQ(reopened->carts()[1]->name(), "Effects");
+    const auto& music = reopened->carts()[0]->cues();
+    ASSERT_EQ(music.size(), 3U);
+    EXPECT_EQ(music.at(0)->documentPath(), "Media/x.wav");
+    EXPECT_EQ(music.at(1)->documentPath(), "Media/x-1.wav");
+    EXPECT_EQ(music.at(1)->file(), package + "/Media/x-1.wav");
+    EXPECT_EQ(resolved(*music.at(1)), package + "/Media/x-1.wav");
+    EXPECT_EQ(music.at(5)->cart(), reopened->carts()[0].get());
+    EXPECT_EQ(music.at(5)->audioDevice(), reopened->audioDevice());
+    EXPECT_FALSE(music.at(5)->isBroken());
+    EXPECT_EQ(reopened->carts()[1]->cues().at(3)->documentPath(), "Media/y-1.wav");
+}
+
+TEST_F(WorkspaceDocumentTest, SavingInPlaceTwiceKeepsMediaTheCuesStillFind) {
+    auto workspace = showWithTwoCarts();
+    ASSERT_FALSE(save(*workspace, package));
+    const auto media = packageTree(package + "/Media");
+    ASSERT_FALSE(save(*workspace, package));
+    ASSERT_FALSE(save(*workspace, package));
+
+    EXPECT_EQ(packageTree(package + "/Media"), media);
+    EXPECT_EQ(folderNames(folder.path("shows")), std::vector<std::string>{"Show.pondra"});
+    for (const auto& cart : workspace->carts()) {
+        for (const auto& [index, cue] : cart->cues()) {
+            EXPECT_TRUE(cue->saved());
+            EXPECT_EQ(resolved(*cue), package + "/" + *cue->documentPath());
+            EXPECT_FALSE(cue->isBroken());
+        }
+    }
+}
+
+TEST_F(WorkspaceDocumentTest, AWorkspaceSavedDuckedReopensDucked) {
+    auto workspace = newWorkspace();
+    workspace->setMasterVolume(0.6f);
+    workspace->duck();
+    ASSERT_FALSE(save(*workspace, package));
+
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    EXPECT_TRUE(reopened->isDucked());
+    EXPECT_EQ(reopened->duckedVolume(), 0.15f);
+    EXPECT_EQ(device->masterVolume(), 0.15f);
+    reopened->unduck();
+    device->stepFades();
+    clock.advance(1.0);
+    device->stepFades();
+    EXPECT_EQ(device->masterVolume(), 0.6f);
+}
+
+TEST_F(WorkspaceDocumentTest, DeadCuesLeaveOnlyWithASuccessfulSave) {
+    auto workspace = newWorkspace();
+    auto cart = workspace->carts().front();
+    cart->setCue(cueOf("a/x.wav", 0.125f), 0);
+    cart->setCue(cueOf("a/corner.wav", 0.25f), 15); // row 3, column 3
+    cart->setSize({2, 2});
+    ASSERT_TRUE(cart->cueAtInternalIndex(18)->dead());
+
+    DocumentController failing(factory, PackageWriter([](PackageWriter::Step step) {
+                                   return step == PackageWriter::Step::WriteDocument ? EIO : 0;
+                               }),
+                               scheduler);
+    {
+        CapturingLogSink log;
+        KivError result;
+        failing.saveDocumentAs(*workspace, package, [&](const KivError& e) { result = e; });
+        failing.finishSaving(*workspace);
+        EXPECT_EQ(result.code, 6);
+    }
+    EXPECT_EQ(cart->count(), 2U);
+    EXPECT_FALSE(cart->cueAtInternalIndex(0)->saved());
+    EXPECT_EQ(cart->cueAtInternalIndex(0)->documentPath(), std::nullopt);
+
+    ASSERT_FALSE(save(*workspace, package));
+    EXPECT_EQ(cart->count(), 1U);
+    EXPECT_EQ(folderNames(package + "/Media"), std::vector<std::string>{"x.wav"});
+    EXPECT_EQ(readBytes(package + "/document").find("corner"), std::string::npos);
+}
+
+TEST_F(WorkspaceDocumentTest, MovingThePackageRepointsSavedCues) {
+    auto workspace = showWithTwoCarts();
+    ASSERT_FALSE(save(*workspace, package));
+    const std::string moved = folder.path("Moved.pondra");
+    ASSERT_FALSE(save(*workspace, moved));
+    const auto& cue = workspace->carts()[0]->cues().at(1);
+    EXPECT_EQ(cue->file(), moved + "/Media/x-1.wav");
+    EXPECT_EQ(workspace->filePath(), moved);
+    EXPECT_TRUE(workspace->containsMediaFile(folder.path("MOVED.pondra/Media/x.wav")));
+    EXPECT_FALSE(workspace->containsMediaFile(folder.path("Moved.pondra2/Media/x.wav")));
+    EXPECT_TRUE(workspace->containsMediaFile(workspace->tmpPath() + "/x.wav"));
+}
+
+TEST_F(WorkspaceDocumentTest, ClosingRemovesTheTemporaryFolder) {
+    auto workspace = newWorkspace();
+    const std::string tmp = workspace->tmpPath();
+    ASSERT_TRUE(std::filesystem::is_directory(tmp));
+    controller.closeDocument(*workspace);
+    EXPECT_FALSE(std::filesystem::exists(tmp));
+}
+
+// Hostile and broken documents.
+class WorkspaceReadingTest : public WorkspaceDocumentTest {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(save(*showWithTwoCarts(), package));
+        stored = nlohmann::json::parse(readBytes(package + "/document"));
+    }
+    void store(const std::string& text) {
+        std::filesystem::remove(package + "/document");
+        writeBytes(package + "/document", text);
+    }
+    // The read's error; the workspace must be untouched by a failed read.
+    KivError readFails() {
+        CapturingLogSink log;
+        KivError error;
+        EXPECT_EQ(open(package, error), nullptr);
+        EXPECT_EQ(error.domain, "Saving");
+        EXPECT_EQ(error.code, 1);
+        EXPECT_TRUE(error.description.starts_with("Error - failed to read document data from " +
+                                                  package + ": "))
+            << error.description;
+        return error;
+    }
+
+    nlohmann::json stored;
+};
+
+TEST_F(WorkspaceReadingTest, TruncatedOrMissingDocumentsFail) {
+    const std::string text = stored.dump();
+    store(text.substr(0, text.size() / 2));
+    readFails();
+    store("");
+    readFails();
+    std::filesystem::remove(package + "/document");
+    readFails();
+}
+
+TEST_F(WorkspaceReadingTest, ValuesOfTheWrongTypeFail) {
+    for (const auto& [key, value] : std::vector<std::pair<std::string, nlohmann::json>>{
+             {"carts", "many"},
+             {"deviceChannel", "one"},
+             {"masterVolume", -1.0},
+             {"masterVolume", 1e300},
+             {"duckedVolume", "low"},
+             {"settings", nlohmann::json::array({1})},
+             {"logger", 7},
+             {"locked", nlohmann::json::array()}}) {
+        auto document = stored;
+        document[key] = value;
+        store(document.dump());
+        const KivError error = readFails();
+        EXPECT_NE(error.description.find(key), std::string::npos) << error.description;
+    }
+}
+
+TEST_F(WorkspaceReadingTest, AHugeDocumentIsRefusedUnread) {
+    std::filesystem::resize_file(package + "/document", WorkspaceArchive::kMaximumDocumentSize + 1);
+    EXPECT_NE(readFails().description.find("larger"), std::string::npos);
+}
+
+TEST_F(WorkspaceReadingTest, HostileMediaPathsStayInsideThePackage) {
+    auto& cues = stored["carts"][0]["cues"];
+    cues["0"]["documentPath"] = "../../../../etc/passwd";
+    cues["1"]["documentPath"] = "/etc/passwd";
+    cues["5"]["documentPath"] = "Media/sub/y.wav";
+    store(stored.dump());
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    const auto& music = reopened->carts()[0]->cues();
+    EXPECT_EQ(music.at(0)->file(), package + "/Media/x.wav");
+    EXPECT_EQ(music.at(1)->file(), package + "/Media/x.wav");
+    EXPECT_EQ(music.at(5)->file(), package + "/Media/y.wav");
+    EXPECT_EQ(music.at(0)->documentPath(), "Media/x.wav");
+}
+
+} // namespace
