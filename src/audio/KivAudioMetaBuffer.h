@@ -3,6 +3,7 @@
 #include "audio/KivAudioReading.h"
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivSlice.h"
+#include "foundation/PriorityInheritanceMutex.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -141,9 +142,9 @@ private:
 
     // Everything below is guarded by _mutex. The render thread holds it for
     // a whole readFrames; nobody holds it across file I/O or a join.
-    mutable std::mutex _mutex;
-    std::condition_variable _condition; // wakes the tend thread
-    std::vector<KivSlice> _slices;      // replaced by setSlices, plays remaining by render
+    mutable PriorityInheritanceMutex _mutex;
+    std::condition_variable_any _condition; // wakes the tend thread
+    std::vector<KivSlice> _slices;          // replaced by setSlices, plays remaining by render
     double _totalSliceTime = 0.0;
     std::int64_t _totalFramesRead = 0;             // render and goToTime write
     std::int64_t _totalFramesReadSansInfLoops = 0; // render and goToTime write

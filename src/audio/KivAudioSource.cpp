@@ -1,0 +1,398 @@
+#include "audio/KivAudioSource.h"
+
+#include "audio/KivAudioDevice.h"
+#include "audio/KivAudioFile.h"
+#include "audio/KivAudioSend.h"
+#include "audio/KivEffect.h"
+#include "audio/KivEffectBus.h"
+#include "audio/KivStream.h"
+#include "audio/MatrixMixer.h"
+#include "foundation/KivLog.h"
+#include "foundation/NotificationCenter.h"
+#include "platform/alias/KivAlias.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr const char* kFinalRenderSelector = "_finalRender:timeStamp:busNumber:numberFrames:data:";
+
+// What a rebuild makes before it takes the render lock: opening the file and
+// starting read-ahead never happen under it.
+struct Prepared {
+    std::optional<KivAudioStreamDescription> streamFormat;
+    std::unique_ptr<KivAudioMetaBuffer> buffer;
+    std::unique_ptr<MatrixMixer> mixer;
+    std::uint32_t fileChannels = 0;
+    std::uint32_t outChannels = 0;
+};
+
+} // namespace
+
+std::shared_ptr<KivAudioSource> KivAudioSource::create(Scheduler& scheduler, const Clock& clock) {
+    std::shared_ptr<KivAudioSource> source(new KivAudioSource(scheduler, clock));
+    if (!source->_stream->create()) {
+        logLine("Error: KivAudioSource could not create a stream.");
+        return nullptr;
+    }
+    source->_weakSelf = source;
+    std::weak_ptr<KivAudioSource> weak = source;
+    source->_sendObservation = NotificationCenter::defaultCenter().addObserver(
+        kKivAudioSendDidUpdateStreamNotification, nullptr, [weak](const Notification& note) {
+            if (auto self = weak.lock()) {
+                self->sendDidUpdateStream(note.object);
+            }
+        });
+    {
+        std::lock_guard control(source->_controlMutex);
+        source->updateDescriptionLocked();
+    }
+    return source;
+}
+
+KivAudioSource::KivAudioSource(Scheduler& scheduler, const Clock& clock)
+    : _scheduler(scheduler)
+    , _clock(clock)
+    , _effectBus(std::make_unique<KivEffectBus>())
+    , _stream(std::make_unique<KivStream>())
+    , _finalRenderInfo(KivRenderInfo::bind<KivAudioSource, &KivAudioSource::_finalRender>(
+          this, kFinalRenderSelector))
+    , _timeWeWereStopped(std::numeric_limits<double>::quiet_NaN())
+    , _fades(std::make_unique<KivFadeRunner>(static_cast<KivFadeTarget&>(*this), _steadyClock)) {}
+
+KivAudioSource::~KivAudioSource() {
+    _sendObservation.disconnect();
+    _fades->endFades();
+    std::unique_ptr<KivAudioMetaBuffer> buffer;
+    {
+        std::lock_guard control(_controlMutex);
+        stopAndDetachLocked();
+        if (_device) {
+            _device->disengage();
+        }
+        _stream->withRenderLock([&](const EffectRenderLock&) {
+            _validStream.store(false);
+            buffer = std::move(_buffer);
+            _readInfo.clear();
+        });
+        _effectBus->removeEffectsFromStream(*_stream);
+        _stream->destroy();
+    }
+    if (buffer) {
+        buffer->killWorker();
+    }
+}
+
+std::shared_ptr<KivAlias> KivAudioSource::alias() const {
+    std::lock_guard control(_controlMutex);
+    return _alias;
+}
+
+void KivAudioSource::setAlias(std::shared_ptr<KivAlias> alias) {
+    std::lock_guard control(_controlMutex);
+    if (alias == _alias) {
+        return;
+    }
+    _alias = std::move(alias);
+    updateStream();
+}
+
+KivAudioDevice* KivAudioSource::device() const {
+    return _devicePointer.load(std::memory_order_acquire);
+}
+
+std::shared_ptr<KivAudioDevice> KivAudioSource::sharedDevice() const {
+    std::lock_guard control(_controlMutex);
+    return _device;
+}
+
+void KivAudioSource::setDevice(std::shared_ptr<KivAudioDevice> device) {
+    std::lock_guard control(_controlMutex);
+    if (device == _device) {
+        return;
+    }
+    stopAndDetachLocked();
+    if (_device) {
+        _device->disengage();
+    }
+    _device = std::move(device);
+    _devicePointer.store(_device.get(), std::memory_order_release);
+    if (_device) {
+        _device->engage();
+    }
+    updateStream();
+}
+
+std::shared_ptr<KivAudioSend> KivAudioSource::send() const {
+    std::lock_guard control(_controlMutex);
+    return _send;
+}
+
+void KivAudioSource::setSend(std::shared_ptr<KivAudioSend> send) {
+    std::lock_guard control(_controlMutex);
+    if (send == _send) {
+        return;
+    }
+    stopAndDetachLocked();
+    _send = std::move(send);
+    updateStream();
+}
+
+void KivAudioSource::sendDidUpdateStream(const void* send) {
+    std::lock_guard control(_controlMutex);
+    if (send != nullptr && send == _send.get()) {
+        updateStream();
+    }
+}
+
+nlohmann::json KivAudioSource::slices() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->slices() : nlohmann::json::array();
+}
+
+bool KivAudioSource::setSlices(const nlohmann::json& slices) {
+    std::lock_guard control(_controlMutex);
+    return _buffer && _buffer->setSlices(slices);
+}
+
+std::vector<std::shared_ptr<KivEffect>> KivAudioSource::effects() const {
+    std::lock_guard control(_controlMutex);
+    return _effectBus->effects();
+}
+
+void KivAudioSource::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
+    std::lock_guard control(_controlMutex);
+    _effectBus->setEffects(std::move(effects));
+    updateStream();
+}
+
+void KivAudioSource::addEffect(const std::shared_ptr<KivEffect>& effect) {
+    std::lock_guard control(_controlMutex);
+    if (!effect || _effectBus->containsEffect(effect)) {
+        return;
+    }
+    _effectBus->addEffect(effect);
+    updateStream();
+}
+
+void KivAudioSource::removeEffect(const std::shared_ptr<KivEffect>& effect) {
+    std::lock_guard control(_controlMutex);
+    if (!effect || !_effectBus->containsEffect(effect)) {
+        return;
+    }
+    _effectBus->removeEffect(effect);
+    updateStream();
+}
+
+double KivAudioSource::tailTime() const {
+    std::lock_guard control(_controlMutex);
+    return _effectBus->tailTime();
+}
+
+bool KivAudioSource::isValid() const {
+    return _validStream.load(std::memory_order_acquire);
+}
+
+std::uint32_t KivAudioSource::fileChannels() const {
+    std::lock_guard control(_controlMutex);
+    return _fileChannels;
+}
+
+std::uint32_t KivAudioSource::micChannels() const {
+    std::lock_guard control(_controlMutex);
+    return _alias || !_device ? 0 : _device->inputChannels();
+}
+
+KivAudioSourceDelegate* KivAudioSource::delegate() const {
+    std::lock_guard control(_controlMutex);
+    return _delegate;
+}
+
+void KivAudioSource::setDelegate(KivAudioSourceDelegate* delegate) {
+    std::lock_guard control(_controlMutex);
+    _delegate = delegate;
+}
+
+void KivAudioSource::useManualBuffers() {
+    std::lock_guard control(_controlMutex);
+    _bufferWorker = KivAudioMetaBufferWorker::Manual;
+    updateStream();
+}
+
+void KivAudioSource::tendBuffers() {
+    std::lock_guard control(_controlMutex);
+    if (_buffer) {
+        while (_buffer->tendOnce()) {
+        }
+        _buffer->fillBuffersOnce();
+    }
+}
+
+void KivAudioSource::updateStream() {
+    // Renders that begin from here on play silence without waiting.
+    _validStream.store(false, std::memory_order_release);
+
+    MatrixLevels savedLevels;
+    {
+        std::shared_lock mixerLock(_mixerMutex);
+        if (_mixer) {
+            savedLevels = _mixer->levels();
+        }
+    }
+    const nlohmann::json savedSlices = _buffer ? _buffer->slices() : nlohmann::json();
+    _effectBus->saveState();
+
+    // Files are opened here, outside the render lock.
+    Prepared next;
+    const auto fileFormat = KivAudioFile::fileFormatForAlias(_alias);
+    std::optional<KivAudioStreamDescription> outFormat;
+    if (_send) {
+        outFormat = _send->inputFormat();
+    } else if (_device) {
+        outFormat = _device->_outFeedFormat();
+    }
+    next.fileChannels = fileFormat ? fileFormat->channels() : 0;
+    if (_device && fileFormat && outFormat && next.fileChannels > 0) {
+        KivAudioStreamDescription format = *outFormat;
+        format.setChannels(next.fileChannels);
+        next.outChannels = outFormat->channels();
+        next.buffer = KivAudioMetaBuffer::create(_alias, &format, _bufferWorker, &_clock);
+        next.mixer = MatrixMixer::create({{next.fileChannels},
+                                          {next.outChannels},
+                                          _stream->maximumFramesPerSlice(),
+                                          format.sampleRate()});
+        if (next.buffer && next.mixer) {
+            if (savedSlices.is_array() && !savedSlices.empty()) {
+                next.buffer->setSlices(savedSlices);
+            }
+            // Routing and gains survive a rebuild that keeps the channel counts.
+            if (savedLevels.inputChannels == next.fileChannels &&
+                savedLevels.outputChannels == next.outChannels) {
+                next.mixer->setLevels(savedLevels);
+            } else if (!savedLevels.inputs.empty()) {
+                next.mixer->setParameter(MixerParameter::Volume, MixerScope::Global,
+                                         kMixerMasterElement, savedLevels.master);
+            }
+            next.streamFormat = format;
+        } else {
+            next.buffer.reset();
+            next.mixer.reset();
+        }
+    }
+
+    std::unique_ptr<KivAudioMetaBuffer> oldBuffer;
+    std::unique_ptr<MatrixMixer> oldMixer;
+    {
+        KivStreamLock lock(*_stream);
+        _stream->uninitialize();
+        _effectBus->removeEffectsFromStream(*_stream);
+        _stream->close();
+        oldBuffer = std::move(_buffer);
+        _readInfo.clear();
+        _chainOutput.clear();
+        {
+            std::unique_lock mixerLock(_mixerMutex);
+            oldMixer = std::move(_mixer);
+            _mixer = std::move(next.mixer);
+        }
+        _fileChannels = next.fileChannels;
+        _streamFormat = next.streamFormat;
+        _mixerInChannels = _streamFormat ? next.fileChannels : 0;
+        _mixerOutChannels = _streamFormat ? next.outChannels : 0;
+        if (_streamFormat) {
+            _effectBus->addEffectsToStream(*_stream);
+            _stream->open();
+            _effectBus->setChannels(_streamFormat->channels());
+            _effectBus->restoreState();
+            _effectBus->setFormat(*_streamFormat);
+            _effectBus->setProperties();
+            _stream->initialize();
+            _effectBus->connectEffects();
+            _effectBus->setRenderCallback(_finalRenderInfo);
+            _effectBus->registerRenderInfo(&_chainOutput);
+            _effectBus->setParameters();
+
+            _buffer = std::move(next.buffer);
+            _buffer->registerReadFramesInfo(&_readInfo);
+            _scratchFrames = _stream->maximumFramesPerSlice();
+            _scratch.assign(std::size_t(_mixerInChannels) * _scratchFrames, 0.0f);
+            _chainChannels.assign(_mixerInChannels, nullptr);
+            _validStream.store(true, std::memory_order_release);
+        }
+    }
+    // Stopping a read-ahead worker waits for its file read: outside the lock.
+    if (oldBuffer) {
+        oldBuffer->killWorker();
+    }
+    updateDescriptionLocked();
+}
+
+double KivAudioSource::fileLengthInSeconds() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->fileLengthInSeconds() : 0.0;
+}
+
+double KivAudioSource::audioLengthInSeconds() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->audioLengthInSeconds() : 0.0;
+}
+
+double KivAudioSource::elapsedPlayTime() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->elapsedPlayTime() : 0.0;
+}
+
+double KivAudioSource::elapsedLogicalTime() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->elapsedLogicalTime() : 0.0;
+}
+
+double KivAudioSource::timeUntilLoop() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->timeUntilLoop() : -1.0;
+}
+
+double KivAudioSource::currentFileTime() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->currentFileTime() : 0.0;
+}
+
+double KivAudioSource::startTime() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->startTime() : 0.0;
+}
+
+double KivAudioSource::endTime() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->endTime() : 0.0;
+}
+
+void KivAudioSource::goToTime(double seconds) {
+    std::lock_guard control(_controlMutex);
+    if (_buffer) {
+        _buffer->goToTime(seconds);
+    }
+}
+
+std::string KivAudioSource::description() const {
+    std::lock_guard lock(_descriptionMutex);
+    return _descriptionText;
+}
+
+void KivAudioSource::updateDescriptionLocked() {
+    std::string text;
+    if (!_alias && !_device) {
+        text = "[empty audio source]";
+    } else {
+        const std::string file = _alias ? _alias->description() : "(null)";
+        const std::string device = _device ? _device->description() : "(null)";
+        text = "[" + file + " played to " + device;
+        if (_send) {
+            text += " through " + _send->description();
+        }
+        text += "]";
+    }
+    std::lock_guard lock(_descriptionMutex);
+    _descriptionText = std::move(text);
+}

@@ -1,0 +1,40 @@
+#include "foundation/PriorityInheritanceMutex.h"
+
+#include <system_error>
+
+namespace {
+
+void check(int status, const char* what) {
+    if (status != 0) {
+        throw std::system_error(status, std::generic_category(), what);
+    }
+}
+
+} // namespace
+
+PriorityInheritanceMutex::PriorityInheritanceMutex() {
+    pthread_mutexattr_t attributes;
+    check(pthread_mutexattr_init(&attributes), "pthread_mutexattr_init");
+    // Where the protocol is not offered the mutex still works, only without
+    // the priority loan.
+    pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_INHERIT);
+    const int status = pthread_mutex_init(&_mutex, &attributes);
+    pthread_mutexattr_destroy(&attributes);
+    check(status, "pthread_mutex_init");
+}
+
+PriorityInheritanceMutex::~PriorityInheritanceMutex() {
+    pthread_mutex_destroy(&_mutex);
+}
+
+void PriorityInheritanceMutex::lock() {
+    check(pthread_mutex_lock(&_mutex), "pthread_mutex_lock");
+}
+
+bool PriorityInheritanceMutex::try_lock() {
+    return pthread_mutex_trylock(&_mutex) == 0;
+}
+
+void PriorityInheritanceMutex::unlock() {
+    pthread_mutex_unlock(&_mutex);
+}
