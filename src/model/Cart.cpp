@@ -305,37 +305,28 @@ void Cart::triggerUpWithShortcut(const std::string& shortcut) {
     }
 }
 
-std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithShortcut(const std::string& shortcut) const {
+template <typename Predicate>
+std::vector<std::shared_ptr<AudioCue>> Cart::cuesWhere(Predicate matches) const {
     std::vector<std::shared_ptr<AudioCue>> result;
-    if (shortcut.empty()) {
-        return result;
-    }
     for (const auto& [internalIndex, cue] : _cues) {
-        if (cue->hotkey() == shortcut) {
+        if (matches(*cue)) {
             result.push_back(cue);
         }
     }
     return result;
+}
+
+std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithShortcut(const std::string& shortcut) const {
+    return cuesWhere(
+        [&shortcut](const AudioCue& cue) { return !shortcut.empty() && cue.hotkey() == shortcut; });
 }
 
 std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithDownMIDI(const MidiMessage& message) const {
-    std::vector<std::shared_ptr<AudioCue>> result;
-    for (const auto& [internalIndex, cue] : _cues) {
-        if (cue->matchesForMIDIDown(message)) {
-            result.push_back(cue);
-        }
-    }
-    return result;
+    return cuesWhere([&message](const AudioCue& cue) { return cue.matchesForMIDIDown(message); });
 }
 
 std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithUpMIDI(const MidiMessage& message) const {
-    std::vector<std::shared_ptr<AudioCue>> result;
-    for (const auto& [internalIndex, cue] : _cues) {
-        if (cue->matchesForMIDIUp(message)) {
-            result.push_back(cue);
-        }
-    }
-    return result;
+    return cuesWhere([&message](const AudioCue& cue) { return cue.matchesForMIDIUp(message); });
 }
 
 void Cart::logPlayOfCue(const AudioCue& cue) {
