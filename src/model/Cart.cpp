@@ -33,8 +33,8 @@ std::string lastPathComponent(const std::string& path) {
         return path.empty() ? std::string() : std::string("/");
     }
     const std::size_t slash = path.rfind('/', end);
-    return path.substr(slash == std::string::npos ? 0 : slash + 1,
-                       slash == std::string::npos ? end + 1 : end - slash);
+    const std::size_t first = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(first, end + 1 - first);
 }
 
 // False, with the archive failed, for anything but a dictionary of two finite numbers.
@@ -45,11 +45,10 @@ bool decodeSize(const KivKeyedDecoder& coder, CartSize& size) {
     }
     const nlohmann::json stored = coder.decodeValueForKey("size");
     const auto side = [&stored](const char* key, double& value) {
-        const auto it = stored.is_object() ? stored.find(key) : stored.end();
-        if (!stored.is_object() || it == stored.end() || !it->is_number()) {
+        if (!stored.is_object() || !stored.contains(key) || !stored[key].is_number()) {
             return false;
         }
-        value = it->get<double>();
+        value = stored[key].get<double>();
         return std::isfinite(value);
     };
     double width = 0;
@@ -306,37 +305,28 @@ void Cart::triggerUpWithShortcut(const std::string& shortcut) {
     }
 }
 
-std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithShortcut(const std::string& shortcut) const {
+template <typename Predicate>
+std::vector<std::shared_ptr<AudioCue>> Cart::cuesWhere(Predicate matches) const {
     std::vector<std::shared_ptr<AudioCue>> result;
-    if (shortcut.empty()) {
-        return result;
-    }
     for (const auto& [internalIndex, cue] : _cues) {
-        if (cue->hotkey() == shortcut) {
+        if (matches(*cue)) {
             result.push_back(cue);
         }
     }
     return result;
+}
+
+std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithShortcut(const std::string& shortcut) const {
+    return cuesWhere(
+        [&shortcut](const AudioCue& cue) { return !shortcut.empty() && cue.hotkey() == shortcut; });
 }
 
 std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithDownMIDI(const MidiMessage& message) const {
-    std::vector<std::shared_ptr<AudioCue>> result;
-    for (const auto& [internalIndex, cue] : _cues) {
-        if (cue->matchesForMIDIDown(message)) {
-            result.push_back(cue);
-        }
-    }
-    return result;
+    return cuesWhere([&message](const AudioCue& cue) { return cue.matchesForMIDIDown(message); });
 }
 
 std::vector<std::shared_ptr<AudioCue>> Cart::cuesWithUpMIDI(const MidiMessage& message) const {
-    std::vector<std::shared_ptr<AudioCue>> result;
-    for (const auto& [internalIndex, cue] : _cues) {
-        if (cue->matchesForMIDIUp(message)) {
-            result.push_back(cue);
-        }
-    }
-    return result;
+    return cuesWhere([&message](const AudioCue& cue) { return cue.matchesForMIDIUp(message); });
 }
 
 void Cart::logPlayOfCue(const AudioCue& cue) {

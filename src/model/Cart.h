@@ -119,6 +119,8 @@ private:
     void place(std::size_t internalIndex, std::shared_ptr<AudioCue> cue);
     template <typename Action>
     void forEachCue(Action action) const;
+    template <typename Predicate>
+    std::vector<std::shared_ptr<AudioCue>> cuesWhere(Predicate matches) const;
 
     Workspace* _workspace = nullptr;
     std::string _name;

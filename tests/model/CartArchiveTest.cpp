@@ -28,8 +28,8 @@ std::shared_ptr<Cart> decoded(nlohmann::json stored, std::string* error = nullpt
 TEST_F(CartArchive, RoundTripKeepsNameSizeAndCueIndexes) {
     auto cart = addCart({3, 2});
     cart->setName("Act 2");
-    cart->setCue(makeCue("Z", 50, "z.wav"), 4);
-    cart->setCue(makeCue("", std::nullopt, "a.wav"), 0);
+    cart->setCue(makeCue("z.wav", "Z", 50), 4);
+    cart->setCue(makeCue("a.wav"), 0);
 
     const nlohmann::json stored = archived(*cart);
     const nlohmann::json& form = stored["cart"];

@@ -32,9 +32,9 @@ protected:
         return path;
     }
 
-    std::shared_ptr<AudioCue> makeCue(const std::string& hotkey = "",
-                                      std::optional<int> note = std::nullopt,
-                                      const std::string& file = "cue.wav", float level = 0.25f) {
+    std::shared_ptr<AudioCue> makeCue(const std::string& file = "cue.wav",
+                                      const std::string& hotkey = "",
+                                      std::optional<int> note = std::nullopt, float level = 0.25f) {
         auto cue = AudioCue::initWithFile(writeFile(file, level), device);
         EXPECT_TRUE(cue);
         cue->setHotkey(hotkey);

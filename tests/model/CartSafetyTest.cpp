@@ -35,14 +35,14 @@ TEST_F(CartSafety, EachProblemAndEachPairIsReportedOnce) {
     workspace.setSettings(&settings);
     auto cart = addCart({4, 4});
     cart->setName("Act 1");
-    auto first = makeCue("Q", 60, "first.wav");
-    auto second = makeCue("Q", 60, "second.wav");
-    auto third = makeCue("Q", 61, "third.wav");
-    auto silentA = makeCue("", std::nullopt, "silentA.wav");
-    auto silentB = makeCue("", std::nullopt, "silentB.wav");
-    auto action = makeCue("P", std::nullopt, "action.wav");
-    auto broken = makeCue("", std::nullopt, "broken.wav");
-    auto outside = makeCue("", std::nullopt, "outside.wav");
+    auto first = makeCue("first.wav", "Q", 60);
+    auto second = makeCue("second.wav", "Q", 60);
+    auto third = makeCue("third.wav", "Q", 61);
+    auto silentA = makeCue("silentA.wav");
+    auto silentB = makeCue("silentB.wav");
+    auto action = makeCue("action.wav", "P");
+    auto broken = makeCue("broken.wav");
+    auto outside = makeCue("outside.wav");
     broken->updateFile(folder.path("missing.wav"));
     ASSERT_TRUE(broken->isBroken());
     cart->setCue(first, 0);
@@ -77,7 +77,7 @@ TEST_F(CartSafety, EachProblemAndEachPairIsReportedOnce) {
 
 TEST_F(CartSafety, WithoutAWindowNoHotkeyCollidesWithAWorkspaceAction) {
     auto cart = addCart();
-    cart->setCue(makeCue("P"), 0);
+    cart->setCue(makeCue("cue.wav", "P"), 0);
     EXPECT_TRUE(cart->potentialCueProblems().empty());
 }
 

@@ -44,8 +44,8 @@ TEST_F(CartCues, PlacementConvertsVisibleIndexes) {
 
 TEST_F(CartCues, ACueReplacedOrRemovedIsHardStoppedAndLetGo) {
     auto cart = addCart();
-    auto first = makeCue("", std::nullopt, "first.wav");
-    auto second = makeCue("", std::nullopt, "second.wav");
+    auto first = makeCue("first.wav");
+    auto second = makeCue("second.wav");
     cart->setCue(first, 2);
     first->play();
     ASSERT_TRUE(first->isPlaying());
@@ -81,9 +81,9 @@ TEST_F(CartCues, APlacedCueIsDeadExactlyWhenOutsideTheGrid) {
 
 TEST_F(CartCues, ShrinkingSilencesCuesOutsideAndGrowingRevivesThem) {
     auto cart = addCart({5, 5});
-    auto inside = makeCue("", std::nullopt, "inside.wav");
-    auto playing = makeCue("", std::nullopt, "playing.wav");
-    auto idle = makeCue("", std::nullopt, "idle.wav");
+    auto inside = makeCue("inside.wav");
+    auto playing = makeCue("playing.wav");
+    auto idle = makeCue("idle.wav");
     cart->setCue(inside, 0);
     cart->setCue(playing, 20);
     cart->setCue(idle, 24);
@@ -126,9 +126,9 @@ TEST_F(CartCues, SizeChangesAreClampedAndReportedWithTheOldSize) {
 
 TEST_F(CartCues, ShortcutLookupsIgnoreEmptyHotkeys) {
     auto cart = addCart();
-    auto q1 = makeCue("Q", std::nullopt, "q1.wav");
-    auto q2 = makeCue("Q", std::nullopt, "q2.wav");
-    auto none = makeCue("", std::nullopt, "none.wav");
+    auto q1 = makeCue("q1.wav", "Q");
+    auto q2 = makeCue("q2.wav", "Q");
+    auto none = makeCue("none.wav");
     cart->setCue(q2, 5);
     cart->setCue(none, 1);
     cart->setCue(q1, 0);
@@ -148,9 +148,9 @@ TEST_F(CartCues, ShortcutLookupsIgnoreEmptyHotkeys) {
 
 TEST_F(CartCues, MIDILookupsMatchTheNote) {
     auto cart = addCart();
-    auto c4 = makeCue("", 60, "c4.wav");
-    auto d4 = makeCue("", 62, "d4.wav");
-    auto untriggered = makeCue("", std::nullopt, "none.wav");
+    auto c4 = makeCue("c4.wav", "", 60);
+    auto d4 = makeCue("d4.wav", "", 62);
+    auto untriggered = makeCue("none.wav");
     cart->setCue(c4, 0);
     cart->setCue(d4, 1);
     cart->setCue(untriggered, 2);
@@ -167,7 +167,7 @@ TEST_F(CartCues, MIDILookupsMatchTheNote) {
 
 TEST_F(CartCues, PlaysAreLoggedWithTheFileName) {
     auto cart = addCart();
-    auto cue = makeCue("", std::nullopt, "thunder.wav");
+    auto cue = makeCue("thunder.wav");
     cue->setName("Storm");
     cart->setCue(cue, 0);
 
@@ -183,8 +183,8 @@ TEST_F(CartCues, PlaysAreLoggedWithTheFileName) {
 TEST_F(CartCues, CopyKeepsInternalIndexesWithCopiedCues) {
     auto cart = addCart({3, 2});
     cart->setName("Act 1");
-    auto inside = makeCue("A", 40, "inside.wav");
-    auto outside = makeCue("", std::nullopt, "outside.wav");
+    auto inside = makeCue("inside.wav", "A", 40);
+    auto outside = makeCue("outside.wav");
     cart->setCue(inside, 4);
     cart->setSize({5, 5});
     cart->setCue(outside, 24);

@@ -57,8 +57,8 @@ using WorkspacePanic = CartFixture;
 TEST_F(WorkspacePanic, WithoutSettingsStopsEveryCartAtOnceAndEndsThePause) {
     auto first = addCart();
     auto second = addCart();
-    auto a = makeCue("", std::nullopt, "a.wav");
-    auto b = makeCue("", std::nullopt, "b.wav");
+    auto a = makeCue("a.wav");
+    auto b = makeCue("b.wav");
     first->setCue(a, 0);
     second->setCue(b, 3);
     a->play();
