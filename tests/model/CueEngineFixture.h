@@ -6,6 +6,7 @@
 #include "foundation/ManualScheduler.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
+#include "model/PondraLogger.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceSettings.h"
 #include "platform/audiofile/AudioFixtures.h"
