@@ -1,4 +1,5 @@
 #include "CueFixture.h"
+#include "MissingEffect.h"
 #include "audio/KivAudioSource.h"
 #include "audio/KivEffect.h"
 #include "foundation/KivKeyedDecoder.h"
@@ -7,20 +8,6 @@
 #include <set>
 
 namespace {
-
-// The dictionary of an effect whose plugin is not installed.
-nlohmann::json missingPluginState() {
-    const KivAudioComponentDescription missing(kKivComponentTypeEffect, 0, 0, 0, 0,
-                                               "http://pondra.invalid/test/missing");
-    return {{"class", "KivEffect"},
-            {"component", nlohmann::json::binary(missing.state())},
-            {"manufacturer", "Gone Audio"},
-            {"name", "Vanished Reverb"},
-            {"displayName", "Hall"},
-            {"enabled", false},
-            {"editorIsOpen", false},
-            {"settings", {{"parameters", {{"size", 0.75}}}, {"presetName", "Big Hall"}}}};
-}
 
 nlohmann::json storedCue(const AudioCue& cue) {
     KivKeyedEncoder encoder;

@@ -1,6 +1,7 @@
 #include "model/SafetyConcern.h"
 
 #include "CueFixture.h"
+#include "model/Cart.h"
 
 class SafetyConcernTest : public CueFixture {};
 
@@ -28,4 +29,19 @@ TEST_F(SafetyConcernTest, HoldsItsCuesWeakly) {
     EXPECT_FALSE(concern.cue());
     EXPECT_FALSE(concern.otherCue());
     EXPECT_EQ(concern.description(), "");
+}
+
+TEST_F(SafetyConcernTest, SameTriggerNamesTheOtherCueAndItsCart) {
+    auto cue = silentCue();
+    auto other = silentCue("Rain");
+    Cart cart;
+    cart.setName("Act 2");
+    ASSERT_TRUE(cart.setCue(other, 3));
+    SafetyConcern midi(cue, SafetyConcern::kSameMidiTrigger);
+    midi.setOtherCue(other);
+    EXPECT_EQ(midi.description(), "same MIDI trigger as Rain (Act 2)");
+    SafetyConcern hotkey(cue, SafetyConcern::kSameHotkey);
+    hotkey.setOtherCue(other);
+    EXPECT_EQ(hotkey.description(), "same hotkey trigger as Rain (Act 2)");
+    EXPECT_EQ(other->number(), "3");
 }

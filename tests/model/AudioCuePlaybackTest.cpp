@@ -1,0 +1,234 @@
+#include "CueEngineFixture.h"
+#include "MissingEffect.h"
+#include "audio/KivEffect.h"
+#include "foundation/NotificationCenter.h"
+
+#include <algorithm>
+
+class AudioCuePlayback : public CueEngineFixture {};
+
+TEST_F(AudioCuePlayback, TriggerDownTogglesAndTriggerUpStopsOnlyHoldCues) {
+    auto cue = cueOf(levelFile("a.wav", 0.25f));
+    cue->setHold(true);
+    cue->triggerDown();
+    EXPECT_TRUE(cue->playing());
+    EXPECT_TRUE(cue->isPlaying());
+    cue->triggerDown();
+    EXPECT_FALSE(cue->playing());
+    EXPECT_FALSE(cue->isPlaying());
+
+    cue->triggerDown();
+    cue->triggerUp();
+    EXPECT_FALSE(cue->isPlaying());
+
+    cue->setHold(false);
+    cue->trigger();
+    cue->triggerUp();
+    EXPECT_TRUE(cue->isPlaying());
+}
+
+TEST_F(AudioCuePlayback, SoloHardStopsEveryOtherCueThenPlaysAlone) {
+    std::vector<std::shared_ptr<AudioCue>> others;
+    for (int i = 0; i < 3; ++i) {
+        others.push_back(cueOf(levelFile("other" + std::to_string(i) + ".wav", 0.125f)));
+        others.back()->triggerDown();
+    }
+    // A cue of another workspace hears the notification too.
+    Workspace elsewhere;
+    auto otherCart = std::make_shared<Cart>();
+    elsewhere.addCart(otherCart);
+    auto remote = AudioCue::initWithFile(levelFile("remote.wav", 0.125f), device);
+    otherCart->setCue(remote, 0);
+    remote->triggerDown();
+    render(2);
+
+    auto solo = cueOf(levelFile("solo.wav", 0.5f));
+    solo->setSolo(true);
+    device->startSyncedActions();
+    solo->triggerDown();
+    device->endSyncedActions();
+    const std::size_t cycle = render();
+    for (const auto& other : others) {
+        EXPECT_FALSE(other->playing());
+        EXPECT_FALSE(other->isPlaying());
+    }
+    EXPECT_FALSE(remote->isPlaying());
+    EXPECT_TRUE(solo->isPlaying());
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.5f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.5f));
+}
+
+TEST_F(AudioCuePlayback, DeadOrBrokenSoloCueSilencesNothing) {
+    auto playing = cueOf(levelFile("a.wav", 0.25f));
+    playing->triggerDown();
+    auto dead = cueOf(levelFile("dead.wav", 0.5f));
+    dead->setSolo(true);
+    dead->setDead(true);
+    auto broken = AudioCue::initWithFile(folder.path("missing.wav"), device);
+    ASSERT_TRUE(broken);
+    broken->setSolo(true);
+    dead->triggerDown();
+    broken->triggerDown();
+    EXPECT_FALSE(dead->playing());
+    EXPECT_FALSE(broken->playing());
+    EXPECT_TRUE(playing->isPlaying());
+}
+
+TEST_F(AudioCuePlayback, MidiBatchStartsTwoCuesInTheSameCycle) {
+    auto low = cueOf(levelFile("low.wav", 0.125f));
+    auto high = cueOf(levelFile("high.wav", 0.25f));
+    low->setMidiNote(60);
+    high->setMidiNote(62);
+    const MidiBatch chord = {MidiMessage(MidiMessage::kNoteOn, 1, 60, 100),
+                             MidiMessage(MidiMessage::kNoteOn, 1, 62, 100)};
+    render();
+    device->startSyncedActions();
+    low->handleMIDIMessages(chord);
+    render(); // a cycle inside the batch runs none of its actions
+    high->handleMIDIMessages(chord);
+    const std::size_t silent = render();
+    device->endSyncedActions();
+    const std::size_t first = render();
+    EXPECT_EQ(cycleOutput(silent, 0), constant(0.0f));
+    EXPECT_EQ(cycleOutput(first, 0), constant(0.375f));
+
+    const MidiBatch release = {MidiMessage(MidiMessage::kNoteOff, 1, 60),
+                               MidiMessage(MidiMessage::kNoteOn, 1, 62, 0)};
+    low->setHold(true);
+    low->handleMIDIMessages(release);
+    high->handleMIDIMessages(release);
+    EXPECT_FALSE(low->isPlaying());
+    EXPECT_TRUE(high->isPlaying());
+}
+
+TEST_F(AudioCuePlayback, PanicFadesOverTheDurationThenStops) {
+    auto cue = cueOf(levelFile("a.wav", 0.5f, 10.0));
+    cue->play();
+    render();
+    cue->panic();
+    EXPECT_TRUE(cue->isPanicking());
+    advance(1.0);
+    EXPECT_TRUE(cue->isPlaying());
+    const float halfway = cue->audioSource()->masterVolume();
+    EXPECT_GT(halfway, 0.0f);
+    EXPECT_LT(halfway, 1.0f);
+    advance(0.99);
+    EXPECT_TRUE(cue->isPlaying());
+    advance(0.01);
+    EXPECT_FALSE(cue->isPlaying());
+    EXPECT_FALSE(cue->playing());
+    EXPECT_FALSE(cue->isPanicking());
+}
+
+TEST_F(AudioCuePlayback, StopDuringThePanicFadeEndsIt) {
+    auto cue = cueOf(levelFile("a.wav", 0.5f, 10.0));
+    cue->play();
+    cue->panic();
+    advance(1.0);
+    cue->stop();
+    EXPECT_FALSE(cue->isPanicking());
+    // Played again, the cue is not stopped by the ended panic.
+    cue->play();
+    advance(2.0);
+    EXPECT_TRUE(cue->isPlaying());
+    EXPECT_EQ(cue->audioSource()->masterVolume(), 1.0f);
+}
+
+TEST_F(AudioCuePlayback, SecondPanicOrNoSettingsHardStopsAtOnce) {
+    auto cue = cueOf(levelFile("a.wav", 0.5f, 10.0));
+    cue->play();
+    cue->panic();
+    cue->panic();
+    EXPECT_FALSE(cue->isPlaying());
+    EXPECT_FALSE(cue->isPanicking());
+    const std::size_t cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.0f));
+
+    workspace.setSettings(nullptr);
+    cue->play();
+    cue->panic();
+    EXPECT_FALSE(cue->isPlaying());
+
+    // An idle cue's panic is a stop.
+    cue->panic();
+    EXPECT_FALSE(cue->playing());
+}
+
+TEST_F(AudioCuePlayback, ProgressIsCappedAndTheEndOfPlayStops) {
+    auto cue = cueOf(rampFile("short.wav", 0.2));
+    std::vector<float> seen;
+    auto observation = cue->progressChanged().connect(
+        [&](const float&, const float& now) { seen.push_back(now); });
+    cue->play();
+    for (int i = 0; i < 30 && cue->playing(); ++i) {
+        render(static_cast<std::uint32_t>(0.1 * kRate / kCycle) + 1);
+        advance(0.1);
+    }
+    EXPECT_FALSE(cue->playing());
+    ASSERT_FALSE(seen.empty());
+    EXPECT_LE(*std::max_element(seen.begin(), seen.end()), 1.0f);
+    EXPECT_EQ(cue->progress(), 0.0f);
+}
+
+TEST_F(AudioCuePlayback, LoopingCueCrossesItsEndWithoutAGap) {
+    const double seconds = 0.05; // 2400 frames, not a multiple of the cycle
+    auto cue = cueOf(rampFile("loop.wav", seconds));
+    cue->setLoops(true);
+    const std::size_t first = render();
+    cue->play();
+    render(100);
+    const auto out = outputFrom(first + 1);
+    const std::size_t length = static_cast<std::size_t>(seconds * kRate);
+    ASSERT_GT(out.size(), 2 * length);
+    for (std::size_t f = 0; f < 2 * length; ++f) {
+        ASSERT_EQ(out[f], static_cast<float>(f % length) * kStep) << "frame " << f;
+    }
+}
+
+TEST_F(AudioCuePlayback, EffectEditsAndStartMovesKeepThePlace) {
+    auto cue = cueOf(rampFile("ramp.wav", 1.0));
+    cue->play();
+    render(10);
+    const float before = outputFrom(capturedCycles() - 1).back();
+    auto effect = KivEffect::effectWithProperties(missingPluginState());
+    ASSERT_TRUE(effect);
+    cue->addEffect(effect);
+    std::size_t cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0).front(), before + kStep);
+    const float beforeRemoval = cycleOutput(cycle, 0).back();
+    cue->removeEffect(effect);
+    cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0).front(), beforeRemoval + kStep);
+    EXPECT_TRUE(cue->effects().empty());
+
+    // Moved back, the start keeps the place in the file; moved past the play
+    // head, play goes on from the new start.
+    const float beforeMove = cycleOutput(cycle, 0).back();
+    cue->setStartTime(0.001);
+    cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0).front(), beforeMove + kStep);
+    cue->setStartTime(0.5);
+    EXPECT_GE(cue->audioSource()->elapsedPlayTime(), 0.0);
+    cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0).front(), 0.5f * kRate * kStep);
+    EXPECT_TRUE(cue->isPlaying());
+}
+
+TEST_F(AudioCuePlayback, EachPlayIsLoggedOnceAndPausedCuesStayPaused) {
+    auto cue = cueOf(levelFile("Rain.wav", 0.25f, 10.0));
+    cue->setName("Storm");
+    cue->play();
+    cue->pause();
+    EXPECT_TRUE(cue->isPaused());
+    EXPECT_TRUE(cue->playing());
+    advance(2.0);
+    EXPECT_TRUE(cue->isPaused()) << "the timer leaves a paused cue alone";
+    cue->resume();
+    EXPECT_FALSE(cue->isPaused());
+    EXPECT_TRUE(cue->isPlaying());
+    const auto lines = workspace.logger()->log();
+    ASSERT_EQ(lines.size(), 2u);
+    for (const auto& line : lines) {
+        EXPECT_NE(line.find(" - Storm (Rain.wav)"), std::string::npos) << line;
+    }
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "audio/KivAudioComponentDescription.h"
+
+#include <nlohmann/json.hpp>
+
+// The state dictionary of an effect whose plugin is not installed.
+inline nlohmann::json missingPluginState() {
+    const KivAudioComponentDescription missing(kKivComponentTypeEffect, 0, 0, 0, 0,
+                                               "http://pondra.invalid/test/missing");
+    return {{"class", "KivEffect"},
+            {"component", nlohmann::json::binary(missing.state())},
+            {"manufacturer", "Gone Audio"},
+            {"name", "Vanished Reverb"},
+            {"displayName", "Hall"},
+            {"enabled", false},
+            {"editorIsOpen", false},
+            {"settings", {{"parameters", {{"size", 0.75}}}, {"presetName", "Big Hall"}}}};
+}
