@@ -1,6 +1,7 @@
 #include "WorkspaceDocumentFixture.h"
 #include "audio/KivAudioSource.h"
 #include "model/PondraLogger.h"
+#include "model/WorkspaceArchive.h"
 #include "platform/alias/KivAlias.h"
 #include "support/CapturingLogSink.h"
 
