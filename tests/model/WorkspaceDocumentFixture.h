@@ -22,11 +22,11 @@ class WorkspaceDocumentFixture : public OpenDeviceFixture {
 protected:
     static constexpr int kRate = 48000;
 
-    // A short mono file at a constant level, so each file's bytes differ.
+    // A half-second mono file at a constant level, so each file's bytes differ.
     std::string writeFile(const std::string& relativePath, float level) {
         const std::string path = folder.path(relativePath);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        const std::vector<float> samples(kRate / 10, level);
+        const std::vector<float> samples(kRate / 2, level);
         EXPECT_TRUE(
             AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, samples, 1, kRate));
         return path;
@@ -65,7 +65,9 @@ protected:
     MainRunLoop::ScopedInstall install{scheduler, clock};
     AudioFixtures::TempFolder folder;
     const std::string caches = folder.path("cache");
-    const std::string package = folder.path("shows/Show.pondra");
+    const std::string shows = folder.path("shows");
+    const bool showsExists = std::filesystem::create_directories(shows);
+    const std::string package = shows + "/Show.pondra";
     DocumentController::DocumentFactory factory = [this] {
         return std::make_shared<Workspace>(device, caches);
     };

@@ -68,10 +68,12 @@ TEST_F(WorkspaceDocumentTest, SavedCartsAndCuesReopenWithTheirOwnMedia) {
     EXPECT_EQ(music.at(1)->documentPath(), "Media/x-1.wav");
     EXPECT_EQ(music.at(1)->file(), package + "/Media/x-1.wav");
     EXPECT_EQ(resolved(*music.at(1)), package + "/Media/x-1.wav");
-    EXPECT_EQ(music.at(5)->cart(), reopened->carts()[0].get());
-    EXPECT_EQ(music.at(5)->audioDevice(), reopened->audioDevice());
-    EXPECT_FALSE(music.at(5)->isBroken());
-    EXPECT_EQ(reopened->carts()[1]->cues().at(3)->documentPath(), "Media/y-1.wav");
+    const auto y = reopened->carts()[0]->cueAtIndex(5);
+    ASSERT_TRUE(y);
+    EXPECT_EQ(y->cart(), reopened->carts()[0].get());
+    EXPECT_EQ(y->audioDevice(), reopened->audioDevice());
+    EXPECT_FALSE(y->isBroken());
+    EXPECT_EQ(reopened->carts()[1]->cueAtIndex(3)->documentPath(), "Media/y-1.wav");
 }
 
 TEST_F(WorkspaceDocumentTest, SavingInPlaceTwiceKeepsMediaTheCuesStillFind) {
@@ -93,6 +95,7 @@ TEST_F(WorkspaceDocumentTest, SavingInPlaceTwiceKeepsMediaTheCuesStillFind) {
 }
 
 TEST_F(WorkspaceDocumentTest, AWorkspaceSavedDuckedReopensDucked) {
+    device->useSteppedFades(clock);
     auto workspace = newWorkspace();
     workspace->setMasterVolume(0.6f);
     workspace->duck();
@@ -106,7 +109,7 @@ TEST_F(WorkspaceDocumentTest, AWorkspaceSavedDuckedReopensDucked) {
     EXPECT_EQ(device->masterVolume(), 0.15f);
     reopened->unduck();
     device->stepFades();
-    clock.advance(1.0);
+    clock.advance(WorkspaceOutput::kDuckTime);
     device->stepFades();
     EXPECT_EQ(device->masterVolume(), 0.6f);
 }
@@ -225,7 +228,8 @@ TEST_F(WorkspaceReadingTest, HostileMediaPathsStayInsideThePackage) {
     auto& cues = stored["carts"][0]["cues"];
     cues["0"]["documentPath"] = "../../../../etc/passwd";
     cues["1"]["documentPath"] = "/etc/passwd";
-    cues["5"]["documentPath"] = "Media/sub/y.wav";
+    // Slot 5 of a 4 x 4 grid is stored under internal index 6.
+    cues["6"]["documentPath"] = "Media/sub/y.wav";
     store(stored.dump());
     KivError error;
     auto reopened = open(package, error);
@@ -233,7 +237,7 @@ TEST_F(WorkspaceReadingTest, HostileMediaPathsStayInsideThePackage) {
     const auto& music = reopened->carts()[0]->cues();
     EXPECT_EQ(music.at(0)->file(), package + "/Media/x.wav");
     EXPECT_EQ(music.at(1)->file(), package + "/Media/x.wav");
-    EXPECT_EQ(music.at(5)->file(), package + "/Media/y.wav");
+    EXPECT_EQ(reopened->carts()[0]->cueAtIndex(5)->file(), package + "/Media/y.wav");
     EXPECT_EQ(music.at(0)->documentPath(), "Media/x.wav");
 }
 
