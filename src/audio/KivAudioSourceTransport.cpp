@@ -58,6 +58,9 @@ bool KivAudioSource::attachLocked() {
 }
 
 void KivAudioSource::stop() {
+    // A fade of a stopped source ends here, so one that a quick replay
+    // would let run on never takes the new play down with it.
+    _fades->endFades();
     std::lock_guard control(_controlMutex);
     if (_device) {
         _device->performAction(kStopAction, this);
@@ -65,6 +68,7 @@ void KivAudioSource::stop() {
 }
 
 void KivAudioSource::hardStop() {
+    _fades->endFades();
     std::lock_guard control(_controlMutex);
     if (_device) {
         _device->performAction(kHardStopAction, this);

@@ -83,7 +83,9 @@ TEST_F(AudioCueArchive, WritesExactlyTheCuesKeys) {
         "midiTrigger", "startTime", "endTime", "flagged",      "effects"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(stored["$class"], "PondraCue");
-    EXPECT_EQ(stored["effects"][0], missingPluginState());
+    // The missing plugin's dictionary reads back unchanged.
+    const KivKeyedDecoder effects(nlohmann::json{{"effects", stored["effects"]}});
+    EXPECT_EQ(effects.decodeValueForKey("effects")[0], missingPluginState());
 
     // Without a document path or a trigger those keys are absent.
     const auto plain = storedCue(*silentCue());

@@ -34,7 +34,7 @@ TEST_F(AudioCuePlayback, SoloHardStopsEveryOtherCueThenPlaysAlone) {
         others.back()->triggerDown();
     }
     // A cue of another workspace hears the notification too.
-    Workspace elsewhere;
+    Workspace elsewhere{device, folder.path("cache")};
     auto otherCart = std::make_shared<Cart>();
     elsewhere.addCart(otherCart);
     auto remote = AudioCue::initWithFile(levelFile("remote.wav", 0.125f), device);
@@ -171,12 +171,12 @@ TEST_F(AudioCuePlayback, ProgressIsCappedAndTheEndOfPlayStops) {
 }
 
 TEST_F(AudioCuePlayback, LoopingCueCrossesItsEndWithoutAGap) {
-    const double seconds = 0.05; // 2400 frames, not a multiple of the cycle
+    const double seconds = 0.15; // 7200 frames, not a multiple of the cycle
     auto cue = cueOf(rampFile("loop.wav", seconds));
     cue->setLoops(true);
     const std::size_t first = render();
     cue->play();
-    render(100);
+    render(250);
     const auto out = outputFrom(first + 1);
     const std::size_t length = static_cast<std::size_t>(seconds * kRate);
     ASSERT_GT(out.size(), 2 * length);

@@ -57,5 +57,5 @@ protected:
     ManualScheduler scheduler{clock};
     MainRunLoop::ScopedInstall install{scheduler, clock};
     AudioFixtures::TempFolder folder;
-    Workspace workspace;
+    Workspace workspace{device, folder.path("cache")};
 };

@@ -66,11 +66,43 @@ protected:
         EXPECT_TRUE(cue);
         EXPECT_FALSE(cue->isBroken()) << cue->brokenExplanation();
         EXPECT_TRUE(cart->setCue(cue, cart->count()));
+        return byHand(cue);
+    }
+    // The cue's read-ahead and fades run only when the test renders or
+    // advances, so every frame is known.
+    std::shared_ptr<AudioCue> byHand(std::shared_ptr<AudioCue> cue) {
+        cue->audioSource()->useManualBuffers();
+        cue->audioSource()->useSteppedFades(clock);
+        _byHand.push_back(cue);
         return cue;
     }
 
-    // The main loop's time moves on by `seconds`, its timers firing.
-    void advance(double seconds) { scheduler.advance(seconds); }
+    // Renders `cycles` cycles, the read-ahead of every cue tended before
+    // each; answers the index of the first of them.
+    std::size_t render(std::uint32_t cycles = 1) {
+        const std::size_t first = capturedCycles();
+        for (std::uint32_t c = 0; c < cycles; ++c) {
+            for (const auto& cue : _byHand) {
+                cue->audioSource()->tendBuffers();
+            }
+            OpenDeviceFixture::render();
+        }
+        return first;
+    }
+
+    // Each cue's fades take a step (a new one starts now), the main loop's
+    // time moves on by `seconds` with its timers firing, and the fades step
+    // again.
+    void advance(double seconds) {
+        stepFades();
+        scheduler.advance(seconds);
+        stepFades();
+    }
+    void stepFades() {
+        for (const auto& cue : _byHand) {
+            cue->audioSource()->stepFades();
+        }
+    }
 
     // Frame f of output 0 over the cycles from `first` on, joined.
     std::vector<float> outputFrom(std::size_t first) const {
@@ -87,10 +119,12 @@ protected:
     MainRunLoop::ScopedInstall install{scheduler, clock};
     AudioFixtures::TempFolder folder;
     PanicSettings settings;
-    Workspace workspace;
+    Workspace workspace{device, folder.path("cache")};
     std::shared_ptr<Cart> cart = std::make_shared<Cart>();
 
 private:
+    std::vector<std::shared_ptr<AudioCue>> _byHand;
+
     std::string write(const std::string& name, const std::vector<float>& samples) {
         const std::string path = folder.path(name);
         EXPECT_TRUE(

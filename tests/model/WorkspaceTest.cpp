@@ -10,12 +10,18 @@ namespace {
 
 using Carts = std::vector<std::shared_ptr<Cart>>;
 
-TEST(Workspace, CartsKnowTheirWorkspaceWhileInIt) {
+// Workspaces without a device, their temporary folders in a test folder.
+class WorkspaceCarts : public ::testing::Test {
+protected:
+    AudioFixtures::TempFolder folder;
+};
+
+TEST_F(WorkspaceCarts, CartsKnowTheirWorkspaceWhileInIt) {
     auto first = std::make_shared<Cart>();
     auto second = std::make_shared<Cart>();
     auto third = std::make_shared<Cart>();
     {
-        Workspace workspace;
+        Workspace workspace{nullptr, folder.path("cache")};
         workspace.addCart(first);
         workspace.addCart(second);
         workspace.addCart(first);
@@ -32,7 +38,7 @@ TEST(Workspace, CartsKnowTheirWorkspaceWhileInIt) {
         EXPECT_EQ(workspace.carts(), (Carts{third, first}));
 
         // A cart joins one workspace at a time.
-        Workspace other;
+        Workspace other{nullptr, folder.path("cache")};
         other.addCart(first);
         EXPECT_EQ(first->workspace(), &other);
         EXPECT_EQ(workspace.carts(), (Carts{third}));
@@ -42,8 +48,8 @@ TEST(Workspace, CartsKnowTheirWorkspaceWhileInIt) {
     EXPECT_EQ(third->workspace(), nullptr);
 }
 
-TEST(Workspace, LoggerIsReplacedButNeverNull) {
-    Workspace workspace;
+TEST_F(WorkspaceCarts, LoggerIsReplacedButNeverNull) {
+    Workspace workspace{nullptr, folder.path("cache")};
     ASSERT_TRUE(workspace.logger());
     auto stored = std::make_shared<PondraLogger>();
     workspace.setLogger(stored);
