@@ -1,0 +1,173 @@
+#include "SourceFixture.h"
+#include "audio/KivAudioComponentDescription.h"
+#include "audio/KivEffect.h"
+#include "audio/KivFadeCurve.h"
+#include "audio/KivLv2Catalogue.h"
+#include "platform/effects/TestPlugins.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class AudioSourceMix : public SourceFixture {
+protected:
+    AudioSourceMix() { setComponentCatalogue(std::make_shared<KivLv2Catalogue>(testWorld())); }
+    ~AudioSourceMix() override { setComponentCatalogue(nullptr); }
+
+    // The test plugin's mono gain at 0 dB: it delays by one 64-frame cycle.
+    static std::shared_ptr<KivEffect> delayingGain() {
+        auto effect = KivEffect::effectWithDescription(
+            KivAudioComponentDescription(kKivComponentTypeEffect, 0, 0, 0, 0, kTestGainUri));
+        EXPECT_TRUE(effect);
+        return effect;
+    }
+};
+
+TEST_F(AudioSourceMix, RoutingOneSourceLeavesTheOthersOnTheDeviceAlone) {
+    auto moved = sourceOf(levelFile("moved.wav", 0.25f));
+    auto stays = sourceOf(levelFile("stays.wav", 0.125f));
+    moved->setCrosspointVolume(0.0f, 0, 0);
+    moved->setCrosspointVolume(1.0f, 0, 1);
+    moved->play();
+    stays->play();
+    const std::size_t cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.125f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
+}
+
+TEST_F(AudioSourceMix, RowsAndColumnsAddressMasterOutputsInputsAndCrosspoints) {
+    auto source = sourceOf(levelFile("a.wav", 0.5f));
+    source->play();
+    source->setVolume(0.5f, 0, 0);
+    EXPECT_EQ(source->masterVolume(), 0.5f);
+    source->setVolume(0.5f, 1, 0);
+    source->setVolume(1.0f, 1, 2);
+    source->setVolume(0.5f, 0, 2);
+    // Channels past the mixer's are ignored.
+    source->setVolume(0.0f, 2, 0);
+    source->setVolume(0.0f, 0, 49);
+    const std::size_t cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.5f * 0.5f * 0.5f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.5f * 0.5f * 0.5f * 0.5f));
+
+    source->setSilentVolumes();
+    EXPECT_EQ(cycleOutput(render(), 0), constant(0.0f));
+    source->setDefaultVolumes();
+    const std::size_t restored = render();
+    EXPECT_EQ(cycleOutput(restored, 0), constant(0.5f));
+    EXPECT_EQ(cycleOutput(restored, 1), constant(0.0f)) << "other crosspoints stay silent";
+}
+
+TEST_F(AudioSourceMix, AFadeFollowsTheRaisedCosineAndAStopEndsItWhereItIs) {
+    auto source = sourceOf(levelFile("a.wav", 0.5f, 10.0));
+    source->play();
+    source->fadeToMasterVolume(0.0f, 2.0);
+    source->stepFades();
+    for (const double at : {0.5, 1.0, 1.5}) {
+        clock.advance(0.5);
+        source->stepFades();
+        EXPECT_EQ(source->masterVolume(), computeFade(1.0f, 0.0f, 2.0, at)) << at;
+    }
+    source->stop();
+    clock.advance(1.0);
+    source->stepFades();
+    EXPECT_EQ(source->masterVolume(), computeFade(1.0f, 0.0f, 2.0, 1.5));
+
+    // A fade that reaches its end sets the final value.
+    source->play();
+    source->fadeToMasterVolume(0.25f, 0.1);
+    source->stepFades();
+    clock.advance(0.1);
+    source->stepFades();
+    EXPECT_EQ(source->masterVolume(), 0.25f);
+}
+
+TEST_F(AudioSourceMix, AFadeOfASourceThatIsNotPlayingDoesNothing) {
+    auto source = sourceOf(levelFile("a.wav", 0.5f));
+    source->fadeToMasterVolume(0.0f, 1.0);
+    source->stepFades();
+    clock.advance(1.0);
+    source->stepFades();
+    EXPECT_EQ(source->masterVolume(), 1.0f);
+}
+
+TEST_F(AudioSourceMix, AnEffectChangeWhilePlayingRestartsTheFileAndKeepsTheLevels) {
+    auto source = sourceOf(rampFile("ramp.wav"));
+    source->setCrosspointVolume(0.5f, 0, 0);
+    source->play();
+    render(10);
+    auto gain = delayingGain();
+    source->addEffect(gain);
+    source->addEffect(gain);
+    source->addEffect(nullptr);
+    EXPECT_EQ(source->effects().size(), 1u);
+    EXPECT_TRUE(source->isPlaying());
+    EXPECT_EQ(source->elapsedPlayTime(), 0.0);
+    const std::size_t first = render(2);
+    EXPECT_EQ(cycleOutput(first, 0), constant(0.0f)) << "the plugin's one-cycle delay";
+    EXPECT_EQ(cycleOutput(first + 1, 0), ramp(0, kCycle, 0.5f));
+
+    source->removeEffect(delayingGain());
+    EXPECT_EQ(source->effects().size(), 1u) << "an effect not in the chain is ignored";
+    source->removeEffect(gain);
+    EXPECT_TRUE(source->effects().empty());
+    EXPECT_EQ(cycleOutput(render(), 0), ramp(0, kCycle, 0.5f));
+    EXPECT_EQ(source->tailTime(), 0.0);
+}
+
+TEST_F(AudioSourceMix, ASlicedSourceLoopsWithoutAGap) {
+    auto source = sourceOf(rampFile("ramp.wav"));
+    ASSERT_TRUE(source->setSlices(
+        nlohmann::json::array({{{"startTime", 0.5}, {"endTime", 0.65}, {"playCount", -1}}})));
+    source->goToTime(0.0);
+    source->play();
+    const std::size_t loop = 0.15 * kRate;
+    const std::uint32_t cycles = static_cast<std::uint32_t>(2 * loop / kCycle) + 1;
+    const auto played = output(render(cycles), cycles);
+    for (std::size_t f = 0; f < 2 * loop; ++f) {
+        ASSERT_EQ(played[f], static_cast<float>(kRate / 2 + f % loop) * kStep) << f;
+    }
+    EXPECT_FALSE(source->setSlices(
+        nlohmann::json::array({{{"startTime", 0.5}, {"endTime", 0.55}, {"playCount", 1}}})))
+        << "shorter than the shortest slice";
+}
+
+// Rebuilds on the control thread while another thread renders: a source
+// that is rebuilding plays silence or itself, and the other source on the
+// device never misses a cycle. Only the steady source's read-ahead is tended.
+TEST_F(AudioSourceMix, RebuildsWhileRenderingNeverStallTheOtherSources) {
+    auto rebuilt = sourceOf(levelFile("rebuilt.wav", 0.25f));
+    auto steady = sourceOf(levelFile("steady.wav", 0.125f, 30.0));
+    rebuilt->setCrosspointVolume(0.0f, 0, 0);
+    rebuilt->setCrosspointVolume(1.0f, 0, 1);
+    rebuilt->play();
+    steady->play();
+    render(4);
+    std::atomic<bool> rendering{true};
+    std::thread renderer([&] {
+        while (rendering.load()) {
+            steady->tendBuffers();
+            OpenDeviceFixture::render();
+        }
+    });
+    auto gain = delayingGain();
+    for (int i = 0; i < 40; ++i) {
+        rebuilt->addEffect(gain);
+        rebuilt->removeEffect(gain);
+    }
+    rendering = false;
+    renderer.join();
+    for (std::size_t c = 4; c < capturedCycles(); ++c) {
+        ASSERT_EQ(cycleOutput(c, 0), constant(0.125f)) << c;
+        const auto other = cycleOutput(c, 1);
+        for (const float sample : other) {
+            ASSERT_TRUE(sample == 0.0f || sample == 0.25f) << c;
+        }
+    }
+    EXPECT_TRUE(rebuilt->isPlaying());
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "OpenDeviceFixture.h"
+#include "audio/KivAudioSource.h"
+#include "foundation/ManualScheduler.h"
+#include "platform/alias/KivAlias.h"
+#include "platform/audiofile/AudioFixtures.h"
+
+#include <sndfile.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Audio sources of files on an offline device. Their read-ahead and fades run
+// only when the test renders or steps them, and their timers and clock are
+// the test's, so every frame and every timer is known.
+class SourceFixture : public OpenDeviceFixture {
+protected:
+    static constexpr int kRate = 48000;
+    // Ramp samples step by this, so a frame tells where in the file it came
+    // from (exact in float).
+    static constexpr float kStep = 1.0f / 65536.0f;
+
+    // A mono file whose frame f holds f * kStep.
+    std::string rampFile(const std::string& name, double seconds = 1.0) {
+        std::vector<float> samples(static_cast<std::size_t>(seconds * kRate));
+        for (std::size_t f = 0; f < samples.size(); ++f) {
+            samples[f] = static_cast<float>(f) * kStep;
+        }
+        return write(name, samples);
+    }
+    // A mono file of one level throughout.
+    std::string levelFile(const std::string& name, float level, double seconds = 1.0) {
+        return write(name, std::vector<float>(static_cast<std::size_t>(seconds * kRate), level));
+    }
+
+    // A source of the file on the fixture's device, file channel 0 on feed
+    // channel 0.
+    std::shared_ptr<KivAudioSource> sourceOf(const std::string& path) {
+        auto source = KivAudioSource::create(scheduler, clock);
+        EXPECT_TRUE(source);
+        source->setDevice(device);
+        source->setAlias(KivAlias::aliasWithPath(path));
+        source->useManualBuffers();
+        source->useSteppedFades(clock);
+        source->setDefaultVolumes();
+        EXPECT_TRUE(source->isValid());
+        _sources.push_back(source);
+        return source;
+    }
+
+    // Renders `cycles` cycles, every source's read-ahead tended before each;
+    // answers the index of the first.
+    std::size_t render(std::uint32_t cycles = 1) {
+        const std::size_t first = capturedCycles();
+        for (std::uint32_t c = 0; c < cycles; ++c) {
+            for (const auto& source : _sources) {
+                source->tendBuffers();
+            }
+            OpenDeviceFixture::render();
+        }
+        return first;
+    }
+
+    // Output `channel` over `cycles` cycles from `first` on, joined.
+    std::vector<float> output(std::size_t first, std::size_t cycles, std::uint32_t channel = 0) {
+        std::vector<float> all;
+        for (std::size_t c = first; c < first + cycles; ++c) {
+            const auto part = cycleOutput(c, channel);
+            all.insert(all.end(), part.begin(), part.end());
+        }
+        return all;
+    }
+
+    // The ramp's frames [from, from + count).
+    static std::vector<float> ramp(std::size_t from, std::size_t count, float gain = 1.0f) {
+        std::vector<float> frames(count);
+        for (std::size_t f = 0; f < count; ++f) {
+            frames[f] = static_cast<float>(from + f) * kStep * gain;
+        }
+        return frames;
+    }
+
+    ManualClock clock;
+    ManualScheduler scheduler{clock};
+    AudioFixtures::TempFolder folder;
+
+private:
+    std::string write(const std::string& name, const std::vector<float>& samples) {
+        const std::string path = folder.path(name);
+        EXPECT_TRUE(
+            AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, samples, 1, kRate));
+        return path;
+    }
+
+    std::vector<std::shared_ptr<KivAudioSource>> _sources;
+};
