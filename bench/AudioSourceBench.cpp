@@ -15,10 +15,10 @@
 //   frame (must be 0: the very next cycle), "frame_offset" where in that
 //   cycle it lies (must be 0) and "voices_in_first_cycle" how many voices
 //   sound in it (must be N).
+#include "OfflineBenchDevice.h"
 #include "SourceVoices.h"
 #include "foundation/ManualScheduler.h"
 #include "foundation/ThreadRole.h"
-#include "platform/audio/OfflineBackend.h"
 
 #include <benchmark/benchmark.h>
 
@@ -35,24 +35,8 @@ constexpr double kRate = SourceVoices::kFileRate;
 // calls itself, as the stream's thread would.
 class Bench {
 public:
-    Bench() {
-        auto offline = std::make_unique<OfflineBackend>();
-        AudioDeviceInfo info;
-        info.uid = "bench";
-        info.name = "Bench";
-        info.outputChannels = 2;
-        info.nominalSampleRate = kRate;
-        info.bufferSizeInFrames = kFrames;
-        offline->plug(info);
-        std::vector<std::unique_ptr<AudioBackend>> backends;
-        backends.push_back(std::move(offline));
-        _hardware = std::make_shared<KivAudioHardware>(std::move(backends));
-        KivAudioHardware::setCurrent(_hardware);
-        device = KivAudioDevice::deviceWithUID("bench");
-        if (device && !device->open()) {
-            device.reset();
-        }
-    }
+    Bench()
+        : device(openOfflineBenchDevice(kRate, kFrames)) {}
     ~Bench() {
         voices.clear();
         if (device) {
@@ -90,7 +74,6 @@ public:
     ManualScheduler scheduler{clock};
 
 private:
-    std::shared_ptr<KivAudioHardware> _hardware;
     std::vector<float> _left = std::vector<float>(kFrames);
     std::vector<float> _right = std::vector<float>(kFrames);
     float* _outputs[2] = {_left.data(), _right.data()};

@@ -3,11 +3,11 @@
 // stereo renderers through the render map into the device's 500-bus mixer,
 // mixed to its stereo output. "percentOfCycle" is the share of one core, in
 // percent, of the cycle's 10.7 ms at 48 kHz (printed with an "s").
+#include "OfflineBenchDevice.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioHardware.h"
 #include "audio/KivAudioPlayable.h"
 #include "foundation/ThreadRole.h"
-#include "platform/audio/OfflineBackend.h"
 
 #include <benchmark/benchmark.h>
 
@@ -49,20 +49,8 @@ private:
 
 void BM_DeviceCycle(benchmark::State& state) {
     const auto count = static_cast<std::uint32_t>(state.range(0));
-    auto offline = std::make_unique<OfflineBackend>();
-    AudioDeviceInfo info;
-    info.uid = "bench";
-    info.name = "Bench";
-    info.outputChannels = 2;
-    info.nominalSampleRate = kRate;
-    info.bufferSizeInFrames = kFrames;
-    offline->plug(info);
-    std::vector<std::unique_ptr<AudioBackend>> backends;
-    backends.push_back(std::move(offline));
-    auto hardware = std::make_shared<KivAudioHardware>(std::move(backends));
-    KivAudioHardware::setCurrent(hardware);
-    auto device = KivAudioDevice::deviceWithUID("bench");
-    if (!device || !device->open()) {
+    auto device = openOfflineBenchDevice(kRate, kFrames);
+    if (!device) {
         state.SkipWithError("the offline device does not open");
         return;
     }

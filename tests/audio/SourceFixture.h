@@ -36,31 +36,43 @@ protected:
     }
 
     // A source of the file on the fixture's device, file channel 0 on feed
-    // channel 0.
+    // channel 0, tended by hand.
     std::shared_ptr<KivAudioSource> sourceOf(const std::string& path) {
         auto source = KivAudioSource::create(scheduler, clock);
         EXPECT_TRUE(source);
         source->setDevice(device);
         source->setAlias(KivAlias::aliasWithPath(path));
-        source->useManualBuffers();
-        source->useSteppedFades(clock);
+        byHand(*source);
         source->setDefaultVolumes();
         EXPECT_TRUE(source->isValid());
         _sources.push_back(source);
         return source;
     }
+    // The source's read-ahead and fades run only when the test renders or
+    // steps them, so every frame is known. The source must outlive the test.
+    void byHand(KivAudioSource& source) {
+        source.useManualBuffers();
+        source.useSteppedFades(clock);
+        _byHand.push_back(&source);
+    }
 
-    // Renders `cycles` cycles, every source's read-ahead tended before each;
-    // answers the index of the first.
+    // Renders `cycles` cycles, the read-ahead of every source tended by hand
+    // before each; answers the index of the first.
     std::size_t render(std::uint32_t cycles = 1) {
         const std::size_t first = capturedCycles();
         for (std::uint32_t c = 0; c < cycles; ++c) {
-            for (const auto& source : _sources) {
+            for (KivAudioSource* source : _byHand) {
                 source->tendBuffers();
             }
             OpenDeviceFixture::render();
         }
         return first;
+    }
+    // One step of every fade of the sources tended by hand.
+    void stepFades() {
+        for (KivAudioSource* source : _byHand) {
+            source->stepFades();
+        }
     }
 
     // Output `channel` over `cycles` cycles from `first` on, joined.
@@ -95,4 +107,5 @@ private:
     }
 
     std::vector<std::shared_ptr<KivAudioSource>> _sources;
+    std::vector<KivAudioSource*> _byHand;
 };

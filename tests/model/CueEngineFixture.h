@@ -1,7 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioSource.h"
-#include "audio/OpenDeviceFixture.h"
+#include "audio/SourceFixture.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/ManualScheduler.h"
 #include "model/AudioCue.h"
@@ -9,9 +8,6 @@
 #include "model/PondraLogger.h"
 #include "model/Workspace.h"
 #include "model/WorkspaceSettings.h"
-#include "platform/audiofile/AudioFixtures.h"
-
-#include <sndfile.h>
 
 #include <memory>
 #include <string>
@@ -30,13 +26,8 @@ public:
 
 // Audio cues in a cart of a workspace, on an offline device rendered by
 // hand, with the main loop's timers and clock under the test's hand.
-class CueEngineFixture : public OpenDeviceFixture {
+class CueEngineFixture : public SourceFixture {
 protected:
-    static constexpr int kRate = 48000;
-    // Ramp samples step by this, so every rendered frame tells where in the
-    // file it came from (exact in float).
-    static constexpr float kStep = 1.0f / 65536.0f;
-
     CueEngineFixture() {
         device->useSteppedFades(clock);
         workspace.addCart(cart);
@@ -45,19 +36,6 @@ protected:
     ~CueEngineFixture() override {
         workspace.setSettings(nullptr);
         workspace.removeCart(cart);
-    }
-
-    // A mono file whose frame f holds f * kStep.
-    std::string rampFile(const std::string& name, double seconds) {
-        std::vector<float> samples(static_cast<std::size_t>(seconds * kRate));
-        for (std::size_t f = 0; f < samples.size(); ++f) {
-            samples[f] = static_cast<float>(f) * kStep;
-        }
-        return write(name, samples);
-    }
-    // A mono file of one level throughout.
-    std::string levelFile(const std::string& name, float level, double seconds = 1.0) {
-        return write(name, std::vector<float>(static_cast<std::size_t>(seconds * kRate), level));
     }
 
     // A cue of the file placed at the next free cell of the cart.
@@ -69,25 +47,11 @@ protected:
         return byHand(cue);
     }
     // The cue's read-ahead and fades run only when the test renders or
-    // advances, so every frame is known.
+    // advances.
     std::shared_ptr<AudioCue> byHand(std::shared_ptr<AudioCue> cue) {
-        cue->audioSource()->useManualBuffers();
-        cue->audioSource()->useSteppedFades(clock);
-        _byHand.push_back(cue);
+        SourceFixture::byHand(*cue->audioSource());
+        _cues.push_back(cue);
         return cue;
-    }
-
-    // Renders `cycles` cycles, the read-ahead of every cue tended before
-    // each; answers the index of the first of them.
-    std::size_t render(std::uint32_t cycles = 1) {
-        const std::size_t first = capturedCycles();
-        for (std::uint32_t c = 0; c < cycles; ++c) {
-            for (const auto& cue : _byHand) {
-                cue->audioSource()->tendBuffers();
-            }
-            OpenDeviceFixture::render();
-        }
-        return first;
     }
 
     // Each cue's fades take a step (a new one starts now), the main loop's
@@ -98,37 +62,17 @@ protected:
         scheduler.advance(seconds);
         stepFades();
     }
-    void stepFades() {
-        for (const auto& cue : _byHand) {
-            cue->audioSource()->stepFades();
-        }
-    }
 
     // Frame f of output 0 over the cycles from `first` on, joined.
-    std::vector<float> outputFrom(std::size_t first) const {
-        std::vector<float> all;
-        for (std::size_t c = first; c < capturedCycles(); ++c) {
-            const auto part = cycleOutput(c, 0);
-            all.insert(all.end(), part.begin(), part.end());
-        }
-        return all;
+    std::vector<float> outputFrom(std::size_t first) {
+        return output(first, capturedCycles() - first);
     }
 
-    ManualClock clock;
-    ManualScheduler scheduler{clock};
     MainRunLoop::ScopedInstall install{scheduler, clock};
-    AudioFixtures::TempFolder folder;
     PanicSettings settings;
     Workspace workspace{device, folder.path("cache")};
     std::shared_ptr<Cart> cart = std::make_shared<Cart>();
 
 private:
-    std::vector<std::shared_ptr<AudioCue>> _byHand;
-
-    std::string write(const std::string& name, const std::vector<float>& samples) {
-        const std::string path = folder.path(name);
-        EXPECT_TRUE(
-            AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, samples, 1, kRate));
-        return path;
-    }
+    std::vector<std::shared_ptr<AudioCue>> _cues;
 };
