@@ -266,13 +266,11 @@ void KivAudioSource::updateStream() {
             if (savedSlices.is_array() && !savedSlices.empty()) {
                 next.buffer->setSlices(savedSlices);
             }
-            // Routing and gains survive a rebuild that keeps the channel counts.
-            if (savedLevels.inputChannels == next.fileChannels &&
-                savedLevels.outputChannels == next.outChannels) {
-                next.mixer->setLevels(savedLevels);
-            } else if (!savedLevels.inputs.empty()) {
-                next.mixer->setParameter(MixerParameter::Volume, MixerScope::Global,
-                                         kMixerMasterElement, savedLevels.master);
+            // Routing and gains survive a rebuild; a file of more channels
+            // than the last one has its new channels on their own feeds
+            // rather than silent.
+            if (!savedLevels.inputs.empty()) {
+                next.mixer->setLevels(savedLevels.resized(next.fileChannels, next.outChannels));
             }
             next.streamFormat = format;
         } else {

@@ -218,6 +218,34 @@ std::int32_t MatrixMixer::parameter(MixerParameter parameter, MixerScope scope,
     return MixerStatus::InvalidParameter;
 }
 
+MatrixLevels MatrixLevels::resized(std::uint32_t newInputs, std::uint32_t newOutputs) const {
+    MatrixLevels sized;
+    sized.inputChannels = newInputs;
+    sized.outputChannels = newOutputs;
+    sized.master = master;
+    sized.inputs.assign(newInputs, 1.0f);
+    sized.outputs.assign(newOutputs, 1.0f);
+    sized.crosspoints.assign(static_cast<std::size_t>(newInputs) * newOutputs, 0.0f);
+    for (std::uint32_t n = 0; n < newInputs; ++n) {
+        const bool kept = n < inputChannels && n < inputs.size();
+        if (kept) {
+            sized.inputs[n] = inputs[n];
+        }
+        for (std::uint32_t m = 0; m < newOutputs; ++m) {
+            const std::size_t old = static_cast<std::size_t>(n) * outputChannels + m;
+            if (kept && m < outputChannels && old < crosspoints.size()) {
+                sized.crosspoints[static_cast<std::size_t>(n) * newOutputs + m] = crosspoints[old];
+            } else if (!kept && m == n) {
+                sized.crosspoints[static_cast<std::size_t>(n) * newOutputs + m] = 1.0f;
+            }
+        }
+    }
+    for (std::uint32_t m = 0; m < newOutputs && m < outputChannels && m < outputs.size(); ++m) {
+        sized.outputs[m] = outputs[m];
+    }
+    return sized;
+}
+
 MatrixLevels MatrixMixer::levels() const {
     MatrixLevels levels;
     levels.inputChannels = _inputChannels;

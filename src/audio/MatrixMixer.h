@@ -19,6 +19,11 @@ struct MatrixLevels {
     std::vector<float> outputs;
     std::vector<float> crosspoints; // input n, output m at n * outputChannels + m
 
+    // The same levels for other channel counts: what both have is kept, a
+    // new input gets gain 1.0 and its crosspoint to the output of its own
+    // number 1.0, a new output gain 1.0.
+    MatrixLevels resized(std::uint32_t newInputs, std::uint32_t newOutputs) const;
+
     bool operator==(const MatrixLevels&) const = default;
 };
 

@@ -299,3 +299,14 @@ TEST(MatrixMixerRenderThread, ProcessDoesNotAllocate) {
     }
     EXPECT_EQ(renderThreadAllocations(), before);
 }
+
+TEST(MatrixLevelsTest, ResizingKeepsWhatBothHaveAndRoutesNewInputsToTheirOwnOutput) {
+    MatrixLevels mono{1, 3, 0.5f, {0.25f}, {1.0f, 0.75f, 0.0f}, {0.0f, 1.0f, 0.0f}};
+    const MatrixLevels stereo = mono.resized(2, 3);
+    EXPECT_EQ(
+        stereo,
+        (MatrixLevels{
+            2, 3, 0.5f, {0.25f, 1.0f}, {1.0f, 0.75f, 0.0f}, {0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f}}));
+    EXPECT_EQ(stereo.resized(1, 2),
+              (MatrixLevels{1, 2, 0.5f, {0.25f}, {1.0f, 0.75f}, {0.0f, 1.0f}}));
+}

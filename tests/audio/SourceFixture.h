@@ -35,6 +35,19 @@ protected:
         return write(name, std::vector<float>(static_cast<std::size_t>(seconds * kRate), level));
     }
 
+    // A stereo file of one level per side throughout.
+    std::string stereoFile(const std::string& name, float left, float right, double seconds = 1.0) {
+        std::vector<float> samples;
+        for (std::size_t f = 0; f < static_cast<std::size_t>(seconds * kRate); ++f) {
+            samples.push_back(left);
+            samples.push_back(right);
+        }
+        const std::string path = folder.path(name);
+        EXPECT_TRUE(
+            AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, samples, 2, kRate));
+        return path;
+    }
+
     // A source of the file on the fixture's device, file channel 0 on feed
     // channel 0, tended by hand.
     std::shared_ptr<KivAudioSource> sourceOf(const std::string& path) {

@@ -232,3 +232,28 @@ TEST_F(AudioCuePlayback, EachPlayIsLoggedOnceAndPausedCuesStayPaused) {
         EXPECT_NE(line.find(" - Storm (Rain.wav)"), std::string::npos) << line;
     }
 }
+
+TEST_F(AudioCuePlayback, MonoFeedsBothOutputsStereoKeepsItsSidesAndTheChannelShiftsThem) {
+    auto mono = cueOf(levelFile("mono.wav", 0.25f));
+    mono->play();
+    std::size_t cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.25f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
+
+    // Output 2 takes the first feed only; there is no output for the second.
+    mono->setDeviceChannel(2);
+    cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.0f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
+    mono->setDeviceChannel(0);
+    EXPECT_EQ(mono->deviceChannel(), 1);
+    cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.25f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
+
+    mono->updateFile(stereoFile("stereo.wav", 0.5f, 0.125f));
+    mono->play();
+    cycle = render();
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.5f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.125f));
+}
