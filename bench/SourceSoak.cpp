@@ -1,8 +1,9 @@
 // Soak run of the engine, not a test: 64 looping stereo voices from files on
 // disk, each through two effects of the test gain plugin, on the null
 // backend's real-time render thread for a given time (default 10 minutes).
-// Reports the frames the read-ahead could not supply and the longest render
-// cycle as a fraction of the period.
+// Reports the frames the read-ahead could not supply, the longest render
+// cycle as a fraction of the period and how many cycles took more than half
+// the period or more than all of it.
 //   audio_source_soak [seconds]
 #include "SourceVoices.h"
 #include "audio/KivAudioComponentDescription.h"
@@ -22,8 +23,9 @@ constexpr std::size_t kVoices = 64;
 // Times every cycle of the stream it wraps.
 class TimedCallback final : public AudioRenderCallback {
 public:
-    explicit TimedCallback(AudioRenderCallback& inner)
-        : _inner(inner) {}
+    TimedCallback(AudioRenderCallback& inner, double rate)
+        : _inner(inner)
+        , _rate(rate) {}
     void render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept override {
         const auto start = std::chrono::steady_clock::now();
         _inner.render(time, buffer);
@@ -34,13 +36,19 @@ public:
         }
         cycles.fetch_add(1, std::memory_order_relaxed);
         frames = buffer.frames;
+        const double period = buffer.frames / _rate;
+        overHalf.fetch_add(took > 0.5 * period ? 1 : 0, std::memory_order_relaxed);
+        overPeriod.fetch_add(took > period ? 1 : 0, std::memory_order_relaxed);
     }
     std::atomic<double> worst{0.0};
     std::atomic<std::uint64_t> cycles{0};
     std::atomic<std::uint32_t> frames{0};
+    std::atomic<std::uint64_t> overHalf{0};
+    std::atomic<std::uint64_t> overPeriod{0};
 
 private:
     AudioRenderCallback& _inner;
+    const double _rate;
 };
 
 // The null backend, its streams timed.
@@ -52,7 +60,9 @@ public:
     std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
                                                   const AudioStreamConfig& config,
                                                   AudioRenderCallback& callback) override {
-        timed = std::make_unique<TimedCallback>(callback);
+        const double rate = config.sampleRate > 0.0 ? config.sampleRate
+                                                    : NullBackend::deviceInfo().nominalSampleRate;
+        timed = std::make_unique<TimedCallback>(callback, rate);
         return _null.openOutput(uid, config, *timed);
     }
     std::unique_ptr<TimedCallback> timed;
@@ -112,6 +122,9 @@ int main(int argc, char** argv) {
     std::printf("voices %zu, effects %zu, seconds %.0f, cycles %llu\n", voices.size(),
                 2 * voices.size(), seconds, static_cast<unsigned long long>(timed.cycles.load()));
     std::printf("dropped frames %llu\n", static_cast<unsigned long long>(drops.frames()));
+    std::printf("cycles over half the period %llu, over the whole period %llu\n",
+                static_cast<unsigned long long>(timed.overHalf.load()),
+                static_cast<unsigned long long>(timed.overPeriod.load()));
     std::printf("worst render %.1f us of a %.1f us period: %.3f\n", timed.worst.load() * 1e6,
                 period * 1e6, timed.worst.load() / period);
     voices.clear();
