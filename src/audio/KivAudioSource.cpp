@@ -153,7 +153,12 @@ nlohmann::json KivAudioSource::slices() const {
 
 bool KivAudioSource::setSlices(const nlohmann::json& slices) {
     std::lock_guard control(_controlMutex);
-    return _buffer && _buffer->setSlices(slices);
+    if (!_buffer || !_buffer->setSlices(slices)) {
+        return false;
+    }
+    // New slices play from the first one's start.
+    _buffer->goToTime(0.0);
+    return true;
 }
 
 std::vector<std::shared_ptr<KivEffect>> KivAudioSource::effects() const {
@@ -265,6 +270,8 @@ void KivAudioSource::updateStream() {
         if (next.buffer && next.mixer) {
             if (savedSlices.is_array() && !savedSlices.empty()) {
                 next.buffer->setSlices(savedSlices);
+                // A fresh buffer sits at the file's start, not the first slice's.
+                next.buffer->goToTime(0.0);
             }
             // Routing and gains survive a rebuild; a file of more channels
             // than the last one has its new channels on their own feeds
