@@ -77,11 +77,8 @@ KivAudioMetaBuffer::~KivAudioMetaBuffer() {
 
 void KivAudioMetaBuffer::killWorker() {
     assertNotRenderThread();
-    {
-        std::lock_guard lock(_mutex);
-        _keepTendingBuffers = false;
-    }
-    _condition.notify_all();
+    _keepTendingBuffers = false;
+    _wake.release();
     if (_tendThread.joinable()) {
         _tendThread.join();
     }
@@ -89,15 +86,13 @@ void KivAudioMetaBuffer::killWorker() {
 
 void KivAudioMetaBuffer::run() {
     while (true) {
-        if (tendOnce()) {
-            continue;
-        }
-        std::unique_lock lock(_mutex);
-        _condition.wait(
-            lock, [this] { return !_keepTendingBuffers || _stateChanged || _killA || _killB; });
         if (!_keepTendingBuffers) {
             return;
         }
+        if (tendOnce()) {
+            continue;
+        }
+        _wake.acquire();
     }
 }
 
@@ -254,14 +249,18 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
         _totalSliceTime = total;
         _stateChanged = true;
     }
-    _condition.notify_all();
+    _wake.release();
     // The old slices and the retired buffers go here, outside the lock.
     return true;
 }
 
 nlohmann::json KivAudioMetaBuffer::slices() const {
-    std::lock_guard lock(_mutex);
-    return KivSlicesDescription(_slices);
+    std::vector<KivSlice> copy;
+    {
+        std::lock_guard lock(_mutex);
+        copy = _slices;
+    }
+    return KivSlicesDescription(copy);
 }
 
 void KivAudioMetaBuffer::goToTime(double seconds) {
@@ -294,7 +293,7 @@ void KivAudioMetaBuffer::goToTime(double seconds) {
         _isFinished = false;
         _stateChanged = true;
     }
-    _condition.notify_all();
+    _wake.release();
 }
 
 void KivAudioMetaBuffer::devamp() {
@@ -319,7 +318,7 @@ void KivAudioMetaBuffer::devamp() {
         }
         _stateChanged = true;
     }
-    _condition.notify_all();
+    _wake.release();
 }
 
 std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
@@ -328,7 +327,8 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         return 0;
     }
     const std::uint32_t n = std::min(frames, destination.frameCount - offset);
-    std::lock_guard lock(_mutex);
+    _mutex.lockSpinningFirst();
+    std::lock_guard lock(_mutex, std::adopt_lock);
     std::uint32_t done = 0;
     if (_isFinished) {
         KivSilenceAudioBufferList(destination, offset, n);
@@ -398,7 +398,7 @@ void KivAudioMetaBuffer::jump() {
     }
     _playbackBuffer = next;
     _stateChanged = true;
-    _condition.notify_all();
+    _wake.release();
 }
 
 void KivAudioMetaBuffer::warnOfDroppedFrames() {

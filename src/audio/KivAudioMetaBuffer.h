@@ -5,11 +5,12 @@
 #include "audio/KivSlice.h"
 #include "foundation/PriorityInheritanceMutex.h"
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <semaphore>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,11 +141,16 @@ private:
     const Clock* _clock = nullptr;
     KivAudioMetaBufferWorker _workerMode = KivAudioMetaBufferWorker::Thread;
 
+    // Wakes the tend thread; posting never blocks, so the render thread may.
+    // A post with nothing to do costs the tend thread one idle step.
+    std::counting_semaphore<> _wake{0};
+    std::atomic<bool> _keepTendingBuffers{true}; // killWorker clears
+    std::thread _tendThread;                     // owned and joined by killWorker
+
     // Everything below is guarded by _mutex. The render thread holds it for
     // a whole readFrames; nobody holds it across file I/O or a join.
     mutable PriorityInheritanceMutex _mutex;
-    std::condition_variable_any _condition; // wakes the tend thread
-    std::vector<KivSlice> _slices;          // replaced by setSlices, plays remaining by render
+    std::vector<KivSlice> _slices; // replaced by setSlices, plays remaining by render
     double _totalSliceTime = 0.0;
     std::int64_t _totalFramesRead = 0;             // render and goToTime write
     std::int64_t _totalFramesReadSansInfLoops = 0; // render and goToTime write
@@ -157,12 +163,9 @@ private:
     KivReadFramesInfo _bufferBReadInfo;
     bool _killA = false; // render sets, tend frees the buffer and clears
     bool _killB = false;
-    bool _keepTendingBuffers = true; // killWorker clears
-    bool _isFinished = false;        // render sets; setSlices, goToTime clear
+    bool _isFinished = false; // render sets; setSlices, goToTime clear
     double _timeWeNoticedWeWereFinished = 0.0;
     std::uint64_t _totalDroppedFrames = 0; // render counts, the warning resets
     double _lastTimeWeLoggedDroppedFrames = 0.0;
     bool _stateChanged = false; // render, setSlices, goToTime set; tend clears
-
-    std::thread _tendThread; // owned and joined by killWorker
 };

@@ -1,8 +1,22 @@
 #include "foundation/PriorityInheritanceMutex.h"
 
+#include <chrono>
 #include <system_error>
 
 namespace {
+
+// Longer than any section its other holders run; short enough that a holder
+// which was preempted is soon waited for in the kernel, which lends it the
+// waiter's priority.
+constexpr auto kSpinLimit = std::chrono::microseconds(20);
+
+void pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
 
 void check(int status, const char* what) {
     if (status != 0) {
@@ -29,6 +43,17 @@ PriorityInheritanceMutex::~PriorityInheritanceMutex() {
 
 void PriorityInheritanceMutex::lock() {
     check(pthread_mutex_lock(&_mutex), "pthread_mutex_lock");
+}
+
+void PriorityInheritanceMutex::lockSpinningFirst() {
+    const auto giveUp = std::chrono::steady_clock::now() + kSpinLimit;
+    while (std::chrono::steady_clock::now() < giveUp) {
+        if (try_lock()) {
+            return;
+        }
+        pause();
+    }
+    lock();
 }
 
 bool PriorityInheritanceMutex::try_lock() {

@@ -16,6 +16,12 @@ public:
     PriorityInheritanceMutex& operator=(const PriorityInheritanceMutex&) = delete;
 
     void lock();
+    // For the render thread, whose waits must stay short: tries without
+    // sleeping for a few microseconds before it blocks. The other holders'
+    // sections are that short, and a thread put to sleep on the lock can take
+    // far longer than that to be woken (tens of microseconds on a virtual
+    // machine, whose idle processor must be woken too).
+    void lockSpinningFirst();
     bool try_lock();
     void unlock();
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -25,4 +27,40 @@ TEST(PriorityInheritanceMutexTest, ExcludesOtherThreadsAndServesAConditionVariab
     other.join();
     EXPECT_TRUE(mutex.try_lock());
     mutex.unlock();
+}
+
+TEST(PriorityInheritanceMutexTest, SpinningFirstStillExcludesAndWaitsOutALongHolder) {
+    PriorityInheritanceMutex mutex;
+    long counter = 0;
+    constexpr int kRounds = 20000;
+    std::thread other([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            std::lock_guard guard(mutex);
+            ++counter;
+        }
+    });
+    for (int i = 0; i < kRounds; ++i) {
+        mutex.lockSpinningFirst();
+        ++counter;
+        mutex.unlock();
+    }
+    other.join();
+    EXPECT_EQ(counter, 2L * kRounds);
+
+    // A holder far past the spin is waited for in the kernel, not skipped.
+    std::atomic<bool> holding{false};
+    std::atomic<bool> released{false};
+    std::thread holder([&] {
+        std::lock_guard guard(mutex);
+        holding = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        released = true;
+    });
+    while (!holding) {
+        std::this_thread::yield();
+    }
+    mutex.lockSpinningFirst();
+    EXPECT_TRUE(released);
+    mutex.unlock();
+    holder.join();
 }
