@@ -327,8 +327,23 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         return 0;
     }
     const std::uint32_t n = std::min(frames, destination.frameCount - offset);
-    _mutex.lockSpinningFirst();
-    std::lock_guard lock(_mutex, std::adopt_lock);
+    bool jumped = false;
+    {
+        _mutex.lockSpinningFirst();
+        std::lock_guard lock(_mutex, std::adopt_lock);
+        jumped = readUnderLock(n, destination, offset);
+    }
+    // Woken only once the lock is free, so the tend thread does not wake into
+    // it and make the unlock a hand-over through the kernel.
+    if (jumped) {
+        _wake.release();
+    }
+    return n;
+}
+
+bool KivAudioMetaBuffer::readUnderLock(std::uint32_t n, const AudioChannels& destination,
+                                       std::uint32_t offset) {
+    bool jumped = false;
     std::uint32_t done = 0;
     if (_isFinished) {
         KivSilenceAudioBufferList(destination, offset, n);
@@ -362,10 +377,11 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         // Another jump may follow in the same call; the loop takes it too, so
         // the audio keeps step with the position however long the call.
         jump();
+        jumped = true;
     }
     _totalFramesRead += n;
     warnOfDroppedFrames();
-    return n;
+    return jumped;
 }
 
 void KivAudioMetaBuffer::readSegment(std::uint32_t frames, const AudioChannels& destination,
@@ -398,7 +414,6 @@ void KivAudioMetaBuffer::jump() {
     }
     _playbackBuffer = next;
     _stateChanged = true;
-    _wake.release();
 }
 
 void KivAudioMetaBuffer::warnOfDroppedFrames() {

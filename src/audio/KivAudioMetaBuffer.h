@@ -122,11 +122,15 @@ private:
     // Under _mutex: unhooks both buffers into `retired` for freeing outside
     // the lock.
     void unhookBuffers(std::vector<std::unique_ptr<KivAudioBuffer>>& retired);
+    // Under _mutex, render thread: readFrames' work; answers whether play
+    // jumped, so the tend thread must be woken.
+    bool readUnderLock(std::uint32_t n, const AudioChannels& destination, std::uint32_t offset);
     // Under _mutex, render thread: `frames` frames from the playing buffer
     // (or silence) into `destination` at `offset`, counting a shortfall.
     void readSegment(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset);
     // Under _mutex, render thread: the jump point is reached; retires the
-    // playing buffer and switches to the pre-roll.
+    // playing buffer and switches to the pre-roll. The caller wakes the tend
+    // thread once it has let the lock go.
     void jump();
     // Under _mutex, render thread: the once-a-second underrun warning.
     void warnOfDroppedFrames();
