@@ -71,24 +71,6 @@ protected:
         return effect;
     }
 
-    // The state dictionary of an effect of a plugin that is not installed.
-    static nlohmann::json missingPluginState() {
-        const KivAudioComponentDescription missing(kKivComponentTypeEffect, 0, 0, 0, 0,
-                                                   "http://pondra.invalid/test/missing");
-        return {{"class", "KivEffect"},
-                {"component", nlohmann::json::binary(missing.state())},
-                {"manufacturer", "Gone Audio"},
-                {"name", "Vanished Reverb"},
-                {"displayName", "Hall"},
-                {"enabled", false},
-                {"editorIsOpen", false},
-                {"lastEditorFrame", "{{10, 20}, {300, 200}}"},
-                {"settings",
-                 {{"parameters", {{"size", 0.75}, {"mix", -3.5}}},
-                  {"pluginState", "@prefix x: <urn:x#> ."},
-                  {"presetName", "Big Hall"}}}};
-    }
-
     // Pulls `blocks` blocks of `frames` through `output` as the render path
     // does (render lock held, render thread) and answers each channel's peak
     // over the last block.

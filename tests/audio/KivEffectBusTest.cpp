@@ -1,6 +1,7 @@
 #include "audio/KivEffectBus.h"
 
 #include "EffectFixture.h"
+#include "audio/MissingEffect.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
 #include "support/CapturingLogSink.h"

@@ -1,5 +1,6 @@
 #include "EffectFixture.h"
 #include "audio/KivEffectMenu.h"
+#include "audio/MissingEffect.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
 #include "foundation/NotificationCenter.h"

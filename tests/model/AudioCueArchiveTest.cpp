@@ -1,7 +1,7 @@
 #include "CueFixture.h"
-#include "MissingEffect.h"
 #include "audio/KivAudioSource.h"
 #include "audio/KivEffect.h"
+#include "audio/MissingEffect.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
 

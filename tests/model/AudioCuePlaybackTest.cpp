@@ -1,6 +1,6 @@
 #include "CueEngineFixture.h"
-#include "MissingEffect.h"
 #include "audio/KivEffect.h"
+#include "audio/MissingEffect.h"
 #include "foundation/NotificationCenter.h"
 
 #include <algorithm>

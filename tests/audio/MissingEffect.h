@@ -15,5 +15,9 @@ inline nlohmann::json missingPluginState() {
             {"displayName", "Hall"},
             {"enabled", false},
             {"editorIsOpen", false},
-            {"settings", {{"parameters", {{"size", 0.75}}}, {"presetName", "Big Hall"}}}};
+            {"lastEditorFrame", "{{10, 20}, {300, 200}}"},
+            {"settings",
+             {{"parameters", {{"size", 0.75}, {"mix", -3.5}}},
+              {"pluginState", "@prefix x: <urn:x#> ."},
+              {"presetName", "Big Hall"}}}};
 }
