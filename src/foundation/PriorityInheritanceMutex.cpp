@@ -10,7 +10,7 @@ namespace {
 // waiter's priority.
 constexpr auto kSpinLimit = std::chrono::microseconds(20);
 
-void pause() {
+void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #elif defined(__aarch64__)
@@ -51,7 +51,7 @@ void PriorityInheritanceMutex::lockSpinningFirst() {
         if (try_lock()) {
             return;
         }
-        pause();
+        cpuRelax();
     }
     lock();
 }
