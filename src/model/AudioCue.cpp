@@ -234,10 +234,26 @@ std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std:
 }
 
 void AudioCue::updateFile(const std::string& path) {
+    updateFile(path, KivAlias::aliasWithPath(path));
+}
+
+void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> alias) {
     _file = path;
-    _audioSource->setAlias(KivAlias::aliasWithPath(path));
+    _audioSource->setAlias(std::move(alias));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
     updateSlices();
+}
+
+void AudioCue::moveFile(const std::string& path, const std::shared_ptr<KivAlias>& alias) {
+    const auto current = _audioSource->alias();
+    if (!current || !alias) {
+        updateFile(path, alias);
+        return;
+    }
+    _file = path;
+    // The meta buffer shares the reference: it reads on from the file it has
+    // open and finds the moved one if it opens the file again.
+    current->refer(*alias);
 }
 
 void AudioCue::routeMonoToBothOutputs() {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class KivAlias;
 class KivAudioDevice;
 class KivAudioSource;
 class KivEffect;
@@ -70,6 +71,14 @@ public:
     const std::string& file() const { return _file; }
     // Re-points the cue to a file; the played stretch stays.
     void updateFile(const std::string& path);
+    // The same with the file's reference already made; nullptr leaves the cue
+    // without a file to play, broken.
+    void updateFile(const std::string& path, std::shared_ptr<KivAlias> alias);
+    // A save or a move put the very bytes the cue plays at `path`, found by
+    // `alias`: the cue's reference follows them there and its stream is not
+    // rebuilt, so a playing cue plays on without a gap. Without a reference on
+    // either side it is re-pointed as by updateFile.
+    void moveFile(const std::string& path, const std::shared_ptr<KivAlias>& alias);
     // The media path inside the saved package; none until saved.
     const std::optional<std::string>& documentPath() const { return _documentPath; }
     void setDocumentPath(std::optional<std::string> path) { _documentPath = std::move(path); }
