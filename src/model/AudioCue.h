@@ -53,7 +53,8 @@ public:
     // The source has no file and no device yet: the document re-points the
     // file (updateFile) and hands over the device (setAudioDevice).
     static std::shared_ptr<AudioCue> initWithCoder(const KivKeyedDecoder& coder);
-    // Every setting but the flag, with copies of the effects on its own source.
+    // Every setting but the flag, with copies of the effects on its own source,
+    // playing the file this cue plays.
     std::shared_ptr<AudioCue> copy() const;
 
     // The keyed archive with the cue as root object.
@@ -192,6 +193,10 @@ public:
 private:
     // A cue with a new source and no file; nullptr when no source can be made.
     static std::shared_ptr<AudioCue> make();
+    // initWithFile with the file's reference already made (nullptr: missing).
+    static std::shared_ptr<AudioCue> initWithFile(const std::string& path,
+                                                  std::shared_ptr<KivAlias> alias,
+                                                  std::shared_ptr<KivAudioDevice> device);
 
     void panicAction() override;
     double panicDuration() const;
