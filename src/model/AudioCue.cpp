@@ -55,6 +55,12 @@ std::shared_ptr<AudioCue> AudioCue::make() {
 
 std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
                                                  std::shared_ptr<KivAudioDevice> device) {
+    return initWithFile(path, KivAlias::aliasWithPath(path), std::move(device));
+}
+
+std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
+                                                 std::shared_ptr<KivAlias> alias,
+                                                 std::shared_ptr<KivAudioDevice> device) {
     auto cue = make();
     if (!cue) {
         return nullptr;
@@ -65,7 +71,7 @@ std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
     cue->_audioDevice = device;
     KivAudioSource& source = *cue->_audioSource;
     source.setDevice(std::move(device));
-    source.setAlias(KivAlias::aliasWithPath(path));
+    source.setAlias(std::move(alias));
     source.setDefaultVolumes();
     cue->routeMonoToBothOutputs();
     source.goToTime(0.0);
@@ -76,7 +82,10 @@ std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
 }
 
 std::shared_ptr<AudioCue> AudioCue::copy() const {
-    auto cue = initWithFile(_file, _audioSource->sharedDevice());
+    // The file this cue plays, not whatever its path leads to now: a missing
+    // cue's copy is missing too, never the link or new file put in its place.
+    const auto alias = _audioSource->alias();
+    auto cue = initWithFile(_file, alias ? alias->copy() : nullptr, _audioSource->sharedDevice());
     if (!cue) {
         return nullptr;
     }
@@ -234,10 +243,26 @@ std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std:
 }
 
 void AudioCue::updateFile(const std::string& path) {
+    updateFile(path, KivAlias::aliasWithPath(path));
+}
+
+void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> alias) {
     _file = path;
-    _audioSource->setAlias(KivAlias::aliasWithPath(path));
+    _audioSource->setAlias(std::move(alias));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
     updateSlices();
+}
+
+void AudioCue::moveFile(const std::string& path, const std::shared_ptr<KivAlias>& alias) {
+    const auto current = _audioSource->alias();
+    if (!current || !alias) {
+        updateFile(path, alias);
+        return;
+    }
+    _file = path;
+    // The meta buffer shares the reference: it reads on from the file it has
+    // open and finds the moved one if it opens the file again.
+    current->refer(*alias);
 }
 
 void AudioCue::routeMonoToBothOutputs() {

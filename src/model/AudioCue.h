@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class KivAlias;
 class KivAudioDevice;
 class KivAudioSource;
 class KivEffect;
@@ -52,7 +53,8 @@ public:
     // The source has no file and no device yet: the document re-points the
     // file (updateFile) and hands over the device (setAudioDevice).
     static std::shared_ptr<AudioCue> initWithCoder(const KivKeyedDecoder& coder);
-    // Every setting but the flag, with copies of the effects on its own source.
+    // Every setting but the flag, with copies of the effects on its own source,
+    // playing the file this cue plays.
     std::shared_ptr<AudioCue> copy() const;
 
     // The keyed archive with the cue as root object.
@@ -70,6 +72,14 @@ public:
     const std::string& file() const { return _file; }
     // Re-points the cue to a file; the played stretch stays.
     void updateFile(const std::string& path);
+    // The same with the file's reference already made; nullptr leaves the cue
+    // without a file to play, broken.
+    void updateFile(const std::string& path, std::shared_ptr<KivAlias> alias);
+    // A save or a move put the very bytes the cue plays at `path`, found by
+    // `alias`: the cue's reference follows them there and its stream is not
+    // rebuilt, so a playing cue plays on without a gap. Without a reference on
+    // either side it is re-pointed as by updateFile.
+    void moveFile(const std::string& path, const std::shared_ptr<KivAlias>& alias);
     // The media path inside the saved package; none until saved.
     const std::optional<std::string>& documentPath() const { return _documentPath; }
     void setDocumentPath(std::optional<std::string> path) { _documentPath = std::move(path); }
@@ -183,6 +193,10 @@ public:
 private:
     // A cue with a new source and no file; nullptr when no source can be made.
     static std::shared_ptr<AudioCue> make();
+    // initWithFile with the file's reference already made (nullptr: missing).
+    static std::shared_ptr<AudioCue> initWithFile(const std::string& path,
+                                                  std::shared_ptr<KivAlias> alias,
+                                                  std::shared_ptr<KivAudioDevice> device);
 
     void panicAction() override;
     double panicDuration() const;

@@ -4,6 +4,7 @@
 #include "model/Document.h"
 #include "model/SaveProgress.h"
 #include "model/SavingError.h"
+#include "platform/files/PathIdentity.h"
 
 #include <algorithm>
 
@@ -20,9 +21,27 @@ DocumentController::~DocumentController() {
 }
 
 std::shared_ptr<Document> DocumentController::documentForPath(const std::string& path) const {
+    const std::string canonical = PathIdentity::canonicalPath(path);
     for (const auto& document : _documents) {
-        if (!document->filePath().empty() && document->filePath() == path) {
+        const std::string& open = document->filePath();
+        if (!open.empty() && (PathIdentity::canonicalPath(open) == canonical ||
+                              PathIdentity::isSameItem(open, canonical))) {
             return document;
+        }
+    }
+    return nullptr;
+}
+
+const Document* DocumentController::otherDocumentAt(const Document& document,
+                                                    const std::string& canonicalPath) const {
+    for (const auto& open : _documents) {
+        if (open.get() == &document || open->filePath().empty()) {
+            continue;
+        }
+        const std::string openPath = PathIdentity::canonicalPath(open->filePath());
+        if (openPath == canonicalPath || PathIdentity::isSameItem(openPath, canonicalPath) ||
+            PathIdentity::isBelow(openPath, canonicalPath)) {
+            return open.get();
         }
     }
     return nullptr;
@@ -40,15 +59,16 @@ std::shared_ptr<Document> DocumentController::openDocument(const std::string& pa
     if (auto open = documentForPath(path)) {
         return open;
     }
+    const std::string canonical = PathIdentity::canonicalPath(path);
     auto document = _factory();
     document->undoManager().disableUndoRegistration();
-    const bool read = document->readFromPackage(path, error);
+    const bool read = document->readFromPackage(canonical, error);
     document->undoManager().enableUndoRegistration();
     if (!read) {
         document->close();
         return nullptr;
     }
-    document->setFilePath(path);
+    document->setFilePath(canonical);
     _documents.push_back(document);
     return document;
 }
@@ -64,11 +84,18 @@ void DocumentController::saveDocument(Document& document, SaveCompletion complet
     saveDocumentAs(document, document.filePath(), std::move(completion));
 }
 
-void DocumentController::saveDocumentAs(Document& document, const std::string& path,
+void DocumentController::saveDocumentAs(Document& document, const std::string& requestedPath,
                                         SaveCompletion completion) {
     finishSaving(document);
+    const std::string path = PathIdentity::canonicalPath(requestedPath);
     KivError error;
-    auto contents = document.contentsForSaving(error);
+    std::optional<PackageContents> contents;
+    // Replacing the package would take another document's media from under it.
+    if (otherDocumentAt(document, path) != nullptr) {
+        error = SavingError::packageInUse(path);
+    } else {
+        contents = document.contentsForSaving(error);
+    }
     if (!contents) {
         if (completion) {
             completion(error);

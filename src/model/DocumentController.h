@@ -33,17 +33,21 @@ public:
 
     // In the order they were opened.
     const std::vector<std::shared_ptr<Document>>& documents() const { return _documents; }
+    // The document open for the package, however its path is spelled
+    // (trailing "/", "..", a symbolic link).
     std::shared_ptr<Document> documentForPath(const std::string& path) const;
 
     std::shared_ptr<Document> newDocument();
-    // The document already open for the path, or a new one read from it;
-    // nullptr with `error` when the package cannot be read.
+    // The document already open for the path, or a new one read from it under
+    // its canonical path; nullptr with `error` when the package cannot be read.
     std::shared_ptr<Document> openDocument(const std::string& path, KivError& error);
 
     // Saves to the document's own file; an untitled document needs saveDocumentAs.
     // The completion runs when the package is written or the save has failed.
     void saveDocument(Document& document, SaveCompletion completion = {});
-    // Saves to `path`, which becomes the document's file once the save succeeds.
+    // Saves to `path`, which becomes the document's file (canonical) once the
+    // save succeeds. Refused (code 2, naming the package) when the package is,
+    // or holds, one that another open document uses.
     void saveDocumentAs(Document& document, const std::string& path,
                         SaveCompletion completion = {});
     bool isSaving(const Document& document) const;
@@ -55,6 +59,10 @@ public:
     void closeDocument(Document& document);
 
 private:
+    // Another open document whose package is at, or below, the path.
+    const Document* otherDocumentAt(const Document& document,
+                                    const std::string& canonicalPath) const;
+
     DocumentFactory _factory;
     PackageWriter _writer;
     Scheduler& _scheduler;

@@ -72,18 +72,6 @@ bool isTrustedDocumentPath(std::string_view documentPath) {
     return documentPath.starts_with(prefix) && isPlainComponent(documentPath.substr(prefix.size()));
 }
 
-std::optional<std::string> trustedDocumentPath(const std::optional<std::string>& documentPath,
-                                               std::string_view storedFile) {
-    if (documentPath && isTrustedDocumentPath(*documentPath)) {
-        return *documentPath;
-    }
-    const std::string component = lastPathComponent(storedFile);
-    if (!isPlainComponent(component)) {
-        return std::nullopt;
-    }
-    return std::string(kMediaFolder) + "/" + component;
-}
-
 bool isInsideFolder(std::string_view path, std::string_view folder) {
     if (folder.empty()) {
         return false;

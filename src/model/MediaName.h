@@ -25,13 +25,8 @@ std::string numberedName(std::string_view fileName, int n);
 std::optional<std::string> firstFreeName(const std::string& fileName,
                                          const std::function<bool(const std::string&)>& isTaken);
 
-// A cue's package-relative media path. A stored documentPath is trusted only
-// as "Media/<one component>"; anything else (parent steps, absolute paths,
-// more components) falls back to "Media/" + the last component of the stored
-// file, so a document can never point a cue outside its package; nullopt when
-// neither names a plain file.
-std::optional<std::string> trustedDocumentPath(const std::optional<std::string>& documentPath,
-                                               std::string_view storedFile);
+// A cue's package-relative media path is trusted only as "Media/<one
+// component>": a document can never point a cue outside its package.
 bool isTrustedDocumentPath(std::string_view documentPath);
 
 // True when `path` lies below `folder`: whole path components compared

@@ -26,6 +26,10 @@ KivError removePrevious(const std::string& path, const std::string& reason) {
                 "Error - failed to remove previous item at " + path + ": " + reason);
 }
 
+KivError packageInUse(const std::string& path) {
+    return removePrevious(path, "another open workspace is using it");
+}
+
 KivError createDirectory(const std::string& path, const std::string& reason) {
     return made(kCreateDirectory,
                 "Error - failed to create directory for item at " + path + ": " + reason);

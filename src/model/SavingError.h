@@ -24,6 +24,8 @@ enum Code {
 KivError notAFile(const std::string& path);
 KivError readFailed(const std::string& packagePath, const std::string& reason);
 KivError removePrevious(const std::string& path, const std::string& reason);
+// Code 2: the package at the path is open in another workspace.
+KivError packageInUse(const std::string& path);
 KivError createDirectory(const std::string& path, const std::string& reason);
 KivError createMedia(const std::string& path, const std::string& reason);
 KivError saveMedia(const std::string& file, const std::string& mediaPath,

@@ -6,6 +6,7 @@
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
+#include "model/PackageMediaFile.h"
 #include "model/PondraLogger.h"
 #include "model/SavingError.h"
 #include "model/Workspace.h"
@@ -13,6 +14,7 @@
 #include "model/WorkspaceSavePlan.h"
 #include "model/WorkspaceSettings.h"
 #include "platform/alias/KivAlias.h"
+#include "platform/files/PathIdentity.h"
 
 #include <sys/stat.h>
 
@@ -106,7 +108,7 @@ bool Workspace::readFromPackage(const std::string& path, KivError& error) {
     } else {
         _savedSettingsState = archive->settings;
     }
-    replaceCarts(std::move(archive->carts), path);
+    replaceCarts(std::move(archive->carts), PathIdentity::canonicalPath(path));
     _output.applyMasterVolume();
     return true;
 }
@@ -119,9 +121,18 @@ void Workspace::replaceCarts(std::vector<std::shared_ptr<Cart>> carts,
     for (auto& cart : carts) {
         for (const auto& [internalIndex, cue] : cart->cues()) {
             cue->setCart(cart.get());
-            const auto media = MediaName::trustedDocumentPath(cue->documentPath(), cue->file());
-            cue->setDocumentPath(media);
-            cue->updateFile(media ? packagePath + "/" + *media : std::string());
+            // Only the cue's own name in the package is looked at: a cue that
+            // has none, or whose file is not there, is missing, and never
+            // borrows another cue's "Media/<file name>".
+            const auto& documentPath = cue->documentPath();
+            if (documentPath && MediaName::isTrustedDocumentPath(*documentPath)) {
+                auto alias = PackageMediaFile::alias(packagePath, *documentPath);
+                cue->setSaved(alias != nullptr);
+                cue->updateFile(packagePath + "/" + *documentPath, std::move(alias));
+            } else {
+                cue->setDocumentPath(std::nullopt);
+                cue->setSaved(false);
+            }
             cue->setAudioDevice(audioDevice());
         }
         addCart(std::move(cart));
@@ -174,15 +185,16 @@ void Workspace::didSave(bool success) {
 }
 
 void Workspace::setFilePath(const std::string& path) {
+    const std::string package = PathIdentity::canonicalPath(path);
     for (const auto& cart : _carts) {
         for (const auto& [internalIndex, cue] : cart->cues()) {
             if (!cue->saved() || !cue->documentPath() ||
                 !MediaName::isTrustedDocumentPath(*cue->documentPath())) {
                 continue;
             }
-            const std::string media = path + "/" + *cue->documentPath();
+            const std::string media = package + "/" + *cue->documentPath();
             if (!pointsAt(*cue, media)) {
-                cue->updateFile(media);
+                cue->moveFile(media, PackageMediaFile::alias(package, *cue->documentPath()));
             }
         }
     }

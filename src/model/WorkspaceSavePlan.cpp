@@ -13,21 +13,31 @@
 namespace {
 
 // Where the cue's audio is now: its file reference follows a file that moved
-// since, and the stored path stands when the reference finds nothing.
+// since. Empty when the reference finds nothing: the stored path is never
+// tried, since whatever sits there now need not be the cue's sound.
 std::string currentFile(const AudioCue& cue) {
     if (const KivAudioSource* source = cue.audioSource()) {
         if (const auto alias = source->alias()) {
-            if (std::string path = alias->fullPath(); !path.empty()) {
-                return path;
-            }
+            return alias->fullPath();
         }
     }
-    return cue.file();
+    return {};
 }
 
+// A regular file itself, not a link to one.
 bool isFile(const std::string& path) {
     struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    return !path.empty() && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The name a cue without media keeps in the package, so no other cue's file
+// takes it; none for a cue that never had one.
+std::optional<std::string> reservedName(const AudioCue& cue) {
+    const auto& documentPath = cue.documentPath();
+    if (!documentPath || !MediaName::isTrustedDocumentPath(*documentPath)) {
+        return std::nullopt;
+    }
+    return MediaName::lastPathComponent(*documentPath);
 }
 
 } // namespace
@@ -35,6 +45,11 @@ bool isFile(const std::string& path) {
 std::optional<WorkspaceSavePlan>
 WorkspaceSavePlan::make(const std::vector<std::shared_ptr<Cart>>& carts, KivError& error) {
     WorkspaceSavePlan plan;
+    struct Live {
+        std::shared_ptr<AudioCue> cue;
+        std::string source;
+    };
+    std::vector<Live> live;
     std::set<std::string> taken;
     for (const auto& cart : carts) {
         auto& leftOut = plan._leftOut.emplace_back();
@@ -44,29 +59,34 @@ WorkspaceSavePlan::make(const std::vector<std::shared_ptr<Cart>>& carts, KivErro
                 plan._dead.push_back({cart, cue});
                 continue;
             }
-            const std::string source = currentFile(*cue);
-            // One missing file must not stop the whole show from being saved:
-            // the cue is kept, broken as it is now, without media.
-            if (!isFile(source)) {
-                logFormat("Saving cue %s without media: its file %s is missing",
-                          cue->name().c_str(), source.c_str());
+            std::string source = currentFile(*cue);
+            if (isFile(source)) {
+                live.push_back({cue, std::move(source)});
                 continue;
             }
-            const std::string fileName = MediaName::lastPathComponent(cue->file());
-            const auto name =
-                MediaName::firstFreeName(fileName, [&taken](const std::string& candidate) {
-                    return taken.contains(candidate);
-                });
-            if (!name) {
-                error = SavingError::noFreeName(cue->documentPath().value_or(
-                    std::string(MediaName::kMediaFolder) + "/" + fileName));
-                return std::nullopt;
+            // One missing file must not stop the whole show from being saved:
+            // the cue is kept, missing as it is now, without media.
+            logFormat("Saving cue %s without media: its file %s is missing", cue->name().c_str(),
+                      cue->file().c_str());
+            plan._missing.push_back(cue);
+            if (const auto name = reservedName(*cue)) {
+                taken.insert(*name);
             }
-            taken.insert(*name);
-            const std::string documentPath = std::string(MediaName::kMediaFolder) + "/" + *name;
-            plan._named.push_back({cue, cue->documentPath(), documentPath});
-            plan._media.push_back({source, documentPath});
         }
+    }
+    for (Live& cue : live) {
+        const std::string fileName = MediaName::lastPathComponent(cue.cue->file());
+        const auto name = MediaName::firstFreeName(
+            fileName, [&taken](const std::string& candidate) { return taken.contains(candidate); });
+        if (!name) {
+            error = SavingError::noFreeName(cue.cue->documentPath().value_or(
+                std::string(MediaName::kMediaFolder) + "/" + fileName));
+            return std::nullopt;
+        }
+        taken.insert(*name);
+        const std::string documentPath = std::string(MediaName::kMediaFolder) + "/" + *name;
+        plan._named.push_back({cue.cue, cue.cue->documentPath(), documentPath});
+        plan._media.push_back({std::move(cue.source), documentPath});
     }
     return plan;
 }
@@ -86,6 +106,10 @@ void WorkspaceSavePlan::revert() {
 void WorkspaceSavePlan::apply() {
     for (const Named& named : _named) {
         named.cue->setSaved(true);
+    }
+    // Their media are not in this package: nothing may re-point them to it.
+    for (const auto& cue : _missing) {
+        cue->setSaved(false);
     }
     for (const Dead& dead : _dead) {
         // Only if it is still dead where the save found it: the archive

@@ -14,8 +14,10 @@ class Cart;
 
 // One save of a workspace as the main thread prepares and ends it. Every live
 // cue gets its media name, "Media/<file name>" numbered stem-N.ext where an
-// earlier cue of this save has the name; dead cues (outside their grid) are
-// left out of the package and leave their carts only once it is saved.
+// earlier cue of this save has the name, or a cue whose file is missing keeps
+// it: such a cue is saved without media, still named, and stays missing. Dead
+// cues (outside their grid) are left out of the package and leave their carts
+// only once it is saved.
 // Main thread.
 class WorkspaceSavePlan {
 public:
@@ -47,6 +49,7 @@ private:
 
     std::vector<Named> _named;
     std::vector<Dead> _dead;
+    std::vector<std::shared_ptr<AudioCue>> _missing;
     std::vector<PackageMedia> _media;
     std::vector<std::set<std::size_t>> _leftOut;
 };

@@ -220,4 +220,68 @@ TEST_F(DocumentControllerTest, SavingInPlaceTwiceKeepsThePackage) {
     EXPECT_EQ(folderNames(folder.path("")), std::vector<std::string>{"Show.pondra"});
 }
 
+TEST_F(DocumentControllerTest, OnePackageUnderTwoSpellingsIsOneDocument) {
+    std::filesystem::create_directories(package);
+    std::filesystem::create_directories(folder.path("shows"));
+    writeBytes(package + "/document", "stored");
+    std::filesystem::create_directory_symlink(package, folder.path("Link.pondra"));
+    DocumentController controller(factory, PackageWriter(), scheduler);
+    KivError error;
+    auto document = controller.openDocument(package, error);
+    ASSERT_TRUE(document);
+    for (const std::string& spelling : {package + "/", folder.path("shows/../Show.pondra"),
+                                        folder.path("Link.pondra"), folder.path("Link.pondra/")}) {
+        EXPECT_EQ(controller.openDocument(spelling, error), document) << spelling;
+        EXPECT_EQ(controller.documentForPath(spelling), document) << spelling;
+    }
+    EXPECT_EQ(controller.documents().size(), 1U);
+
+    // Opened through the link first, it is still the one package.
+    DocumentController other(factory, PackageWriter(), scheduler);
+    auto linked = other.openDocument(folder.path("Link.pondra/"), error);
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(linked->filePath(), package);
+    EXPECT_EQ(other.openDocument(package, error), linked);
+}
+
+TEST_F(DocumentControllerTest, SavingOverAPackageAnotherDocumentUsesIsRefused) {
+    std::filesystem::create_directories(package + "/Media");
+    writeBytes(package + "/document", "stored");
+    writeBytes(package + "/Media/x.wav", "media");
+    std::filesystem::create_directory_symlink(package, folder.path("Link.pondra"));
+    const auto before = packageTree(folder.path(""));
+    DocumentController controller(factory, PackageWriter(), scheduler);
+    KivError error;
+    auto open = textDocument(controller.openDocument(package, error));
+    ASSERT_TRUE(open);
+    auto document = textDocument(controller.newDocument());
+
+    // The package under three spellings, and the folder that holds it.
+    const std::string holder = std::filesystem::path(package).parent_path().string();
+    CapturingLogSink log;
+    for (const auto& [target, named] :
+         std::vector<std::pair<std::string, std::string>>{{package, package},
+                                                          {package + "/", package},
+                                                          {folder.path("Link.pondra"), package},
+                                                          {holder, holder}}) {
+        result.reset();
+        controller.saveDocumentAs(*document, target, record);
+        ASSERT_TRUE(result) << target;
+        EXPECT_EQ(result->domain, "Saving");
+        EXPECT_EQ(result->code, 2);
+        EXPECT_NE(result->description.find(named + ": "), std::string::npos) << result->description;
+        EXPECT_FALSE(controller.isSaving(*document));
+    }
+    EXPECT_TRUE(document->saves.empty());
+    EXPECT_TRUE(document->filePath().empty());
+    EXPECT_EQ(packageTree(folder.path("")), before);
+
+    // Its own package it saves over as always.
+    open->edit("edited");
+    controller.saveDocumentAs(*open, folder.path("Link.pondra"), record);
+    controller.finishSaving(*open);
+    EXPECT_FALSE(*result);
+    EXPECT_EQ(readBytes(package + "/document"), "edited");
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -39,17 +40,13 @@ TEST(MediaNameTest, TenThousandTakenTriesGiveNoName) {
 }
 
 TEST(MediaNameTest, OnlyMediaWithOneComponentIsTrusted) {
-    EXPECT_EQ(trustedDocumentPath("Media/x-1.wav", "/old/x.wav"), "Media/x-1.wav");
-    for (const std::string hostile :
-         {"Media/../../etc/passwd", "../x.wav", "/etc/passwd", "Media/sub/x.wav", "Media/",
-          "Media/..", "Media/.", "media/x.wav", "x.wav", "Media//x.wav"}) {
-        EXPECT_EQ(trustedDocumentPath(hostile, "/somewhere/y.wav"), "Media/y.wav") << hostile;
+    EXPECT_TRUE(isTrustedDocumentPath("Media/x-1.wav"));
+    for (const std::string& hostile :
+         std::vector<std::string>{"Media/../../etc/passwd", "../x.wav", "/etc/passwd",
+                                  "Media/sub/x.wav", "Media/", "Media/..", "Media/.", "media/x.wav",
+                                  "x.wav", "Media//x.wav", "", std::string("Media/x\0y", 9)}) {
+        EXPECT_FALSE(isTrustedDocumentPath(hostile)) << hostile;
     }
-    EXPECT_EQ(trustedDocumentPath(std::nullopt, "/somewhere/y.wav"), "Media/y.wav");
-    EXPECT_EQ(trustedDocumentPath(std::nullopt, "/somewhere/y.wav/"), "Media/y.wav");
-    EXPECT_EQ(trustedDocumentPath("../x", "/somewhere/.."), std::nullopt);
-    EXPECT_EQ(trustedDocumentPath(std::nullopt, ""), std::nullopt);
-    EXPECT_EQ(trustedDocumentPath(std::string("Media/x\0y", 9), "/"), std::nullopt);
 }
 
 TEST(MediaNameTest, InsideAFolderMeansBelowItsWholeComponentsInAnyCase) {

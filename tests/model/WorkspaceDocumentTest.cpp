@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using AudioFixtures::readBytes;
@@ -231,14 +233,203 @@ TEST_F(WorkspaceReadingTest, HostileMediaPathsStayInsideThePackage) {
     // Slot 5 of a 4 x 4 grid is stored under internal index 6.
     cues["6"]["documentPath"] = "Media/sub/y.wav";
     store(stored.dump());
+    CapturingLogSink log;
     KivError error;
     auto reopened = open(package, error);
     ASSERT_TRUE(reopened) << error.description;
-    const auto& music = reopened->carts()[0]->cues();
-    EXPECT_EQ(music.at(0)->file(), package + "/Media/x.wav");
-    EXPECT_EQ(music.at(1)->file(), package + "/Media/x.wav");
-    EXPECT_EQ(reopened->carts()[0]->cueAtIndex(5)->file(), package + "/Media/y.wav");
-    EXPECT_EQ(music.at(0)->documentPath(), "Media/x.wav");
+    // Nothing is borrowed in their place: such a cue is missing.
+    for (const auto& cue :
+         {reopened->carts()[0]->cueAtIndex(0), reopened->carts()[0]->cueAtIndex(1),
+          reopened->carts()[0]->cueAtIndex(5)}) {
+        ASSERT_TRUE(cue);
+        EXPECT_TRUE(cue->isBroken());
+        EXPECT_EQ(resolved(*cue), "");
+        EXPECT_EQ(cue->documentPath(), std::nullopt);
+    }
+    EXPECT_FALSE(reopened->carts()[1]->cueAtIndex(3)->isBroken());
+}
+
+// A cue whose file is gone is saved without media and stays missing: its
+// name is kept from every other cue, and nothing re-points it.
+class MissingMediaTest : public WorkspaceDocumentTest {
+protected:
+    // Right after a save the cue's stream may still hold the vanished file;
+    // its reference finds nothing, and the save said so.
+    void expectMissing(const AudioCue& cue) {
+        EXPECT_EQ(resolved(cue), "") << cue.name();
+        EXPECT_FALSE(cue.saved()) << cue.name();
+        const std::string said = "Saving cue " + cue.name() + " without media";
+        const auto lines = log.lines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.starts_with(said);
+        })) << said;
+    }
+    // Read from a package, it is broken.
+    void expectBroken(const AudioCue& cue) {
+        EXPECT_TRUE(cue.isBroken()) << cue.name();
+        EXPECT_EQ(resolved(cue), "") << cue.name();
+        EXPECT_FALSE(cue.saved()) << cue.name();
+    }
+    void expectPlays(const AudioCue& cue, const std::string& original) {
+        ASSERT_TRUE(cue.documentPath());
+        EXPECT_EQ(resolved(cue), package + "/" + *cue.documentPath());
+        EXPECT_EQ(readBytes(resolved(cue)), readBytes(original));
+        EXPECT_FALSE(cue.isBroken());
+    }
+    KivError saveInPlace(DocumentController& owner, Workspace& workspace) {
+        KivError result;
+        owner.saveDocument(workspace, [&](const KivError& e) { result = e; });
+        owner.finishSaving(workspace);
+        return result;
+    }
+
+    CapturingLogSink log;
+    DocumentController third{factory, PackageWriter(), scheduler};
+};
+
+TEST_F(MissingMediaTest, ACueWhoseDriveWentNeverPlaysAnotherCuesFile) {
+    auto workspace = newWorkspace();
+    auto cart = workspace->carts().front();
+    auto unplugged = cueOf("usb/x.wav", 0.125f);
+    cart->setCue(unplugged, 0);
+    cart->setCue(cueOf("b/x.wav", 0.25f), 1);
+    std::filesystem::remove(folder.path("usb/x.wav"));
+
+    ASSERT_FALSE(save(*workspace, package));
+    expectMissing(*unplugged);
+    expectPlays(*cart->cueAtIndex(1), folder.path("b/x.wav"));
+
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    expectBroken(*reopened->carts()[0]->cueAtIndex(0));
+    expectPlays(*reopened->carts()[0]->cueAtIndex(1), folder.path("b/x.wav"));
+
+    ASSERT_FALSE(saveInPlace(reopening, *reopened));
+    expectBroken(*reopened->carts()[0]->cueAtIndex(0));
+    auto again = std::dynamic_pointer_cast<Workspace>(third.openDocument(package, error));
+    ASSERT_TRUE(again) << error.description;
+    expectBroken(*again->carts()[0]->cueAtIndex(0));
+    expectPlays(*again->carts()[0]->cueAtIndex(1), folder.path("b/x.wav"));
+}
+
+TEST_F(MissingMediaTest, ASavedCueWhoseMediaWentKeepsItsNameAndStaysMissing) {
+    auto workspace = newWorkspace();
+    auto cart = workspace->carts().front();
+    auto first = cueOf("a/x.wav", 0.125f);
+    cart->setCue(first, 0);
+    ASSERT_FALSE(save(*workspace, package));
+    std::filesystem::remove(package + "/Media/x.wav");
+    cart->setCue(cueOf("b/x.wav", 0.25f), 1);
+
+    ASSERT_FALSE(save(*workspace, package));
+    expectMissing(*first);
+    EXPECT_EQ(first->documentPath(), "Media/x.wav");
+    EXPECT_EQ(cart->cueAtIndex(1)->documentPath(), "Media/x-1.wav");
+    expectPlays(*cart->cueAtIndex(1), folder.path("b/x.wav"));
+    EXPECT_EQ(folderNames(package + "/Media"), std::vector<std::string>{"x-1.wav"});
+
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    expectBroken(*reopened->carts()[0]->cueAtIndex(0));
+    expectPlays(*reopened->carts()[0]->cueAtIndex(1), folder.path("b/x.wav"));
+
+    // Saved again, and a new cue of another x.wav added: the name stays kept.
+    reopened->carts()[0]->setCue(cueOf("c/x.wav", 0.5f), 2);
+    ASSERT_FALSE(saveInPlace(reopening, *reopened));
+    const auto& cues = reopened->carts()[0];
+    expectBroken(*cues->cueAtIndex(0));
+    EXPECT_EQ(cues->cueAtIndex(0)->documentPath(), "Media/x.wav");
+    EXPECT_EQ(cues->cueAtIndex(2)->documentPath(), "Media/x-2.wav");
+    EXPECT_EQ(folderNames(package + "/Media"), (std::vector<std::string>{"x-1.wav", "x-2.wav"}));
+
+    auto again = std::dynamic_pointer_cast<Workspace>(third.openDocument(package, error));
+    ASSERT_TRUE(again) << error.description;
+    expectBroken(*again->carts()[0]->cueAtIndex(0));
+    expectPlays(*again->carts()[0]->cueAtIndex(1), folder.path("b/x.wav"));
+    expectPlays(*again->carts()[0]->cueAtIndex(2), folder.path("c/x.wav"));
+}
+
+// A package whose media are links leads out of itself: the links are not
+// followed when it is opened, and what they lead to is never saved.
+class PackageLinksTest : public MissingMediaTest {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(save(*showWithTwoCarts(), package));
+        secret = writeFile("outside/secret.wav", 0.875f);
+    }
+    // No file of the tree holds the outside file's bytes, and no item is a link.
+    void expectNothingFromOutside(const std::string& root) {
+        for (const auto& [name, content] : packageTree(root)) {
+            EXPECT_TRUE(content != readBytes(secret)) << name << " holds the outside file";
+            EXPECT_FALSE(content.starts_with("<link>")) << name;
+        }
+    }
+    std::shared_ptr<Workspace> openAndSaveBothWays() {
+        KivError error;
+        auto reopened = open(package, error);
+        EXPECT_TRUE(reopened) << error.description;
+        if (!reopened) {
+            return nullptr;
+        }
+        EXPECT_FALSE(saveInPlace(reopening, *reopened));
+        expectNothingFromOutside(package);
+        const std::string copy = folder.path("Copy.pondra");
+        KivError result;
+        reopening.saveDocumentAs(*reopened, copy, [&](const KivError& e) { result = e; });
+        reopening.finishSaving(*reopened);
+        EXPECT_FALSE(result) << result.description;
+        expectNothingFromOutside(copy);
+        return reopened;
+    }
+
+    std::string secret;
+};
+
+TEST_F(PackageLinksTest, AMediaFileThatIsALinkIsMissingAndNeverSaved) {
+    std::filesystem::remove(package + "/Media/x.wav");
+    std::filesystem::create_symlink(secret, package + "/Media/x.wav");
+
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    expectBroken(*reopened->carts()[0]->cueAtIndex(0));
+    expectPlays(*reopened->carts()[0]->cueAtIndex(1), folder.path("b/x.wav"));
+    // A copy of the cell plays what the cue plays: nothing.
+    const auto copied = reopened->carts()[0]->cueAtIndex(0)->copy();
+    ASSERT_TRUE(copied);
+    expectBroken(*copied);
+    reopening.closeDocument(*reopened);
+
+    auto saved = openAndSaveBothWays();
+    ASSERT_TRUE(saved);
+    expectBroken(*saved->carts()[0]->cueAtIndex(0));
+    EXPECT_FALSE(saved->carts()[0]->cueAtIndex(1)->isBroken());
+}
+
+TEST_F(PackageLinksTest, AMediaFolderThatIsALinkIsNotFollowed) {
+    const std::string elsewhere = folder.path("outside/Media");
+    std::filesystem::rename(package + "/Media", elsewhere);
+    std::filesystem::remove(elsewhere + "/x.wav");
+    std::filesystem::copy_file(secret, elsewhere + "/x.wav");
+    secret = elsewhere + "/x.wav";
+    std::filesystem::create_directory_symlink(elsewhere, package + "/Media");
+
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    for (const auto& cart : reopened->carts()) {
+        for (const auto& [index, cue] : cart->cues()) {
+            expectBroken(*cue);
+        }
+    }
+    reopening.closeDocument(*reopened);
+
+    auto saved = openAndSaveBothWays();
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(folderNames(package + "/Media").empty());
+    EXPECT_EQ(readBytes(secret), readBytes(folder.path("outside/secret.wav")));
 }
 
 } // namespace

@@ -115,6 +115,25 @@ void KivAlias::setRecord(std::optional<KivAliasRecord> record) {
     _descriptor.reset();
 }
 
+void KivAlias::refer(const KivAlias& other) {
+    if (this == &other) {
+        return;
+    }
+    std::optional<KivAliasRecord> record;
+    std::shared_ptr<const Descriptor> descriptor;
+    std::string lastKnown;
+    {
+        std::lock_guard lock(other._mutex);
+        record = other._record;
+        descriptor = other._descriptor;
+        lastKnown = other._lastKnownFullPath;
+    }
+    std::lock_guard lock(_mutex);
+    _record = std::move(record);
+    _descriptor = std::move(descriptor);
+    _lastKnownFullPath = std::move(lastKnown);
+}
+
 std::string KivAlias::lastKnownFullPath() const {
     std::lock_guard lock(_mutex);
     return _lastKnownFullPath;

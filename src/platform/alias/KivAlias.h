@@ -43,6 +43,10 @@ public:
     std::optional<KivAliasRecord> record() const;
     // Takes a new record, giving up the hold on the previous file.
     void setRecord(std::optional<KivAliasRecord> record);
+    // From now on refers to the other alias's file as the other does (record,
+    // hold and last known path); whoever shares this alias follows at once,
+    // without reopening anything.
+    void refer(const KivAlias& other);
 
     // Equal when both resolve to the same path; two aliases that both fail to
     // resolve are equal only when their records are equal, so references to

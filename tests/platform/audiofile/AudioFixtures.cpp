@@ -25,7 +25,8 @@ TempFolder::TempFolder() {
     if (!mkdtemp(pattern.data())) {
         throw std::runtime_error("mkdtemp failed");
     }
-    _path = pattern;
+    // Canonical, as the documents' own paths are.
+    _path = std::filesystem::canonical(pattern).string();
 }
 
 TempFolder::~TempFolder() {
