@@ -187,6 +187,15 @@ std::uint32_t KivAudioDevice::bufferSizeInFrames() const {
                   __LINE__);
 }
 
+bool KivAudioDevice::setBufferSizeInFrames(std::uint32_t frames) {
+    if (!_hardware->setBufferSizeInFrames(_deviceID, frames)) {
+        logStatusError(kKivAudioHardwareBadObjectError, "KivAudioDevice::setBufferSizeInFrames",
+                       __LINE__);
+        return false;
+    }
+    return true;
+}
+
 std::uint32_t KivAudioDevice::minBufferSizeInFrames() const {
     return number(&AudioDeviceInfo::minBufferSizeInFrames, "KivAudioDevice::minBufferSizeInFrames",
                   __LINE__);

@@ -81,6 +81,10 @@ public:
     std::optional<std::string> manufacturer() const;
     double nominalSampleRate() const;
     std::uint32_t bufferSizeInFrames() const;
+    // The buffer size the device's streams open at from the next open on,
+    // kept within the device's range; logs and answers false for a device
+    // that is gone.
+    bool setBufferSizeInFrames(std::uint32_t frames);
     std::uint32_t minBufferSizeInFrames() const;
     std::uint32_t maxBufferSizeInFrames() const;
     std::uint32_t inputChannels() const;

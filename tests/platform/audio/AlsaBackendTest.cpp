@@ -208,6 +208,19 @@ TEST(AlsaEnumeration, CardsOpenThroughTheConverter) {
     EXPECT_FALSE(sameDeviceUIDs({a}, {a, b}));
 }
 
+// A user's PONDRA_BUFFER_FRAMES sets the buffer ALSA devices open at; what
+// is not a plain frame count in range leaves the 512 frames.
+TEST(AlsaEnumeration, TheUsersBufferSizeComesFromTheEnvironmentText) {
+    EXPECT_EQ(bufferFramesFromText(nullptr), 512u);
+    EXPECT_EQ(bufferFramesFromText("256"), 256u);
+    EXPECT_EQ(bufferFramesFromText("128"), 128u);
+    EXPECT_EQ(bufferFramesFromText("16"), 16u);
+    EXPECT_EQ(bufferFramesFromText("8192"), 8192u);
+    for (const char* text : {"", "8", "8193", "-256", "+256", " 256", "256 ", "256k", "0x100"}) {
+        EXPECT_EQ(bufferFramesFromText(text), 512u) << text;
+    }
+}
+
 TEST(AlsaConfiguration, LibraryChatterBecomesTraceLines) {
     AlsaConfiguration::routeLibraryErrorsToLog();
     AlsaConfiguration configuration;
