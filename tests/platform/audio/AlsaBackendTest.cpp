@@ -327,9 +327,6 @@ public:
 // thread takes no lock a joining control thread could hold it up with, and
 // allocates nothing.
 TEST_F(AlsaFilePcm, MembersComeAndGoWithoutTheRenderThreadWaiting) {
-    if (!renderThreadLocksAreSeen()) {
-        GTEST_SKIP() << "the sanitizer owns pthread_mutex_lock";
-    }
     AlsaConfiguration configuration(definitions);
     auto shared = AlsaSharedStream::open(configuration, "pondratest",
                                          AudioStreamConfig{44100.0, 2, 256, true}, nullptr);
@@ -352,6 +349,8 @@ TEST_F(AlsaFilePcm, MembersComeAndGoWithoutTheRenderThreadWaiting) {
     visitor.reset();
     member->stop();
     member.reset();
-    EXPECT_EQ(renderThreadBlockingLocks(), locks);
+    if (renderThreadLocksAreSeen()) {
+        EXPECT_EQ(renderThreadBlockingLocks(), locks);
+    }
     EXPECT_EQ(renderThreadAllocations(), allocations);
 }
