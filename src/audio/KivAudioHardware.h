@@ -91,6 +91,6 @@ private:
     KivAudioDeviceRegistry _registry;
     std::string _defaultUID;
     std::vector<DeviceListener> _listeners;
-    std::map<std::string, std::uint32_t>
-        _bufferFrames; // by UID: sizes set, applied at each refresh
+    // Buffer sizes set, by UID; each refresh applies them again.
+    std::map<std::string, std::uint32_t> _bufferFrames;
 };
