@@ -14,10 +14,23 @@
 #include <algorithm>
 #include <any>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 std::atomic<KivAudioHardwareDelegate*> gClassDelegate{nullptr};
+
+// Whether any sample is a NaN or an infinity: those alone have every exponent
+// bit set. Integer tests, so the loop vectorises without fast-math.
+bool holdsNonFinite(const float* samples, std::size_t count) noexcept {
+    std::uint32_t found = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &samples[i], sizeof bits);
+        found |= static_cast<std::uint32_t>((bits & 0x7f800000u) == 0x7f800000u);
+    }
+    return found != 0;
+}
 
 std::uint32_t userInfoWord(const Notification& notification, const char* key) {
     auto found = notification.userInfo.find(key);
@@ -174,6 +187,15 @@ std::uint32_t KivAudioDevice::bufferSizeInFrames() const {
                   __LINE__);
 }
 
+bool KivAudioDevice::setBufferSizeInFrames(std::uint32_t frames) {
+    if (!_hardware->setBufferSizeInFrames(_deviceID, frames)) {
+        logStatusError(kKivAudioHardwareBadObjectError, "KivAudioDevice::setBufferSizeInFrames",
+                       __LINE__);
+        return false;
+    }
+    return true;
+}
+
 std::uint32_t KivAudioDevice::minBufferSizeInFrames() const {
     return number(&AudioDeviceInfo::minBufferSizeInFrames, "KivAudioDevice::minBufferSizeInFrames",
                   __LINE__);
@@ -236,6 +258,7 @@ bool KivAudioDevice::open() {
         auto busMap = std::make_unique<KivAudioBusMap>(*mixer);
         auto volumes = std::make_unique<KivDeviceVolumes>(*mixer, kChannelsPerBus);
         volumes->setDefaultVolumes();
+        _renderRate = config.sampleRate;
         if (config.interleaved) {
             _scratch.assign(std::size_t(config.channels) * config.framesPerBuffer, 0.0f);
             _scratchChannels.resize(config.channels);
@@ -525,6 +548,31 @@ void KivAudioDevice::render(const AudioRenderTime& time, const AudioOutputBuffer
     } else {
         _busMap->pull(flags, timeStamp, {buffer.data, buffer.channels, buffer.frames});
     }
+    silenceNonFinite(time, buffer);
+}
+
+void KivAudioDevice::silenceNonFinite(const AudioRenderTime& time,
+                                      const AudioOutputBuffer& buffer) noexcept {
+    // The last guard before the speakers: whatever let a NaN or an infinity
+    // through upstream, the block goes out silent.
+    const std::uint32_t planes = buffer.interleaved ? 1 : buffer.channels;
+    const std::size_t samples =
+        std::size_t(buffer.frames) * (buffer.interleaved ? buffer.channels : 1);
+    bool found = false;
+    for (std::uint32_t p = 0; p < planes && !found; ++p) {
+        found = holdsNonFinite(buffer.data[p], samples);
+    }
+    if (!found) {
+        return;
+    }
+    for (std::uint32_t p = 0; p < planes; ++p) {
+        std::fill_n(buffer.data[p], samples, 0.0f);
+    }
+    _nonFiniteBlocks.fetch_add(1, std::memory_order_relaxed);
+    _nonFiniteWarnings.logFormat(static_cast<double>(time.sampleTime) / _renderRate,
+                                 "Warning: audio device %u rendered a non-finite sample; the block "
+                                 "of %u frames was silenced",
+                                 static_cast<unsigned>(_deviceID), buffer.frames);
 }
 
 void KivAudioDevice::renderInterleaved(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,

@@ -8,6 +8,7 @@
 #include "audio/KivRenderInfo.h"
 #include "audio/KivSyncedActions.h"
 #include "foundation/Clock.h"
+#include "foundation/RenderLogLimiter.h"
 #include "foundation/Signal.h"
 #include "platform/audio/AudioBackend.h"
 
@@ -80,6 +81,10 @@ public:
     std::optional<std::string> manufacturer() const;
     double nominalSampleRate() const;
     std::uint32_t bufferSizeInFrames() const;
+    // The buffer size the device's streams open at from the next open on,
+    // kept within the device's range; logs and answers false for a device
+    // that is gone.
+    bool setBufferSizeInFrames(std::uint32_t frames);
     std::uint32_t minBufferSizeInFrames() const;
     std::uint32_t maxBufferSizeInFrames() const;
     std::uint32_t inputChannels() const;
@@ -176,8 +181,15 @@ public:
 
     // Render thread: one cycle of the open stream. Runs the actions handed
     // over, then mixes every attached bus into the buffer, which arrives
-    // silenced. Takes no lock of the device's and allocates nothing.
+    // silenced. Takes no lock of the device's and allocates nothing. A block
+    // holding a NaN or an infinity leaves as silence, counted and warned of
+    // (once a second at most).
     void render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept override;
+    // Any thread: render cycles silenced for a non-finite sample since the
+    // device object was made.
+    std::uint64_t nonFiniteBlockCount() const {
+        return _nonFiniteBlocks.load(std::memory_order_relaxed);
+    }
 
 private:
     KivAudioDevice(std::shared_ptr<KivAudioHardware> hardware, AudioObjectID id);
@@ -190,6 +202,8 @@ private:
     // Runs `f` on the open mixer's volumes under `_mixerMutex`; false when closed.
     template <class F>
     bool withVolumes(F&& f) const;
+    // Render thread: the safety net at the end of each cycle.
+    void silenceNonFinite(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept;
     void renderInterleaved(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                            const AudioOutputBuffer& buffer) noexcept;
     std::optional<AudioDeviceInfo> info(const char* operation, int line) const;
@@ -228,9 +242,13 @@ private:
     // Render thread only while open: mixer output for an interleaved stream.
     std::vector<float> _scratch;
     std::vector<float*> _scratchChannels;
+    double _renderRate = 0.0; // the stream's rate while open; the render thread reads it
 
     // Set by open once output runs, cleared first by close; fade threads read it.
     std::atomic<bool> _open{false};
+    // The render thread counts and warns; anyone reads the count.
+    std::atomic<std::uint64_t> _nonFiniteBlocks{0};
+    RenderLogLimiter _nonFiniteWarnings;
 
     KivSyncedActions _actions;
     SteadyClock _steadyClock;

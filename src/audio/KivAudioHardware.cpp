@@ -10,6 +10,11 @@
 namespace {
 std::mutex gCurrentMutex;
 std::shared_ptr<KivAudioHardware> gCurrent;
+
+std::uint32_t withinRange(std::uint32_t frames, const AudioDeviceInfo& info) {
+    return std::clamp(frames, info.minBufferSizeInFrames,
+                      std::max(info.minBufferSizeInFrames, info.maxBufferSizeInFrames));
+}
 } // namespace
 
 std::shared_ptr<KivAudioHardware> KivAudioHardware::makeDefault() {
@@ -78,6 +83,9 @@ KivAudioHardware::Refresh KivAudioHardware::refresh() {
                 continue;
             }
             uids.push_back(info.uid);
+            if (auto set = _bufferFrames.find(info.uid); set != _bufferFrames.end()) {
+                info.bufferSizeInFrames = withinRange(set->second, info);
+            }
             devices.push_back(Listed{std::move(info), b});
         }
         if (defaultUID.empty()) {
@@ -244,6 +252,19 @@ std::unique_ptr<AudioOutputStream> KivAudioHardware::openOutput(AudioObjectID id
         uid = device->info.uid;
     }
     return backend->openOutput(uid, config, callback);
+}
+
+bool KivAudioHardware::setBufferSizeInFrames(AudioObjectID id, std::uint32_t frames) {
+    std::lock_guard lock(_mutex);
+    const std::string uid = _registry.uidForID(id);
+    for (Listed& device : _devices) {
+        if (!uid.empty() && device.info.uid == uid) {
+            _bufferFrames[uid] = frames;
+            device.info.bufferSizeInFrames = withinRange(frames, device.info);
+            return true;
+        }
+    }
+    return false;
 }
 
 void KivAudioHardware::addDeviceListener(AudioObjectID id,

@@ -3,6 +3,7 @@
 #include "audio/KivAudioDeviceRegistry.h"
 #include "platform/audio/AudioBackend.h"
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -38,6 +39,10 @@ public:
     std::optional<AudioDeviceInfo> deviceInfo(AudioObjectID id) const;
     std::unique_ptr<AudioOutputStream> openOutput(AudioObjectID id, const AudioStreamConfig& config,
                                                   AudioRenderCallback& callback);
+    // The buffer size a device's streams open at from now on, within its
+    // range, for as long as this hardware lives (Linux keeps no such setting
+    // for a device). False for a device that is not present.
+    bool setBufferSizeInFrames(AudioObjectID id, std::uint32_t frames);
 
     // Each device object made for an id listens for that id's property
     // changes; the listener is held weakly and removed by the device.
@@ -86,4 +91,6 @@ private:
     KivAudioDeviceRegistry _registry;
     std::string _defaultUID;
     std::vector<DeviceListener> _listeners;
+    // Buffer sizes set, by UID; each refresh applies them again.
+    std::map<std::string, std::uint32_t> _bufferFrames;
 };

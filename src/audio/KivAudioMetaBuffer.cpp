@@ -246,6 +246,7 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
         _slices.swap(slices);
         unhookBuffers(retired);
         _isFinished = false;
+        _devampRequested.store(false, std::memory_order_relaxed);
         _totalSliceTime = total;
         _stateChanged = true;
     }
@@ -291,34 +292,37 @@ void KivAudioMetaBuffer::goToTime(double seconds) {
         _totalDroppedFrames = 0;
         _lastTimeWeLoggedDroppedFrames = _clock->now();
         _isFinished = false;
+        _devampRequested.store(false, std::memory_order_relaxed);
         _stateChanged = true;
     }
     _wake.release();
 }
 
 void KivAudioMetaBuffer::devamp() {
-    {
-        std::lock_guard lock(_mutex);
-        const std::size_t j = KivSliceIndexOfNextJump(_playbackFrame, _slices);
-        if (j == _slices.size()) {
-            return;
-        }
-        KivSlice& slice = _slices[j];
-        if (slice.playsRemaining < 0 && _playbackFrame >= slice.startFrame) {
-            // The logical time of this pass of a forever slice now counts.
-            _totalFramesReadSansInfLoops += _playbackFrame - slice.startFrame;
-        }
-        slice.playsRemaining = 1;
-        // The pre-roll was for the jump that no longer comes.
-        if (_playbackBuffer != _bufferA.get()) {
-            _killA = _bufferA != nullptr;
-        }
-        if (_playbackBuffer != _bufferB.get()) {
-            _killB = _bufferB != nullptr;
-        }
-        _stateChanged = true;
+    // The next read applies it under the lock it takes anyway, so asking
+    // never waits, on the render thread or any other.
+    _devampRequested.store(true, std::memory_order_release);
+}
+
+void KivAudioMetaBuffer::devampLocked() {
+    const std::size_t j = KivSliceIndexOfNextJump(_playbackFrame, _slices);
+    if (j == _slices.size()) {
+        return;
     }
-    _wake.release();
+    KivSlice& slice = _slices[j];
+    if (slice.playsRemaining < 0 && _playbackFrame >= slice.startFrame) {
+        // The logical time of this pass of a forever slice now counts.
+        _totalFramesReadSansInfLoops += _playbackFrame - slice.startFrame;
+    }
+    slice.playsRemaining = 1;
+    // The pre-roll was for the jump that no longer comes.
+    if (_playbackBuffer != _bufferA.get()) {
+        _killA = _bufferA != nullptr;
+    }
+    if (_playbackBuffer != _bufferB.get()) {
+        _killB = _bufferB != nullptr;
+    }
+    _stateChanged = true;
 }
 
 std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
@@ -327,15 +331,24 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         return 0;
     }
     const std::uint32_t n = std::min(frames, destination.frameCount - offset);
-    bool jumped = false;
+    bool wake = false;
     {
-        _mutex.lockSpinningFirst();
+        if (const int error = _mutex.lockSpinningFirst()) {
+            KivSilenceAudioBufferList(destination, offset, n);
+            _lockErrors.logStatusError(_clock->now(), error, "KivAudioMetaBuffer::readFrames",
+                                       __LINE__);
+            return n;
+        }
         std::lock_guard lock(_mutex, std::adopt_lock);
-        jumped = readUnderLock(n, destination, offset);
+        if (_devampRequested.exchange(false, std::memory_order_acq_rel)) {
+            devampLocked();
+            wake = true;
+        }
+        wake = readUnderLock(n, destination, offset) || wake;
     }
     // Woken only once the lock is free, so the tend thread does not wake into
     // it and make the unlock a hand-over through the kernel.
-    if (jumped) {
+    if (wake) {
         _wake.release();
     }
     return n;

@@ -4,6 +4,7 @@
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivSlice.h"
 #include "foundation/PriorityInheritanceMutex.h"
+#include "foundation/RenderLogLimiter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -94,8 +95,10 @@ public:
     // Sum of each slice's length times its play count, a forever slice once.
     double audioLengthInSeconds() const;
 
-    // Owner's thread. The next slice that would loop back plays this pass to
-    // its end and play runs on, as if its count ran out now.
+    // Any thread, the render thread included: never waits. From the next
+    // readFrames on, the next slice that would loop back plays this pass to
+    // its end and play runs on, as if its count ran out then. setSlices and
+    // goToTime drop a devamp not yet applied.
     void devamp();
 
     // Owner's thread: stops the tend thread and returns once it has ended;
@@ -132,6 +135,8 @@ private:
     // playing buffer and switches to the pre-roll. The caller wakes the tend
     // thread once it has let the lock go.
     void jump();
+    // Under _mutex, render thread: applies a devamp that was asked for.
+    void devampLocked();
     // Under _mutex, render thread: the once-a-second underrun warning.
     void warnOfDroppedFrames();
 
@@ -150,6 +155,9 @@ private:
     std::counting_semaphore<> _wake{0};
     std::atomic<bool> _keepTendingBuffers{true}; // killWorker clears
     std::thread _tendThread;                     // owned and joined by killWorker
+    // devamp sets; readFrames takes it under _mutex, setSlices and goToTime clear it.
+    std::atomic<bool> _devampRequested{false};
+    RenderLogLimiter _lockErrors; // render thread: a read that could not take _mutex
 
     // Everything below is guarded by _mutex. The render thread holds it for
     // a whole readFrames; nobody holds it across file I/O or a join.

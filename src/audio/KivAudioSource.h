@@ -10,6 +10,7 @@
 #include "audio/MatrixMixerParameters.h"
 #include "foundation/Clock.h"
 #include "foundation/MainRunLoop.h"
+#include "foundation/RenderLogLimiter.h"
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
 
@@ -255,6 +256,7 @@ private:
     std::atomic<double> _timeWeWereStopped;
     // Render cycles that found the graph rebuilding.
     std::atomic<std::uint64_t> _missedCycles{0};
+    RenderLogLimiter _renderErrors; // render thread
 
     SteadyClock _steadyClock;
     std::unique_ptr<KivFadeRunner> _fades;

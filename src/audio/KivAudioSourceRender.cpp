@@ -1,7 +1,6 @@
 #include "audio/KivAudioSource.h"
 #include "audio/KivStream.h"
 #include "audio/MatrixMixer.h"
-#include "foundation/KivStatusError.h"
 
 #include <algorithm>
 
@@ -40,7 +39,7 @@ std::int32_t KivAudioSource::render(KivRenderFlags& flags, const KivRenderTimeSt
     _cycleFlags = nullptr;
     _cycleTimeStamp = nullptr;
     if (status != 0) {
-        logStatusError(status, "KivAudioSource::render", __LINE__);
+        _renderErrors.logStatusError(_clock.now(), status, "KivAudioSource::render", __LINE__);
     }
     return status;
 }

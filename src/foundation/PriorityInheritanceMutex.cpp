@@ -45,21 +45,21 @@ void PriorityInheritanceMutex::lock() {
     check(pthread_mutex_lock(&_mutex), "pthread_mutex_lock");
 }
 
-void PriorityInheritanceMutex::lockSpinningFirst() {
+int PriorityInheritanceMutex::lockSpinningFirst() noexcept {
     const auto giveUp = std::chrono::steady_clock::now() + kSpinLimit;
     while (std::chrono::steady_clock::now() < giveUp) {
         if (try_lock()) {
-            return;
+            return 0;
         }
         cpuRelax();
     }
-    lock();
+    return pthread_mutex_lock(&_mutex);
 }
 
-bool PriorityInheritanceMutex::try_lock() {
+bool PriorityInheritanceMutex::try_lock() noexcept {
     return pthread_mutex_trylock(&_mutex) == 0;
 }
 
-void PriorityInheritanceMutex::unlock() {
+void PriorityInheritanceMutex::unlock() noexcept {
     pthread_mutex_unlock(&_mutex);
 }

@@ -40,7 +40,7 @@ TEST(PriorityInheritanceMutexTest, SpinningFirstStillExcludesAndWaitsOutALongHol
         }
     });
     for (int i = 0; i < kRounds; ++i) {
-        mutex.lockSpinningFirst();
+        ASSERT_EQ(mutex.lockSpinningFirst(), 0);
         ++counter;
         mutex.unlock();
     }
@@ -59,7 +59,7 @@ TEST(PriorityInheritanceMutexTest, SpinningFirstStillExcludesAndWaitsOutALongHol
     while (!holding) {
         std::this_thread::yield();
     }
-    mutex.lockSpinningFirst();
+    ASSERT_EQ(mutex.lockSpinningFirst(), 0);
     EXPECT_TRUE(released);
     mutex.unlock();
     holder.join();

@@ -17,6 +17,7 @@ constexpr std::uint32_t kBusyChannels = 2;
 constexpr double kBusyRate = 48000.0;
 // A converting PCM reports an unbounded channel range; it has no native count.
 constexpr unsigned kMaxNativeChannels = 64;
+constexpr std::uint32_t kDefaultBufferFrames = 512;
 
 void trace(const char* format, const std::string& name, int err) {
     if (KivEnvironment::logLevel() >= 3) {
@@ -62,8 +63,8 @@ int probe(const AlsaConfiguration& configuration, const std::string& pcmName,
         if (info.maxBufferSizeInFrames < info.minBufferSizeInFrames) {
             info.maxBufferSizeInFrames = info.minBufferSizeInFrames;
         }
-        info.bufferSizeInFrames =
-            std::clamp<std::uint32_t>(512, info.minBufferSizeInFrames, info.maxBufferSizeInFrames);
+        info.bufferSizeInFrames = std::clamp(alsaDefaultBufferFrames(), info.minBufferSizeInFrames,
+                                             info.maxBufferSizeInFrames);
     }
     snd_pcm_close(pcm);
     return err < 0 ? err : 0;
@@ -84,9 +85,10 @@ void fillBusy(const Scan& scan, AudioDeviceInfo& info) {
     }
     info.outputChannels = kBusyChannels;
     info.nominalSampleRate = kBusyRate;
-    info.bufferSizeInFrames = 512;
     info.minBufferSizeInFrames = 64;
     info.maxBufferSizeInFrames = 4096;
+    info.bufferSizeInFrames = std::clamp(alsaDefaultBufferFrames(), info.minBufferSizeInFrames,
+                                         info.maxBufferSizeInFrames);
 }
 
 void addCardDevices(Scan& scan, int card) {
@@ -233,4 +235,21 @@ bool sameDeviceUIDs(const std::vector<AudioDeviceInfo>& a, const std::vector<Aud
         }
     }
     return true;
+}
+
+std::uint32_t bufferFramesFromText(const char* text) {
+    if (text == nullptr || *text < '0' || *text > '9') {
+        return kDefaultBufferFrames;
+    }
+    char* end = nullptr;
+    const unsigned long frames = std::strtoul(text, &end, 10);
+    if (*end != '\0' || frames < 16 || frames > 8192) {
+        return kDefaultBufferFrames;
+    }
+    return static_cast<std::uint32_t>(frames);
+}
+
+std::uint32_t alsaDefaultBufferFrames() {
+    static const std::uint32_t frames = bufferFramesFromText(std::getenv("PONDRA_BUFFER_FRAMES"));
+    return frames;
 }

@@ -24,3 +24,11 @@ std::string alsaPcmNameForUID(const std::string& uid);
 
 // Whether two lists hold the same UIDs in the same order.
 bool sameDeviceUIDs(const std::vector<AudioDeviceInfo>& a, const std::vector<AudioDeviceInfo>& b);
+
+// The buffer size ALSA devices are listed with, so their streams open at it:
+// the user's PONDRA_BUFFER_FRAMES (read once; Linux keeps no buffer setting
+// for a device), else 512. The device's own range bounds it.
+std::uint32_t alsaDefaultBufferFrames();
+// What a PONDRA_BUFFER_FRAMES text gives: a whole number of frames from 16 to
+// 8192; anything else (or no text) gives 512.
+std::uint32_t bufferFramesFromText(const char* text);

@@ -11,7 +11,10 @@
 
 namespace {
 
-constexpr unsigned kPeriods = 3;
+// Two periods: one plays while the next is rendered, so a cue sounds one
+// period after the cycle that starts it. A device that takes no two gets the
+// nearest count it does take.
+constexpr unsigned kPeriods = 2;
 constexpr std::uint32_t kMaxPlanes = 64;
 
 int configure(snd_pcm_t* pcm, AudioStreamConfig& config) {

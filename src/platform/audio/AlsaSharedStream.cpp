@@ -1,12 +1,14 @@
 #include "platform/audio/AlsaSharedStream.h"
 
 #include <algorithm>
+#include <thread>
 
 std::shared_ptr<AlsaSharedStream> AlsaSharedStream::open(const AlsaConfiguration& configuration,
                                                          const std::string& uid,
                                                          const AudioStreamConfig& config,
                                                          AlsaOutputStream::Wake wake) {
     std::shared_ptr<AlsaSharedStream> shared(new AlsaSharedStream());
+    shared->_members.store(new Members());
     shared->_stream = AlsaOutputStream::open(configuration, uid, config, *shared, std::move(wake));
     if (!shared->_stream) {
         return nullptr;
@@ -20,28 +22,44 @@ std::shared_ptr<AlsaSharedStream> AlsaSharedStream::open(const AlsaConfiguration
 AlsaSharedStream::~AlsaSharedStream() {
     // The stream stops its render thread before anything here goes.
     _stream.reset();
+    delete _members.load();
 }
 
 std::unique_ptr<AlsaSharedStream::Member> AlsaSharedStream::join(AudioRenderCallback& callback) {
     auto member = std::make_unique<Member>(*this, callback);
     std::lock_guard control(_control);
-    std::lock_guard members(_membersMutex);
-    _members.push_back(member.get());
+    auto next = std::make_unique<Members>(*_members.load());
+    next->push_back(member.get());
+    publish(std::move(next));
     return member;
 }
 
-bool AlsaSharedStream::Member::isRunning() const {
-    std::lock_guard control(_shared._control);
-    return _running;
+void AlsaSharedStream::publish(std::unique_ptr<Members> next) {
+    std::unique_ptr<const Members> old(_members.exchange(next.release()));
+    waitOutCycle();
+}
+
+void AlsaSharedStream::waitOutCycle() const {
+    // Sequentially consistent with the render thread's bump-then-read: a
+    // cycle that read what was just replaced began before this load, so it
+    // shows here as a cycle in progress.
+    const std::uint64_t seen = _cycles.load();
+    if (seen % 2 == 0) {
+        return;
+    }
+    // Cycles last one period at most; the render thread is never held up.
+    while (_cycles.load() == seen) {
+        std::this_thread::yield();
+    }
 }
 
 // The member runs before the stream does and stops after it, so a lone
 // member hears every cycle the stream renders.
 bool AlsaSharedStream::start(Member& member) {
     std::lock_guard control(_control);
-    setRunning(member, true);
+    member._running.store(true);
     if (!_stream->start()) {
-        setRunning(member, false);
+        member._running.store(false);
         return false;
     }
     return true;
@@ -49,37 +67,36 @@ bool AlsaSharedStream::start(Member& member) {
 
 void AlsaSharedStream::stop(Member& member) {
     std::lock_guard control(_control);
-    if (!member._running) {
+    if (!member._running.load()) {
         return;
     }
-    const bool othersRun = std::any_of(_members.begin(), _members.end(), [&](const Member* m) {
-        return m != &member && m->_running;
+    const Members& members = *_members.load();
+    const bool othersRun = std::any_of(members.begin(), members.end(), [&](const Member* m) {
+        return m != &member && m->_running.load();
     });
     if (!othersRun) {
         _stream->stop();
     }
-    // Waits for a cycle in progress, so the member is not called again.
-    setRunning(member, false);
-}
-
-void AlsaSharedStream::setRunning(Member& member, bool running) {
-    std::lock_guard members(_membersMutex);
-    member._running = running;
+    member._running.store(false);
+    // So the member is not called again once this returns.
+    waitOutCycle();
 }
 
 void AlsaSharedStream::leave(Member& member) {
     stop(member);
     std::lock_guard control(_control);
-    std::lock_guard members(_membersMutex);
-    std::erase(_members, &member);
+    auto next = std::make_unique<Members>(*_members.load());
+    std::erase(*next, &member);
+    publish(std::move(next));
 }
 
 void AlsaSharedStream::render(const AudioRenderTime& time,
                               const AudioOutputBuffer& buffer) noexcept {
-    std::lock_guard members(_membersMutex);
+    _cycles.fetch_add(1);
+    const Members& members = *_members.load();
     bool first = true;
-    for (Member* member : _members) {
-        if (!member->_running) {
+    for (Member* member : members) {
+        if (!member->_running.load()) {
             continue;
         }
         if (first) {
@@ -98,4 +115,5 @@ void AlsaSharedStream::render(const AudioRenderTime& time,
             }
         }
     }
+    _cycles.fetch_add(1);
 }

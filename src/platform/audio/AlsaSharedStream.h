@@ -3,6 +3,7 @@
 #include "platform/audio/AlsaOutputStream.h"
 #include "platform/audio/RenderBuffer.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -13,10 +14,13 @@
 // runs and sums what the running members render. The first member's format
 // is the stream's: later members get what config() says.
 //
-// Threads: control threads join, start, stop and leave (serialised by
-// `_control`); the render thread calls render(), holding `_membersMutex` for
-// the cycle's callbacks only, never across the write to ALSA, so a member's
-// stop() returns once its last callback is over.
+// Threads: control threads join, start, stop and leave, serialised by
+// `_control`, which the render thread never takes. A join or a leave builds
+// a new member list and hands it to the render thread through an atomic
+// pointer; the old list is freed by the control thread once no cycle can
+// still be reading it. A control thread that must not return while a cycle
+// may still call a member (stop, leave) waits out the cycle in progress; the
+// render thread never waits for anyone.
 class AlsaSharedStream : public AudioRenderCallback {
 public:
     // Null, with a logged reason, when the PCM does not open.
@@ -35,21 +39,28 @@ public:
 
     AlsaOutputStream& stream() { return *_stream; }
 
-    // Render thread, through the ALSA stream.
+    // Render thread, through the ALSA stream. Takes no lock and allocates nothing.
     void render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept override;
 
 private:
+    using Members = std::vector<Member*>;
+
     AlsaSharedStream() = default;
     bool start(Member& member);
     void stop(Member& member);
-    // `_control` held.
-    void setRunning(Member& member, bool running);
     void leave(Member& member);
+    // `_control` held: hands `next` to the render thread and frees the list
+    // it replaces once no cycle reads it.
+    void publish(std::unique_ptr<Members> next);
+    // Control thread: returns once a cycle in progress (if any) has ended.
+    void waitOutCycle() const;
 
     std::unique_ptr<AlsaOutputStream> _stream;
-    std::mutex _control; // start, stop, join and leave; taken before _membersMutex
-    std::mutex _membersMutex;
-    std::vector<Member*> _members;      // guarded by _membersMutex
+    std::mutex _control;                           // control threads only
+    std::atomic<const Members*> _members{nullptr}; // written under _control, read by render
+    // Bumped by the render thread as each cycle begins and ends: odd while
+    // one runs.
+    std::atomic<std::uint64_t> _cycles{0};
     std::unique_ptr<RenderBuffer> _mix; // render thread: the second and later members
 };
 
@@ -63,11 +74,11 @@ public:
     AudioStreamConfig config() const override { return _shared._stream->config(); }
     bool start() override { return _shared.start(*this); }
     void stop() override { _shared.stop(*this); }
-    bool isRunning() const override;
+    bool isRunning() const override { return _running.load(std::memory_order_acquire); }
 
 private:
     friend class AlsaSharedStream;
     AlsaSharedStream& _shared;
     AudioRenderCallback& _callback;
-    bool _running = false; // written under both locks, read under either
+    std::atomic<bool> _running{false}; // written under _control, read by render
 };

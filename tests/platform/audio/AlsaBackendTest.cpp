@@ -6,8 +6,10 @@
 #include "platform/audio/AlsaConfiguration.h"
 #include "platform/audio/AlsaEnumeration.h"
 #include "platform/audio/AlsaOutputStream.h"
+#include "platform/audio/AlsaSharedStream.h"
 #include "support/CapturingLogSink.h"
 #include "support/RenderThreadAllocations.h"
+#include "support/RenderThreadLocks.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,11 @@
 #include <filesystem>
 
 namespace {
+
+// alsa-lib reads this once, at its first PCM: without it every PCM call takes
+// a lock of the library's own, which would hide the stream's in the render
+// thread's lock count. Each PCM here is used by one thread at a time.
+[[maybe_unused]] const int kWithoutAlsaLibLocks = setenv("LIBASOUND_THREAD_SAFE", "0", 1);
 
 // A playback PCM that writes a WAV file and is paced by nothing, so the
 // whole stream path runs without a sound card.
@@ -201,6 +208,19 @@ TEST(AlsaEnumeration, CardsOpenThroughTheConverter) {
     EXPECT_FALSE(sameDeviceUIDs({a}, {a, b}));
 }
 
+// A user's PONDRA_BUFFER_FRAMES sets the buffer ALSA devices open at; what
+// is not a plain frame count in range leaves the 512 frames.
+TEST(AlsaEnumeration, TheUsersBufferSizeComesFromTheEnvironmentText) {
+    EXPECT_EQ(bufferFramesFromText(nullptr), 512u);
+    EXPECT_EQ(bufferFramesFromText("256"), 256u);
+    EXPECT_EQ(bufferFramesFromText("128"), 128u);
+    EXPECT_EQ(bufferFramesFromText("16"), 16u);
+    EXPECT_EQ(bufferFramesFromText("8192"), 8192u);
+    for (const char* text : {"", "8", "8193", "-256", "+256", " 256", "256 ", "256k", "0x100"}) {
+        EXPECT_EQ(bufferFramesFromText(text), 512u) << text;
+    }
+}
+
 TEST(AlsaConfiguration, LibraryChatterBecomesTraceLines) {
     AlsaConfiguration::routeLibraryErrorsToLog();
     AlsaConfiguration configuration;
@@ -281,4 +301,56 @@ TEST_F(AlsaFilePcm, OpenersOfOneDeviceShareOneStream) {
     auto again = backend.openOutput("pondratest", AudioStreamConfig{48000.0, 2, 128, true}, second);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->config().sampleRate, 48000.0);
+}
+
+namespace {
+
+// Counts cycles and wakes a waiting test without a lock of its own, so the
+// render thread's locks are the stream's alone.
+class CycleCounter : public AudioRenderCallback {
+public:
+    void render(const AudioRenderTime&, const AudioOutputBuffer&) noexcept override {
+        cycles.fetch_add(1);
+        cycles.notify_all();
+    }
+    void waitForCycles(int count) {
+        for (int seen = cycles.load(); seen < count; seen = cycles.load()) {
+            cycles.wait(seen);
+        }
+    }
+    std::atomic<int> cycles{0};
+};
+
+} // namespace
+
+// Members join, start, stop and leave while the stream renders: the render
+// thread takes no lock a joining control thread could hold it up with, and
+// allocates nothing.
+TEST_F(AlsaFilePcm, MembersComeAndGoWithoutTheRenderThreadWaiting) {
+    AlsaConfiguration configuration(definitions);
+    auto shared = AlsaSharedStream::open(configuration, "pondratest",
+                                         AudioStreamConfig{44100.0, 2, 256, true}, nullptr);
+    ASSERT_TRUE(shared);
+    CycleCounter steady;
+    CycleCounter visiting;
+    auto member = shared->join(steady);
+    const auto locks = renderThreadBlockingLocks();
+    const auto allocations = renderThreadAllocations();
+    ASSERT_TRUE(member->start());
+    for (int i = 0; i < 200; ++i) {
+        auto visitor = shared->join(visiting);
+        if (i % 2) {
+            ASSERT_TRUE(visitor->start());
+        }
+    }
+    auto visitor = shared->join(visiting);
+    ASSERT_TRUE(visitor->start());
+    visiting.waitForCycles(8);
+    visitor.reset();
+    member->stop();
+    member.reset();
+    if (renderThreadLocksAreSeen()) {
+        EXPECT_EQ(renderThreadBlockingLocks(), locks);
+    }
+    EXPECT_EQ(renderThreadAllocations(), allocations);
 }
