@@ -17,11 +17,12 @@
 
 namespace {
 
-// Brackets and parentheses open at once. serd reads each level by recursion;
-// a state of nested atom objects needs a handful.
+// Brackets and parentheses open at once, and atom objects inside objects:
+// serd and lilv's atom reader read each level by recursion. A state of
+// nested atom objects needs a handful.
 constexpr int kMaxNesting = 64;
-// Levels of recursion lilv's atom reader may take: an object costs one, each
-// cell of a list one more (a vector of 8000 numbers still reads).
+// Levels of recursion lilv's atom reader may take: an object inside another
+// costs two, each cell of a list one (a vector of 8000 numbers still reads).
 constexpr int kMaxDepth = 8192;
 // Nodes visited in all: blank nodes shared by many parents must not make the
 // reading exponential.
@@ -284,7 +285,17 @@ public:
         if (++_visits > kMaxVisits || depth > kMaxDepth) {
             return false;
         }
-        return node.type != SERD_BLANK || object(node, depth + 1, inSequence);
+        if (node.type != SERD_BLANK) {
+            return true;
+        }
+        // An object inside an object is read by recursion, here as in lilv.
+        if (_nesting == kMaxNesting) {
+            return false;
+        }
+        ++_nesting;
+        const bool readable = object(node, depth + 1, inSequence);
+        --_nesting;
+        return readable;
     }
 
 private:
@@ -393,6 +404,7 @@ private:
 
     const StateGraph& _graph;
     long _visits = 0;
+    int _nesting = 0;
 };
 
 } // namespace

@@ -184,6 +184,16 @@ std::string gainState(const std::string& properties, const std::string& after = 
            kTestGainUri + "> ;\n    state:state [ " + properties + " ] .\n" + after;
 }
 
+// Blank nodes each naming the next: nested as deep as brackets would be,
+// without a bracket in the text.
+std::string labelledChain(int length) {
+    std::string text;
+    for (int i = 0; i < length; ++i) {
+        text += "_:n" + std::to_string(i) + " <urn:next> _:n" + std::to_string(i + 1) + " .\n";
+    }
+    return text;
+}
+
 std::string repeated(const std::string& part, int times) {
     std::string text;
     for (int i = 0; i < times; ++i) {
@@ -206,6 +216,7 @@ TEST_F(Lv2State_, HostileStateTextIsRefusedBeforeLilvReadsIt) {
         "<urn:a> <urn:b> " + repeated("( ", 100000) + repeated(") ", 100000) + " .",
         gainState(invert + repeated("[ <urn:b> ", 100000) + "1" + repeated(" ]", 100000)),
         // Atoms lilv cannot build.
+        gainState(invert + "_:n0", labelledChain(100000)),
         gainState(invert + "[ a atom:Vector ]"),
         gainState(invert + "[ a atom:Vector ; atom:childType <urn:unsized> ; rdf:value ( 1 ) ]"),
         gainState(invert + "[ a atom:Tuple ]"),
