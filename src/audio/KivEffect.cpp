@@ -458,6 +458,10 @@ bool KivEffect::setParameters(KivError* error) {
     const bool enable = flagValue(state, "enabled", true);
     if (auto found = state.find("settings"); found != state.end()) {
         if (!applySettings(*u, *found, error)) {
+            // Settings the unit refuses (a document's, perhaps hostile) stay
+            // held, to be saved back unchanged; the effect is left out of the
+            // sound rather than run with settings nobody chose.
+            u->processor().setBypassed(true);
             return false;
         }
     }
@@ -523,7 +527,8 @@ bool KivEffect::applySettings(KivEffectUnit& unit, const nlohmann::json& setting
     const std::int32_t status = _stream->withRenderLock(
         [&](const EffectRenderLock& held) { return unit.processor().setState(held, *state); });
     if (status != kEffectNoErr) {
-        return fail(status, kAudioUnitErrorDomain, "setSettings", __LINE__, error);
+        // The processor has logged its refusal: one line is enough.
+        return failWith(error, kAudioUnitErrorDomain, status);
     }
     return true;
 }

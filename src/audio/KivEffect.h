@@ -146,7 +146,8 @@ public:
     bool setProperties(const nlohmann::json& properties);
     // Applies a held state to the unit (bypass, settings, editor) and drops
     // it. Without a unit, or when the unit refuses the settings, the state
-    // stays held and the answer is false.
+    // stays held and the answer is false; a unit that refuses them is
+    // bypassed.
     bool setParameters(KivError* error = nullptr);
     bool hasPendingState() const { return _state.has_value() && _statePending; }
     bool enabled() const;

@@ -13,6 +13,8 @@
 #include "foundation/NotificationCenter.h"
 #include "platform/alias/KivAlias.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -187,10 +189,12 @@ std::shared_ptr<AudioCue> AudioCue::initWithCoder(const KivKeyedDecoder& coder) 
     cue->_startTime = coder.decodeDoubleForKey("startTime");
     cue->_endTime = coder.decodeDoubleForKey("endTime");
     cue->setFlagged(coder.decodeBoolForKey("flagged"));
-    if (cue->_volume < 0.0f) {
+    if (!std::isfinite(cue->_volume) || cue->_volume < 0.0f) {
         coder.failWithError("volume: a gain cannot be negative");
         return nullptr;
     }
+    // No control sets a louder cue; a hand-made document might.
+    cue->_volume = std::min(cue->_volume, kMaximumVolume);
     if (cue->_startTime < 0.0 || cue->_endTime < cue->_startTime) {
         coder.failWithError("startTime, endTime: expected 0 <= startTime <= endTime");
         return nullptr;

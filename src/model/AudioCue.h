@@ -45,6 +45,8 @@ public:
     static constexpr double kProgressInterval = 0.1;
     static constexpr double kDuckTime = 2.0;
     static constexpr float kDuckedVolume = 0.05f;
+    // The top of the inspector's volume slider; a decoded volume is held to it.
+    static constexpr float kMaximumVolume = 1.0f;
 
     // Named after the file, volume 1.0, playing the whole file. nullptr when
     // no source can be made; a file the source cannot open gives a broken cue.

@@ -4,7 +4,9 @@
 #include "foundation/KivKeyedEncoder.h"
 #include "model/Cart.h"
 #include "model/PondraLogger.h"
+#include "model/WorkspaceOutput.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -84,6 +86,11 @@ std::optional<WorkspaceArchive> WorkspaceArchive::fromText(std::string_view text
         (archive.duckedVolume && !isVolume(*archive.duckedVolume))) {
         error = "masterVolume, duckedVolume: expected volumes of 0 or more";
         return std::nullopt;
+    }
+    // No control sets more; a hand-made document might.
+    archive.masterVolume = std::min(archive.masterVolume, WorkspaceOutput::kMaximumVolume);
+    if (archive.duckedVolume) {
+        archive.duckedVolume = std::min(*archive.duckedVolume, WorkspaceOutput::kMaximumVolume);
     }
     return archive;
 }

@@ -12,6 +12,8 @@ class UndoManager;
 class WorkspaceOutput {
 public:
     static constexpr float kDefaultDuckedVolume = 0.15f;
+    // The top of the master volume slider, which also sets the ducked volume.
+    static constexpr float kMaximumVolume = 1.0f;
     static constexpr double kDuckTime = 0.8;
 
     // Engages the device (which opens it); a null device means no output.

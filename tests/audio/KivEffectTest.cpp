@@ -225,6 +225,31 @@ TEST_F(KivEffectTest, AStateWaitingForItsUnitIsNeverReplacedByTheUnitsDefaults) 
     EXPECT_FALSE(gain->enabled());
 }
 
+TEST_F(KivEffectTest, AStateTheUnitRefusesLeavesABypassedPlaceholderSavedUnchanged) {
+    auto gain = KivEffect::effectWithDescription(gainDescription());
+    nlohmann::json state = gain->properties();
+    // Valid RDF that holds no state: lilv itself would follow a null pointer.
+    state["settings"] = {{"parameters", {{"gain", -20.0}}},
+                         {"pluginState", "<urn:a> <urn:b> <urn:c> ."},
+                         {"presetName", "Hostile"}};
+    ASSERT_TRUE(gain->setProperties(state));
+    ASSERT_TRUE(stream.addEffect(*gain));
+    ASSERT_TRUE(gain->setStreamFormat(KivAudioStreamDescription(48000.0, 1)));
+    ASSERT_TRUE(stream.initialize());
+
+    CapturingLogSink log;
+    KivError error;
+    EXPECT_FALSE(gain->setParameters(&error));
+    EXPECT_EQ(error.code, kEffectInvalidPropertyValue);
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"Error: the saved state of " + std::string(kTestGainUri) +
+                                       " could not be read; nothing was restored"});
+    EXPECT_TRUE(gain->unit()->processor().bypassed());
+    EXPECT_NEAR(sinePeak(*gain), 1.0f, 1e-3f) << "left out of the sound";
+    gain->saveState();
+    EXPECT_EQ(gain->properties(), state) << "saved back as it came";
+}
+
 TEST_F(KivEffectTest, BypassChosenBeforeTheEffectIsPlacedIsKept) {
     auto gain = KivEffect::effectWithDescription(gainDescription());
     gain->setEnabled(false);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -219,6 +220,29 @@ TEST_F(WorkspaceReadingTest, ValuesOfTheWrongTypeFail) {
         const KivError error = readFails();
         EXPECT_NE(error.description.find(key), std::string::npos) << error.description;
     }
+}
+
+TEST_F(WorkspaceReadingTest, AbsurdVolumesAreHeldToWhatTheControlsCanSet) {
+    stored["masterVolume"] = 3e38;
+    stored["duckedVolume"] = 3e38;
+    stored["carts"][0]["cues"]["0"]["volume"] = 3e38;
+    store(stored.dump());
+    KivError error;
+    auto reopened = open(package, error);
+    ASSERT_TRUE(reopened) << error.description;
+    EXPECT_EQ(reopened->masterVolume(), WorkspaceOutput::kMaximumVolume);
+    EXPECT_EQ(reopened->duckedVolume(), WorkspaceOutput::kMaximumVolume);
+    const auto cue = reopened->carts()[0]->cues().at(0);
+    EXPECT_EQ(cue->volume(), AudioCue::kMaximumVolume);
+
+    KivAudioSource& source = *cue->audioSource();
+    source.useManualBuffers();
+    cue->triggerDown();
+    source.tendBuffers();
+    const std::size_t cycle = render();
+    const float first = cycleOutput(cycle, 0).front();
+    EXPECT_TRUE(std::isfinite(first)) << first;
+    EXPECT_EQ(first, 0.125f);
 }
 
 TEST_F(WorkspaceReadingTest, AHugeDocumentIsRefusedUnread) {

@@ -25,6 +25,17 @@ bool isWhole(double value) {
     return std::floor(value) == value;
 }
 
+// A float file may hold NaN or infinity, and a double one values beyond
+// float's range that narrow to infinity. They become silence here, before
+// the converter, whose filter would spread one over hundreds of frames.
+void silenceNonFinite(float* samples, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!std::isfinite(samples[i])) {
+            samples[i] = 0.0f;
+        }
+    }
+}
+
 } // namespace
 
 AudioFileReader::OpenResult AudioFileReader::open(const std::string& path) {
@@ -230,6 +241,7 @@ std::size_t AudioFileReader::produceDecoded(float* const* channels, std::size_t 
             }
             return 0;
         }
+        silenceNonFinite(_decoded.data(), got.frames * _channels);
         _decoderPosition += static_cast<std::int64_t>(got.frames);
         _decodedOffset = 0;
         _decodedFrames = got.frames;

@@ -5,7 +5,9 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -25,7 +27,9 @@ float toFloat(float v) {
     return v;
 }
 float toFloat(double v) {
-    return static_cast<float>(v);
+    // Narrowing a double beyond float's range is undefined behaviour; such a
+    // sample is silence, as the reader makes every non-finite one.
+    return std::fabs(v) <= std::numeric_limits<float>::max() ? static_cast<float>(v) : 0.0f;
 }
 
 template <typename T>

@@ -50,7 +50,8 @@ AudioFileError checkAudioFileProperties(const AudioFileProperties& properties) {
 }
 
 DecoderOpenResult openAudioDecoder(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         return {nullptr, openError(errno)};
     }
@@ -60,6 +61,13 @@ DecoderOpenResult openAudioDecoder(const std::string& path) {
     }
     if (S_ISDIR(status.st_mode)) {
         return {nullptr, openError(EISDIR)};
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return {nullptr, {AudioFileErrorKind::Unreadable, EINVAL, "Not a regular file"}};
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return {nullptr, openError(errno)};
     }
     if (status.st_size == 0) {
         return {nullptr, {AudioFileErrorKind::ZeroLength, 0, "The file is empty"}};

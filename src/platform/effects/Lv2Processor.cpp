@@ -5,6 +5,7 @@
 #include "foundation/KivStatusError.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
+#include "platform/effects/Lv2StateText.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
@@ -255,8 +256,11 @@ std::int32_t Lv2Processor::setState(const EffectRenderLock& held, const EffectSt
     }
     StatePointer plugin;
     if (!state.pluginState.empty()) {
-        plugin.reset(lilv_state_new_from_string(_world->lilv(), _world->urids().mapFeatureData(),
-                                                state.pluginState.c_str()));
+        // The text may come from a document: lilv sees only what it can read safely.
+        if (isReadableStateText(state.pluginState)) {
+            plugin.reset(lilv_state_new_from_string(
+                _world->lilv(), _world->urids().mapFeatureData(), state.pluginState.c_str()));
+        }
         const LilvNode* appliesTo = plugin ? lilv_state_get_plugin_uri(plugin.get()) : nullptr;
         if (!appliesTo) {
             logFormat("Error: the saved state of %s could not be read; nothing was restored",

@@ -135,7 +135,8 @@ int linkFile(const std::string& source, const std::string& destination) {
 }
 
 int copyFile(const std::string& source, const std::string& destination) {
-    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so a FIFO in place of the file is refused at once, not waited on.
+    Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (from.get() < 0) {
         return errno;
     }

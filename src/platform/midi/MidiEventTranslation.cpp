@@ -39,10 +39,11 @@ std::optional<MidiMessage> messageFromSequencerEvent(const snd_seq_event_t& even
         return voiceMessage(MidiMessage::kChannelPressure, control.channel, control.value, 0);
     case SND_SEQ_EVENT_PITCHBEND: {
         // ALSA centres the bend on 0; on the wire it is 14 bits centred on 8192.
-        const int wire = control.value + 8192;
-        if (wire < 0 || wire > 16383) {
+        // Another client may send any int: range first, so the sum cannot overflow.
+        if (control.value < -8192 || control.value > 8191) {
             return std::nullopt;
         }
+        const int wire = control.value + 8192;
         return voiceMessage(MidiMessage::kPitchBend, control.channel, wire & 0x7F, wire >> 7);
     }
     default:

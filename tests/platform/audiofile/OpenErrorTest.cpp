@@ -1,11 +1,13 @@
 #include "platform/audiofile/AudioFileReader.h"
 #include "platform/audiofile/AudioFixtures.h"
 #include "platform/audiofile/OpenAudioDecoder.h"
+#include "support/FifoOpening.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -91,6 +93,20 @@ TEST_F(OpenError, WhatNothingDecodesIsUnreadable) {
     }
     AudioFixtures::writeBytes(_folder.path("noise.bin"), noise);
     EXPECT_EQ(kindOf(_folder.path("noise.bin")), AudioFileErrorKind::Unreadable);
+}
+
+TEST_F(OpenError, AFifoOrDeviceInPlaceOfTheFileIsRefusedAtOnce) {
+    const std::string fifo = _folder.path("x.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    DecoderOpenResult decoded;
+    EXPECT_TRUE(returnsWithoutAWriter(fifo, [&] { decoded = openAudioDecoder(fifo); }));
+    EXPECT_FALSE(decoded.decoder);
+    EXPECT_EQ(decoded.error.kind, AudioFileErrorKind::Unreadable);
+    AudioFileReader::OpenResult read;
+    EXPECT_TRUE(returnsWithoutAWriter(fifo, [&] { read = AudioFileReader::open(fifo); }));
+    EXPECT_FALSE(read.reader);
+    EXPECT_EQ(read.error.kind, AudioFileErrorKind::Unreadable);
+    EXPECT_EQ(kindOf("/dev/zero"), AudioFileErrorKind::Unreadable);
 }
 
 TEST_F(OpenError, MpegThatLibsndfileRefusesIsNotGuessedAtByFfmpeg) {

@@ -172,3 +172,106 @@ TEST_F(Lv2State_, PluginsWithoutStateOfTheirOwnSaveNoText) {
     ASSERT_EQ(prepare(*stereo, 44100.0, 512, 2), kEffectNoErr);
     EXPECT_TRUE(stereo->state().pluginState.empty());
 }
+
+namespace {
+
+// A state of the test gain written as Turtle, with `properties` as the body
+// of its state:state node and `after` as further statements.
+std::string gainState(const std::string& properties, const std::string& after = "") {
+    return std::string("@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+                       "<urn:pondra:effect-state> a pset:Preset ;\n"
+                       "    lv2:appliesTo <") +
+           kTestGainUri + "> ;\n    state:state [ " + properties + " ] .\n" + after;
+}
+
+// Blank nodes each naming the next: nested as deep as brackets would be,
+// without a bracket in the text.
+std::string labelledChain(int length) {
+    std::string text;
+    for (int i = 0; i < length; ++i) {
+        text += "_:n" + std::to_string(i) + " <urn:next> _:n" + std::to_string(i + 1) + " .\n";
+    }
+    return text;
+}
+
+std::string repeated(const std::string& part, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += part;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(Lv2State_, HostileStateTextIsRefusedBeforeLilvReadsIt) {
+    const std::string invert = "<http://pondra.invalid/test/gain#invert> ";
+    const std::vector<std::string> hostile = {
+        // Valid RDF without a state.
+        "<urn:a> <urn:b> <urn:c> .",
+        "[] <urn:b> \"no state here\" .",
+        // Nested far deeper than any state.
+        "<urn:a> <urn:b> " + repeated("[ <urn:b> ", 100000) + "<urn:c>" + repeated(" ]", 100000) +
+            " .",
+        "<urn:a> <urn:b> " + repeated("( ", 100000) + repeated(") ", 100000) + " .",
+        gainState(invert + repeated("[ <urn:b> ", 100000) + "1" + repeated(" ]", 100000)),
+        // Atoms lilv cannot build.
+        gainState(invert + "_:n0", labelledChain(100000)),
+        gainState(invert + "[ a atom:Vector ]"),
+        gainState(invert + "[ a atom:Vector ; atom:childType <urn:unsized> ; rdf:value ( 1 ) ]"),
+        gainState(invert + "[ a atom:Tuple ]"),
+        gainState(invert + "[ a atom:Sequence ; rdf:value ( [ atom:frameTime 0 ] ) ]"),
+        // Nodes that lead back to themselves.
+        "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+        "_:s a pset:Preset ; lv2:appliesTo <" +
+            std::string(kTestGainUri) + "> ; state:state _:s .",
+        gainState(invert + "_:loop", "_:loop <urn:next> _:loop ."),
+        gainState(invert + "[ a atom:Tuple ; rdf:value _:cell ]",
+                  "_:cell rdf:first 1 ; rdf:rest _:cell ."),
+        // Two states, a state for no plugin, names lilv's reader would drop.
+        gainState("") + "<urn:other> a pset:Preset ; lv2:appliesTo <urn:x> .",
+        "<urn:s> a pset:Preset ; lv2:appliesTo \"" + std::string(kTestGainUri) + "\" .",
+        "<urn:s> a pset:Preset ; lv2:appliesTo <" + std::string(kTestGainUri) + "> ; foaf:x 1 .",
+        "<s> a pset:Preset ; lv2:appliesTo <" + std::string(kTestGainUri) + "> .",
+        // Text that does not end where Turtle ends it.
+        gainState(invert + "\"unterminated ] ] ] ."),
+    };
+    auto gain = make(kTestGainUri);
+    ASSERT_EQ(prepare(*gain, 44100.0, 512, 1), kEffectNoErr);
+    gain->setParameter(kGainPort, -3.0f);
+    for (const std::string& text : hostile) {
+        CapturingLogSink log;
+        EXPECT_EQ(setState(*gain, EffectState{{{"gain", -20.0f}}, text, "Hostile"}),
+                  kEffectInvalidPropertyValue)
+            << text.substr(0, 300);
+        EXPECT_EQ(log.lines(), std::vector<std::string>{
+                                   std::string("Error: the saved state of ") + kTestGainUri +
+                                   " could not be read; nothing was restored"});
+    }
+    EXPECT_EQ(gain->parameter(kGainPort), -3.0f);
+    EXPECT_EQ(gain->presentPreset().name, "");
+    EXPECT_NEAR(signedHalf(*this, *gain), 0.7079f, 1e-3f) << "the plugin runs on as it was";
+}
+
+TEST_F(Lv2State_, UnusualButReadableStateTextIsAccepted) {
+    const std::string invert = "<http://pondra.invalid/test/gain#invert> true ; ";
+    const std::vector<std::string> readable = {
+        gainState(invert + "<urn:vector> [ a atom:Vector ; atom:childType atom:Float ;"
+                           " rdf:value ( 1.0 2.5 -3.0 ) ]"),
+        gainState(invert + "<urn:tuple> [ a atom:Tuple ; rdf:value ( 1 \"two\" <urn:three> ) ]"),
+        gainState(invert + "<urn:object> [ <urn:a> [ <urn:b> 1 ] ; <urn:c> \"x\"@en ]"),
+        gainState(invert + "<urn:events> [ a atom:Sequence ;"
+                           " rdf:value ( [ atom:frameTime 0 ; rdf:value 1 ] ) ]"),
+        gainState(invert + "<urn:shared> _:b , _:b", "_:b <urn:v> 1 ."),
+        "# a comment with [ ( brackets\n" +
+            gainState(invert + "<urn:text> \"\"\"long\n[ ( text\"\"\" , 'single ] ('"),
+    };
+    auto gain = make(kTestGainUri);
+    ASSERT_EQ(prepare(*gain, 44100.0, 512, 1), kEffectNoErr);
+    gain->setParameter(kGainPort, kHalfDb);
+    for (const std::string& text : readable) {
+        EXPECT_EQ(setState(*gain, EffectState{{}, text, ""}), kEffectNoErr) << text;
+        EXPECT_NE(gain->state().pluginState.find("#invert> true"), std::string::npos);
+    }
+    EXPECT_NEAR(signedHalf(*this, *gain), -0.5f, 1e-4f);
+}

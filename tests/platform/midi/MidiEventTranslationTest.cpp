@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -75,6 +76,32 @@ TEST(MidiEventTranslation, OutOfRangeEventsFromOtherProgramsAreRefused) {
     EXPECT_FALSE(messageFromSequencerEvent(event));
     event = eventsFromBytes({0xE0, 0, 64}).front();
     event.data.control.value = 9000;
+    EXPECT_FALSE(messageFromSequencerEvent(event));
+}
+
+TEST(MidiEventTranslation, ExtremeValuesFromOtherProgramsAreRefusedWithoutOverflow) {
+    const auto translated = [](int pitchBend) {
+        auto event = eventsFromBytes({0xE0, 0, 64}).front();
+        event.data.control.value = pitchBend;
+        return messageFromSequencerEvent(event);
+    };
+    for (const int value : {std::numeric_limits<int>::max(), std::numeric_limits<int>::max() - 8191,
+                            std::numeric_limits<int>::min(), -8193, 8192}) {
+        EXPECT_FALSE(translated(value)) << value;
+    }
+    EXPECT_EQ(translated(-8192), MidiMessage(0xE0, 1, 0, 0));
+    EXPECT_EQ(translated(8191), MidiMessage(0xE0, 1, 127, 127));
+
+    auto event = eventsFromBytes({0xC0, 5}).front();
+    for (const int value : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+        event.data.control.value = value;
+        EXPECT_FALSE(messageFromSequencerEvent(event)) << value;
+    }
+    event = eventsFromBytes({0xB0, 7, 100}).front();
+    event.data.control.param = std::numeric_limits<unsigned>::max();
+    EXPECT_FALSE(messageFromSequencerEvent(event));
+    event.data.control.param = 7;
+    event.data.control.value = std::numeric_limits<int>::min();
     EXPECT_FALSE(messageFromSequencerEvent(event));
 }
 
