@@ -69,7 +69,8 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
     buffer->_readFormat = readFormat;
 
     const double length = file.fileLengthInSeconds();
-    if (endTime <= startTime || endTime > length) {
+    const bool toFileEnd = endTime <= startTime || endTime >= length;
+    if (toFileEnd) {
         endTime = length;
     }
     if (!(startTime < endTime)) {
@@ -87,9 +88,21 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
         return nullptr;
     }
 
-    buffer->_totalFramesToRead =
-        static_cast<std::int64_t>((endTime - startTime) * readFormat.sampleRate());
-    buffer->_startFrame = static_cast<std::int64_t>(startTime * file.fileFormat()->sampleRate());
+    const double fileRate = file.fileFormat()->sampleRate();
+    buffer->_startFrame = static_cast<std::int64_t>(startTime * fileRate);
+    if (toFileEnd) {
+        // Counted in frames, not from seconds, which can truncate to the
+        // frame before the last; from where goToFrame lands at the read rate.
+        const double readRate = readFormat.sampleRate();
+        const std::int64_t startAtReadRate =
+            readRate == fileRate
+                ? buffer->_startFrame
+                : std::llround(static_cast<double>(buffer->_startFrame) * readRate / fileRate);
+        buffer->_totalFramesToRead = file.lengthInFramesAtRate(readRate) - startAtReadRate;
+    } else {
+        buffer->_totalFramesToRead =
+            static_cast<std::int64_t>((endTime - startTime) * readFormat.sampleRate());
+    }
     file.goToFrame(buffer->_startFrame);
 
     if (worker == KivAudioBufferWorker::Thread) {

@@ -52,12 +52,14 @@ KivAudioMetaBuffer::create(std::shared_ptr<KivAlias> alias, const KivAudioStream
     meta->_fileEndTime = length;
     meta->_fileChannels = file.fileChannels();
     meta->_fileRate = file.fileFormat()->sampleRate();
+    meta->_fileFrames = file.lengthInFramesAtRate(format->sampleRate());
     meta->_clock = clock ? clock : &steadyClock();
     meta->_workerMode = worker;
     std::string reason;
-    KivSlicesFromDescription(nlohmann::json::array(), format->sampleRate(), length, meta->_slices,
-                             reason);
+    KivSlicesFromDescription(nlohmann::json::array(), format->sampleRate(), length,
+                             meta->_fileFrames, meta->_slices, reason);
     meta->_totalSliceTime = length;
+    meta->_sliceList = meta->_slices;
     if (worker == KivAudioMetaBufferWorker::Thread) {
         try {
             meta->_tendThread = std::thread(&KivAudioMetaBuffer::run, meta.get());
@@ -233,12 +235,18 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
     assertNotRenderThread();
     std::vector<KivSlice> slices;
     std::string reason;
-    if (!KivSlicesFromDescription(list, _format.sampleRate(), _fileEndTime, slices, reason)) {
+    if (!KivSlicesFromDescription(list, _format.sampleRate(), _fileEndTime, _fileFrames, slices,
+                                  reason)) {
         logFormat("Warning: KivAudioMetaBuffer ignored an invalid slice list (%s): %s",
                   reason.c_str(), _aliasName.c_str());
         return false;
     }
     const double total = audioLength(slices);
+    std::vector<KivSlice> listed = slices;
+    {
+        std::lock_guard lock(_listMutex);
+        _sliceList.swap(listed);
+    }
     std::vector<std::unique_ptr<KivAudioBuffer>> retired;
     retired.reserve(2);
     {
@@ -255,12 +263,10 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
 }
 
 nlohmann::json KivAudioMetaBuffer::slices() const {
-    std::vector<KivSlice> copy;
-    {
-        std::lock_guard lock(_mutex);
-        copy = _slices;
-    }
-    return KivSlicesDescription(copy);
+    // Never under _mutex: building the list allocates, and the render thread
+    // would wait for the allocator.
+    std::lock_guard lock(_listMutex);
+    return KivSlicesDescription(_sliceList);
 }
 
 void KivAudioMetaBuffer::goToTime(double seconds) {

@@ -142,6 +142,7 @@ private:
     double _fileEndTime = 0.0;
     std::uint32_t _fileChannels = 0;
     double _fileRate = 0.0;
+    std::int64_t _fileFrames = 0; // the file's length at the working rate
     const Clock* _clock = nullptr;
     KivAudioMetaBufferWorker _workerMode = KivAudioMetaBufferWorker::Thread;
 
@@ -150,6 +151,11 @@ private:
     std::counting_semaphore<> _wake{0};
     std::atomic<bool> _keepTendingBuffers{true}; // killWorker clears
     std::thread _tendThread;                     // owned and joined by killWorker
+
+    // The list as set, for slices(); the render thread never takes
+    // _listMutex, so copying the list under it may allocate.
+    mutable std::mutex _listMutex;
+    std::vector<KivSlice> _sliceList;
 
     // Everything below is guarded by _mutex. The render thread holds it for
     // a whole readFrames; nobody holds it across file I/O or a join.

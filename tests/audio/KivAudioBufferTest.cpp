@@ -167,6 +167,19 @@ TEST_F(KivAudioBufferTest, AnEndOfZeroOrPastTheFileMeansTheFilesEnd) {
     EXPECT_TRUE(out.holdsStaircase(0, 10, 22050));
 }
 
+TEST_F(KivAudioBufferTest, AWindowToTheFilesEndHoldsItsLastFrame) {
+    // 6007 / 44100 * 44100 truncates to 6006.
+    auto alias = staircase("s.wav", 6007);
+    auto buffer = manual(alias, 0, 0, 8192);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->totalFramesToRead(), 6007);
+    EXPECT_EQ(manual(alias, 0, buffer->endTime(), 8192)->totalFramesToRead(), 6007);
+    buffer->fillOnce();
+    Destination out(kChannels, 8192);
+    EXPECT_EQ(buffer->readFrames(8192, out.view(), 0), 6007u);
+    EXPECT_TRUE(out.holdsStaircase(0, 6007, 0));
+}
+
 TEST_F(KivAudioBufferTest, FillsAtMostTheRingAndDeliversInOrderAcrossTheWrap) {
     auto buffer = manual(staircase("s.wav", 44100), 0, 0, 1000);
     ASSERT_NE(buffer, nullptr);
