@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <system_error>
 
 namespace {
 
@@ -61,40 +60,34 @@ KivAudioMetaBuffer::create(std::shared_ptr<KivAlias> alias, const KivAudioStream
     meta->_totalSliceTime = length;
     meta->_sliceList = meta->_slices;
     if (worker == KivAudioMetaBufferWorker::Thread) {
-        try {
-            meta->_tendThread = std::thread(&KivAudioMetaBuffer::run, meta.get());
-        } catch (const std::system_error& error) {
-            logFormat("Error: KivAudioMetaBuffer could not start its tend thread (%s) for file: %s",
-                      error.what(), meta->_aliasName.c_str());
-            return nullptr;
-        }
+        meta->_pool = KivReadAheadPool::shared();
+        meta->_pool->add(*meta);
+        meta->wake();
     }
     return meta;
 }
 
 KivAudioMetaBuffer::~KivAudioMetaBuffer() {
     killWorker();
-    // The buffers' destructors stop their workers.
+    // The buffers' destructors take them out of the pool.
 }
 
 void KivAudioMetaBuffer::killWorker() {
     assertNotRenderThread();
-    _keepTendingBuffers = false;
-    _wake.release();
-    if (_tendThread.joinable()) {
-        _tendThread.join();
+    if (_pool) {
+        _pool->remove(*this);
     }
 }
 
-void KivAudioMetaBuffer::run() {
-    while (true) {
-        if (!_keepTendingBuffers) {
-            return;
-        }
-        if (tendOnce()) {
-            continue;
-        }
-        _wake.acquire();
+void KivAudioMetaBuffer::wake() {
+    if (_pool) {
+        _pool->post(*this);
+    }
+}
+
+void KivAudioMetaBuffer::runStep() {
+    if (tendOnce()) {
+        wake();
     }
 }
 
@@ -257,7 +250,7 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
         _totalSliceTime = total;
         _stateChanged = true;
     }
-    _wake.release();
+    wake();
     // The old slices and the retired buffers go here, outside the lock.
     return true;
 }
@@ -299,7 +292,7 @@ void KivAudioMetaBuffer::goToTime(double seconds) {
         _isFinished = false;
         _stateChanged = true;
     }
-    _wake.release();
+    wake();
 }
 
 void KivAudioMetaBuffer::devamp() {
@@ -324,7 +317,7 @@ void KivAudioMetaBuffer::devamp() {
         }
         _stateChanged = true;
     }
-    _wake.release();
+    wake();
 }
 
 std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
@@ -339,10 +332,10 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         std::lock_guard lock(_mutex, std::adopt_lock);
         jumped = readUnderLock(n, destination, offset);
     }
-    // Woken only once the lock is free, so the tend thread does not wake into
+    // Woken only once the lock is free, so the tend step does not wake into
     // it and make the unlock a hand-over through the kernel.
     if (jumped) {
-        _wake.release();
+        wake();
     }
     return n;
 }
@@ -414,7 +407,7 @@ void KivAudioMetaBuffer::jump() {
         next = _killA ? nullptr : _bufferA.get();
     } else {
         // Nothing played this pass; whatever was read ahead is out of step now,
-        // so the tend thread starts over from the position.
+        // so the tend step starts over from the position.
         _killA = _bufferA != nullptr;
         _killB = _bufferB != nullptr;
     }
