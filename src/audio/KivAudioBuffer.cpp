@@ -130,7 +130,7 @@ void KivAudioBuffer::runStep() {
     // A step cut short by its limit goes on after the other tasks' steps;
     // one that filled the ring waits for the consumer's next hint.
     if (fillOnce() == kHeadFrames && _consumerStarted.load(std::memory_order_acquire)) {
-        _pool->post(*this);
+        _pool->post(*this, true);
     }
 }
 
@@ -171,7 +171,7 @@ std::uint32_t KivAudioBuffer::fillOnce() {
 
 void KivAudioBuffer::requestFill() {
     if (!_wakeRequested.exchange(true, std::memory_order_acq_rel) && _pool) {
-        _pool->post(*this);
+        _pool->post(*this, true);
     }
 }
 

@@ -79,9 +79,9 @@ void KivAudioMetaBuffer::killWorker() {
     }
 }
 
-void KivAudioMetaBuffer::wake() {
+void KivAudioMetaBuffer::wake(bool urgent) {
     if (_pool) {
-        _pool->post(*this);
+        _pool->post(*this, urgent);
     }
 }
 
@@ -335,7 +335,7 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
     // Woken only once the lock is free, so the tend step does not wake into
     // it and make the unlock a hand-over through the kernel.
     if (jumped) {
-        wake();
+        wake(true);
     }
     return n;
 }

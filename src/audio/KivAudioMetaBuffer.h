@@ -119,8 +119,9 @@ private:
 
     // KivReadAheadTask: tend steps until nothing changed meanwhile.
     void runStep() override;
-    // Any thread, the render thread included: a tend step runs soon.
-    void wake();
+    // Any thread, the render thread included: a tend step runs soon; an
+    // urgent one (playback jumped) before the steps of idle cues.
+    void wake(bool urgent = false);
     double secondsFromFrames(std::int64_t frames) const;
     // The start time of a read-ahead buffer that begins at `frame`.
     double bufferStartTime(std::int64_t frame) const;

@@ -63,17 +63,29 @@ void KivReadAheadPool::remove(KivReadAheadTask& task) {
     _stepEnded.wait(lock, [&task] { return !task._running; });
 }
 
-void KivReadAheadPool::post(KivReadAheadTask& task) {
+void KivReadAheadPool::post(KivReadAheadTask& task, bool urgent) {
+    if (urgent) {
+        task._urgent.store(true, std::memory_order_release);
+    }
     if (!task._queued.exchange(true, std::memory_order_acq_rel)) {
         _wake.release();
     }
 }
 
 KivReadAheadTask* KivReadAheadPool::take() {
+    KivReadAheadTask* task = take(true);
+    return task ? task : take(false);
+}
+
+KivReadAheadTask* KivReadAheadPool::take(bool urgentOnly) {
     const std::size_t count = _tasks.size();
     for (std::size_t i = 0; i < count; ++i) {
         KivReadAheadTask* task = _tasks[(_next + i) % count];
-        if (!task->_running && task->_queued.exchange(false, std::memory_order_acq_rel)) {
+        if (task->_running || (urgentOnly && !task->_urgent.load(std::memory_order_acquire))) {
+            continue;
+        }
+        if (task->_queued.exchange(false, std::memory_order_acq_rel)) {
+            task->_urgent.store(false, std::memory_order_release);
             _next = (_next + i + 1) % count;
             task->_running = true;
             return task;

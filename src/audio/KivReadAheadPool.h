@@ -28,6 +28,7 @@ private:
     friend class KivReadAheadPool;
     // Posters set, the worker that takes the task clears.
     std::atomic<bool> _queued{false};
+    std::atomic<bool> _urgent{false};
     bool _running = false; // the pool's mutex
 };
 
@@ -58,15 +59,19 @@ public:
     void remove(KivReadAheadTask& task);
     // Any thread, the render thread included: never blocks, never
     // allocates. The task runs a step soon; posts before that step begins
-    // are one post. A task not added is marked and nothing runs.
-    void post(KivReadAheadTask& task);
+    // are one post. An urgent post (playback is waiting for it) runs before
+    // every task that is only queued, such as the many tend steps of a
+    // document being opened. A task not added is marked and nothing runs.
+    void post(KivReadAheadTask& task, bool urgent = false);
 
     std::size_t workerCount() const { return _workers.size(); }
 
 private:
     void run();
-    // Under _mutex: a queued task no worker runs, taken; null when none.
+    // Under _mutex: a queued task no worker runs, taken, urgent ones first;
+    // null when none.
     KivReadAheadTask* take();
+    KivReadAheadTask* take(bool urgentOnly);
 
     std::mutex _mutex; // never taken by the render thread
     std::condition_variable _stepEnded;

@@ -4,7 +4,9 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <semaphore>
 
 // The shared read-ahead pool: a fixed set of workers for every task, each
@@ -103,6 +105,72 @@ TEST(KivReadAheadPoolTest, APostBeforeAddingRunsOnceAddedAndNoneAfterRemoving) {
     EXPECT_EQ(later.steps(), 1);
     EXPECT_EQ(task.steps(), 1);
     pool.remove(later);
+}
+
+// Notes its number in a shared order when it runs; the first may wait at a
+// gate, holding the pool's only worker.
+class OrderedTask final : public KivReadAheadTask {
+public:
+    OrderedTask(int number, std::vector<int>& order, std::mutex& mutex,
+                std::counting_semaphore<>& done, std::counting_semaphore<>* gate = nullptr)
+        : _number(number)
+        , _order(order)
+        , _mutex(mutex)
+        , _done(done)
+        , _gate(gate) {}
+
+private:
+    void runStep() override {
+        if (_gate) {
+            _gate->acquire();
+        }
+        {
+            std::lock_guard lock(_mutex);
+            _order.push_back(_number);
+        }
+        _done.release();
+    }
+
+    int _number;
+    std::vector<int>& _order;
+    std::mutex& _mutex;
+    std::counting_semaphore<>& _done;
+    std::counting_semaphore<>* _gate;
+};
+
+TEST(KivReadAheadPoolTest, UrgentPostsRunBeforeTasksThatAreOnlyQueued) {
+    std::vector<int> order;
+    std::mutex mutex;
+    std::counting_semaphore<> done(0);
+    std::counting_semaphore<> gate(0);
+    KivReadAheadPool pool(1);
+    std::vector<std::unique_ptr<OrderedTask>> tasks;
+    tasks.push_back(std::make_unique<OrderedTask>(0, order, mutex, done, &gate));
+    for (int i = 1; i <= 6; ++i) {
+        tasks.push_back(std::make_unique<OrderedTask>(i, order, mutex, done));
+    }
+    for (auto& task : tasks) {
+        pool.add(*task);
+    }
+    // Task 0 holds the worker until every other post is in.
+    pool.post(*tasks[0]);
+    for (int i = 1; i <= 5; ++i) {
+        pool.post(*tasks[i]);
+    }
+    pool.post(*tasks[6], true);
+    gate.release();
+    for (int i = 0; i < 7; ++i) {
+        done.acquire();
+    }
+    for (auto& task : tasks) {
+        pool.remove(*task);
+    }
+    ASSERT_EQ(order.size(), 7u);
+    // Task 0 may have been taken before or after the others were posted;
+    // either way the urgent one comes before every other that waited.
+    const auto urgent = std::find(order.begin(), order.end(), 6) - order.begin();
+    const auto first = std::find(order.begin(), order.end(), 0) - order.begin();
+    EXPECT_EQ(urgent, first == 0 ? 1 : 0);
 }
 
 class KivReadAheadLoadTest : public MetaBufferFixture {};
