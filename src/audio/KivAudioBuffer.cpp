@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <system_error>
 
 namespace {
 
@@ -69,7 +68,8 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
     buffer->_readFormat = readFormat;
 
     const double length = file.fileLengthInSeconds();
-    if (endTime <= startTime || endTime > length) {
+    const bool toFileEnd = endTime <= startTime || endTime >= length;
+    if (toFileEnd) {
         endTime = length;
     }
     if (!(startTime < endTime)) {
@@ -79,28 +79,38 @@ KivAudioBuffer::create(std::shared_ptr<KivAlias> alias, double startTime, double
     }
     buffer->_endTime = endTime;
 
-    buffer->_bufferList = KivAllocateAudioBufferList(readFormat.channels(), bufferSize);
-    buffer->_ringBuffer = KivAudioRingBuffer::create(readFormat.channels(), bufferSize);
-    if (!buffer->_bufferList || !buffer->_ringBuffer) {
+    buffer->_head =
+        KivAudioRingBuffer::create(readFormat.channels(), std::min(bufferSize, kHeadFrames));
+    if (!buffer->_head) {
         logFormat("Error: KivAudioBuffer could not allocate %u frames for file: %s", bufferSize,
                   buffer->description().c_str());
         return nullptr;
     }
+    buffer->_reading = buffer->_head.get();
 
-    buffer->_totalFramesToRead =
-        static_cast<std::int64_t>((endTime - startTime) * readFormat.sampleRate());
-    buffer->_startFrame = static_cast<std::int64_t>(startTime * file.fileFormat()->sampleRate());
+    const double fileRate = file.fileFormat()->sampleRate();
+    buffer->_startFrame = static_cast<std::int64_t>(startTime * fileRate);
+    if (toFileEnd) {
+        // Counted in frames, not from seconds, which can truncate to the
+        // frame before the last; from where goToFrame lands at the read rate.
+        const double readRate = readFormat.sampleRate();
+        const std::int64_t startAtReadRate =
+            readRate == fileRate
+                ? buffer->_startFrame
+                : std::llround(static_cast<double>(buffer->_startFrame) * readRate / fileRate);
+        buffer->_totalFramesToRead = file.lengthInFramesAtRate(readRate) - startAtReadRate;
+    } else {
+        buffer->_totalFramesToRead =
+            static_cast<std::int64_t>((endTime - startTime) * readFormat.sampleRate());
+    }
     file.goToFrame(buffer->_startFrame);
 
     if (worker == KivAudioBufferWorker::Thread) {
-        buffer->_hasWorkerThread = true;
-        try {
-            buffer->_worker = std::thread(&KivAudioBuffer::run, buffer.get());
-        } catch (const std::system_error& error) {
-            logFormat("Error: KivAudioBuffer could not start its worker (%s) for file: %s",
-                      error.what(), buffer->description().c_str());
-            return nullptr;
-        }
+        // The head is there before anyone can read, so play starts on its
+        // first frame.
+        buffer->fillOnce();
+        buffer->_pool = KivReadAheadPool::shared();
+        buffer->_pool->add(*buffer);
     }
     return buffer;
 }
@@ -111,22 +121,16 @@ KivAudioBuffer::~KivAudioBuffer() {
 
 void KivAudioBuffer::killWorker() {
     assertNotRenderThread();
-    _keepFillingBuffer.store(false, std::memory_order_release);
-    if (_worker.joinable()) {
-        _wake.release();
-        _worker.join();
+    if (_pool) {
+        _pool->remove(*this);
     }
 }
 
-void KivAudioBuffer::run() {
-    // The first fill runs at once, so a new buffer holds frames as soon as
-    // it can; then one fill per wake until killWorker.
-    while (true) {
-        fillOnce();
-        _wake.acquire();
-        if (!_keepFillingBuffer.load(std::memory_order_acquire)) {
-            return;
-        }
+void KivAudioBuffer::runStep() {
+    // A step cut short by its limit goes on after the other tasks' steps;
+    // one that filled the ring waits for the consumer's next hint.
+    if (fillOnce() == kHeadFrames && _consumerStarted.load(std::memory_order_acquire)) {
+        _pool->post(*this, true);
     }
 }
 
@@ -135,22 +139,39 @@ std::uint32_t KivAudioBuffer::fillOnce() {
     if (_atEndOfFile.load(std::memory_order_acquire)) {
         return 0;
     }
-    const std::uint32_t space = _ringBuffer->space();
+    KivAudioRingBuffer* ring = _body.load(std::memory_order_relaxed);
+    if (!ring && !_bodyRefused && _head->capacity() < _bufferSize &&
+        _consumerStarted.load(std::memory_order_acquire)) {
+        _bodyStorage = KivAudioRingBuffer::create(_readFormat.channels(), _bufferSize);
+        if (!_bodyStorage) {
+            logFormat("Error: KivAudioBuffer could not allocate %u frames for file: %s",
+                      _bufferSize, description().c_str());
+            // Play goes on from the head alone, refilled as it empties.
+            _bodyRefused = true;
+        } else {
+            ring = _bodyStorage.get();
+            // Nothing more goes into the head: the consumer may leave it once
+            // it is spent.
+            _body.store(ring, std::memory_order_release);
+        }
+    }
+    if (!ring) {
+        ring = _head.get();
+    }
+    const std::uint32_t space = ring->space();
     if (space == 0) {
         return 0;
     }
-    const AudioChannels staging = _bufferList->channels();
-    const std::uint32_t read = _file->readFrames(std::min(space, _bufferSize), staging, 0);
+    const std::uint32_t read = ring->readFromSource(*_file, std::min(space, kHeadFrames));
     if (read == 0) {
         _atEndOfFile.store(true, std::memory_order_release);
-        return 0;
     }
-    return _ringBuffer->readIntoRing(staging, 0, read);
+    return read;
 }
 
 void KivAudioBuffer::requestFill() {
-    if (!_wakeRequested.exchange(true, std::memory_order_acq_rel) && _hasWorkerThread) {
-        _wake.release();
+    if (!_wakeRequested.exchange(true, std::memory_order_acq_rel) && _pool) {
+        _pool->post(*this, true);
     }
 }
 
@@ -160,11 +181,41 @@ std::uint32_t KivAudioBuffer::readFrames(std::uint32_t frames, const AudioChanne
         return 0;
     }
     const std::uint32_t asked = std::min(frames, destination.frameCount - offset);
-    const std::uint32_t got = destination.channelCount == _ringBuffer->channelCount()
-                                  ? deliver(asked, destination, offset)
-                                  : 0;
+    const std::uint32_t got =
+        destination.channelCount == _head->channelCount() ? deliver(asked, destination, offset) : 0;
     KivSilenceAudioBufferList(destination, offset + got, asked - got);
     return got;
+}
+
+bool KivAudioBuffer::moveToBody() {
+    if (_reading != _head.get()) {
+        return false;
+    }
+    // The body first: once it is published the head receives nothing more,
+    // so an empty head now stays empty.
+    KivAudioRingBuffer* body = _body.load(std::memory_order_acquire);
+    if (!body || _head->count() != 0) {
+        return false;
+    }
+    _reading = body;
+    return true;
+}
+
+std::uint32_t KivAudioBuffer::take(const AudioChannels& destination, std::uint32_t offset,
+                                   std::uint32_t frames) {
+    std::uint32_t got = _reading->writeFromRing(destination, offset, frames);
+    if (got < frames && moveToBody()) {
+        got += _reading->writeFromRing(destination, offset + got, frames - got);
+    }
+    return got;
+}
+
+std::uint32_t KivAudioBuffer::discard(std::uint32_t frames) {
+    std::uint32_t dropped = _reading->drop(frames);
+    if (dropped < frames && moveToBody()) {
+        dropped += _reading->drop(frames - dropped);
+    }
+    return dropped;
 }
 
 std::uint32_t KivAudioBuffer::deliver(std::uint32_t asked, const AudioChannels& destination,
@@ -174,6 +225,9 @@ std::uint32_t KivAudioBuffer::deliver(std::uint32_t asked, const AudioChannels& 
     if (remaining <= 0) {
         return 0;
     }
+    if (!_consumerStarted.load(std::memory_order_relaxed)) {
+        _consumerStarted.store(true, std::memory_order_release);
+    }
     const bool atEnd = _atEndOfFile.load(std::memory_order_acquire);
 
     const std::int64_t debt = _totalDroppedFrames.load(std::memory_order_acquire);
@@ -182,7 +236,7 @@ std::uint32_t KivAudioBuffer::deliver(std::uint32_t asked, const AudioChannels& 
         // exactly where it should.
         const auto owed = static_cast<std::uint32_t>(
             std::min<std::int64_t>({debt, remaining, std::numeric_limits<std::uint32_t>::max()}));
-        const std::uint32_t dropped = _ringBuffer->drop(owed);
+        const std::uint32_t dropped = discard(owed);
         read += dropped;
         remaining -= dropped;
         _totalFramesRead.store(read, std::memory_order_release);
@@ -200,14 +254,16 @@ std::uint32_t KivAudioBuffer::deliver(std::uint32_t asked, const AudioChannels& 
     }
 
     const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(asked, remaining));
-    const std::uint32_t got = _ringBuffer->writeFromRing(destination, offset, wanted);
+    const std::uint32_t got = take(destination, offset, wanted);
     read += got;
     _totalFramesRead.store(read, std::memory_order_release);
     if (got == wanted) {
         if (!atEnd && read < _totalFramesToRead) {
+            // Reading from the head: the body is wanted at once.
+            const bool onHead = _reading == _head.get() && _head->capacity() < _bufferSize;
             const float fill =
-                static_cast<float>(_ringBuffer->count()) / static_cast<float>(_bufferSize);
-            if (fill <= 0.5f) {
+                static_cast<float>(_reading->count()) / static_cast<float>(_reading->capacity());
+            if (onHead || fill <= 0.5f) {
                 requestFill();
             }
         }
@@ -225,7 +281,8 @@ std::string KivAudioBuffer::description() const {
 }
 
 std::uint32_t KivAudioBuffer::count() const {
-    return _ringBuffer->count();
+    const KivAudioRingBuffer* body = _body.load(std::memory_order_acquire);
+    return _head->count() + (body ? body->count() : 0);
 }
 
 void KivAudioBuffer::drop(std::uint32_t frames) {

@@ -2,35 +2,46 @@
 
 #include "audio/KivAudioReading.h"
 #include "audio/KivAudioStreamDescription.h"
+#include "audio/KivReadAheadPool.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <semaphore>
 #include <string>
-#include <thread>
 
 class KivAlias;
-class KivAudioBufferList;
 class KivAudioFile;
 class KivAudioRingBuffer;
 
-// Who runs the fill steps of a read-ahead buffer: its own worker thread, or
-// (tests) the caller, one fillOnce() at a time.
+// Who runs the fill steps of a read-ahead buffer: the shared read-ahead
+// pool's workers, or (tests) the caller, one fillOnce() at a time.
 enum class KivAudioBufferWorker { Thread, Manual };
 
-// One time window of one file, read ahead by a worker into a ring from which
-// one consumer (the render thread) takes frames. The consumer never waits:
-// a read that finds too few frames delivers what is there, owes the rest
-// (they are discarded once they arrive, so the position keeps pace with
-// playback time) and hints the worker. The worker holds no lock while it
-// reads the file; it sleeps on a semaphore that the consumer posts without
-// blocking when the ring is half empty or short.
-class KivAudioBuffer final : public KivAudioReading {
+// One time window of one file, read ahead into rings from which one consumer
+// (the render thread) takes frames. The consumer never waits: a read that
+// finds too few frames delivers what is there, owes the rest (they are
+// discarded once they arrive, so the position keeps pace with playback time)
+// and hints the worker. Fill steps hold no lock while they read the file; the
+// consumer posts them to the pool without blocking when the ring is half
+// empty or short.
+//
+// A buffer nobody reads yet holds only its head: the first kHeadFrames
+// frames of the window, read when it is made, so that play starts on its
+// first frame while an idle cue costs little memory. The first read asks
+// for the body, a ring of the full capacity that the worker makes and fills
+// with the frames after the head; the consumer moves on to it once the head
+// is spent. Ownership of the body passes to the consumer through one atomic
+// pointer, published after the producer's last frame into the head.
+class KivAudioBuffer final : public KivAudioReading, private KivReadAheadTask {
 public:
-    // Owner's thread. Opens the file, seeks it to `startTime` and starts the
-    // worker. An `endTime` at or before the start, or past the file's end,
+    // Frames held before anyone reads, and the most one fill step reads, so
+    // that one file never holds a pool worker for long.
+    static constexpr std::uint32_t kHeadFrames = 8192;
+
+    // Owner's thread. Opens the file, seeks it to `startTime` and, with
+    // KivAudioBufferWorker::Thread, reads the head and hands the buffer to the
+    // read-ahead pool. An `endTime` at or before the start, or past the file's end,
     // means the file's end. With `matchFileChannels` the format takes the
     // file's channel count; without it, a different count is refused. Null,
     // with the reason logged, for no alias, no format, a start below 0, a
@@ -42,7 +53,7 @@ public:
            bool matchFileChannels, KivAudioBufferWorker worker = KivAudioBufferWorker::Thread);
 
     // Owner's thread, never the render thread, once the buffer is unhooked
-    // from the render path: stops the worker if it still runs.
+    // from the render path: takes it out of the pool if it is still there.
     ~KivAudioBuffer();
     KivAudioBuffer(const KivAudioBuffer&) = delete;
     KivAudioBuffer& operator=(const KivAudioBuffer&) = delete;
@@ -54,8 +65,10 @@ public:
     std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
                              std::uint32_t offset) override;
 
-    // Any thread: frames waiting in the ring.
+    // Any thread: frames waiting in the head and the body.
     std::uint32_t count() const;
+    // Any thread: the body has been made (a consumer has begun reading).
+    bool hasBody() const { return _body.load(std::memory_order_acquire) != nullptr; }
     // Any thread: the next reads discard `frames` more frames (playback
     // moved on while the buffer was being made).
     void drop(std::uint32_t frames);
@@ -63,16 +76,17 @@ public:
     // ended (the ring may still hold frames then).
     bool isFinished() const;
 
-    // Owner's thread: stops the worker and returns once it has ended; later
-    // calls do nothing. It waits for a file read in progress, so it is never
-    // called under a lock the render thread takes: unhook the buffer under
-    // that lock, kill it outside.
+    // Owner's thread: takes the buffer out of the pool and returns once no
+    // fill step runs; later calls do nothing. It waits for a file read in
+    // progress, so it is never called under a lock the render thread takes:
+    // unhook the buffer under that lock, kill it outside.
     void killWorker();
 
-    // Worker thread (or, made with KivAudioBufferWorker::Manual, the test
-    // standing in for it): one fill step. Reads at most the ring's free space
-    // from the file in one read and moves it into the ring; answers the
-    // frames moved. A read of 0 frames is the end of the file.
+    // Pool worker (or, made with KivAudioBufferWorker::Manual, the test
+    // standing in for it): one fill step. Makes the body once the consumer
+    // has begun; then reads at most kHeadFrames frames, and at most the free
+    // space of the ring being filled, from the file into it; answers the
+    // frames stored. A read of 0 frames is the end of the file.
     std::uint32_t fillOnce();
     // Any thread: the consumer has asked for a fill that has not begun yet.
     bool wakeRequested() const { return _wakeRequested.load(std::memory_order_acquire); }
@@ -96,11 +110,20 @@ public:
 private:
     KivAudioBuffer() = default;
 
-    void run();
+    // KivReadAheadTask: a fill step, posted again while the ring being filled
+    // has room and someone reads.
+    void runStep() override;
     // Consumer thread: readFrames without the silencing; `asked` fits the
     // destination from `offset`.
     std::uint32_t deliver(std::uint32_t asked, const AudioChannels& destination,
                           std::uint32_t offset);
+    // Consumer thread: moves from the spent head to the body once it is
+    // there; answers whether it moved.
+    bool moveToBody();
+    // Consumer thread: frames out of the head, then the body.
+    std::uint32_t take(const AudioChannels& destination, std::uint32_t offset,
+                       std::uint32_t frames);
+    std::uint32_t discard(std::uint32_t frames);
     // Consumer thread: hint the worker, without blocking.
     void requestFill();
 
@@ -111,14 +134,24 @@ private:
     std::uint32_t _bufferSize = 0;
     std::unique_ptr<KivAudioFile> _file; // worker thread only once made
     KivAudioStreamDescription _readFormat;
-    std::unique_ptr<KivAudioBufferList> _bufferList; // worker's staging list
-    std::unique_ptr<KivAudioRingBuffer> _ringBuffer; // worker fills, consumer empties
+    std::unique_ptr<KivAudioRingBuffer> _head; // worker fills, consumer empties
     std::int64_t _startFrame = 0;
     std::int64_t _totalFramesToRead = 0;
     std::uint32_t _fileChannels = 0;
     double _fileLengthInSeconds = 0.0;
     std::optional<KivAudioStreamDescription> _fileFormat;
-    bool _hasWorkerThread = false;
+    // Kept until the buffer goes: the consumer may post after killWorker.
+    std::shared_ptr<KivReadAheadPool> _pool;
+
+    // The worker makes the body and then publishes it; from then on it fills
+    // only the body. Freed with the buffer.
+    std::unique_ptr<KivAudioRingBuffer> _bodyStorage;
+    bool _bodyRefused = false; // worker only: its storage could not be had
+    std::atomic<KivAudioRingBuffer*> _body{nullptr};
+    // Consumer only: the ring it reads, the head until it moves to the body.
+    KivAudioRingBuffer* _reading = nullptr;
+    // Consumer sets at its first read; the worker makes the body after it.
+    std::atomic<bool> _consumerStarted{false};
 
     // Consumer writes; any thread reads.
     std::atomic<std::int64_t> _totalFramesRead{0};
@@ -126,11 +159,7 @@ private:
     std::atomic<std::int64_t> _totalDroppedFrames{0};
     // Worker writes; any thread reads.
     std::atomic<bool> _atEndOfFile{false};
-    // Owner writes (killWorker); worker reads.
-    std::atomic<bool> _keepFillingBuffer{true};
-    // Consumer sets, worker clears when a fill begins; the semaphore is
-    // posted only when the flag goes up, so a busy consumer posts once per fill.
+    // Consumer sets, worker clears when a fill begins; the pool is posted
+    // only when the flag goes up, so a busy consumer posts once per fill.
     std::atomic<bool> _wakeRequested{false};
-    std::counting_semaphore<> _wake{0};
-    std::thread _worker; // owned and joined by killWorker
 };

@@ -96,6 +96,18 @@ void KivAudioFile::closeFile() {
     _atEndOfFile = false;
 }
 
+std::int64_t KivAudioFile::lengthInFramesAtRate(double rate) const {
+    if (!_reader) {
+        return 0;
+    }
+    const AudioFileProperties& file = _reader->fileProperties();
+    // As the reader counts its converted length.
+    if (rate == file.sampleRate) {
+        return file.lengthInFrames;
+    }
+    return std::llround(static_cast<double>(file.lengthInFrames) * rate / file.sampleRate);
+}
+
 bool KivAudioFile::setReadFormat(const KivAudioStreamDescription& format) {
     if (!_reader) {
         return false;

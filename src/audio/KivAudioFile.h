@@ -44,6 +44,10 @@ public:
     // Frames over the file's own rate (FFmpeg's is its estimate); 0 while
     // nothing is open.
     double fileLengthInSeconds() const { return _fileLengthInSeconds; }
+    // The frames a read from the start delivers at `rate`: the file's own
+    // count at its rate, else that count converted (an estimate when the
+    // file's is one); 0 while nothing is open.
+    std::int64_t lengthInFramesAtRate(double rate) const;
 
     // Frames are delivered at the format's rate. The reader cannot mix
     // channels, so a format with another channel count than the file's is

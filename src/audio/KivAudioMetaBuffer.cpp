@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <system_error>
 
 namespace {
 
@@ -52,47 +51,43 @@ KivAudioMetaBuffer::create(std::shared_ptr<KivAlias> alias, const KivAudioStream
     meta->_fileEndTime = length;
     meta->_fileChannels = file.fileChannels();
     meta->_fileRate = file.fileFormat()->sampleRate();
+    meta->_fileFrames = file.lengthInFramesAtRate(format->sampleRate());
     meta->_clock = clock ? clock : &steadyClock();
     meta->_workerMode = worker;
     std::string reason;
-    KivSlicesFromDescription(nlohmann::json::array(), format->sampleRate(), length, meta->_slices,
-                             reason);
+    KivSlicesFromDescription(nlohmann::json::array(), format->sampleRate(), length,
+                             meta->_fileFrames, meta->_slices, reason);
     meta->_totalSliceTime = length;
+    meta->_sliceList = meta->_slices;
     if (worker == KivAudioMetaBufferWorker::Thread) {
-        try {
-            meta->_tendThread = std::thread(&KivAudioMetaBuffer::run, meta.get());
-        } catch (const std::system_error& error) {
-            logFormat("Error: KivAudioMetaBuffer could not start its tend thread (%s) for file: %s",
-                      error.what(), meta->_aliasName.c_str());
-            return nullptr;
-        }
+        meta->_pool = KivReadAheadPool::shared();
+        meta->_pool->add(*meta);
+        meta->wake();
     }
     return meta;
 }
 
 KivAudioMetaBuffer::~KivAudioMetaBuffer() {
     killWorker();
-    // The buffers' destructors stop their workers.
+    // The buffers' destructors take them out of the pool.
 }
 
 void KivAudioMetaBuffer::killWorker() {
     assertNotRenderThread();
-    _keepTendingBuffers = false;
-    _wake.release();
-    if (_tendThread.joinable()) {
-        _tendThread.join();
+    if (_pool) {
+        _pool->remove(*this);
     }
 }
 
-void KivAudioMetaBuffer::run() {
-    while (true) {
-        if (!_keepTendingBuffers) {
-            return;
-        }
-        if (tendOnce()) {
-            continue;
-        }
-        _wake.acquire();
+void KivAudioMetaBuffer::wake(bool urgent) {
+    if (_pool) {
+        _pool->post(*this, urgent);
+    }
+}
+
+void KivAudioMetaBuffer::runStep() {
+    if (tendOnce()) {
+        wake();
     }
 }
 
@@ -233,12 +228,18 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
     assertNotRenderThread();
     std::vector<KivSlice> slices;
     std::string reason;
-    if (!KivSlicesFromDescription(list, _format.sampleRate(), _fileEndTime, slices, reason)) {
+    if (!KivSlicesFromDescription(list, _format.sampleRate(), _fileEndTime, _fileFrames, slices,
+                                  reason)) {
         logFormat("Warning: KivAudioMetaBuffer ignored an invalid slice list (%s): %s",
                   reason.c_str(), _aliasName.c_str());
         return false;
     }
     const double total = audioLength(slices);
+    std::vector<KivSlice> listed = slices;
+    {
+        std::lock_guard lock(_listMutex);
+        _sliceList.swap(listed);
+    }
     std::vector<std::unique_ptr<KivAudioBuffer>> retired;
     retired.reserve(2);
     {
@@ -250,18 +251,16 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
         _totalSliceTime = total;
         _stateChanged = true;
     }
-    _wake.release();
+    wake();
     // The old slices and the retired buffers go here, outside the lock.
     return true;
 }
 
 nlohmann::json KivAudioMetaBuffer::slices() const {
-    std::vector<KivSlice> copy;
-    {
-        std::lock_guard lock(_mutex);
-        copy = _slices;
-    }
-    return KivSlicesDescription(copy);
+    // Never under _mutex: building the list allocates, and the render thread
+    // would wait for the allocator.
+    std::lock_guard lock(_listMutex);
+    return KivSlicesDescription(_sliceList);
 }
 
 void KivAudioMetaBuffer::goToTime(double seconds) {
@@ -295,7 +294,7 @@ void KivAudioMetaBuffer::goToTime(double seconds) {
         _devampRequested.store(false, std::memory_order_relaxed);
         _stateChanged = true;
     }
-    _wake.release();
+    wake();
 }
 
 void KivAudioMetaBuffer::devamp() {
@@ -331,7 +330,7 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         return 0;
     }
     const std::uint32_t n = std::min(frames, destination.frameCount - offset);
-    bool wake = false;
+    bool wakeTend = false;
     {
         if (const int error = _mutex.lockSpinningFirst()) {
             KivSilenceAudioBufferList(destination, offset, n);
@@ -342,14 +341,14 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         std::lock_guard lock(_mutex, std::adopt_lock);
         if (_devampRequested.exchange(false, std::memory_order_acq_rel)) {
             devampLocked();
-            wake = true;
+            wakeTend = true;
         }
-        wake = readUnderLock(n, destination, offset) || wake;
+        wakeTend = readUnderLock(n, destination, offset) || wakeTend;
     }
-    // Woken only once the lock is free, so the tend thread does not wake into
+    // Woken only once the lock is free, so the tend step does not wake into
     // it and make the unlock a hand-over through the kernel.
-    if (wake) {
-        _wake.release();
+    if (wakeTend) {
+        wake(true);
     }
     return n;
 }
@@ -421,7 +420,7 @@ void KivAudioMetaBuffer::jump() {
         next = _killA ? nullptr : _bufferA.get();
     } else {
         // Nothing played this pass; whatever was read ahead is out of step now,
-        // so the tend thread starts over from the position.
+        // so the tend step starts over from the position.
         _killA = _bufferA != nullptr;
         _killB = _bufferB != nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include "audio/KivAudioReading.h"
 #include "audio/KivAudioStreamDescription.h"
+#include "audio/KivReadAheadPool.h"
 #include "audio/KivSlice.h"
 #include "foundation/PriorityInheritanceMutex.h"
 #include "foundation/RenderLogLimiter.h"
@@ -11,35 +12,36 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <semaphore>
 #include <string>
-#include <thread>
 #include <vector>
 
 class Clock;
 class KivAlias;
 class KivAudioBuffer;
 
-// Who runs the tend steps: the meta buffer's own tend thread (whose
-// read-ahead buffers have worker threads of their own), or (tests) the caller,
-// through tendOnce() and fillBuffersOnce().
+// Who runs the tend steps: the shared read-ahead pool (which fills the
+// read-ahead buffers too), or (tests) the caller, through tendOnce() and
+// fillBuffersOnce().
 enum class KivAudioMetaBufferWorker { Thread, Manual };
 
 // Plays a list of slices of one file without a gap at any loop point, through
 // two read-ahead buffers: while one plays, the other already reads from the
 // start of the range playback will jump back to next, so that the render call
-// that reaches the jump switches buffers within the call.
+// that reaches the jump switches buffers within the call. A buffer holds only
+// its head until it is read (see KivAudioBuffer), so an idle meta buffer
+// costs a head or two, and a task in the pool rather than a thread.
 //
 // The render thread only reads, and never waits on disk: the lock it takes is
-// held by others only to plan, swap pointers or unhook buffers; stopping a
-// buffer's worker and freeing it (which wait for a file read) happen outside
-// the lock, on the tend thread or the caller's thread.
-class KivAudioMetaBuffer final : public KivAudioReading {
+// held by others only to plan, swap pointers or unhook buffers; taking a
+// buffer out of the pool and freeing it (which wait for a file read) happen
+// outside the lock, in the tend step or on the caller's thread.
+class KivAudioMetaBuffer final : public KivAudioReading, private KivReadAheadTask {
 public:
     static constexpr std::uint32_t kBufferFrames = 22050;
 
-    // Owner's thread. One slice covering the whole file once; the tend thread
-    // (with KivAudioMetaBufferWorker::Thread) starts planning from frame 0.
+    // Owner's thread. One slice covering the whole file once; with
+    // KivAudioMetaBufferWorker::Thread a tend step in the pool starts planning
+    // from frame 0.
     // Null, without a message, for no alias or format, a rate not above 0 or
     // a file of no length. `clock` (kept, not owned) gives the times of the
     // finish and the drop warning; null means the steady clock.
@@ -101,11 +103,11 @@ public:
     // goToTime drop a devamp not yet applied.
     void devamp();
 
-    // Owner's thread: stops the tend thread and returns once it has ended;
-    // later calls do nothing.
+    // Owner's thread: takes the meta buffer out of the pool and returns once
+    // no tend step runs; later calls do nothing.
     void killWorker();
 
-    // Tend thread (or, made with KivAudioMetaBufferWorker::Manual, the test
+    // Pool worker (or, made with KivAudioMetaBufferWorker::Manual, the test
     // standing in for it): one step. Frees the buffers the render thread
     // retired, plans and makes the buffers that are missing and installs
     // them. Answers true when the state changed while it made buffers, so
@@ -118,7 +120,11 @@ public:
 private:
     KivAudioMetaBuffer() = default;
 
-    void run();
+    // KivReadAheadTask: tend steps until nothing changed meanwhile.
+    void runStep() override;
+    // Any thread, the render thread included: a tend step runs soon; an
+    // urgent one (playback jumped) before the steps of idle cues.
+    void wake(bool urgent = false);
     double secondsFromFrames(std::int64_t frames) const;
     // The start time of a read-ahead buffer that begins at `frame`.
     double bufferStartTime(std::int64_t frame) const;
@@ -126,14 +132,14 @@ private:
     // the lock.
     void unhookBuffers(std::vector<std::unique_ptr<KivAudioBuffer>>& retired);
     // Under _mutex, render thread: readFrames' work; answers whether play
-    // jumped, so the tend thread must be woken.
+    // jumped, so the tend step must be woken.
     bool readUnderLock(std::uint32_t n, const AudioChannels& destination, std::uint32_t offset);
     // Under _mutex, render thread: `frames` frames from the playing buffer
     // (or silence) into `destination` at `offset`, counting a shortfall.
     void readSegment(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset);
     // Under _mutex, render thread: the jump point is reached; retires the
     // playing buffer and switches to the pre-roll. The caller wakes the tend
-    // thread once it has let the lock go.
+    // step once it has let the lock go.
     void jump();
     // Under _mutex, render thread: applies a devamp that was asked for.
     void devampLocked();
@@ -147,14 +153,19 @@ private:
     double _fileEndTime = 0.0;
     std::uint32_t _fileChannels = 0;
     double _fileRate = 0.0;
+    std::int64_t _fileFrames = 0; // the file's length at the working rate
     const Clock* _clock = nullptr;
     KivAudioMetaBufferWorker _workerMode = KivAudioMetaBufferWorker::Thread;
 
-    // Wakes the tend thread; posting never blocks, so the render thread may.
-    // A post with nothing to do costs the tend thread one idle step.
-    std::counting_semaphore<> _wake{0};
-    std::atomic<bool> _keepTendingBuffers{true}; // killWorker clears
-    std::thread _tendThread;                     // owned and joined by killWorker
+    // Runs the tend steps; posting never blocks, so the render thread may.
+    // A post with nothing to do costs one idle step. Kept until the meta
+    // buffer goes: the render thread may post after killWorker.
+    std::shared_ptr<KivReadAheadPool> _pool;
+
+    // The list as set, for slices(); the render thread never takes
+    // _listMutex, so copying the list under it may allocate.
+    mutable std::mutex _listMutex;
+    std::vector<KivSlice> _sliceList;
     // devamp sets; readFrames takes it under _mutex, setSlices and goToTime clear it.
     std::atomic<bool> _devampRequested{false};
     RenderLogLimiter _lockErrors; // render thread: a read that could not take _mutex

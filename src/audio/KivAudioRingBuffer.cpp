@@ -1,5 +1,7 @@
 #include "audio/KivAudioRingBuffer.h"
 
+#include "audio/KivAudioReading.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -18,18 +20,24 @@ std::unique_ptr<KivAudioRingBuffer> KivAudioRingBuffer::create(std::uint32_t cha
     }
     const std::uint32_t size = capacity + 1;
     std::unique_ptr<float[]> storage(new (std::nothrow) float[std::size_t(channels) * size]());
-    if (!storage) {
+    std::unique_ptr<float*[]> pointers(new (std::nothrow) float*[channels]);
+    if (!storage || !pointers) {
         return nullptr;
     }
+    for (std::uint32_t c = 0; c < channels; ++c) {
+        pointers[c] = storage.get() + std::size_t(c) * size;
+    }
     return std::unique_ptr<KivAudioRingBuffer>(
-        new KivAudioRingBuffer(channels, size, std::move(storage)));
+        new KivAudioRingBuffer(channels, size, std::move(storage), std::move(pointers)));
 }
 
 KivAudioRingBuffer::KivAudioRingBuffer(std::uint32_t channels, std::uint32_t size,
-                                       std::unique_ptr<float[]> storage)
+                                       std::unique_ptr<float[]> storage,
+                                       std::unique_ptr<float*[]> pointers)
     : _channels(channels)
     , _size(size)
-    , _storage(std::move(storage)) {}
+    , _storage(std::move(storage))
+    , _pointers(std::move(pointers)) {}
 
 std::uint32_t KivAudioRingBuffer::advance(std::uint32_t index, std::uint32_t frames) const {
     return static_cast<std::uint32_t>((std::uint64_t(index) + frames) % _size);
@@ -67,6 +75,25 @@ std::uint32_t KivAudioRingBuffer::readIntoRing(const AudioChannels& source, std:
     }
     _writeIndex.store(advance(write, n), std::memory_order_release);
     return n;
+}
+
+std::uint32_t KivAudioRingBuffer::readFromSource(KivAudioReading& source, std::uint32_t frames) {
+    const std::uint32_t write = _writeIndex.load(std::memory_order_relaxed);
+    const std::uint32_t read = _readIndex.load(std::memory_order_acquire);
+    const std::uint32_t n = std::min(frames, capacity() - distance(read, write, _size));
+    if (n == 0) {
+        return 0;
+    }
+    // The source writes into the slots themselves: no staging copy, and no
+    // staging storage per buffer.
+    const AudioChannels slots{_pointers.get(), _channels, _size};
+    const std::uint32_t first = std::min(n, _size - write);
+    std::uint32_t got = source.readFrames(first, slots, write);
+    if (got == first && n > first) {
+        got += source.readFrames(n - first, slots, 0);
+    }
+    _writeIndex.store(advance(write, got), std::memory_order_release);
+    return got;
 }
 
 std::uint32_t KivAudioRingBuffer::writeFromRing(const AudioChannels& destination,

@@ -2,6 +2,8 @@
 
 #include "audio/AudioChannels.h"
 
+class KivAudioReading;
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -44,6 +46,11 @@ public:
     std::uint32_t readIntoRing(const AudioChannels& source, std::uint32_t offset,
                                std::uint32_t frames);
 
+    // Producer thread. Reads min(frames, space()) frames from `source` straight
+    // into the free slots, in at most two reads (one per span of storage);
+    // a read that comes short ends it. Answers the frames stored.
+    std::uint32_t readFromSource(KivAudioReading& source, std::uint32_t frames);
+
     // Consumer thread. Moves min(destination frames - offset, frames, count())
     // frames out of the ring into `destination` at `offset` and answers how
     // many; 0 when the channel counts differ or the offset lies past the
@@ -55,8 +62,8 @@ public:
     std::uint32_t drop(std::uint32_t frames);
 
 private:
-    KivAudioRingBuffer(std::uint32_t channels, std::uint32_t size,
-                       std::unique_ptr<float[]> storage);
+    KivAudioRingBuffer(std::uint32_t channels, std::uint32_t size, std::unique_ptr<float[]> storage,
+                       std::unique_ptr<float*[]> pointers);
 
     float* channel(std::uint32_t c) const { return _storage.get() + std::size_t(c) * _size; }
     std::uint32_t advance(std::uint32_t index, std::uint32_t frames) const;
@@ -64,6 +71,7 @@ private:
     const std::uint32_t _channels;
     const std::uint32_t _size; // capacity + 1
     const std::unique_ptr<float[]> _storage;
+    const std::unique_ptr<float*[]> _pointers; // each channel's storage, for readFromSource
 
     // Apart on their own cache lines so the two threads do not contend.
     alignas(64) std::atomic<std::uint32_t> _readIndex{0};  // consumer writes, producer reads

@@ -112,7 +112,8 @@ bool readSlice(const nlohmann::json& entry, double& start, double& end, std::int
 } // namespace
 
 bool KivSlicesFromDescription(const nlohmann::json& list, double sampleRate, double fileLength,
-                              std::vector<KivSlice>& slices, std::string& reason) {
+                              std::int64_t fileFrames, std::vector<KivSlice>& slices,
+                              std::string& reason) {
     if (!list.is_array()) {
         reason = "not an array";
         return false;
@@ -120,8 +121,7 @@ bool KivSlicesFromDescription(const nlohmann::json& list, double sampleRate, dou
     std::vector<KivSlice> made;
     made.reserve(list.empty() ? 1 : list.size());
     if (list.empty()) {
-        made.push_back(
-            {0.0, fileLength, 0, static_cast<std::int64_t>(fileLength * sampleRate), 1, 1});
+        made.push_back({0.0, fileLength, 0, fileFrames, 1, 1});
     }
     for (std::size_t i = 0; i < list.size(); ++i) {
         double start = 0.0;
@@ -148,7 +148,7 @@ bool KivSlicesFromDescription(const nlohmann::json& list, double sampleRate, dou
         KivSlice slice{start,
                        end,
                        static_cast<std::int64_t>(start * sampleRate),
-                       static_cast<std::int64_t>(end * sampleRate),
+                       end == fileLength ? fileFrames : static_cast<std::int64_t>(end * sampleRate),
                        count,
                        count};
         if (why.empty() && slice.endFrame <= slice.startFrame) {

@@ -64,8 +64,12 @@ inline std::int64_t KivSliceRemainingFrames(const KivSlice& slice) {
 // 0 or more, every count non-zero, every slice longer than 0.1 s and at least
 // one frame, no end past `fileLength`, and each slice after the first starting
 // exactly at the previous one's end. An empty list is the whole file once.
+// A slice that ends at `fileLength` ends at `fileFrames`, the file's length in
+// frames at `sampleRate`: seconds times the rate can truncate to the frame
+// before, and the file's last frame would never play.
 bool KivSlicesFromDescription(const nlohmann::json& list, double sampleRate, double fileLength,
-                              std::vector<KivSlice>& slices, std::string& reason);
+                              std::int64_t fileFrames, std::vector<KivSlice>& slices,
+                              std::string& reason);
 
 // The dictionaries of a slice list.
 nlohmann::json KivSlicesDescription(std::span<const KivSlice> slices);

@@ -167,6 +167,19 @@ TEST_F(KivAudioBufferTest, AnEndOfZeroOrPastTheFileMeansTheFilesEnd) {
     EXPECT_TRUE(out.holdsStaircase(0, 10, 22050));
 }
 
+TEST_F(KivAudioBufferTest, AWindowToTheFilesEndHoldsItsLastFrame) {
+    // 6007 / 44100 * 44100 truncates to 6006.
+    auto alias = staircase("s.wav", 6007);
+    auto buffer = manual(alias, 0, 0, 8192);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->totalFramesToRead(), 6007);
+    EXPECT_EQ(manual(alias, 0, buffer->endTime(), 8192)->totalFramesToRead(), 6007);
+    buffer->fillOnce();
+    Destination out(kChannels, 8192);
+    EXPECT_EQ(buffer->readFrames(8192, out.view(), 0), 6007u);
+    EXPECT_TRUE(out.holdsStaircase(0, 6007, 0));
+}
+
 TEST_F(KivAudioBufferTest, FillsAtMostTheRingAndDeliversInOrderAcrossTheWrap) {
     auto buffer = manual(staircase("s.wav", 44100), 0, 0, 1000);
     ASSERT_NE(buffer, nullptr);
@@ -332,6 +345,54 @@ TEST_F(KivAudioBufferTest, AFileCutShortWhileItPlaysDeliversSilenceToTheWindowsE
     EXPECT_EQ(delivered, 10000);
     EXPECT_EQ(out.at(0, 10000 - 8192 - 1), 0.0f);
     EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST_F(KivAudioBufferTest, UnreadItHoldsItsHeadOnlyThenPlaysOnIntoTheBody) {
+    auto buffer = manual(staircase("s.wav", 44100), 0, 0, 22050);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(buffer->fillOnce(), KivAudioBuffer::kHeadFrames);
+    EXPECT_EQ(buffer->fillOnce(), 0u);
+    EXPECT_EQ(buffer->count(), KivAudioBuffer::kHeadFrames);
+    EXPECT_FALSE(buffer->hasBody());
+
+    Destination out(kChannels, 512);
+    std::int64_t next = 0;
+    const auto read = [&](std::uint32_t frames) {
+        const auto before = renderThreadAllocations();
+        std::uint32_t got = 0;
+        {
+            ScopedThreadRole role(ThreadRole::Render);
+            got = buffer->readFrames(frames, out.view(), 0);
+        }
+        EXPECT_EQ(renderThreadAllocations(), before);
+        EXPECT_TRUE(out.holdsStaircase(0, got, next)) << next;
+        next += got;
+        return got;
+    };
+    EXPECT_EQ(read(300), 300u);
+    EXPECT_TRUE(buffer->wakeRequested()); // the body is wanted at once
+    // The head is left as it is; the body takes the frames after it.
+    EXPECT_EQ(buffer->fillOnce(), KivAudioBuffer::kHeadFrames);
+    EXPECT_TRUE(buffer->hasBody());
+    EXPECT_EQ(buffer->count(), 2 * KivAudioBuffer::kHeadFrames - 300);
+    // A debt is paid across from the head into the body, and reads cross
+    // within one call.
+    while (next < 7000) {
+        EXPECT_EQ(read(512), 512u);
+    }
+    buffer->drop(1500);
+    next += 1500;
+    EXPECT_EQ(read(512), 512u);
+    buffer->fillOnce();
+    while (next < 16000) {
+        EXPECT_EQ(read(512), 512u);
+    }
+    for (int i = 0; i < 40; ++i) {
+        buffer->fillOnce();
+        EXPECT_EQ(read(512), 512u);
+    }
+    EXPECT_EQ(buffer->framesRead(), next);
+    EXPECT_EQ(buffer->framesOwed(), 0);
 }
 
 TEST_F(KivAudioBufferTest, ReadingNeverAllocatesOnTheRenderThread) {

@@ -93,7 +93,7 @@ protected:
     std::string refusal(const nlohmann::json& list) {
         std::vector<KivSlice> slices{slice(0, 1, 7)};
         std::string reason;
-        if (KivSlicesFromDescription(list, kRate, 3.0, slices, reason)) {
+        if (KivSlicesFromDescription(list, kRate, 3.0, 30, slices, reason)) {
             return {};
         }
         EXPECT_EQ(slices.size(), 1u);
@@ -133,11 +133,11 @@ TEST_F(KivSliceListTest, AcceptsContiguousSlicesAndTheEmptyList) {
     EXPECT_EQ(refusal(list(entry(0.5, 1, 2), entry(1, 3, -1))), "");
     std::vector<KivSlice> slices;
     std::string reason;
-    ASSERT_TRUE(KivSlicesFromDescription(nlohmann::json::array(), kRate, 3.0, slices, reason));
+    ASSERT_TRUE(KivSlicesFromDescription(nlohmann::json::array(), kRate, 3.0, 30, slices, reason));
     ASSERT_EQ(slices.size(), 1u);
     EXPECT_EQ(slices[0].endFrame, 30);
     EXPECT_EQ(slices[0].playCount, 1);
-    ASSERT_TRUE(KivSlicesFromDescription(list(entry(0.5, 1, 2), entry(1, 3, -1)), kRate, 3.0,
+    ASSERT_TRUE(KivSlicesFromDescription(list(entry(0.5, 1, 2), entry(1, 3, -1)), kRate, 3.0, 30,
                                          slices, reason));
     EXPECT_EQ(KivSlicesDescription(slices), list(entry(0.5, 1, 2), entry(1, 3, -1)));
     EXPECT_EQ(slices[1].startFrame, 10);
