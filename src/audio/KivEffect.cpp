@@ -12,11 +12,10 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
+#include "platform/files/FileOperations.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -26,6 +25,8 @@ const bool registered = [] {
 }();
 
 constexpr const char* kClassName = "KivEffect";
+// A preset holds one settings dictionary; anything larger is not one.
+constexpr std::size_t kMaximumPresetSize = 16 * 1024 * 1024;
 
 // Splits "maker: name" into its two parts; nullopt unless there are exactly two.
 std::optional<std::pair<std::string, std::string>> splitName(const std::string& text,
@@ -574,13 +575,14 @@ bool KivEffect::setUserPreset(const std::string& path, KivError* error) {
                         "Either the preset was not meant for this Audio Unit or the preset file "
                         "is corrupted.");
     };
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    const nlohmann::json stored = nlohmann::json::parse(text.str(), nullptr, false);
+    std::string text;
+    if (FileOperations::readRegularFile(path, kMaximumPresetSize, text) != 0) {
+        return refuse(kEffectInvalidPropertyValue);
+    }
+    const nlohmann::json stored = nlohmann::json::parse(text, nullptr, false);
     nlohmann::json settings;
     std::string problem;
-    if (!file || stored.is_discarded() || !KivArchiveValue::fromStored(stored, settings, problem) ||
+    if (stored.is_discarded() || !KivArchiveValue::fromStored(stored, settings, problem) ||
         !settings.is_object()) {
         return refuse(kEffectInvalidPropertyValue);
     }

@@ -14,14 +14,11 @@
 #include "model/WorkspaceSavePlan.h"
 #include "model/WorkspaceSettings.h"
 #include "platform/alias/KivAlias.h"
+#include "platform/files/FileOperations.h"
 #include "platform/files/PathIdentity.h"
-
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -30,28 +27,23 @@ constexpr int kReadingLogLevel = 3;
 
 // The whole "document" file, refused past the size limit before it is read.
 std::optional<std::string> readDocument(const std::string& path, std::string& error) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) {
-        error = std::strerror(errno);
-        return std::nullopt;
-    }
-    if (!S_ISREG(status.st_mode)) {
+    std::string text;
+    switch (const int result = FileOperations::readRegularFile(
+                path, WorkspaceArchive::kMaximumDocumentSize, text)) {
+    case 0:
+        return text;
+    case EINVAL:
+    case EISDIR:
         error = "not a file";
         return std::nullopt;
-    }
-    if (static_cast<std::size_t>(status.st_size) > WorkspaceArchive::kMaximumDocumentSize) {
+    case EFBIG:
         error = "the document is larger than " +
                 std::to_string(WorkspaceArchive::kMaximumDocumentSize) + " bytes";
         return std::nullopt;
-    }
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!file && !file.eof()) {
-        error = "the document could not be read";
+    default:
+        error = std::strerror(result);
         return std::nullopt;
     }
-    return text.str();
 }
 
 // The path the cue's media has in the package now, and whether its file

@@ -6,9 +6,11 @@
 #include "foundation/NotificationCenter.h"
 #include "platform/effects/EffectStatus.h"
 #include "support/CapturingLogSink.h"
+#include "support/FifoOpening.h"
 #include "support/RenderThreadAllocations.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -314,6 +316,12 @@ TEST_F(KivEffectTest, UserPresetFilesLoadOrAreRefusedWithTheirTexts) {
                                          "the preset file is corrupted.");
         EXPECT_EQ(gain->currentPresetName(), "Soft");
     }
+    // A FIFO in a preset's place is refused at once, not waited on.
+    const auto fifo = folder / "Fifo.aupreset";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    bool loaded = true;
+    EXPECT_TRUE(returnsWithoutAWriter(fifo, [&] { loaded = gain->setUserPreset(fifo.string()); }));
+    EXPECT_FALSE(loaded);
     std::filesystem::remove_all(folder);
 }
 

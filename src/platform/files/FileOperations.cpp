@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <utility>
 
 namespace FileOperations {
 namespace {
@@ -141,6 +142,42 @@ int copyFile(const std::string& source, const std::string& destination) {
         return errno;
     }
     return copyOpenFile(from.get(), destination);
+}
+
+int readRegularFile(const std::string& path, std::size_t limit, std::string& contents) {
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) {
+        return errno;
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        return errno;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+    }
+    if (static_cast<std::size_t>(status.st_size) > limit) {
+        return EFBIG;
+    }
+    std::string text(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = ::read(file.get(), text.data() + done, text.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return errno;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    // A file that shrank meanwhile gives what it still held.
+    text.resize(done);
+    contents = std::move(text);
+    return 0;
 }
 
 int writeNewFile(const std::string& path, std::string_view contents) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ int linkFile(const std::string& source, const std::string& destination);
 // A copy of the contents, flushed to disk; `destination` must not exist and is
 // removed again when the copy fails.
 int copyFile(const std::string& source, const std::string& destination);
+// The whole of a regular file of at most `limit` bytes. Opened without
+// blocking, so a FIFO in its place is refused at once (EINVAL), as is
+// anything else that is not a regular file; EFBIG past the limit.
+int readRegularFile(const std::string& path, std::size_t limit, std::string& contents);
 // A new file holding `contents`, flushed to disk.
 int writeNewFile(const std::string& path, std::string_view contents);
 int syncDirectory(const std::string& path);
