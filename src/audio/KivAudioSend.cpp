@@ -5,6 +5,7 @@
 #include "audio/KivEffectBus.h"
 #include "audio/KivStream.h"
 #include "audio/MatrixMixer.h"
+#include "foundation/KivClock.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
 #include "foundation/NotificationCenter.h"
@@ -361,7 +362,8 @@ std::int32_t KivAudioSend::render(KivRenderFlags& flags, const KivRenderTimeStam
         const std::int32_t merged =
             _mergeMixer->process(*this, {_blockOutputs.data(), data.channelCount, frames});
         if (merged != 0) {
-            logStatusError(merged, "KivAudioSend::render", __LINE__);
+            _renderErrors.logStatusError(CurrentTimeInSeconds(), merged, "KivAudioSend::render",
+                                         __LINE__);
             status = merged;
         }
         done += frames;

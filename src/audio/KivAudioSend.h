@@ -4,6 +4,7 @@
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivRenderInfo.h"
 #include "audio/MatrixMixerInput.h"
+#include "foundation/RenderLogLimiter.h"
 
 #include <atomic>
 #include <cstdint>
@@ -125,4 +126,5 @@ private:
     std::atomic<bool> _validStream{false};
     KivRenderFlags* _cycleFlags = nullptr;
     const KivRenderTimeStamp* _cycleTimeStamp = nullptr;
+    RenderLogLimiter _renderErrors; // render thread
 };

@@ -5,6 +5,7 @@
 #include "audio/KivStream.h"
 #include "foundation/KivArchiveValue.h"
 #include "foundation/KivClassRegistry.h"
+#include "foundation/KivClock.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
 #include "foundation/KivLog.h"
@@ -233,7 +234,8 @@ std::int32_t KivEffect::render(KivRenderFlags& flags, const KivRenderTimeStamp& 
     if (KivEffectUnit* unit = _renderUnit.load(std::memory_order_acquire)) {
         const std::int32_t status = unit->render(flags, timeStamp, busNumber, data);
         if (status != kEffectNoErr) {
-            logStatusError(status, "render", __LINE__);
+            _renderErrors.logStatusError(CurrentTimeInSeconds(), status, "KivEffect::render",
+                                         __LINE__);
         }
         return status;
     }

@@ -6,6 +6,7 @@
 #include "audio/KivEffectEditorWindow.h"
 #include "audio/KivError.h"
 #include "foundation/KivArchivable.h"
+#include "foundation/RenderLogLimiter.h"
 #include "foundation/Signal.h"
 #include "platform/effects/EffectProcessor.h"
 
@@ -208,4 +209,5 @@ private:
     std::unique_ptr<KivEffectEditorWindow> _editor;
     std::string _lastEditorFrame;
     Signal<std::uint32_t> _parameterListeners;
+    RenderLogLimiter _renderErrors; // render thread
 };
