@@ -11,6 +11,7 @@
 #include "foundation/KivUTF8.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/ThreadRole.h"
 #include "platform/alias/KivAlias.h"
 
 #include <filesystem>
@@ -234,6 +235,7 @@ std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std:
 }
 
 void AudioCue::updateFile(const std::string& path) {
+    assertMainThread();
     _file = path;
     _audioSource->setAlias(KivAlias::aliasWithPath(path));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
@@ -247,6 +249,7 @@ void AudioCue::routeMonoToBothOutputs() {
 }
 
 void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    assertMainThread();
     if (device == _audioDevice ||
         (device && _audioDevice && device->deviceID() == _audioDevice->deviceID())) {
         return;
@@ -308,6 +311,7 @@ std::string AudioCue::brokenExplanation() const {
 }
 
 void AudioCue::setVolume(float volume) {
+    assertMainThread();
     _audioSource->setMasterVolume(volume);
     setDuckVolume(volume);
 }

@@ -1,5 +1,6 @@
 #include "model/DocumentController.h"
 
+#include "foundation/ThreadRole.h"
 #include "model/BackgroundSave.h"
 #include "model/Document.h"
 #include "model/SaveProgress.h"
@@ -29,6 +30,7 @@ std::shared_ptr<Document> DocumentController::documentForPath(const std::string&
 }
 
 std::shared_ptr<Document> DocumentController::newDocument() {
+    assertMainThread();
     auto document = _factory();
     document->initializeUntitled();
     _documents.push_back(document);
@@ -37,6 +39,7 @@ std::shared_ptr<Document> DocumentController::newDocument() {
 
 std::shared_ptr<Document> DocumentController::openDocument(const std::string& path,
                                                            KivError& error) {
+    assertMainThread();
     if (auto open = documentForPath(path)) {
         return open;
     }
@@ -54,6 +57,7 @@ std::shared_ptr<Document> DocumentController::openDocument(const std::string& pa
 }
 
 void DocumentController::saveDocument(Document& document, SaveCompletion completion) {
+    assertMainThread();
     if (document.filePath().empty()) {
         const KivError error = SavingError::notAFile("(untitled)");
         if (completion) {
@@ -66,6 +70,7 @@ void DocumentController::saveDocument(Document& document, SaveCompletion complet
 
 void DocumentController::saveDocumentAs(Document& document, const std::string& path,
                                         SaveCompletion completion) {
+    assertMainThread();
     finishSaving(document);
     KivError error;
     auto contents = document.contentsForSaving(error);
@@ -109,12 +114,14 @@ bool DocumentController::isSaving(const Document& document) const {
 }
 
 void DocumentController::finishSaving(Document& document) {
+    assertMainThread();
     if (auto save = _saves.find(&document); save != _saves.end()) {
         save->second->finish();
     }
 }
 
 bool DocumentController::revertDocument(Document& document, KivError& error) {
+    assertMainThread();
     finishSaving(document);
     if (document.filePath().empty()) {
         error = SavingError::readFailed("(untitled)", "the document has no file");
@@ -131,6 +138,7 @@ bool DocumentController::revertDocument(Document& document, KivError& error) {
 }
 
 void DocumentController::closeDocument(Document& document) {
+    assertMainThread();
     finishSaving(document);
     const auto found =
         std::find_if(_documents.begin(), _documents.end(),

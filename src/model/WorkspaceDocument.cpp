@@ -3,6 +3,7 @@
 #include "audio/KivAudioSource.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
@@ -67,6 +68,7 @@ bool pointsAt(const AudioCue& cue, const std::string& path) {
 } // namespace
 
 void Workspace::initializeUntitled() {
+    assertMainThread();
     if (filePath().empty() && _carts.empty() && !_createdFromDrag) {
         auto cart = std::make_shared<Cart>();
         cart->setName("Cart 1");
@@ -75,6 +77,7 @@ void Workspace::initializeUntitled() {
 }
 
 bool Workspace::readFromPackage(const std::string& path, KivError& error) {
+    assertMainThread();
     if (KivEnvironment::logLevel() >= kReadingLogLevel) {
         logLine("Reading workspace data from disk...");
     }
@@ -129,6 +132,7 @@ void Workspace::replaceCarts(std::vector<std::shared_ptr<Cart>> carts,
 }
 
 std::optional<PackageContents> Workspace::contentsForSaving(KivError& error) {
+    assertMainThread();
     auto plan = WorkspaceSavePlan::make(_carts, error);
     if (!plan) {
         return std::nullopt;
@@ -162,6 +166,7 @@ std::optional<PackageContents> Workspace::contentsForSaving(KivError& error) {
 }
 
 void Workspace::didSave(bool success) {
+    assertMainThread();
     if (!_savePlan) {
         return;
     }
@@ -174,6 +179,7 @@ void Workspace::didSave(bool success) {
 }
 
 void Workspace::setFilePath(const std::string& path) {
+    assertMainThread();
     for (const auto& cart : _carts) {
         for (const auto& [internalIndex, cue] : cart->cues()) {
             if (!cue->saved() || !cue->documentPath() ||
@@ -190,5 +196,6 @@ void Workspace::setFilePath(const std::string& path) {
 }
 
 void Workspace::close() {
+    assertMainThread();
     _tmp.remove();
 }
