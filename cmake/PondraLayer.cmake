@@ -16,10 +16,13 @@ function(pondra_layer name)
 endfunction()
 
 # pondra_test(NAME SOURCES ... DEPENDS ...): one GoogleTest binary, each case its own CTest test.
+# Its main() is tests/support/TestMain.cpp; its symbols are exported so that a
+# render-thread allocation's stack names its functions.
 function(pondra_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} pondra_test_main GTest::gtest GTest::gmock)
     gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()

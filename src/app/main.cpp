@@ -1,5 +1,6 @@
 #include "app/Pondra.h"
 #include "foundation/KivLog.h"
+#include "foundation/ThreadRole.h"
 #include "platform/alias/FileDescriptorLimit.h"
 
 #include <QTimer>
@@ -8,6 +9,8 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
+    // The model and every main-loop timer run on this thread.
+    setCurrentThreadRole(ThreadRole::Main);
     // Answered before Qt starts, so it needs no display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {

@@ -18,6 +18,10 @@ bool isRenderThread() {
     return tRole == ThreadRole::Render;
 }
 
+bool isMainThread() {
+    return tRole == ThreadRole::Main;
+}
+
 ScopedThreadRole::ScopedThreadRole(ThreadRole role)
     : _previous(tRole) {
     tRole = role;
@@ -33,4 +37,8 @@ void assertRenderThread() {
 
 void assertNotRenderThread() {
     assert(!isRenderThread());
+}
+
+void assertMainThread() {
+    assert(isMainThread());
 }

@@ -2,11 +2,14 @@
 
 // Which kind of thread the caller runs on. The render thread must never
 // allocate, block or do file I/O; code that may run there asks this flag.
+// The main thread runs the model and the main loop's timers; the program's
+// main() (and a test program's) takes that role before anything else runs.
 enum class ThreadRole { Other, Main, Render };
 
 ThreadRole currentThreadRole();
 void setCurrentThreadRole(ThreadRole role);
 bool isRenderThread();
+bool isMainThread();
 
 // Marks the current thread for the lifetime of the object, then restores its role.
 class ScopedThreadRole {
@@ -23,3 +26,4 @@ private:
 // Debug builds stop at a wrong-thread call; release builds carry on.
 void assertRenderThread();
 void assertNotRenderThread();
+void assertMainThread();

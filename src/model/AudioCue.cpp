@@ -11,6 +11,7 @@
 #include "foundation/KivUTF8.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/ThreadRole.h"
 #include "platform/alias/KivAlias.h"
 
 #include <algorithm>
@@ -251,6 +252,7 @@ void AudioCue::updateFile(const std::string& path) {
 }
 
 void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> alias) {
+    assertMainThread();
     _file = path;
     _audioSource->setAlias(std::move(alias));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
@@ -276,6 +278,7 @@ void AudioCue::routeMonoToBothOutputs() {
 }
 
 void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    assertMainThread();
     if (device == _audioDevice ||
         (device && _audioDevice && device->deviceID() == _audioDevice->deviceID())) {
         return;
@@ -337,6 +340,7 @@ std::string AudioCue::brokenExplanation() const {
 }
 
 void AudioCue::setVolume(float volume) {
+    assertMainThread();
     _audioSource->setMasterVolume(volume);
     setDuckVolume(volume);
 }

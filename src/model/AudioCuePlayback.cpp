@@ -3,6 +3,7 @@
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivNSArray.h"
+#include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
@@ -62,6 +63,7 @@ void AudioCue::cancelProgressTimer() {
 }
 
 void AudioCue::play() {
+    assertMainThread();
     if (_dead) {
         return;
     }
@@ -78,6 +80,7 @@ void AudioCue::play() {
 }
 
 void AudioCue::pause() {
+    assertMainThread();
     if (!_audioSource->isPlaying()) {
         return;
     }
@@ -87,6 +90,7 @@ void AudioCue::pause() {
 }
 
 void AudioCue::resume() {
+    assertMainThread();
     _paused = false;
     if (_playing) {
         play();
@@ -94,6 +98,7 @@ void AudioCue::resume() {
 }
 
 void AudioCue::stop() {
+    assertMainThread();
     trace("   stop %s", description());
     _doPanic = false;
     if (_panicTimer) {
@@ -109,6 +114,7 @@ void AudioCue::stop() {
 }
 
 void AudioCue::hardStop() {
+    assertMainThread();
     _audioSource->hardStop();
     stop();
 }
@@ -142,11 +148,13 @@ void AudioCue::panicAction() {
 }
 
 void AudioCue::duck() {
+    assertMainThread();
     _audioSource->fadeToMasterVolume(kDuckedVolume, kDuckTime);
     setDuckVolume(kDuckedVolume);
 }
 
 void AudioCue::unduck() {
+    assertMainThread();
     _audioSource->fadeToMasterVolume(1.0f, kDuckTime);
     setDuckVolume(1.0f);
 }
@@ -177,6 +185,7 @@ void AudioCue::updateSlices() {
 }
 
 void AudioCue::loadActionAt(double seconds) {
+    assertMainThread();
     trace("   load %s to time %g", description(), seconds);
     _audioSource->goToTime(seconds);
 }

@@ -1,4 +1,5 @@
 #include "foundation/NotificationCenter.h"
+#include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 
 #include <algorithm>
@@ -87,6 +88,7 @@ bool AudioCue::matchesForMIDIUp(const MidiMessage& message) const {
 }
 
 void AudioCue::handleMIDIMessages(const MidiBatch& messages) {
+    assertMainThread();
     for (const MidiMessage& message : messages) {
         if (matchesForMIDIDown(message)) {
             triggerDown();
@@ -97,6 +99,7 @@ void AudioCue::handleMIDIMessages(const MidiBatch& messages) {
 }
 
 void AudioCue::triggerDown() {
+    assertMainThread();
     if (_playing) {
         stop();
         return;
@@ -112,6 +115,7 @@ void AudioCue::triggerDown() {
 }
 
 void AudioCue::triggerUp() {
+    assertMainThread();
     if (_hold) {
         stop();
     }

@@ -3,6 +3,7 @@
 #include "foundation/KivClassRegistry.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
+#include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 #include "model/PondraLogger.h"
 #include "model/SafetyConcern.h"
@@ -108,6 +109,7 @@ CartSize Cart::size() const {
 }
 
 void Cart::setSize(CartSize size) {
+    assertMainThread();
     size = CartGrid::clampedSize(size);
     if (size == _size) {
         return;
@@ -171,6 +173,7 @@ std::shared_ptr<AudioCue> Cart::cueAtInternalIndex(std::size_t internalIndex) co
 }
 
 bool Cart::setCue(std::shared_ptr<AudioCue> cue, std::size_t index) {
+    assertMainThread();
     const std::size_t internalIndex = internalIndexForIndex(index);
     if (!cue || internalIndex == kNotFound) {
         return false;
@@ -199,6 +202,7 @@ void Cart::place(std::size_t internalIndex, std::shared_ptr<AudioCue> cue) {
 }
 
 void Cart::removeCueAtInternalIndex(std::size_t internalIndex) {
+    assertMainThread();
     const auto found = _cues.find(internalIndex);
     if (found == _cues.end()) {
         return;
@@ -244,42 +248,52 @@ void Cart::forEachCue(Action action) const {
 }
 
 void Cart::pauseCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.pause(); });
 }
 
 void Cart::resumeCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.resume(); });
 }
 
 void Cart::playCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.play(); });
 }
 
 void Cart::stopCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.stop(); });
 }
 
 void Cart::hardStopCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.hardStop(); });
 }
 
 void Cart::duckCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.duck(); });
 }
 
 void Cart::unduckCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.unduck(); });
 }
 
 void Cart::panicCues() {
+    assertMainThread();
     forEachCue([](AudioCue& cue) { cue.panic(); });
 }
 
 void Cart::updateCuesWithAudioDevice(const std::shared_ptr<KivAudioDevice>& device) {
+    assertMainThread();
     forEachCue([&device](AudioCue& cue) { cue.setAudioDevice(device); });
 }
 
 void Cart::processMIDIMessages(const MidiBatch& messages) {
+    assertMainThread();
     forEachCue([&messages](AudioCue& cue) { cue.handleMIDIMessages(messages); });
 }
 
@@ -294,12 +308,14 @@ std::vector<std::string> Cart::shortcuts() const {
 }
 
 void Cart::triggerDownWithShortcut(const std::string& shortcut) {
+    assertMainThread();
     for (const auto& cue : cuesWithShortcut(shortcut)) {
         cue->triggerDown();
     }
 }
 
 void Cart::triggerUpWithShortcut(const std::string& shortcut) {
+    assertMainThread();
     for (const auto& cue : cuesWithShortcut(shortcut)) {
         cue->triggerUp();
     }

@@ -2,6 +2,7 @@
 
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 
@@ -56,6 +57,7 @@ std::string Cue::brokenExplanation() const {
 }
 
 void Cue::panic() {
+    assertMainThread();
     if (KivEnvironment::logLevel() >= 3) {
         logFormat("   panic %s", description().c_str());
     }

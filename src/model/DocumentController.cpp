@@ -1,5 +1,6 @@
 #include "model/DocumentController.h"
 
+#include "foundation/ThreadRole.h"
 #include "model/BackgroundSave.h"
 #include "model/Document.h"
 #include "model/SaveProgress.h"
@@ -48,6 +49,7 @@ const Document* DocumentController::otherDocumentAt(const Document& document,
 }
 
 std::shared_ptr<Document> DocumentController::newDocument() {
+    assertMainThread();
     auto document = _factory();
     document->initializeUntitled();
     _documents.push_back(document);
@@ -56,6 +58,7 @@ std::shared_ptr<Document> DocumentController::newDocument() {
 
 std::shared_ptr<Document> DocumentController::openDocument(const std::string& path,
                                                            KivError& error) {
+    assertMainThread();
     if (auto open = documentForPath(path)) {
         return open;
     }
@@ -74,6 +77,7 @@ std::shared_ptr<Document> DocumentController::openDocument(const std::string& pa
 }
 
 void DocumentController::saveDocument(Document& document, SaveCompletion completion) {
+    assertMainThread();
     if (document.filePath().empty()) {
         const KivError error = SavingError::notAFile("(untitled)");
         if (completion) {
@@ -86,6 +90,7 @@ void DocumentController::saveDocument(Document& document, SaveCompletion complet
 
 void DocumentController::saveDocumentAs(Document& document, const std::string& requestedPath,
                                         SaveCompletion completion) {
+    assertMainThread();
     finishSaving(document);
     const std::string path = PathIdentity::canonicalPath(requestedPath);
     KivError error;
@@ -136,12 +141,14 @@ bool DocumentController::isSaving(const Document& document) const {
 }
 
 void DocumentController::finishSaving(Document& document) {
+    assertMainThread();
     if (auto save = _saves.find(&document); save != _saves.end()) {
         save->second->finish();
     }
 }
 
 bool DocumentController::revertDocument(Document& document, KivError& error) {
+    assertMainThread();
     finishSaving(document);
     if (document.filePath().empty()) {
         error = SavingError::readFailed("(untitled)", "the document has no file");
@@ -158,6 +165,7 @@ bool DocumentController::revertDocument(Document& document, KivError& error) {
 }
 
 void DocumentController::closeDocument(Document& document) {
+    assertMainThread();
     finishSaving(document);
     const auto found =
         std::find_if(_documents.begin(), _documents.end(),

@@ -1,6 +1,7 @@
 #include "model/Workspace.h"
 
 #include "audio/KivAudioDevice.h"
+#include "foundation/ThreadRole.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
 #include "model/PondraLogger.h"
@@ -55,6 +56,7 @@ const std::vector<std::shared_ptr<Cart>>& Workspace::carts() const {
 }
 
 void Workspace::addCart(std::shared_ptr<Cart> cart) {
+    assertMainThread();
     if (!cart || std::find(_carts.begin(), _carts.end(), cart) != _carts.end()) {
         return;
     }
@@ -67,6 +69,7 @@ void Workspace::addCart(std::shared_ptr<Cart> cart) {
 }
 
 void Workspace::removeCart(const std::shared_ptr<Cart>& cart) {
+    assertMainThread();
     const auto found = std::find(_carts.begin(), _carts.end(), cart);
     if (found == _carts.end()) {
         return;
@@ -84,6 +87,7 @@ void Workspace::swapCartAtIndex(std::size_t index, std::size_t otherIndex) {
 }
 
 void Workspace::panic() {
+    assertMainThread();
     for (const auto& cart : _carts) {
         cart->panicCues();
     }
@@ -95,6 +99,7 @@ bool Workspace::isPaused() const {
 }
 
 void Workspace::setPaused(bool paused) {
+    assertMainThread();
     _paused = paused;
 }
 
@@ -103,10 +108,12 @@ bool Workspace::isLocked() const {
 }
 
 void Workspace::setLocked(bool locked) {
+    assertMainThread();
     _locked = locked;
 }
 
 void Workspace::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    assertMainThread();
     _output.setAudioDevice(std::move(device));
     for (const auto& cart : _carts) {
         cart->updateCuesWithAudioDevice(_output.audioDevice());

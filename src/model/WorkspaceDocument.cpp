@@ -3,6 +3,7 @@
 #include "audio/KivAudioSource.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
@@ -61,6 +62,7 @@ bool pointsAt(const AudioCue& cue, const std::string& path) {
 } // namespace
 
 void Workspace::initializeUntitled() {
+    assertMainThread();
     if (filePath().empty() && _carts.empty() && !_createdFromDrag) {
         auto cart = std::make_shared<Cart>();
         cart->setName("Cart 1");
@@ -69,6 +71,7 @@ void Workspace::initializeUntitled() {
 }
 
 bool Workspace::readFromPackage(const std::string& path, KivError& error) {
+    assertMainThread();
     if (KivEnvironment::logLevel() >= kReadingLogLevel) {
         logLine("Reading workspace data from disk...");
     }
@@ -132,6 +135,7 @@ void Workspace::replaceCarts(std::vector<std::shared_ptr<Cart>> carts,
 }
 
 std::optional<PackageContents> Workspace::contentsForSaving(KivError& error) {
+    assertMainThread();
     auto plan = WorkspaceSavePlan::make(_carts, error);
     if (!plan) {
         return std::nullopt;
@@ -165,6 +169,7 @@ std::optional<PackageContents> Workspace::contentsForSaving(KivError& error) {
 }
 
 void Workspace::didSave(bool success) {
+    assertMainThread();
     if (!_savePlan) {
         return;
     }
@@ -177,6 +182,7 @@ void Workspace::didSave(bool success) {
 }
 
 void Workspace::setFilePath(const std::string& path) {
+    assertMainThread();
     const std::string package = PathIdentity::canonicalPath(path);
     for (const auto& cart : _carts) {
         for (const auto& [internalIndex, cue] : cart->cues()) {
@@ -194,5 +200,6 @@ void Workspace::setFilePath(const std::string& path) {
 }
 
 void Workspace::close() {
+    assertMainThread();
     _tmp.remove();
 }

@@ -1,6 +1,7 @@
 #include "model/WorkspaceOutput.h"
 
 #include "audio/KivAudioDevice.h"
+#include "foundation/ThreadRole.h"
 #include "platform/undo/UndoManager.h"
 
 WorkspaceOutput::WorkspaceOutput(std::shared_ptr<KivAudioDevice> device, UndoManager& undoManager)
@@ -19,6 +20,7 @@ WorkspaceOutput::~WorkspaceOutput() {
 }
 
 void WorkspaceOutput::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    assertMainThread();
     if (device == _device) {
         return;
     }
@@ -34,6 +36,7 @@ void WorkspaceOutput::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
 }
 
 void WorkspaceOutput::setDeviceChannel(int channel) {
+    assertMainThread();
     _deviceChannel = channel < 1 ? 1 : channel;
     if (!_device) {
         return;
@@ -54,6 +57,7 @@ float WorkspaceOutput::masterVolume() const {
 }
 
 void WorkspaceOutput::setMasterVolume(float volume) {
+    assertMainThread();
     float& stored = _ducked ? _duckedVolume : _masterVolume;
     // The stored value, not the device's: a fade under way would otherwise
     // make the undo step restore a volume half-way through it.
@@ -68,6 +72,7 @@ void WorkspaceOutput::setMasterVolume(float volume) {
 }
 
 void WorkspaceOutput::duck() {
+    assertMainThread();
     if (_device) {
         _device->fadeToMasterVolume(_duckedVolume, kDuckTime);
     }
@@ -75,6 +80,7 @@ void WorkspaceOutput::duck() {
 }
 
 void WorkspaceOutput::unduck() {
+    assertMainThread();
     if (_device) {
         _device->fadeToMasterVolume(_masterVolume, kDuckTime);
     }
@@ -88,6 +94,7 @@ void WorkspaceOutput::restore(float masterVolume, float duckedVolume, bool ducke
 }
 
 void WorkspaceOutput::applyMasterVolume() {
+    assertMainThread();
     if (_device) {
         _device->setMasterVolume(_ducked ? _duckedVolume : _masterVolume);
     }

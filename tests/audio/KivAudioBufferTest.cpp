@@ -430,8 +430,9 @@ TEST_F(KivAudioBufferTest, TheWorkerFillsAtOnceAndKillWorkerEndsIt) {
 // Reads on a render-role thread as fast as it can; every frame delivered
 // must be the frame at the buffer's position, whatever the worker is doing.
 void consume(KivAudioBuffer& buffer, std::atomic<bool>& wrong) {
-    ScopedThreadRole role(ThreadRole::Render);
+    // Made before the role: the render thread itself never allocates.
     Destination out(kChannels, 256);
+    ScopedThreadRole role(ThreadRole::Render);
     for (int i = 0; i < 4000 && !buffer.isFinished(); ++i) {
         const std::int64_t at = buffer.framesRead() + buffer.framesOwed();
         const std::uint32_t got = buffer.readFrames(256, out.view(), 0);

@@ -23,8 +23,9 @@ protected:
     // the samples that are neither silence nor a frame of the file.
     static std::thread renderer(KivAudioMetaBuffer& meta, int cycles, std::atomic<int>& bad) {
         return std::thread([&meta, cycles, &bad] {
-            ScopedThreadRole role(ThreadRole::Render);
+            // Made before the role: the render thread itself never allocates.
             std::vector<float> out(256);
+            ScopedThreadRole role(ThreadRole::Render);
             float* channels[1] = {out.data()};
             for (int i = 0; i < cycles; ++i) {
                 meta.readFrames(256, {channels, 1, 256}, 0);

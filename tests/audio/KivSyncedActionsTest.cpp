@@ -83,6 +83,8 @@ TEST_F(SyncedActionsTest, NestedStartsMakeOneBatchThatTheFirstEndHandsOver) {
 
 TEST_F(SyncedActionsTest, BatchesHandedOverBeforeOneCycleRunInOrderInThatCycle) {
     std::vector<int> log;
+    // Room for every entry: the actions record on the render thread.
+    log.reserve(3);
     Recorder first{&log, 1}, second{&log, 2}, third{&log, 3};
     actions.startSyncedActions();
     actions.performAction(Recorder::kNote, &first);
