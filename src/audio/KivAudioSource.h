@@ -251,6 +251,10 @@ private:
     std::atomic<bool> _isPlaying{false};
     std::atomic<bool> _hardStopped{false};
     std::atomic<bool> _devampPending{false};
+    // Set by _play: the mixer takes its gains at once rather than ramping
+    // from the ones it had when it last played (a cue played again after a
+    // fade-out starts at its volume on its first frame).
+    std::atomic<bool> _jumpGainsPending{false};
     // Clock seconds of the last stop; NaN while not stopped.
     std::atomic<double> _timeWeWereStopped;
     // Render cycles that found the graph rebuilding.
