@@ -93,6 +93,9 @@ public:
     std::uint32_t fileChannels() const { return _fileChannels; }
     // Sum of each slice's length times its play count, a forever slice once.
     double audioLengthInSeconds() const;
+    // Any thread. Every frame silenced by an underrun since the meta buffer
+    // was made; the warning counts only since its last line.
+    std::uint64_t droppedFrames() const { return _droppedFrames.load(std::memory_order_relaxed); }
 
     // Owner's thread. The next slice that would loop back plays this pass to
     // its end and play runs on, as if its count ran out now.
@@ -148,8 +151,9 @@ private:
     // Wakes the tend thread; posting never blocks, so the render thread may.
     // A post with nothing to do costs the tend thread one idle step.
     std::counting_semaphore<> _wake{0};
-    std::atomic<bool> _keepTendingBuffers{true}; // killWorker clears
-    std::thread _tendThread;                     // owned and joined by killWorker
+    std::atomic<bool> _keepTendingBuffers{true};  // killWorker clears
+    std::atomic<std::uint64_t> _droppedFrames{0}; // render adds, any thread reads
+    std::thread _tendThread;                      // owned and joined by killWorker
 
     // Everything below is guarded by _mutex. The render thread holds it for
     // a whole readFrames; nobody holds it across file I/O or a join.

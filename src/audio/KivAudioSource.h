@@ -159,6 +159,9 @@ public:
     void tendBuffers();
     // Render cycles that found the graph rebuilding (and played silence).
     std::uint64_t missedCycles() const { return _missedCycles.load(); }
+    // Control thread. Frames the read-ahead could not supply in time (played
+    // as silence) since the last rebuild.
+    std::uint64_t droppedFrames() const;
 
     // Post-fader meters of a feed channel, in dB.
     float outPostAveragePowerAtChannel(std::uint32_t channel) const;
