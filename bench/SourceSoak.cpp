@@ -11,6 +11,7 @@
 #include "audio/KivAudioComponentDescription.h"
 #include "audio/KivEffect.h"
 #include "audio/KivLv2Catalogue.h"
+#include "foundation/KivLog.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/audio/NullBackend.h"
 #include "platform/effects/Lv2World.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
     }
     device->endSyncedActions();
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    drainRealtimeLog();
 
     const TimedCallback& timed = *backend->timed;
     const double period = timed.frames.load() / device->nominalSampleRate();
