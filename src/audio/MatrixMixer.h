@@ -40,10 +40,11 @@ struct MatrixLevels {
 // reached exactly on the block's last frame, so that a fader move or a fade
 // step does not click. The mixer's first block, a bus that was not mixed in
 // the block before (newly enabled or failing) and the block after
-// jumpToGains() take their gains at once. process() runs on one render thread
-// at a time and allocates nothing, takes no lock and makes no system call. Its cost follows what is
-// routed: an input channel whose crosspoints to the outputs being rendered are all zero (or whose
-// input gain is zero) is neither read nor metered, and a disabled bus is not pulled.
+// jumpToGains() take their gains at once. process() runs on one render
+// thread at a time and allocates nothing, takes no lock and makes no system
+// call. Its cost follows what is routed: an input channel whose crosspoints
+// to the outputs being rendered are all zero (or whose input gain is zero) is
+// neither read nor metered, and a disabled bus is not pulled.
 //
 // A new mixer has master, input and output gains at 1.0, every crosspoint at
 // 0 (so it is silent until routed) and every input bus enabled.
