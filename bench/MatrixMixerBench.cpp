@@ -1,5 +1,8 @@
 // Render cost of the device's mixer for one 512-frame cycle: N attached
-// stereo sources on 48-channel buses mixed to a stereo output. The counter
+// stereo sources on 48-channel buses mixed to a stereo output, with steady
+// gains (0), with the master moving every cycle as in a fade or a duck (1),
+// and with every source's gains moving too, as in fader moves on all of them
+// at once (2); a moving gain ramps across the cycle. The counter
 // "percentOfCycle" is the share of one core, in percent, that the mix takes
 // of the cycle's 10.7 ms at 48 kHz (the library prints it with an "s").
 #include "audio/MatrixMixer.h"
@@ -47,8 +50,11 @@ private:
     std::vector<float> _right;
 };
 
+enum Gains { Steady = 0, MasterMoves = 1, AllMove = 2 };
+
 void BM_DeviceMixerCycle(benchmark::State& state) {
     const auto sources = static_cast<std::uint32_t>(state.range(0));
+    const auto gains = static_cast<Gains>(state.range(1));
     auto mixer = MatrixMixer::create(
         {std::vector<std::uint32_t>(kBuses, kFeedChannels), {2}, kFrames, kRate});
     // The device's default routing: feed channel i to output i on every bus;
@@ -68,7 +74,21 @@ void BM_DeviceMixerCycle(benchmark::State& state) {
     std::vector<float> left(kFrames);
     std::vector<float> right(kFrames);
     float* outputs[2] = {left.data(), right.data()};
+    float level = 0.8f;
     for (auto _ : state) {
+        if (gains != Steady) {
+            level = level == 0.8f ? 0.7f : 0.8f;
+            mixer->setParameter(MixerParameter::Volume, MixerScope::Global, kMixerMasterElement,
+                                level);
+        }
+        if (gains == AllMove) {
+            for (std::uint32_t bus = 0; bus < sources; ++bus) {
+                mixer->setParameter(MixerParameter::Volume, MixerScope::Input, bus * kFeedChannels,
+                                    level);
+                mixer->setParameter(MixerParameter::Volume, MixerScope::Input,
+                                    bus * kFeedChannels + 1, level);
+            }
+        }
         mixer->process(input, AudioChannels{outputs, 2, kFrames});
         benchmark::DoNotOptimize(left.data());
         benchmark::DoNotOptimize(right.data());
@@ -81,4 +101,7 @@ void BM_DeviceMixerCycle(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_DeviceMixerCycle)->Arg(1)->Arg(64)->Arg(256)->Arg(500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DeviceMixerCycle)
+    ->ArgNames({"sources", "gains"})
+    ->ArgsProduct({{1, 64, 256, 500}, {Steady, MasterMoves, AllMove}})
+    ->Unit(benchmark::kMicrosecond);

@@ -6,16 +6,16 @@
 
 #include <memory>
 
-// Installs hardware of one offline stereo device "bench" and opens it; the
-// device is null when it does not open. The benchmark calls its render
-// itself, as the stream's thread would.
-inline std::shared_ptr<KivAudioDevice> openOfflineBenchDevice(double rate,
-                                                              std::uint32_t framesPerCycle) {
+// Installs hardware of one offline device "bench" (stereo unless told) and
+// opens it; the device is null when it does not open. The benchmark calls
+// its render itself, as the stream's thread would.
+inline std::shared_ptr<KivAudioDevice>
+openOfflineBenchDevice(double rate, std::uint32_t framesPerCycle, std::uint32_t channels = 2) {
     auto offline = std::make_unique<OfflineBackend>();
     AudioDeviceInfo info;
     info.uid = "bench";
     info.name = "Bench";
-    info.outputChannels = 2;
+    info.outputChannels = channels;
     info.nominalSampleRate = rate;
     info.bufferSizeInFrames = framesPerCycle;
     offline->plug(info);

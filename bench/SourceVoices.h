@@ -1,22 +1,22 @@
 #pragma once
 
+#include "audio/KivAudioComponentDescription.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioHardware.h"
 #include "audio/KivAudioSource.h"
-#include "foundation/KivLog.h"
+#include "audio/KivEffect.h"
+#include "audio/KivLv2Catalogue.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"
+#include "platform/effects/Lv2World.h"
 
 #include <sndfile.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -25,28 +25,18 @@
 namespace SourceVoices {
 
 constexpr int kFileRate = 44100;
+constexpr const char* kMdaDelay = "http://drobilla.net/plugins/mda/Delay";
+constexpr const char* kMdaLimiter = "http://drobilla.net/plugins/mda/Limiter";
 
-// Counts the meta buffers' drop warnings and the frames they name.
-class DropCounter final : public LogSink {
-public:
-    DropCounter() { _previous = setLogSink(this); }
-    ~DropCounter() override { setLogSink(_previous); }
-    void write(std::string_view line) override {
-        unsigned long frames = 0;
-        if (std::sscanf(std::string(line).c_str(), "Warning: dropped %lu frames", &frames) == 1) {
-            _frames += frames;
-        }
+// Frames the voices' read-ahead could not supply, from the engine's own count
+// (the meta buffers'), whatever the clock and the warnings' pace.
+inline std::uint64_t droppedFrames(const std::vector<std::shared_ptr<KivAudioSource>>& voices) {
+    std::uint64_t frames = 0;
+    for (const auto& voice : voices) {
+        frames += voice->droppedFrames();
     }
-    // Lines that render threads queued are counted too.
-    std::uint64_t frames() const {
-        drainRealtimeLog();
-        return _frames.load();
-    }
-
-private:
-    LogSink* _previous = nullptr;
-    std::atomic<std::uint64_t> _frames{0};
-};
+    return frames;
+}
 
 // Resident memory of the process, in KiB.
 inline double residentKiB() {
@@ -77,7 +67,8 @@ inline std::vector<std::string> writeFiles(AudioFixtures::TempFolder& folder, st
 }
 
 // A looping voice of the file on the device, both file channels on their
-// own feed channels.
+// own feed channels. Give it a real clock: the meta buffer's underrun warning
+// waits for a second of it to pass.
 inline std::shared_ptr<KivAudioSource> loopingVoice(const std::string& path,
                                                     const std::shared_ptr<KivAudioDevice>& device,
                                                     Scheduler& scheduler, const Clock& clock) {
@@ -94,6 +85,35 @@ inline std::shared_ptr<KivAudioSource> loopingVoice(const std::string& path,
     source->setDefaultVolumes();
     source->setMasterVolume(1.0f / 64.0f);
     return source->isValid() ? source : nullptr;
+}
+
+// Real effects for the voices: the catalogue of the LV2 plugins installed on
+// LV2_PATH (lilv's default path when unset); false when mda-lv2 is missing.
+inline bool useInstalledEffects() {
+    auto world = Lv2World::load();
+    if (!world || !world->plugin(std::string(kMdaDelay))) {
+        return false;
+    }
+    setComponentCatalogue(std::make_shared<KivLv2Catalogue>(world));
+    return true;
+}
+
+// Two stereo mda-lv2 effects on the voice, a delay then a limiter, as a cue
+// might have; its gains as loopingVoice() set them.
+inline bool addTwoEffects(KivAudioSource& voice) {
+    std::vector<std::shared_ptr<KivEffect>> effects;
+    for (const char* uri : {kMdaDelay, kMdaLimiter}) {
+        auto effect = KivEffect::effectWithDescription(
+            KivAudioComponentDescription(kKivComponentTypeEffect, 0, 0, 0, 0, uri));
+        if (!effect) {
+            return false;
+        }
+        effects.push_back(std::move(effect));
+    }
+    voice.setEffects(std::move(effects));
+    voice.setDefaultVolumes();
+    voice.setMasterVolume(1.0f / 64.0f);
+    return voice.isValid() && voice.effects().size() == 2;
 }
 
 // Gives the read-ahead workers time to fill before a measurement starts.

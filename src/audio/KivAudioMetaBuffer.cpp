@@ -406,6 +406,7 @@ void KivAudioMetaBuffer::readSegment(std::uint32_t frames, const AudioChannels& 
         KivSilenceAudioBufferList(destination, offset + got, frames - got);
         if (!_playbackBuffer || !_playbackBuffer->isFinished()) {
             _totalDroppedFrames += frames - got;
+            _droppedFrames.fetch_add(frames - got, std::memory_order_relaxed);
         }
     }
 }

@@ -96,6 +96,9 @@ public:
     std::uint32_t fileChannels() const { return _fileChannels; }
     // Sum of each slice's length times its play count, a forever slice once.
     double audioLengthInSeconds() const;
+    // Any thread. Every frame silenced by an underrun since the meta buffer
+    // was made; the warning counts only since its last line.
+    std::uint64_t droppedFrames() const { return _droppedFrames.load(std::memory_order_relaxed); }
 
     // Any thread, the render thread included: never waits. From the next
     // readFrames on, the next slice that would loop back plays this pass to
@@ -169,6 +172,7 @@ private:
     // devamp sets; readFrames takes it under _mutex, setSlices and goToTime clear it.
     std::atomic<bool> _devampRequested{false};
     RenderLogLimiter _lockErrors; // render thread: a read that could not take _mutex
+    std::atomic<std::uint64_t> _droppedFrames{0}; // render adds, any thread reads
 
     // Everything below is guarded by _mutex. The render thread holds it for
     // a whole readFrames; nobody holds it across file I/O or a join.

@@ -348,6 +348,11 @@ double KivAudioSource::elapsedPlayTime() const {
     return _buffer ? _buffer->elapsedPlayTime() : 0.0;
 }
 
+std::uint64_t KivAudioSource::droppedFrames() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->droppedFrames() : 0;
+}
+
 double KivAudioSource::elapsedLogicalTime() const {
     std::lock_guard control(_controlMutex);
     return _buffer ? _buffer->elapsedLogicalTime() : 0.0;

@@ -160,6 +160,9 @@ public:
     void tendBuffers();
     // Render cycles that found the graph rebuilding (and played silence).
     std::uint64_t missedCycles() const { return _missedCycles.load(); }
+    // Control thread. Frames the read-ahead could not supply in time (played
+    // as silence) since the last rebuild.
+    std::uint64_t droppedFrames() const;
 
     // Post-fader meters of a feed channel, in dB.
     float outPostAveragePowerAtChannel(std::uint32_t channel) const;
@@ -252,6 +255,10 @@ private:
     std::atomic<bool> _isPlaying{false};
     std::atomic<bool> _hardStopped{false};
     std::atomic<bool> _devampPending{false};
+    // Set by _play: the mixer takes its gains at once rather than ramping
+    // from the ones it had when it last played (a cue played again after a
+    // fade-out starts at its volume on its first frame).
+    std::atomic<bool> _jumpGainsPending{false};
     // Clock seconds of the last stop; NaN while not stopped.
     std::atomic<double> _timeWeWereStopped;
     // Render cycles that found the graph rebuilding.

@@ -33,6 +33,9 @@ std::int32_t KivAudioSource::render(KivRenderFlags& flags, const KivRenderTimeSt
     if (_devampPending.exchange(false, std::memory_order_acq_rel)) {
         _buffer->devamp();
     }
+    if (_jumpGainsPending.exchange(false, std::memory_order_acq_rel)) {
+        _mixer->jumpToGains();
+    }
     _cycleFlags = &flags;
     _cycleTimeStamp = &timeStamp;
     const std::int32_t status = _mixer->process(*this, data);

@@ -83,6 +83,7 @@ void KivAudioSource::devamp() {
 }
 
 void KivAudioSource::_play() {
+    _jumpGainsPending.store(true, std::memory_order_release);
     _hardStopped.store(false, std::memory_order_release);
     _isPlaying.store(true, std::memory_order_release);
 }

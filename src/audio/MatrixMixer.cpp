@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 constexpr std::uint32_t kMaxChannelsPerSide = 65536;
@@ -21,6 +22,24 @@ std::uint64_t countChannels(const std::vector<std::uint32_t>& buses) {
         total += channels;
     }
     return total < kMaxChannelsPerSide ? total : 0;
+}
+
+// out += in * gain, the gain moving linearly from `from` to `to` across the
+// block: frame i has from + (to - from) * (i + 1) / frames, written from the
+// end so that the last frame has `to` exactly.
+void addRamped(float* __restrict out, const float* __restrict in, std::uint32_t frames, float from,
+               float to) {
+    const float step = (from - to) / static_cast<float>(frames);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        out[i] += (to + step * static_cast<float>(frames - 1 - i)) * in[i];
+    }
+}
+
+void scaleRamped(float* __restrict out, std::uint32_t frames, float from, float to) {
+    const float step = (from - to) / static_cast<float>(frames);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        out[i] *= to + step * static_cast<float>(frames - 1 - i);
+    }
 }
 
 template <typename T>
@@ -78,12 +97,17 @@ MatrixMixer::MatrixMixer(const Layout& layout)
     _busSamples.assign(static_cast<std::size_t>(_maxBusChannels) * _maxFrames, 0.0f);
     _busChannels.assign(_maxBusChannels, nullptr);
     _busInputGains.assign(_maxBusChannels, 0.0f);
-    _routes.assign(static_cast<std::size_t>(_maxBusChannels) * _outputChannels, Route{0, 0.0f});
+    _routes.assign(static_cast<std::size_t>(_maxBusChannels) * _outputChannels,
+                   Route{0, 0.0f, 0.0f});
     _routeBegin.assign(_maxBusChannels + 1, 0);
     _blockOutputs.assign(_outputChannels, nullptr);
     _meteredInCycle.assign(_inputChannels, 0);
     _metered.assign(_inputChannels, 0);
     _meteredBefore.assign(_inputChannels, 0);
+    _appliedRoutes.assign(static_cast<std::size_t>(_inputChannels) * _outputChannels, 0.0f);
+    _rowApplied.assign(_inputChannels, 0);
+    _appliedOutputs.assign(_outputChannels, 0.0f);
+    _busMixedInBlock.assign(inputBusCount(), 0);
 }
 
 std::uint32_t MatrixMixer::firstInputChannelOfBus(std::uint32_t bus) const {
@@ -316,6 +340,8 @@ std::int32_t MatrixMixer::process(MatrixMixerInput& input, const AudioChannels& 
     std::int32_t status = MixerStatus::Ok;
     for (std::uint32_t done = 0; done < outputs.frameCount;) {
         const std::uint32_t frames = std::min(_maxFrames, outputs.frameCount - done);
+        const bool jump = std::exchange(_jumpGains, false);
+        ++_block;
         for (std::uint32_t m = 0; m < _outputChannels; ++m) {
             float* out = outputs.channels[m];
             _blockOutputs[m] = out ? out + done : nullptr;
@@ -328,12 +354,12 @@ std::int32_t MatrixMixer::process(MatrixMixerInput& input, const AudioChannels& 
             if (!_busEnabled[bus].load(std::memory_order_relaxed)) {
                 continue;
             }
-            const std::int32_t busStatus = mixBus(input, bus, frames, step);
+            const std::int32_t busStatus = mixBus(input, bus, frames, step, jump);
             if (busStatus != MixerStatus::Ok && status == MixerStatus::Ok) {
                 status = busStatus;
             }
         }
-        finishOutputs(frames, step);
+        finishOutputs(frames, step, jump);
         done += frames;
     }
     resetStaleInputMeters();
@@ -341,31 +367,39 @@ std::int32_t MatrixMixer::process(MatrixMixerInput& input, const AudioChannels& 
 }
 
 std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std::uint32_t frames,
-                                 const MeterBallistics::Step& step) {
+                                 const MeterBallistics::Step& step, bool jump) {
     const std::uint32_t first = _busFirst[bus];
     const std::uint32_t channels = _busFirst[bus + 1] - first;
+    // A bus that was silent in the block before has nothing to ramp from.
+    const bool ramp = !jump && _busMixedInBlock[bus] + 1 == _block;
 
     // Decide before the pull which channels are read: those with a non-zero
-    // input gain and a non-zero crosspoint to an output being rendered. The
-    // gains are read once here, so one block mixes with one set of values.
+    // gain to an output being rendered, now or at the end of the last block
+    // (a channel being faded out is read until its ramp ends). The gains are
+    // read once here, so one block mixes with one set of values.
     std::uint32_t routeCount = 0;
     for (std::uint32_t k = 0; k < channels; ++k) {
         const std::uint32_t n = first + k;
         _routeBegin[k] = routeCount;
         const float inputGain = _inputGains[n].load(std::memory_order_relaxed);
         _busInputGains[k] = inputGain;
-        if (inputGain != 0.0f && _routeCounts[n].load(std::memory_order_relaxed) != 0) {
+        const bool routed =
+            inputGain != 0.0f && _routeCounts[n].load(std::memory_order_relaxed) != 0;
+        if (routed || _rowApplied[n] != 0) {
             const std::atomic<float>* row =
                 &_crosspoints[static_cast<std::size_t>(n) * _outputChannels];
+            float* applied = &_appliedRoutes[static_cast<std::size_t>(n) * _outputChannels];
+            bool rowApplied = false;
             for (std::uint32_t m = 0; m < _outputChannels; ++m) {
-                if (_blockOutputs[m] == nullptr) {
-                    continue;
-                }
-                const float gain = row[m].load(std::memory_order_relaxed);
-                if (gain != 0.0f) {
-                    _routes[routeCount++] = Route{m, gain};
+                const float to = routed ? inputGain * row[m].load(std::memory_order_relaxed) : 0.0f;
+                const float from = ramp ? applied[m] : to;
+                applied[m] = to;
+                rowApplied = rowApplied || to != 0.0f;
+                if (_blockOutputs[m] != nullptr && (from != 0.0f || to != 0.0f)) {
+                    _routes[routeCount++] = Route{m, from, to};
                 }
             }
+            _rowApplied[n] = rowApplied ? 1 : 0;
         }
         _busChannels[k] = routeCount > _routeBegin[k]
                               ? &_busSamples[static_cast<std::size_t>(k) * _maxFrames]
@@ -378,6 +412,7 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
     if (status != MixerStatus::Ok) {
         return status;
     }
+    _busMixedInBlock[bus] = _block;
 
     for (std::uint32_t k = 0; k < channels; ++k) {
         const float* __restrict in = _busChannels[k];
@@ -394,8 +429,13 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
             _metered[_meteredCount++] = n;
         }
         for (std::uint32_t r = _routeBegin[k]; r < _routeBegin[k + 1]; ++r) {
-            const float gain = inputGain * _routes[r].gain;
-            float* __restrict out = _blockOutputs[_routes[r].output];
+            const Route& route = _routes[r];
+            float* __restrict out = _blockOutputs[route.output];
+            if (route.from != route.to) {
+                addRamped(out, in, frames, route.from, route.to);
+                continue;
+            }
+            const float gain = route.to;
             for (std::uint32_t i = 0; i < frames; ++i) {
                 out[i] += gain * in[i];
             }
@@ -404,18 +444,23 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
     return MixerStatus::Ok;
 }
 
-void MatrixMixer::finishOutputs(std::uint32_t frames, const MeterBallistics::Step& step) {
+void MatrixMixer::finishOutputs(std::uint32_t frames, const MeterBallistics::Step& step,
+                                bool jump) {
     const float master = _master.load(std::memory_order_relaxed);
     for (std::uint32_t m = 0; m < _outputChannels; ++m) {
+        const float to = master * _outputGains[m].load(std::memory_order_relaxed);
+        const float from = jump ? to : _appliedOutputs[m];
+        _appliedOutputs[m] = to;
         float* __restrict out = _blockOutputs[m];
         if (out == nullptr) {
             _outputMeters[m].reset();
             continue;
         }
-        const float gain = master * _outputGains[m].load(std::memory_order_relaxed);
-        if (gain != 1.0f) {
+        if (from != to) {
+            scaleRamped(out, frames, from, to);
+        } else if (to != 1.0f) {
             for (std::uint32_t i = 0; i < frames; ++i) {
-                out[i] *= gain;
+                out[i] *= to;
             }
         }
         const BlockLevel level = measureBlock(out, frames);

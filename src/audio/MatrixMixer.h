@@ -35,11 +35,16 @@ struct MatrixLevels {
 //   out[m] = master * outputGain[m] * sum over n of crosspoint[n][m] * inputGain[n] * in[n]
 //
 // Gains and bus enables are atomics: set them from any thread while the
-// render thread mixes; each takes effect at the next block. process() runs on
-// one render thread at a time and allocates nothing, takes no lock and makes
-// no system call. Its cost follows what is routed: an input channel whose
-// crosspoints to the outputs being rendered are all zero (or whose input gain
-// is zero) is neither read nor metered, and a disabled bus is not pulled.
+// render thread mixes. A gain change takes effect at the next block as a
+// linear ramp across it, from the gain the last block ended on to the new one,
+// reached exactly on the block's last frame, so that a fader move or a fade
+// step does not click. The mixer's first block, a bus that was not mixed in
+// the block before (newly enabled or failing) and the block after
+// jumpToGains() take their gains at once. process() runs on one render
+// thread at a time and allocates nothing, takes no lock and makes no system
+// call. Its cost follows what is routed: an input channel whose crosspoints
+// to the outputs being rendered are all zero (or whose input gain is zero) is
+// neither read nor metered, and a disabled bus is not pulled.
 //
 // A new mixer has master, input and output gains at 1.0, every crosspoint at
 // 0 (so it is silent until routed) and every input bus enabled.
@@ -87,18 +92,26 @@ public:
     // mixed), or ChannelCountMismatch (outputs silenced).
     std::int32_t process(MatrixMixerInput& input, const AudioChannels& outputs);
 
+    // Render thread. The next block applies every gain at once rather than
+    // ramping from the last block's: for a mixer that starts again after
+    // cycles in which it was not processed (a source that starts playing).
+    void jumpToGains() { _jumpGains = true; }
+
 private:
     explicit MatrixMixer(const Layout& layout);
 
+    // One input channel's path to one output in a block: its gain (input
+    // gain times crosspoint) ramps from `from` to `to`.
     struct Route {
         std::uint32_t output;
-        float gain;
+        float from;
+        float to;
     };
 
     void setCrosspoint(std::uint32_t input, std::uint32_t output, float gain);
     std::int32_t mixBus(MatrixMixerInput& input, std::uint32_t bus, std::uint32_t frames,
-                        const MeterBallistics::Step& step);
-    void finishOutputs(std::uint32_t frames, const MeterBallistics::Step& step);
+                        const MeterBallistics::Step& step, bool jump);
+    void finishOutputs(std::uint32_t frames, const MeterBallistics::Step& step, bool jump);
     void resetStaleInputMeters();
 
     // Fixed at construction.
@@ -136,4 +149,13 @@ private:
     std::uint32_t _meteredCount = 0;
     std::uint32_t _meteredBeforeCount = 0;
     std::uint64_t _cycle = 0;
+
+    // Render thread only: the gains the last block ended on, where the next
+    // block's ramps start.
+    std::vector<float> _appliedRoutes;           // n * _outputChannels + m: input gain * crosspoint
+    std::vector<std::uint8_t> _rowApplied;       // per input channel: a non-zero entry in its row
+    std::vector<float> _appliedOutputs;          // master * output gain
+    std::vector<std::uint64_t> _busMixedInBlock; // per bus: the last block it was mixed in
+    std::uint64_t _block = 0;
+    bool _jumpGains = true;
 };

@@ -19,9 +19,10 @@ protected:
             device->performAction(TestPlayable::kPlay, p);
         }
     }
-    // Frame 0 of each output of the next cycle; every frame equals it.
+    // Frame 0 of each output once the last gain change has ramped in (across
+    // the next cycle); every frame of the cycle after equals it.
     std::vector<float> outputs() {
-        const std::size_t cycle = render();
+        const std::size_t cycle = render(2) + 1;
         std::vector<float> levels;
         for (std::uint32_t m = 0; m < 4; ++m) {
             const auto out = cycleOutput(cycle, m);
@@ -100,8 +101,9 @@ protected:
         EXPECT_TRUE(device->_attachAudio(probe));
         device->performAction(TestPlayable::kPlay, &probe);
     }
-    // What the master is now, as heard on output 0.
-    float heard() { return cycleOutput(render(), 0)[0]; }
+    // What the master is now, as heard on output 0 at the end of the next
+    // cycle, across which a change ramps.
+    float heard() { return cycleOutput(render(), 0)[kCycle - 1]; }
 
     ManualClock clock;
     TestPlayable probe{device.get(), "probe", TestPlayable::Signal::Constant, 1.0f, {0}};

@@ -218,6 +218,8 @@ TEST_F(KivAudioMetaBufferTest, UnderrunsKeepPaceAndWarnOnceASecondWithTheSum) {
         drainRealtimeLog();
     }
     EXPECT_TRUE(log.lines().empty());
+    EXPECT_EQ(meta->droppedFrames(), 9u * 512u)
+        << "counted at once, whatever the warning waits for";
     clock.advance(0.2);
     cycle(*meta, 512, false);
     // Queued on the render thread: nothing reaches the sink until drained.
@@ -231,6 +233,7 @@ TEST_F(KivAudioMetaBufferTest, UnderrunsKeepPaceAndWarnOnceASecondWithTheSum) {
     const auto out = cycle(*meta, 4);
     EXPECT_EQ(out[0], float(44100 + 5120));
     EXPECT_EQ(out[3], float(44100 + 5123));
+    EXPECT_EQ(meta->droppedFrames(), 5120u) << "the warning does not reset the count";
 }
 
 TEST_F(KivAudioMetaBufferTest, ReadingAllocatesNothingAcrossJumpsAndWarnings) {

@@ -54,9 +54,10 @@ TEST_F(AudioSourceMix, RowsAndColumnsAddressMasterOutputsInputsAndCrosspoints) {
     EXPECT_EQ(cycleOutput(cycle, 1), constant(0.5f * 0.5f * 0.5f * 0.5f));
 
     source->setSilentVolumes();
+    render(); // a change ramps across one cycle
     EXPECT_EQ(cycleOutput(render(), 0), constant(0.0f));
     source->setDefaultVolumes();
-    const std::size_t restored = render();
+    const std::size_t restored = render(2) + 1;
     EXPECT_EQ(cycleOutput(restored, 0), constant(0.5f));
     EXPECT_EQ(cycleOutput(restored, 1), constant(0.0f)) << "other crosspoints stay silent";
 }

@@ -200,3 +200,13 @@ TEST_F(AudioSourceTransport, PlayRacingTheCleanupCheckNeverLeavesItPlayingDetach
 }
 
 } // namespace
+
+TEST_F(AudioSourceTransport, FramesTheReadAheadCouldNotSupplyAreCounted) {
+    auto source = sourceOf(rampFile("ramp.wav"));
+    source->play();
+    OpenDeviceFixture::render(3); // nobody tends the read-ahead
+    EXPECT_EQ(source->droppedFrames(), 3u * kCycle);
+    render();
+    EXPECT_EQ(output(capturedCycles() - 1, 1), ramp(3 * kCycle, kCycle)) << "in step again";
+    EXPECT_EQ(source->droppedFrames(), 3u * kCycle);
+}

@@ -75,6 +75,7 @@ TEST_F(KivDeviceVolumesTest, RoutingShowsInTheRenderedOutput) {
     EXPECT_EQ(samples[1][0], 0.5f);
 
     volumes.setVolume(0.5f, 0, 0); // master
+    pull();                        // which ramps across this cycle
     source._play();
     pull();
     EXPECT_EQ(samples[1][0], 0.25f);

@@ -186,11 +186,15 @@ TEST(MatrixMixerRouting, ChannelIsReadOnlyWhileItRoutesSomewhereAudible) {
     EXPECT_TRUE(input.wanted(0));
     EXPECT_EQ(out.samples[1][3], 0.75f * StaircaseInput::sample(0, 3));
 
-    setVolume(*mixer, MixerScope::Input, 0, 0.0f); // muted input: not read
+    setVolume(*mixer, MixerScope::Input, 0, 0.0f); // muted input: read while it ramps out,
     mixer->process(input, out.view());
+    EXPECT_TRUE(input.wanted(0));
+    EXPECT_EQ(out.samples[1][7], 0.0f);
+    mixer->process(input, out.view()); // then not read
     EXPECT_FALSE(input.wanted(0));
     EXPECT_EQ(out.samples[1][3], 0.0f);
     setVolume(*mixer, MixerScope::Input, 0, 1.0f);
+    mixer->process(input, out.view());
 
     out.pointers[1] = nullptr; // the only output it reaches is not rendered
     mixer->process(input, out.view());
@@ -198,6 +202,7 @@ TEST(MatrixMixerRouting, ChannelIsReadOnlyWhileItRoutesSomewhereAudible) {
     out.pointers[1] = out.samples[1].data();
 
     setVolume(*mixer, MixerScope::Global, crosspoint, -0.0f); // negative zero is silence too
+    mixer->process(input, out.view());
     mixer->process(input, out.view());
     EXPECT_FALSE(input.wanted(0));
     EXPECT_EQ(out.samples[1][3], 0.0f);
@@ -266,10 +271,12 @@ TEST(MatrixMixerLevels, SurviveARoundTripAndKeepTheRouting) {
     rebuilt->process(input, out.view());
     EXPECT_EQ(out.samples[0][3], 0.5f * 0.125f * 0.25f * StaircaseInput::sample(1, 3));
 
-    // Clearing the route through the levels stops the channel being read.
+    // Clearing the route through the levels stops the channel being read
+    // once it has ramped out.
     MatrixLevels silent = saved;
     silent.crosspoints.assign(4, 0.0f);
     ASSERT_EQ(rebuilt->setLevels(silent), MixerStatus::Ok);
+    rebuilt->process(input, out.view());
     rebuilt->process(input, out.view());
     EXPECT_FALSE(input.wanted(1));
 
@@ -278,6 +285,54 @@ TEST(MatrixMixerLevels, SurviveARoundTripAndKeepTheRouting) {
     MatrixLevels poisoned = saved;
     poisoned.crosspoints[1] = NAN;
     EXPECT_EQ(rebuilt->setLevels(poisoned), MixerStatus::InvalidValue);
+}
+
+TEST(MatrixMixerRamps, AGainChangeRampsAcrossTheBlockAndLandsOnItsLastFrame) {
+    auto mixer = makeMixer({1}, {1}, 8);
+    StaircaseInput input({1});
+    setVolume(*mixer, MixerScope::Global, mixerCrosspointElement(0, 0), 1.0f);
+    Outputs out(1, 8);
+    mixer->process(input, out.view());
+
+    // Master 1 to 0.5, then input gain 1 to 0.25 (a route's gain).
+    setVolume(*mixer, MixerScope::Global, kMixerMasterElement, 0.5f);
+    mixer->process(input, out.view());
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        const float gain = 1.0f + (0.5f - 1.0f) * static_cast<float>(i + 1) / 8.0f;
+        ASSERT_FLOAT_EQ(out.samples[0][i], gain * StaircaseInput::sample(0, 8 + i)) << i;
+    }
+    EXPECT_EQ(out.samples[0][7], 0.5f * StaircaseInput::sample(0, 15));
+    setVolume(*mixer, MixerScope::Input, 0, 0.25f);
+    mixer->process(input, out.view());
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        const float gain = 1.0f + (0.25f - 1.0f) * static_cast<float>(i + 1) / 8.0f;
+        ASSERT_FLOAT_EQ(out.samples[0][i], 0.5f * gain * StaircaseInput::sample(0, 16 + i)) << i;
+    }
+    EXPECT_EQ(out.samples[0][7], 0.5f * (0.25f * StaircaseInput::sample(0, 23)));
+    mixer->process(input, out.view());
+    EXPECT_EQ(out.samples[0][0], 0.5f * (0.25f * StaircaseInput::sample(0, 24)));
+}
+
+TEST(MatrixMixerRamps, ABusNewlyEnabledAndAJumpTakeTheirGainsAtOnce) {
+    auto mixer = makeMixer({1, 1}, {1}, 8);
+    StaircaseInput input({1, 1});
+    setVolume(*mixer, MixerScope::Global, mixerCrosspointElement(0, 0), 1.0f);
+    mixer->setParameter(MixerParameter::Enable, MixerScope::Input, 1, 0.0f);
+    Outputs out(1, 8);
+    mixer->process(input, out.view());
+
+    // Bus 1 was silent: what it brings starts at its gain.
+    setVolume(*mixer, MixerScope::Global, mixerCrosspointElement(1, 0), 0.5f);
+    mixer->setParameter(MixerParameter::Enable, MixerScope::Input, 1, 1.0f);
+    mixer->process(input, out.view());
+    EXPECT_EQ(out.samples[0][0],
+              StaircaseInput::sample(0, 8) + 0.5f * StaircaseInput::sample(1, 0));
+
+    setVolume(*mixer, MixerScope::Global, kMixerMasterElement, 0.25f);
+    mixer->jumpToGains();
+    mixer->process(input, out.view());
+    EXPECT_EQ(out.samples[0][0],
+              0.25f * (StaircaseInput::sample(0, 16) + 0.5f * StaircaseInput::sample(1, 8)));
 }
 
 TEST(MatrixMixerRenderThread, ProcessDoesNotAllocate) {
@@ -293,8 +348,10 @@ TEST(MatrixMixerRenderThread, ProcessDoesNotAllocate) {
         ScopedThreadRole role(ThreadRole::Render);
         for (int cycle = 0; cycle < 4; ++cycle) {
             mixer->process(input, out.view());
-            // Routing changes on the way must not allocate either.
+            // Routing and gain changes (ramps) on the way must not allocate either.
             mixer->setParameter(MixerParameter::Enable, MixerScope::Input, cycle, 0.0f);
+            setVolume(*mixer, MixerScope::Global, kMixerMasterElement, 0.25f * cycle);
+            setVolume(*mixer, MixerScope::Input, 7 * 48, 0.5f * cycle);
         }
     }
     EXPECT_EQ(renderThreadAllocations(), before);

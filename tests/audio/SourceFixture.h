@@ -30,6 +30,10 @@ protected:
         }
         return write(name, samples);
     }
+    // A mono file of these samples.
+    std::string monoFile(const std::string& name, const std::vector<float>& samples) {
+        return write(name, samples);
+    }
     // A mono file of one level throughout.
     std::string levelFile(const std::string& name, float level, double seconds = 1.0) {
         return write(name, std::vector<float>(static_cast<std::size_t>(seconds * kRate), level));

@@ -241,13 +241,14 @@ TEST_F(AudioCuePlayback, MonoFeedsBothOutputsStereoKeepsItsSidesAndTheChannelShi
     EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
 
     // Output 2 takes the first feed only; there is no output for the second.
+    // A re-routing ramps across one cycle.
     mono->setDeviceChannel(2);
-    cycle = render();
+    cycle = render(2) + 1;
     EXPECT_EQ(cycleOutput(cycle, 0), constant(0.0f));
     EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
     mono->setDeviceChannel(0);
     EXPECT_EQ(mono->deviceChannel(), 1);
-    cycle = render();
+    cycle = render(2) + 1;
     EXPECT_EQ(cycleOutput(cycle, 0), constant(0.25f));
     EXPECT_EQ(cycleOutput(cycle, 1), constant(0.25f));
 

@@ -31,9 +31,10 @@ protected:
         output.reset();
     }
 
-    // Frame 0 of each output of the next cycle.
+    // Frame 0 of each output once the last change has ramped in (across the
+    // next cycle): of the cycle after it.
     std::vector<float> outputs(const std::string& uid = "card", std::uint32_t channels = 4) {
-        hardware.backend->render(kCycle);
+        hardware.backend->render(2 * kCycle);
         const auto captured = hardware.backend->capturedOutput(uid);
         const std::size_t cycleStart = captured.size() - kCycle * channels;
         std::vector<float> levels;
