@@ -61,7 +61,13 @@ std::uint32_t KivSilenceAudioBufferList(const AudioChannels& list, std::uint32_t
     }
     const std::uint32_t n = std::min(frames, list.frameCount - offset);
     for (std::uint32_t c = 0; c < list.channelCount; ++c) {
-        std::fill_n(list.channels[c] + offset, n, 0.0f);
+        if (float* channel = list.channels[c]) {
+            std::fill_n(channel + offset, n, 0.0f);
+        }
     }
     return n;
+}
+
+void KivSilenceAudioBufferList(const AudioChannels& list) {
+    KivSilenceAudioBufferList(list, 0, list.frameCount);
 }

@@ -54,6 +54,9 @@ std::uint32_t KivCopyAudioBufferList(const AudioChannels& source, std::uint32_t 
 std::uint32_t KivAudioBufferListFrameCount(const AudioChannels& list);
 
 // Zeroes min(frames, frame count - offset) frames from offset in every
-// channel and answers how many; 0 when the offset lies past the list.
+// channel that is there (null channels are skipped) and answers how many; 0
+// when the offset lies past the list.
 std::uint32_t KivSilenceAudioBufferList(const AudioChannels& list, std::uint32_t offset,
                                         std::uint32_t frames);
+// Every frame of every channel that is there.
+void KivSilenceAudioBufferList(const AudioChannels& list);

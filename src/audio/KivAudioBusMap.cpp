@@ -1,5 +1,6 @@
 #include "audio/KivAudioBusMap.h"
 
+#include "audio/KivAudioBufferList.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/ThreadRole.h"
@@ -127,10 +128,6 @@ std::int32_t KivAudioBusMap::renderBus(std::uint32_t bus, const AudioChannels& c
         return entry->call(*_cycleFlags, *_cycleTimeStamp, 0, channels);
     }
     // The mixer's bus buffer holds whatever the last bus left in it.
-    for (std::uint32_t k = 0; k < channels.channelCount; ++k) {
-        if (float* channel = channels.channels[k]) {
-            std::fill(channel, channel + channels.frameCount, 0.0f);
-        }
-    }
+    KivSilenceAudioBufferList(channels);
     return 0;
 }

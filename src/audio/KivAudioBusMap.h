@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/KivAudioBuses.h"
 #include "audio/KivAudioRendering.h"
 #include "audio/KivRenderInfo.h"
 #include "audio/MatrixMixer.h"
@@ -32,9 +33,6 @@
 //   comes before those in the lock order.
 class KivAudioBusMap : private MatrixMixerInput {
 public:
-    static constexpr std::uint32_t kBusCount = 500;
-    static constexpr std::uint32_t kChannelsPerBus = 48;
-
     // Control thread. Every bus of `mixer` is free and disabled. The mixer
     // must outlive this map.
     explicit KivAudioBusMap(MatrixMixer& mixer);

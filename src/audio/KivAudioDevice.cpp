@@ -247,16 +247,17 @@ bool KivAudioDevice::open() {
         }
         // The mixer follows what the stream really runs at.
         const AudioStreamConfig config = stream->config();
-        auto mixer = MatrixMixer::create({std::vector<std::uint32_t>(kBusCount, kChannelsPerBus),
-                                          {config.channels},
-                                          config.framesPerBuffer,
-                                          config.sampleRate});
+        auto mixer = MatrixMixer::create(
+            {std::vector<std::uint32_t>(kKivAudioBusCount, kKivAudioChannelsPerBus),
+             {config.channels},
+             config.framesPerBuffer,
+             config.sampleRate});
         if (!mixer) {
             logFormat("Error: %s could not be opened", found->name.c_str());
             return false;
         }
         auto busMap = std::make_unique<KivAudioBusMap>(*mixer);
-        auto volumes = std::make_unique<KivDeviceVolumes>(*mixer, kChannelsPerBus);
+        auto volumes = std::make_unique<KivDeviceVolumes>(*mixer, kKivAudioChannelsPerBus);
         volumes->setDefaultVolumes();
         _renderRate = config.sampleRate;
         if (config.interleaved) {
@@ -274,8 +275,8 @@ bool KivAudioDevice::open() {
         }
         _mixerOutDesc =
             KivAudioStreamDescription(config.sampleRate, config.channels).streamDescription();
-        _mixerInDesc =
-            KivAudioStreamDescription(config.sampleRate, kChannelsPerBus).streamDescription();
+        _mixerInDesc = KivAudioStreamDescription(config.sampleRate, kKivAudioChannelsPerBus)
+                           .streamDescription();
         _actions.setRendering(true);
         _open.store(true, std::memory_order_release);
         _stream = std::move(stream);
@@ -421,7 +422,7 @@ std::optional<std::uint32_t> KivAudioDevice::busOf(const KivAudioPlayable& thing
 
 std::int32_t KivAudioDevice::_setEnabled(bool enabled, std::uint32_t bus) {
     std::shared_lock mixerLock(_mixerMutex);
-    if (!_mixer || bus >= kBusCount) {
+    if (!_mixer || bus >= kKivAudioBusCount) {
         return 0;
     }
     const std::int32_t status =

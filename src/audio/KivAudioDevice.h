@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/KivActionInfo.h"
+#include "audio/KivAudioBuses.h"
 #include "audio/KivAudioDeviceDelegate.h"
 #include "audio/KivAudioNotifications.h"
 #include "audio/KivAudioStreamDescription.h"
@@ -94,9 +95,6 @@ public:
     KivAudioStreamDescription outputStreamDescription() const;
     // The name, or "" for a device that is gone.
     std::string description() const;
-
-    static constexpr std::uint32_t kBusCount = 500;
-    static constexpr std::uint32_t kChannelsPerBus = 48;
 
     // Control thread. Builds the mixer (every bus free and disabled, default
     // volumes) and starts output: a stream at the nominal rate and buffer

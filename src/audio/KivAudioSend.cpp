@@ -1,5 +1,6 @@
 #include "audio/KivAudioSend.h"
 
+#include "audio/KivAudioBufferList.h"
 #include "audio/KivAudioBusMap.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivEffectBus.h"
@@ -180,7 +181,7 @@ void KivAudioSend::updateStreamLocked() {
     std::unique_ptr<MatrixMixer> split;
     std::unique_ptr<MatrixMixer> merge;
     if (feed) {
-        split = MatrixMixer::create({std::vector<std::uint32_t>(kBusCount, inChannels),
+        split = MatrixMixer::create({std::vector<std::uint32_t>(kKivAudioBusCount, inChannels),
                                      {inChannels},
                                      maxFrames,
                                      feed->sampleRate()});
@@ -189,7 +190,7 @@ void KivAudioSend::updateStreamLocked() {
     std::unique_ptr<KivAudioBusMap> busMap;
     if (split && merge) {
         // Every bus's channel k goes to split output k: the main feed and the aux sends.
-        for (std::uint32_t bus = 0; bus < kBusCount; ++bus) {
+        for (std::uint32_t bus = 0; bus < kKivAudioBusCount; ++bus) {
             for (std::uint32_t k = 0; k < inChannels; ++k) {
                 const std::uint32_t n = bus * inChannels + k;
                 split->setParameter(MixerParameter::Volume, MixerScope::Global,
@@ -340,11 +341,7 @@ std::int32_t KivAudioSend::render(KivRenderFlags& flags, const KivRenderTimeStam
     const bool ready = lock.ownsLock() && _validStream.load(std::memory_order_acquire) &&
                        data.channelCount == _blockOutputs.size();
     if (!ready) {
-        for (std::uint32_t k = 0; k < data.channelCount; ++k) {
-            if (float* channel = data.channels[k]) {
-                std::fill(channel, channel + data.frameCount, 0.0f);
-            }
-        }
+        KivSilenceAudioBufferList(data);
         return 0;
     }
     std::int32_t status = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/KivAudioBuses.h"
 #include "audio/KivAudioPlayable.h"
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivRenderInfo.h"
@@ -37,8 +38,6 @@ inline constexpr const char* kKivAudioSendDidUpdateStreamNotification =
 // which the render path only try-locks (silence while it rebuilds).
 class KivAudioSend final : public KivAudioPlayable, private MatrixMixerInput {
 public:
-    static constexpr std::uint32_t kBusCount = 500;
-
     // Main thread. nullptr after "Error: KivAudioSend could not create a stream."
     static std::shared_ptr<KivAudioSend> create();
     ~KivAudioSend();

@@ -1,33 +1,22 @@
+#include "audio/KivAudioBufferList.h"
 #include "audio/KivAudioSource.h"
 #include "audio/KivStream.h"
 #include "audio/MatrixMixer.h"
 
 #include <algorithm>
 
-namespace {
-
-void silence(const AudioChannels& data) {
-    for (std::uint32_t k = 0; k < data.channelCount; ++k) {
-        if (float* channel = data.channels[k]) {
-            std::fill(channel, channel + data.frameCount, 0.0f);
-        }
-    }
-}
-
-} // namespace
-
 std::int32_t KivAudioSource::render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                                     std::uint32_t, const AudioChannels& data) {
     if (!_validStream.load(std::memory_order_acquire) ||
         _hardStopped.load(std::memory_order_acquire)) {
-        silence(data);
+        KivSilenceAudioBufferList(data);
         return 0;
     }
     // A rebuild holds the lock: play silence rather than stall the device.
     KivStreamLock lock(*_stream, std::try_to_lock);
     if (!lock.ownsLock() || !_validStream.load(std::memory_order_acquire)) {
         _missedCycles.fetch_add(1, std::memory_order_relaxed);
-        silence(data);
+        KivSilenceAudioBufferList(data);
         return 0;
     }
     if (_devampPending.exchange(false, std::memory_order_acq_rel)) {
@@ -67,7 +56,7 @@ std::int32_t KivAudioSource::_finalRender(KivRenderFlags&, const KivRenderTimeSt
         !_hardStopped.load(std::memory_order_acquire)) {
         _readInfo.call(data.frameCount, data, 0);
     } else {
-        silence(data);
+        KivSilenceAudioBufferList(data);
     }
     return 0;
 }

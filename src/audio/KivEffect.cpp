@@ -1,5 +1,6 @@
 #include "audio/KivEffect.h"
 
+#include "audio/KivAudioBufferList.h"
 #include "audio/KivEffectSettings.h"
 #include "audio/KivEffectUnit.h"
 #include "audio/KivStream.h"
@@ -239,11 +240,7 @@ std::int32_t KivEffect::render(KivRenderFlags& flags, const KivRenderTimeStamp& 
         }
         return status;
     }
-    for (std::uint32_t k = 0; k < data.channelCount; ++k) {
-        if (data.channels[k] != nullptr) {
-            std::fill_n(data.channels[k], data.frameCount, 0.0f);
-        }
-    }
+    KivSilenceAudioBufferList(data);
     return kEffectUninitialized;
 }
 

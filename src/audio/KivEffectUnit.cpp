@@ -1,5 +1,6 @@
 #include "audio/KivEffectUnit.h"
 
+#include "audio/KivAudioBufferList.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
 
@@ -99,22 +100,14 @@ std::int32_t KivEffectUnit::render(KivRenderFlags& flags, const KivRenderTimeSta
                                    std::uint32_t busNumber, const AudioChannels& data) {
     assertRenderThread();
     if (!_initialized || !_input.isSet()) {
-        for (std::uint32_t k = 0; k < data.channelCount; ++k) {
-            if (data.channels[k] != nullptr) {
-                std::fill_n(data.channels[k], data.frameCount, 0.0f);
-            }
-        }
+        KivSilenceAudioBufferList(data);
         if (!_initialized) {
             return _input.call(flags, timeStamp, 0, data);
         }
     }
     const bool fits = data.channelCount == _channels.size() && data.frameCount <= _maxFrames;
     if (!fits) {
-        for (std::uint32_t k = 0; k < data.channelCount; ++k) {
-            if (data.channels[k] != nullptr) {
-                std::fill_n(data.channels[k], data.frameCount, 0.0f);
-            }
-        }
+        KivSilenceAudioBufferList(data);
         return data.frameCount > _maxFrames ? kEffectTooManyFramesToProcess
                                             : kEffectFormatNotSupported;
     }

@@ -1,5 +1,6 @@
 #include "audio/MatrixMixer.h"
 
+#include "audio/KivAudioBufferList.h"
 #include "foundation/KivLog.h"
 
 #include <algorithm>
@@ -321,11 +322,7 @@ std::int32_t MatrixMixer::setLevels(const MatrixLevels& levels) {
 
 std::int32_t MatrixMixer::process(MatrixMixerInput& input, const AudioChannels& outputs) {
     if (outputs.channelCount != _outputChannels || outputs.channels == nullptr) {
-        for (std::uint32_t m = 0; outputs.channels && m < outputs.channelCount; ++m) {
-            if (outputs.channels[m]) {
-                std::memset(outputs.channels[m], 0, sizeof(float) * outputs.frameCount);
-            }
-        }
+        KivSilenceAudioBufferList(outputs);
         return MixerStatus::ChannelCountMismatch;
     }
     if (outputs.frameCount == 0) {

@@ -44,7 +44,7 @@ void WorkspaceOutput::setDeviceChannel(int channel) {
     _device->setSilentCrosspoints();
     const auto outputs = _device->outputChannels();
     const auto first = static_cast<std::uint32_t>(_deviceChannel);
-    for (std::uint32_t k = 0; first + k <= outputs && k < KivAudioDevice::kChannelsPerBus; ++k) {
+    for (std::uint32_t k = 0; first + k <= outputs && k < kKivAudioChannelsPerBus; ++k) {
         _device->setVolume(1.0f, k + 1, first + k);
     }
 }

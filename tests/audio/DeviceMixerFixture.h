@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/KivAudioBusMap.h"
+#include "audio/KivAudioBuses.h"
 #include "audio/MatrixMixer.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,18 @@ protected:
     static constexpr std::uint32_t kFrames = 16;
 
     DeviceMixerFixture()
-        : mixer(MatrixMixer::create({std::vector<std::uint32_t>(KivAudioBusMap::kBusCount,
-                                                                KivAudioBusMap::kChannelsPerBus),
-                                     {2},
-                                     64,
-                                     48000.0}))
+        : mixer(MatrixMixer::create(
+              {std::vector<std::uint32_t>(kKivAudioBusCount, kKivAudioChannelsPerBus),
+               {2},
+               64,
+               48000.0}))
         , buses(std::make_unique<KivAudioBusMap>(*mixer))
         , samples(2, std::vector<float>(kFrames, -1.0f))
         , pointers{samples[0].data(), samples[1].data()} {}
 
     // Feed channel 0 of `bus` to device output `output` at unity.
     void route(std::uint32_t bus, std::uint32_t output) {
-        const std::uint32_t input = bus * KivAudioBusMap::kChannelsPerBus;
+        const std::uint32_t input = bus * kKivAudioChannelsPerBus;
         ASSERT_EQ(mixer->setParameter(MixerParameter::Volume, MixerScope::Global,
                                       mixerCrosspointElement(input, output), 1.0f),
                   MixerStatus::Ok);

@@ -74,4 +74,12 @@ TEST(KivAudioBufferList, SilencesFromTheOffsetToTheEndAtMost) {
     EXPECT_EQ(list->channels().channels[1][3], 104.0f);
     EXPECT_EQ(KivSilenceAudioBufferList(list->channels(), 9, 1), 0u);
     EXPECT_EQ(KivSilenceAudioBufferList({}, 0, 1), 0u);
+
+    // A renderer may be handed a list with a channel left out.
+    fill(*list, 1.0f);
+    float* const channels[] = {nullptr, list->channels().channels[1]};
+    KivSilenceAudioBufferList(AudioChannels{channels, 2, 8});
+    EXPECT_EQ(list->channels().channels[0][7], 8.0f);
+    EXPECT_EQ(list->channels().channels[1][0], 0.0f);
+    EXPECT_EQ(list->channels().channels[1][7], 0.0f);
 }

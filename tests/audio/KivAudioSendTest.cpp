@@ -70,7 +70,7 @@ TEST_F(AudioSend, AnAuxChannelRunsThroughItsEffectBusBackIntoTheFeed) {
 
 TEST_F(AudioSend, WithNoFreeBusASourceStaysIdle) {
     std::vector<std::unique_ptr<TestPlayable>> others;
-    for (std::uint32_t i = 0; i < KivAudioSend::kBusCount; ++i) {
+    for (std::uint32_t i = 0; i < kKivAudioBusCount; ++i) {
         others.push_back(std::make_unique<TestPlayable>(device.get(), "s" + std::to_string(i)));
         ASSERT_TRUE(send->_attachAudio(*others.back()));
     }

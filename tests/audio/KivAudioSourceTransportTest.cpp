@@ -73,7 +73,7 @@ TEST_F(AudioSourceTransport, PlayWithoutADeviceOrAStreamSaysWhyAndStaysIdle) {
 
 TEST_F(AudioSourceTransport, WithNoFreeBusTheSourceStaysIdle) {
     std::vector<std::unique_ptr<TestPlayable>> others;
-    for (std::uint32_t i = 0; i < KivAudioDevice::kBusCount; ++i) {
+    for (std::uint32_t i = 0; i < kKivAudioBusCount; ++i) {
         others.push_back(std::make_unique<TestPlayable>(device.get(), "s" + std::to_string(i)));
         ASSERT_TRUE(device->_attachAudio(*others.back()));
     }

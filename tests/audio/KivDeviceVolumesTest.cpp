@@ -26,7 +26,7 @@ protected:
     // Mixer input channel of feed channel k on bus b.
     static std::uint32_t feed(std::uint32_t bus, std::uint32_t k) { return bus * 48 + k; }
 
-    KivDeviceVolumes volumes{*mixer, KivAudioBusMap::kChannelsPerBus};
+    KivDeviceVolumes volumes{*mixer, kKivAudioChannelsPerBus};
 };
 
 } // namespace
