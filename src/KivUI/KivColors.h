@@ -60,9 +60,6 @@ inline QColor scrollerBackground() {
 inline QColor scrollerKnob() {
     return grey(0.5);
 }
-inline QColor scrollerKnobInactive() {
-    return grey(0.3);
-}
 inline QColor scrollCorner() {
     return rgb(0.132, 0.128, 0.128);
 }
