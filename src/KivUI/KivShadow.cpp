@@ -1,5 +1,6 @@
 #include "KivUI/KivShadow.h"
 
+#include "KivUI/KivPainterRatio.h"
 #include "KivUI/KivViewGeometry.h"
 
 #include <QPainter>
@@ -82,7 +83,7 @@ QImage KivShadow::silhouette(const QImage& layer) const {
 
 void KivShadow::paint(QPainter& painter, const QRectF& bounds,
                       const std::function<void(QPainter&)>& draw) const {
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const qreal ratio = KivPainterRatio(painter);
     const qreal margin = std::ceil(blur) + 1;
     const QRectF area = bounds.adjusted(-margin, -margin, margin, margin);
     QImage layer((area.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);

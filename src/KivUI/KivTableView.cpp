@@ -2,6 +2,7 @@
 
 #include "KivUI/KivColors.h"
 #include "KivUI/KivHeaderView.h"
+#include "KivUI/VornScroller.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -12,6 +13,9 @@ KivTableView::KivTableView(QWidget* parent)
     : QTableView(parent) {
     setHorizontalHeader(new KivHeaderView(Qt::Horizontal, this));
     verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    setHorizontalScrollBar(new VornScroller(Qt::Horizontal));
+    setVerticalScrollBar(new VornScroller(Qt::Vertical));
     setShowGrid(false);
     setFrameShape(QFrame::NoFrame);
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -2,10 +2,9 @@
 
 #include "KivUI/VornButton.h"
 
+#include <QMenu>
 #include <QPoint>
 #include <QPointer>
-
-class QMenu;
 
 // A skinned button that, once its click has ended, pops its menu up at the
 // point where the mouse went down (the cue inspector's effects button).

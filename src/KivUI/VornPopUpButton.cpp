@@ -68,29 +68,30 @@ QSize VornPopUpButton::minimumSizeHint() const {
     return {static_cast<int>(2 * kSideInset + 40), sizeHint().height()};
 }
 
-void VornPopUpButton::showPopup() {
-    _highlighted = true;
+void VornPopUpButton::setHighlighted(bool highlighted) {
+    _highlighted = highlighted;
     update();
+}
+
+void VornPopUpButton::showPopup() {
+    setHighlighted(true);
     QComboBox::showPopup();
 }
 
 void VornPopUpButton::hidePopup() {
     QComboBox::hidePopup();
-    _highlighted = false;
-    update();
+    setHighlighted(false);
 }
 
 void VornPopUpButton::mousePressEvent(QMouseEvent* event) {
-    _highlighted = true;
-    update();
+    setHighlighted(true);
     QComboBox::mousePressEvent(event);
 }
 
 void VornPopUpButton::mouseReleaseEvent(QMouseEvent* event) {
     QComboBox::mouseReleaseEvent(event);
     if (!view()->isVisible()) {
-        _highlighted = false;
-        update();
+        setHighlighted(false);
     }
 }
 

@@ -14,7 +14,9 @@ public:
     void setControlSize(KivControlSize size);
     bool pullsDown() const { return _pullsDown; }
     void setPullsDown(bool pullsDown);
+    // Pressed: the bezel darkens while the mouse is down or the menu is open.
     bool isHighlighted() const { return _highlighted; }
+    void setHighlighted(bool highlighted);
 
     // The bezel's rectangle: inset 3 points left and right, as high as the
     // left cap and centred vertically.
