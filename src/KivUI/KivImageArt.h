@@ -1,11 +1,12 @@
 #pragma once
 
+#include "KivUI/KivColors.h"
+
 #include <QColor>
+#include <QPainter>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
-
-class QPainter;
 
 // The drawings behind the named images. Each family draws its whole shape
 // once; the pieces of a three- or nine-part image are windows onto it, so the
@@ -26,7 +27,7 @@ qreal threePartOrigin(Piece piece, qreal leftWidth);
 QSizeF threePartFull(qreal height, qreal leftWidth, qreal rightWidth);
 QPointF gridOrigin(Grid piece, qreal corner);
 
-QColor grey(qreal white, qreal alpha = 1.0);
+using KivColors::grey;
 
 // Controls: buttons, pop-ups, check boxes, the well.
 void button(QPainter& painter, const QSizeF& size, Piece piece, bool small, bool pressed);
@@ -63,8 +64,6 @@ void pauseButton(QPainter& painter, const QSizeF& size, bool highlighted);
 void duckingButton(QPainter& painter, const QSizeF& size, bool highlighted);
 
 } // namespace KivImageArt
-
-#include <QPainter>
 
 template <typename Whole>
 void KivImageArt::drawWindow(QPainter& painter, const QSizeF& piece, const QSizeF& full,

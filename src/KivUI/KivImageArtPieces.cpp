@@ -21,7 +21,3 @@ QPointF KivImageArt::gridOrigin(Grid piece, qreal corner) {
     const qreal steps[] = {0, corner, corner + 1};
     return {steps[index % 3], steps[index / 3]};
 }
-
-QColor KivImageArt::grey(qreal white, qreal alpha) {
-    return QColor::fromRgbF(white, white, white, alpha);
-}

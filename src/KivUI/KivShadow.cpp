@@ -19,8 +19,8 @@ void boxBlur(std::vector<float>& alpha, int width, int height, int radius) {
         for (int x = 0; x < width; ++x) {
             float sum = 0;
             for (int k = -radius; k <= radius; ++k) {
-                const int xx = std::clamp(x + k, 0, width - 1);
-                sum += (x + k < 0 || x + k >= width) ? 0 : alpha[y * width + xx];
+                const int xx = x + k;
+                sum += (xx < 0 || xx >= width) ? 0 : alpha[y * width + xx];
             }
             out[y * width + x] = sum * scale;
         }

@@ -78,3 +78,14 @@ TEST(KivNamedImagesTest, ImagesAreCachedUntilTheirGeneratorIsReplaced) {
     KivNamedImages::registerGenerator(name, {4, 2}, paint(Qt::blue));
     EXPECT_EQ(KivNamedImages::named(name, 2.0).pixelColor(1, 1), QColor(Qt::blue));
 }
+
+TEST(KivNamedImagesTest, AResourceOfTheNameWinsOverItsGenerator) {
+    const QString name = QStringLiteral("test_overridden.png");
+    KivNamedImages::registerGenerator(name, {10, 10}, [](QPainter& painter, const QSizeF& size) {
+        painter.fillRect(QRectF(QPointF(), size), Qt::green);
+    });
+    const QImage image = KivNamedImages::named(name);
+    EXPECT_EQ(image.size(), QSize(3, 2));
+    EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::magenta));
+    EXPECT_EQ(KivNamedImages::sizeOf(name), QSizeF(3, 2));
+}
