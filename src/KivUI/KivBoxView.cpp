@@ -29,6 +29,9 @@ void KivBoxView::paintEvent(QPaintEvent*) {
         return;
     }
     QPainter painter(this);
+    // Smooth scaling for fractional ratios; the snapping keeps the
+    // antialiased edges of neighbouring pieces from leaving seams.
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     const KivDeviceSnap snap(painter);
     const QSizeF piece = _pieces[TopLeft].deviceIndependentSize();
     const qreal xs[] = {0, piece.width(), width() - piece.width(), static_cast<qreal>(width())};
