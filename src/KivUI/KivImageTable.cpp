@@ -77,6 +77,8 @@ const KivImageEntry kImages[] = {
     {"pi", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::progressIndicator(p, s); }},
     {"play_cue.png", {24, 24}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueButton(p, s, false); }},
     {"stop_cue.png", {24, 24}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueButton(p, s, true); }},
+    {"previewStart", {20, 20}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueButton(p, s, false); }},
+    {"previewStop", {20, 20}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueButton(p, s, true); }},
     {"hold_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Hold); }},
     {"loop_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Loop); }},
     {"solo_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Solo); }},

@@ -58,3 +58,16 @@ TEST_F(SliderFixture, TheFilledTrackEndsUnderTheKnobsCentre) {
     EXPECT_LT(empty.red(), 60);
     EXPECT_TRUE(near(empty.red(), empty.blue(), 3));
 }
+
+TEST(VornSliderTest, AVerticalSliderRunsUpFromItsMinimumAtTheBottom) {
+    VornSlider slider(Qt::Vertical);
+    slider.setRange(0, 100);
+    slider.resize(21, 215);
+    sendMouse(slider, QEvent::MouseButtonPress, {10, 215 - 57.5});
+    EXPECT_EQ(slider.value(), 25);
+    sendMouse(slider, QEvent::MouseButtonRelease, {10, 214});
+    EXPECT_EQ(slider.value(), 0);
+    slider.setValue(100);
+    // The knob sits at the top; its rectangle is given along the slider.
+    EXPECT_EQ(slider.knobRect().x(), 200);
+}
