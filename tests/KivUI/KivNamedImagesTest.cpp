@@ -52,6 +52,8 @@ TEST(KivNamedImagesTest, TheImagesTheWindowsNameAreAllThere) {
                              "pi",
                              "play_cue.png",
                              "stop_cue.png",
+                             "previewStart",
+                             "previewStop",
                              "bottom_pattern.png",
                              "pause_button_normal",
                              "pause_button_highlighted",
