@@ -152,9 +152,6 @@ std::vector<Row> controlRows() {
          {170, 24},
          [](QWidget* host, State state) {
              auto* f = applyState(new VornTextField(QStringLiteral("Intro Music"), host), state);
-             if (state == State::Pressed) {
-                 f->setReadOnly(true);
-             }
              return static_cast<QWidget*>(f);
          }},
         {"Progress",
