@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QColor>
+
+// The fixed colours of the dark windows, by what they paint.
+namespace KivColors {
+
+inline QColor grey(qreal white, qreal alpha = 1.0) {
+    return QColor::fromRgbF(white, white, white, alpha);
+}
+inline QColor rgb(qreal r, qreal g, qreal b, qreal alpha = 1.0) {
+    return QColor::fromRgbF(r, g, b, alpha);
+}
+
+inline QColor titleEnabled() {
+    return Qt::white;
+}
+inline QColor titleDisabled() {
+    return grey(1.0 / 3.0);
+}
+inline QColor titleShadow() {
+    return grey(0, 0.5);
+}
+inline QColor popUpHighlight() {
+    return grey(0, 0.3);
+}
+inline QColor defaultButtonGlow() {
+    return grey(1, 0.2);
+}
+
+inline QColor textFieldText() {
+    return grey(0.9);
+}
+inline QColor textFieldEditingText() {
+    return Qt::white;
+}
+inline QColor textFieldSelection() {
+    return rgb(0.7, 0.7, 0.0, 0.5);
+}
+inline QColor textFieldEdge(bool editing) {
+    return editing ? rgb(0.32, 0.316, 0.316, 0.45) : rgb(0.25, 0.246, 0.246, 0.45);
+}
+inline QColor textFieldBody(bool editing) {
+    return grey(editing ? 0.11 : 0.08);
+}
+inline QColor textFieldFace(bool editing) {
+    return editing ? rgb(0.18, 0.176, 0.176) : rgb(0.105, 0.101, 0.101);
+}
+
+inline QColor lineDark() {
+    return grey(0.1);
+}
+inline QColor lineLight() {
+    return grey(0.2);
+}
+
+inline QColor scrollerBackground() {
+    return rgb(0.132, 0.128, 0.128);
+}
+inline QColor scrollerKnob() {
+    return grey(0.5);
+}
+inline QColor scrollCorner() {
+    return rgb(0.132, 0.128, 0.128);
+}
+inline QColor splitDivider() {
+    return grey(0.1);
+}
+
+inline QColor tableRowEven() {
+    return rgb(0.146, 0.142, 0.142);
+}
+inline QColor tableRowOdd() {
+    return rgb(0.132, 0.128, 0.128);
+}
+inline QColor tableGrid() {
+    return grey(2.0 / 3.0);
+}
+inline QColor headerTop() {
+    return rgb(0.152, 0.148, 0.148);
+}
+inline QColor headerBottom() {
+    return rgb(0.254, 0.25, 0.25);
+}
+inline QColor headerSeparator() {
+    return grey(0.05);
+}
+
+inline QColor inspectorTop() {
+    return rgb(0.2, 0.192, 0.192);
+}
+inline QColor inspectorBottom() {
+    return rgb(0.161, 0.153, 0.153);
+}
+
+// The background of the dark windows behind the controls.
+inline QColor windowBackground() {
+    return rgb(0.176, 0.172, 0.172);
+}
+
+} // namespace KivColors

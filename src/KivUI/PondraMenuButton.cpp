@@ -1,0 +1,19 @@
+#include "KivUI/PondraMenuButton.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+
+void PondraMenuButton::mousePressEvent(QMouseEvent* event) {
+    _pressed = event->button() == Qt::LeftButton;
+    _pressedAt = event->position().toPoint();
+    VornButton::mousePressEvent(event);
+}
+
+void PondraMenuButton::mouseReleaseEvent(QMouseEvent* event) {
+    VornButton::mouseReleaseEvent(event);
+    const bool popUp = _pressed && event->button() == Qt::LeftButton;
+    _pressed = false;
+    if (popUp && _menu && isEnabled()) {
+        _menu->popup(mapToGlobal(_pressedAt));
+    }
+}

@@ -1,0 +1,37 @@
+#include "KivUI/PondraProgressView.h"
+
+#include "KivUI/KivDrawing.h"
+#include "KivUI/KivNamedImages.h"
+#include "KivUI/KivPainterRatio.h"
+#include "KivUI/KivPartDrawing.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+void PondraProgressView::setProgress(double progress) {
+    if (progress == _progress) {
+        return;
+    }
+    _progress = progress;
+    update();
+}
+
+void PondraProgressView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal ratio = KivPainterRatio(painter);
+    KivPartDrawing::drawThreePart(
+        painter, rect(), KivNamedImages::named(QStringLiteral("progressbar_bg_left.png"), ratio),
+        KivNamedImages::named(QStringLiteral("progressbar_bg_middle.png"), ratio),
+        KivNamedImages::named(QStringLiteral("progressbar_bg_right.png"), ratio));
+    const qreal filled = std::round(width() * _progress);
+    if (filled <= 0) {
+        return;
+    }
+    KivDrawing::clipToRoundedRect(
+        painter, QRectF(rect()).adjusted(kClipInsetX, kClipInsetY, -kClipInsetX, -kClipInsetY),
+        kClipRadius);
+    const QImage fill = KivNamedImages::named(QStringLiteral("progressbar_fill.png"), ratio);
+    KivPartDrawing::drawThreePart(painter, QRectF(0, 0, filled, height()), fill, fill, fill);
+}

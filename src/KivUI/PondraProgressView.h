@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+// The cue cell's progress bar: a three-part groove and, clipped to a
+// rounded rectangle inside it, the fill over the played part.
+class PondraProgressView : public QWidget {
+public:
+    static constexpr qreal kClipInsetX = 1.0;
+    static constexpr qreal kClipInsetY = 3.0;
+    static constexpr qreal kClipRadius = 4.0;
+
+    using QWidget::QWidget;
+
+    double progress() const { return _progress; }
+    // 0 to 1; redraws only when the value changes.
+    void setProgress(double progress);
+
+    QSize sizeHint() const override { return {120, 12}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double _progress = 0;
+};
