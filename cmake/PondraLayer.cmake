@@ -15,14 +15,20 @@ function(pondra_layer name)
     endif()
 endfunction()
 
-# pondra_test(NAME SOURCES ... DEPENDS ...): one GoogleTest binary, each case its own CTest test.
-# Its main() is tests/support/TestMain.cpp; its symbols are exported so that a
-# render-thread allocation's stack names its functions.
+# pondra_test(NAME [UI] SOURCES ... DEPENDS ...): one GoogleTest binary, each case its own
+# CTest test. Its main() is tests/support/TestMain.cpp, or UiTestMain.cpp with UI; its
+# symbols are exported so that a render-thread allocation's stack names its functions.
 function(pondra_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "UI" "" "SOURCES;DEPENDS" ${ARGN})
+    if(ARG_UI)
+        set(test_main pondra_ui_test_main)
+    else()
+        set(test_main pondra_test_main)
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} pondra_test_main GTest::gtest GTest::gmock)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} ${test_main} pondra_test_support
+        GTest::gtest GTest::gmock)
     gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()

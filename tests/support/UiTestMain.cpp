@@ -1,6 +1,6 @@
-// The main of the UI test binaries: one QApplication on the offscreen
+// The main of the UI test programs: one QApplication on the offscreen
 // platform for the whole run, DejaVu Sans as the system font.
-#include <gtest/gtest.h>
+#include "support/TestRun.h"
 
 #include <QApplication>
 #include <QFont>
@@ -11,6 +11,5 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runAllTests(argc, argv);
 }
