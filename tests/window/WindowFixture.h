@@ -119,6 +119,10 @@ protected:
         }
         data.setUrls(urls);
         CueCellView& target = cell(slot);
+        // The drop goes where the drag entered, as on screen.
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&target, &enter);
         QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&target, &drop);
         waitForImport();
