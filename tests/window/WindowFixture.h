@@ -48,8 +48,7 @@ protected:
         workspace.reset();
     }
 
-    // An untitled workspace with one cart "Cart 1", in a window of 600 x 400
-    // grid points.
+    // An untitled workspace with one cart "Cart 1", in its window.
     WorkspaceController& openWindow() {
         workspace = std::make_shared<Workspace>(device, files.path("cache"));
         workspace->initializeUntitled();
@@ -62,15 +61,8 @@ protected:
             controller->addControllerForCart(cart);
         }
         controller->showWindow();
-        resizeGridTo(600, 400);
-        return *controller;
-    }
-    // The window sized so that the selected grid is width x height.
-    void resizeGridTo(int width, int height) {
-        GridView* view = grid().gridView();
-        const QSize extra = controller->window()->size() - view->size();
-        controller->window()->resize(QSize(width, height) + extra);
         QApplication::processEvents();
+        return *controller;
     }
 
     GridController& grid() const { return *controller->selectedController(); }
