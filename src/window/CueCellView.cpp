@@ -7,10 +7,12 @@
 #include "KivUI/PondraProgressView.h"
 #include "foundation/KivNSString.h"
 #include "model/AudioCue.h"
+#include "window/CueCellController.h"
 #include "window/GridView.h"
 #include "window/GridViewDelegate.h"
 #include "window/PondraButton.h"
 
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,6 +73,7 @@ CueCellView::CueCellView(GridView& grid, std::size_t index, QWidget* parent)
     : QWidget(parent)
     , _grid(grid)
     , _index(index)
+    , _controller(std::make_unique<CueCellController>(*this))
     , _play(new PondraButton(this))
     , _progress(new PondraProgressView(this)) {
     setObjectName(QStringLiteral("cueCell%1").arg(index));
@@ -376,6 +379,21 @@ void CueCellView::mouseReleaseEvent(QMouseEvent* event) {
     if (_pressed) {
         releaseCue();
     }
+}
+
+void CueCellView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && !_locked) {
+        _controller->importFile();
+        return;
+    }
+    mousePressEvent(event);
+}
+
+void CueCellView::contextMenuEvent(QContextMenuEvent* event) {
+    if (_locked) {
+        return;
+    }
+    _controller->showContextMenu(event->globalPos());
 }
 
 void CueCellView::startDrag() {

@@ -10,6 +10,7 @@
 #include <string>
 
 class AudioCue;
+class CueCellController;
 class GridView;
 class PondraButton;
 class PondraProgressView;
@@ -50,6 +51,7 @@ public:
     void releaseCue();
     bool isPressed() const { return _pressed; }
 
+    CueCellController& controller() const { return *_controller; }
     PondraButton* playButton() const { return _play; }
     PondraProgressView* progressView() const { return _progress; }
     // The elapsed and remaining times as the cell shows them.
@@ -62,6 +64,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -87,6 +91,7 @@ private:
     bool _dragging = false;
     bool _mouseDownInside = false;
     QPointF _lastMouseDown;
+    std::unique_ptr<CueCellController> _controller;
     PondraButton* _play;
     PondraProgressView* _progress;
     Connection _progressObservation;

@@ -71,6 +71,10 @@ UndoManager& GridController::undoManager() const {
     return _workspaceController.undoManager();
 }
 
+KivPrompts& GridController::prompts() const {
+    return _workspaceController.prompts();
+}
+
 void GridController::reloadData() {
     if (_gridView) {
         _gridView->reloadData();
@@ -157,7 +161,7 @@ void GridController::handlePasteCue(std::shared_ptr<AudioCue> cue) {
     const std::size_t selected = _gridView ? _gridView->selectedIndex() : kNone;
     const std::size_t target = findEmptyCellAtIndex(selected == kNone ? 0 : selected);
     if (target == kNone) {
-        _workspaceController.prompts().runAlert(
+        prompts().runAlert(
             {QStringLiteral("No empty slot to paste a cue into."),
              QStringLiteral("Please increase the size of your grid or remove a cue."),
              {QStringLiteral("OK")}});
@@ -359,7 +363,7 @@ void GridController::gridViewDroppedFiles(const QStringList& paths, std::size_t 
         }
     }
     if (!refused.isEmpty()) {
-        _workspaceController.prompts().runAlert(
+        prompts().runAlert(
             {refused.size() == 1
                  ? QStringLiteral("The file could not be imported.")
                  : QStringLiteral("%1 files could not be imported.").arg(refused.size()),

@@ -29,7 +29,6 @@ public:
     const std::shared_ptr<Cart>& cart() const { return _cart; }
     // Made here; the window's tab holds it.
     GridView* gridView() const { return _gridView; }
-    UndoManager& undoManager() const;
     std::size_t slotCount() const;
     std::shared_ptr<AudioCue> selectedCue() const;
     void selectCue(const AudioCue& cue);
@@ -79,6 +78,8 @@ public:
     void gridViewDroppedFiles(const QStringList& paths, std::size_t index,
                               bool withDefaultTriggers) override;
     std::string defaultHotkeyForIndex(std::size_t index) const override;
+    UndoManager& undoManager() const override;
+    KivPrompts& prompts() const override;
 
 private:
     void reloadData();

@@ -9,6 +9,8 @@
 #include <string>
 
 class AudioCue;
+class KivPrompts;
+class UndoManager;
 
 // What a grid view asks of the controller behind it: the cart's size and
 // cues, and what selections, drops, moves and copies do. Slot indexes count
@@ -29,4 +31,7 @@ public:
     virtual void gridViewDroppedFiles(const QStringList& paths, std::size_t index,
                                       bool withDefaultTriggers) = 0;
     virtual std::string defaultHotkeyForIndex(std::size_t index) const = 0;
+    // The document's, for the cells' edits.
+    virtual UndoManager& undoManager() const = 0;
+    virtual KivPrompts& prompts() const = 0;
 };

@@ -76,9 +76,13 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             QMetaObject::invokeMethod(
                 this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
         });
+    // Undo and redo change cues behind the cells' backs.
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
         validateMenus();
+        for (const auto& controller : _gridControllers) {
+            controller->gridView()->update();
+        }
     });
     _window->tabs()->setSelectionChanged([this](int) {
         validateMenus();
