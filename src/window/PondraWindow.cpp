@@ -135,8 +135,16 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
     _volume->setRange(0, 1000);
     _volume->setFixedWidth(140);
     _volume->setFocusPolicy(Qt::NoFocus);
-    connect(_volume, &QSlider::valueChanged, this,
-            [this](int value) { _controller.changeVolume(value); });
+    // A drag is heard as it goes and is one edit when it ends.
+    connect(_volume, &QSlider::valueChanged, this, [this](int value) {
+        if (_volume->isSliderDown()) {
+            _controller.previewVolume(value);
+        } else {
+            _controller.changeVolume(value);
+        }
+    });
+    connect(_volume, &VornSlider::valueCommitted, this,
+            [this](int, int to) { _controller.changeVolume(to); });
     volume->addWidget(_volume);
     _outputs = new VornPopUpButton(_volumeContainer);
     _outputs->setObjectName(QStringLiteral("outputs"));

@@ -8,6 +8,7 @@
 #include "audio/KivAudioNotifications.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "foundation/MainRunLoop.h"
 #include "foundation/NotificationCenter.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
@@ -24,7 +25,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QClipboard>
-#include <QDateTime>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -55,10 +55,6 @@ QString outputTitle(const std::string& name, int channel) {
         .arg(channel + 1);
 }
 
-double now() {
-    return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
-}
-
 } // namespace
 
 WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
@@ -68,8 +64,6 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _documents(documents)
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
-    _duckingTimer.setInterval(static_cast<int>(kLevelInterval * 1000));
-    connect(&_duckingTimer, &QTimer::timeout, this, [this] { followDucking(); });
     // The hardware tells on its own thread; the pop-ups are the GUI thread's.
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
         KivAudioHardwareDeviceListDidChangeNotification, nullptr, [this](const Notification&) {
@@ -91,6 +85,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
 }
 
 WorkspaceController::~WorkspaceController() {
+    stopDuckingTimer();
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
     _window.reset();
@@ -294,8 +289,17 @@ void WorkspaceController::toggleDucking() {
     }
     updateDuckingButton();
     // The slider follows the fade for a second.
-    _duckingStart = now();
-    _duckingTimer.start();
+    stopDuckingTimer();
+    _duckingStart = MainRunLoop::clock().now();
+    _duckingTimer =
+        MainRunLoop::scheduler().scheduleRepeating(kLevelInterval, [this] { followDucking(); });
+}
+
+void WorkspaceController::stopDuckingTimer() {
+    if (_duckingTimer) {
+        MainRunLoop::scheduler().cancel(*_duckingTimer);
+        _duckingTimer.reset();
+    }
 }
 
 void WorkspaceController::followDucking() {
@@ -303,14 +307,20 @@ void WorkspaceController::followDucking() {
     _window->volumeSlider()->setValue(
         static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
     _window->volumeSlider()->blockSignals(false);
-    if (now() > _duckingStart + kDuckingFollowTime) {
-        _duckingTimer.stop();
+    if (MainRunLoop::clock().now() > _duckingStart + kDuckingFollowTime) {
+        stopDuckingTimer();
     }
 }
 
 void WorkspaceController::changeVolume(int sliderValue) {
     _workspace->setMasterVolume(static_cast<float>(sliderValue) / 1000.0f);
     _workspace->applyMasterVolume();
+}
+
+void WorkspaceController::previewVolume(int sliderValue) {
+    if (const auto& device = _workspace->audioDevice()) {
+        device->setMasterVolume(static_cast<float>(sliderValue) / 1000.0f);
+    }
 }
 
 void WorkspaceController::setVolumeMax() {

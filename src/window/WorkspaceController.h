@@ -1,12 +1,12 @@
 #pragma once
 
+#include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
 #include "platform/midi/MidiMessage.h"
 #include "window/SettingsController.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -62,6 +62,7 @@ public:
     bool isLocked() const;
     bool inEditMode() const;
     bool inShowMode() const;
+    bool isFollowingDucking() const { return _duckingTimer.has_value(); }
     GridController* selectedController() const;
     const std::vector<std::unique_ptr<GridController>>& gridControllers() const {
         return _gridControllers;
@@ -87,6 +88,8 @@ public:
     void toggleDucking();
     // The slider's 0..1000 as 0.0..1.0.
     void changeVolume(int sliderValue);
+    // While the slider is dragged: the device only, no edit yet.
+    void previewVolume(int sliderValue);
     void setVolumeMax();
     void setVolumeMin();
     void changeOutputDevice(int index);
@@ -144,6 +147,7 @@ private:
     void makeCartFirstResponder();
     void updateWindowTitle();
     void followDucking();
+    void stopDuckingTimer();
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
@@ -151,7 +155,8 @@ private:
     SettingsController _settings;
     std::vector<std::unique_ptr<GridController>> _gridControllers;
     std::vector<Output> _outputDevices;
-    QTimer _duckingTimer;
+    // On the main run loop, so the slider follows the fade's own clock.
+    std::optional<Scheduler::TimerId> _duckingTimer;
     double _duckingStart = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;

@@ -2,6 +2,7 @@
 // the master volume, the transport and the menus.
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "window/ImageButton.h"
 
@@ -129,4 +130,35 @@ TEST_F(WindowFixture, MenusFollowTheModeTheSelectionAndTheUndoSteps) {
     EXPECT_FALSE(window.action(QStringLiteral("setShowMode"))->isEnabled());
     EXPECT_TRUE(window.action(QStringLiteral("setEditMode"))->isEnabled());
     EXPECT_FALSE(window.action(QStringLiteral("paste"))->isEnabled());
+}
+
+TEST_F(WindowFixture, ADragOfTheVolumeSliderIsOneUndoStep) {
+    openWindow();
+    VornSlider& slider = *controller->window()->volumeSlider();
+    UndoManager& undo = workspace->undoManager();
+    undo.removeAllActions();
+    const QPointF start = slider.knobRect().center();
+    sendMouse(slider, QEvent::MouseButtonPress, start);
+    for (int step = 1; step <= 4; ++step) {
+        sendMouse(slider, QEvent::MouseMove, start - QPointF(15 * step, 0));
+        undo.endTurn();
+    }
+    sendMouse(slider, QEvent::MouseButtonRelease, start - QPointF(60, 0));
+    undo.endTurn();
+    const float dragged = workspace->masterVolume();
+    EXPECT_LT(dragged, 1.0f);
+    ASSERT_TRUE(undo.undo());
+    EXPECT_FLOAT_EQ(workspace->masterVolume(), 1.0f);
+    EXPECT_FALSE(undo.canUndo());
+}
+
+TEST_F(WindowFixture, TheSliderFollowsADuckForOneSecond) {
+    openWindow();
+    controller->toggleDucking();
+    EXPECT_TRUE(controller->isFollowingDucking());
+    scheduler.advance(0.5);
+    EXPECT_EQ(controller->window()->volumeSlider()->value(),
+              static_cast<int>(std::lround(workspace->masterVolume() * 1000)));
+    scheduler.advance(0.6);
+    EXPECT_FALSE(controller->isFollowingDucking());
 }
