@@ -269,14 +269,25 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     }
     painter.restore();
 
+    // Light colours take dark text, so every name reads.
+    const DeviceRGBColor& top = color.startColor();
+    const DeviceRGBColor& bottom = color.endColor();
+    const double luminance =
+        0.5 * (0.2126 * (top.red + bottom.red) + 0.7152 * (top.green + bottom.green) +
+               0.0722 * (top.blue + bottom.blue));
+    const bool light = luminance > 0.7;
+    const QColor textColor = light ? QColor::fromRgbF(0.12, 0.11, 0.1, 0.9) : white(0.95);
+    const QColor textShadow = light ? white(0.35) : black(0.45);
+    const QColor timeColor = light ? QColor::fromRgbF(0.12, 0.11, 0.1, 0.75) : white(0.8);
+
     const qreal ratio = KivPainterRatio(painter);
     const QString hotkey = QString::fromStdString(_cue->hotkey());
     if (_locked && !hotkey.isEmpty()) {
         painter.setFont(cellFont(24, false));
         const QRectF keyRect(r.left() + 10, r.top() + 4, 40, 30);
-        painter.setPen(black(0.25));
+        painter.setPen(textShadow);
         painter.drawText(keyRect.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter, hotkey);
-        painter.setPen(white(0.95));
+        painter.setPen(textColor);
         painter.drawText(keyRect, Qt::AlignLeft | Qt::AlignVCenter, hotkey);
     } else if (!hotkey.isEmpty()) {
         // Edit mode: the hot key sits in a small badge at the top right.
@@ -293,9 +304,13 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
          {std::pair{_cue->hold(), "hold_icon_cell"}, std::pair{_cue->loops(), "loop_icon_cell"},
           std::pair{_cue->solo(), "solo_icon_cell"}}) {
         if (on) {
+            // A dark halo keeps the light icons readable on light colours.
             const QString image = QString::fromLatin1(name);
-            painter.drawImage(QRectF(QPointF(iconX, r.top() + 10), KivNamedImages::sizeOf(image)),
-                              KivNamedImages::named(image, ratio));
+            const QRectF target(QPointF(iconX, r.top() + 10), KivNamedImages::sizeOf(image));
+            KivShadow::withColor(black(0.6), 2, {0, -1})
+                .paint(painter, target.adjusted(-4, -4, 4, 4), [&](QPainter& p) {
+                    p.drawImage(target, KivNamedImages::named(image, ratio));
+                });
         }
         iconX -= 25;
     }
@@ -310,15 +325,15 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     const QString name = QString::fromStdString(_cue->displayName());
     const QString shown =
         painter.fontMetrics().elidedText(name, Qt::ElideMiddle, static_cast<int>(nameRect.width()));
-    painter.setPen(black(0.5));
+    painter.setPen(textShadow);
     painter.drawText(nameRect.translated(0, 1), Qt::AlignCenter, shown);
-    painter.setPen(white(0.95));
+    painter.setPen(textColor);
     painter.drawText(nameRect, Qt::AlignCenter, shown);
 
     if (!_locked) {
         // Elapsed and remaining times above the progress bar.
         painter.setFont(cellFont(10, false));
-        painter.setPen(white(0.8));
+        painter.setPen(timeColor);
         const QRectF times(r.left() + 9, r.bottom() - kProgressHeight - 21, r.width() - 18, 14);
         painter.drawText(times, Qt::AlignLeft | Qt::AlignVCenter, elapsedText());
         painter.drawText(times, Qt::AlignRight | Qt::AlignVCenter, remainingText());

@@ -8,6 +8,7 @@
 #include "window/CartTabHost.h"
 #include "window/ImageButton.h"
 #include "window/ImportProgressSheet.h"
+#include "window/PondraAudioLevelView.h"
 #include "window/WorkspaceController.h"
 
 #include <QButtonGroup>
@@ -30,7 +31,7 @@ QLabel* barLabel(const QString& text, QWidget* parent) {
 PondraWindow::PondraWindow(WorkspaceController& controller)
     : _controller(controller) {
     setObjectName(QStringLiteral("window"));
-    setMinimumSize(640, 420);
+    setMinimumSize(820, 480);
     resize(900, 640);
     buildLayout();
     buildMenus();
@@ -63,7 +64,7 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
     bar->setFixedHeight(kBottomBarHeight);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(14, 8, 14, 8);
-    row->setSpacing(10);
+    row->setSpacing(8);
 
     auto* modes = new QWidget(bar);
     modes->setObjectName(QStringLiteral("modeControl"));
@@ -95,6 +96,10 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
         }
     });
     row->addWidget(modes);
+    row->addStretch(1);
+    _audioLevel = new PondraAudioLevelView(bar);
+    _audioLevel->setFixedSize(120, 22);
+    row->addWidget(_audioLevel);
     row->addStretch(1);
 
     _buttonsContainer = new QWidget(bar);
@@ -133,7 +138,7 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
     _volume = new VornSlider(Qt::Horizontal, _volumeContainer);
     _volume->setObjectName(QStringLiteral("volumeSlider"));
     _volume->setRange(0, 1000);
-    _volume->setFixedWidth(140);
+    _volume->setFixedWidth(120);
     _volume->setFocusPolicy(Qt::NoFocus);
     // A drag is heard as it goes and is one edit when it ends.
     connect(_volume, &QSlider::valueChanged, this, [this](int value) {
@@ -149,7 +154,7 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
     _outputs = new VornPopUpButton(_volumeContainer);
     _outputs->setObjectName(QStringLiteral("outputs"));
     _outputs->setFocusPolicy(Qt::NoFocus);
-    _outputs->setMinimumWidth(220);
+    _outputs->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(_outputs, &QComboBox::activated, this,
             [this](int index) { _controller.changeOutputDevice(index); });
     volume->addWidget(_outputs);

@@ -6,6 +6,7 @@
 
 class CartTabHost;
 class ImageButton;
+class PondraAudioLevelView;
 class ImportProgressSheet;
 class QAction;
 class QButtonGroup;
@@ -36,6 +37,7 @@ public:
     VornButton* panicButton() const { return _panic; }
     VornSlider* volumeSlider() const { return _volume; }
     VornPopUpButton* outputs() const { return _outputs; }
+    PondraAudioLevelView* audioLevel() const { return _audioLevel; }
     QWidget* buttonsContainer() const { return _buttonsContainer; }
     QWidget* volumeContainer() const { return _volumeContainer; }
     ImportProgressSheet* importProgress() const { return _importProgress; }
@@ -63,6 +65,7 @@ private:
     VornButton* _panic = nullptr;
     VornSlider* _volume = nullptr;
     VornPopUpButton* _outputs = nullptr;
+    PondraAudioLevelView* _audioLevel = nullptr;
     QWidget* _buttonsContainer = nullptr;
     QWidget* _volumeContainer = nullptr;
     ImportProgressSheet* _importProgress = nullptr;

@@ -19,6 +19,7 @@
 #include "window/GridController.h"
 #include "window/GridView.h"
 #include "window/ImageButton.h"
+#include "window/PondraAudioLevelView.h"
 #include "window/PondraWindow.h"
 #include "window/SyncedBatch.h"
 
@@ -86,6 +87,9 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
 
 WorkspaceController::~WorkspaceController() {
     stopDuckingTimer();
+    if (_levelTimer) {
+        MainRunLoop::scheduler().cancel(*_levelTimer);
+    }
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
     _window.reset();
@@ -119,6 +123,10 @@ void WorkspaceController::showWindow() {
     updatePauseButton();
     _window->tabs()->setCurrentIndex(0);
     updateOutputDevices();
+    if (!_levelTimer) {
+        _levelTimer = MainRunLoop::scheduler().scheduleRepeating(kLevelInterval,
+                                                                 [this] { updateAudioLevels(); });
+    }
     if (_workspace->isLocked()) {
         enterShowMode();
     } else {
@@ -335,6 +343,24 @@ void WorkspaceController::setVolumeMin() {
 
 void WorkspaceController::updatePauseButton() {
     _window->pauseAllButton()->setHighlighted(_workspace->isPaused());
+}
+
+void WorkspaceController::updateAudioLevels() {
+    const auto& device = _workspace->audioDevice();
+    if (!device || device->died()) {
+        return;
+    }
+    // The pair's first channel, counted from 0.
+    const auto k = static_cast<std::uint32_t>(std::max(_workspace->deviceChannel() - 1, 0));
+    PondraAudioLevelView& meter = *_window->audioLevel();
+    meter.setLeftChannelPower(
+        PondraAudioLevelView::meterValue(device->outPostAveragePowerAtChannel(k)));
+    meter.setLeftChannelPeak(
+        PondraAudioLevelView::meterValue(device->outPostPeakHoldLevelAtChannel(k)));
+    meter.setRightChannelPower(
+        PondraAudioLevelView::meterValue(device->outPostAveragePowerAtChannel(k + 1)));
+    meter.setRightChannelPeak(
+        PondraAudioLevelView::meterValue(device->outPostPeakHoldLevelAtChannel(k + 1)));
 }
 
 void WorkspaceController::updateDuckingButton() {

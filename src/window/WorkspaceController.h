@@ -95,6 +95,8 @@ public:
     void changeOutputDevice(int index);
     void updateOutputDevices();
     void updatePauseButton();
+    // The level-meter timer's tick: the meter shows the device's pair.
+    void updateAudioLevels();
     void updateDuckingButton();
 
     // Editing.
@@ -157,6 +159,7 @@ private:
     std::vector<Output> _outputDevices;
     // On the main run loop, so the slider follows the fade's own clock.
     std::optional<Scheduler::TimerId> _duckingTimer;
+    std::optional<Scheduler::TimerId> _levelTimer;
     double _duckingStart = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;

@@ -5,6 +5,7 @@
 #include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "window/ImageButton.h"
+#include "window/PondraAudioLevelView.h"
 
 #include <QAction>
 
@@ -161,4 +162,28 @@ TEST_F(WindowFixture, TheSliderFollowsADuckForOneSecond) {
               static_cast<int>(std::lround(workspace->masterVolume() * 1000)));
     scheduler.advance(0.6);
     EXPECT_FALSE(controller->isFollowingDucking());
+}
+
+TEST(PondraAudioLevelView, DecibelsMapOntoTheMeterScale) {
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-60), -4);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-100), -4);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-15), -2);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(0), 0);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(6), 0.5);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(12), 1);
+}
+
+TEST_F(WindowFixture, TheMeterShowsWhatTheDevicePlaysEveryTwentiethOfASecond) {
+    openWindow();
+    auto cue = placeCue(wav("loud.wav", 0.5f, 2.0), 0);
+    PondraAudioLevelView& meter = *controller->window()->audioLevel();
+    scheduler.advance(0.05);
+    EXPECT_EQ(meter.leftChannelPower(), PondraAudioLevelView::kFloor);
+    cue->play();
+    render(200);
+    scheduler.advance(0.05);
+    // A level of 0.5 peaks at -6 dB.
+    EXPECT_GT(meter.leftChannelPower(), -2.0f);
+    EXPECT_NEAR(meter.rightChannelPeak(),
+                PondraAudioLevelView::meterValue(20.0f * std::log10(0.5f)), 0.02f);
 }
