@@ -86,6 +86,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
 }
 
 WorkspaceController::~WorkspaceController() {
+    undoManager().removeAllActions(this);
     stopDuckingTimer();
     if (_levelTimer) {
         MainRunLoop::scheduler().cancel(*_levelTimer);
@@ -436,21 +437,34 @@ void WorkspaceController::changeOutputDevice(int index) {
         return;
     }
     const Output& output = _outputDevices[static_cast<std::size_t>(index)];
-    const auto& current = _workspace->audioDevice();
-    if (current && current->deviceID() == output.device->deviceID()) {
-        if (output.channel != _workspace->deviceChannel()) {
-            _workspace->setDeviceChannel(output.channel);
-            undoManager().registerUndo(this, [] {});
-            undoManager().setActionName("Change Output");
-        }
+    useOutput(output.device, output.channel);
+}
+
+void WorkspaceController::useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel) {
+    const std::shared_ptr<KivAudioDevice> oldDevice = _workspace->audioDevice();
+    const int oldChannel = _workspace->deviceChannel();
+    const bool sameDevice = oldDevice && oldDevice->deviceID() == device->deviceID();
+    if (sameDevice && channel == oldChannel) {
+        return;
+    }
+    if (sameDevice) {
+        _workspace->setDeviceChannel(channel);
     } else {
-        _workspace->setAudioDevice(output.device);
-        _workspace->setDeviceChannel(output.channel);
+        _workspace->setAudioDevice(device);
+        _workspace->setDeviceChannel(channel);
         for (const auto& cart : _workspace->carts()) {
-            cart->updateCuesWithAudioDevice(output.device);
+            cart->updateCuesWithAudioDevice(device);
         }
-        undoManager().registerUndo(this, [] {});
-        undoManager().setActionName("Change Output");
+    }
+    UndoManager& undo = undoManager();
+    undo.registerUndo(this, [this, oldDevice, oldChannel] {
+        if (oldDevice) {
+            useOutput(oldDevice, oldChannel);
+            updateOutputDevices();
+        }
+    });
+    if (!undo.isUndoing()) {
+        undo.setActionName("Change Output");
     }
     _workspace->applyMasterVolume();
 }

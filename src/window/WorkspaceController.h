@@ -149,6 +149,8 @@ private:
     void makeCartFirstResponder();
     void updateWindowTitle();
     void followDucking();
+    // The device and first channel the workspace plays through, with undo.
+    void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel);
     void stopDuckingTimer();
 
     std::shared_ptr<Workspace> _workspace;

@@ -40,7 +40,12 @@ TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
     controller->changeOutputDevice(3);
     EXPECT_EQ(workspace->audioDevice()->deviceUID(), "eight");
     EXPECT_EQ(workspace->deviceChannel(), 3);
-    EXPECT_TRUE(workspace->isDocumentEdited() || workspace->undoManager().canUndo());
+    workspace->undoManager().endTurn();
+    EXPECT_EQ(workspace->undoManager().undoActionName(), "Change Output");
+    ASSERT_TRUE(workspace->undoManager().undo());
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
+    EXPECT_EQ(workspace->deviceChannel(), 1);
+    EXPECT_EQ(controller->window()->outputs()->currentIndex(), 0);
 }
 
 TEST_F(WindowFixture, AMissingDeviceIsShownWithAnAlertAndTheWorkspaceStaysPlayable) {
