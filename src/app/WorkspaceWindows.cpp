@@ -5,6 +5,7 @@
 #include "model/Cart.h"
 #include "model/Workspace.h"
 #include "window/PondraWindow.h"
+#include "window/PrefsController.h"
 #include "window/WorkspaceController.h"
 
 #include <QCoreApplication>
@@ -34,16 +35,19 @@ WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::Docu
     : _application(application)
     , _prompts(prompts)
     , _controller(std::move(factory))
-    , _documents(_controller, [this](Document& document) -> MidiBatchProcessor* {
-        const auto found = _windows.find(&document);
-        return found == _windows.end() ? nullptr : found->second.midi.get();
-    }) {
+    , _documents(_controller,
+                 [this](Document& document) -> MidiBatchProcessor* {
+                     const auto found = _windows.find(&document);
+                     return found == _windows.end() ? nullptr : found->second.midi.get();
+                 })
+    , _defaults(Pondra::kOrganizationName, Pondra::kApplicationName) {
     _application.setDocuments(&_documents);
 }
 
 WorkspaceWindows::~WorkspaceWindows() {
     _application.setDocuments(nullptr);
     _windows.clear();
+    _preferences.reset();
 }
 
 std::shared_ptr<Workspace> WorkspaceWindows::openUntitled() {
@@ -248,4 +252,13 @@ void WorkspaceWindows::panicAllDocuments() {
             workspace->panic();
         }
     }
+}
+
+void WorkspaceWindows::showPreferences() {
+    if (!_preferences) {
+        _preferences = std::make_unique<PrefsController>(_defaults);
+    }
+    _preferences->show();
+    _preferences->raise();
+    _preferences->activateWindow();
 }

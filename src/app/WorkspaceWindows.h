@@ -4,11 +4,14 @@
 #include "model/DocumentController.h"
 #include "window/DocumentActions.h"
 
+#include <QSettings>
+
 #include <map>
 #include <memory>
 #include <string>
 
 class KivPrompts;
+class PrefsController;
 class Pondra;
 class Workspace;
 class WorkspaceController;
@@ -43,6 +46,9 @@ public:
     bool closeDocument(Workspace& workspace) override;
     void quit() override;
     void panicAllDocuments() override;
+    // Made on first use.
+    void showPreferences() override;
+    PrefsController* preferences() const { return _preferences.get(); }
 
 private:
     class MidiProcessor;
@@ -62,4 +68,6 @@ private:
     };
     std::map<const Document*, Window> _windows;
     ControllerDocuments _documents;
+    QSettings _defaults;
+    std::unique_ptr<PrefsController> _preferences;
 };

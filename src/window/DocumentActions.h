@@ -2,8 +2,8 @@
 
 class Workspace;
 
-// The document commands of a workspace window's menus, carried out by the
-// application's document side. GUI thread.
+// The application commands of a workspace window's menus (documents,
+// quitting, preferences), carried out by the application side. GUI thread.
 class DocumentActions {
 public:
     virtual ~DocumentActions() = default;
@@ -18,4 +18,5 @@ public:
     virtual void quit() = 0;
     // The panic of every open workspace (Escape).
     virtual void panicAllDocuments() = 0;
+    virtual void showPreferences() = 0;
 };

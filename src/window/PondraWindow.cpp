@@ -211,6 +211,9 @@ void PondraWindow::buildMenus() {
     addAction(edit, "paste", QStringLiteral("&Paste"), QKeySequence::Paste, &W::paste);
     // The Delete key itself reaches the window controller as a key.
     addAction(edit, "delete", QStringLiteral("&Delete"), {}, &W::deleteSelected);
+    edit->addSeparator();
+    addAction(edit, "showPreferences", QStringLiteral("Pr&eferences..."),
+              QKeySequence(QStringLiteral("Ctrl+,")), &W::showPreferences);
 
     QMenu* controls = menuBar()->addMenu(QStringLiteral("&Controls"));
     addAction(controls, "setEditMode", QStringLiteral("&Edit Mode"),

@@ -617,6 +617,12 @@ void WorkspaceController::quit() {
     }
 }
 
+void WorkspaceController::showPreferences() {
+    if (_documents) {
+        _documents->showPreferences();
+    }
+}
+
 bool WorkspaceController::windowShouldClose() {
     return !_documents || _documents->closeDocument(*_workspace);
 }

@@ -124,6 +124,7 @@ public:
     void revertDocument();
     void closeWindow();
     void quit();
+    void showPreferences();
     // Asked by the window's close request.
     bool windowShouldClose();
     // Rebuilds the grids from the carts (after a revert).
