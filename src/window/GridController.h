@@ -2,6 +2,7 @@
 
 #include "foundation/Signal.h"
 #include "platform/midi/MidiMessage.h"
+#include "window/GridView.h"
 #include "window/GridViewDelegate.h"
 
 #include <QPointer>
@@ -11,7 +12,6 @@
 #include <vector>
 
 class Cart;
-class GridView;
 class MediaImport;
 class UndoManager;
 class WorkspaceController;
