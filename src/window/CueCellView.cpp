@@ -320,7 +320,7 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
 
     // The name, centred in the band between the top row and the progress bar.
     const QRectF nameRect(r.left() + 8, r.top() + 34, r.width() - 16,
-                          r.height() - 34 - kProgressHeight - (_locked ? 10 : 24));
+                          r.height() - 34 - kProgressHeight - 24);
     painter.setFont(cellFont(_locked ? 14 : 13, true));
     const QString name = QString::fromStdString(_cue->displayName());
     const QString shown =
@@ -337,6 +337,12 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
         const QRectF times(r.left() + 9, r.bottom() - kProgressHeight - 21, r.width() - 18, 14);
         painter.drawText(times, Qt::AlignLeft | Qt::AlignVCenter, elapsedText());
         painter.drawText(times, Qt::AlignRight | Qt::AlignVCenter, remainingText());
+    } else if (_cue->isPlaying()) {
+        // During a show only the time left of what plays counts.
+        painter.setFont(cellFont(11, true));
+        painter.setPen(timeColor);
+        const QRectF time(r.left() + 9, r.bottom() - kProgressHeight - 22, r.width() - 18, 15);
+        painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
     }
 }
 
