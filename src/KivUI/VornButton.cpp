@@ -84,6 +84,8 @@ void VornButton::paintEvent(QPaintEvent*) {
                                                    : QColor();
     if (overlay.isValid()) {
         painter.save();
+        // Dimmed with the bezel, so a disabled title still reads on it.
+        painter.setOpacity(isEnabled() ? 1.0 : kDisabledOpacity);
         KivDrawing::fillRoundedRect(painter, bezel.adjusted(1, 1, -1, -2), 3.0, overlay);
         painter.restore();
     }

@@ -1,6 +1,8 @@
+#include "KivUI/KivQtPrompts.h"
 #include "app/Pondra.h"
-#include "foundation/KivLog.h"
+#include "app/WorkspaceWindows.h"
 #include "foundation/ThreadRole.h"
+#include "model/Workspace.h"
 #include "platform/alias/FileDescriptorLimit.h"
 
 #include <QTimer>
@@ -20,13 +22,19 @@ int main(int argc, char** argv) {
     }
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
-    QTimer::singleShot(0, &application, [&application] {
+    KivQtPrompts prompts;
+    WorkspaceWindows windows(
+        application, [] { return std::make_shared<Workspace>(); }, prompts);
+    // Qt has taken its own arguments out: what is left names packages.
+    const QStringList packages = application.arguments().mid(1);
+    QTimer::singleShot(0, &application, [&] {
         application.applicationDidFinishLaunching();
-        // Nothing to show a user yet: without a document controller there is
-        // no workspace window, so the program ends rather than idling unseen.
-        if (!application.documents()) {
-            logLine("Pondra has no workspace window yet; quitting");
-            application.quit();
+        for (const QString& package : packages) {
+            windows.openPackage(package.toStdString());
+        }
+        if (windows.documentController().documents().empty() &&
+            application.applicationShouldOpenUntitledFile()) {
+            windows.openUntitled();
         }
     });
     return application.exec();

@@ -431,11 +431,13 @@ TEST_F(GalleryTest, EveryNamedImage) {
                                  10 + (i / columns) * cell.height());
             const QString name = QString::fromLatin1(entries[i]->name);
             QSizeF shown = entries[i]->size;
-            // The spinner strip is tall; show its top frames.
-            const QImage art = KivNamedImages::named(name, ratio);
-            const QRectF source(QPointF(),
-                                QSizeF(shown.width(), std::min<qreal>(shown.height(), 60)) * ratio);
+            // A strip of square frames (the spinner) shows its first frame.
+            if (shown.height() >= 2 * shown.width()) {
+                shown.setHeight(shown.width());
+            }
             shown.setHeight(std::min<qreal>(shown.height(), 60));
+            const QImage art = KivNamedImages::named(name, ratio);
+            const QRectF source(QPointF(), shown * ratio);
             const QPointF at(origin.x() + (cell.width() - shown.width()) / 2,
                              origin.y() + (62 - shown.height()) / 2);
             painter.drawImage(QRectF(at, shown), art, source);

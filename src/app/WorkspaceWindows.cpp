@@ -1,0 +1,264 @@
+#include "app/WorkspaceWindows.h"
+
+#include "KivUI/KivPrompts.h"
+#include "app/Pondra.h"
+#include "model/Cart.h"
+#include "model/Workspace.h"
+#include "window/PondraWindow.h"
+#include "window/PrefsController.h"
+#include "window/WorkspaceController.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+class WorkspaceWindows::MidiProcessor final : public MidiBatchProcessor {
+public:
+    explicit MidiProcessor(WorkspaceController& controller)
+        : _controller(controller) {}
+    void processMIDIMessages(const MidiBatch& messages) override {
+        _controller.processMIDIMessages(messages);
+    }
+
+private:
+    WorkspaceController& _controller;
+};
+
+namespace {
+
+constexpr const char* kPackageExtension = ".pondra";
+
+} // namespace
+
+WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::DocumentFactory factory,
+                                   KivPrompts& prompts)
+    : _application(application)
+    , _prompts(prompts)
+    , _controller(std::move(factory))
+    , _documents(_controller,
+                 [this](Document& document) -> MidiBatchProcessor* {
+                     const auto found = _windows.find(&document);
+                     return found == _windows.end() ? nullptr : found->second.midi.get();
+                 })
+    , _defaults(Pondra::kOrganizationName, Pondra::kApplicationName) {
+    _application.setDocuments(&_documents);
+}
+
+WorkspaceWindows::~WorkspaceWindows() {
+    _application.setDocuments(nullptr);
+    _windows.clear();
+    _preferences.reset();
+}
+
+std::shared_ptr<Workspace> WorkspaceWindows::openUntitled() {
+    auto workspace = std::dynamic_pointer_cast<Workspace>(_controller.newDocument());
+    if (workspace) {
+        makeWindowControllers(workspace);
+    }
+    return workspace;
+}
+
+std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path) {
+    const std::string absolute =
+        QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+    if (auto open = _controller.documentForPath(absolute)) {
+        if (WorkspaceController* window = windowControllerOf(*open)) {
+            window->window()->raise();
+            window->window()->activateWindow();
+        }
+        return std::dynamic_pointer_cast<Workspace>(open);
+    }
+    KivError error;
+    auto workspace =
+        std::dynamic_pointer_cast<Workspace>(_controller.openDocument(absolute, error));
+    if (!workspace) {
+        _prompts.runAlert(
+            {QStringLiteral("The document \u201C%1\u201D could not be opened.")
+                 .arg(QFileInfo(QString::fromStdString(absolute)).fileName()),
+             QString::fromStdString(error.informativeText.empty() ? error.description
+                                                                  : error.informativeText),
+             {QStringLiteral("OK")}});
+        return nullptr;
+    }
+    makeWindowControllers(workspace);
+    return workspace;
+}
+
+WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& document) const {
+    const auto found = _windows.find(&document);
+    return found == _windows.end() ? nullptr : found->second.controller.get();
+}
+
+void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {
+    auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
+    for (const auto& cart : workspace->carts()) {
+        controller->addControllerForCart(cart);
+    }
+    controller->showWindow();
+    auto midi = std::make_unique<MidiProcessor>(*controller);
+    _windows[workspace.get()] = Window{std::move(controller), std::move(midi)};
+}
+
+void WorkspaceWindows::newDocument() {
+    openUntitled();
+}
+
+void WorkspaceWindows::openDocument() {
+    const QStringList chosen =
+        _prompts.runOpenPanel({QStringLiteral("Open Workspace"), QString(), {}, false, true});
+    for (const QString& path : chosen) {
+        openPackage(path.toStdString());
+    }
+}
+
+void WorkspaceWindows::saveDocument(Workspace& workspace) {
+    if (workspace.filePath().empty()) {
+        saveDocumentAs(workspace);
+        return;
+    }
+    _controller.saveDocument(workspace, [this](const KivError& error) {
+        if (!error.domain.empty()) {
+            alertSaveError(error);
+        }
+    });
+}
+
+void WorkspaceWindows::saveDocumentAs(Workspace& workspace) {
+    QString path = _prompts.runSavePanel(
+        {QStringLiteral("Save Workspace"),
+         QString(),
+         QString::fromStdString(workspace.displayName()) + QString::fromLatin1(kPackageExtension),
+         {}});
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!path.endsWith(QString::fromLatin1(kPackageExtension))) {
+        path += QString::fromLatin1(kPackageExtension);
+    }
+    _controller.saveDocumentAs(workspace, path.toStdString(), [this](const KivError& error) {
+        if (!error.domain.empty()) {
+            alertSaveError(error);
+        }
+    });
+}
+
+void WorkspaceWindows::alertSaveError(const KivError& error) {
+    _prompts.runAlert({QString::fromStdString(error.description),
+                       QString::fromStdString(error.informativeText),
+                       {QStringLiteral("OK")}});
+}
+
+bool WorkspaceWindows::saveAndWait(Workspace& workspace, const std::string& path) {
+    bool failed = false;
+    const auto completion = [this, &failed](const KivError& error) {
+        if (!error.domain.empty()) {
+            failed = true;
+            alertSaveError(error);
+        }
+    };
+    if (path == workspace.filePath()) {
+        _controller.saveDocument(workspace, completion);
+    } else {
+        _controller.saveDocumentAs(workspace, path, completion);
+    }
+    _controller.finishSaving(workspace);
+    return !failed;
+}
+
+void WorkspaceWindows::revertDocument(Workspace& workspace) {
+    const int answer = _prompts.runAlert(
+        {QStringLiteral("Do you want to revert to the most recently saved version of the "
+                        "document \u201C%1\u201D?")
+             .arg(QString::fromStdString(workspace.displayName())),
+         QStringLiteral("Your current changes will be lost."),
+         {QStringLiteral("Revert"), QStringLiteral("Cancel")}});
+    if (answer != 0) {
+        return;
+    }
+    KivError error;
+    if (!_controller.revertDocument(workspace, error)) {
+        alertSaveError(error);
+        return;
+    }
+    if (WorkspaceController* window = windowControllerOf(workspace)) {
+        window->reloadCarts();
+    }
+}
+
+bool WorkspaceWindows::closeDocument(Workspace& workspace) {
+    if (_controller.isSaving(workspace)) {
+        _controller.finishSaving(workspace);
+    }
+    if (workspace.isDocumentEdited()) {
+        const int answer = _prompts.runAlert(
+            {QStringLiteral("Do you want to save the changes made to the document \u201C%1\u201D?")
+                 .arg(QString::fromStdString(workspace.displayName())),
+             QStringLiteral("Your changes will be lost if you don\u2019t save them."),
+             {QStringLiteral("Save"), QStringLiteral("Cancel"),
+              QStringLiteral("Don\u2019t Save")}});
+        if (answer == 1) {
+            return false;
+        }
+        if (answer == 0) {
+            std::string path = workspace.filePath();
+            if (path.empty()) {
+                QString chosen =
+                    _prompts.runSavePanel({QStringLiteral("Save Workspace"),
+                                           QString(),
+                                           QString::fromStdString(workspace.displayName()) +
+                                               QString::fromLatin1(kPackageExtension),
+                                           {}});
+                if (chosen.isEmpty()) {
+                    return false;
+                }
+                if (!chosen.endsWith(QString::fromLatin1(kPackageExtension))) {
+                    chosen += QString::fromLatin1(kPackageExtension);
+                }
+                path = chosen.toStdString();
+            }
+            if (!saveAndWait(workspace, path)) {
+                return false;
+            }
+        }
+    }
+    // The window asking is still on the stack: it goes on the next turn.
+    const Document* document = &workspace;
+    QTimer::singleShot(0, &_application, [this, document] { dropDocument(*document); });
+    return true;
+}
+
+void WorkspaceWindows::dropDocument(const Document& document) {
+    const auto found = _windows.find(&document);
+    if (found == _windows.end()) {
+        return;
+    }
+    _windows.erase(found);
+    for (const auto& open : _controller.documents()) {
+        if (open.get() == &document) {
+            const std::shared_ptr<Document> closing = open;
+            _controller.closeDocument(*closing);
+            break;
+        }
+    }
+}
+
+void WorkspaceWindows::quit() {
+    QCoreApplication::quit();
+}
+
+void WorkspaceWindows::panicAllDocuments() {
+    for (const auto& document : _controller.documents()) {
+        if (auto* workspace = dynamic_cast<Workspace*>(document.get())) {
+            workspace->panic();
+        }
+    }
+}
+
+void WorkspaceWindows::showPreferences() {
+    if (!_preferences) {
+        _preferences = std::make_unique<PrefsController>(_defaults);
+    }
+    _preferences->show();
+    _preferences->raise();
+    _preferences->activateWindow();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/ControllerDocuments.h"
+#include "model/DocumentController.h"
+#include "window/DocumentActions.h"
+
+#include <QSettings>
+
+#include <map>
+#include <memory>
+#include <string>
+
+class KivPrompts;
+class PrefsController;
+class Pondra;
+class Workspace;
+class WorkspaceController;
+
+// The application's documents with their windows: each workspace the
+// document controller opens gets its window controller and window, the
+// menus' document commands are carried out here, and the application
+// reaches the windows through it for MIDI and undo turns. GUI thread.
+class WorkspaceWindows final : public DocumentActions {
+public:
+    // Registers itself with the application until it goes.
+    WorkspaceWindows(Pondra& application, DocumentController::DocumentFactory factory,
+                     KivPrompts& prompts);
+    ~WorkspaceWindows() override;
+    WorkspaceWindows(const WorkspaceWindows&) = delete;
+    WorkspaceWindows& operator=(const WorkspaceWindows&) = delete;
+
+    DocumentController& documentController() { return _controller; }
+    // An untitled workspace with one cart, in a window.
+    std::shared_ptr<Workspace> openUntitled();
+    // The package at the path in a window; an alert and null when it cannot
+    // be read.
+    std::shared_ptr<Workspace> openPackage(const std::string& path);
+    // Null for a document without a window.
+    WorkspaceController* windowControllerOf(const Document& document) const;
+
+    void newDocument() override;
+    void openDocument() override;
+    void saveDocument(Workspace& workspace) override;
+    void saveDocumentAs(Workspace& workspace) override;
+    void revertDocument(Workspace& workspace) override;
+    bool closeDocument(Workspace& workspace) override;
+    void quit() override;
+    void panicAllDocuments() override;
+    // Made on first use.
+    void showPreferences() override;
+    PrefsController* preferences() const { return _preferences.get(); }
+
+private:
+    class MidiProcessor;
+
+    void makeWindowControllers(const std::shared_ptr<Workspace>& workspace);
+    // Runs the save to its end; false when it failed (after an alert).
+    bool saveAndWait(Workspace& workspace, const std::string& path);
+    void alertSaveError(const KivError& error);
+    void dropDocument(const Document& document);
+
+    Pondra& _application;
+    KivPrompts& _prompts;
+    DocumentController _controller;
+    struct Window {
+        std::unique_ptr<WorkspaceController> controller;
+        std::unique_ptr<MidiProcessor> midi;
+    };
+    std::map<const Document*, Window> _windows;
+    ControllerDocuments _documents;
+    QSettings _defaults;
+    std::unique_ptr<PrefsController> _preferences;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "model/CartGrid.h"
+
+#include <QWidget>
+
+#include <cstddef>
+#include <vector>
+
+class CueCellView;
+class GridViewDelegate;
+
+// The grid of one cart: one cell per slot, laid out on whole points with
+// 4-point margins and 2-point gaps, the selection, and the hover state of
+// file drags. Takes the focus, so keys reach the window through it.
+class GridView final : public QWidget {
+public:
+    static constexpr std::size_t kNoSelection = CartGrid::kNotFound;
+
+    explicit GridView(QWidget* parent = nullptr);
+    ~GridView() override;
+
+    GridViewDelegate* delegate() const { return _delegate; }
+    void setDelegate(GridViewDelegate* delegate) { _delegate = delegate; }
+
+    // Rebuilds the cells from the delegate's size and cues.
+    void reloadData();
+    // Frames every cell for the current size.
+    void layoutCues();
+    int rows() const { return _rows; }
+    int columns() const { return _columns; }
+    const std::vector<CueCellView*>& cells() const { return _cells; }
+    CueCellView* cellAt(std::size_t index) const;
+    // Null when no cell shows the cue.
+    CueCellView* cellForCue(const void* cue) const;
+
+    std::size_t selectedIndex() const { return _selectedIndex; }
+    // Tells the delegate, even when the index stays.
+    void setSelectedIndex(std::size_t index);
+    // A click on a cell: selects it when the delegate agrees, else clears
+    // the selection.
+    void cellClicked(std::size_t index);
+
+    bool showsDefaultHotkeys() const { return _showDefaultHotkeys; }
+    void setShowDefaultHotkeys(bool show);
+    // Files dropped on a cell (with default triggers) or imported into it.
+    void droppedFiles(const QStringList& paths, std::size_t index);
+    void importFiles(const QStringList& paths, std::size_t index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void reset();
+
+    GridViewDelegate* _delegate = nullptr;
+    int _rows = 0;
+    int _columns = 0;
+    std::size_t _selectedIndex = kNoSelection;
+    std::vector<CueCellView*> _cells;
+    bool _showDefaultHotkeys = false;
+};

@@ -1,0 +1,272 @@
+#include "window/PondraWindow.h"
+
+#include "KivUI/KivColors.h"
+#include "KivUI/PondraContentView.h"
+#include "KivUI/VornButton.h"
+#include "KivUI/VornPopUpButton.h"
+#include "KivUI/VornSlider.h"
+#include "window/CartTabHost.h"
+#include "window/ImageButton.h"
+#include "window/ImportProgressSheet.h"
+#include "window/PondraAudioLevelView.h"
+#include "window/WorkspaceController.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel* barLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setStyleSheet(QStringLiteral("color: #b8b8b8; font-size: 11px;"));
+    return label;
+}
+
+} // namespace
+
+PondraWindow::PondraWindow(WorkspaceController& controller)
+    : _controller(controller) {
+    setObjectName(QStringLiteral("window"));
+    setMinimumSize(820, 480);
+    resize(900, 640);
+    buildLayout();
+    buildMenus();
+}
+
+PondraWindow::~PondraWindow() = default;
+
+void PondraWindow::buildLayout() {
+    auto* content = new PondraContentView(this);
+    content->setObjectName(QStringLiteral("contentView"));
+    QPalette palette = content->palette();
+    palette.setColor(QPalette::Window, KivColors::windowBackground());
+    palette.setColor(QPalette::WindowText, Qt::white);
+    content->setPalette(palette);
+    content->setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    _tabs = new CartTabHost(content);
+    _tabs->setObjectName(QStringLiteral("mainPane"));
+    layout->addWidget(_tabs, 1);
+    layout->addWidget(buildBottomBar(content));
+    setCentralWidget(content);
+    _importProgress = new ImportProgressSheet(content);
+}
+
+QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
+    auto* bar = new QWidget(parent);
+    bar->setObjectName(QStringLiteral("bottomBar"));
+    bar->setFixedHeight(kBottomBarHeight);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(14, 8, 14, 8);
+    row->setSpacing(8);
+
+    auto* modes = new QWidget(bar);
+    modes->setObjectName(QStringLiteral("modeControl"));
+    auto* modeRow = new QHBoxLayout(modes);
+    modeRow->setContentsMargins(0, 0, 0, 0);
+    modeRow->setSpacing(0);
+    _mode = new QButtonGroup(this);
+    _mode->setObjectName(QStringLiteral("modeButton"));
+    _mode->setExclusive(true);
+    for (const auto& [id, title, name] : {std::tuple{kEditMode, "Edit", "editModeButton"},
+                                          std::tuple{kShowMode, "Show", "showModeButton"}}) {
+        auto* button = new VornButton(QString::fromLatin1(title), modes);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        _mode->addButton(button, id);
+        modeRow->addWidget(button);
+    }
+    // The chosen mode is lit.
+    connect(_mode, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        auto* button = static_cast<VornButton*>(_mode->button(id));
+        button->setOverlayColor(checked ? QColor::fromRgbF(0.227, 0.467, 0.639, 0.6) : QColor());
+    });
+    connect(_mode, &QButtonGroup::idClicked, this, [this](int id) {
+        if (id == kShowMode) {
+            _controller.setShowMode();
+        } else {
+            _controller.setEditMode();
+        }
+    });
+    row->addWidget(modes);
+    row->addStretch(1);
+    _audioLevel = new PondraAudioLevelView(bar);
+    _audioLevel->setFixedSize(120, 22);
+    row->addWidget(_audioLevel);
+    row->addStretch(1);
+
+    _buttonsContainer = new QWidget(bar);
+    _buttonsContainer->setObjectName(QStringLiteral("buttonsContainer"));
+    auto* buttons = new QHBoxLayout(_buttonsContainer);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(8);
+    _pauseAll = new ImageButton(QStringLiteral("pause_button_normal"),
+                                QStringLiteral("pause_button_highlighted"), _buttonsContainer);
+    _pauseAll->setObjectName(QStringLiteral("pauseAllButton"));
+    _pauseAll->setToolTip(QStringLiteral("Pause or resume every cue"));
+    connect(_pauseAll, &QAbstractButton::clicked, this, [this] { _controller.togglePause(); });
+    _ducking = new ImageButton(QStringLiteral("ducking_button_normal"),
+                               QStringLiteral("ducking_button_highlighted"), _buttonsContainer);
+    _ducking->setObjectName(QStringLiteral("duckingButton"));
+    _ducking->setToolTip(QStringLiteral("Duck the master volume"));
+    connect(_ducking, &QAbstractButton::clicked, this, [this] { _controller.toggleDucking(); });
+    _panic = new VornButton(QStringLiteral("Panic"), _buttonsContainer);
+    _panic->setObjectName(QStringLiteral("panicButton"));
+    _panic->setFocusPolicy(Qt::NoFocus);
+    _panic->setOverlayColor(QColor::fromRgbF(0.85, 0.15, 0.1, 0.45));
+    _panic->setToolTip(QStringLiteral("Fade out every cue"));
+    connect(_panic, &QAbstractButton::clicked, this, [this] { _controller.panicAll(); });
+    buttons->addWidget(_pauseAll);
+    buttons->addWidget(_ducking);
+    buttons->addWidget(_panic);
+    row->addWidget(_buttonsContainer);
+    row->addStretch(1);
+
+    _volumeContainer = new QWidget(bar);
+    _volumeContainer->setObjectName(QStringLiteral("volumeContainer"));
+    auto* volume = new QHBoxLayout(_volumeContainer);
+    volume->setContentsMargins(0, 0, 0, 0);
+    volume->setSpacing(8);
+    volume->addWidget(barLabel(QStringLiteral("Master"), _volumeContainer));
+    _volume = new VornSlider(Qt::Horizontal, _volumeContainer);
+    _volume->setObjectName(QStringLiteral("volumeSlider"));
+    _volume->setRange(0, 1000);
+    _volume->setFixedWidth(120);
+    _volume->setFocusPolicy(Qt::NoFocus);
+    // A drag is heard as it goes and is one edit when it ends.
+    connect(_volume, &QSlider::valueChanged, this, [this](int value) {
+        if (_volume->isSliderDown()) {
+            _controller.previewVolume(value);
+        } else {
+            _controller.changeVolume(value);
+        }
+    });
+    connect(_volume, &VornSlider::valueCommitted, this,
+            [this](int, int to) { _controller.changeVolume(to); });
+    volume->addWidget(_volume);
+    _outputs = new VornPopUpButton(_volumeContainer);
+    _outputs->setObjectName(QStringLiteral("outputs"));
+    _outputs->setFocusPolicy(Qt::NoFocus);
+    _outputs->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(_outputs, &QComboBox::activated, this,
+            [this](int index) { _controller.changeOutputDevice(index); });
+    volume->addWidget(_outputs);
+    row->addWidget(_volumeContainer);
+    return bar;
+}
+
+QAction* PondraWindow::addAction(QMenu* menu, const char* name, const QString& title,
+                                 const QKeySequence& shortcut,
+                                 void (WorkspaceController::*slot)()) {
+    auto* action = menu->addAction(title);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+    }
+    connect(action, &QAction::triggered, this, [this, slot] { (_controller.*slot)(); });
+    _actions[action->objectName()] = action;
+    return action;
+}
+
+void PondraWindow::buildMenus() {
+    using W = WorkspaceController;
+    menuBar()->setStyleSheet(QStringLiteral(
+        "QMenuBar { background: #262424; color: #e6e6e6; border-bottom: 1px solid #141414; }"
+        "QMenuBar::item { padding: 4px 10px; background: transparent; }"
+        "QMenuBar::item:selected { background: #3a77a3; }"
+        "QMenu { background: #2d2b2b; color: #e6e6e6; border: 1px solid #141414; }"
+        "QMenu::item { padding: 4px 28px 4px 20px; }"
+        "QMenu::item:selected { background: #3a77a3; }"
+        "QMenu::item:disabled { color: #6e6e6e; }"
+        "QMenu::separator { height: 1px; background: #1a1a1a; margin: 4px 0; }"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    addAction(file, "newDocument", QStringLiteral("&New"), QKeySequence::New, &W::newDocument);
+    addAction(file, "openDocument", QStringLiteral("&Open..."), QKeySequence::Open,
+              &W::openDocument);
+    file->addSeparator();
+    addAction(file, "performClose", QStringLiteral("&Close"), QKeySequence::Close, &W::closeWindow);
+    addAction(file, "saveDocument", QStringLiteral("&Save"), QKeySequence::Save, &W::saveDocument);
+    addAction(file, "saveDocumentAs", QStringLiteral("Save &As..."),
+              QKeySequence(QStringLiteral("Ctrl+Shift+S")), &W::saveDocumentAs);
+    addAction(file, "revertDocumentToSaved", QStringLiteral("&Revert to Saved"), {},
+              &W::revertDocument);
+    file->addSeparator();
+    addAction(file, "terminate", QStringLiteral("&Quit"), QKeySequence(QStringLiteral("Ctrl+Q")),
+              &W::quit);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    addAction(edit, "undo", QStringLiteral("&Undo"), QKeySequence::Undo, &W::undo);
+    addAction(edit, "redo", QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
+              &W::redo);
+    edit->addSeparator();
+    addAction(edit, "cut", QStringLiteral("Cu&t"), QKeySequence::Cut, &W::cut);
+    addAction(edit, "copy", QStringLiteral("&Copy"), QKeySequence::Copy, &W::copy);
+    addAction(edit, "paste", QStringLiteral("&Paste"), QKeySequence::Paste, &W::paste);
+    // The Delete key itself reaches the window controller as a key.
+    addAction(edit, "delete", QStringLiteral("&Delete"), {}, &W::deleteSelected);
+    edit->addSeparator();
+    addAction(edit, "showPreferences", QStringLiteral("Pr&eferences..."),
+              QKeySequence(QStringLiteral("Ctrl+,")), &W::showPreferences);
+
+    QMenu* controls = menuBar()->addMenu(QStringLiteral("&Controls"));
+    addAction(controls, "setEditMode", QStringLiteral("&Edit Mode"),
+              QKeySequence(QStringLiteral("Ctrl+E")), &W::setEditMode);
+    addAction(controls, "setShowMode", QStringLiteral("&Show Mode"),
+              QKeySequence(QStringLiteral("Ctrl+R")), &W::setShowMode);
+    controls->addSeparator();
+    addAction(controls, "pauseAll", QStringLiteral("&Pause All"), {}, &W::pauseAll);
+    addAction(controls, "resumeAll", QStringLiteral("Res&ume All"), {}, &W::resumeAll);
+    addAction(controls, "stopAll", QStringLiteral("S&top All"),
+              QKeySequence(QStringLiteral("Ctrl+.")), &W::stopAll);
+    addAction(controls, "hardStopAll", QStringLiteral("&Hard Stop All"),
+              QKeySequence(QStringLiteral("Ctrl+Shift+.")), &W::hardStopAll);
+    addAction(controls, "panicAll", QStringLiteral("P&anic"), {}, &W::panicAll);
+    addAction(controls, "toggleDucking", QStringLiteral("&Duck Master Volume"), {},
+              &W::toggleDucking);
+    controls->addSeparator();
+    addAction(controls, "setVolumeMax", QStringLiteral("Volume to Ma&ximum"), {}, &W::setVolumeMax);
+    addAction(controls, "setVolumeMin", QStringLiteral("Volume to Mi&nimum"), {}, &W::setVolumeMin);
+
+    for (QMenu* menu : {file, edit, controls}) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { _controller.validateMenus(); });
+    }
+}
+
+QAction* PondraWindow::action(const QString& name) const {
+    const auto found = _actions.find(name);
+    return found == _actions.end() ? nullptr : found->second;
+}
+
+void PondraWindow::keyPressEvent(QKeyEvent* event) {
+    if (!_controller.keyDown(*event)) {
+        QMainWindow::keyPressEvent(event);
+    }
+}
+
+void PondraWindow::keyReleaseEvent(QKeyEvent* event) {
+    if (!_controller.keyUp(*event)) {
+        QMainWindow::keyReleaseEvent(event);
+    }
+}
+
+void PondraWindow::closeEvent(QCloseEvent* event) {
+    if (_controller.windowShouldClose()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void PondraWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (_importProgress->isVisible()) {
+        _importProgress->move((centralWidget()->width() - _importProgress->width()) / 2, 0);
+    }
+}

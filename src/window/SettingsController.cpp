@@ -1,0 +1,77 @@
+#include "window/SettingsController.h"
+
+namespace {
+
+KivHotKey plainKey(std::uint16_t keyCode, char16_t character) {
+    KivHotKey key;
+    key.setKeyCode(keyCode);
+    key.setKeyCharacter(character);
+    return key;
+}
+
+} // namespace
+
+SettingsController::SettingsController() {
+    resetToDefaults();
+}
+
+void SettingsController::resetToDefaults() {
+    // evdev codes of the keys: 26 "[", 27 "]", 51 ",".
+    _pauseAllKey = plainKey(26, u'[');
+    _resumeAllKey = plainKey(27, u']');
+    _duckMasterKey = plainKey(51, u',');
+    _midiChannel = 0;
+    _panicDuration = 1.0;
+    _performSafetyCheck = false;
+}
+
+void SettingsController::setPanicDuration(double seconds) {
+    if (seconds >= 0) {
+        _panicDuration = seconds;
+    }
+}
+
+std::vector<std::string> SettingsController::hotkeys() const {
+    return {_pauseAllKey.displayString(), _resumeAllKey.displayString(),
+            _duckMasterKey.displayString()};
+}
+
+nlohmann::json SettingsController::state() const {
+    return {{"Key Map",
+             {{"pauseAll", _pauseAllKey.descriptor()},
+              {"resumeAll", _resumeAllKey.descriptor()},
+              {"duckMaster", _duckMasterKey.descriptor()}}},
+            {"MIDI Controls", {{"midiChannel", _midiChannel}}},
+            {"General Settings",
+             {{"panicDuration", _panicDuration}, {"performSafetyCheck", _performSafetyCheck}}}};
+}
+
+void SettingsController::setState(const nlohmann::json& state) {
+    if (!state.is_object()) {
+        return;
+    }
+    const auto entry = [](const nlohmann::json& dictionary, const char* key) {
+        const auto found = dictionary.find(key);
+        return found == dictionary.end() ? nlohmann::json() : *found;
+    };
+    if (const auto keys = entry(state, "Key Map"); keys.is_object()) {
+        _pauseAllKey.setDescriptor(entry(keys, "pauseAll"));
+        _resumeAllKey.setDescriptor(entry(keys, "resumeAll"));
+        _duckMasterKey.setDescriptor(entry(keys, "duckMaster"));
+    }
+    if (const auto midi = entry(state, "MIDI Controls"); midi.is_object()) {
+        if (const auto channel = entry(midi, "midiChannel"); channel.is_number()) {
+            _midiChannel = channel.get<int>();
+        }
+    }
+    if (const auto general = entry(state, "General Settings"); general.is_object()) {
+        if (const auto check = entry(general, "performSafetyCheck"); check.is_boolean()) {
+            _performSafetyCheck = check.get<bool>();
+        } else if (check.is_number()) {
+            _performSafetyCheck = check.get<double>() != 0;
+        }
+        if (const auto duration = entry(general, "panicDuration"); duration.is_number()) {
+            setPanicDuration(duration.get<double>());
+        }
+    }
+}

@@ -1,0 +1,796 @@
+#include "window/WorkspaceController.h"
+
+#include "KivUI/KivHotKeyAdapter.h"
+#include "KivUI/KivPrompts.h"
+#include "KivUI/VornPopUpButton.h"
+#include "KivUI/VornSlider.h"
+#include "audio/KivAudioDevice.h"
+#include "audio/KivAudioNotifications.h"
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivLog.h"
+#include "foundation/MainRunLoop.h"
+#include "foundation/NotificationCenter.h"
+#include "model/AudioCue.h"
+#include "model/Cart.h"
+#include "model/SafetyConcern.h"
+#include "model/Workspace.h"
+#include "window/CartTabHost.h"
+#include "window/DocumentActions.h"
+#include "window/GridController.h"
+#include "window/GridView.h"
+#include "window/ImageButton.h"
+#include "window/PondraAudioLevelView.h"
+#include "window/PondraWindow.h"
+#include "window/SyncedBatch.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The key's own text, upper-cased; empty for a key without text, which so
+// never matches a cue's hot key.
+std::string shortcutOf(const KivKeyEvent& event) {
+    const QString text = QString::fromStdU16String(event.charactersIgnoringModifiers).toUpper();
+    if (text.isEmpty() || text.front().unicode() >= 0xF700) {
+        return {};
+    }
+    return text.toStdString();
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return !item.empty() && std::find(list.begin(), list.end(), item) != list.end();
+}
+
+QString outputTitle(const std::string& name, int channel) {
+    return QStringLiteral("%1 - channels %2/%3")
+        .arg(QString::fromStdString(name))
+        .arg(channel)
+        .arg(channel + 1);
+}
+
+} // namespace
+
+WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
+                                         DocumentActions* documents)
+    : _workspace(std::move(workspace))
+    , _prompts(prompts)
+    , _documents(documents)
+    , _window(std::make_unique<PondraWindow>(*this)) {
+    _workspace->setSettings(&_settings);
+    // The hardware tells on its own thread; the pop-ups are the GUI thread's.
+    _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
+        KivAudioHardwareDeviceListDidChangeNotification, nullptr, [this](const Notification&) {
+            QMetaObject::invokeMethod(
+                this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
+        });
+    // Undo and redo change cues behind the cells' backs.
+    _checkpointObservation = undoManager().checkpoint.connect([this] {
+        updateWindowTitle();
+        validateMenus();
+        for (const auto& controller : _gridControllers) {
+            controller->gridView()->update();
+        }
+    });
+    _window->tabs()->setSelectionChanged([this](int) {
+        validateMenus();
+        makeCartFirstResponder();
+    });
+}
+
+WorkspaceController::~WorkspaceController() {
+    undoManager().removeAllActions(this);
+    stopDuckingTimer();
+    if (_levelTimer) {
+        MainRunLoop::scheduler().cancel(*_levelTimer);
+    }
+    _deviceListObservation.disconnect();
+    _checkpointObservation.disconnect();
+    _window.reset();
+    _gridControllers.clear();
+    if (_workspace->settings() == &_settings) {
+        _workspace->setSettings(nullptr);
+    }
+}
+
+GridController& WorkspaceController::addControllerForCart(std::shared_ptr<Cart> cart) {
+    if (_workspace->audioDevice()) {
+        cart->updateCuesWithAudioDevice(_workspace->audioDevice());
+    }
+    _gridControllers.push_back(std::make_unique<GridController>(std::move(cart), *this));
+    GridController& controller = *_gridControllers.back();
+    addTab(controller);
+    return controller;
+}
+
+void WorkspaceController::addTab(GridController& controller) {
+    const std::string& name = controller.cart()->name();
+    _window->tabs()->addTab(controller.gridView(), QString::fromStdString(name));
+}
+
+void WorkspaceController::showWindow() {
+    _window->volumeSlider()->blockSignals(true);
+    _window->volumeSlider()->setValue(
+        static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
+    _window->volumeSlider()->blockSignals(false);
+    updateDuckingButton();
+    updatePauseButton();
+    _window->tabs()->setCurrentIndex(0);
+    updateOutputDevices();
+    if (!_levelTimer) {
+        _levelTimer = MainRunLoop::scheduler().scheduleRepeating(kLevelInterval,
+                                                                 [this] { updateAudioLevels(); });
+    }
+    if (_workspace->isLocked()) {
+        enterShowMode();
+    } else {
+        setEditMode();
+    }
+    _workspace->applyMasterVolume();
+    _workspace->awakeFromNib();
+    updateWindowTitle();
+    _window->show();
+    makeCartFirstResponder();
+}
+
+void WorkspaceController::reloadCarts() {
+    const int selected = _window->tabs()->currentIndex();
+    _window.reset();
+    _gridControllers.clear();
+    _window = std::make_unique<PondraWindow>(*this);
+    _window->tabs()->setSelectionChanged([this](int) {
+        validateMenus();
+        makeCartFirstResponder();
+    });
+    for (const auto& cart : _workspace->carts()) {
+        addControllerForCart(cart);
+    }
+    showWindow();
+    _window->tabs()->setCurrentIndex(selected);
+}
+
+UndoManager& WorkspaceController::undoManager() const {
+    return _workspace->undoManager();
+}
+
+ImportProgressSheet& WorkspaceController::importProgress() const {
+    return *_window->importProgress();
+}
+
+bool WorkspaceController::isLocked() const {
+    return _workspace->isLocked();
+}
+
+bool WorkspaceController::inEditMode() const {
+    return _window->modeButton()->checkedId() == PondraWindow::kEditMode;
+}
+
+bool WorkspaceController::inShowMode() const {
+    return _window->modeButton()->checkedId() == PondraWindow::kShowMode;
+}
+
+GridController* WorkspaceController::selectedController() const {
+    const int index = _window->tabs()->currentIndex();
+    return index >= 0 && index < static_cast<int>(_gridControllers.size())
+               ? _gridControllers[static_cast<std::size_t>(index)].get()
+               : nullptr;
+}
+
+std::vector<SafetyConcern> WorkspaceController::brokenOrFlaggedCues() const {
+    std::vector<SafetyConcern> concerns;
+    for (const auto& controller : _gridControllers) {
+        for (auto& concern : controller->cart()->potentialCueProblems()) {
+            concerns.push_back(std::move(concern));
+        }
+    }
+    return concerns;
+}
+
+void WorkspaceController::toggleMode() {
+    if (isLocked()) {
+        setEditMode();
+    } else {
+        setShowMode();
+    }
+}
+
+void WorkspaceController::setShowMode() {
+    if (_settings.shouldPerformSafetyChecks()) {
+        performSafetyChecksAndLock();
+        return;
+    }
+    enterShowMode();
+}
+
+void WorkspaceController::performSafetyChecksAndLock() {
+    // Taken afresh, so the warning is about the cues as they are now.
+    const std::vector<SafetyConcern> concerns = brokenOrFlaggedCues();
+    if (!concerns.empty()) {
+        QStringList lines;
+        for (const SafetyConcern& concern : concerns) {
+            lines << QString::fromStdString(concern.description());
+        }
+        _prompts.runAlert({concerns.size() == 1
+                               ? QStringLiteral("1 Warning")
+                               : QStringLiteral("%1 Warnings").arg(concerns.size()),
+                           lines.join(QLatin1Char('\n')),
+                           {QStringLiteral("OK")}});
+    }
+    enterShowMode();
+}
+
+void WorkspaceController::enterShowMode() {
+    _workspace->setLocked(true);
+    _window->modeButton()->button(PondraWindow::kShowMode)->setChecked(true);
+    for (const auto& controller : _gridControllers) {
+        controller->lockCart();
+    }
+    makeCartFirstResponder();
+    validateMenus();
+}
+
+void WorkspaceController::setEditMode() {
+    _workspace->setLocked(false);
+    _window->modeButton()->button(PondraWindow::kEditMode)->setChecked(true);
+    for (const auto& controller : _gridControllers) {
+        controller->unlockCart();
+    }
+    validateMenus();
+}
+
+void WorkspaceController::togglePause() {
+    if (_workspace->isPaused()) {
+        resumeAll();
+    } else {
+        pauseAll();
+    }
+}
+
+void WorkspaceController::pauseAll() {
+    _workspace->setPaused(true);
+    for (const auto& cart : _workspace->carts()) {
+        cart->pauseCues();
+    }
+    updatePauseButton();
+}
+
+void WorkspaceController::resumeAll() {
+    _workspace->setPaused(false);
+    for (const auto& cart : _workspace->carts()) {
+        cart->resumeCues();
+    }
+    updatePauseButton();
+}
+
+void WorkspaceController::stopAll() {
+    _workspace->setPaused(false);
+    for (const auto& cart : _workspace->carts()) {
+        cart->stopCues();
+    }
+    updatePauseButton();
+}
+
+void WorkspaceController::hardStopAll() {
+    _workspace->setPaused(false);
+    for (const auto& cart : _workspace->carts()) {
+        cart->hardStopCues();
+    }
+    updatePauseButton();
+}
+
+void WorkspaceController::panicAll() {
+    _workspace->panic();
+    updatePauseButton();
+}
+
+void WorkspaceController::toggleDucking() {
+    if (_workspace->isDucked()) {
+        _workspace->unduck();
+    } else {
+        _workspace->duck();
+    }
+    updateDuckingButton();
+    // The slider follows the fade for a second.
+    stopDuckingTimer();
+    _duckingStart = MainRunLoop::clock().now();
+    _duckingTimer =
+        MainRunLoop::scheduler().scheduleRepeating(kLevelInterval, [this] { followDucking(); });
+}
+
+void WorkspaceController::stopDuckingTimer() {
+    if (_duckingTimer) {
+        MainRunLoop::scheduler().cancel(*_duckingTimer);
+        _duckingTimer.reset();
+    }
+}
+
+void WorkspaceController::followDucking() {
+    _window->volumeSlider()->blockSignals(true);
+    _window->volumeSlider()->setValue(
+        static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
+    _window->volumeSlider()->blockSignals(false);
+    if (MainRunLoop::clock().now() > _duckingStart + kDuckingFollowTime) {
+        stopDuckingTimer();
+    }
+}
+
+void WorkspaceController::changeVolume(int sliderValue) {
+    _workspace->setMasterVolume(static_cast<float>(sliderValue) / 1000.0f);
+    _workspace->applyMasterVolume();
+}
+
+void WorkspaceController::previewVolume(int sliderValue) {
+    if (const auto& device = _workspace->audioDevice()) {
+        device->setMasterVolume(static_cast<float>(sliderValue) / 1000.0f);
+    }
+}
+
+void WorkspaceController::setVolumeMax() {
+    _window->volumeSlider()->setValue(1000);
+    changeVolume(1000);
+}
+
+void WorkspaceController::setVolumeMin() {
+    _window->volumeSlider()->setValue(0);
+    changeVolume(0);
+}
+
+void WorkspaceController::updatePauseButton() {
+    _window->pauseAllButton()->setHighlighted(_workspace->isPaused());
+}
+
+void WorkspaceController::updateAudioLevels() {
+    const auto& device = _workspace->audioDevice();
+    if (!device || device->died()) {
+        return;
+    }
+    // The pair's first channel, counted from 0.
+    const auto k = static_cast<std::uint32_t>(std::max(_workspace->deviceChannel() - 1, 0));
+    PondraAudioLevelView& meter = *_window->audioLevel();
+    meter.setLeftChannelPower(
+        PondraAudioLevelView::meterValue(device->outPostAveragePowerAtChannel(k)));
+    meter.setLeftChannelPeak(
+        PondraAudioLevelView::meterValue(device->outPostPeakHoldLevelAtChannel(k)));
+    meter.setRightChannelPower(
+        PondraAudioLevelView::meterValue(device->outPostAveragePowerAtChannel(k + 1)));
+    meter.setRightChannelPeak(
+        PondraAudioLevelView::meterValue(device->outPostPeakHoldLevelAtChannel(k + 1)));
+}
+
+void WorkspaceController::updateDuckingButton() {
+    _window->duckingButton()->setHighlighted(_workspace->isDucked());
+}
+
+void WorkspaceController::updateOutputDevices() {
+    if (KivEnvironment::logLevel() >= 3) {
+        logLine("Refreshing output devices");
+    }
+    std::vector<Output> kept;
+    for (const Output& output : _outputDevices) {
+        if (output.device && !output.device->died()) {
+            kept.push_back(output);
+        }
+    }
+    _outputDevices.clear();
+    VornPopUpButton* popUp = _window->outputs();
+    popUp->blockSignals(true);
+    popUp->clear();
+    for (const auto& device : KivAudioDevice::allDevices()) {
+        const std::string name = device->name().value_or("");
+        const auto uid = device->deviceUID();
+        const int channels = static_cast<int>(device->outputChannels());
+        if (name.find("AirPlay") != std::string::npos || channels < 2) {
+            continue;
+        }
+        for (int channel = 1; channel + 1 <= channels; ++channel) {
+            std::shared_ptr<KivAudioDevice> entry;
+            for (const Output& old : kept) {
+                if (old.channel == channel && old.device->deviceUID() == uid) {
+                    entry = old.device;
+                }
+            }
+            _outputDevices.push_back({entry ? entry : device, channel});
+            popUp->addItem(outputTitle(name, channel));
+        }
+    }
+    if (KivEnvironment::logLevel() >= 3) {
+        logLine("Attempting to use previously selected device...");
+    }
+    const auto& current = _workspace->audioDevice();
+    const auto currentUID = current && !current->died() ? current->deviceUID() : std::nullopt;
+    const bool present = currentUID && std::any_of(_outputDevices.begin(), _outputDevices.end(),
+                                                   [&](const Output& o) {
+                                                       return o.device->deviceUID() == currentUID;
+                                                   });
+    if (present) {
+        if (KivEnvironment::logLevel() >= 3) {
+            logLine("success");
+        }
+        popUp->setCurrentText(
+            outputTitle(current->name().value_or(""), _workspace->deviceChannel()));
+        popUp->blockSignals(false);
+    } else {
+        logLine("previously selected device is missing");
+        popUp->insertSeparator(popUp->count());
+        popUp->addItem(QStringLiteral("Device missing"));
+        popUp->setCurrentIndex(popUp->count() - 1);
+        popUp->blockSignals(false);
+        _prompts.runAlert({QStringLiteral("Device disappeared"),
+                           QStringLiteral("The output device for this document has disappeared. "
+                                          "Please reconnect it or choose a different device."),
+                           {QStringLiteral("OK")}});
+    }
+    if (KivEnvironment::logLevel() >= 3) {
+        logLine("Finished refreshing devices");
+    }
+}
+
+void WorkspaceController::changeOutputDevice(int index) {
+    if (index < 0 || index >= static_cast<int>(_outputDevices.size())) {
+        return;
+    }
+    const Output& output = _outputDevices[static_cast<std::size_t>(index)];
+    useOutput(output.device, output.channel);
+}
+
+void WorkspaceController::useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel) {
+    const std::shared_ptr<KivAudioDevice> oldDevice = _workspace->audioDevice();
+    const int oldChannel = _workspace->deviceChannel();
+    const bool sameDevice = oldDevice && oldDevice->deviceID() == device->deviceID();
+    if (sameDevice && channel == oldChannel) {
+        return;
+    }
+    if (sameDevice) {
+        _workspace->setDeviceChannel(channel);
+    } else {
+        _workspace->setAudioDevice(device);
+        _workspace->setDeviceChannel(channel);
+        for (const auto& cart : _workspace->carts()) {
+            cart->updateCuesWithAudioDevice(device);
+        }
+    }
+    UndoManager& undo = undoManager();
+    undo.registerUndo(this, [this, oldDevice, oldChannel] {
+        if (oldDevice) {
+            useOutput(oldDevice, oldChannel);
+            updateOutputDevices();
+        }
+    });
+    if (!undo.isUndoing()) {
+        undo.setActionName("Change Output");
+    }
+    _workspace->applyMasterVolume();
+}
+
+bool WorkspaceController::canCopy() const {
+    const GridController* grid = selectedController();
+    return grid && grid->selectedCue();
+}
+
+bool WorkspaceController::canCut() const {
+    return canCopy() && canDelete();
+}
+
+bool WorkspaceController::canPaste() const {
+    if (isLocked()) {
+        return false;
+    }
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasFormat(QString::fromLatin1(AudioCue::kPasteboardType));
+}
+
+bool WorkspaceController::canDelete() const {
+    return canCopy() && !isLocked();
+}
+
+void WorkspaceController::copy() {
+    if (!canCopy()) {
+        return;
+    }
+    const auto bytes = selectedController()->selectedCue()->pasteboardData();
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(AudioCue::kPasteboardType),
+                  QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+    validateMenus();
+}
+
+void WorkspaceController::cut() {
+    if (!canCut()) {
+        _prompts.beep();
+        return;
+    }
+    copy();
+    deleteSelected();
+}
+
+void WorkspaceController::paste() {
+    if (!canPaste() || !selectedController()) {
+        _prompts.beep();
+        return;
+    }
+    const QByteArray bytes = QGuiApplication::clipboard()->mimeData()->data(
+        QString::fromLatin1(AudioCue::kPasteboardType));
+    auto cue =
+        AudioCue::cueFromPasteboardData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    if (!cue) {
+        _prompts.beep();
+        return;
+    }
+    selectedController()->handlePasteCue(std::move(cue));
+}
+
+void WorkspaceController::deleteSelected() {
+    if (!canDelete()) {
+        _prompts.beep();
+        return;
+    }
+    GridController* grid = selectedController();
+    grid->removeCueAtIndex(grid->gridView()->selectedIndex());
+}
+
+void WorkspaceController::undo() {
+    if (!isLocked()) {
+        undoManager().undo();
+    }
+}
+
+void WorkspaceController::redo() {
+    if (!isLocked()) {
+        undoManager().redo();
+    }
+}
+
+void WorkspaceController::moveUp() {
+    if (GridController* grid = selectedController()) {
+        grid->moveUp();
+    }
+}
+
+void WorkspaceController::moveDown() {
+    if (GridController* grid = selectedController()) {
+        grid->moveDown();
+    }
+}
+
+void WorkspaceController::moveLeft() {
+    if (GridController* grid = selectedController()) {
+        grid->moveLeft();
+    }
+}
+
+void WorkspaceController::moveRight() {
+    if (GridController* grid = selectedController()) {
+        grid->moveRight();
+    }
+}
+
+void WorkspaceController::selectTab(int index) {
+    _window->tabs()->setCurrentIndex(index);
+}
+
+void WorkspaceController::newDocument() {
+    if (_documents) {
+        _documents->newDocument();
+    }
+}
+
+void WorkspaceController::openDocument() {
+    if (_documents) {
+        _documents->openDocument();
+    }
+}
+
+void WorkspaceController::saveDocument() {
+    if (_documents) {
+        _documents->saveDocument(*_workspace);
+    }
+}
+
+void WorkspaceController::saveDocumentAs() {
+    if (_documents) {
+        _documents->saveDocumentAs(*_workspace);
+    }
+}
+
+void WorkspaceController::revertDocument() {
+    if (_documents && !_workspace->filePath().empty()) {
+        _documents->revertDocument(*_workspace);
+    }
+}
+
+void WorkspaceController::closeWindow() {
+    _window->close();
+}
+
+void WorkspaceController::quit() {
+    if (_documents) {
+        _documents->quit();
+    }
+}
+
+void WorkspaceController::showPreferences() {
+    if (_documents) {
+        _documents->showPreferences();
+    }
+}
+
+bool WorkspaceController::windowShouldClose() {
+    return !_documents || _documents->closeDocument(*_workspace);
+}
+
+bool WorkspaceController::keyDown(const QKeyEvent& qtEvent) {
+    const std::optional<KivKeyEvent> event = KivHotKeyAdapter::keyEvent(qtEvent);
+    if (!event) {
+        // Auto-repeat: the key is held, nothing new happens.
+        return qtEvent.isAutoRepeat();
+    }
+    if (qtEvent.key() == Qt::Key_Escape) {
+        if (_documents) {
+            _documents->panicAllDocuments();
+        } else {
+            panicAll();
+        }
+        return true;
+    }
+    if (keyDownHotkey(*event)) {
+        return true;
+    }
+    const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
+    const std::string shortcut = shortcutOf(*event);
+    GridController* grid = selectedController();
+    if (!command && grid && contains(grid->validShortcuts(), shortcut)) {
+        grid->triggerCueDownWithShortcut(shortcut);
+        return true;
+    }
+    if (command && qtEvent.key() >= Qt::Key_1 && qtEvent.key() <= Qt::Key_9) {
+        const int index = qtEvent.key() - Qt::Key_1;
+        if (index < _window->tabs()->count()) {
+            selectTab(index);
+        }
+        return true;
+    }
+    if (qtEvent.key() == Qt::Key_Delete || qtEvent.key() == Qt::Key_Backspace) {
+        if (grid && !isLocked() && grid->gridView()->selectedIndex() != GridView::kNoSelection) {
+            grid->removeCueAtIndex(grid->gridView()->selectedIndex());
+        }
+        return true;
+    }
+    switch (qtEvent.key()) {
+    case Qt::Key_Up:
+        moveUp();
+        return true;
+    case Qt::Key_Down:
+        moveDown();
+        return true;
+    case Qt::Key_Left:
+        moveLeft();
+        return true;
+    case Qt::Key_Right:
+        moveRight();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WorkspaceController::keyUp(const QKeyEvent& qtEvent) {
+    const std::optional<KivKeyEvent> event = KivHotKeyAdapter::keyEvent(qtEvent);
+    if (!event) {
+        return qtEvent.isAutoRepeat();
+    }
+    const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
+    const std::string shortcut = shortcutOf(*event);
+    GridController* grid = selectedController();
+    if (!command && grid && contains(grid->validShortcuts(), shortcut)) {
+        grid->triggerCueUpWithShortcut(shortcut);
+        return true;
+    }
+    return false;
+}
+
+bool WorkspaceController::keyDownHotkey(const KivKeyEvent& event) {
+    if (_settings.pauseAllKey().matchesKeyEvent(event)) {
+        pauseAll();
+        return true;
+    }
+    if (_settings.resumeAllKey().matchesKeyEvent(event)) {
+        resumeAll();
+        return true;
+    }
+    if (_settings.duckMasterKey().matchesKeyEvent(event)) {
+        toggleDucking();
+        return true;
+    }
+    return false;
+}
+
+void WorkspaceController::processMIDIMessages(const MidiBatch& messages) {
+    SyncedBatch batch(_workspace->audioDevice());
+    MidiBatch kept;
+    for (const MidiMessage& message : messages) {
+        if (KivEnvironment::logLevel() >= 3) {
+            logFormat("MIDI voice message received on channel %u", message.channel());
+        }
+        if (_settings.midiChannel() == 0 ||
+            static_cast<unsigned>(_settings.midiChannel()) == message.channel()) {
+            kept.push_back(message);
+        }
+    }
+    if (kept.empty()) {
+        return;
+    }
+    GridController* selected = selectedController();
+    for (const auto& controller : _gridControllers) {
+        if (controller.get() == selected) {
+            controller->processMIDIMessages(kept);
+        } else {
+            controller->cart()->processMIDIMessages(kept);
+        }
+    }
+}
+
+void WorkspaceController::validateMenus() {
+    if (!_window) {
+        return;
+    }
+    const bool locked = isLocked();
+    const auto enable = [this](const char* name, bool enabled) {
+        if (QAction* action = _window->action(QString::fromLatin1(name))) {
+            action->setEnabled(enabled);
+        }
+    };
+    enable("copy", canCopy());
+    enable("cut", canCut());
+    enable("paste", canPaste());
+    enable("delete", canDelete());
+    enable("setEditMode", locked);
+    enable("setShowMode", !locked);
+    UndoManager& undo = undoManager();
+    const auto named = [](const char* verb, const std::string& name) {
+        return name.empty() ? QString::fromLatin1(verb)
+                            : QStringLiteral("%1 %2").arg(QString::fromLatin1(verb),
+                                                          QString::fromStdString(name));
+    };
+    if (QAction* action = _window->action(QStringLiteral("undo"))) {
+        action->setEnabled(!locked && undo.canUndo());
+        action->setText(named("&Undo", undo.undoActionName()));
+    }
+    if (QAction* action = _window->action(QStringLiteral("redo"))) {
+        action->setEnabled(!locked && undo.canRedo());
+        action->setText(named("&Redo", undo.redoActionName()));
+    }
+    enable("revertDocumentToSaved", !_workspace->filePath().empty());
+}
+
+void WorkspaceController::selectionChanged() {
+    validateMenus();
+}
+
+void WorkspaceController::cartRenamed(GridController& controller, const std::string& name) {
+    for (std::size_t i = 0; i < _gridControllers.size(); ++i) {
+        if (_gridControllers[i].get() == &controller) {
+            _window->tabs()->setTabLabel(static_cast<int>(i), QString::fromStdString(name));
+        }
+    }
+}
+
+void WorkspaceController::makeCartFirstResponder() {
+    if (GridController* grid = selectedController()) {
+        grid->gridView()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void WorkspaceController::updateWindowTitle() {
+    _window->setWindowTitle(QString::fromStdString(_workspace->displayName()) +
+                            QStringLiteral("[*] \u2014 Pondra"));
+    _window->setWindowModified(_workspace->isDocumentEdited());
+}

@@ -1,0 +1,200 @@
+// The road a user takes: audio files dropped on the grid, saved, reopened,
+// and fired in show mode by hot key and MIDI note, all through the real
+// window on the offscreen platform and an offline device.
+#include "KivUI/ScriptedPrompts.h"
+#include "PondraFixture.h"
+#include "app/WorkspaceWindows.h"
+#include "audio/KivAudioDevice.h"
+#include "audio/KivAudioSource.h"
+#include "audio/OfflineHardware.h"
+#include "model/AudioCue.h"
+#include "model/Cart.h"
+#include "model/Workspace.h"
+#include "platform/audiofile/AudioFixtures.h"
+#include "window/CueCellView.h"
+#include "window/GridController.h"
+#include "window/GridView.h"
+#include "window/MediaImport.h"
+#include "window/WorkspaceController.h"
+
+#include <sndfile.h>
+
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+constexpr std::uint32_t kCycle = 64;
+
+class WorkspaceWindowEndToEnd : public PondraFixture {
+protected:
+    WorkspaceWindowEndToEnd() {
+        hardware.backend->plug(OfflineHardware::device("card"));
+        device = KivAudioDevice::deviceWithUID("card");
+        application = makeApplication();
+        windows = std::make_unique<WorkspaceWindows>(
+            *application,
+            [this] { return std::make_shared<Workspace>(device, files.path("cache")); }, prompts);
+    }
+    ~WorkspaceWindowEndToEnd() override {
+        cues.clear();
+        windows.reset();
+        application.reset();
+    }
+
+    // File i holds the level (i + 1) / 64 throughout, exact in float.
+    static float levelOf(int i) { return static_cast<float>(i + 1) / 64.0f; }
+    std::vector<std::string> sixteenWavs() {
+        std::vector<std::string> paths;
+        for (int i = 0; i < 16; ++i) {
+            const std::string path = files.path("cue" + std::to_string(i) + ".wav");
+            EXPECT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                    std::vector<float>(48000, levelOf(i)), 1,
+                                                    48000));
+            paths.push_back(path);
+        }
+        return paths;
+    }
+
+    void dropOnCell(GridController& grid, const std::vector<std::string>& paths, std::size_t slot) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const auto& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        data.setUrls(urls);
+        // The drop goes where the drag entered, as on screen.
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(grid.gridView()->cellAt(slot), &enter);
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid.gridView()->cellAt(slot), &drop);
+        if (MediaImport* import = grid.currentImport()) {
+            QEventLoop loop;
+            QObject::connect(import, &QObject::destroyed, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    }
+
+    // The cues' read-ahead runs only when the test renders.
+    void everyCueByHand(const Workspace& workspace) {
+        for (const auto& cart : workspace.carts()) {
+            for (const auto& [index, cue] : cart->cues()) {
+                cue->audioSource()->useManualBuffers();
+                cues.push_back(cue);
+            }
+        }
+    }
+    std::size_t render(std::uint32_t cycles = 1) {
+        const std::size_t first = capturedCycles();
+        for (std::uint32_t c = 0; c < cycles; ++c) {
+            for (const auto& cue : cues) {
+                cue->audioSource()->tendBuffers();
+            }
+            hardware.backend->render(kCycle);
+        }
+        return first;
+    }
+    std::size_t capturedCycles() const {
+        return hardware.backend->capturedOutput("card").size() / (kCycle * 2);
+    }
+    float firstFrameOfCycle(std::size_t cycle) const {
+        return hardware.backend->capturedOutput("card").at(cycle * kCycle * 2);
+    }
+
+    void key(GridController& grid, QEvent::Type type, int qtKey, const QString& text) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(grid.gridView(), &event);
+    }
+
+    OfflineHardware hardware;
+    std::shared_ptr<KivAudioDevice> device;
+    AudioFixtures::TempFolder files;
+    ScriptedPrompts prompts;
+    std::unique_ptr<Pondra> application;
+    std::unique_ptr<WorkspaceWindows> windows;
+    std::vector<std::shared_ptr<AudioCue>> cues;
+};
+
+} // namespace
+
+TEST_F(WorkspaceWindowEndToEnd, DroppedSavedReopenedAndFiredByKeyAndNote) {
+    // Build: sixteen files dropped on the first cell fill the 4 x 4 cart.
+    auto untitled = windows->openUntitled();
+    GridController& building = *windows->windowControllerOf(*untitled)->selectedController();
+    dropOnCell(building, sixteenWavs(), 0);
+    ASSERT_TRUE(prompts.alerts.empty()) << prompts.alerts.front().informativeText.toStdString();
+    ASSERT_EQ(untitled->carts().front()->count(), 16u);
+
+    // Save, close, reopen.
+    const std::string package = files.path("show.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*untitled);
+    windows->documentController().finishSaving(*untitled);
+    EXPECT_FALSE(untitled->isDocumentEdited());
+    ASSERT_TRUE(windows->closeDocument(*untitled));
+    QCoreApplication::processEvents();
+    untitled.reset();
+    ASSERT_TRUE(windows->documentController().documents().empty());
+
+    auto show = windows->openPackage(package);
+    ASSERT_TRUE(show);
+    WorkspaceController& window = *windows->windowControllerOf(*show);
+    GridController& grid = *window.selectedController();
+    Cart& cart = *show->carts().front();
+    ASSERT_EQ(cart.count(), 16u);
+    everyCueByHand(*show);
+    // Default hot keys and notes came with the drop and survived the package.
+    EXPECT_EQ(cart.cueAtIndex(4)->hotkey(), "Q");
+    EXPECT_EQ(cart.cueAtIndex(7)->midiNote(), 7);
+    // Two cues on "A".
+    cart.cueAtIndex(9)->setHotkey("A");
+
+    window.setShowMode();
+    ASSERT_TRUE(show->isLocked());
+    render(2);
+
+    // Q plays the cue at slot 4 on its press, keeps it playing past the
+    // release, and stops it at the next press.
+    key(grid, QEvent::KeyPress, Qt::Key_Q, QStringLiteral("q"));
+    std::size_t first = render(4);
+    EXPECT_TRUE(cart.cueAtIndex(4)->isPlaying());
+    EXPECT_EQ(firstFrameOfCycle(first), levelOf(4));
+    key(grid, QEvent::KeyRelease, Qt::Key_Q, QStringLiteral("q"));
+    first = render(2);
+    EXPECT_TRUE(cart.cueAtIndex(4)->isPlaying());
+    EXPECT_EQ(firstFrameOfCycle(first + 1), levelOf(4));
+    key(grid, QEvent::KeyPress, Qt::Key_Q, QStringLiteral("q"));
+    key(grid, QEvent::KeyRelease, Qt::Key_Q, QStringLiteral("q"));
+    first = render(4);
+    EXPECT_FALSE(cart.cueAtIndex(4)->isPlaying());
+    EXPECT_EQ(firstFrameOfCycle(first + 3), 0.0f);
+
+    // Both cues of "A" start in one cycle: no cycle has one without the other.
+    key(grid, QEvent::KeyPress, Qt::Key_A, QStringLiteral("a"));
+    first = render(3);
+    EXPECT_EQ(firstFrameOfCycle(first), levelOf(8) + levelOf(9));
+    EXPECT_EQ(firstFrameOfCycle(first + 2), levelOf(8) + levelOf(9));
+
+    // A note-on for cue 7 holds its cell pressed until the note-off.
+    CueCellView& cell7 = *grid.gridView()->cellAt(7);
+    application->takeMIDIMessages({{0x90, 1, 7, 100}});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(cell7.isPressed());
+    render(1);
+    EXPECT_TRUE(cart.cueAtIndex(7)->isPlaying());
+    application->takeMIDIMessages({{0x80, 1, 7, 0}});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(cell7.isPressed());
+
+    // "[" pauses every cue, "]" resumes them.
+    key(grid, QEvent::KeyPress, Qt::Key_BracketLeft, QStringLiteral("["));
+    EXPECT_TRUE(show->isPaused());
+    EXPECT_TRUE(cart.cueAtIndex(8)->isPaused());
+    key(grid, QEvent::KeyPress, Qt::Key_BracketRight, QStringLiteral("]"));
+    EXPECT_FALSE(show->isPaused());
+    EXPECT_FALSE(cart.cueAtIndex(8)->isPaused());
+    EXPECT_TRUE(prompts.alerts.empty());
+}

@@ -1,0 +1,131 @@
+// The application's documents with their windows: opening, closing with
+// unsaved changes, reverting and quitting.
+#include "app/WorkspaceWindows.h"
+
+#include "KivUI/ScriptedPrompts.h"
+#include "PondraFixture.h"
+#include "audio/KivAudioDevice.h"
+#include "audio/OfflineHardware.h"
+#include "model/Cart.h"
+#include "model/Workspace.h"
+#include "platform/audiofile/AudioFixtures.h"
+#include "window/GridController.h"
+#include "window/PondraWindow.h"
+#include "window/WorkspaceController.h"
+
+#include <QTimer>
+
+namespace {
+
+class WorkspaceWindowsTest : public PondraFixture {
+protected:
+    WorkspaceWindowsTest() {
+        hardware.backend->plug(OfflineHardware::device("card"));
+        device = KivAudioDevice::deviceWithUID("card");
+        application = makeApplication();
+        windows = std::make_unique<WorkspaceWindows>(
+            *application,
+            [this] { return std::make_shared<Workspace>(device, files.path("cache")); }, prompts);
+    }
+    ~WorkspaceWindowsTest() override {
+        windows.reset();
+        application.reset();
+    }
+
+    // An edit the document counts as unsaved.
+    static void edit(Workspace& workspace) {
+        workspace.carts().front()->setName("Edited");
+        workspace.undoManager().endTurn();
+    }
+
+    OfflineHardware hardware;
+    std::shared_ptr<KivAudioDevice> device;
+    AudioFixtures::TempFolder files;
+    ScriptedPrompts prompts;
+    std::unique_ptr<Pondra> application;
+    std::unique_ptr<WorkspaceWindows> windows;
+};
+
+} // namespace
+
+TEST_F(WorkspaceWindowsTest, AnUntitledWorkspaceOpensInAVisibleWindowWithOneCart) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController* controller = windows->windowControllerOf(*workspace);
+    ASSERT_TRUE(controller);
+    EXPECT_TRUE(controller->window()->isVisible());
+    EXPECT_EQ(controller->gridControllers().size(), 1u);
+    EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
+    EXPECT_EQ(controller->window()->windowTitle(), QStringLiteral("Untitled[*] \u2014 Pondra"));
+}
+
+TEST_F(WorkspaceWindowsTest, ClosingAnEditedWorkspaceAsksAndCancelKeepsItOpen) {
+    auto workspace = windows->openUntitled();
+    edit(*workspace);
+    prompts.alertAnswers = {1};
+    EXPECT_FALSE(windows->closeDocument(*workspace));
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("save the changes")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(windows->documentController().documents().size(), 1u);
+
+    // "Don't Save" closes it and its window.
+    prompts.alertAnswers = {2};
+    EXPECT_TRUE(windows->closeDocument(*workspace));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(windows->documentController().documents().empty());
+    EXPECT_FALSE(windows->windowControllerOf(*workspace));
+}
+
+TEST_F(WorkspaceWindowsTest, SavingOnCloseWritesThePackageFirst) {
+    auto workspace = windows->openUntitled();
+    edit(*workspace);
+    const std::string package = files.path("closing.pondra");
+    prompts.alertAnswers = {0};
+    prompts.saveAnswers = {QString::fromStdString(package)};
+    EXPECT_TRUE(windows->closeDocument(*workspace));
+    QCoreApplication::processEvents();
+    auto reopened = windows->openPackage(package);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(reopened->carts().front()->name(), "Edited");
+}
+
+TEST_F(WorkspaceWindowsTest, AQuitRefusedByAnEditedWindowLeavesTheProgramRunning) {
+    auto workspace = windows->openUntitled();
+    edit(*workspace);
+    prompts.alertAnswers = {1};
+    bool quitDone = false;
+    QTimer::singleShot(0, application.get(), [&] {
+        QCoreApplication::quit();
+        quitDone = true;
+        // Still running: end the loop for the test.
+        QTimer::singleShot(0, application.get(), [] { QCoreApplication::exit(0); });
+    });
+    QCoreApplication::exec();
+    EXPECT_TRUE(quitDone);
+    EXPECT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(windows->documentController().documents().size(), 1u);
+    EXPECT_TRUE(windows->windowControllerOf(*workspace)->window()->isVisible());
+}
+
+TEST_F(WorkspaceWindowsTest, APackageThatCannotBeReadGivesAnAlertAndNoWindow) {
+    EXPECT_FALSE(windows->openPackage(files.path("missing.pondra")));
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("missing.pondra")));
+    EXPECT_TRUE(windows->documentController().documents().empty());
+}
+
+TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {
+    auto workspace = windows->openUntitled();
+    const std::string package = files.path("revert.pondra");
+    prompts.saveAnswers = {QString::fromStdString(package)};
+    windows->saveDocumentAs(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    edit(*workspace);
+    prompts.alertAnswers = {0};
+    windows->revertDocument(*workspace);
+    EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
+    WorkspaceController* controller = windows->windowControllerOf(*workspace);
+    ASSERT_EQ(controller->gridControllers().size(), 1u);
+    EXPECT_EQ(controller->gridControllers().front()->cart(), workspace->carts().front());
+    EXPECT_TRUE(controller->window()->isVisible());
+}

@@ -1,0 +1,103 @@
+// A cell's toggles with undo, its export and import, and its menus.
+#include "WindowFixture.h"
+#include "window/CueCellController.h"
+
+#include <QFile>
+#include <QMenu>
+
+#include <fstream>
+
+namespace {
+
+QByteArray contents(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(WindowFixture, TogglingLoopTwiceAndUndoingOnceLeavesItOnUnderItsName) {
+    openWindow();
+    auto cue = placeCue(wav("a.wav", 0.1f), 0);
+    UndoManager& undo = workspace->undoManager();
+    undo.endTurn();
+    CueCellController& cell0 = cell(0).controller();
+    cell0.toggleLoop();
+    undo.endTurn();
+    EXPECT_TRUE(cue->loops());
+    cell0.toggleLoop();
+    undo.endTurn();
+    EXPECT_FALSE(cue->loops());
+    EXPECT_EQ(undo.undoActionName(), "Looping");
+    ASSERT_TRUE(undo.undo());
+    EXPECT_TRUE(cue->loops());
+    ASSERT_TRUE(undo.redo());
+    EXPECT_FALSE(cue->loops());
+
+    for (auto [toggle, name] : {std::pair{&CueCellController::toggleHold, "Hold"},
+                                std::pair{&CueCellController::toggleSolo, "Solo"},
+                                std::pair{&CueCellController::toggleDucking, "Ducking"}}) {
+        (cell(0).controller().*toggle)();
+        undo.endTurn();
+        EXPECT_EQ(undo.undoActionName(), name);
+    }
+    EXPECT_TRUE(cue->hold() && cue->solo() && cue->ducking());
+}
+
+TEST_F(WindowFixture, AnExportCopiesTheMediaAndAFailedOneKeepsTheOldFileAndAlerts) {
+    openWindow();
+    const std::string source = wav("a.wav", 0.1f);
+    auto cue = placeCue(source, 0);
+    const std::string target = files.path("exported.wav");
+    prompts.saveAnswers.push_back(QString::fromStdString(target));
+    cell(0).controller().exportFile();
+    EXPECT_EQ(contents(target), contents(source));
+    EXPECT_TRUE(prompts.alerts.empty());
+
+    std::ofstream(files.path("old.wav")) << "old";
+    cue->updateFile(files.path("vanished.wav"));
+    prompts.saveAnswers.push_back(QString::fromStdString(files.path("old.wav")));
+    cell(0).controller().exportFile();
+    EXPECT_EQ(contents(files.path("old.wav")), QByteArray("old"));
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("vanished.wav")));
+}
+
+TEST_F(WindowFixture, AnImportIntoACellReplacesItsCueWithoutDefaultTriggers) {
+    openWindow();
+    auto old = placeCue(wav("old.wav", 0.1f), 2);
+    old->setHotkey("K");
+    prompts.openAnswers.push_back({QString::fromStdString(wav("new.wav", 0.1f))});
+    cell(2).controller().importFile();
+    QApplication::processEvents();
+    waitForImport();
+    ASSERT_TRUE(cart().cueAtIndex(2));
+    EXPECT_EQ(cart().cueAtIndex(2)->name(), "new");
+    EXPECT_EQ(cart().cueAtIndex(2)->hotkey(), "K");
+
+    // An empty cell gets no default hot key from an import.
+    prompts.openAnswers.push_back({QString::fromStdString(wav("other.wav", 0.1f))});
+    cell(9).controller().importFile();
+    QApplication::processEvents();
+    waitForImport();
+    ASSERT_TRUE(cart().cueAtIndex(9));
+    EXPECT_EQ(cart().cueAtIndex(9)->hotkey(), "");
+}
+
+TEST_F(WindowFixture, TheMenuOfACueOffersItsTogglesAndAnEmptyCellOnlyAnImport) {
+    openWindow();
+    auto cue = placeCue(wav("a.wav", 0.1f), 0);
+    cue->setHold(true);
+    auto menu = cell(0).controller().makeContextMenu();
+    QStringList titles;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            titles << action->text() + (action->isChecked() ? QStringLiteral("*") : QString());
+        }
+    }
+    EXPECT_EQ(titles,
+              (QStringList{QStringLiteral("Loop"), QStringLiteral("Hold*"), QStringLiteral("Solo"),
+                           QStringLiteral("Ducking"), QStringLiteral("Import File..."),
+                           QStringLiteral("Export File...")}));
+    EXPECT_EQ(cell(1).controller().makeContextMenu()->actions().size(), 1);
+}

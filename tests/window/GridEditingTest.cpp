@@ -1,0 +1,139 @@
+// Deleting, moving, copying, dropping and pasting cues, with undo.
+#include "WindowFixture.h"
+
+#include <QClipboard>
+
+namespace {
+
+// A drag of a cue that left another grid or window.
+std::unique_ptr<QMimeData> archivedCue(const AudioCue& cue) {
+    auto data = std::make_unique<QMimeData>();
+    const auto bytes = cue.pasteboardData();
+    data->setData(QString::fromLatin1(CueCellView::kCueType),
+                  QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                             static_cast<qsizetype>(bytes.size())));
+    return data;
+}
+
+void dropData(CueCellView& target, QMimeData& data, Qt::KeyboardModifiers modifiers = {}) {
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(&target, &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(&target, &drop);
+}
+
+} // namespace
+
+class GridEditing : public WindowFixture {
+protected:
+    UndoManager& undo() { return workspace->undoManager(); }
+    // The user's action ends with the event-loop turn.
+    void endTurn() { undo().endTurn(); }
+};
+
+TEST_F(GridEditing, DeleteRemovesTheSelectedCueAndDoesNothingOnAnEmptyCell) {
+    openWindow();
+    placeCue(wav("a.wav", 0.1f), 2);
+    endTurn();
+    undo().removeAllActions();
+
+    grid().gridView()->setSelectedIndex(3);
+    press(Qt::Key_Delete, {});
+    endTurn();
+    EXPECT_FALSE(undo().canUndo());
+    EXPECT_EQ(prompts.beeps, 0);
+
+    grid().gridView()->setSelectedIndex(2);
+    press(Qt::Key_Delete, {});
+    endTurn();
+    EXPECT_FALSE(cart().cueAtIndex(2));
+    EXPECT_EQ(undo().undoActionName(), "Delete Cue");
+    ASSERT_TRUE(undo().undo());
+    EXPECT_TRUE(cart().cueAtIndex(2));
+}
+
+TEST_F(GridEditing, AMoveKeepsTheCuePlayingAndOntoAnOccupiedSlotSwapsWithOneUndo) {
+    openWindow();
+    auto moving = placeCue(wav("a.wav", 0.25f, 2.0), 0);
+    auto other = placeCue(wav("b.wav", 0.125f), 5);
+    endTurn();
+    moving->play();
+    render(2);
+
+    grid().gridViewDidMoveCue(0, 1);
+    endTurn();
+    EXPECT_EQ(cart().cueAtIndex(1), moving);
+    EXPECT_FALSE(cart().cueAtIndex(0));
+    EXPECT_EQ(moving->cart(), &cart());
+    const std::size_t first = render(2);
+    EXPECT_TRUE(moving->isPlaying());
+    EXPECT_EQ(firstFrames(first).back(), 0.25f);
+    EXPECT_EQ(undo().undoActionName(), "Move Cue");
+
+    grid().gridViewDidMoveCue(1, 5);
+    endTurn();
+    EXPECT_EQ(cart().cueAtIndex(5), moving);
+    EXPECT_EQ(cart().cueAtIndex(1), other);
+    ASSERT_TRUE(undo().undo());
+    EXPECT_EQ(cart().cueAtIndex(1), moving);
+    EXPECT_EQ(cart().cueAtIndex(5), other);
+}
+
+TEST_F(GridEditing, AnOptionDropCopiesOntoAnEmptySlotOnly) {
+    openWindow();
+    auto original = placeCue(wav("a.wav", 0.1f), 0);
+    original->setName("Original");
+    placeCue(wav("b.wav", 0.1f), 1);
+    endTurn();
+
+    grid().gridViewDidCopyCue(0, 1);
+    EXPECT_EQ(cart().cueAtIndex(1)->name(), "b");
+    grid().gridViewDidCopyCue(0, 2);
+    endTurn();
+    ASSERT_TRUE(cart().cueAtIndex(2));
+    EXPECT_NE(cart().cueAtIndex(2), original);
+    EXPECT_EQ(cart().cueAtIndex(2)->name(), "Original");
+    EXPECT_EQ(cart().cueAtIndex(0), original);
+    EXPECT_EQ(undo().undoActionName(), "Duplicate Cue");
+}
+
+TEST_F(GridEditing, ACueFromAnotherGridOnAnOccupiedSlotReplacesTheOccupantWithUndo) {
+    openWindow();
+    auto occupant = placeCue(wav("occupant.wav", 0.25f, 2.0), 3);
+    endTurn();
+    occupant->play();
+    render(2);
+    auto visitor = AudioCue::initWithFile(wav("visitor.wav", 0.125f), device);
+    visitor->setName("Visitor");
+    auto data = archivedCue(*visitor);
+
+    dropData(cell(3), *data);
+    endTurn();
+    ASSERT_TRUE(cart().cueAtIndex(3));
+    EXPECT_EQ(cart().cueAtIndex(3)->name(), "Visitor");
+    EXPECT_FALSE(occupant->isPlaying());
+    EXPECT_EQ(occupant->cart(), nullptr);
+    // The copy lives in the workspace's own media.
+    EXPECT_TRUE(workspace->containsMediaFile(cart().cueAtIndex(3)->file()));
+
+    ASSERT_TRUE(undo().undo());
+    EXPECT_EQ(cart().cueAtIndex(3), occupant);
+}
+
+TEST_F(GridEditing, PasteLandsInTheNextEmptySlotWrappingAndAFullGridAlerts) {
+    openWindow();
+    for (std::size_t slot : {14u, 15u, 0u}) {
+        placeCue(wav("s" + std::to_string(slot) + ".wav", 0.1f), slot);
+    }
+    grid().gridView()->setSelectedIndex(14);
+    controller->copy();
+    controller->paste();
+    EXPECT_TRUE(cart().cueAtIndex(1));
+    EXPECT_EQ(cart().count(), 4u);
+
+    cart().setSize({1, 1});
+    grid().gridView()->setSelectedIndex(0);
+    controller->paste();
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("No empty slot to paste a cue into."));
+}

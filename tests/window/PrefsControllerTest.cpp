@@ -1,0 +1,28 @@
+// The preferences window's log level.
+#include "window/PrefsController.h"
+
+#include "KivUI/VornPopUpButton.h"
+#include "foundation/KivEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+TEST(PrefsController, ShowsTheStoredLogLevelAndAChoiceIsStoredAndApplied) {
+    QTemporaryDir folder;
+    QSettings defaults(folder.filePath(QStringLiteral("prefs.ini")), QSettings::IniFormat);
+    defaults.setValue(QStringLiteral("LogLevel"), 3);
+    PrefsController prefs(defaults);
+    EXPECT_EQ(prefs.logLevelButton()->currentData().toInt(), 3);
+
+    prefs.setLogLevel(1);
+    EXPECT_EQ(defaults.value(QStringLiteral("LogLevel")).toInt(), 1);
+    EXPECT_EQ(KivEnvironment::logLevel(), 1);
+    KivEnvironment::setLogLevel(0);
+
+    prefs.show();
+    prefs.move(40, 50);
+    prefs.done();
+    EXPECT_FALSE(defaults.value(QStringLiteral("PrefsController")).toByteArray().isEmpty());
+}

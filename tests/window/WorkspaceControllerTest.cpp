@@ -1,0 +1,194 @@
+// The window controller: outputs, device-list changes, the safety check,
+// the master volume, the transport and the menus.
+#include "KivUI/VornPopUpButton.h"
+#include "KivUI/VornSlider.h"
+#include "KivUI/WidgetRender.h"
+#include "WindowFixture.h"
+#include "window/ImageButton.h"
+#include "window/PondraAudioLevelView.h"
+
+#include <QAction>
+
+#include <thread>
+
+namespace {
+
+QStringList items(const QComboBox& popUp) {
+    QStringList titles;
+    for (int i = 0; i < popUp.count(); ++i) {
+        titles << popUp.itemText(i);
+    }
+    return titles;
+}
+
+} // namespace
+
+TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
+    hardware.backend->plug(OfflineHardware::device("eight", 8));
+    hardware.backend->plug(OfflineHardware::device("mono", 1));
+    openWindow();
+    const QStringList titles = items(*controller->window()->outputs());
+    EXPECT_EQ(titles.size(), 8);
+    EXPECT_EQ(titles.front(), QStringLiteral("Card card - channels 1/2"));
+    EXPECT_EQ(titles[1], QStringLiteral("Card eight - channels 1/2"));
+    EXPECT_EQ(titles.back(), QStringLiteral("Card eight - channels 7/8"));
+    EXPECT_EQ(controller->window()->outputs()->currentIndex(), 0);
+    EXPECT_TRUE(prompts.alerts.empty());
+
+    // Channels 3/4 of the eight-channel device.
+    controller->window()->outputs()->setCurrentIndex(3);
+    controller->changeOutputDevice(3);
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "eight");
+    EXPECT_EQ(workspace->deviceChannel(), 3);
+    workspace->undoManager().endTurn();
+    EXPECT_EQ(workspace->undoManager().undoActionName(), "Change Output");
+    ASSERT_TRUE(workspace->undoManager().undo());
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
+    EXPECT_EQ(workspace->deviceChannel(), 1);
+    EXPECT_EQ(controller->window()->outputs()->currentIndex(), 0);
+}
+
+TEST_F(WindowFixture, AMissingDeviceIsShownWithAnAlertAndTheWorkspaceStaysPlayable) {
+    hardware.backend->plug(OfflineHardware::device("other"));
+    openWindow();
+    hardware.backend->unplug("card");
+    QApplication::processEvents();
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("Device disappeared"));
+    EXPECT_EQ(controller->window()->outputs()->currentText(), QStringLiteral("Device missing"));
+
+    // Choosing the remaining device plays on it.
+    controller->changeOutputDevice(0);
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "other");
+    auto cue = AudioCue::initWithFile(wav("a.wav", 0.25f), workspace->audioDevice());
+    grid().addCue(cue, 0);
+    cue->audioSource()->useManualBuffers();
+    cue->play();
+    cue->audioSource()->tendBuffers();
+    hardware.backend->render(kCycle);
+    EXPECT_EQ(hardware.backend->capturedOutput("other").at(0), 0.25f);
+}
+
+TEST_F(WindowFixture, DeviceListChangesReachThePopUpOnTheGuiThreadOnly) {
+    openWindow();
+    ASSERT_EQ(controller->window()->outputs()->count(), 1);
+    std::thread([this] { hardware.backend->plug(OfflineHardware::device("usb", 4)); }).join();
+    EXPECT_EQ(controller->window()->outputs()->count(), 1);
+    QApplication::processEvents();
+    EXPECT_EQ(controller->window()->outputs()->count(), 4);
+}
+
+TEST_F(WindowFixture, TheSafetyCheckLooksAtTheCuesAsTheyAreWhenShowModeIsEntered) {
+    openWindow();
+    controller->settings().setShouldPerformSafetyChecks(true);
+    placeCue(wav("a.wav", 0.1f), 0, "A");
+    placeCue(wav("b.wav", 0.1f), 1, "A");
+    controller->setShowMode();
+    EXPECT_TRUE(workspace->isLocked());
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+
+    controller->setEditMode();
+    cart().cueAtIndex(1)->setHotkey("B");
+    controller->setShowMode();
+    EXPECT_TRUE(workspace->isLocked());
+    EXPECT_EQ(prompts.alerts.size(), 1u);
+}
+
+TEST_F(WindowFixture, TheSliderRunsFrom0To1000ForTheMasterVolume) {
+    openWindow();
+    EXPECT_EQ(controller->window()->volumeSlider()->value(), 1000);
+    controller->window()->volumeSlider()->setValue(250);
+    EXPECT_FLOAT_EQ(workspace->masterVolume(), 0.25f);
+    controller->setVolumeMin();
+    EXPECT_FLOAT_EQ(workspace->masterVolume(), 0.0f);
+    EXPECT_EQ(controller->window()->volumeSlider()->value(), 0);
+}
+
+TEST_F(WindowFixture, ThePauseAndDuckButtonsFollowTheWorkspace) {
+    openWindow();
+    controller->window()->pauseAllButton()->click();
+    EXPECT_TRUE(workspace->isPaused());
+    EXPECT_EQ(controller->window()->pauseAllButton()->currentImage(),
+              QStringLiteral("pause_button_highlighted"));
+    controller->window()->pauseAllButton()->click();
+    EXPECT_FALSE(workspace->isPaused());
+    controller->window()->duckingButton()->click();
+    EXPECT_TRUE(workspace->isDucked());
+    EXPECT_EQ(controller->window()->duckingButton()->currentImage(),
+              QStringLiteral("ducking_button_highlighted"));
+}
+
+TEST_F(WindowFixture, MenusFollowTheModeTheSelectionAndTheUndoSteps) {
+    openWindow();
+    PondraWindow& window = *controller->window();
+    placeCue(wav("a.wav", 0.1f), 0);
+    workspace->undoManager().endTurn();
+    controller->validateMenus();
+    EXPECT_TRUE(window.action(QStringLiteral("undo"))->isEnabled());
+    EXPECT_EQ(window.action(QStringLiteral("undo"))->text(), QStringLiteral("&Undo Add Cue"));
+    EXPECT_FALSE(window.action(QStringLiteral("copy"))->isEnabled());
+    grid().gridView()->setSelectedIndex(0);
+    EXPECT_TRUE(window.action(QStringLiteral("copy"))->isEnabled());
+    EXPECT_TRUE(window.action(QStringLiteral("delete"))->isEnabled());
+
+    controller->setShowMode();
+    EXPECT_FALSE(window.action(QStringLiteral("undo"))->isEnabled());
+    EXPECT_FALSE(window.action(QStringLiteral("setShowMode"))->isEnabled());
+    EXPECT_TRUE(window.action(QStringLiteral("setEditMode"))->isEnabled());
+    EXPECT_FALSE(window.action(QStringLiteral("paste"))->isEnabled());
+}
+
+TEST_F(WindowFixture, ADragOfTheVolumeSliderIsOneUndoStep) {
+    openWindow();
+    VornSlider& slider = *controller->window()->volumeSlider();
+    UndoManager& undo = workspace->undoManager();
+    undo.removeAllActions();
+    const QPointF start = slider.knobRect().center();
+    sendMouse(slider, QEvent::MouseButtonPress, start);
+    for (int step = 1; step <= 4; ++step) {
+        sendMouse(slider, QEvent::MouseMove, start - QPointF(15 * step, 0));
+        undo.endTurn();
+    }
+    sendMouse(slider, QEvent::MouseButtonRelease, start - QPointF(60, 0));
+    undo.endTurn();
+    const float dragged = workspace->masterVolume();
+    EXPECT_LT(dragged, 1.0f);
+    ASSERT_TRUE(undo.undo());
+    EXPECT_FLOAT_EQ(workspace->masterVolume(), 1.0f);
+    EXPECT_FALSE(undo.canUndo());
+}
+
+TEST_F(WindowFixture, TheSliderFollowsADuckForOneSecond) {
+    openWindow();
+    controller->toggleDucking();
+    EXPECT_TRUE(controller->isFollowingDucking());
+    scheduler.advance(0.5);
+    EXPECT_EQ(controller->window()->volumeSlider()->value(),
+              static_cast<int>(std::lround(workspace->masterVolume() * 1000)));
+    scheduler.advance(0.6);
+    EXPECT_FALSE(controller->isFollowingDucking());
+}
+
+TEST(PondraAudioLevelView, DecibelsMapOntoTheMeterScale) {
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-60), -4);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-100), -4);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-15), -2);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(0), 0);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(6), 0.5);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(12), 1);
+}
+
+TEST_F(WindowFixture, TheMeterShowsWhatTheDevicePlaysEveryTwentiethOfASecond) {
+    openWindow();
+    auto cue = placeCue(wav("loud.wav", 0.5f, 2.0), 0);
+    PondraAudioLevelView& meter = *controller->window()->audioLevel();
+    scheduler.advance(0.05);
+    EXPECT_EQ(meter.leftChannelPower(), PondraAudioLevelView::kFloor);
+    cue->play();
+    render(200);
+    scheduler.advance(0.05);
+    // A level of 0.5 peaks at -6 dB.
+    EXPECT_GT(meter.leftChannelPower(), -2.0f);
+    EXPECT_NEAR(meter.rightChannelPeak(),
+                PondraAudioLevelView::meterValue(20.0f * std::log10(0.5f)), 0.02f);
+}
