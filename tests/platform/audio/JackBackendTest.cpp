@@ -176,6 +176,33 @@ TEST_F(JackServer, StreamRendersOnTheProcessThreadIntoConnectedPortsWithoutAlloc
     EXPECT_EQ(probe.frames.load(), rendered) << "no cycle after stop() returned";
 }
 
+TEST_F(JackServer, TwoOpenersAreTwoClientsUnderUniqueNames) {
+    JackBackend backend(on(server, false));
+    RenderProbe first;
+    RenderProbe second;
+    auto one = backend.openOutput(backend.uid(), {}, first);
+    auto two = backend.openOutput(backend.uid(), {}, second);
+    ASSERT_TRUE(one);
+    ASSERT_TRUE(two);
+    ASSERT_TRUE(one->start());
+    ASSERT_TRUE(two->start());
+    EXPECT_TRUE(first.waitForFrames(2048));
+    EXPECT_TRUE(second.waitForFrames(2048));
+    jack_status_t status{};
+    jack_client_t* observer =
+        jack_client_open("pondra-observer", JackOptions(JackNoStartServer | JackServerName),
+                         &status, server.name().c_str());
+    ASSERT_TRUE(observer);
+    const char** ports = jack_get_ports(observer, "^Pondra[^:]*:out_1$", nullptr, JackPortIsOutput);
+    ASSERT_TRUE(ports);
+    ASSERT_TRUE(ports[0] && ports[1]);
+    EXPECT_STRNE(ports[0], ports[1]);
+    jack_free(ports);
+    jack_client_close(observer);
+    one->stop();
+    two->stop();
+}
+
 TEST_F(JackServer, TwoCuesOfOneBatchLandOnTheSameCapturedFrame) {
     auto device = deviceOn(server);
     ASSERT_TRUE(device);
