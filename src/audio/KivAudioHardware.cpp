@@ -3,6 +3,7 @@
 #include "audio/KivAudioDevice.h"
 #include "foundation/NotificationCenter.h"
 #include "platform/audio/AlsaBackend.h"
+#include "platform/audio/JackBackend.h"
 #include "platform/audio/NullBackend.h"
 
 #include <algorithm>
@@ -20,6 +21,7 @@ std::uint32_t withinRange(std::uint32_t frames, const AudioDeviceInfo& info) {
 std::shared_ptr<KivAudioHardware> KivAudioHardware::makeDefault() {
     std::vector<std::unique_ptr<AudioBackend>> backends;
     backends.push_back(std::make_unique<AlsaBackend>());
+    backends.push_back(std::make_unique<JackBackend>());
     backends.push_back(std::make_unique<NullBackend>());
     return std::make_shared<KivAudioHardware>(std::move(backends));
 }

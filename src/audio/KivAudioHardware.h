@@ -12,7 +12,7 @@
 class KivAudioDevice;
 
 // The system's output devices as the engine sees them: the devices of its
-// backends in order (ALSA, then Null, in the application), each with an
+// backends in order (ALSA, JACK, then Null, in the application), each with an
 // object id from the registry. It turns the backends' callbacks into the
 // hardware and device notifications, posted synchronously on the backend's
 // notification thread.
@@ -23,7 +23,7 @@ public:
     KivAudioHardware(const KivAudioHardware&) = delete;
     KivAudioHardware& operator=(const KivAudioHardware&) = delete;
 
-    // The application's backends: ALSA, then Null.
+    // The application's backends: ALSA, JACK, then Null.
     static std::shared_ptr<KivAudioHardware> makeDefault();
     // The hardware that KivAudioDevice's class operations use; made with
     // makeDefault() on first use unless one was installed. Any thread.

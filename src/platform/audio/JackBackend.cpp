@@ -1,0 +1,317 @@
+#include "platform/audio/JackBackend.h"
+
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivLog.h"
+#include "platform/audio/JackOutputStream.h"
+
+#include <jack/jack.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// A server that is not running is found within this long of its start.
+constexpr int kRetryMilliseconds = 1000;
+
+// libjack reports a missing server on stderr; that is the normal case here.
+void libraryMessage(const char* message) {
+    if (KivEnvironment::logLevel() >= 3) {
+        logFormat("JACK: %s", message);
+    }
+}
+
+std::uint32_t playbackPortCount(jack_client_t* client) {
+    const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE,
+                                        JackPortIsPhysical | JackPortIsInput);
+    std::uint32_t count = 0;
+    if (ports) {
+        while (ports[count]) {
+            ++count;
+        }
+        jack_free(ports);
+    }
+    return count;
+}
+
+} // namespace
+
+// The stream a caller holds; it leaves the backend's list before it closes.
+class JackStreamHandle : public AudioOutputStream {
+public:
+    JackStreamHandle(JackBackend& backend, std::unique_ptr<JackOutputStream> stream)
+        : _backend(backend)
+        , _stream(std::move(stream)) {}
+    ~JackStreamHandle() override {
+        std::lock_guard clients(_backend._clientsMutex);
+        {
+            std::lock_guard lock(_backend._mutex);
+            std::erase(_backend._streams, _stream.get());
+        }
+        _stream.reset();
+    }
+
+    AudioStreamConfig config() const override { return _stream->config(); }
+    bool start() override {
+        std::lock_guard clients(_backend._clientsMutex);
+        return _stream->start();
+    }
+    void stop() override {
+        std::lock_guard clients(_backend._clientsMutex);
+        _stream->stop();
+    }
+    bool isRunning() const override { return _stream->isRunning(); }
+
+private:
+    JackBackend& _backend;
+    std::unique_ptr<JackOutputStream> _stream;
+};
+
+JackBackend::JackBackend()
+    : JackBackend(Options{}) {}
+
+JackBackend::JackBackend(Options options)
+    : _options(std::move(options)) {
+    jack_set_error_function(libraryMessage);
+    jack_set_info_function(libraryMessage);
+    // Before the first rescan: the watching client's callbacks wake through it.
+    _wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    rescan();
+    if (_wakeFd < 0) {
+        logFormat("Error: the JACK backend has no event descriptor: %s", std::strerror(errno));
+        return;
+    }
+    if (_options.monitor) {
+        _monitor = std::thread([this] { monitorLoop(); });
+    }
+}
+
+JackBackend::~JackBackend() {
+    _stopping.store(true, std::memory_order_release);
+    wake();
+    if (_monitor.joinable()) {
+        _monitor.join();
+    }
+    {
+        std::lock_guard clients(_clientsMutex);
+        closeWatch();
+    }
+    if (_wakeFd >= 0) {
+        close(_wakeFd);
+    }
+    std::lock_guard lock(_mutex);
+    if (!_streams.empty()) {
+        logFormat("Error: the JACK backend is destroyed with %zu streams open", _streams.size());
+    }
+}
+
+std::string JackBackend::uid() const {
+    return "jack:" + (_options.serverName.empty() ? std::string("default") : _options.serverName);
+}
+
+void JackBackend::setListener(AudioBackendListener* listener) {
+    std::lock_guard lock(_mutex);
+    _listener = listener;
+}
+
+std::vector<AudioDeviceInfo> JackBackend::devices() {
+    std::lock_guard lock(_mutex);
+    return _devices;
+}
+
+std::string JackBackend::defaultOutputUID() {
+    std::lock_guard lock(_mutex);
+    return _devices.empty() ? std::string() : _devices.front().uid;
+}
+
+std::unique_ptr<AudioOutputStream> JackBackend::openOutput(const std::string& uid,
+                                                           const AudioStreamConfig& requested,
+                                                           AudioRenderCallback& callback) {
+    AudioStreamConfig config = requested;
+    {
+        std::lock_guard lock(_mutex);
+        if (_devices.empty() || _devices.front().uid != uid) {
+            logFormat("Error: JACK lists no device %s", uid.c_str());
+            return nullptr;
+        }
+        if (config.channels == 0) {
+            config.channels = _devices.front().outputChannels;
+        }
+    }
+    std::lock_guard clients(_clientsMutex);
+    auto stream = JackOutputStream::open(_options.serverName, uid, config, callback,
+                                         [this]() noexcept { wake(); });
+    if (!stream) {
+        return nullptr;
+    }
+    std::lock_guard lock(_mutex);
+    _streams.push_back(stream.get());
+    return std::make_unique<JackStreamHandle>(*this, std::move(stream));
+}
+
+void JackBackend::wake() noexcept {
+    if (_wakeFd >= 0) {
+        // libjack cancels its threads when a client closes; write() is a
+        // cancellation point, and unwinding through this noexcept call
+        // would end the program.
+        int previous = 0;
+        pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &previous);
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(_wakeFd, &one, sizeof one);
+        pthread_setcancelstate(previous, nullptr);
+    }
+}
+
+void JackBackend::watchLost(void* self) noexcept {
+    auto& backend = *static_cast<JackBackend*>(self);
+    backend._watchLost.store(true, std::memory_order_release);
+    backend.wake();
+}
+
+int JackBackend::formatChanged(std::uint32_t, void* self) noexcept {
+    static_cast<JackBackend*>(self)->wake();
+    return 0;
+}
+
+void JackBackend::closeWatch() {
+    if (_watch) {
+        jack_client_close(_watch);
+        _watch = nullptr;
+    }
+}
+
+std::vector<AudioDeviceInfo> JackBackend::readServer() {
+    std::lock_guard clients(_clientsMutex);
+    if (_watchLost.exchange(false, std::memory_order_acq_rel)) {
+        closeWatch();
+        // The server is gone, and with it every stream on it.
+        std::vector<JackOutputStream*> streams;
+        {
+            std::lock_guard lock(_mutex);
+            streams = _streams;
+        }
+        for (JackOutputStream* stream : streams) {
+            stream->release();
+        }
+    }
+    if (!_watch) {
+        jack_status_t status{};
+        const char* server = _options.serverName.empty() ? nullptr : _options.serverName.c_str();
+        _watch = jack_client_open("Pondra watch", JackOptions(JackNoStartServer | JackServerName),
+                                  &status, server);
+        if (_watch) {
+            _reportedAbsent = false;
+            jack_on_shutdown(_watch, &JackBackend::watchLost, this);
+            jack_set_sample_rate_callback(_watch, &JackBackend::formatChanged, this);
+            jack_set_buffer_size_callback(_watch, &JackBackend::formatChanged, this);
+            jack_activate(_watch);
+        } else if (!_reportedAbsent) {
+            _reportedAbsent = true;
+            if (KivEnvironment::logLevel() >= 1) {
+                logFormat("No JACK server %s is running; JACK is not listed", uid().c_str());
+            }
+        }
+    }
+    std::vector<AudioDeviceInfo> found;
+    if (_watch) {
+        AudioDeviceInfo info;
+        info.uid = uid();
+        info.name = _options.serverName.empty() ? "JACK" : "JACK (" + _options.serverName + ")";
+        info.manufacturer = "JACK";
+        info.modelUID = "jack";
+        info.outputChannels = std::max<std::uint32_t>(2, playbackPortCount(_watch));
+        info.nominalSampleRate = jack_get_sample_rate(_watch);
+        // The server sets the period for every client.
+        info.bufferSizeInFrames = jack_get_buffer_size(_watch);
+        info.minBufferSizeInFrames = info.bufferSizeInFrames;
+        info.maxBufferSizeInFrames = info.bufferSizeInFrames;
+        found.push_back(std::move(info));
+    }
+    return found;
+}
+
+void JackBackend::rescan() {
+    std::vector<AudioDeviceInfo> found = readServer();
+    bool listChanged = false;
+    bool formatChanged = false;
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        listChanged = found.size() != _devices.size();
+        formatChanged = !listChanged && !found.empty() &&
+                        (found.front().nominalSampleRate != _devices.front().nominalSampleRate ||
+                         found.front().bufferSizeInFrames != _devices.front().bufferSizeInFrames);
+        _devices = std::move(found);
+        listener = _listener;
+    }
+    if (!listener) {
+        return;
+    }
+    if (listChanged) {
+        listener->deviceListChanged();
+    }
+    // A new period reaches the device as a new rate does: its owner reopens it.
+    if (formatChanged) {
+        listener->sampleRateChanged(uid());
+    }
+}
+
+void JackBackend::reportStreamEvents() {
+    std::vector<std::string> overloaded;
+    std::vector<std::string> died;
+    AudioBackendListener* listener = nullptr;
+    {
+        std::lock_guard lock(_mutex);
+        for (JackOutputStream* stream : _streams) {
+            if (stream->takeOverload()) {
+                overloaded.push_back(stream->uid());
+            }
+            if (stream->takeDeath()) {
+                died.push_back(stream->uid());
+            }
+        }
+        listener = _listener;
+    }
+    if (!listener) {
+        return;
+    }
+    for (const std::string& uid : overloaded) {
+        listener->deviceOverloaded(uid);
+    }
+    for (const std::string& uid : died) {
+        listener->deviceDied(uid);
+    }
+}
+
+void JackBackend::monitorLoop() {
+    while (!_stopping.load(std::memory_order_acquire)) {
+        bool watching = false;
+        {
+            std::lock_guard clients(_clientsMutex);
+            watching = _watch != nullptr;
+        }
+        pollfd fd{_wakeFd, POLLIN, 0};
+        const int ready = poll(&fd, 1, watching ? -1 : kRetryMilliseconds);
+        if (ready < 0 && errno != EINTR) {
+            logFormat("Error: the JACK server monitor stops: %s", std::strerror(errno));
+            break;
+        }
+        if (ready > 0 && (fd.revents & POLLIN)) {
+            std::uint64_t count = 0;
+            [[maybe_unused]] const ssize_t got = ::read(_wakeFd, &count, sizeof count);
+            if (_stopping.load(std::memory_order_acquire)) {
+                break;
+            }
+            // Released streams report their death here.
+            rescan();
+            reportStreamEvents();
+            continue;
+        }
+        rescan();
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/audio/AudioBackend.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+typedef struct _jack_client jack_client_t;
+class JackOutputStream;
+
+// Output through a JACK server, never started by us. The server is one
+// device, listed while it is reachable. A client of the backend's own
+// watches it: a monitor thread, the backend's notification thread, opens
+// that client when a server appears (trying again every second while none
+// runs), drops it when the server shuts down, and reports a changed list, a
+// changed rate or buffer size, and the xruns and deaths the streams flag.
+class JackBackend : public AudioBackend {
+public:
+    struct Options {
+        // The server to reach; empty for the default server.
+        std::string serverName;
+        // Whether the monitor thread runs. Without it the list changes only
+        // by rescan(), and no xrun or server shutdown is reported.
+        bool monitor = true;
+    };
+
+    JackBackend();
+    explicit JackBackend(Options options);
+    ~JackBackend() override;
+
+    void setListener(AudioBackendListener* listener) override;
+    std::vector<AudioDeviceInfo> devices() override;
+    std::string defaultOutputUID() override;
+    std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
+                                                  const AudioStreamConfig& config,
+                                                  AudioRenderCallback& callback) override;
+
+    // The UID the server is listed under.
+    std::string uid() const;
+
+    // Reads the server again and tells the listener what changed. The
+    // monitor thread calls it; so may a test.
+    void rescan();
+
+private:
+    friend class JackStreamHandle;
+    void monitorLoop();
+    void wake() noexcept;
+    void reportStreamEvents();
+    void closeWatch();
+    std::vector<AudioDeviceInfo> readServer();
+    static void watchLost(void* self) noexcept;
+    static int formatChanged(std::uint32_t, void* self) noexcept;
+
+    const Options _options;
+
+    mutable std::mutex _mutex; // guards the fields below; never held across a listener call
+    AudioBackendListener* _listener = nullptr;
+    std::vector<AudioDeviceInfo> _devices;
+    std::vector<JackOutputStream*> _streams;
+
+    // Every client open, close and (de)activation of this backend, since
+    // libjack frees a dead server's clients at the next open. Taken before
+    // _mutex; never held across a listener call.
+    std::mutex _clientsMutex;
+    jack_client_t* _watch = nullptr; // guarded by _clientsMutex; open while the server is reachable
+    bool _reportedAbsent = false;    // guarded by _clientsMutex
+    std::atomic<bool> _watchLost{false}; // raised by JACK's thread, taken by the monitor
+    int _wakeFd = -1;
+    std::atomic<bool> _stopping{false};
+    std::thread _monitor;
+};
