@@ -83,7 +83,6 @@ public:
 
 private:
     void reloadData();
-    void moveCue(std::size_t from, std::size_t to);
     void select(std::size_t index);
     // Places one imported copy at `slot`; false when the import must stop.
     bool placeImportedFile(const std::string& copy, std::size_t& slot, bool withDefaultTriggers);
