@@ -426,10 +426,46 @@ void WorkspaceController::updateOutputDevices() {
                            QStringLiteral("The output device for this document has disappeared. "
                                           "Please reconnect it or choose a different device."),
                            {QStringLiteral("OK")}});
+        fallBackToDefaultOutput();
     }
     if (KivEnvironment::logLevel() >= 3) {
         logLine("Finished refreshing devices");
     }
+}
+
+void WorkspaceController::fallBackToDefaultOutput() {
+    const auto fallback = Workspace::defaultDevice();
+    if (!fallback || fallback->died()) {
+        return;
+    }
+    const auto uid = fallback->deviceUID();
+    // The same pair when the default device has it, else its first.
+    int chosen = -1;
+    for (std::size_t i = 0; i < _outputDevices.size(); ++i) {
+        const Output& output = _outputDevices[i];
+        if (output.device->deviceUID() != uid) {
+            continue;
+        }
+        if (chosen < 0 || output.channel == _workspace->deviceChannel()) {
+            chosen = static_cast<int>(i);
+        }
+    }
+    if (chosen < 0) {
+        return;
+    }
+    const Output& output = _outputDevices[static_cast<std::size_t>(chosen)];
+    logLine("Falling back to the default output device");
+    // Not an edit of the document: the show simply goes on where it can.
+    _workspace->setAudioDevice(output.device);
+    _workspace->setDeviceChannel(output.channel);
+    _workspace->applyMasterVolume();
+    VornPopUpButton* popUp = _window->outputs();
+    popUp->blockSignals(true);
+    while (popUp->count() > static_cast<int>(_outputDevices.size())) {
+        popUp->removeItem(popUp->count() - 1);
+    }
+    popUp->setCurrentIndex(chosen);
+    popUp->blockSignals(false);
 }
 
 void WorkspaceController::changeOutputDevice(int index) {

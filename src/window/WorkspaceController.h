@@ -153,6 +153,9 @@ private:
     // The device and first channel the workspace plays through, with undo.
     void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel);
     void stopDuckingTimer();
+    // After the alert of a vanished device: the workspace plays on through
+    // the default output device, when there is one to offer.
+    void fallBackToDefaultOutput();
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
