@@ -81,8 +81,10 @@ public:
     UndoManager& undoManager() const override;
     KivPrompts& prompts() const override;
 
-private:
+    // Rebuilds the cells from the cart.
     void reloadData();
+
+private:
     void select(std::size_t index);
     // Places one imported copy at `slot`; false when the import must stop.
     bool placeImportedFile(const std::string& copy, std::size_t& slot, bool withDefaultTriggers);

@@ -79,10 +79,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             controller->gridView()->update();
         }
     });
-    _window->tabs()->setSelectionChanged([this](int) {
-        validateMenus();
-        makeCartFirstResponder();
-    });
+    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
 }
 
 WorkspaceController::~WorkspaceController() {
@@ -101,6 +98,11 @@ WorkspaceController::~WorkspaceController() {
 }
 
 GridController& WorkspaceController::addControllerForCart(std::shared_ptr<Cart> cart) {
+    ++_tabCount;
+    // Named before its controller watches the name: no edit of the document.
+    if (cart->name().empty()) {
+        cart->setName("Cart " + std::to_string(_tabCount));
+    }
     if (_workspace->audioDevice()) {
         cart->updateCuesWithAudioDevice(_workspace->audioDevice());
     }
@@ -145,10 +147,7 @@ void WorkspaceController::reloadCarts() {
     _window.reset();
     _gridControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
-    _window->tabs()->setSelectionChanged([this](int) {
-        validateMenus();
-        makeCartFirstResponder();
-    });
+    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
     }
@@ -817,6 +816,15 @@ void WorkspaceController::cartRenamed(GridController& controller, const std::str
             _window->tabs()->setTabLabel(static_cast<int>(i), QString::fromStdString(name));
         }
     }
+}
+
+void WorkspaceController::tabSelected() {
+    // The cart may have changed while its tab was hidden.
+    if (GridController* grid = selectedController()) {
+        grid->reloadData();
+    }
+    validateMenus();
+    makeCartFirstResponder();
 }
 
 void WorkspaceController::makeCartFirstResponder() {

@@ -147,6 +147,7 @@ public:
 private:
     void enterShowMode();
     void addTab(GridController& controller);
+    void tabSelected();
     void makeCartFirstResponder();
     void updateWindowTitle();
     void followDucking();
@@ -167,6 +168,8 @@ private:
     std::optional<Scheduler::TimerId> _duckingTimer;
     std::optional<Scheduler::TimerId> _levelTimer;
     double _duckingStart = 0;
+    // Tabs made so far, never fewer: it numbers the default cart names.
+    int _tabCount = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;
     // Last: the window and the grid views in it go before the controllers.
