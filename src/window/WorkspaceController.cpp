@@ -668,15 +668,16 @@ bool WorkspaceController::keyDown(const QKeyEvent& qtEvent) {
         // Auto-repeat: the key is held, nothing new happens.
         return qtEvent.isAutoRepeat();
     }
+    // The workspace's own keys come first, even one set to Escape.
+    if (keyDownHotkey(*event)) {
+        return true;
+    }
     if (qtEvent.key() == Qt::Key_Escape) {
         if (_documents) {
             _documents->panicAllDocuments();
         } else {
             panicAll();
         }
-        return true;
-    }
-    if (keyDownHotkey(*event)) {
         return true;
     }
     const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
