@@ -91,7 +91,7 @@ TEST_F(ShowMode, KeysWithoutTextFireNoCueButAWorkspaceKeyCanNameThem) {
     EXPECT_TRUE(workspace->isPaused());
 }
 
-TEST_F(ShowMode, EscapePanicsUnlessItIsAWorkspaceKey) {
+TEST_F(ShowMode, EscapeSetAsAWorkspaceKeyDoesOnlyThatKeysAction) {
     openWindow();
     auto cue = placeCue(wav("a.wav", 0.25f, 2.0), 0, "A");
     controller->setShowMode();
