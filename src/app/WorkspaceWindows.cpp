@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <QUrl>
+#include <QVariantMap>
 
 class WorkspaceWindows::MidiProcessor final : public MidiBatchProcessor {
 public:
@@ -27,6 +29,12 @@ private:
 namespace {
 
 constexpr const char* kPackageExtension = ".pondra";
+// User default: each saved workspace's window frame under its package's URL.
+constexpr const char* kWindowFramesKey = "window frames";
+
+QString frameName(const Workspace& workspace) {
+    return QUrl::fromLocalFile(QString::fromStdString(workspace.filePath())).toString();
+}
 
 } // namespace
 
@@ -46,6 +54,9 @@ WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::Docu
 
 WorkspaceWindows::~WorkspaceWindows() {
     _application.setDocuments(nullptr);
+    for (const auto& [document, window] : _windows) {
+        saveWindowFrame(*window.controller);
+    }
     _windows.clear();
     _preferences.reset();
 }
@@ -94,9 +105,30 @@ void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& w
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
     }
+    restoreWindowFrame(*controller);
     controller->showWindow();
     auto midi = std::make_unique<MidiProcessor>(*controller);
     _windows[workspace.get()] = Window{std::move(controller), std::move(midi)};
+}
+
+void WorkspaceWindows::restoreWindowFrame(WorkspaceController& controller) {
+    if (controller.workspace().filePath().empty()) {
+        return;
+    }
+    const QVariantMap frames = _defaults.value(QString::fromLatin1(kWindowFramesKey)).toMap();
+    const QByteArray frame = frames.value(frameName(controller.workspace())).toByteArray();
+    if (!frame.isEmpty()) {
+        controller.window()->restoreGeometry(frame);
+    }
+}
+
+void WorkspaceWindows::saveWindowFrame(const WorkspaceController& controller) {
+    if (controller.workspace().filePath().empty()) {
+        return;
+    }
+    QVariantMap frames = _defaults.value(QString::fromLatin1(kWindowFramesKey)).toMap();
+    frames.insert(frameName(controller.workspace()), controller.window()->saveGeometry());
+    _defaults.setValue(QString::fromLatin1(kWindowFramesKey), frames);
 }
 
 void WorkspaceWindows::newDocument() {
@@ -232,6 +264,7 @@ void WorkspaceWindows::dropDocument(const Document& document) {
     if (found == _windows.end()) {
         return;
     }
+    saveWindowFrame(*found->second.controller);
     _windows.erase(found);
     for (const auto& open : _controller.documents()) {
         if (open.get() == &document) {

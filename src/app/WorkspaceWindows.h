@@ -54,6 +54,10 @@ private:
     class MidiProcessor;
 
     void makeWindowControllers(const std::shared_ptr<Workspace>& workspace);
+    // A saved workspace's window keeps its place and size from one opening
+    // to the next.
+    void restoreWindowFrame(WorkspaceController& controller);
+    void saveWindowFrame(const WorkspaceController& controller);
     // Runs the save to its end; false when it failed (after an alert).
     bool saveAndWait(Workspace& workspace, const std::string& path);
     void alertSaveError(const KivError& error);

@@ -195,6 +195,24 @@ bool Cart::setCue(std::shared_ptr<AudioCue> cue, std::size_t index) {
     return true;
 }
 
+bool Cart::swapCuesAtIndexes(std::size_t from, std::size_t to) {
+    assertMainThread();
+    const std::size_t fromInternal = internalIndexForIndex(from);
+    const std::size_t toInternal = internalIndexForIndex(to);
+    if (fromInternal == kNotFound || toInternal == kNotFound || !_cues.contains(fromInternal)) {
+        return false;
+    }
+    std::shared_ptr<AudioCue> moving = std::move(_cues[fromInternal]);
+    _cues.erase(fromInternal);
+    if (const auto occupant = _cues.find(toInternal); occupant != _cues.end()) {
+        std::shared_ptr<AudioCue> swapped = std::move(occupant->second);
+        _cues.erase(occupant);
+        place(fromInternal, std::move(swapped));
+    }
+    place(toInternal, std::move(moving));
+    return true;
+}
+
 void Cart::place(std::size_t internalIndex, std::shared_ptr<AudioCue> cue) {
     cue->setCart(this);
     cue->setDead(isInternalIndexOutsideOfGrid(internalIndex));

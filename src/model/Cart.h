@@ -69,6 +69,10 @@ public:
     // False, with nothing changed, for an index that names no internal index
     // or a null cue.
     bool setCue(std::shared_ptr<AudioCue> cue, std::size_t index);
+    // The cue at `from` goes to `to` and the one at `to`, if any, to `from`;
+    // both play on. False, with nothing changed, when `from` is empty or
+    // either index names no internal index.
+    bool swapCuesAtIndexes(std::size_t from, std::size_t to);
     // Hard-stops the cue and clears its cart.
     void removeCueAtInternalIndex(std::size_t internalIndex);
     void removeCueAtIndex(std::size_t index);

@@ -8,6 +8,7 @@
 #include "foundation/KivNSString.h"
 #include "model/AudioCue.h"
 #include "window/CueCellController.h"
+#include "window/CueTextColors.h"
 #include "window/GridView.h"
 #include "window/GridViewDelegate.h"
 #include "window/PondraButton.h"
@@ -269,16 +270,10 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     }
     painter.restore();
 
-    // Light colours take dark text, so every name reads.
-    const DeviceRGBColor& top = color.startColor();
-    const DeviceRGBColor& bottom = color.endColor();
-    const double luminance =
-        0.5 * (0.2126 * (top.red + bottom.red) + 0.7152 * (top.green + bottom.green) +
-               0.0722 * (top.blue + bottom.blue));
-    const bool light = luminance > 0.7;
-    const QColor textColor = light ? QColor::fromRgbF(0.12, 0.11, 0.1, 0.9) : white(0.95);
-    const QColor textShadow = light ? white(0.35) : black(0.45);
-    const QColor timeColor = light ? QColor::fromRgbF(0.12, 0.11, 0.1, 0.75) : white(0.8);
+    const CueTextColors colors = CueTextColors::over(color);
+    const QColor& textColor = colors.text;
+    const QColor& textShadow = colors.shadow;
+    const QColor& timeColor = colors.time;
 
     const qreal ratio = KivPainterRatio(painter);
     const QString hotkey = QString::fromStdString(_cue->hotkey());

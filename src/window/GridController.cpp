@@ -308,25 +308,14 @@ void GridController::gridViewDidMoveCue(std::size_t from, std::size_t to) {
     if (from == to || from >= slotCount() || to >= slotCount()) {
         return;
     }
+    // Both cues play on: a swap never goes through the cart's remove.
+    if (!_cart->swapCuesAtIndexes(from, to)) {
+        return;
+    }
     UndoManager& undo = undoManager();
     undo.registerUndo(this, [this, from, to] { gridViewDidMoveCue(to, from); });
     undo.setActionName("Move Cue");
-    moveCue(from, to);
     reloadData();
-}
-
-void GridController::moveCue(std::size_t from, std::size_t to) {
-    std::shared_ptr<AudioCue> moving = _cart->cueAtIndex(from);
-    std::shared_ptr<AudioCue> occupant = _cart->cueAtIndex(to);
-    if (!moving) {
-        return;
-    }
-    // The cart moves a cue it holds without stopping it and empties the slot
-    // it left; the occupant is then placed in that slot.
-    _cart->setCue(moving, to);
-    if (occupant) {
-        _cart->setCue(occupant, from);
-    }
 }
 
 void GridController::gridViewDidCopyCue(std::size_t from, std::size_t to) {

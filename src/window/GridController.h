@@ -81,9 +81,10 @@ public:
     UndoManager& undoManager() const override;
     KivPrompts& prompts() const override;
 
-private:
+    // Rebuilds the cells from the cart.
     void reloadData();
-    void moveCue(std::size_t from, std::size_t to);
+
+private:
     void select(std::size_t index);
     // Places one imported copy at `slot`; false when the import must stop.
     bool placeImportedFile(const std::string& copy, std::size_t& slot, bool withDefaultTriggers);

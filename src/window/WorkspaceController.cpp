@@ -79,10 +79,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             controller->gridView()->update();
         }
     });
-    _window->tabs()->setSelectionChanged([this](int) {
-        validateMenus();
-        makeCartFirstResponder();
-    });
+    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
 }
 
 WorkspaceController::~WorkspaceController() {
@@ -101,6 +98,11 @@ WorkspaceController::~WorkspaceController() {
 }
 
 GridController& WorkspaceController::addControllerForCart(std::shared_ptr<Cart> cart) {
+    ++_tabCount;
+    // Named before its controller watches the name: no edit of the document.
+    if (cart->name().empty()) {
+        cart->setName("Cart " + std::to_string(_tabCount));
+    }
     if (_workspace->audioDevice()) {
         cart->updateCuesWithAudioDevice(_workspace->audioDevice());
     }
@@ -145,10 +147,7 @@ void WorkspaceController::reloadCarts() {
     _window.reset();
     _gridControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
-    _window->tabs()->setSelectionChanged([this](int) {
-        validateMenus();
-        makeCartFirstResponder();
-    });
+    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
     }
@@ -426,10 +425,46 @@ void WorkspaceController::updateOutputDevices() {
                            QStringLiteral("The output device for this document has disappeared. "
                                           "Please reconnect it or choose a different device."),
                            {QStringLiteral("OK")}});
+        fallBackToDefaultOutput();
     }
     if (KivEnvironment::logLevel() >= 3) {
         logLine("Finished refreshing devices");
     }
+}
+
+void WorkspaceController::fallBackToDefaultOutput() {
+    const auto fallback = Workspace::defaultDevice();
+    if (!fallback || fallback->died()) {
+        return;
+    }
+    const auto uid = fallback->deviceUID();
+    // The same pair when the default device has it, else its first.
+    int chosen = -1;
+    for (std::size_t i = 0; i < _outputDevices.size(); ++i) {
+        const Output& output = _outputDevices[i];
+        if (output.device->deviceUID() != uid) {
+            continue;
+        }
+        if (chosen < 0 || output.channel == _workspace->deviceChannel()) {
+            chosen = static_cast<int>(i);
+        }
+    }
+    if (chosen < 0) {
+        return;
+    }
+    const Output& output = _outputDevices[static_cast<std::size_t>(chosen)];
+    logLine("Falling back to the default output device");
+    // Not an edit of the document: the show simply goes on where it can.
+    _workspace->setAudioDevice(output.device);
+    _workspace->setDeviceChannel(output.channel);
+    _workspace->applyMasterVolume();
+    VornPopUpButton* popUp = _window->outputs();
+    popUp->blockSignals(true);
+    while (popUp->count() > static_cast<int>(_outputDevices.size())) {
+        popUp->removeItem(popUp->count() - 1);
+    }
+    popUp->setCurrentIndex(chosen);
+    popUp->blockSignals(false);
 }
 
 void WorkspaceController::changeOutputDevice(int index) {
@@ -633,15 +668,16 @@ bool WorkspaceController::keyDown(const QKeyEvent& qtEvent) {
         // Auto-repeat: the key is held, nothing new happens.
         return qtEvent.isAutoRepeat();
     }
+    // The workspace's own keys come first, even one set to Escape.
+    if (keyDownHotkey(*event)) {
+        return true;
+    }
     if (qtEvent.key() == Qt::Key_Escape) {
         if (_documents) {
             _documents->panicAllDocuments();
         } else {
             panicAll();
         }
-        return true;
-    }
-    if (keyDownHotkey(*event)) {
         return true;
     }
     const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
@@ -781,6 +817,15 @@ void WorkspaceController::cartRenamed(GridController& controller, const std::str
             _window->tabs()->setTabLabel(static_cast<int>(i), QString::fromStdString(name));
         }
     }
+}
+
+void WorkspaceController::tabSelected() {
+    // The cart may have changed while its tab was hidden.
+    if (GridController* grid = selectedController()) {
+        grid->reloadData();
+    }
+    validateMenus();
+    makeCartFirstResponder();
 }
 
 void WorkspaceController::makeCartFirstResponder() {

@@ -147,12 +147,16 @@ public:
 private:
     void enterShowMode();
     void addTab(GridController& controller);
+    void tabSelected();
     void makeCartFirstResponder();
     void updateWindowTitle();
     void followDucking();
     // The device and first channel the workspace plays through, with undo.
     void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel);
     void stopDuckingTimer();
+    // After the alert of a vanished device: the workspace plays on through
+    // the default output device, when there is one to offer.
+    void fallBackToDefaultOutput();
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
@@ -164,6 +168,8 @@ private:
     std::optional<Scheduler::TimerId> _duckingTimer;
     std::optional<Scheduler::TimerId> _levelTimer;
     double _duckingStart = 0;
+    // Tabs made so far, never fewer: it numbers the default cart names.
+    int _tabCount = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;
     // Last: the window and the grid views in it go before the controllers.

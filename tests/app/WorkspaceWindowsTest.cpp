@@ -14,6 +14,7 @@
 #include "window/WorkspaceController.h"
 
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -128,4 +129,29 @@ TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {
     ASSERT_EQ(controller->gridControllers().size(), 1u);
     EXPECT_EQ(controller->gridControllers().front()->cart(), workspace->carts().front());
     EXPECT_TRUE(controller->window()->isVisible());
+}
+
+TEST_F(WorkspaceWindowsTest, ASavedWorkspaceReopensInTheWindowFrameItClosedIn) {
+    auto workspace = windows->openUntitled();
+    const std::string package = files.path("frame.pondra");
+    prompts.saveAnswers = {QString::fromStdString(package)};
+    windows->saveDocumentAs(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    windows->windowControllerOf(*workspace)->window()->resize(1000, 700);
+    EXPECT_TRUE(windows->closeDocument(*workspace));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(windows->documentController().documents().empty());
+
+    auto reopened = windows->openPackage(package);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(windows->windowControllerOf(*reopened)->window()->size(), QSize(1000, 700));
+    EXPECT_TRUE(
+        defaults()
+            ->value(QStringLiteral("window frames"))
+            .toMap()
+            .contains(
+                QUrl::fromLocalFile(QString::fromStdString(reopened->filePath())).toString()));
+    // An untitled window starts at its own size.
+    auto untitled = windows->openUntitled();
+    EXPECT_NE(windows->windowControllerOf(*untitled)->window()->size(), QSize(1000, 700));
 }

@@ -67,6 +67,36 @@ TEST_F(CartCues, ACueReplacedOrRemovedIsHardStoppedAndLetGo) {
     EXPECT_EQ(second->cart(), nullptr);
 }
 
+TEST_F(CartCues, ASwapMovesBothCuesAndStopsNeither) {
+    auto cart = addCart({3, 3});
+    auto first = makeCue("first.wav");
+    auto second = makeCue("second.wav");
+    cart->setCue(first, 0);
+    cart->setCue(second, 4);
+    first->play();
+    second->play();
+
+    ASSERT_TRUE(cart->swapCuesAtIndexes(0, 4));
+    EXPECT_EQ(cart->cueAtIndex(4), first);
+    EXPECT_EQ(cart->cueAtIndex(0), second);
+    EXPECT_TRUE(first->isPlaying());
+    EXPECT_TRUE(second->isPlaying());
+    EXPECT_EQ(second->cart(), cart.get());
+
+    // Onto an empty slot it is a move.
+    ASSERT_TRUE(cart->swapCuesAtIndexes(4, 8));
+    EXPECT_EQ(cart->cueAtIndex(8), first);
+    EXPECT_EQ(cart->cueAtIndex(4), nullptr);
+    EXPECT_TRUE(first->isPlaying());
+    EXPECT_EQ(cart->count(), 2u);
+
+    // An empty source or an index without a cell changes nothing.
+    EXPECT_FALSE(cart->swapCuesAtIndexes(4, 0));
+    EXPECT_FALSE(cart->swapCuesAtIndexes(8, 24));
+    EXPECT_EQ(cart->cueAtIndex(0), second);
+    EXPECT_EQ(cart->cueAtIndex(8), first);
+}
+
 TEST_F(CartCues, APlacedCueIsDeadExactlyWhenOutsideTheGrid) {
     auto cart = addCart({4, 4});
     auto cue = makeCue();

@@ -1,6 +1,8 @@
 // A cell's toggles with undo, its export and import, and its menus.
 #include "WindowFixture.h"
+#include "model/PondraColor.h"
 #include "window/CueCellController.h"
+#include "window/CueTextColors.h"
 
 #include <QFile>
 #include <QMenu>
@@ -100,4 +102,19 @@ TEST_F(WindowFixture, TheMenuOfACueOffersItsTogglesAndAnEmptyCellOnlyAnImport) {
                            QStringLiteral("Ducking"), QStringLiteral("Import File..."),
                            QStringLiteral("Export File...")}));
     EXPECT_EQ(cell(1).controller().makeContextMenu()->actions().size(), 1);
+}
+
+TEST(CueTextColors, EveryPaletteColourTakesTextThatReads) {
+    EXPECT_NEAR(CueTextColors::contrast(Qt::black, Qt::white), 21.0, 1e-9);
+    for (const std::string& name : PondraColor::colors()) {
+        const PondraColor color = PondraColor::colorWithName(name);
+        const QColor text = CueTextColors::over(color).text;
+        EXPECT_GE(CueTextColors::contrast(text, CueTextColors::middleOf(color)),
+                  CueTextColors::kMinimumContrast)
+            << name;
+    }
+    // White stays where it reads: on blue and red.
+    EXPECT_EQ(CueTextColors::over(PondraColor::blueColor()).text.red(), 255);
+    EXPECT_EQ(CueTextColors::over(PondraColor::redColor()).text.red(), 255);
+    EXPECT_LT(CueTextColors::over(PondraColor::orangeColor()).text.red(), 128);
 }

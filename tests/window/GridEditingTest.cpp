@@ -70,10 +70,18 @@ TEST_F(GridEditing, AMoveKeepsTheCuePlayingAndOntoAnOccupiedSlotSwapsWithOneUndo
     EXPECT_EQ(firstFrames(first).back(), 0.25f);
     EXPECT_EQ(undo().undoActionName(), "Move Cue");
 
+    // The cue swapped out plays on too.
+    other->play();
+    render(2);
     grid().gridViewDidMoveCue(1, 5);
     endTurn();
     EXPECT_EQ(cart().cueAtIndex(5), moving);
     EXPECT_EQ(cart().cueAtIndex(1), other);
+    EXPECT_TRUE(moving->isPlaying());
+    EXPECT_TRUE(other->isPlaying());
+    EXPECT_EQ(other->cart(), &cart());
+    const std::size_t swapped = render(2);
+    EXPECT_EQ(firstFrames(swapped).back(), 0.375f);
     ASSERT_TRUE(undo().undo());
     EXPECT_EQ(cart().cueAtIndex(1), moving);
     EXPECT_EQ(cart().cueAtIndex(5), other);

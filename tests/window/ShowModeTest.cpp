@@ -91,6 +91,22 @@ TEST_F(ShowMode, KeysWithoutTextFireNoCueButAWorkspaceKeyCanNameThem) {
     EXPECT_TRUE(workspace->isPaused());
 }
 
+TEST_F(ShowMode, EscapeSetAsAWorkspaceKeyDoesOnlyThatKeysAction) {
+    openWindow();
+    auto cue = placeCue(wav("a.wav", 0.25f, 2.0), 0, "A");
+    controller->setShowMode();
+    press(Qt::Key_A, QStringLiteral("a"));
+    render(1);
+    ASSERT_TRUE(cue->isPlaying());
+
+    // Escape (evdev 1) as the pause-all key pauses and does not panic.
+    controller->settings().setState(
+        {{"Key Map", {{"pauseAll", {{"keyCode", 1}, {"keyCharacter", 0x1B}}}}}});
+    press(Qt::Key_Escape, QStringLiteral("\x1b"));
+    EXPECT_TRUE(workspace->isPaused());
+    EXPECT_FALSE(cue->isPanicking());
+}
+
 TEST_F(ShowMode, AWorkspaceKeyThatIsAlsoACuesHotKeyFiresOnlyTheWorkspaceAction) {
     openWindow();
     auto cue = placeCue(wav("a.wav", 0.25f), 0, "[");

@@ -63,6 +63,12 @@ protected:
 
 TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     openWindow();
+    // A second cart, so the tab row shows.
+    auto second = std::make_shared<Cart>();
+    second->setName("Act Two");
+    workspace->addCart(second);
+    controller->addControllerForCart(second);
+    controller->selectTab(0);
     fillShow();
     PondraWindow& window = *controller->window();
     window.resize(900, 620);

@@ -48,25 +48,38 @@ TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
     EXPECT_EQ(controller->window()->outputs()->currentIndex(), 0);
 }
 
-TEST_F(WindowFixture, AMissingDeviceIsShownWithAnAlertAndTheWorkspaceStaysPlayable) {
+TEST_F(WindowFixture, AMissingDeviceIsShownWithAnAlertAndTheWorkspacePlaysOnTheDefaultDevice) {
     hardware.backend->plug(OfflineHardware::device("other"));
     openWindow();
+    auto cue = AudioCue::initWithFile(wav("a.wav", 0.25f), workspace->audioDevice());
+    grid().addCue(cue, 0);
+    workspace->undoManager().endTurn();
+    const bool edited = workspace->isDocumentEdited();
     hardware.backend->unplug("card");
     QApplication::processEvents();
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("Device disappeared"));
-    EXPECT_EQ(controller->window()->outputs()->currentText(), QStringLiteral("Device missing"));
 
-    // Choosing the remaining device plays on it.
-    controller->changeOutputDevice(0);
+    // Nobody has to choose: the default device takes over, and says so.
     EXPECT_EQ(workspace->audioDevice()->deviceUID(), "other");
-    auto cue = AudioCue::initWithFile(wav("a.wav", 0.25f), workspace->audioDevice());
-    grid().addCue(cue, 0);
+    EXPECT_EQ(cue->audioDevice()->deviceUID(), "other");
+    EXPECT_EQ(controller->window()->outputs()->currentText(),
+              QStringLiteral("Card other - channels 1/2"));
+    EXPECT_EQ(controller->window()->outputs()->count(), 1);
+    EXPECT_EQ(workspace->isDocumentEdited(), edited);
     cue->audioSource()->useManualBuffers();
     cue->play();
     cue->audioSource()->tendBuffers();
     hardware.backend->render(kCycle);
     EXPECT_EQ(hardware.backend->capturedOutput("other").at(0), 0.25f);
+}
+
+TEST_F(WindowFixture, WithoutAnyDeviceLeftThePopUpShowsTheDeviceMissing) {
+    openWindow();
+    hardware.backend->unplug("card");
+    QApplication::processEvents();
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(controller->window()->outputs()->currentText(), QStringLiteral("Device missing"));
 }
 
 TEST_F(WindowFixture, DeviceListChangesReachThePopUpOnTheGuiThreadOnly) {
