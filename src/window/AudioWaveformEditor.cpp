@@ -8,10 +8,8 @@
 #include <cstdio>
 
 void AudioWaveformEditor::setFile(double seconds, float visibleWidth) {
-    const double length = seconds > 0.0 && std::isfinite(seconds) ? seconds : 0.0;
-    const bool changed = length != _fileLength;
-    _fileLength = length;
-    if (changed && hasFile()) {
+    _fileLength = seconds > 0.0 && std::isfinite(seconds) ? seconds : 0.0;
+    if (hasFile()) {
         // A file too long to fit at the least zoom shows at the least zoom,
         // never at the previous file's.
         applyZoom(std::max(visibleWidth / _fileLength, kMinimumZoom));
@@ -90,6 +88,10 @@ bool AudioWaveformEditor::rulerAtPixel(int x) const {
         return ticks - std::floor(ticks);
     };
     return fraction(x - 1) >= 0.4 && fraction(x) < 0.4;
+}
+
+double AudioWaveformEditor::rulerTimeAtPixel(int x) const {
+    return std::floor(x / _pixelsPerSecond / _rulerSpacing) * _rulerSpacing;
 }
 
 std::string AudioWaveformEditor::rulerLabel(double seconds, double spacing) {

@@ -34,8 +34,8 @@ public:
         double end = 0.0;
     };
 
-    // A file of `seconds` (0: none). A new length fits the file into
-    // `visibleWidth`, the zoom held within its limits.
+    // Another file, of `seconds` (0: none): the zoom fits it into
+    // `visibleWidth`, held within its limits.
     void setFile(double seconds, float visibleWidth);
     double fileLength() const { return _fileLength; }
     bool hasFile() const { return _fileLength > 0.0; }
@@ -62,6 +62,8 @@ public:
     static double rulerSpacingFor(double pixelsPerSecond);
     // The first pixel at or after each multiple of the ruler spacing.
     bool rulerAtPixel(int x) const;
+    // The multiple of the spacing whose tick is at or just before pixel x.
+    double rulerTimeAtPixel(int x) const;
     static std::string rulerLabel(double seconds, double spacing);
 
     // The playhead at the cue's file time, or none when the cue is not loaded.
