@@ -1,3 +1,4 @@
+#include "audio/KivReadAheadPool.h"
 #include "model/AudioWaveform.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"
@@ -69,6 +70,7 @@ private:
 
 struct FakeView {
     int redraws = 0;
+    float peak = 0.0f;
 };
 
 TEST(AudioWaveformThreadTest, ClosingTheViewMidPassStopsTheRedrawsAndFreesTheOverview) {
@@ -81,14 +83,19 @@ TEST(AudioWaveformThreadTest, ClosingTheViewMidPassStopsTheRedrawsAndFreesTheOve
     auto view = std::make_unique<FakeView>();
     std::weak_ptr<AudioWaveform> watched;
     {
-        auto waveform = AudioWaveform::create(KivAlias::aliasWithPath(path),
-                                              AudioWaveform::kEditorFramesPerPoint, executor,
-                                              [&view] { ++view->redraws; });
+        auto waveform = AudioWaveform::create(
+            KivAlias::aliasWithPath(path), AudioWaveform::kEditorFramesPerPoint, executor,
+            [&view, &watched] {
+                // Draws from the points computed so far.
+                ++view->redraws;
+                view->peak = watched.lock()->maxValueBetween(0.0, 60.0);
+            });
         ASSERT_NE(waveform, nullptr);
         watched = waveform;
         while (view->redraws == 0) {
             executor->runNextOnOwner();
         }
+        EXPECT_GT(view->peak, 0.0f);
         // What the view does as it closes.
         waveform->setLive(false);
     }
@@ -96,6 +103,49 @@ TEST(AudioWaveformThreadTest, ClosingTheViewMidPassStopsTheRedrawsAndFreesTheOve
     view.reset();
     executor->drain();
     EXPECT_TRUE(watched.expired());
+}
+
+TEST(AudioWaveformThreadTest, ALongFileIsComputedInSegmentsSideBySideWithoutSeamsOrGaps) {
+    AudioFixtures::TempFolder folder;
+    const int rate = 44100;
+    const auto seconds = static_cast<std::size_t>(AudioWaveform::kSegmentedSeconds);
+    // Each tenth of the file holds its own level: 0.05, 0.10, ... 0.50.
+    std::vector<float> samples(seconds * rate);
+    for (std::size_t f = 0; f < samples.size(); ++f) {
+        samples[f] = 0.05f * float(1 + f * 10 / samples.size());
+    }
+    const std::string path = folder.path("segments.wav");
+    ASSERT_TRUE(
+        AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, samples, 1, rate));
+    samples = {};
+    auto executor = std::make_shared<ThreadedExecutor>();
+    auto waveform = AudioWaveform::create(KivAlias::aliasWithPath(path),
+                                          AudioWaveform::kEditorFramesPerPoint, executor, [] {});
+    ASSERT_NE(waveform, nullptr);
+    EXPECT_EQ(waveform->segmentCount(), KivReadAheadPool::kWorkers);
+    // Past the most points, a coarser level.
+    EXPECT_EQ(waveform->framesPerPoint(), 13.0);
+    EXPECT_EQ(waveform->totalPoints(), (seconds * rate + 12) / 13);
+    while (!waveform->isComplete()) {
+        executor->runNextOnOwner();
+    }
+    EXPECT_EQ(waveform->validPoints(), waveform->totalPoints());
+    for (std::size_t tenth = 0; tenth < 10; ++tenth) {
+        const double start = double(tenth) * seconds / 10.0;
+        EXPECT_FLOAT_EQ(waveform->maxValueBetween(start + 0.01, start + seconds / 10.0 - 0.01),
+                        0.05f * float(tenth + 1))
+            << tenth;
+        EXPECT_FLOAT_EQ(waveform->minValueBetween(start + 0.01, start + seconds / 10.0 - 0.01),
+                        0.0f)
+            << tenth;
+    }
+    // Every point holds the file's level there, none is left at zero.
+    for (std::uint32_t i = 0; i < waveform->totalPoints(); ++i) {
+        ASSERT_GE(waveform->pointMin(i), 0.05f) << i;
+    }
+    waveform->setLive(false);
+    waveform.reset();
+    executor->drain();
 }
 
 } // namespace
