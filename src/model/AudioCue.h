@@ -128,6 +128,10 @@ public:
     void setDucking(bool ducking) { _ducking = ducking; }
     const PondraColor& color() const { return _color; }
     void setColor(PondraColor color) { _color = std::move(color); }
+    // The setters keep start and end this far apart at least: the meta
+    // buffer takes only slices longer than 0.1 s, and the editor keeps times
+    // to the millisecond.
+    static constexpr double kShortestRange = 0.101;
     double startTime() const { return _startTime; }
     // Keeps the sound going from the same place in the file.
     void setStartTime(double seconds);

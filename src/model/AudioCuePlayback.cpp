@@ -212,7 +212,7 @@ void AudioCue::setStartTime(double seconds) {
     trace("   start %s at time %g", description(), seconds);
     const bool wasRunning = isRunning();
     pause();
-    const double start = std::clamp(seconds, 0.0, _endTime);
+    const double start = std::clamp(seconds, 0.0, std::max(0.0, _endTime - kShortestRange));
     // The same place in the file; a start moved past it begins at the new start.
     const double position = std::max(0.0, _startTime - start + _audioSource->elapsedPlayTime());
     _startTime = start;
@@ -230,7 +230,7 @@ void AudioCue::setEndTime(double seconds) {
     }
     const bool wasPlaying = _audioSource->isPlaying();
     const double time = _audioSource->elapsedPlayTime();
-    double end = std::max(seconds, _startTime);
+    double end = std::max(seconds, _startTime + kShortestRange);
     if (_audioSource->isValid() && end > _audioSource->fileLengthInSeconds()) {
         end = _audioSource->fileLengthInSeconds();
     }

@@ -258,3 +258,15 @@ TEST_F(AudioCuePlayback, MonoFeedsBothOutputsStereoKeepsItsSidesAndTheChannelShi
     EXPECT_EQ(cycleOutput(cycle, 0), constant(0.5f));
     EXPECT_EQ(cycleOutput(cycle, 1), constant(0.125f));
 }
+
+TEST_F(AudioCuePlayback, StartAndEndStayFurtherApartThanTheShortestSliceThePlayerTakes) {
+    auto cue = cueOf(rampFile("range.wav", 1.0));
+    cue->setEndTime(0.5);
+    cue->setStartTime(0.45);
+    EXPECT_DOUBLE_EQ(cue->startTime(), 0.5 - AudioCue::kShortestRange);
+    cue->setEndTime(0.41);
+    EXPECT_DOUBLE_EQ(cue->endTime(), cue->startTime() + AudioCue::kShortestRange);
+    // The player took every range the setters let through.
+    EXPECT_DOUBLE_EQ(cue->audioSource()->startTime(), cue->startTime());
+    EXPECT_DOUBLE_EQ(cue->audioSource()->endTime(), cue->endTime());
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "model/AudioWaveform.h"
+#include "model/AudioWaveformExecutor.h"
+
+#include <deque>
+#include <functional>
+#include <utility>
+
+// Runs an overview's work when the test says: background work and owner's
+// work wait in one queue, in order, pauses ignored.
+class ManualWaveformExecutor final : public AudioWaveformExecutor {
+public:
+    void runInBackground(std::function<void()> work) override { _queue.push_back(std::move(work)); }
+    void runOnOwner(double, std::function<void()> work) override {
+        _queue.push_back(std::move(work));
+    }
+
+    bool runOne() {
+        if (_queue.empty()) {
+            return false;
+        }
+        auto work = std::move(_queue.front());
+        _queue.pop_front();
+        work();
+        return true;
+    }
+    std::size_t pending() const { return _queue.size(); }
+
+    // Fills the (manual) buffer and runs the queue until the overview is
+    // complete or nothing is left to run; answers the steps taken.
+    int computeAll(AudioWaveform& waveform, int mostSteps = 1000000) {
+        int steps = 0;
+        while (!waveform.isComplete() && steps < mostSteps) {
+            while (waveform.buffer().fillOnce() > 0) {
+            }
+            if (!runOne()) {
+                break;
+            }
+            ++steps;
+        }
+        return steps;
+    }
+
+private:
+    std::deque<std::function<void()>> _queue;
+};
