@@ -6,6 +6,7 @@
 #include "platform/audio/AlsaEnumeration.h"
 #include "platform/audio/AlsaOutputStream.h"
 #include "platform/audio/AlsaSharedStream.h"
+#include "platform/audio/StreamEvents.h"
 
 #include <libudev.h>
 #include <poll.h>
@@ -174,30 +175,7 @@ void AlsaBackend::rescan() {
 }
 
 void AlsaBackend::reportStreamEvents() {
-    std::vector<std::string> overloaded;
-    std::vector<std::string> died;
-    AudioBackendListener* listener = nullptr;
-    {
-        std::lock_guard lock(_mutex);
-        for (AlsaOutputStream* stream : _streams) {
-            if (stream->takeOverload()) {
-                overloaded.push_back(stream->uid());
-            }
-            if (stream->takeDeath()) {
-                died.push_back(stream->uid());
-            }
-        }
-        listener = _listener;
-    }
-    if (!listener) {
-        return;
-    }
-    for (const std::string& uid : overloaded) {
-        listener->deviceOverloaded(uid);
-    }
-    for (const std::string& uid : died) {
-        listener->deviceDied(uid);
-    }
+    ::reportStreamEvents(_mutex, _streams, _listener);
 }
 
 void AlsaBackend::monitorLoop() {

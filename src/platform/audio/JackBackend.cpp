@@ -3,6 +3,7 @@
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "platform/audio/JackOutputStream.h"
+#include "platform/audio/StreamEvents.h"
 
 #include <jack/jack.h>
 #include <poll.h>
@@ -262,30 +263,7 @@ void JackBackend::rescan() {
 }
 
 void JackBackend::reportStreamEvents() {
-    std::vector<std::string> overloaded;
-    std::vector<std::string> died;
-    AudioBackendListener* listener = nullptr;
-    {
-        std::lock_guard lock(_mutex);
-        for (JackOutputStream* stream : _streams) {
-            if (stream->takeOverload()) {
-                overloaded.push_back(stream->uid());
-            }
-            if (stream->takeDeath()) {
-                died.push_back(stream->uid());
-            }
-        }
-        listener = _listener;
-    }
-    if (!listener) {
-        return;
-    }
-    for (const std::string& uid : overloaded) {
-        listener->deviceOverloaded(uid);
-    }
-    for (const std::string& uid : died) {
-        listener->deviceDied(uid);
-    }
+    ::reportStreamEvents(_mutex, _streams, _listener);
 }
 
 void JackBackend::monitorLoop() {
