@@ -19,6 +19,8 @@ constexpr int kRate = 44100;
 
 class AudioWaveformTest : public ::testing::Test {
 protected:
+    ~AudioWaveformTest() override { _executor->discardPending(); }
+
     // A stereo file of `frames` frames whose sample at frame f is value(f).
     std::shared_ptr<KivAlias> file(const std::string& name, std::size_t frames,
                                    const std::function<float(std::size_t)>& value) {

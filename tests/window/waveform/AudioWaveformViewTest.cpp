@@ -30,6 +30,8 @@ constexpr int kRate = 44100;
 
 class AudioWaveformViewTest : public ::testing::Test {
 protected:
+    ~AudioWaveformViewTest() override { executor->discardPending(); }
+
     AudioWaveformViewTest() {
         hardware.backend->plug(OfflineHardware::device("card"));
         device = KivAudioDevice::deviceWithUID("card");
