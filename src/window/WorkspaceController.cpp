@@ -65,6 +65,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _documents(documents)
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
+    _settings.setUndoManager(&undoManager());
     // The hardware tells on its own thread; the pop-ups are the GUI thread's.
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
         KivAudioHardwareDeviceListDidChangeNotification, nullptr, [this](const Notification&) {
@@ -84,6 +85,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
 
 WorkspaceController::~WorkspaceController() {
     undoManager().removeAllActions(this);
+    undoManager().removeAllActions(&_settings);
     stopDuckingTimer();
     if (_levelTimer) {
         MainRunLoop::scheduler().cancel(*_levelTimer);
