@@ -189,6 +189,7 @@ TEST(PondraAudioLevelView, DecibelsMapOntoTheMeterScale) {
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(0), 0);
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(6), 0.5);
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(12), 1);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(std::nanf("")), -4);
 }
 
 TEST_F(WindowFixture, TheMeterShowsWhatTheDevicePlaysEveryTwentiethOfASecond) {
