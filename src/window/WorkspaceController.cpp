@@ -19,6 +19,7 @@
 #include "window/GridController.h"
 #include "window/GridView.h"
 #include "window/ImageButton.h"
+#include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
 #include "window/PondraWindow.h"
 #include "window/SyncedBatch.h"
@@ -652,6 +653,15 @@ void WorkspaceController::quit() {
     if (_documents) {
         _documents->quit();
     }
+}
+
+void WorkspaceController::showLog() {
+    if (!_logWindow) {
+        _logWindow = std::make_unique<LogController>();
+    }
+    _logWindow->setLogger(_workspace->logger());
+    _logWindow->show();
+    _logWindow->raise();
 }
 
 void WorkspaceController::showPreferences() {

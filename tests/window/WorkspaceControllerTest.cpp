@@ -4,10 +4,13 @@
 #include "KivUI/VornSlider.h"
 #include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
+#include "model/PondraLogger.h"
 #include "window/ImageButton.h"
+#include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 
 #include <thread>
 
@@ -180,6 +183,18 @@ TEST_F(WindowFixture, TheSliderFollowsADuckForOneSecond) {
               static_cast<int>(std::lround(workspace->masterVolume() * 1000)));
     scheduler.advance(0.6);
     EXPECT_FALSE(controller->isFollowingDucking());
+}
+
+TEST_F(WindowFixture, TheLogMenuItemShowsTheWorkspacesLog) {
+    openWindow();
+    workspace->logger()->appendLog("Door Slam (door.wav)");
+    controller->window()->action(QStringLiteral("showLog"))->trigger();
+    LogController* log = controller->logWindow();
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_EQ(log->logger(), workspace->logger());
+    EXPECT_EQ(log->textView()->toPlainText().toStdString(),
+              workspace->logger()->stringWithContentsOfLog());
 }
 
 TEST(PondraAudioLevelView, DecibelsMapOntoTheMeterScale) {
