@@ -14,6 +14,10 @@ PondraAudioLevelView::PondraAudioLevelView(QWidget* parent)
 }
 
 float PondraAudioLevelView::meterValue(float decibels) {
+    // NaN (silence measured as log 0 over 0) reads as nothing.
+    if (std::isnan(decibels)) {
+        return kFloor;
+    }
     const float x = std::max(decibels, -60.0f);
     return x >= 0 ? x / 12.0f : -4.0f * std::sqrt(x / -60.0f);
 }

@@ -233,6 +233,8 @@ void PondraWindow::buildMenus() {
     controls->addSeparator();
     addAction(controls, "setVolumeMax", QStringLiteral("Volume to Ma&ximum"), {}, &W::setVolumeMax);
     addAction(controls, "setVolumeMin", QStringLiteral("Volume to Mi&nimum"), {}, &W::setVolumeMin);
+    controls->addSeparator();
+    addAction(controls, "showLog", QStringLiteral("Show &Log"), {}, &W::showLog);
 
     for (QMenu* menu : {file, edit, controls}) {
         connect(menu, &QMenu::aboutToShow, this, [this] { _controller.validateMenus(); });

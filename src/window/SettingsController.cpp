@@ -1,5 +1,9 @@
 #include "window/SettingsController.h"
 
+#include "platform/undo/UndoManager.h"
+
+#include <algorithm>
+
 namespace {
 
 KivHotKey plainKey(std::uint16_t keyCode, char16_t character) {
@@ -25,15 +29,40 @@ void SettingsController::resetToDefaults() {
     _performSafetyCheck = false;
 }
 
+void SettingsController::setMidiChannel(int channel) {
+    edit([this, channel] { _midiChannel = std::clamp(channel, 0, 16); });
+}
+
+void SettingsController::setShouldPerformSafetyChecks(bool perform) {
+    edit([this, perform] { _performSafetyCheck = perform; });
+}
+
 void SettingsController::setPanicDuration(double seconds) {
     if (seconds >= 0) {
-        _panicDuration = seconds;
+        edit([this, seconds] { _panicDuration = seconds; });
+    }
+}
+
+void SettingsController::edit(const std::function<void()>& change) {
+    const nlohmann::json old = state();
+    change();
+    if (_undoManager == nullptr || state() == old) {
+        return;
+    }
+    _undoManager->registerUndo(this, [this, old] { edit([this, &old] { setState(old); }); });
+    if (!_undoManager->isUndoing()) {
+        _undoManager->setActionName("Change Settings");
     }
 }
 
 std::vector<std::string> SettingsController::hotkeys() const {
-    return {_pauseAllKey.displayString(), _resumeAllKey.displayString(),
-            _duckMasterKey.displayString()};
+    std::vector<std::string> keys;
+    for (const KivHotKey* key : {&_pauseAllKey, &_resumeAllKey, &_duckMasterKey}) {
+        if (!key->isEmpty()) {
+            keys.push_back(key->displayString());
+        }
+    }
+    return keys;
 }
 
 nlohmann::json SettingsController::state() const {
@@ -61,7 +90,7 @@ void SettingsController::setState(const nlohmann::json& state) {
     }
     if (const auto midi = entry(state, "MIDI Controls"); midi.is_object()) {
         if (const auto channel = entry(midi, "midiChannel"); channel.is_number()) {
-            _midiChannel = channel.get<int>();
+            _midiChannel = static_cast<int>(std::clamp(channel.get<double>(), 0.0, 16.0));
         }
     }
     if (const auto general = entry(state, "General Settings"); general.is_object()) {

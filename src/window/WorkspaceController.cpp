@@ -19,6 +19,7 @@
 #include "window/GridController.h"
 #include "window/GridView.h"
 #include "window/ImageButton.h"
+#include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
 #include "window/PondraWindow.h"
 #include "window/SyncedBatch.h"
@@ -65,6 +66,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _documents(documents)
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
+    _settings.setUndoManager(&undoManager());
     // The hardware tells on its own thread; the pop-ups are the GUI thread's.
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
         KivAudioHardwareDeviceListDidChangeNotification, nullptr, [this](const Notification&) {
@@ -84,6 +86,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
 
 WorkspaceController::~WorkspaceController() {
     undoManager().removeAllActions(this);
+    undoManager().removeAllActions(&_settings);
     stopDuckingTimer();
     if (_levelTimer) {
         MainRunLoop::scheduler().cancel(*_levelTimer);
@@ -650,6 +653,15 @@ void WorkspaceController::quit() {
     if (_documents) {
         _documents->quit();
     }
+}
+
+void WorkspaceController::showLog() {
+    if (!_logWindow) {
+        _logWindow = std::make_unique<LogController>();
+    }
+    _logWindow->setLogger(_workspace->logger());
+    _logWindow->show();
+    _logWindow->raise();
 }
 
 void WorkspaceController::showPreferences() {

@@ -20,6 +20,7 @@ class GridController;
 class ImportProgressSheet;
 class KivAudioDevice;
 class KivPrompts;
+class LogController;
 class PondraWindow;
 class QKeyEvent;
 class SafetyConcern;
@@ -125,6 +126,9 @@ public:
     void closeWindow();
     void quit();
     void showPreferences();
+    // The play-log window, made on first use, on the workspace's current logger.
+    void showLog();
+    LogController* logWindow() const { return _logWindow.get(); }
     // Asked by the window's close request.
     bool windowShouldClose();
     // Rebuilds the grids from the carts (after a revert).
@@ -174,4 +178,5 @@ private:
     Connection _checkpointObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
+    std::unique_ptr<LogController> _logWindow;
 };

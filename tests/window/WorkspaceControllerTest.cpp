@@ -4,10 +4,13 @@
 #include "KivUI/VornSlider.h"
 #include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
+#include "model/PondraLogger.h"
 #include "window/ImageButton.h"
+#include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 
 #include <thread>
 
@@ -182,6 +185,18 @@ TEST_F(WindowFixture, TheSliderFollowsADuckForOneSecond) {
     EXPECT_FALSE(controller->isFollowingDucking());
 }
 
+TEST_F(WindowFixture, TheLogMenuItemShowsTheWorkspacesLog) {
+    openWindow();
+    workspace->logger()->appendLog("Door Slam (door.wav)");
+    controller->window()->action(QStringLiteral("showLog"))->trigger();
+    LogController* log = controller->logWindow();
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_EQ(log->logger(), workspace->logger());
+    EXPECT_EQ(log->textView()->toPlainText().toStdString(),
+              workspace->logger()->stringWithContentsOfLog());
+}
+
 TEST(PondraAudioLevelView, DecibelsMapOntoTheMeterScale) {
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-60), -4);
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(-100), -4);
@@ -189,6 +204,7 @@ TEST(PondraAudioLevelView, DecibelsMapOntoTheMeterScale) {
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(0), 0);
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(6), 0.5);
     EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(12), 1);
+    EXPECT_FLOAT_EQ(PondraAudioLevelView::meterValue(std::nanf("")), -4);
 }
 
 TEST_F(WindowFixture, TheMeterShowsWhatTheDevicePlaysEveryTwentiethOfASecond) {
