@@ -4,6 +4,7 @@
 #include "foundation/ThreadRole.h"
 #include "model/Workspace.h"
 #include "platform/alias/FileDescriptorLimit.h"
+#include "platform/crash/CrashWriter.h"
 
 #include <QTimer>
 
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    // Before anything else can crash; the next launch offers what it writes.
+    CrashWriter::install("Pondra", CrashWriter::reportsFolder("Pondra"));
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
     KivQtPrompts prompts;
