@@ -1,5 +1,7 @@
 #include "window/LogController.h"
 
+#include "KivUI/KivColors.h"
+#include "KivUI/VornButton.h"
 #include "foundation/NotificationCenter.h"
 #include "model/PondraLogger.h"
 
@@ -11,11 +13,20 @@
 LogController::LogController(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , _textView(new QPlainTextEdit(this))
-    , _muteButton(new QPushButton(QStringLiteral("Pause logging"), this))
-    , _clearButton(new QPushButton(QStringLiteral("Clear"), this)) {
+    , _muteButton(new VornButton(QStringLiteral("Pause logging"), this))
+    , _clearButton(new VornButton(QStringLiteral("Clear"), this)) {
     setWindowTitle(QStringLiteral("Log"));
     resize(480, 320);
+    // The workspace window's dark ground, with the text fields' colours.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, KivColors::windowBackground());
+    colours.setColor(QPalette::Base, KivColors::textFieldBody(false));
+    colours.setColor(QPalette::Text, KivColors::textFieldText());
+    colours.setColor(QPalette::Highlight, KivColors::textFieldSelection());
+    setPalette(colours);
+    setAutoFillBackground(true);
     _textView->setReadOnly(true);
+    _textView->setFrameShape(QFrame::NoFrame);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(_muteButton);
     buttons->addStretch();
