@@ -1,12 +1,9 @@
 // The road a user takes: audio files dropped on the grid, saved, reopened,
 // and fired in show mode by hot key and MIDI note, all through the real
 // window on the offscreen platform and an offline device.
-#include "KivUI/ScriptedPrompts.h"
-#include "PondraFixture.h"
-#include "app/WorkspaceWindows.h"
+#include "WorkspaceWindowsFixture.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioSource.h"
-#include "audio/OfflineHardware.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
@@ -28,21 +25,9 @@ namespace {
 
 constexpr std::uint32_t kCycle = 64;
 
-class WorkspaceWindowEndToEnd : public PondraFixture {
+class WorkspaceWindowEndToEnd : public WorkspaceWindowsFixture {
 protected:
-    WorkspaceWindowEndToEnd() {
-        hardware.backend->plug(OfflineHardware::device("card"));
-        device = KivAudioDevice::deviceWithUID("card");
-        application = makeApplication();
-        windows = std::make_unique<WorkspaceWindows>(
-            *application,
-            [this] { return std::make_shared<Workspace>(device, files.path("cache")); }, prompts);
-    }
-    ~WorkspaceWindowEndToEnd() override {
-        cues.clear();
-        windows.reset();
-        application.reset();
-    }
+    ~WorkspaceWindowEndToEnd() override { cues.clear(); }
 
     // File i holds the level (i + 1) / 64 throughout, exact in float.
     static float levelOf(int i) { return static_cast<float>(i + 1) / 64.0f; }
@@ -109,12 +94,6 @@ protected:
         QCoreApplication::sendEvent(grid.gridView(), &event);
     }
 
-    OfflineHardware hardware;
-    std::shared_ptr<KivAudioDevice> device;
-    AudioFixtures::TempFolder files;
-    ScriptedPrompts prompts;
-    std::unique_ptr<Pondra> application;
-    std::unique_ptr<WorkspaceWindows> windows;
     std::vector<std::shared_ptr<AudioCue>> cues;
 };
 

@@ -2,13 +2,9 @@
 // unsaved changes, reverting and quitting.
 #include "app/WorkspaceWindows.h"
 
-#include "KivUI/ScriptedPrompts.h"
-#include "PondraFixture.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/OfflineHardware.h"
+#include "WorkspaceWindowsFixture.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
-#include "platform/audiofile/AudioFixtures.h"
 #include "window/GridController.h"
 #include "window/PondraWindow.h"
 #include "window/WorkspaceController.h"
@@ -18,33 +14,13 @@
 
 namespace {
 
-class WorkspaceWindowsTest : public PondraFixture {
+class WorkspaceWindowsTest : public WorkspaceWindowsFixture {
 protected:
-    WorkspaceWindowsTest() {
-        hardware.backend->plug(OfflineHardware::device("card"));
-        device = KivAudioDevice::deviceWithUID("card");
-        application = makeApplication();
-        windows = std::make_unique<WorkspaceWindows>(
-            *application,
-            [this] { return std::make_shared<Workspace>(device, files.path("cache")); }, prompts);
-    }
-    ~WorkspaceWindowsTest() override {
-        windows.reset();
-        application.reset();
-    }
-
     // An edit the document counts as unsaved.
     static void edit(Workspace& workspace) {
         workspace.carts().front()->setName("Edited");
         workspace.undoManager().endTurn();
     }
-
-    OfflineHardware hardware;
-    std::shared_ptr<KivAudioDevice> device;
-    AudioFixtures::TempFolder files;
-    ScriptedPrompts prompts;
-    std::unique_ptr<Pondra> application;
-    std::unique_ptr<WorkspaceWindows> windows;
 };
 
 } // namespace
