@@ -2,6 +2,7 @@
 
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "platform/audio/JackCallbackGuard.h"
 #include "platform/audio/JackOutputStream.h"
 #include "platform/audio/StreamEvents.h"
 
@@ -157,24 +158,22 @@ std::unique_ptr<AudioOutputStream> JackBackend::openOutput(const std::string& ui
 
 void JackBackend::wake() noexcept {
     if (_wakeFd >= 0) {
-        // libjack cancels its threads when a client closes; write() is a
-        // cancellation point, and unwinding through this noexcept call
-        // would end the program.
-        int previous = 0;
-        pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &previous);
+        // Called on libjack's threads too, where write() may meet a cancellation.
+        JackCallbackGuard guard;
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(_wakeFd, &one, sizeof one);
-        pthread_setcancelstate(previous, nullptr);
     }
 }
 
 void JackBackend::watchLost(void* self) noexcept {
+    JackCallbackGuard guard;
     auto& backend = *static_cast<JackBackend*>(self);
     backend._watchLost.store(true, std::memory_order_release);
     backend.wake();
 }
 
 int JackBackend::formatChanged(std::uint32_t, void* self) noexcept {
+    JackCallbackGuard guard;
     static_cast<JackBackend*>(self)->wake();
     return 0;
 }

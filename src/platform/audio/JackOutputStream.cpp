@@ -3,6 +3,7 @@
 #include "foundation/KivClock.h"
 #include "foundation/KivLog.h"
 #include "foundation/ThreadRole.h"
+#include "platform/audio/JackCallbackGuard.h"
 
 #include <jack/jack.h>
 
@@ -133,6 +134,7 @@ void JackOutputStream::waitOutCycle() const {
 }
 
 int JackOutputStream::process(std::uint32_t frames, void* arg) noexcept {
+    JackCallbackGuard guard;
     auto& self = *static_cast<JackOutputStream*>(arg);
     ScopedThreadRole role(ThreadRole::Render);
     self._cycles.fetch_add(1);
@@ -165,6 +167,7 @@ int JackOutputStream::process(std::uint32_t frames, void* arg) noexcept {
 }
 
 int JackOutputStream::xrun(void* arg) noexcept {
+    JackCallbackGuard guard;
     auto& self = *static_cast<JackOutputStream*>(arg);
     self._overloaded.store(true, std::memory_order_release);
     if (self._wake) {
@@ -174,6 +177,7 @@ int JackOutputStream::xrun(void* arg) noexcept {
 }
 
 void JackOutputStream::shutdown(void* arg) noexcept {
+    JackCallbackGuard guard;
     auto& self = *static_cast<JackOutputStream*>(arg);
     if (!self._gone.exchange(true, std::memory_order_acq_rel)) {
         self._died.store(true, std::memory_order_release);
