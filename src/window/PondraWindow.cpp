@@ -9,6 +9,7 @@
 #include "window/ImageButton.h"
 #include "window/ImportProgressSheet.h"
 #include "window/PondraAudioLevelView.h"
+#include "window/PondraProgressSheet.h"
 #include "window/WorkspaceController.h"
 
 #include <QButtonGroup>
@@ -56,6 +57,7 @@ void PondraWindow::buildLayout() {
     layout->addWidget(buildBottomBar(content));
     setCentralWidget(content);
     _importProgress = new ImportProgressSheet(content);
+    _saveProgress = new PondraProgressSheet(content);
 }
 
 QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
@@ -212,6 +214,11 @@ void PondraWindow::buildMenus() {
     // The Delete key itself reaches the window controller as a key.
     addAction(edit, "delete", QStringLiteral("&Delete"), {}, &W::deleteSelected);
     edit->addSeparator();
+    addAction(edit, "renameCart", QStringLiteral("Re&name Cart..."), {}, &W::renameCart);
+    addAction(edit, "changeGrid", QStringLiteral("&Grid Size..."), {}, &W::changeGrid);
+    addAction(edit, "editWorkspaceSettings", QStringLiteral("Workspace &Settings..."), {},
+              &W::editWorkspaceSettings);
+    edit->addSeparator();
     addAction(edit, "showPreferences", QStringLiteral("Pr&eferences..."),
               QKeySequence(QStringLiteral("Ctrl+,")), &W::showPreferences);
 
@@ -270,5 +277,8 @@ void PondraWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (_importProgress->isVisible()) {
         _importProgress->move((centralWidget()->width() - _importProgress->width()) / 2, 0);
+    }
+    if (_saveProgress->isVisible()) {
+        _saveProgress->placeInWindow();
     }
 }
