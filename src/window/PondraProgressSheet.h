@@ -9,7 +9,7 @@ class QProgressBar;
 
 // The small progress sheet over the top of a window while it saves: a text
 // over a bar that runs without an end, 300 x 100.
-class PondraProgressSheet final : public QWidget, public SaveProgress {
+class PondraProgressSheet : public QWidget, public SaveProgress {
 public:
     static constexpr QSize kSize{300, 100};
 

@@ -9,7 +9,6 @@
 #include "window/ImageButton.h"
 #include "window/ImportProgressSheet.h"
 #include "window/PondraAudioLevelView.h"
-#include "window/PondraProgressSheet.h"
 #include "window/WorkspaceController.h"
 
 #include <QButtonGroup>
@@ -275,10 +274,10 @@ void PondraWindow::closeEvent(QCloseEvent* event) {
 
 void PondraWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (_importProgress->isVisible()) {
-        _importProgress->move((centralWidget()->width() - _importProgress->width()) / 2, 0);
-    }
-    if (_saveProgress->isVisible()) {
-        _saveProgress->placeInWindow();
+    for (PondraProgressSheet* sheet :
+         {static_cast<PondraProgressSheet*>(_importProgress), _saveProgress}) {
+        if (sheet->isVisible()) {
+            sheet->placeInWindow();
+        }
     }
 }

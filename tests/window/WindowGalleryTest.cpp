@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
 #include "window/GridSelectorController.h"
+#include "window/ImportProgressSheet.h"
 #include "window/PondraProgressSheet.h"
 #include "window/RenameCartWindowController.h"
 #include "window/SettingsSheet.h"
@@ -131,4 +132,11 @@ TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     save(*controller->window()->saveProgress(), QStringLiteral("sheet-progress"));
     save(*controller->window(), QStringLiteral("window-saving"));
     controller->window()->saveProgress()->endProgress();
+
+    ImportProgressSheet& import = *controller->window()->importProgress();
+    import.begin(QStringLiteral("Importing media"), 12);
+    import.setDone(5);
+    QApplication::processEvents();
+    save(import, QStringLiteral("sheet-import"));
+    import.end();
 }
