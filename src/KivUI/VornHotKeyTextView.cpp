@@ -91,9 +91,6 @@ bool VornHotKeyTextView::keyDown(const QKeyEvent& event) {
         // A held key repeats; the first press was the one recorded.
         return event.isAutoRepeat();
     }
-    if (hotKeyWillChange) {
-        hotKeyWillChange();
-    }
     _key.setFromKeyEvent(*key);
     update();
     if (hotKeyDidChange) {

@@ -18,8 +18,7 @@ public:
     const KivHotKey& key() const { return _key; }
     void setKey(const KivHotKey& key);
 
-    // Around each captured key, so the owner can record the change.
-    std::function<void()> hotKeyWillChange;
+    // After each key pressed to be captured, so the owner can record it.
     std::function<void()> hotKeyDidChange;
     // Escape.
     std::function<void()> cancel;

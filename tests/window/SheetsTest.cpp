@@ -61,7 +61,7 @@ protected:
     UndoManager& undo() const { return workspace->undoManager(); }
 };
 
-TEST_F(Sheets, TheSettingsSheetShowsTheDefaults) {
+TEST_F(Sheets, TheSettingsSheetShowsTheDefaultsAndASettingsStateRead) {
     openWindow();
     SettingsSheet& sheet = openSettings();
     EXPECT_EQ(sheet.pauseAllView()->key().displayString(), "[");
@@ -71,6 +71,13 @@ TEST_F(Sheets, TheSettingsSheetShowsTheDefaults) {
     EXPECT_EQ(sheet.midiChannelField()->count(), 17);
     EXPECT_EQ(sheet.panicDurationField()->text(), "1.0");
     EXPECT_FALSE(sheet.performSafetyCheckView()->isChecked());
+    sheet.close();
+
+    controller->settings().setState(
+        {{"MIDI Controls", {{"midiChannel", 5}}}, {"General Settings", {{"panicDuration", 0.5}}}});
+    openSettings();
+    EXPECT_EQ(sheet.midiChannelField()->currentText(), "5");
+    EXPECT_EQ(sheet.panicDurationField()->text(), "0.5");
 }
 
 TEST_F(Sheets, EachChangeInTheSettingsSheetIsAnEditOfTheDocument) {
