@@ -152,6 +152,11 @@ TEST_F(Sheets, EscapeInAHotKeyFieldPanicsEveryWorkspaceAndTheKeyStays) {
     EXPECT_EQ(controller->settings().resumeAllKey().displayString(), "]");
     EXPECT_TRUE(sheet.isVisible());
 
+    // Return ends the capture and is no press of the sheet's Done button.
+    QTest::keyClick(sheet.resumeAllView(), Qt::Key_Return);
+    EXPECT_FALSE(sheet.resumeAllView()->hasFocus());
+    EXPECT_TRUE(sheet.isVisible());
+
     // Elsewhere in the sheet too, and the sheet stays open.
     sheet.panicDurationField()->setFocus();
     QTest::keyClick(&sheet, Qt::Key_Escape);
