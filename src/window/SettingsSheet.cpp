@@ -19,7 +19,6 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace {
 
