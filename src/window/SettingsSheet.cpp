@@ -19,7 +19,6 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
-
 namespace {
 
 constexpr int kChannels = 16;
