@@ -44,6 +44,9 @@ public:
     // The window's settings, not owned; nullptr while there is no window.
     WorkspaceSettings* settings() const;
     void setSettings(WorkspaceSettings* settings);
+    // The window's progress sheet, not owned; nullptr while there is none.
+    SaveProgress* saveProgress() override { return _saveProgress; }
+    void setSaveProgress(SaveProgress* progress) { _saveProgress = progress; }
     // Sent by the window at the end of its set-up: settings read before the
     // window existed reach it now.
     void awakeFromNib();
@@ -113,6 +116,7 @@ private:
 
     std::shared_ptr<PondraLogger> _logger;
     WorkspaceSettings* _settings = nullptr;
+    SaveProgress* _saveProgress = nullptr;
     std::vector<std::shared_ptr<Cart>> _carts;
     bool _paused = false;
     bool _locked = false;

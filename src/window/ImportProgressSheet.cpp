@@ -1,60 +1,40 @@
 #include "window/ImportProgressSheet.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivSimpleProgress.h"
 #include "KivUI/VornButton.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
+#include <QProgressBar>
 
 ImportProgressSheet::ImportProgressSheet(QWidget* window)
-    : QWidget(window)
-    , _progress(new KivSimpleProgress(this))
+    : PondraProgressSheet(window)
     , _cancel(new VornButton(QStringLiteral("Cancel"), this)) {
     setObjectName(QStringLiteral("importProgress"));
     _cancel->setObjectName(QStringLiteral("cancelImport"));
-    _progress->label()->setStyleSheet(QStringLiteral("color: white;"));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(16, 12, 16, 12);
-    layout->addWidget(_progress, 1);
-    layout->addWidget(_cancel, 0, Qt::AlignBottom);
+    _cancel->setControlSize(KivControlSize::Small);
+    // The bar gives the Cancel button room at its right.
+    const QSize cancel = _cancel->sizeHint();
+    const int barRight = kSize.width() - 20 - cancel.width() - 8;
+    progressIndicator()->setGeometry(20, 60, barRight - 20, 20);
+    _cancel->setGeometry(kSize.width() - 20 - cancel.width(), 70 - cancel.height() / 2,
+                         cancel.width(), cancel.height());
     connect(_cancel, &QPushButton::clicked, this, [this] {
         if (onCancel) {
             onCancel();
         }
     });
-    hide();
 }
 
 void ImportProgressSheet::begin(const QString& text, int total) {
-    _progress->setLabel(text);
-    _progress->setMinValue(0);
-    _progress->setMaxValue(total);
-    _progress->setDoubleValue(0);
-    placeInWindow();
-    show();
-    raise();
+    textField()->setText(text);
+    progressIndicator()->setRange(0, total);
+    progressIndicator()->setValue(0);
+    showOnWindow();
 }
 
 void ImportProgressSheet::setDone(int done) {
-    _progress->setDoubleValue(done);
+    progressIndicator()->setValue(done);
 }
 
 void ImportProgressSheet::end() {
     hide();
-}
-
-void ImportProgressSheet::placeInWindow() {
-    const QWidget* window = parentWidget();
-    const int width = std::min(420, window->width() - 40);
-    resize(width, sizeHint().height());
-    move((window->width() - width) / 2, 0);
-}
-
-void ImportProgressSheet::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), KivColors::inspectorTop());
-    painter.setPen(KivColors::lineDark());
-    painter.drawRect(rect().adjusted(0, -1, -1, -1));
 }

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QWidget>
+#include "window/PondraProgressSheet.h"
 
 #include <functional>
 
-class KivSimpleProgress;
 class VornButton;
 
-// The "Importing media" sheet: a label, a bar of files done and a Cancel
-// button, shown over the top of its window.
-class ImportProgressSheet final : public QWidget {
+// The "Importing media" sheet: the progress sheet with a bar of files done
+// and a Cancel button beside it.
+class ImportProgressSheet final : public PondraProgressSheet {
 public:
     explicit ImportProgressSheet(QWidget* window);
 
@@ -18,15 +17,8 @@ public:
     void end();
 
     std::function<void()> onCancel;
-    KivSimpleProgress* progress() const { return _progress; }
     VornButton* cancelButton() const { return _cancel; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
-    void placeInWindow();
-
-    KivSimpleProgress* _progress;
     VornButton* _cancel;
 };

@@ -56,6 +56,7 @@ void PondraWindow::buildLayout() {
     layout->addWidget(buildBottomBar(content));
     setCentralWidget(content);
     _importProgress = new ImportProgressSheet(content);
+    _saveProgress = new PondraProgressSheet(content);
 }
 
 QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
@@ -212,6 +213,11 @@ void PondraWindow::buildMenus() {
     // The Delete key itself reaches the window controller as a key.
     addAction(edit, "delete", QStringLiteral("&Delete"), {}, &W::deleteSelected);
     edit->addSeparator();
+    addAction(edit, "renameCart", QStringLiteral("Re&name Cart..."), {}, &W::renameCart);
+    addAction(edit, "changeGrid", QStringLiteral("&Grid Size..."), {}, &W::changeGrid);
+    addAction(edit, "editWorkspaceSettings", QStringLiteral("Workspace &Settings..."), {},
+              &W::editWorkspaceSettings);
+    edit->addSeparator();
     addAction(edit, "showPreferences", QStringLiteral("Pr&eferences..."),
               QKeySequence(QStringLiteral("Ctrl+,")), &W::showPreferences);
 
@@ -268,7 +274,10 @@ void PondraWindow::closeEvent(QCloseEvent* event) {
 
 void PondraWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (_importProgress->isVisible()) {
-        _importProgress->move((centralWidget()->width() - _importProgress->width()) / 2, 0);
+    for (PondraProgressSheet* sheet :
+         {static_cast<PondraProgressSheet*>(_importProgress), _saveProgress}) {
+        if (sheet->isVisible()) {
+            sheet->placeInWindow();
+        }
     }
 }

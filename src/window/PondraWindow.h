@@ -8,6 +8,7 @@ class CartTabHost;
 class ImageButton;
 class PondraAudioLevelView;
 class ImportProgressSheet;
+class PondraProgressSheet;
 class QAction;
 class QButtonGroup;
 class VornButton;
@@ -41,6 +42,7 @@ public:
     QWidget* buttonsContainer() const { return _buttonsContainer; }
     QWidget* volumeContainer() const { return _volumeContainer; }
     ImportProgressSheet* importProgress() const { return _importProgress; }
+    PondraProgressSheet* saveProgress() const { return _saveProgress; }
     // The menu action of that name ("undo", "saveDocument", ...); null when none.
     QAction* action(const QString& name) const;
 
@@ -69,5 +71,6 @@ private:
     QWidget* _buttonsContainer = nullptr;
     QWidget* _volumeContainer = nullptr;
     ImportProgressSheet* _importProgress = nullptr;
+    PondraProgressSheet* _saveProgress = nullptr;
     std::map<QString, QAction*> _actions;
 };

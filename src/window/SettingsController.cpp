@@ -3,6 +3,7 @@
 #include "platform/undo/UndoManager.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -29,6 +30,22 @@ void SettingsController::resetToDefaults() {
     _performSafetyCheck = false;
 }
 
+void SettingsController::revertToDefaults() {
+    edit([this] { resetToDefaults(); });
+}
+
+void SettingsController::setPauseAllKey(const KivHotKey& key) {
+    edit([this, &key] { _pauseAllKey = key; });
+}
+
+void SettingsController::setResumeAllKey(const KivHotKey& key) {
+    edit([this, &key] { _resumeAllKey = key; });
+}
+
+void SettingsController::setDuckMasterKey(const KivHotKey& key) {
+    edit([this, &key] { _duckMasterKey = key; });
+}
+
 void SettingsController::setMidiChannel(int channel) {
     edit([this, channel] { _midiChannel = std::clamp(channel, 0, 16); });
 }
@@ -38,7 +55,7 @@ void SettingsController::setShouldPerformSafetyChecks(bool perform) {
 }
 
 void SettingsController::setPanicDuration(double seconds) {
-    if (seconds >= 0) {
+    if (seconds >= 0 && std::isfinite(seconds)) {
         edit([this, seconds] { _panicDuration = seconds; });
     }
 }

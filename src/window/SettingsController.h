@@ -18,18 +18,24 @@ public:
     SettingsController();
 
     void resetToDefaults();
+    // The defaults again, as one edit.
+    void revertToDefaults();
     // The document's undo manager, which records the edits; null records none.
     void setUndoManager(UndoManager* undoManager) { _undoManager = undoManager; }
 
     const KivHotKey& pauseAllKey() const { return _pauseAllKey; }
     const KivHotKey& resumeAllKey() const { return _resumeAllKey; }
     const KivHotKey& duckMasterKey() const { return _duckMasterKey; }
+    // An empty key clears the action's key.
+    void setPauseAllKey(const KivHotKey& key);
+    void setResumeAllKey(const KivHotKey& key);
+    void setDuckMasterKey(const KivHotKey& key);
     // 0 for any channel, else 1..16; clamped into 0..16.
     int midiChannel() const { return _midiChannel; }
     void setMidiChannel(int channel);
     bool shouldPerformSafetyChecks() const { return _performSafetyCheck; }
     void setShouldPerformSafetyChecks(bool perform);
-    // A negative duration is refused.
+    // A negative or infinite duration is refused.
     void setPanicDuration(double seconds);
 
     double panicDuration() const override { return _panicDuration; }

@@ -17,11 +17,15 @@
 #include "window/CartTabHost.h"
 #include "window/DocumentActions.h"
 #include "window/GridController.h"
+#include "window/GridSelectorController.h"
 #include "window/GridView.h"
 #include "window/ImageButton.h"
 #include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
+#include "window/PondraProgressSheet.h"
 #include "window/PondraWindow.h"
+#include "window/RenameCartWindowController.h"
+#include "window/SettingsSheet.h"
 #include "window/SyncedBatch.h"
 
 #include <QAction>
@@ -66,6 +70,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _documents(documents)
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
+    _workspace->setSaveProgress(_window->saveProgress());
     _settings.setUndoManager(&undoManager());
     // The hardware tells on its own thread; the pop-ups are the GUI thread's.
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
@@ -80,6 +85,9 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         for (const auto& controller : _gridControllers) {
             controller->gridView()->update();
         }
+        if (_settingsSheet) {
+            _settingsSheet->refreshView();
+        }
     });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
 }
@@ -93,6 +101,9 @@ WorkspaceController::~WorkspaceController() {
     }
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
+    if (_workspace->saveProgress() == _window->saveProgress()) {
+        _workspace->setSaveProgress(nullptr);
+    }
     _window.reset();
     _gridControllers.clear();
     if (_workspace->settings() == &_settings) {
@@ -150,6 +161,7 @@ void WorkspaceController::reloadCarts() {
     _window.reset();
     _gridControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
+    _workspace->setSaveProgress(_window->saveProgress());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
@@ -290,6 +302,14 @@ void WorkspaceController::hardStopAll() {
 void WorkspaceController::panicAll() {
     _workspace->panic();
     updatePauseButton();
+}
+
+void WorkspaceController::cancel() {
+    if (_documents) {
+        _documents->panicAllDocuments();
+    } else {
+        panicAll();
+    }
 }
 
 void WorkspaceController::toggleDucking() {
@@ -615,6 +635,37 @@ void WorkspaceController::selectTab(int index) {
     _window->tabs()->setCurrentIndex(index);
 }
 
+void WorkspaceController::editWorkspaceSettings() {
+    if (isLocked()) {
+        return;
+    }
+    if (!_settingsSheet) {
+        _settingsSheet = new SettingsSheet(*this);
+    }
+    _settingsSheet->refreshView();
+    _settingsSheet->begin();
+}
+
+SettingsSheet* WorkspaceController::settingsSheet() const {
+    return _settingsSheet;
+}
+
+void WorkspaceController::changeGrid() {
+    GridController* grid = selectedController();
+    if (isLocked() || !grid) {
+        return;
+    }
+    (new GridSelectorController(grid->cart(), _window.get()))->begin();
+}
+
+void WorkspaceController::renameCart() {
+    GridController* grid = selectedController();
+    if (isLocked() || !grid) {
+        return;
+    }
+    (new RenameCartWindowController(grid->cart(), _window.get()))->begin();
+}
+
 void WorkspaceController::newDocument() {
     if (_documents) {
         _documents->newDocument();
@@ -685,11 +736,7 @@ bool WorkspaceController::keyDown(const QKeyEvent& qtEvent) {
         return true;
     }
     if (qtEvent.key() == Qt::Key_Escape) {
-        if (_documents) {
-            _documents->panicAllDocuments();
-        } else {
-            panicAll();
-        }
+        cancel();
         return true;
     }
     const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
@@ -802,6 +849,9 @@ void WorkspaceController::validateMenus() {
     enable("delete", canDelete());
     enable("setEditMode", locked);
     enable("setShowMode", !locked);
+    enable("editWorkspaceSettings", !locked);
+    enable("changeGrid", !locked);
+    enable("renameCart", !locked);
     UndoManager& undo = undoManager();
     const auto named = [](const char* verb, const std::string& name) {
         return name.empty() ? QString::fromLatin1(verb)

@@ -22,6 +22,7 @@ class KivAudioDevice;
 class KivPrompts;
 class LogController;
 class PondraWindow;
+class SettingsSheet;
 class QKeyEvent;
 class SafetyConcern;
 class UndoManager;
@@ -86,6 +87,8 @@ public:
     void stopAll();
     void hardStopAll();
     void panicAll();
+    // The panic of every open workspace (Escape).
+    void cancel();
     void toggleDucking();
     // The slider's 0..1000 as 0.0..1.0.
     void changeVolume(int sliderValue);
@@ -116,6 +119,13 @@ public:
     void moveLeft();
     void moveRight();
     void selectTab(int index);
+
+    // Sheets, each only in edit mode.
+    void editWorkspaceSettings();
+    void changeGrid();
+    void renameCart();
+    // Made on first use.
+    SettingsSheet* settingsSheet() const;
 
     // Documents.
     void newDocument();
@@ -178,5 +188,7 @@ private:
     Connection _checkpointObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
+    // A child of the window, which deletes it.
+    QPointer<SettingsSheet> _settingsSheet;
     std::unique_ptr<LogController> _logWindow;
 };

@@ -1,6 +1,7 @@
 #include "KivUI/CueInspectorView.h"
 #include "KivUI/KivHeaderView.h"
 #include "KivUI/PixelProbe.h"
+#include "KivUI/PondraBackgroundView.h"
 #include "KivUI/PondraContentView.h"
 #include "KivUI/WidgetRender.h"
 
@@ -51,4 +52,23 @@ TEST(DecorativeViewsTest, HeaderSectionsAreDarkAtTheTopWithASeparatorAtTheirRigh
     // A section without a title has no separator.
     const int right = header->sectionViewportPosition(1) + header->sectionSize(1) - 1;
     EXPECT_FALSE(nearGrey(pixelAt(image, right, bottom / 2.0), 0.05, 3));
+}
+
+TEST(DecorativeViewsTest, TheBackgroundViewIsDarkAtTheBottomAndLighterAtTheTop) {
+    PondraBackgroundView view;
+    view.resize(100, 101);
+    const QImage image = renderWidget(view);
+    EXPECT_TRUE(nearRgb(pixelAt(image, 50, 100), 0.124, 0.12, 0.12));
+    EXPECT_TRUE(nearRgb(pixelAt(image, 50, 50), 0.148, 0.144, 0.144));
+    EXPECT_TRUE(nearRgb(pixelAt(image, 50, 0), 0.172, 0.168, 0.168));
+
+    // A part redrawn alone matches the whole.
+    QImage part(view.size(), QImage::Format_ARGB32_Premultiplied);
+    part.fill(Qt::transparent);
+    view.render(&part, QPoint(0, 40), QRegion(0, 40, 100, 20));
+    for (const int y : {41, 58}) {
+        EXPECT_TRUE(nearRgb(part.pixelColor(50, y), pixelAt(image, 50, y).redF(),
+                            pixelAt(image, 50, y).greenF(), pixelAt(image, 50, y).blueF(), 1))
+            << y;
+    }
 }

@@ -1,11 +1,12 @@
 // Audio files dropped on the grid: imported in the background with default
 // triggers, refused as a whole when any cannot be read, and cancellable.
-#include "KivUI/KivSimpleProgress.h"
 #include "KivUI/VornButton.h"
 #include "WindowFixture.h"
 #include "window/ImportProgressSheet.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QProgressBar>
 
 #include <fstream>
 
@@ -74,7 +75,9 @@ TEST_F(WindowFixture, AnImportShowsItsProgressAndStopsWhenCancelled) {
 
     ImportProgressSheet& sheet = *controller->window()->importProgress();
     ASSERT_TRUE(sheet.isVisible());
-    EXPECT_EQ(sheet.progress()->maxValue(), 100);
+    EXPECT_EQ(sheet.progressIndicator()->maximum(), 100);
+    EXPECT_EQ(sheet.textField()->text(), "Importing media");
+    EXPECT_EQ(sheet.size(), QSize(300, 100));
     sheet.cancelButton()->click();
     waitForImport();
     EXPECT_EQ(cart().count(), 0u);

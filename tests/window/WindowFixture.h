@@ -11,6 +11,7 @@
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
 #include "window/CueCellView.h"
+#include "window/DocumentActions.h"
 #include "window/GridController.h"
 #include "window/GridView.h"
 #include "window/MediaImport.h"
@@ -56,7 +57,7 @@ protected:
     }
     WorkspaceController& showWorkspace(std::shared_ptr<Workspace> shown) {
         workspace = std::move(shown);
-        controller = std::make_unique<WorkspaceController>(workspace, prompts, nullptr);
+        controller = std::make_unique<WorkspaceController>(workspace, prompts, documents);
         for (const auto& cart : workspace->carts()) {
             controller->addControllerForCart(cart);
         }
@@ -174,6 +175,8 @@ protected:
     ManualScheduler scheduler{clock};
     MainRunLoop::ScopedInstall install{scheduler, clock};
     ScriptedPrompts prompts;
+    // The application's side of the window's menus; none unless a test sets it.
+    DocumentActions* documents = nullptr;
     std::shared_ptr<Workspace> workspace;
     std::unique_ptr<WorkspaceController> controller;
 

@@ -1,8 +1,13 @@
 // Renders the workspace window in edit mode, in show mode and with a cue
-// playing to PNG files under the build tree's gallery folder, at 1x and 2x,
+// playing, and its sheets, to PNG files under the build tree's gallery folder, at 1x and 2x,
 // for people judging the look.
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "window/GridSelectorController.h"
+#include "window/ImportProgressSheet.h"
+#include "window/PondraProgressSheet.h"
+#include "window/RenameCartWindowController.h"
+#include "window/SettingsSheet.h"
 
 #include <QDir>
 #include <QPainter>
@@ -93,4 +98,45 @@ TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     QApplication::processEvents();
     save(window, QStringLiteral("window-edit-playing"));
     EXPECT_TRUE(cart().cueAtIndex(0)->isPlaying());
+}
+
+TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
+    openWindow();
+    fillShow();
+    cart().setSize({3, 2});
+    controller->settings().setMidiChannel(3);
+    controller->editWorkspaceSettings();
+    QApplication::processEvents();
+    save(*controller->settingsSheet(), QStringLiteral("sheet-settings"));
+    controller->settingsSheet()->close();
+
+    controller->changeGrid();
+    QApplication::processEvents();
+    auto* grid = dynamic_cast<GridSelectorController*>(
+        controller->window()->findChild<QDialog*>(QStringLiteral("gridSelector")));
+    ASSERT_NE(grid, nullptr);
+    save(*grid, QStringLiteral("sheet-grid-size"));
+    grid->close();
+
+    controller->renameCart();
+    QApplication::processEvents();
+    auto* rename = dynamic_cast<RenameCartWindowController*>(
+        controller->window()->findChild<QDialog*>(QStringLiteral("renameCart")));
+    ASSERT_NE(rename, nullptr);
+    save(*rename, QStringLiteral("sheet-rename"));
+    rename->close();
+
+    controller->window()->resize(900, 620);
+    controller->window()->saveProgress()->beginProgress("Saving");
+    QApplication::processEvents();
+    save(*controller->window()->saveProgress(), QStringLiteral("sheet-progress"));
+    save(*controller->window(), QStringLiteral("window-saving"));
+    controller->window()->saveProgress()->endProgress();
+
+    ImportProgressSheet& import = *controller->window()->importProgress();
+    import.begin(QStringLiteral("Importing media"), 12);
+    import.setDone(5);
+    QApplication::processEvents();
+    save(import, QStringLiteral("sheet-import"));
+    import.end();
 }
