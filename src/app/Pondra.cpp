@@ -56,9 +56,6 @@ Pondra::Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory)
 Pondra::~Pondra() {
     // The reader threads stop here, before anything they reach goes.
     _midiInput.reset();
-    // Windows go while the application they belong to still stands.
-    _about.reset();
-    _eulaWindow.reset();
 }
 
 void Pondra::initializeClass() {
