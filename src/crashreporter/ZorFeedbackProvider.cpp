@@ -14,6 +14,3 @@ ZorCrashReporter* ZorFeedbackProvider::orderFrontFeedbackWindow() {
     return reporter;
 }
 
-ZorCrashReporter* ZorFeedbackProvider::orderFrontBugReportWindow() {
-    return orderFrontFeedbackWindow();
-}

@@ -9,10 +9,8 @@ class ZorFeedbackProvider {
 public:
     ZorFeedbackProvider(KivPrompts& prompts, QSettings& defaults);
 
-    // Each shows a new feedback-mode window, which deletes itself when it
-    // closes.
+    // Shows a new feedback-mode window, which deletes itself when it closes.
     ZorCrashReporter* orderFrontFeedbackWindow();
-    ZorCrashReporter* orderFrontBugReportWindow();
 
 private:
     KivPrompts& _prompts;
