@@ -13,4 +13,3 @@ ZorCrashReporter* ZorFeedbackProvider::orderFrontFeedbackWindow() {
     reporter->activateWindow();
     return reporter;
 }
-
