@@ -1,9 +1,13 @@
 #include "app/Pondra.h"
 
+#include "app/EulaWindow.h"
 #include "app/UserDefaultsMidiSettings.h"
+#include "crashreporter/CheckForNewCrashReport.h"
+#include "crashreporter/KivAboutController.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/NotificationCenter.h"
+#include "platform/crash/CrashWriter.h"
 #include "platform/system/SystemInformation.h"
 #include "platform/undo/UndoManager.h"
 
@@ -69,6 +73,10 @@ void Pondra::initializeClass() {
 }
 
 void Pondra::applicationDidFinishLaunching() {
+    // There is no outside feedback framework: the own check runs every launch.
+    CheckForNewCrashReport(QString::fromLatin1(kApplicationName),
+                           QString::fromStdString(CrashWriter::reportsFolder(kApplicationName)),
+                           *_prompts, _defaults);
     initializeMIDI();
     _applicationHasFinishedLaunching = true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KivUI/KivQtPrompts.h"
+#include "KivUI/UrlOpener.h"
 #include "app/ApplicationDocuments.h"
 #include "app/QtScheduler.h"
 #include "app/ToolTipDelay.h"
@@ -7,18 +9,22 @@
 #include "foundation/MainRunLoop.h"
 #include "platform/midi/MidiInput.h"
 #include "platform/midi/SMMessageDestination.h"
+#include "window/HelpActions.h"
 
 #include <QApplication>
 #include <QSettings>
 
 #include <memory>
 
+class EulaWindow;
+class KivAboutController;
 class UserDefaultsMidiSettings;
 
 // The application object: process-wide values at start, MIDI input once
 // launching has finished, MIDI batches handed to the open workspaces, and
-// every cue hard-stopped when the program quits.
-class Pondra : public QApplication, public SMMessageDestination {
+// every cue hard-stopped when the program quits. It checks for a new crash
+// report at every launch and carries out the Help menu's commands.
+class Pondra : public QApplication, public SMMessageDestination, public HelpActions {
 public:
     static constexpr const char* kOrganizationName = "brenmoor";
     static constexpr const char* kApplicationName = "Pondra";
@@ -33,8 +39,9 @@ public:
     Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory = AlsaMidiSequencer::open);
     ~Pondra() override;
 
-    // Main thread. Opens MIDI input, once however often it is called; main()
-    // calls it when the event loop starts.
+    // Main thread. Offers a crash log written since the last report, and
+    // opens MIDI input, once however often it is called; main() calls it when
+    // the event loop starts.
     void applicationDidFinishLaunching();
     bool applicationHasFinishedLaunching() const { return _applicationHasFinishedLaunching; }
 
@@ -56,6 +63,29 @@ public:
 
     // Null until launching has finished.
     MidiInput* midiInput() const { return _midiInput.get(); }
+
+    // Main thread. The alerts and panels of the application's windows; Qt's
+    // own unless replaced.
+    KivPrompts& prompts() const { return *_prompts; }
+    void setPrompts(KivPrompts& prompts) { _prompts = &prompts; }
+    // The system's default handlers unless replaced; the about window keeps
+    // the opener it was made with.
+    void setUrlOpener(UrlOpener openUrl) { _openUrl = std::move(openUrl); }
+
+    // The Help menu. Main thread.
+    void showAboutWindow() override;
+    // The documentation and change-log pages of the information resource.
+    void showDocumentation() override;
+    void showChangelog() override;
+    // A new e-mail to the support address.
+    void contactSupport() override;
+    // A feedback-mode report window.
+    void orderFrontFeedbackWindow() override;
+    // The licence agreement window, centred and in front.
+    void showEULA() override;
+    // Null until first shown.
+    KivAboutController* aboutController() const { return _about.get(); }
+    EulaWindow* eulaWindow() const { return _eulaWindow.get(); }
 
 protected:
     // A quit closes the windows before the event loop ends, so the cues are
@@ -84,6 +114,11 @@ private:
     bool _hardStopPosted = false;
     ApplicationDocuments* _documents = nullptr;
     ToolTipDelay _toolTipDelay;
+    KivQtPrompts _qtPrompts;
+    KivPrompts* _prompts = &_qtPrompts;
+    UrlOpener _openUrl = systemUrlOpener();
+    std::unique_ptr<KivAboutController> _about;
+    std::unique_ptr<EulaWindow> _eulaWindow;
     // Last: stopped first, so no reader thread reaches a half-destroyed object.
     std::unique_ptr<MidiInput> _midiInput;
 };

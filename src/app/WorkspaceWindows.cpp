@@ -52,6 +52,10 @@ WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::Docu
     _application.setDocuments(&_documents);
 }
 
+HelpActions* WorkspaceWindows::helpActions() {
+    return &_application;
+}
+
 WorkspaceWindows::~WorkspaceWindows() {
     _application.setDocuments(nullptr);
     for (const auto& [document, window] : _windows) {

@@ -49,6 +49,8 @@ public:
     // Made on first use.
     void showPreferences() override;
     PrefsController* preferences() const { return _preferences.get(); }
+    // The application's.
+    HelpActions* helpActions() override;
 
 private:
     class MidiProcessor;

@@ -1,4 +1,3 @@
-#include "KivUI/KivQtPrompts.h"
 #include "app/Pondra.h"
 #include "app/WorkspaceWindows.h"
 #include "foundation/ThreadRole.h"
@@ -25,9 +24,8 @@ int main(int argc, char** argv) {
     CrashWriter::install("Pondra", CrashWriter::reportsFolder("Pondra"));
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
-    KivQtPrompts prompts;
     WorkspaceWindows windows(
-        application, [] { return std::make_shared<Workspace>(); }, prompts);
+        application, [] { return std::make_shared<Workspace>(); }, application.prompts());
     // Qt has taken its own arguments out: what is left names packages.
     const QStringList packages = application.arguments().mid(1);
     QTimer::singleShot(0, &application, [&] {

@@ -1,9 +1,10 @@
 #pragma once
 
+class HelpActions;
 class Workspace;
 
 // The application commands of a workspace window's menus (documents,
-// quitting, preferences), carried out by the application side. GUI thread.
+// quitting, preferences, help), carried out by the application side. GUI thread.
 class DocumentActions {
 public:
     virtual ~DocumentActions() = default;
@@ -19,4 +20,6 @@ public:
     // The panic of every open workspace (Escape).
     virtual void panicAllDocuments() = 0;
     virtual void showPreferences() = 0;
+    // The Help menu's commands; null when the application offers none.
+    virtual HelpActions* helpActions() = 0;
 };

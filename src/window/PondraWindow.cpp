@@ -6,6 +6,7 @@
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
 #include "window/CartTabHost.h"
+#include "window/HelpActions.h"
 #include "window/ImageButton.h"
 #include "window/ImportProgressSheet.h"
 #include "window/PondraAudioLevelView.h"
@@ -242,9 +243,41 @@ void PondraWindow::buildMenus() {
     controls->addSeparator();
     addAction(controls, "showLog", QStringLiteral("Show &Log"), {}, &W::showLog);
 
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    addHelpAction(help, "showAboutWindow", QStringLiteral("&About Pondra"),
+                  &HelpActions::showAboutWindow);
+    help->addSeparator();
+    addHelpAction(help, "showDocumentation", QStringLiteral("Pondra &Help"),
+                  &HelpActions::showDocumentation);
+    addHelpAction(help, "showChangelog", QStringLiteral("&Change Log"),
+                  &HelpActions::showChangelog);
+    addHelpAction(help, "showEULA", QStringLiteral("&Licence Agreement"), &HelpActions::showEULA);
+    help->addSeparator();
+    addHelpAction(help, "orderFrontFeedbackWindow", QStringLiteral("Send &Feedback..."),
+                  &HelpActions::orderFrontFeedbackWindow);
+    addHelpAction(help, "contactSupport", QStringLiteral("Contact &Support..."),
+                  &HelpActions::contactSupport);
+    // Without an application there is no one to carry them out.
+    for (QAction* action : help->actions()) {
+        action->setEnabled(_controller.helpActions() != nullptr);
+    }
+
     for (QMenu* menu : {file, edit, controls}) {
         connect(menu, &QMenu::aboutToShow, this, [this] { _controller.validateMenus(); });
     }
+}
+
+QAction* PondraWindow::addHelpAction(QMenu* menu, const char* name, const QString& title,
+                                     void (HelpActions::*slot)()) {
+    auto* action = menu->addAction(title);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, slot] {
+        if (HelpActions* help = _controller.helpActions()) {
+            (help->*slot)();
+        }
+    });
+    _actions[action->objectName()] = action;
+    return action;
 }
 
 QAction* PondraWindow::action(const QString& name) const {

@@ -5,6 +5,7 @@
 #include <map>
 
 class CartTabHost;
+class HelpActions;
 class ImageButton;
 class PondraAudioLevelView;
 class ImportProgressSheet;
@@ -58,6 +59,8 @@ private:
     void buildMenus();
     QAction* addAction(QMenu* menu, const char* name, const QString& title,
                        const QKeySequence& shortcut, void (WorkspaceController::*slot)());
+    QAction* addHelpAction(QMenu* menu, const char* name, const QString& title,
+                           void (HelpActions::*slot)());
 
     WorkspaceController& _controller;
     CartTabHost* _tabs = nullptr;

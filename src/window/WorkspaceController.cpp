@@ -715,6 +715,10 @@ void WorkspaceController::showLog() {
     _logWindow->raise();
 }
 
+HelpActions* WorkspaceController::helpActions() const {
+    return _documents ? _documents->helpActions() : nullptr;
+}
+
 void WorkspaceController::showPreferences() {
     if (_documents) {
         _documents->showPreferences();

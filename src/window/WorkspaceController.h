@@ -16,6 +16,7 @@
 class AudioCue;
 class Cart;
 class DocumentActions;
+class HelpActions;
 class GridController;
 class ImportProgressSheet;
 class KivAudioDevice;
@@ -138,6 +139,8 @@ public:
     void showPreferences();
     // The play-log window, made on first use, on the workspace's current logger.
     void showLog();
+    // The application's Help menu commands; null without an application.
+    HelpActions* helpActions() const;
     LogController* logWindow() const { return _logWindow.get(); }
     // Asked by the window's close request.
     bool windowShouldClose();

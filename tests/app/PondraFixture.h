@@ -12,16 +12,26 @@
 
 #include <memory>
 
-// A headless application whose user defaults live in a folder of their own
-// and whose MIDI comes from fakes.
+// A headless application whose user defaults and data folder (where the
+// launch looks for crash logs) live in a folder of their own and whose MIDI
+// comes from fakes.
 class PondraFixture : public ::testing::Test {
 protected:
     PondraFixture() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+        _savedDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", folder.path().toUtf8());
     }
-    ~PondraFixture() override { KivEnvironment::setLogLevel(0); }
+    ~PondraFixture() override {
+        KivEnvironment::setLogLevel(0);
+        if (_savedDataHome.isNull()) {
+            qunsetenv("XDG_DATA_HOME");
+        } else {
+            qputenv("XDG_DATA_HOME", _savedDataHome);
+        }
+    }
 
     std::unique_ptr<QSettings> defaults() const {
         return std::make_unique<QSettings>(Pondra::kOrganizationName, Pondra::kApplicationName);
@@ -35,6 +45,7 @@ protected:
     FakeMidiSystem midi;
 
 private:
+    QByteArray _savedDataHome;
     int argc = 1;
     char name[18] = "pondra_app_tests";
     char* argv[2] = {name, nullptr};

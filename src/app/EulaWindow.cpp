@@ -1,0 +1,36 @@
+#include "app/EulaWindow.h"
+
+#include "KivUI/KivColors.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+EulaWindow::EulaWindow()
+    : QWidget(nullptr, Qt::Window)
+    , _eulaText(new QTextBrowser(this)) {
+    setObjectName(QStringLiteral("eulaWindow"));
+    setWindowTitle(QStringLiteral("Licence Agreement"));
+    resize(520, 460);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, KivColors::windowBackground());
+    colours.setColor(QPalette::Base, KivColors::textFieldBody(false));
+    colours.setColor(QPalette::Text, KivColors::textFieldText());
+    colours.setColor(QPalette::Highlight, KivColors::textFieldSelection());
+    setPalette(colours);
+    setAutoFillBackground(true);
+    _eulaText->setObjectName(QStringLiteral("eulaText"));
+    _eulaText->setFrameShape(QFrame::NoFrame);
+    _eulaText->setOpenLinks(false);
+    _eulaText->setSource(QUrl(QStringLiteral("qrc:/eula.html")));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(_eulaText);
+}
+
+void EulaWindow::centre() {
+    QRect frame = geometry();
+    frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    setGeometry(frame);
+}

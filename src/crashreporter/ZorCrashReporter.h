@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QUrl>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class CrashReportUpload;
+class KivPrompts;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSettings;
+class QTabWidget;
+
+// The report window: an explanation, the user's message and the report text
+// in a tab, sent to the report endpoint as one form post. In crash mode the
+// text is a crash report and sending or discarding it stores the last report
+// date; in feedback mode the text is the system information and no date is
+// stored. It deletes itself when it closes. GUI thread.
+class ZorCrashReporter final : public QWidget {
+public:
+    // Crash mode.
+    ZorCrashReporter(const QString& logString, KivPrompts& prompts, QSettings& defaults,
+                     const QUrl& endpoint = defaultEndpoint());
+    // Feedback mode.
+    ZorCrashReporter(KivPrompts& prompts, QSettings& defaults,
+                     const QUrl& endpoint = defaultEndpoint());
+    ~ZorCrashReporter() override;
+
+    // The "CRASH_REPORT_CGI_URL" of the reporter's strings.
+    static QUrl defaultEndpoint();
+
+    bool feedbackMode() const { return _feedbackMode; }
+    QLabel* explanationField() const { return _explanationField; }
+    QPlainTextEdit* informationField() const { return _informationField; }
+    QPlainTextEdit* crashLogField() const { return _crashLogField; }
+    QTabWidget* switchTabView() const { return _switchTabView; }
+    QProgressBar* progressIndicator() const { return _progressIndicator; }
+    QPushButton* sendButton() const { return _sendButton; }
+    QPushButton* remindButton() const { return _remindButton; }
+    QPushButton* discardButton() const { return _discardButton; }
+
+    void sendCrashReport();
+    void remindMeLater();
+    void discardCrashReport();
+
+protected:
+    // A report on its way keeps the window open until the reply.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    ZorCrashReporter(bool feedbackMode, const QString& logString, KivPrompts& prompts,
+                     QSettings& defaults, const QUrl& endpoint);
+    void buildLayout();
+    void awakeFromNib(const QString& logString);
+    void connectionDidFinish(bool sent, const QString& error);
+    void showFinishedMessage(const std::optional<QString>& error);
+    void storeLastReportDate();
+
+    KivPrompts& _prompts;
+    QSettings& _defaults;
+    QUrl _endpoint;
+    bool _feedbackMode;
+    QLabel* _explanationField = nullptr;
+    QPlainTextEdit* _informationField = nullptr;
+    QPlainTextEdit* _crashLogField = nullptr;
+    QTabWidget* _switchTabView = nullptr;
+    QProgressBar* _progressIndicator = nullptr;
+    QPushButton* _sendButton = nullptr;
+    QPushButton* _remindButton = nullptr;
+    QPushButton* _discardButton = nullptr;
+    // The last upload; it lives as long as the window.
+    std::unique_ptr<CrashReportUpload> _connection;
+    bool _sending = false;
+};

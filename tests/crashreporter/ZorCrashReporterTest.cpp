@@ -1,0 +1,157 @@
+#include "crashreporter/CrashLogCheck.h"
+#include "crashreporter/CrashReportUpload.h"
+#include "crashreporter/OneRequestServer.h"
+#include "crashreporter/ReporterFixture.h"
+#include "platform/system/SystemInformation.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace {
+
+const QString kLog = QStringLiteral("Model:\t\tUnknown\nSignal: SIGSEGV (11)");
+
+class ZorCrashReporterTest : public ReporterFixture {
+protected:
+    // Sends and waits for the reply, after which the window goes.
+    void sendAndWait(ZorCrashReporter* reporter) {
+        QPointer<ZorCrashReporter> watched(reporter);
+        QEventLoop loop;
+        QObject::connect(reporter, &QObject::destroyed, &loop, &QEventLoop::quit);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        reporter->sendCrashReport();
+        EXPECT_FALSE(reporter->sendButton()->isEnabled());
+        EXPECT_FALSE(reporter->discardButton()->isEnabled());
+        EXPECT_FALSE(reporter->progressIndicator()->isHidden());
+        loop.exec();
+        EXPECT_TRUE(watched.isNull());
+    }
+
+    static double now() { return QDateTime::currentMSecsSinceEpoch() / 1000.0; }
+};
+
+} // namespace
+
+TEST_F(ZorCrashReporterTest, CrashModeShowsTheLogAndFillsThePlaceholders) {
+    auto* reporter = new ZorCrashReporter(kLog, prompts, defaults);
+    EXPECT_FALSE(reporter->feedbackMode());
+    EXPECT_EQ(reporter->crashLogField()->toPlainText(), kLog);
+    EXPECT_TRUE(reporter->explanationField()->text().startsWith("Pondra quit unexpectedly"));
+    const QString message = reporter->informationField()->toPlainText();
+    EXPECT_TRUE(message.contains("E-mail: sound@example.org\n")) << message.toStdString();
+    EXPECT_TRUE(message.contains(
+        "Name: " + QString::fromStdString(SystemInformation::UserFullName()) + "\n"));
+    EXPECT_FALSE(message.contains("%%"));
+    EXPECT_FALSE(reporter->remindButton()->isHidden());
+    EXPECT_EQ(reporter->switchTabView()->tabText(0), "Crash Log");
+    reporter->remindMeLater();
+    EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0);
+}
+
+TEST_F(ZorCrashReporterTest, WithoutAnAddressTheMessageAsksForOne) {
+    ::unsetenv("EMAIL");
+    auto* reporter = new ZorCrashReporter(kLog, prompts, defaults);
+    EXPECT_TRUE(reporter->informationField()->toPlainText().contains(
+        "E-mail: (your e-mail address, if we may answer)\n"));
+    reporter->close();
+}
+
+TEST_F(ZorCrashReporterTest, FeedbackModeShowsTheSystemInformation) {
+    defaults.setValue("LogLevel", 2);
+    auto* reporter = new ZorCrashReporter(prompts, defaults);
+    EXPECT_TRUE(reporter->feedbackMode());
+    EXPECT_TRUE(reporter->remindButton()->isHidden());
+    EXPECT_EQ(reporter->switchTabView()->tabText(0), "System Information");
+    EXPECT_TRUE(
+        reporter->explanationField()->text().startsWith("Tell us what you like in Pondra,"));
+    EXPECT_FALSE(reporter->explanationField()->text().contains("%%"));
+    const QString info = reporter->crashLogField()->toPlainText();
+    EXPECT_TRUE(info.startsWith("Application: Pondra 0.1.0\nModel: ")) << info.toStdString();
+    EXPECT_TRUE(info.contains(
+        "\nSystem Version: " + QString::fromStdString(SystemInformation::OSVersionString()) +
+        "\n\nPreferences:\nLogLevel = 2"))
+        << info.toStdString();
+    EXPECT_FALSE(info.contains("(null)"));
+    EXPECT_TRUE(reporter->informationField()->toPlainText().contains("sound@example.org"));
+    reporter->close();
+}
+
+TEST_F(ZorCrashReporterTest, ASentReportPostsMessageAndLogAndIsNotOfferedAgain) {
+    OneRequestServer server(200);
+    auto* reporter = new ZorCrashReporter(kLog, prompts, defaults, server.url());
+    reporter->informationField()->setPlainText(QStringLiteral("Es stürzte beim Laden ab."));
+    const double before = now();
+    sendAndWait(reporter);
+    EXPECT_EQ(server.body(),
+              CrashReportUpload::body(QStringLiteral("Es stürzte beim Laden ab."), kLog));
+    EXPECT_EQ(server.contentLength(), server.body().size());
+    EXPECT_TRUE(prompts.alerts.empty());
+    const QSettings reread(defaults.fileName(), QSettings::IniFormat);
+    EXPECT_GE(CrashLogCheck::lastReportDate(reread), std::floor(before));
+    EXPECT_LE(CrashLogCheck::lastReportDate(reread), now());
+}
+
+TEST_F(ZorCrashReporterTest, AFailedReportAlertsAndIsOfferedAgain) {
+    for (const int status : {404, 500}) {
+        OneRequestServer server(status);
+        sendAndWait(new ZorCrashReporter(kLog, prompts, defaults, server.url()));
+        ASSERT_EQ(prompts.alerts.size(), 1u) << status;
+        EXPECT_EQ(prompts.alerts[0].messageText, "The crash report could not be sent.");
+        EXPECT_FALSE(prompts.alerts[0].informativeText.isEmpty());
+        EXPECT_EQ(prompts.alerts[0].buttons, QStringList{"OK"});
+        EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0) << status;
+        prompts.alerts.clear();
+    }
+}
+
+TEST_F(ZorCrashReporterTest, FeedbackStoresNoReportDate) {
+    OneRequestServer failing(500);
+    sendAndWait(new ZorCrashReporter(prompts, defaults, failing.url()));
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(prompts.alerts[0].messageText, "Your feedback could not be sent.");
+    OneRequestServer server(200);
+    sendAndWait(new ZorCrashReporter(prompts, defaults, server.url()));
+    EXPECT_TRUE(server.body().contains("Application: Pondra 0.1.0\n"));
+    auto* discarded = new ZorCrashReporter(prompts, defaults);
+    discarded->discardCrashReport();
+    EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0);
+}
+
+TEST_F(ZorCrashReporterTest, DiscardingStoresTheDateAndClosesTheWindow) {
+    QPointer<ZorCrashReporter> reporter = new ZorCrashReporter(kLog, prompts, defaults);
+    reporter->show();
+    const double before = now();
+    reporter->discardCrashReport();
+    flushDeletes();
+    EXPECT_TRUE(reporter.isNull());
+    EXPECT_GE(CrashLogCheck::lastReportDate(defaults), std::floor(before));
+}
+
+TEST_F(ZorCrashReporterTest, RendersToTheGallery) {
+    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
+    auto* crash = new ZorCrashReporter(
+        QStringLiteral("Model:\t\tUnknown (Standard PC)\nCPU Speed:\t4x 2.40 GHz\nRAM:\t\t7936 "
+                       "MBs\nProcess: Pondra [4242]\nDate: 2026-12-09 21:14:03 UTC\nSignal: "
+                       "SIGSEGV (11)\n\nBacktrace:\n/usr/bin/pondra(+0x1c2f3e)[0x55d0c2a1ff3e]\n"
+                       "/lib/x86_64-linux-gnu/libc.so.6(+0x3bfd0)[0x7f3a5c45bfd0]\n"),
+        prompts, defaults);
+    auto* feedback = new ZorCrashReporter(prompts, defaults);
+    for (const auto& [window, file] :
+         {std::pair{crash, "crash-reporter.png"}, std::pair{feedback, "feedback-window.png"}}) {
+        window->show();
+        QCoreApplication::processEvents();
+        QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        window->render(&image);
+        EXPECT_TRUE(image.save(QStringLiteral(PONDRA_GALLERY_DIR "/") + file));
+        window->close();
+    }
+}
