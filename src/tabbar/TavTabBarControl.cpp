@@ -176,10 +176,10 @@ void TavTabBarControl::relayout(bool animate) {
         return;
     }
     if (_hideForSingleTab && _cells.size() <= 1) {
-        hideTabBar(true, true);
+        hideTabBar(true);
         return;
     }
-    hideTabBar(false, true);
+    hideTabBar(false);
     _controller->layoutCells();
     QMenu* menu = _controller->overflowMenu();
     _overflowPopUpButton->setVisible(menu != nullptr);
@@ -277,7 +277,7 @@ void TavTabBarControl::trackMouse(TavTabBarCell& cell, const std::optional<QPoin
                             cell.closeButtonRectForFrame(cell.frame()).contains(*mouse));
 }
 
-void TavTabBarControl::hideTabBar(bool hide, bool) {
+void TavTabBarControl::hideTabBar(bool hide) {
     if (!_awakenedFromNib || hide == _isHidden) {
         return;
     }
@@ -291,7 +291,6 @@ void TavTabBarControl::hideTabBar(bool hide, bool) {
         _overflowPopUpButton->hide();
         _addTabButton->hide();
     }
-    // Every collapse and expand runs as the same short animation.
     const int from = height();
     const int to = static_cast<int>(_style->tabCellHeight()) - (hide ? kCollapse : 0);
     _showHideAnimation =
@@ -327,9 +326,9 @@ void TavTabBarControl::positionOverflowMenu() {
         _overflowPopUpButton->setGeometry(0, static_cast<int>(height() - cellHeight), width(),
                                           static_cast<int>(cellHeight));
     } else {
-        _overflowPopUpButton->setGeometry(
-            static_cast<int>(width() - right + 1.0 - _resizeAreaCompensation), 0,
-            static_cast<int>(right - 1.0), static_cast<int>(cellHeight));
+        _overflowPopUpButton->setGeometry(static_cast<int>(width() - right + 1.0), 0,
+                                          static_cast<int>(right - 1.0),
+                                          static_cast<int>(cellHeight));
     }
 }
 
@@ -427,8 +426,7 @@ int TavTabBarControl::numberOfVisibleTabs() const {
 }
 
 double TavTabBarControl::availableCellWidth() const {
-    return width() - _style->leftMarginForTabBarControl() - _style->rightMarginForTabBarControl() -
-           _resizeAreaCompensation;
+    return width() - _style->leftMarginForTabBarControl() - _style->rightMarginForTabBarControl();
 }
 
 QRectF TavTabBarControl::genericCellRect() const {

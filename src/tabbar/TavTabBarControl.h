@@ -100,7 +100,9 @@ public:
     // number.
     void relayout();
     void relayout(bool animate);
-    void hideTabBar(bool hide, bool animate);
+    // Collapses to one point or expands, always in a short animation; not
+    // before the first showing.
+    void hideTabBar(bool hide);
     void addTabViewItem(KivTabViewItem& item);
     void removeTabForCell(TavTabBarCell& cell);
     std::vector<KivTabViewItem*> representedTabViewItems() const;
@@ -167,7 +169,6 @@ private:
     bool _sizeCellsToFit = false;
     bool _useOverflowMenu = true;
     bool _alwaysShowActiveTab = false;
-    int _resizeAreaCompensation = 0;
     int _orientation = kHorizontal;
     bool _automaticallyAnimates = false;
     std::unique_ptr<KivAnimation> _cellAnimation;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KivUI/KivColors.h"
 #include "KivUI/KivTabView.h"
 #include "KivUI/KivTabViewItem.h"
 #include "KivUI/WidgetRender.h"

@@ -10,7 +10,7 @@ TEST_F(TabBarFixture, OneTabCollapsesTheBarAtItsFirstShowingAndTellsTheDelegateO
     bar->setHideForSingleTab(true);
     addItem(QStringLiteral("Only"));
     // Before the first showing nothing collapses.
-    bar->hideTabBar(true, true);
+    bar->hideTabBar(true);
     EXPECT_FALSE(bar->isTabBarHidden());
     EXPECT_EQ(bar->height(), 22);
     show();
