@@ -10,9 +10,7 @@
 #include <cmath>
 
 TavOverflowPopUpButton::TavOverflowPopUpButton(QWidget* parent)
-    : QAbstractButton(parent)
-    , _image(KivNamedImages::named(QStringLiteral("overflowImage"), 2.0))
-    , _downImage(KivNamedImages::named(QStringLiteral("overflowImagePressed"), 2.0)) {
+    : QAbstractButton(parent) {
     setFocusPolicy(Qt::NoFocus);
     setToolTip(QStringLiteral("More tabs"));
 }
@@ -76,7 +74,9 @@ void TavOverflowPopUpButton::stopPulse() {
 
 void TavOverflowPopUpButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QImage& image = _down ? _downImage : _image;
+    const QImage image = KivNamedImages::named(_down ? QStringLiteral("overflowImagePressed")
+                                                     : QStringLiteral("overflowImage"),
+                                               devicePixelRatioF());
     const QSizeF size = image.deviceIndependentSize();
     const QPointF origin((width() - size.width()) / 2, (height() - size.height()) / 2);
     const bool pulsing = _pulse && !_alternateImage.isNull();

@@ -10,8 +10,8 @@
 #include <optional>
 
 // The pull-down button at the right end of a tab bar that holds the menu of
-// the tabs that do not fit. It shows its pressed image while the menu is
-// open; with an alternate image it can pulse that image over its own every
+// the tabs that do not fit. It shows its named image, pressed while the menu
+// is open; with an alternate image it can pulse that image over its own every
 // 1/15 s while shown. GUI thread only.
 class TavOverflowPopUpButton final : public QAbstractButton {
 public:
@@ -43,8 +43,6 @@ private:
     void stopPulse();
     void menuClosed();
 
-    QImage _image;
-    QImage _downImage;
     QImage _alternateImage;
     QPointer<QMenu> _menu;
     bool _down = false;

@@ -65,3 +65,20 @@ TEST_F(WindowFixture, AWorkspaceOfSeveralCartsShowsOneTabPerCartAndATabSelectsIt
     EXPECT_EQ(label(tabs, 0), QStringLiteral("Preshow"));
     EXPECT_EQ(label(tabs, 2), QStringLiteral("Act Two"));
 }
+
+TEST_F(WindowFixture, TheTabRowFoldsAwayForASingleCartAndComesBackForASecond) {
+    openWindow();
+    CartTabBar& tabs = *controller->window()->tabs();
+    EXPECT_TRUE(tabs.tabBar()->isTabBarHidden());
+    EXPECT_EQ(tabs.tabBar()->height(), 1);
+    auto second = std::make_shared<Cart>();
+    second->setName("Act Two");
+    workspace->addCart(second);
+    controller->addControllerForCart(second);
+    scheduler.advance(0.1);
+    EXPECT_FALSE(tabs.tabBar()->isTabBarHidden());
+    EXPECT_EQ(tabs.tabBar()->height(), 22);
+    // Carts are not closed from their tabs.
+    EXPECT_TRUE(tabs.tabBar()->cells()[1]->isCloseButtonSuppressed());
+    EXPECT_EQ(label(tabs, 1), QStringLiteral("Act Two"));
+}
