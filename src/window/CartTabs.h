@@ -6,8 +6,8 @@
 
 class QWidget;
 
-// What the workspace window needs of its row of cart tabs; the tab bar
-// implements it too. Indexes count from 0 in tab order. GUI thread.
+// What the workspace window needs of its row of cart tabs (CartTabBar). Indexes count from 0 in tab
+// order. GUI thread.
 class CartTabs {
 public:
     virtual ~CartTabs() = default;

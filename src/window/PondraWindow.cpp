@@ -5,7 +5,7 @@
 #include "KivUI/VornButton.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
-#include "window/CartTabHost.h"
+#include "window/CartTabBar.h"
 #include "window/HelpActions.h"
 #include "window/ImageButton.h"
 #include "window/ImportProgressSheet.h"
@@ -51,7 +51,7 @@ void PondraWindow::buildLayout() {
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    _tabs = new CartTabHost(content);
+    _tabs = new CartTabBar(content);
     _tabs->setObjectName(QStringLiteral("mainPane"));
     layout->addWidget(_tabs, 1);
     layout->addWidget(buildBottomBar(content));

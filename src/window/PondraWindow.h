@@ -4,7 +4,7 @@
 
 #include <map>
 
-class CartTabHost;
+class CartTabBar;
 class HelpActions;
 class ImageButton;
 class PondraAudioLevelView;
@@ -32,7 +32,7 @@ public:
     explicit PondraWindow(WorkspaceController& controller);
     ~PondraWindow() override;
 
-    CartTabHost* tabs() const { return _tabs; }
+    CartTabBar* tabs() const { return _tabs; }
     QButtonGroup* modeButton() const { return _mode; }
     ImageButton* pauseAllButton() const { return _pauseAll; }
     ImageButton* duckingButton() const { return _ducking; }
@@ -63,7 +63,7 @@ private:
                            void (HelpActions::*slot)());
 
     WorkspaceController& _controller;
-    CartTabHost* _tabs = nullptr;
+    CartTabBar* _tabs = nullptr;
     QButtonGroup* _mode = nullptr;
     ImageButton* _pauseAll = nullptr;
     ImageButton* _ducking = nullptr;

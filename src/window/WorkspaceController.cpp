@@ -14,7 +14,7 @@
 #include "model/Cart.h"
 #include "model/SafetyConcern.h"
 #include "model/Workspace.h"
-#include "window/CartTabHost.h"
+#include "window/CartTabBar.h"
 #include "window/DocumentActions.h"
 #include "window/GridController.h"
 #include "window/GridSelectorController.h"

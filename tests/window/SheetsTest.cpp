@@ -1,4 +1,6 @@
 // The settings, grid-size, rename and progress sheets of the workspace window.
+#include "KivUI/KivTabView.h"
+#include "KivUI/KivTabViewItem.h"
 #include "KivUI/VornButton.h"
 #include "KivUI/VornCheckBox.h"
 #include "KivUI/VornHotKeyTextView.h"
@@ -8,7 +10,7 @@
 #include "model/DocumentController.h"
 #include "model/PackageWriter.h"
 #include "platform/undo/UndoManager.h"
-#include "window/CartTabHost.h"
+#include "window/CartTabBar.h"
 #include "window/GridSelectorController.h"
 #include "window/PondraProgressSheet.h"
 #include "window/RenameCartWindowController.h"
@@ -237,7 +239,7 @@ TEST_F(Sheets, TheRenameSheetNamesTheCartAndItsTabAndOffersNoBlankName) {
     sheet->name()->setText(QStringLiteral("Act One"));
     QTest::mouseClick(sheet->renameButton(), Qt::LeftButton);
     EXPECT_EQ(cart().name(), "Act One");
-    EXPECT_EQ(controller->window()->tabs()->tabBar()->tabText(0), "Act One");
+    EXPECT_EQ(controller->window()->tabs()->tabView()->tabViewItemAtIndex(0)->label(), "Act One");
     undo().endTurn();
     EXPECT_EQ(undo().undoActionName(), "Rename Cart");
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -74,6 +74,8 @@ TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     workspace->addCart(second);
     controller->addControllerForCart(second);
     controller->selectTab(0);
+    // The tab row grows in.
+    scheduler.advance(0.2);
     fillShow();
     PondraWindow& window = *controller->window();
     window.resize(900, 620);
@@ -139,4 +141,27 @@ TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     QApplication::processEvents();
     save(import, QStringLiteral("sheet-import"));
     import.end();
+}
+
+TEST_F(WindowGallery, TheTabBarWithThreeCartsAndWithTwelveOverflowing) {
+    for (int carts : {3, 12}) {
+        auto shown = std::make_shared<Workspace>(device, files.path("cache"));
+        const char* names[] = {"Preshow",        "Act One",           "Interval",
+                               "Act Two",        "Curtain Calls",     "Walk-out Music",
+                               "Sound Check",    "Rehearsal Effects", "Understudy Cues",
+                               "Matinee Extras", "Spare Stings",      "Archive"};
+        for (int i = 0; i < carts; ++i) {
+            auto added = std::make_shared<Cart>();
+            added->setName(names[i]);
+            shown->addCart(added);
+        }
+        showWorkspace(shown);
+        controller->selectTab(1);
+        fillShow();
+        PondraWindow& window = *controller->window();
+        window.resize(900, 620);
+        QApplication::setActiveWindow(&window);
+        QApplication::processEvents();
+        save(window, QStringLiteral("window-tabs-%1").arg(carts));
+    }
 }

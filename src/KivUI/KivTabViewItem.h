@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+class KivTabView;
+
+// One page of a tab view: an identifier that its owner chooses, the label
+// its tab shows and the view shown while it is selected. GUI thread only.
+class KivTabViewItem {
+public:
+    KivTabViewItem(QVariant identifier, QString label, QWidget* view);
+
+    const QVariant& identifier() const { return _identifier; }
+    const QString& label() const { return _label; }
+    // Tells the tab view's delegate, so the tab follows.
+    void setLabel(const QString& label);
+    QWidget* view() const { return _view; }
+    // Null while the item is in no tab view.
+    KivTabView* tabView() const { return _tabView; }
+
+private:
+    friend class KivTabView;
+
+    QVariant _identifier;
+    QString _label;
+    QPointer<QWidget> _view;
+    KivTabView* _tabView = nullptr;
+};

@@ -1,0 +1,669 @@
+#include "tabbar/TavTabBarControl.h"
+
+#include "KivUI/KivAnimation.h"
+#include "KivUI/KivTabView.h"
+#include "KivUI/KivTabViewItem.h"
+#include "tabbar/TavMetalTabStyle.h"
+#include "tabbar/TavOverflowPopUpButton.h"
+#include "tabbar/TavProgressIndicator.h"
+#include "tabbar/TavRolloverButton.h"
+#include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarControlDelegate.h"
+#include "tabbar/TavTabBarController.h"
+
+#include <QCursor>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <algorithm>
+
+TavTabBarControl::TavTabBarControl(QWidget* parent)
+    : QWidget(parent)
+    , _overflowPopUpButton(new TavOverflowPopUpButton(this))
+    , _addTabButton(new TavRolloverButton(this))
+    , _controller(std::make_unique<TavTabBarController>(*this))
+    , _style(std::make_unique<TavMetalTabStyle>()) {
+    setObjectName(QStringLiteral("tabBar"));
+    setMouseTracking(true);
+    setBarHeight(static_cast<int>(_style->tabCellHeight()));
+    _overflowPopUpButton->setObjectName(QStringLiteral("overflowPopUpButton"));
+    _overflowPopUpButton->hide();
+    positionOverflowMenu();
+    _addTabButton->setObjectName(QStringLiteral("addTabButton"));
+    _addTabButton->setGeometry(
+        static_cast<int>(width() - _style->rightMarginForTabBarControl() + 1.0), 3, 16, 16);
+    _addTabButton->setUsualImage(_style->addTabButtonImage());
+    _addTabButton->setAlternateImage(_style->addTabButtonPressedImage());
+    _addTabButton->setRolloverImage(_style->addTabButtonRolloverImage());
+    _addTabButton->setVisible(_showAddTabButton);
+}
+
+TavTabBarControl::~TavTabBarControl() {
+    _cellAnimation.reset();
+    _showHideAnimation.reset();
+    if (_tabView && _tabView->delegate() == this) {
+        _tabView->setDelegate(nullptr);
+    }
+    _cells.clear();
+}
+
+void TavTabBarControl::setTabView(KivTabView* tabView) {
+    if (_tabView && _tabView->delegate() == this) {
+        _tabView->setDelegate(nullptr);
+    }
+    _tabView = tabView;
+    if (_tabView) {
+        _tabView->setDelegate(this);
+    }
+}
+
+void TavTabBarControl::awakeFromNib() {
+    if (!_tabView) {
+        return;
+    }
+    for (int i = 0; i < _tabView->numberOfTabViewItems(); ++i) {
+        KivTabViewItem* item = _tabView->tabViewItemAtIndex(i);
+        if (!cellForItem(item)) {
+            addTabViewItem(*item);
+        }
+    }
+}
+
+void TavTabBarControl::setStyle(std::unique_ptr<TavTabStyle> style) {
+    if (!style || style.get() == _style.get()) {
+        return;
+    }
+    _style = std::move(style);
+    if (QImage image = _style->addTabButtonImage(); !image.isNull()) {
+        _addTabButton->setUsualImage(image);
+    }
+    if (QImage image = _style->addTabButtonPressedImage(); !image.isNull()) {
+        _addTabButton->setAlternateImage(image);
+    }
+    if (QImage image = _style->addTabButtonRolloverImage(); !image.isNull()) {
+        _addTabButton->setRolloverImage(image);
+    }
+    relayout();
+}
+
+void TavTabBarControl::setStyleNamed(const QString&) {
+    setStyle(std::make_unique<TavMetalTabStyle>());
+}
+
+QString TavTabBarControl::styleName() const {
+    return _style->name();
+}
+
+void TavTabBarControl::setCanCloseOnlyTab(bool value) {
+    _canCloseOnlyTab = value;
+    if (_cells.size() == 1) {
+        relayout();
+    }
+}
+
+void TavTabBarControl::setDisableTabClose(bool value) {
+    _disableTabClose = value;
+    relayout();
+}
+
+void TavTabBarControl::setHideForSingleTab(bool value) {
+    _hideForSingleTab = value;
+    relayout();
+}
+
+void TavTabBarControl::setShowAddTabButton(bool value) {
+    _showAddTabButton = value;
+    if (!_controller->addButtonRect().isEmpty()) {
+        _addTabButton->setGeometry(_controller->addButtonRect().toRect());
+    }
+    _addTabButton->setVisible(value);
+    relayout();
+}
+
+void TavTabBarControl::setCellMinWidth(int value) {
+    _cellMinWidth = value;
+    relayout();
+}
+
+void TavTabBarControl::setCellMaxWidth(int value) {
+    _cellMaxWidth = value;
+    relayout();
+}
+
+void TavTabBarControl::setCellOptimumWidth(int value) {
+    _cellOptimumWidth = value;
+    relayout();
+}
+
+void TavTabBarControl::setSizeCellsToFit(bool value) {
+    _sizeCellsToFit = value;
+    relayout();
+}
+
+void TavTabBarControl::setUseOverflowMenu(bool value) {
+    _useOverflowMenu = value;
+    relayout();
+}
+
+void TavTabBarControl::setOrientation(int orientation) {
+    if (orientation == _orientation) {
+        return;
+    }
+    _orientation = orientation;
+    _style->setOrientation(orientation);
+    positionOverflowMenu();
+    relayout(false);
+}
+
+bool TavTabBarControl::isAnimating() const {
+    return _cellAnimation && _cellAnimation->isAnimating();
+}
+
+bool TavTabBarControl::isInMainWindow() const {
+    return window() && window()->isActiveWindow();
+}
+
+void TavTabBarControl::relayout() {
+    relayout(_automaticallyAnimates);
+}
+
+void TavTabBarControl::relayout(bool animate) {
+    const int items = _tabView ? _tabView->numberOfTabViewItems() : 0;
+    if (items != static_cast<int>(_cells.size())) {
+        return;
+    }
+    if (_hideForSingleTab && _cells.size() <= 1) {
+        hideTabBar(true);
+        return;
+    }
+    hideTabBar(false);
+    _controller->layoutCells();
+    QMenu* menu = _controller->overflowMenu();
+    _overflowPopUpButton->setVisible(menu != nullptr);
+    _overflowPopUpButton->setMenu(menu);
+    _cellAnimation.reset();
+
+    std::vector<QRectF> targets;
+    for (std::size_t i = 0; i < _cells.size(); ++i) {
+        targets.push_back(_controller->cellFrameAtIndex(static_cast<int>(i)));
+    }
+    if (animate) {
+        _addTabButton->setVisible(_showAddTabButton);
+        _cellAnimation =
+            std::make_unique<KivAnimation>(kCellAnimationDuration, KivAnimation::Curve::EaseInOut);
+        _cellAnimation->start([this, targets](double progress) { animateCells(progress, targets); },
+                              [this, targets] { finishCellAnimation(targets); });
+        animateCells(_cellAnimation->currentProgress(), targets);
+        return;
+    }
+    const std::optional<QPointF> mouse = mousePosition();
+    for (std::size_t i = 0; i < _cells.size(); ++i) {
+        _cells[i]->setFrame(targets[i]);
+        if (!_cells[i]->isInOverflowMenu()) {
+            trackMouse(*_cells[i], mouse);
+        }
+    }
+    _addTabButton->setGeometry(_controller->addButtonRect().toRect());
+    _addTabButton->setVisible(_showAddTabButton);
+    QWidget::update();
+}
+
+void TavTabBarControl::animateCells(double progress, const std::vector<QRectF>& targets) {
+    const std::optional<QPointF> mouse = mousePosition();
+    const bool vertical = _orientation == kVertical;
+    for (std::size_t i = 0; i < _cells.size() && i < targets.size(); ++i) {
+        TavTabBarCell& cell = *_cells[i];
+        QRectF frame = cell.frame();
+        const QRectF& target = targets[i];
+        // Each tick closes that share of the distance left.
+        if (vertical) {
+            frame.moveTop(frame.y() + (target.y() - frame.y()) * progress);
+            frame.setHeight(frame.height() + (target.height() - frame.height()) * progress);
+        } else {
+            frame.moveLeft(frame.x() + (target.x() - frame.x()) * progress);
+            frame.setWidth(frame.width() + (target.width() - frame.width()) * progress);
+        }
+        cell.setFrame(frame);
+        trackMouse(cell, mouse);
+    }
+    if (_showAddTabButton) {
+        const double x = _addTabButton->x();
+        placeAddTabButton(x + (_controller->addButtonRect().x() - x) * progress);
+    }
+    QWidget::update();
+}
+
+void TavTabBarControl::finishCellAnimation(const std::vector<QRectF>& targets) {
+    const std::optional<QPointF> mouse = mousePosition();
+    const bool vertical = _orientation == kVertical;
+    for (std::size_t i = 0; i < _cells.size() && i < targets.size(); ++i) {
+        TavTabBarCell& cell = *_cells[i];
+        QRectF frame = cell.frame();
+        if (vertical) {
+            frame.moveTop(targets[i].y());
+            frame.setHeight(targets[i].height());
+        } else {
+            frame.moveLeft(targets[i].x());
+            frame.setWidth(targets[i].width());
+        }
+        cell.setFrame(frame);
+        if (!cell.isInOverflowMenu()) {
+            trackMouse(cell, mouse);
+        }
+    }
+    if (_showAddTabButton) {
+        placeAddTabButton(_controller->addButtonRect().x());
+    }
+    QWidget::update();
+}
+
+void TavTabBarControl::placeAddTabButton(double x) {
+    _addTabButton->move(static_cast<int>(x), _addTabButton->y());
+}
+
+std::optional<QPointF> TavTabBarControl::mousePosition() const {
+    if (!underMouse()) {
+        return std::nullopt;
+    }
+    return QPointF(mapFromGlobal(QCursor::pos()));
+}
+
+void TavTabBarControl::trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse) {
+    cell.setHighlighted(mouse && cell.frame().contains(*mouse));
+    cell.setCloseButtonOver(mouse && cell.hasCloseButton() && !cell.isCloseButtonSuppressed() &&
+                            cell.closeButtonRectForFrame(cell.frame()).contains(*mouse));
+}
+
+void TavTabBarControl::hideTabBar(bool hide) {
+    if (!_awakenedFromNib || hide == _isHidden) {
+        return;
+    }
+    _isHidden = hide;
+    for (const auto& cell : _cells) {
+        if (cell->indicator()) {
+            cell->indicator()->stopAnimation();
+        }
+    }
+    if (hide) {
+        _overflowPopUpButton->hide();
+        _addTabButton->hide();
+    }
+    const int from = height();
+    const int to = static_cast<int>(_style->tabCellHeight()) - (hide ? kCollapse : 0);
+    _showHideAnimation =
+        std::make_unique<KivAnimation>(kCollapseDuration, KivAnimation::Curve::Linear);
+    _showHideAnimation->start([this, from, to](double progress) {
+        setBarHeight(from + static_cast<int>(std::lround((to - from) * progress)));
+    });
+}
+
+void TavTabBarControl::setBarHeight(int height) {
+    setFixedHeight(height);
+    QWidget::update();
+}
+
+void TavTabBarControl::windowDidUpdate() {
+    if (_hideForSingleTab && _cells.size() <= 1 && !_awakenedFromNib) {
+        setBarHeight(static_cast<int>(_style->tabCellHeight()) - kCollapse);
+        _isHidden = true;
+        _overflowPopUpButton->hide();
+        _addTabButton->hide();
+        if (_delegate && _tabView) {
+            _delegate->tabViewTabBarDidHide(*_tabView, *this);
+        }
+    }
+    _awakenedFromNib = true;
+    QWidget::update();
+}
+
+void TavTabBarControl::positionOverflowMenu() {
+    const double right = _style->rightMarginForTabBarControl();
+    const double cellHeight = _style->tabCellHeight();
+    if (_orientation == kVertical) {
+        _overflowPopUpButton->setGeometry(0, static_cast<int>(height() - cellHeight), width(),
+                                          static_cast<int>(cellHeight));
+    } else {
+        _overflowPopUpButton->setGeometry(static_cast<int>(width() - right + 1.0), 0,
+                                          static_cast<int>(right - 1.0),
+                                          static_cast<int>(cellHeight));
+    }
+}
+
+void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
+    auto cell = std::make_unique<TavTabBarCell>(*this);
+    // A new tab grows in from the end of the row.
+    QRectF frame = genericCellRect();
+    if (!_cells.empty()) {
+        const QRectF& last = _cells.back()->frame();
+        if (_orientation == kVertical) {
+            frame.moveTop(last.y() + last.height());
+            frame.setHeight(0);
+        } else {
+            frame.moveLeft(last.x() + last.width());
+            frame.setWidth(30.0);
+        }
+    } else {
+        frame = QRectF();
+    }
+    cell->setRepresentedObject(&item);
+    cell->setFrame(frame);
+    _cells.push_back(std::move(cell));
+    // Setting the title relayouts once the cell is counted.
+    _cells.back()->setStringValue(item.label());
+}
+
+void TavTabBarControl::removeTabForCell(TavTabBarCell& cell) {
+    if (_mouseDownCell == &cell) {
+        _mouseDownCell = nullptr;
+    }
+    const auto found = std::find_if(_cells.begin(), _cells.end(),
+                                    [&cell](const auto& each) { return each.get() == &cell; });
+    if (found == _cells.end()) {
+        return;
+    }
+    _cells.erase(found);
+    relayout();
+}
+
+std::vector<KivTabViewItem*> TavTabBarControl::representedTabViewItems() const {
+    std::vector<KivTabViewItem*> items;
+    for (const auto& cell : _cells) {
+        if (cell->representedObject()) {
+            items.push_back(cell->representedObject());
+        }
+    }
+    return items;
+}
+
+TavTabBarCell* TavTabBarControl::cellForPoint(const QPointF& point, QRectF* frame) const {
+    if (_orientation == kHorizontal && !genericCellRect().contains(point)) {
+        return nullptr;
+    }
+    for (const auto& cell : _cells) {
+        if (cell->frame().contains(point)) {
+            if (frame) {
+                *frame = cell->frame();
+            }
+            return cell.get();
+        }
+    }
+    return nullptr;
+}
+
+TavTabBarCell* TavTabBarControl::cellForItem(const KivTabViewItem* item) const {
+    if (!item) {
+        return nullptr;
+    }
+    const auto found = std::find_if(_cells.begin(), _cells.end(), [item](const auto& cell) {
+        return cell->representedObject() == item;
+    });
+    return found == _cells.end() ? nullptr : found->get();
+}
+
+TavTabBarCell* TavTabBarControl::lastVisibleTab() const {
+    const auto overflow = std::find_if(_cells.begin(), _cells.end(),
+                                       [](const auto& cell) { return cell->isInOverflowMenu(); });
+    if (overflow == _cells.begin()) {
+        return nullptr;
+    }
+    return std::prev(overflow)->get();
+}
+
+int TavTabBarControl::numberOfVisibleTabs() const {
+    int count = 0;
+    for (const auto& cell : _cells) {
+        if (cell->isInOverflowMenu()) {
+            break;
+        }
+        if (!cell->isPlaceholder()) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+double TavTabBarControl::availableCellWidth() const {
+    return width() - _style->leftMarginForTabBarControl() - _style->rightMarginForTabBarControl();
+}
+
+QRectF TavTabBarControl::genericCellRect() const {
+    return {_style->leftMarginForTabBarControl(), 0, availableCellWidth(), _style->tabCellHeight()};
+}
+
+void TavTabBarControl::tabClick(TavTabBarCell& cell) {
+    if (_tabView && cell.representedObject()) {
+        _tabView->selectTabViewItem(*cell.representedObject());
+    }
+}
+
+void TavTabBarControl::closeTabClick(TavTabBarCell& cell) {
+    if (_cells.size() == 1 && !_canCloseOnlyTab) {
+        return;
+    }
+    KivTabViewItem* item = cell.representedObject();
+    if (!_tabView || !item) {
+        return;
+    }
+    if (_delegate && !_delegate->tabViewShouldCloseTabViewItem(*_tabView, *item)) {
+        cell.setCloseButtonPressed(false);
+        QWidget::update();
+        return;
+    }
+    _tabView->removeTabViewItem(*item);
+}
+
+void TavTabBarControl::overflowMenuAction(KivTabViewItem* item) {
+    if (_tabView && item && _tabView->indexOfTabViewItem(item) >= 0) {
+        _tabView->selectTabViewItem(*item);
+    }
+}
+
+void TavTabBarControl::validateOverflowMenu(QMenu& menu) {
+    const KivTabViewItem* selected = _tabView ? _tabView->selectedTabViewItem() : nullptr;
+    for (QAction* action : menu.actions()) {
+        auto* item = static_cast<KivTabViewItem*>(action->data().value<void*>());
+        if (!item) {
+            continue;
+        }
+        action->setChecked(item == selected);
+        action->setEnabled(!_delegate || !_tabView ||
+                           _delegate->tabViewValidateOverflowMenuItem(*_tabView, *action, *item));
+    }
+}
+
+bool TavTabBarControl::tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
+    return !_delegate || _delegate->tabViewShouldSelectTabViewItem(tabView, item);
+}
+
+void TavTabBarControl::tabViewWillSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
+    if (_delegate) {
+        _delegate->tabViewWillSelectTabViewItem(tabView, item);
+    }
+}
+
+void TavTabBarControl::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) {
+    // The cell is looked up by its item: while an item is being removed the
+    // tab view's indexes are already shifted and the cells' are not.
+    if (TavTabBarCell* cell = cellForItem(item)) {
+        if (_alwaysShowActiveTab && cell->isInOverflowMenu()) {
+            tabView.setDelegate(nullptr);
+            tabView.moveTabViewItem(*item, 0);
+            const auto found = std::find_if(_cells.begin(), _cells.end(), [cell](const auto& each) {
+                return each.get() == cell;
+            });
+            std::rotate(_cells.begin(), found, std::next(found));
+            cell->setIsInOverflowMenu(false);
+            _cells.back()->setIsInOverflowMenu(true);
+            tabView.setDelegate(this);
+            relayout();
+        } else {
+            _controller->setSelectedCell(*cell);
+            QWidget::update();
+        }
+    }
+    if (_delegate) {
+        _delegate->tabViewDidSelectTabViewItem(tabView, item);
+    }
+}
+
+void TavTabBarControl::tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) {
+    std::vector<TavTabBarCell*> gone;
+    for (const auto& cell : _cells) {
+        if (cell->representedObject() &&
+            tabView.indexOfTabViewItem(cell->representedObject()) < 0) {
+            gone.push_back(cell.get());
+        }
+    }
+    for (TavTabBarCell* cell : gone) {
+        if (_delegate) {
+            _delegate->tabViewDidCloseTabViewItem(tabView, *cell->representedObject());
+        }
+        removeTabForCell(*cell);
+    }
+    for (int i = 0; i < tabView.numberOfTabViewItems(); ++i) {
+        KivTabViewItem* item = tabView.tabViewItemAtIndex(i);
+        if (!cellForItem(item)) {
+            addTabViewItem(*item);
+        }
+    }
+    if (_delegate) {
+        _delegate->tabViewDidChangeNumberOfTabViewItems(tabView);
+    }
+}
+
+void TavTabBarControl::tabViewItemLabelDidChange(KivTabView&, KivTabViewItem& item) {
+    if (TavTabBarCell* cell = cellForItem(&item)) {
+        cell->setStringValue(item.label());
+    }
+}
+
+QSize TavTabBarControl::sizeHint() const {
+    return {100, height()};
+}
+
+void TavTabBarControl::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    _style->drawTabBar(painter, *this, QRectF(event->rect()));
+}
+
+void TavTabBarControl::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    positionOverflowMenu();
+    relayout(false);
+}
+
+void TavTabBarControl::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!_awakenedFromNib) {
+        windowDidUpdate();
+    }
+}
+
+void TavTabBarControl::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        QWidget::update();
+    }
+}
+
+bool TavTabBarControl::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        TavTabBarCell* cell = cellForPoint(help->pos());
+        QString tip;
+        if (cell && cell->representedObject() && _delegate && _tabView) {
+            tip = _delegate->tabViewToolTipForTabViewItem(*_tabView, *cell->representedObject());
+        }
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this, cell->frame().toRect());
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TavTabBarControl::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPointF point = event->position();
+    _closeClicked = false;
+    _mouseDownCell = cellForPoint(point);
+    TavTabBarCell* cell = _mouseDownCell;
+    if (!cell) {
+        return;
+    }
+    const bool mayClose = _allowsBackgroundTabClosing || cell->state() != 0 ||
+                          (event->modifiers() & Qt::ControlModifier) != 0;
+    if (cell->closeButtonRectForFrame(cell->frame()).contains(point) && !_disableTabClose &&
+        !cell->isCloseButtonSuppressed() && mayClose) {
+        cell->setCloseButtonOver(false);
+        cell->setCloseButtonPressed(true);
+        _closeClicked = true;
+    } else {
+        cell->setCloseButtonPressed(false);
+        if (_selectsTabsOnMouseDown) {
+            tabClick(*cell);
+        }
+    }
+    QWidget::update();
+}
+
+void TavTabBarControl::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF point = event->position();
+    for (const auto& cell : _cells) {
+        if (!cell->isInOverflowMenu()) {
+            trackMouse(*cell, point);
+        }
+    }
+    // A pressed close button is down exactly while the mouse is on it.
+    if (_closeClicked && _mouseDownCell) {
+        _mouseDownCell->setCloseButtonPressed(
+            _mouseDownCell->closeButtonRectForFrame(_mouseDownCell->frame()).contains(point));
+    }
+    QWidget::update();
+}
+
+void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const QPointF point = event->position();
+    TavTabBarCell* up = cellForPoint(point);
+    TavTabBarCell* down = _mouseDownCell;
+    _mouseDownCell = nullptr;
+    if (up && down) {
+        const bool inDownClose = down->closeButtonRectForFrame(down->frame()).contains(point);
+        if (inDownClose && !_disableTabClose && !up->isCloseButtonSuppressed() &&
+            down->closeButtonPressed()) {
+            _closeClicked = false;
+            // Closing may delete the cell.
+            closeTabClick(*up);
+            return;
+        }
+        down->setCloseButtonPressed(false);
+        if (down->frame().contains(point) &&
+            !(inDownClose && _allowsBackgroundTabClosing && !_disableTabClose) &&
+            !_selectsTabsOnMouseDown) {
+            tabClick(*up);
+        }
+    }
+    _closeClicked = false;
+    QWidget::update();
+}
+
+void TavTabBarControl::leaveEvent(QEvent* event) {
+    for (const auto& cell : _cells) {
+        trackMouse(*cell, std::nullopt);
+    }
+    QWidget::update();
+    QWidget::leaveEvent(event);
+}

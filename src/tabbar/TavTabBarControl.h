@@ -1,0 +1,187 @@
+#pragma once
+
+#include "KivUI/KivTabView.h"
+#include "KivUI/KivTabViewDelegate.h"
+
+#include <QPointer>
+#include <QRectF>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class KivAnimation;
+class KivTabViewItem;
+class QMenu;
+class TavOverflowPopUpButton;
+class TavRolloverButton;
+class TavTabBarCell;
+class TavTabBarController;
+class TavTabBarControlDelegate;
+class TavTabStyle;
+
+// A strip of tabs that fronts a tab view: one cell per item, a select on
+// click, close buttons, an overflow pull-down for the tabs that do not fit,
+// an optional add-tab button, and a collapse to one point while the tab view
+// has a single tab. The tab view is the model; the bar is its delegate and
+// relays its calls to its own delegate. Sizes and drawing come from the
+// style, layout from the controller. GUI thread only.
+class TavTabBarControl final : public QWidget, public KivTabViewDelegate {
+public:
+    using Cells = std::vector<std::unique_ptr<TavTabBarCell>>;
+    static constexpr int kHorizontal = 0;
+    static constexpr int kVertical = 1;
+    // A collapsed bar keeps one point of its height.
+    static constexpr int kCollapse = 21;
+    static constexpr double kCollapseDuration = 0.1;
+    static constexpr double kCellAnimationDuration = 0.5;
+
+    explicit TavTabBarControl(QWidget* parent = nullptr);
+    ~TavTabBarControl() override;
+
+    // Becomes the tab view's delegate.
+    void setTabView(KivTabView* tabView);
+    KivTabView* tabView() const { return _tabView; }
+    void setDelegate(TavTabBarControlDelegate* delegate) { _delegate = delegate; }
+    TavTabBarControlDelegate* delegate() const { return _delegate; }
+    // Adds a cell for every item of the tab view that has none yet.
+    void awakeFromNib();
+
+    TavTabStyle& style() const { return *_style; }
+    void setStyle(std::unique_ptr<TavTabStyle> style);
+    // There is one style: any name installs a new metal style.
+    void setStyleNamed(const QString& name);
+    QString styleName() const;
+
+    bool canCloseOnlyTab() const { return _canCloseOnlyTab; }
+    void setCanCloseOnlyTab(bool value);
+    bool disableTabClose() const { return _disableTabClose; }
+    void setDisableTabClose(bool value);
+    bool hideForSingleTab() const { return _hideForSingleTab; }
+    void setHideForSingleTab(bool value);
+    bool showAddTabButton() const { return _showAddTabButton; }
+    void setShowAddTabButton(bool value);
+    int cellMinWidth() const { return _cellMinWidth; }
+    void setCellMinWidth(int value);
+    int cellMaxWidth() const { return _cellMaxWidth; }
+    void setCellMaxWidth(int value);
+    int cellOptimumWidth() const { return _cellOptimumWidth; }
+    void setCellOptimumWidth(int value);
+    bool sizeCellsToFit() const { return _sizeCellsToFit; }
+    void setSizeCellsToFit(bool value);
+    bool useOverflowMenu() const { return _useOverflowMenu; }
+    void setUseOverflowMenu(bool value);
+    bool allowsBackgroundTabClosing() const { return _allowsBackgroundTabClosing; }
+    void setAllowsBackgroundTabClosing(bool value) { _allowsBackgroundTabClosing = value; }
+    bool selectsTabsOnMouseDown() const { return _selectsTabsOnMouseDown; }
+    void setSelectsTabsOnMouseDown(bool value) { _selectsTabsOnMouseDown = value; }
+    bool automaticallyAnimates() const { return _automaticallyAnimates; }
+    void setAutomaticallyAnimates(bool value) { _automaticallyAnimates = value; }
+    bool alwaysShowActiveTab() const { return _alwaysShowActiveTab; }
+    void setAlwaysShowActiveTab(bool value) { _alwaysShowActiveTab = value; }
+    // How a torn-off tab shows while dragged: 0 its view, 1 its window.
+    int tearOffStyle() const { return _tearOffStyle; }
+    void setTearOffStyle(int value) { _tearOffStyle = value; }
+    int orientation() const { return _orientation; }
+    void setOrientation(int orientation);
+
+    const Cells& cells() const { return _cells; }
+    TavOverflowPopUpButton* overflowPopUpButton() const { return _overflowPopUpButton; }
+    TavRolloverButton* addTabButton() const { return _addTabButton; }
+    TavTabBarController& controller() const { return *_controller; }
+    bool isTabBarHidden() const { return _isHidden; }
+    bool isAnimating() const;
+    // The window is the active one: lines and titles at full strength.
+    bool isInMainWindow() const;
+
+    // The bar's relayout (its own `update`): without an argument it animates
+    // as automaticallyAnimates says. Skipped while cells and items differ in
+    // number.
+    void relayout();
+    void relayout(bool animate);
+    // Collapses to one point or expands, always in a short animation; not
+    // before the first showing.
+    void hideTabBar(bool hide);
+    void addTabViewItem(KivTabViewItem& item);
+    void removeTabForCell(TavTabBarCell& cell);
+    std::vector<KivTabViewItem*> representedTabViewItems() const;
+    // Null when no cell holds the point; `frame` then stays untouched.
+    TavTabBarCell* cellForPoint(const QPointF& point, QRectF* frame = nullptr) const;
+    TavTabBarCell* cellForItem(const KivTabViewItem* item) const;
+    // The cell before the first overflowing one, else the last; null when
+    // there are no cells or the first overflows.
+    TavTabBarCell* lastVisibleTab() const;
+    int numberOfVisibleTabs() const;
+    double availableCellWidth() const;
+    QRectF genericCellRect() const;
+
+    // Actions.
+    void tabClick(TavTabBarCell& cell);
+    void closeTabClick(TavTabBarCell& cell);
+    void overflowMenuAction(KivTabViewItem* item);
+    // Checks the selected item and asks the delegate to enable each.
+    void validateOverflowMenu(QMenu& menu);
+
+    // The tab view's calls.
+    bool tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewWillSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override;
+    void tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) override;
+    void tabViewItemLabelDidChange(KivTabView& tabView, KivTabViewItem& item) override;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    // Collapses a single tab's bar at the first showing, without animation.
+    void windowDidUpdate();
+    void setBarHeight(int height);
+    void positionOverflowMenu();
+    void placeAddTabButton(double x);
+    void animateCells(double progress, const std::vector<QRectF>& targets);
+    void finishCellAnimation(const std::vector<QRectF>& targets);
+    // Highlight and close-button hover follow the mouse.
+    void trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse);
+    std::optional<QPointF> mousePosition() const;
+
+    Cells _cells;
+    QPointer<KivTabView> _tabView;
+    TavOverflowPopUpButton* _overflowPopUpButton;
+    TavRolloverButton* _addTabButton;
+    std::unique_ptr<TavTabBarController> _controller;
+    std::unique_ptr<TavTabStyle> _style;
+    TavTabBarControlDelegate* _delegate = nullptr;
+    bool _canCloseOnlyTab = false;
+    bool _disableTabClose = false;
+    bool _hideForSingleTab = false;
+    bool _showAddTabButton = false;
+    bool _sizeCellsToFit = false;
+    bool _useOverflowMenu = true;
+    bool _alwaysShowActiveTab = false;
+    int _orientation = kHorizontal;
+    bool _automaticallyAnimates = false;
+    std::unique_ptr<KivAnimation> _cellAnimation;
+    int _tearOffStyle = 0;
+    bool _allowsBackgroundTabClosing = true;
+    bool _selectsTabsOnMouseDown = false;
+    int _cellMinWidth = 100;
+    int _cellMaxWidth = 280;
+    int _cellOptimumWidth = 130;
+    bool _isHidden = false;
+    bool _awakenedFromNib = false;
+    std::unique_ptr<KivAnimation> _showHideAnimation;
+    // The cell a press began in, and whether it pressed its close button.
+    TavTabBarCell* _mouseDownCell = nullptr;
+    bool _closeClicked = false;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class KivTabView;
+class KivTabViewItem;
+class QAction;
+class TavTabBarControl;
+
+// What a tab bar tells and asks of its delegate. Every operation is
+// optional: the defaults are what the bar does without a delegate. The tab
+// view's own calls are relayed by the bar. GUI thread.
+class TavTabBarControlDelegate {
+public:
+    virtual ~TavTabBarControlDelegate() = default;
+
+    virtual bool tabViewShouldSelectTabViewItem(KivTabView&, KivTabViewItem&) { return true; }
+    virtual void tabViewWillSelectTabViewItem(KivTabView&, KivTabViewItem&) {}
+    // Null once the last item has gone.
+    virtual void tabViewDidSelectTabViewItem(KivTabView&, KivTabViewItem*) {}
+    // False keeps the tab when its close button is released over it.
+    virtual bool tabViewShouldCloseTabViewItem(KivTabView&, KivTabViewItem&) { return true; }
+    // Per vanished item, before its cell goes; the item is out of the tab view.
+    virtual void tabViewDidCloseTabViewItem(KivTabView&, KivTabViewItem&) {}
+    virtual void tabViewDidChangeNumberOfTabViewItems(KivTabView&) {}
+    // Empty: no tool tip.
+    virtual QString tabViewToolTipForTabViewItem(KivTabView&, KivTabViewItem&) { return {}; }
+    virtual bool tabViewValidateOverflowMenuItem(KivTabView&, QAction&, KivTabViewItem&) {
+        return true;
+    }
+    // The bar collapsed at its first showing.
+    virtual void tabViewTabBarDidHide(KivTabView&, TavTabBarControl&) {}
+    virtual void tabViewTabViewItemIsInOverflowMenu(KivTabView&, KivTabViewItem&, bool) {}
+    // True suppresses that tab's close button at each layout.
+    virtual bool tabViewDisableTabCloseForTabViewItem(KivTabView&, KivTabViewItem&) {
+        return false;
+    }
+};

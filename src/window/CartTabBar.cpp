@@ -1,0 +1,68 @@
+#include "window/CartTabBar.h"
+
+#include "KivUI/KivTabView.h"
+#include "KivUI/KivTabViewItem.h"
+#include "tabbar/TavTabBarControl.h"
+
+#include <QVBoxLayout>
+
+CartTabBar::CartTabBar(QWidget* parent)
+    : QWidget(parent)
+    , _bar(new TavTabBarControl(this))
+    , _tabView(new KivTabView(this)) {
+    _tabView->setObjectName(QStringLiteral("tabView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(_bar);
+    layout->addWidget(_tabView, 1);
+    _bar->setTabView(_tabView);
+    _bar->setDelegate(this);
+    _bar->setHideForSingleTab(true);
+    _bar->setCellMinWidth(100);
+    _bar->setCellOptimumWidth(150);
+    _bar->setCellMaxWidth(200);
+    _bar->setTearOffStyle(1);
+    // Carts are not closed from their tabs.
+    _bar->setDisableTabClose(true);
+}
+
+CartTabBar::~CartTabBar() {
+    _bar->setDelegate(nullptr);
+}
+
+void CartTabBar::addTab(QWidget* page, const QString& label) {
+    _tabView->addTabViewItem(std::make_unique<KivTabViewItem>(QVariant(), label, page));
+}
+
+int CartTabBar::count() const {
+    return _tabView->numberOfTabViewItems();
+}
+
+int CartTabBar::currentIndex() const {
+    return _tabView->indexOfTabViewItem(_tabView->selectedTabViewItem());
+}
+
+void CartTabBar::setCurrentIndex(int index) {
+    _tabView->selectTabViewItemAtIndex(index);
+}
+
+void CartTabBar::setTabLabel(int index, const QString& label) {
+    if (KivTabViewItem* item = _tabView->tabViewItemAtIndex(index)) {
+        item->setLabel(label);
+    }
+}
+
+void CartTabBar::setSelectionChanged(std::function<void(int)> changed) {
+    _changed = std::move(changed);
+}
+
+void CartTabBar::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) {
+    if (_changed) {
+        _changed(tabView.indexOfTabViewItem(item));
+    }
+}
+
+QString CartTabBar::tabViewToolTipForTabViewItem(KivTabView&, KivTabViewItem& item) {
+    return item.label();
+}

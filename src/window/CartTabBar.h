@@ -1,0 +1,36 @@
+#pragma once
+
+#include "tabbar/TavTabBarControlDelegate.h"
+#include "window/CartTabs.h"
+
+#include <QWidget>
+
+class KivTabView;
+class TavTabBarControl;
+
+// The cart tabs as the tab bar over a tab view of the carts' grids. The bar
+// hides itself while there is a single tab; its tabs are 100 to 200 points
+// wide, 150 when they fit.
+class CartTabBar final : public QWidget, public CartTabs, public TavTabBarControlDelegate {
+public:
+    explicit CartTabBar(QWidget* parent = nullptr);
+    ~CartTabBar() override;
+
+    void addTab(QWidget* page, const QString& label) override;
+    int count() const override;
+    int currentIndex() const override;
+    void setCurrentIndex(int index) override;
+    void setTabLabel(int index, const QString& label) override;
+    void setSelectionChanged(std::function<void(int)> changed) override;
+
+    TavTabBarControl* tabBar() const { return _bar; }
+    KivTabView* tabView() const { return _tabView; }
+
+    void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override;
+    QString tabViewToolTipForTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
+
+private:
+    TavTabBarControl* _bar;
+    KivTabView* _tabView;
+    std::function<void(int)> _changed;
+};

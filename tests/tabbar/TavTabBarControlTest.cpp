@@ -1,0 +1,174 @@
+// The bar over its tab view: cells follow the items, clicks select and
+// close, the bar collapses for a single tab, and cells move in animation.
+#include "TabBarFixture.h"
+
+#include <QPainter>
+
+using Events = std::vector<std::string>;
+
+TEST_F(TabBarFixture, OneTabCollapsesTheBarAtItsFirstShowingAndTellsTheDelegateOnce) {
+    bar->setHideForSingleTab(true);
+    addItem(QStringLiteral("Only"));
+    // Before the first showing nothing collapses.
+    bar->hideTabBar(true);
+    EXPECT_FALSE(bar->isTabBarHidden());
+    EXPECT_EQ(bar->height(), 22);
+    show();
+    EXPECT_TRUE(bar->isTabBarHidden());
+    EXPECT_EQ(bar->height(), 1);
+    EXPECT_EQ(delegate.hidden, 1);
+    bar->relayout(false);
+    EXPECT_EQ(delegate.hidden, 1);
+
+    // A second tab brings the bar back in a tenth of a second.
+    addItem(QStringLiteral("Second"));
+    EXPECT_FALSE(bar->isTabBarHidden());
+    scheduler.advance(1.0 / 30);
+    EXPECT_EQ(bar->height(), 8);
+    scheduler.advance(2.0 / 30);
+    EXPECT_EQ(bar->height(), 22);
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+    EXPECT_EQ(delegate.hidden, 1);
+}
+
+TEST_F(TabBarFixture, ClicksSelectTabsAndTheCloseButtonClosesOnlyWhenTheDelegateAgrees) {
+    show();
+    addItems(3);
+    delegate.events.clear();
+    click(cell(2).frame().center());
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(2));
+    EXPECT_EQ(delegate.events, (Events{"select Tab 3"}));
+
+    // A press on the close button holds it down; moving off lets it up.
+    delegate.events.clear();
+    delegate.allowClose = false;
+    const QPointF close = closeButtonOf(1);
+    sendMouse(*bar, QEvent::MouseButtonPress, close);
+    EXPECT_TRUE(cell(1).closeButtonPressed());
+    sendMouse(*bar, QEvent::MouseMove, close + QPointF(40, 0), Qt::NoButton);
+    EXPECT_FALSE(cell(1).closeButtonPressed());
+    sendMouse(*bar, QEvent::MouseMove, close, Qt::NoButton);
+    EXPECT_TRUE(cell(1).closeButtonPressed());
+    sendMouse(*bar, QEvent::MouseButtonRelease, close);
+    EXPECT_EQ(delegate.events, (Events{"should close Tab 2"}));
+    EXPECT_FALSE(cell(1).closeButtonPressed());
+    EXPECT_EQ(tabView->numberOfTabViewItems(), 3);
+
+    delegate.events.clear();
+    delegate.allowClose = true;
+    click(closeButtonOf(1));
+    EXPECT_EQ(delegate.events, (Events{"should close Tab 2", "closed Tab 2", "count 2"}));
+    ASSERT_EQ(bar->cells().size(), 2u);
+    EXPECT_EQ(cell(1).stringValue(), QStringLiteral("Tab 3"));
+
+    // Show mode: no close button acts.
+    bar->setDisableTabClose(true);
+    delegate.events.clear();
+    click(closeButtonOf(0));
+    EXPECT_EQ(tabView->numberOfTabViewItems(), 2);
+    EXPECT_EQ(delegate.events, (Events{"select Tab 1"}));
+}
+
+TEST_F(TabBarFixture, TheOnlyTabCannotBeClosedUnlessTheBarAllowsIt) {
+    show();
+    addItem(QStringLiteral("Only"));
+    EXPECT_TRUE(cell(0).isCloseButtonSuppressed());
+    bar->closeTabClick(cell(0));
+    EXPECT_EQ(tabView->numberOfTabViewItems(), 1);
+    bar->setCanCloseOnlyTab(true);
+    EXPECT_FALSE(cell(0).isCloseButtonSuppressed());
+}
+
+TEST_F(TabBarFixture, AnEmptyTabViewLeavesTheBarValid) {
+    show();
+    bar->relayout(false);
+    EXPECT_TRUE(bar->cells().empty());
+    EXPECT_EQ(bar->lastVisibleTab(), nullptr);
+    EXPECT_EQ(bar->numberOfVisibleTabs(), 0);
+    EXPECT_EQ(bar->cellForPoint(QPointF(10, 10)), nullptr);
+    EXPECT_EQ(bar->controller().overflowMenu(), nullptr);
+    EXPECT_FALSE(renderWidget(*bar).isNull());
+    // The tab view tells of no selection.
+    bar->tabViewDidSelectTabViewItem(*tabView, nullptr);
+    EXPECT_EQ(delegate.events, (Events{"select none"}));
+}
+
+TEST_F(TabBarFixture,
+       ClosingTheSelectedLastTabSelectsItsNeighbourAndClosingTheOnlyOneEmptiesTheBar) {
+    show();
+    addItems(3);
+    tabView->selectTabViewItemAtIndex(2);
+    delegate.events.clear();
+    click(closeButtonOf(2));
+    EXPECT_EQ(delegate.events,
+              (Events{"should close Tab 3", "select Tab 2", "closed Tab 3", "count 2"}));
+    ASSERT_EQ(bar->cells().size(), 2u);
+    EXPECT_EQ(cell(1).state(), 1);
+    EXPECT_EQ(cell(1).tabState(), 2 + 64);
+    EXPECT_EQ(cell(0).state(), 0);
+    EXPECT_EQ(cell(0).tabState(), 16 + 8);
+
+    // The selected first tab goes: its right neighbour takes its place.
+    tabView->selectTabViewItemAtIndex(0);
+    bar->closeTabClick(cell(0));
+    ASSERT_EQ(bar->cells().size(), 1u);
+    EXPECT_EQ(cell(0).stringValue(), QStringLiteral("Tab 2"));
+    EXPECT_EQ(cell(0).tabState(), 2 + 208);
+
+    bar->setCanCloseOnlyTab(true);
+    delegate.events.clear();
+    bar->closeTabClick(cell(0));
+    EXPECT_EQ(delegate.events,
+              (Events{"should close Tab 2", "select none", "closed Tab 2", "count 0"}));
+    EXPECT_TRUE(bar->cells().empty());
+    EXPECT_EQ(tabView->selectedTabViewItem(), nullptr);
+    EXPECT_EQ(bar->lastVisibleTab(), nullptr);
+    EXPECT_FALSE(renderWidget(*bar).isNull());
+}
+
+TEST_F(TabBarFixture, ANewTabGrowsInFromTheEndOfTheRowWhenTheBarAnimates) {
+    show();
+    addItems(2);
+    bar->setAutomaticallyAnimates(true);
+    addItem(QStringLiteral("Tab 3"));
+    // It starts 30 wide after the last tab (tabs are 130 wide at their
+    // optimum) and closes on its place.
+    EXPECT_TRUE(bar->isAnimating());
+    EXPECT_NEAR(cell(2).frame().x(), 262, 1e-9);
+    EXPECT_NEAR(cell(2).frame().width(), 30, 1e-9);
+    scheduler.advance(1.0 / 30);
+    EXPECT_GT(cell(2).frame().width(), 30);
+    EXPECT_LT(cell(2).frame().width(), 130);
+    scheduler.advance(15.0 / 30);
+    EXPECT_FALSE(bar->isAnimating());
+    EXPECT_EQ(cell(2).frame(), QRectF(262, 0, 130, 22));
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST_F(TabBarFixture, ARenamedItemRetitlesItsTab) {
+    show();
+    addItems(2);
+    tabView->tabViewItemAtIndex(1)->setLabel(QStringLiteral("Finale"));
+    EXPECT_EQ(cell(1).stringValue(), QStringLiteral("Finale"));
+    EXPECT_EQ(bar->representedTabViewItems(),
+              (std::vector<KivTabViewItem*>{tabView->tabViewItemAtIndex(0),
+                                            tabView->tabViewItemAtIndex(1)}));
+}
+
+TEST_F(TabBarFixture, TheMouseOverATabHighlightsItAndItsCloseButton) {
+    show();
+    addItems(2);
+    sendMouse(*bar, QEvent::MouseMove, cell(1).frame().center(), Qt::NoButton);
+    EXPECT_TRUE(cell(1).isHighlighted());
+    EXPECT_FALSE(cell(0).isHighlighted());
+    EXPECT_FALSE(cell(1).closeButtonOver());
+    sendMouse(*bar, QEvent::MouseMove, closeButtonOf(1), Qt::NoButton);
+    EXPECT_TRUE(cell(1).closeButtonOver());
+    // Closing background tabs switched off: the button of an unselected tab
+    // does not light.
+    bar->setAllowsBackgroundTabClosing(false);
+    EXPECT_FALSE(cell(1).closeButtonOver());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(bar, &leave);
+    EXPECT_FALSE(cell(1).isHighlighted());
+}
