@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QProgressBar>
-#include <QTabBar>
 #include <QTest>
 
 namespace {
