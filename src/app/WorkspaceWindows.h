@@ -49,6 +49,8 @@ public:
     // Made on first use.
     void showPreferences() override;
     PrefsController* preferences() const { return _preferences.get(); }
+    // Edited from the start: its tab comes from another window.
+    WorkspaceController* newWindowForDraggedTab() override;
 
 private:
     class MidiProcessor;

@@ -55,6 +55,33 @@ void CartTabHost::setTabLabel(int index, const QString& label) {
     _bar->setTabText(index, label);
 }
 
+QWidget* CartTabHost::page(int index) const {
+    return _pages->widget(index);
+}
+
+void CartTabHost::removeTab(int index) {
+    QWidget* removed = page(index);
+    if (!removed) {
+        return;
+    }
+    // The page leaves the stack first, so the bar's new selection names the
+    // same page in both.
+    _pages->removeWidget(removed);
+    _bar->removeTab(index);
+    _bar->setVisible(_bar->count() > 1);
+}
+
+void CartTabHost::moveTab(int from, int to) {
+    QWidget* moved = page(from);
+    if (!moved || to < 0 || to >= count() || to == from) {
+        return;
+    }
+    _pages->removeWidget(moved);
+    _pages->insertWidget(to, moved);
+    _bar->moveTab(from, to);
+    _pages->setCurrentIndex(_bar->currentIndex());
+}
+
 void CartTabHost::setSelectionChanged(std::function<void(int)> changed) {
     _changed = std::move(changed);
 }

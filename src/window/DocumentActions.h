@@ -1,6 +1,7 @@
 #pragma once
 
 class Workspace;
+class WorkspaceController;
 
 // The application commands of a workspace window's menus (documents,
 // quitting, preferences), carried out by the application side. GUI thread.
@@ -19,4 +20,7 @@ public:
     // The panic of every open workspace (Escape).
     virtual void panicAllDocuments() = 0;
     virtual void showPreferences() = 0;
+    // An untitled workspace without carts, in a window, for a tab torn off
+    // another window; null when none could be made.
+    virtual WorkspaceController* newWindowForDraggedTab() = 0;
 };

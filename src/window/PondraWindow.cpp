@@ -191,7 +191,11 @@ void PondraWindow::buildMenus() {
     addAction(file, "openDocument", QStringLiteral("&Open..."), QKeySequence::Open,
               &W::openDocument);
     file->addSeparator();
+    addAction(file, "newTab", QStringLiteral("New &Tab"), QKeySequence(QStringLiteral("Ctrl+T")),
+              &W::newTab);
     addAction(file, "performClose", QStringLiteral("&Close"), QKeySequence::Close, &W::closeWindow);
+    addAction(file, "closeTab", QStringLiteral("Close Ta&b"),
+              QKeySequence(QStringLiteral("Ctrl+Shift+W")), &W::closeTab);
     addAction(file, "saveDocument", QStringLiteral("&Save"), QKeySequence::Save, &W::saveDocument);
     addAction(file, "saveDocumentAs", QStringLiteral("Save &As..."),
               QKeySequence(QStringLiteral("Ctrl+Shift+S")), &W::saveDocumentAs);
@@ -236,7 +240,13 @@ void PondraWindow::buildMenus() {
     controls->addSeparator();
     addAction(controls, "showLog", QStringLiteral("Show &Log"), {}, &W::showLog);
 
-    for (QMenu* menu : {file, edit, controls}) {
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    addAction(window, "selectNextTab", QStringLiteral("Select &Next Tab"),
+              QKeySequence(QStringLiteral("Ctrl+PgDown")), &W::selectNextTab);
+    addAction(window, "selectPreviousTab", QStringLiteral("Select &Previous Tab"),
+              QKeySequence(QStringLiteral("Ctrl+PgUp")), &W::selectPreviousTab);
+
+    for (QMenu* menu : {file, edit, controls, window}) {
         connect(menu, &QMenu::aboutToShow, this, [this] { _controller.validateMenus(); });
     }
 }
