@@ -193,9 +193,10 @@ void PondraWindow::buildMenus() {
     file->addSeparator();
     addAction(file, "newTab", QStringLiteral("New &Tab"), QKeySequence(QStringLiteral("Ctrl+T")),
               &W::newTab);
-    addAction(file, "performClose", QStringLiteral("&Close"), QKeySequence::Close, &W::closeWindow);
     addAction(file, "closeTab", QStringLiteral("Close Ta&b"),
               QKeySequence(QStringLiteral("Ctrl+Shift+W")), &W::closeTab);
+    file->addSeparator();
+    addAction(file, "performClose", QStringLiteral("&Close"), QKeySequence::Close, &W::closeWindow);
     addAction(file, "saveDocument", QStringLiteral("&Save"), QKeySequence::Save, &W::saveDocument);
     addAction(file, "saveDocumentAs", QStringLiteral("Save &As..."),
               QKeySequence(QStringLiteral("Ctrl+Shift+S")), &W::saveDocumentAs);

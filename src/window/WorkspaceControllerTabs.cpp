@@ -187,7 +187,9 @@ void WorkspaceController::didDropTab(QWidget* page, WorkspaceController& destina
 void WorkspaceController::addDroppedCart(const Cart& cart) {
     auto copy = cart.copy();
     _workspace->addCart(copy);
-    selectNewTab(addControllerForCart(std::move(copy)));
+    GridController& controller = addControllerForCart(std::move(copy));
+    selectNewTab(controller);
+    controller.importForeignMedia();
 }
 
 void WorkspaceController::tabsDidReorder() {

@@ -11,11 +11,14 @@
 #include "window/CartTabHost.h"
 #include "window/GridController.h"
 #include "window/GridView.h"
+#include "window/MediaImport.h"
 #include "window/PondraWindow.h"
 #include "window/WorkspaceController.h"
 
 #include <sndfile.h>
 
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QTabBar>
 
@@ -59,6 +62,13 @@ protected:
         cue->setHotkey("A");
         cart.setCue(cue, 0);
         return cue;
+    }
+    static void waitForImport(const WorkspaceController& window) {
+        if (MediaImport* import = window.selectedController()->currentImport()) {
+            QEventLoop loop;
+            QObject::connect(import, &QObject::destroyed, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
     }
     // The window's workspace plays through the device's first pair.
     static void playOn(WorkspaceController& window, const std::shared_ptr<KivAudioDevice>& on) {
@@ -215,4 +225,45 @@ TEST_F(CartTabsAcrossWindows, AReorderedRowSurvivesSaveAndReopen) {
     ASSERT_TRUE(reopened);
     EXPECT_EQ(cartNames(*reopened), (std::vector<std::string>{"Cart 3", "Cart 1", "Cart 2"}));
     EXPECT_EQ(tabLabels(windowOf(*reopened)), (std::vector<QString>{"Cart 3", "Cart 1", "Cart 2"}));
+}
+
+TEST_F(CartTabsAcrossWindows, ADroppedCartKeepsItsSoundsWhenItsSourceClosesUnsaved) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    // Media imported into the untitled source live in its temporary folder.
+    const std::string path = files.path("rain.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(4800, 0.5f), 1, 48000));
+    const auto imported = source->copyFileIntoTmp(path);
+    ASSERT_TRUE(imported);
+    for (std::size_t slot : {0u, 1u}) {
+        source->carts()[0]->setCue(AudioCue::initWithFile(*imported, device), slot);
+    }
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+
+    from.didDropTab(from.window()->tabs()->page(0), to);
+    waitForImport(to);
+    const std::shared_ptr<Cart> copy = target->carts()[1];
+    for (std::size_t slot : {0u, 1u}) {
+        EXPECT_TRUE(target->containsMediaFile(copy->cueAtIndex(slot)->file()));
+    }
+    EXPECT_EQ(copy->cueAtIndex(0)->file(), copy->cueAtIndex(1)->file()) << "one copy of one file";
+
+    // The source goes without saving, and its temporary folder with it.
+    prompts.alertAnswers = {2};
+    ASSERT_TRUE(windows->closeDocument(*source));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(*imported)));
+
+    const std::string package = files.path("kept.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*target);
+    windows->documentController().finishSaving(*target);
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    const std::string saved = copy->cueAtIndex(0)->file();
+    EXPECT_EQ(saved.rfind(package, 0), 0u) << saved;
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(saved)).isFile());
 }

@@ -1,10 +1,12 @@
-// Renders the workspace window in edit mode, in show mode and with a cue
-// playing to PNG files under the build tree's gallery folder, at 1x and 2x,
-// for people judging the look.
+// Renders the workspace window in edit mode, in show mode, with a cue
+// playing and with its cart tabs and their menus to PNG files under the
+// build tree's gallery folder, at 1x and 2x, for people judging the look.
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "window/CartTabHost.h"
 
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 
 namespace {
@@ -93,4 +95,27 @@ TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     QApplication::processEvents();
     save(window, QStringLiteral("window-edit-playing"));
     EXPECT_TRUE(cart().cueAtIndex(0)->isPlaying());
+}
+
+TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
+    openWindow();
+    controller->newTab();
+    controller->newTab();
+    controller->window()->tabs()->moveTab(2, 0);
+    controller->didDropTab(controller->window()->tabs()->page(0), *controller);
+    controller->selectTab(1);
+    fillShow();
+    PondraWindow& window = *controller->window();
+    window.resize(900, 620);
+    QApplication::processEvents();
+    save(window, QStringLiteral("window-tabs"));
+
+    controller->validateMenus();
+    for (const auto& [action, picture] :
+         {std::pair{"newTab", "menu-file"}, std::pair{"selectNextTab", "menu-window"}}) {
+        auto* menu = qobject_cast<QMenu*>(window.action(QString::fromLatin1(action))->parent());
+        ASSERT_TRUE(menu);
+        menu->adjustSize();
+        save(*menu, QString::fromLatin1(picture));
+    }
 }
