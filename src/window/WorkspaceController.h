@@ -143,16 +143,18 @@ public:
     // Into `destination`'s bar; a null destination is a drop outside every
     // window, which tears the tab off.
     bool shouldDropTab(const WorkspaceController* destination) const;
-    // The tab showing `page`, still in this window's bar, was dropped on the
-    // bar of `destination`. On this window's own bar the tabs are already in
+    // The tab showing `page`, a page of this window's, was dropped on the bar
+    // of `destination`. On this window's own bar the tabs are already in
     // their new order and the carts follow it. On another window's bar that
     // window gets a copy of the cart in a new tab, and the tab here closes
-    // with undo ("Close Tab"); a window left without tabs closes.
+    // with undo ("Close Tab") unless the bar has closed it already.
     void didDropTab(QWidget* page, WorkspaceController& destination);
     // The window a torn-off tab goes to: a new workspace without carts.
     WorkspaceController* newWindowForDraggedTab();
+    // At the end of a drag that left this window without tabs.
     void closeWindowForLastTab();
-    // The tab at the index moves to a new workspace window of its own.
+    // The tab at the index moves to a new workspace window of its own; a
+    // window left without tabs closes.
     void tearOffTab(int index);
 
     // Documents.

@@ -167,21 +167,27 @@ bool WorkspaceController::shouldDropTab(const WorkspaceController* destination) 
 }
 
 void WorkspaceController::didDropTab(QWidget* page, WorkspaceController& destination) {
-    GridController* dropped = controllerForPage(page);
-    if (!dropped || !shouldDropTab(&destination)) {
+    if (!page || !shouldDropTab(&destination)) {
         return;
     }
     if (&destination == this) {
         tabsDidReorder();
         return;
     }
+    // The bar may have told of the tab's close already, with its undo.
+    GridController* dropped = controllerForPage(page);
+    if (!dropped) {
+        const auto closed = std::find_if(_closedControllers.begin(), _closedControllers.end(),
+                                         [&](const auto& c) { return c->gridView() == page; });
+        dropped = closed == _closedControllers.end() ? nullptr : closed->get();
+    }
+    if (!dropped) {
+        return;
+    }
     destination.addDroppedCart(*dropped->cart());
     // The close is this window's step, in this window's undo; the other
     // window only gains a tab.
     closeTabOf(dropped);
-    if (tabs().count() == 0) {
-        closeWindowForLastTab();
-    }
 }
 
 void WorkspaceController::addDroppedCart(const Cart& cart) {
@@ -224,5 +230,8 @@ void WorkspaceController::tearOffTab(int index) {
     }
     if (WorkspaceController* window = newWindowForDraggedTab()) {
         didDropTab(page, *window);
+    }
+    if (tabs().count() == 0) {
+        closeWindowForLastTab();
     }
 }

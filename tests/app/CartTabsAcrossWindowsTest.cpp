@@ -267,3 +267,30 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartKeepsItsSoundsWhenItsSourceClosesUnsav
     EXPECT_EQ(saved.rfind(package, 0), 0u) << saved;
     EXPECT_TRUE(QFileInfo(QString::fromStdString(saved)).isFile());
 }
+
+TEST_F(CartTabsAcrossWindows, ADropAfterTheBarHasClosedTheTabMovesTheCartOnce) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    const std::shared_ptr<Cart> first = source->carts()[0];
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+
+    // The bar takes the tab out and tells of it before the drop.
+    CartTabHost& tabs = *from.window()->tabs();
+    QWidget* page = tabs.page(0);
+    tabs.removeTab(0);
+    from.tabDidClose(page);
+    from.didDropTab(page, to);
+    source->undoManager().endTurn();
+    target->undoManager().endTurn();
+
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Cart 1"}));
+    EXPECT_NE(target->carts()[1], first);
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
+    // One close, one undo step.
+    from.undo();
+    EXPECT_EQ(source->carts().back(), first);
+    EXPECT_EQ(source->undoManager().undoActionName(), "New Tab");
+}
