@@ -135,6 +135,21 @@ void WorkspaceWindows::saveWindowFrame(const WorkspaceController& controller) {
     _defaults.setValue(QString::fromLatin1(kWindowFramesKey), frames);
 }
 
+WorkspaceController* WorkspaceWindows::newWindowForDraggedTab() {
+    auto workspace =
+        std::dynamic_pointer_cast<Workspace>(_controller.newDocument([](Document& document) {
+            if (auto* made = dynamic_cast<Workspace*>(&document)) {
+                made->setCreatedFromDrag(true);
+            }
+        }));
+    if (!workspace) {
+        return nullptr;
+    }
+    workspace->undoManager().countChangeWithoutUndo();
+    makeWindowControllers(workspace);
+    return windowControllerOf(*workspace);
+}
+
 void WorkspaceWindows::newDocument() {
     openUntitled();
 }

@@ -51,6 +51,8 @@ public:
     PrefsController* preferences() const { return _preferences.get(); }
     // The application's.
     HelpActions* helpActions() override;
+    // Edited from the start: its tab comes from another window.
+    WorkspaceController* newWindowForDraggedTab() override;
 
 private:
     class MidiProcessor;

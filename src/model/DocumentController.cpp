@@ -48,9 +48,13 @@ const Document* DocumentController::otherDocumentAt(const Document& document,
     return nullptr;
 }
 
-std::shared_ptr<Document> DocumentController::newDocument() {
+std::shared_ptr<Document>
+DocumentController::newDocument(const std::function<void(Document&)>& prepare) {
     assertMainThread();
     auto document = _factory();
+    if (prepare) {
+        prepare(*document);
+    }
     document->initializeUntitled();
     _documents.push_back(document);
     return document;

@@ -37,7 +37,8 @@ public:
     // (trailing "/", "..", a symbolic link).
     std::shared_ptr<Document> documentForPath(const std::string& path) const;
 
-    std::shared_ptr<Document> newDocument();
+    // `prepare`, when given, sees the new document before it is initialised.
+    std::shared_ptr<Document> newDocument(const std::function<void(Document&)>& prepare = {});
     // The document already open for the path, or a new one read from it under
     // its canonical path; nullptr with `error` when the package cannot be read.
     std::shared_ptr<Document> openDocument(const std::string& path, KivError& error);

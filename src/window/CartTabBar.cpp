@@ -53,6 +53,28 @@ void CartTabBar::setTabLabel(int index, const QString& label) {
     }
 }
 
+QWidget* CartTabBar::page(int index) const {
+    KivTabViewItem* item = _tabView->tabViewItemAtIndex(index);
+    return item ? item->view() : nullptr;
+}
+
+void CartTabBar::removeTab(int index) {
+    KivTabViewItem* item = _tabView->tabViewItemAtIndex(index);
+    if (!item) {
+        return;
+    }
+    // The page stays ours, hidden, so that undo can show it again.
+    std::unique_ptr<QWidget> removed = _tabView->removeTabViewItem(*item);
+    removed->hide();
+    removed.release()->setParent(this);
+}
+
+void CartTabBar::moveTab(int from, int to) {
+    if (KivTabViewItem* item = _tabView->tabViewItemAtIndex(from)) {
+        _tabView->moveTabViewItem(*item, to);
+    }
+}
+
 void CartTabBar::setSelectionChanged(std::function<void(int)> changed) {
     _changed = std::move(changed);
 }

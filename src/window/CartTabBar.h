@@ -21,6 +21,9 @@ public:
     int currentIndex() const override;
     void setCurrentIndex(int index) override;
     void setTabLabel(int index, const QString& label) override;
+    QWidget* page(int index) const override;
+    void removeTab(int index) override;
+    void moveTab(int from, int to) override;
     void setSelectionChanged(std::function<void(int)> changed) override;
 
     TavTabBarControl* tabBar() const { return _bar; }

@@ -18,6 +18,13 @@ public:
     virtual int currentIndex() const = 0;
     virtual void setCurrentIndex(int index) = 0;
     virtual void setTabLabel(int index, const QString& label) = 0;
+    // The page the tab shows; null for an index out of range.
+    virtual QWidget* page(int index) const = 0;
+    // Takes the tab away; its page stays with the tabs, hidden, until it is
+    // added again or the tabs go.
+    virtual void removeTab(int index) = 0;
+    // The tab at `from` moves to `to`, counted after it has left its place.
+    virtual void moveTab(int from, int to) = 0;
     // Told after the selected tab has changed.
     virtual void setSelectionChanged(std::function<void(int)> changed) = 0;
 };

@@ -2,6 +2,7 @@
 
 class HelpActions;
 class Workspace;
+class WorkspaceController;
 
 // The application commands of a workspace window's menus (documents,
 // quitting, preferences, help), carried out by the application side. GUI thread.
@@ -22,4 +23,7 @@ public:
     virtual void showPreferences() = 0;
     // The Help menu's commands; null when the application offers none.
     virtual HelpActions* helpActions() = 0;
+    // An untitled workspace without carts, in a window, for a tab torn off
+    // another window; null when none could be made.
+    virtual WorkspaceController* newWindowForDraggedTab() = 0;
 };

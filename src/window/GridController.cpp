@@ -384,6 +384,44 @@ void GridController::gridViewDroppedFiles(const QStringList& paths, std::size_t 
     _import->start();
 }
 
+void GridController::importForeignMedia() {
+    Workspace& workspace = _workspaceController.workspace();
+    QStringList paths;
+    for (const auto& [index, cue] : _cart->cues()) {
+        const QString file = QString::fromStdString(cue->file());
+        if (!file.isEmpty() && !workspace.containsMediaFile(cue->file()) && !paths.contains(file)) {
+            paths << file;
+        }
+    }
+    if (paths.isEmpty() || _import) {
+        return;
+    }
+    ImportProgressSheet& sheet = _workspaceController.importProgress();
+    sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
+    _import = std::make_unique<MediaImport>(
+        paths,
+        MediaImport::Steps{
+            [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); },
+            [this, paths](const std::string& copy) {
+                // Copies arrive in the order of the paths.
+                const std::string original = paths.at(_import->placed() - 1).toStdString();
+                for (const auto& [index, cue] : _cart->cues()) {
+                    if (cue->file() == original) {
+                        cue->updateFile(copy);
+                    }
+                }
+                _workspaceController.importProgress().setDone(_import->placed());
+                return true;
+            },
+            [this] { finishImport(); }});
+    sheet.onCancel = [this] {
+        if (_import) {
+            _import->cancel();
+        }
+    };
+    _import->start();
+}
+
 bool GridController::placeImportedFile(const std::string& copy, std::size_t& slot,
                                        bool withDefaultTriggers) {
     Workspace& workspace = _workspaceController.workspace();

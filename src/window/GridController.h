@@ -63,6 +63,11 @@ public:
     void triggerCueDownWithShortcut(const std::string& shortcut);
     void triggerCueUpWithShortcut(const std::string& shortcut);
 
+    // The cues' media that lie outside this workspace are copied into its
+    // temporary folder and the cues re-pointed to the copies, as for an
+    // import: a cart from another window keeps its sounds once that window's
+    // workspace has gone.
+    void importForeignMedia();
     // The file import under way, if any.
     MediaImport* currentImport() const { return _import.get(); }
 

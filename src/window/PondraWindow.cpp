@@ -193,6 +193,11 @@ void PondraWindow::buildMenus() {
     addAction(file, "openDocument", QStringLiteral("&Open..."), QKeySequence::Open,
               &W::openDocument);
     file->addSeparator();
+    addAction(file, "newTab", QStringLiteral("New &Tab"), QKeySequence(QStringLiteral("Ctrl+T")),
+              &W::newTab);
+    addAction(file, "closeTab", QStringLiteral("Close Ta&b"),
+              QKeySequence(QStringLiteral("Ctrl+Shift+W")), &W::closeTab);
+    file->addSeparator();
     addAction(file, "performClose", QStringLiteral("&Close"), QKeySequence::Close, &W::closeWindow);
     addAction(file, "saveDocument", QStringLiteral("&Save"), QKeySequence::Save, &W::saveDocument);
     addAction(file, "saveDocumentAs", QStringLiteral("Save &As..."),
@@ -243,6 +248,12 @@ void PondraWindow::buildMenus() {
     controls->addSeparator();
     addAction(controls, "showLog", QStringLiteral("Show &Log"), {}, &W::showLog);
 
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    addAction(window, "selectNextTab", QStringLiteral("Select &Next Tab"),
+              QKeySequence(QStringLiteral("Ctrl+PgDown")), &W::selectNextTab);
+    addAction(window, "selectPreviousTab", QStringLiteral("Select &Previous Tab"),
+              QKeySequence(QStringLiteral("Ctrl+PgUp")), &W::selectPreviousTab);
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addHelpAction(help, "showAboutWindow", QStringLiteral("&About Pondra"),
                   &HelpActions::showAboutWindow);
@@ -262,7 +273,7 @@ void PondraWindow::buildMenus() {
         action->setEnabled(_controller.helpActions() != nullptr);
     }
 
-    for (QMenu* menu : {file, edit, controls}) {
+    for (QMenu* menu : {file, edit, controls, window, help}) {
         connect(menu, &QMenu::aboutToShow, this, [this] { _controller.validateMenus(); });
     }
 }

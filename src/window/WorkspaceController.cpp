@@ -106,16 +106,16 @@ WorkspaceController::~WorkspaceController() {
     }
     _window.reset();
     _gridControllers.clear();
+    _closedControllers.clear();
     if (_workspace->settings() == &_settings) {
         _workspace->setSettings(nullptr);
     }
 }
 
 GridController& WorkspaceController::addControllerForCart(std::shared_ptr<Cart> cart) {
-    ++_tabCount;
     // Named before its controller watches the name: no edit of the document.
     if (cart->name().empty()) {
-        cart->setName("Cart " + std::to_string(_tabCount));
+        cart->setName("Cart " + std::to_string(_tabCount + 1));
     }
     if (_workspace->audioDevice()) {
         cart->updateCuesWithAudioDevice(_workspace->audioDevice());
@@ -127,6 +127,7 @@ GridController& WorkspaceController::addControllerForCart(std::shared_ptr<Cart> 
 }
 
 void WorkspaceController::addTab(GridController& controller) {
+    ++_tabCount;
     const std::string& name = controller.cart()->name();
     _window->tabs()->addTab(controller.gridView(), QString::fromStdString(name));
 }
@@ -160,6 +161,7 @@ void WorkspaceController::reloadCarts() {
     const int selected = _window->tabs()->currentIndex();
     _window.reset();
     _gridControllers.clear();
+    _closedControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
     _workspace->setSaveProgress(_window->saveProgress());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
@@ -191,10 +193,7 @@ bool WorkspaceController::inShowMode() const {
 }
 
 GridController* WorkspaceController::selectedController() const {
-    const int index = _window->tabs()->currentIndex();
-    return index >= 0 && index < static_cast<int>(_gridControllers.size())
-               ? _gridControllers[static_cast<std::size_t>(index)].get()
-               : nullptr;
+    return controllerAtTab(_window->tabs()->currentIndex());
 }
 
 std::vector<SafetyConcern> WorkspaceController::brokenOrFlaggedCues() const {
@@ -851,6 +850,8 @@ void WorkspaceController::validateMenus() {
     enable("cut", canCut());
     enable("paste", canPaste());
     enable("delete", canDelete());
+    enable("newTab", !locked);
+    enable("closeTab", !locked);
     enable("setEditMode", locked);
     enable("setShowMode", !locked);
     enable("editWorkspaceSettings", !locked);
@@ -878,10 +879,9 @@ void WorkspaceController::selectionChanged() {
 }
 
 void WorkspaceController::cartRenamed(GridController& controller, const std::string& name) {
-    for (std::size_t i = 0; i < _gridControllers.size(); ++i) {
-        if (_gridControllers[i].get() == &controller) {
-            _window->tabs()->setTabLabel(static_cast<int>(i), QString::fromStdString(name));
-        }
+    // A closed tab's cart has no label to change.
+    if (const int index = tabIndexOf(controller); index >= 0) {
+        _window->tabs()->setTabLabel(index, QString::fromStdString(name));
     }
 }
 

@@ -15,6 +15,7 @@
 
 class AudioCue;
 class Cart;
+class CartTabs;
 class DocumentActions;
 class HelpActions;
 class GridController;
@@ -25,6 +26,7 @@ class LogController;
 class PondraWindow;
 class SettingsSheet;
 class QKeyEvent;
+class QWidget;
 class SafetyConcern;
 class UndoManager;
 class Workspace;
@@ -51,6 +53,8 @@ public:
                         DocumentActions* documents);
     ~WorkspaceController() override;
 
+    // The cart's grid controller and its tab at the end of the row; a cart
+    // without a name is named "Cart <n>" after the tabs made so far.
     GridController& addControllerForCart(std::shared_ptr<Cart> cart);
     // The window's set-up once every cart has its controller; shows it.
     void showWindow();
@@ -67,6 +71,8 @@ public:
     bool inShowMode() const;
     bool isFollowingDucking() const { return _duckingTimer.has_value(); }
     GridController* selectedController() const;
+    // The grid controller of the tab at the index in tab order; null when none.
+    GridController* controllerAtTab(int index) const;
     const std::vector<std::unique_ptr<GridController>>& gridControllers() const {
         return _gridControllers;
     }
@@ -128,6 +134,40 @@ public:
     // Made on first use.
     SettingsSheet* settingsSheet() const;
 
+    // Cart tabs (WorkspaceControllerTabs.cpp). None is added, closed, dragged
+    // or dropped while the workspace is locked.
+    // A new empty cart in a tab of its own, with undo ("New Tab").
+    void newTab();
+    // The selected tab, after shouldCloseTab(), with undo ("Close Tab"); the
+    // only tab closes the window instead.
+    void closeTab();
+    // Wrapping round at either end.
+    void selectNextTab();
+    void selectPreviousTab();
+    // The tab bar's questions and reports, asked by the bar and the tab drag.
+    // An empty cart closes at once; another only after the user agrees.
+    bool shouldCloseTab(int index);
+    // The bar has taken the tab showing `page` away: its cart leaves the
+    // workspace, with undo. A page of another window is none of this one's.
+    void tabDidClose(QWidget* page);
+    bool shouldDragTab() const;
+    // Into `destination`'s bar; a null destination is a drop outside every
+    // window, which tears the tab off.
+    bool shouldDropTab(const WorkspaceController* destination) const;
+    // The tab showing `page`, a page of this window's, was dropped on the bar
+    // of `destination`. On this window's own bar the tabs are already in
+    // their new order and the carts follow it. On another window's bar that
+    // window gets a copy of the cart in a new tab, and the tab here closes
+    // with undo ("Close Tab") unless the bar has closed it already.
+    void didDropTab(QWidget* page, WorkspaceController& destination);
+    // The window a torn-off tab goes to: a new workspace without carts.
+    WorkspaceController* newWindowForDraggedTab();
+    // At the end of a drag that left this window without tabs.
+    void closeWindowForLastTab();
+    // The tab at the index moves to a new workspace window of its own; a
+    // window left without tabs closes.
+    void tearOffTab(int index);
+
     // Documents.
     void newDocument();
     void openDocument();
@@ -164,6 +204,23 @@ public:
 private:
     void enterShowMode();
     void addTab(GridController& controller);
+    CartTabs& tabs() const;
+    int tabIndexOf(const GridController& controller) const;
+    GridController* controllerForPage(const QWidget* page) const;
+    // Takes the controller's tab away and its cart out of the workspace,
+    // without asking: the undo of a new tab, a redo of a close, a drop. A
+    // controller whose tab is closed already is left alone.
+    void closeTabOf(GridController* controller);
+    // The cart of a tab already gone stops and leaves the workspace; the
+    // controller is kept for the undo, which brings the tab back.
+    void removeTabFor(GridController& controller);
+    void recreateTabFor(GridController* controller);
+    // The tab shown is the controller's; undo closes that very tab.
+    void selectNewTab(GridController& controller);
+    // A copy of a cart dropped from another window.
+    void addDroppedCart(const Cart& cart);
+    // The workspace's carts in the tabs' order.
+    void tabsDidReorder();
     void tabSelected();
     void makeCartFirstResponder();
     void updateWindowTitle();
@@ -179,7 +236,10 @@ private:
     KivPrompts& _prompts;
     DocumentActions* _documents;
     SettingsController _settings;
+    // In the order they were made; the tabs keep their own order.
     std::vector<std::unique_ptr<GridController>> _gridControllers;
+    // Of closed tabs, for their undo; their views stay hidden in the window.
+    std::vector<std::unique_ptr<GridController>> _closedControllers;
     std::vector<Output> _outputDevices;
     // On the main run loop, so the slider follows the fade's own clock.
     std::optional<Scheduler::TimerId> _duckingTimer;

@@ -82,3 +82,193 @@ TEST_F(WindowFixture, TheTabRowFoldsAwayForASingleCartAndComesBackForASecond) {
     EXPECT_TRUE(tabs.tabBar()->cells()[1]->isCloseButtonSuppressed());
     EXPECT_EQ(label(tabs, 1), QStringLiteral("Act Two"));
 }
+
+namespace {
+
+class CartTabCommands : public WindowFixture {
+protected:
+    CartTabBar& tabs() const { return *controller->window()->tabs(); }
+    UndoManager& undo() const { return workspace->undoManager(); }
+    std::vector<std::string> cartNames() const {
+        std::vector<std::string> names;
+        for (const auto& c : workspace->carts()) {
+            names.push_back(c->name());
+        }
+        return names;
+    }
+    std::vector<QString> tabLabels() const {
+        std::vector<QString> labels;
+        for (int i = 0; i < tabs().count(); ++i) {
+            labels.push_back(tabs().tabView()->tabViewItemAtIndex(i)->label());
+        }
+        return labels;
+    }
+    // One user action each: its undo step ends with it.
+    void newTab() {
+        controller->newTab();
+        undo().endTurn();
+    }
+    void closeTab() {
+        controller->closeTab();
+        undo().endTurn();
+    }
+};
+
+} // namespace
+
+TEST_F(CartTabCommands, NewTabsAreNumberedByEveryTabEverMadeAndUndoClosesTheNewTabWithoutAsking) {
+    openWindow();
+    newTab();
+    EXPECT_EQ(undo().undoActionName(), "New Tab");
+    EXPECT_EQ(tabs().currentIndex(), 1) << "the new tab is shown";
+    EXPECT_EQ(&cart(), workspace->carts()[1].get());
+    newTab();
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 2", "Cart 3"}));
+
+    // "Cart 2" closes at once: it is empty. The next tab is still the fourth.
+    controller->selectTab(1);
+    closeTab();
+    EXPECT_TRUE(prompts.alerts.empty());
+    newTab();
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 3", "Cart 4"}));
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 1", "Cart 3", "Cart 4"}));
+
+    // Undoing "New Tab" closes the tab it made, not the one selected since,
+    // and asks nothing even though the selected cart has a cue.
+    controller->selectTab(0);
+    const auto cue = placeCue(wav("a.wav", 0.25f), 0);
+    undo().endTurn();
+    newTab();
+    controller->selectTab(0);
+    controller->undo();
+    EXPECT_TRUE(prompts.alerts.empty());
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 3", "Cart 4"}));
+    EXPECT_EQ(workspace->carts()[0]->cueAtIndex(0), cue);
+    EXPECT_EQ(tabs().currentIndex(), 0);
+    EXPECT_EQ(undo().redoActionName(), "New Tab");
+    // Redo brings that same tab back.
+    controller->redo();
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 3", "Cart 4", "Cart 5"}));
+    EXPECT_EQ(tabs().currentIndex(), 3);
+}
+
+TEST_F(CartTabCommands, ACartWithCuesClosesOnlyAfterTheQuestionAndUndoBringsItBack) {
+    openWindow();
+    newTab();
+    controller->selectTab(0);
+    const auto cue = placeCue(wav("a.wav", 0.25f), 3);
+    undo().endTurn();
+    const std::shared_ptr<Cart> first = workspace->carts()[0];
+
+    prompts.alertAnswers = {1};
+    closeTab();
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    const KivAlert& question = prompts.alerts[0];
+    EXPECT_EQ(question.messageText, QStringLiteral("Are you sure you want to close this tab?"));
+    EXPECT_EQ(question.informativeText, QStringLiteral("All cues in this cart will be removed."));
+    EXPECT_EQ(question.buttons, (QStringList{"OK", "Cancel"}));
+    EXPECT_EQ(tabs().count(), 2) << "Cancel keeps the tab";
+    EXPECT_EQ(workspace->carts().size(), 2u);
+    EXPECT_EQ(undo().undoActionName(), "Add Cue");
+
+    prompts.alertAnswers = {0};
+    closeTab();
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 2"}));
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 2"}));
+    EXPECT_EQ(undo().undoActionName(), "Close Tab");
+    EXPECT_EQ(first->workspace(), nullptr);
+
+    // The same cart with its cue, at the end of the row.
+    controller->undo();
+    EXPECT_EQ(workspace->carts().back(), first);
+    EXPECT_EQ(first->workspace(), workspace.get());
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 2", "Cart 1"}));
+    EXPECT_EQ(tabs().currentIndex(), 1);
+    EXPECT_EQ(grid().cart(), first);
+    EXPECT_EQ(cell(3).cue(), cue);
+    // Redo closes it again, without a second question.
+    controller->redo();
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 2"}));
+    EXPECT_EQ(prompts.alerts.size(), 2u);
+
+    // The only tab closes the window instead.
+    closeTab();
+    EXPECT_EQ(tabs().count(), 1);
+    EXPECT_FALSE(controller->window()->isVisible());
+}
+
+TEST_F(CartTabCommands, NextAndPreviousWrapRoundAtTheEnds) {
+    openWindow();
+    newTab();
+    newTab();
+    controller->selectNextTab();
+    EXPECT_EQ(tabs().currentIndex(), 0);
+    controller->selectPreviousTab();
+    EXPECT_EQ(tabs().currentIndex(), 2);
+    controller->selectPreviousTab();
+    EXPECT_EQ(tabs().currentIndex(), 1);
+    controller->selectNextTab();
+    EXPECT_EQ(tabs().currentIndex(), 2);
+    EXPECT_EQ(grid().cart(), workspace->carts()[2]);
+}
+
+TEST_F(CartTabCommands, AReorderedRowPutsTheCartsInItsOrder) {
+    openWindow();
+    newTab();
+    newTab();
+    undo().removeAllActions();
+    undo().markSaved();
+    const auto third = workspace->carts()[2];
+    // The drag moves the third tab to the front, then tells of the drop.
+    tabs().moveTab(2, 0);
+    controller->didDropTab(tabs().page(0), *controller);
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 3", "Cart 1", "Cart 2"}));
+    EXPECT_TRUE(workspace->isDocumentEdited()) << "edited, though no undo step";
+    EXPECT_FALSE(undo().canUndo());
+    // Each tab still shows and names its own cart.
+    for (int i = 0; i < 3; ++i) {
+        controller->selectTab(i);
+        EXPECT_EQ(grid().cart(), workspace->carts()[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(tabs().page(tabs().currentIndex()), grid().gridView());
+    }
+    third->setName("Finale");
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Finale", "Cart 1", "Cart 2"}));
+}
+
+TEST_F(CartTabCommands, ALockedWorkspaceNeitherAddsClosesDragsNorDropsTabs) {
+    openWindow();
+    newTab();
+    controller->selectTab(0);
+    placeCue(wav("a.wav", 0.25f), 0);
+    undo().endTurn();
+    controller->setShowMode();
+    ASSERT_TRUE(workspace->isLocked());
+    prompts.alerts.clear();
+
+    newTab();
+    closeTab();
+    EXPECT_EQ(tabs().count(), 2);
+    EXPECT_EQ(workspace->carts().size(), 2u);
+    EXPECT_TRUE(prompts.alerts.empty());
+    EXPECT_FALSE(controller->shouldCloseTab(1)) << "not even an empty cart";
+    EXPECT_FALSE(controller->shouldDragTab());
+    EXPECT_FALSE(controller->shouldDropTab(controller.get()));
+    EXPECT_FALSE(controller->shouldDropTab(nullptr));
+    EXPECT_FALSE(controller->window()->action(QStringLiteral("newTab"))->isEnabled());
+    EXPECT_FALSE(controller->window()->action(QStringLiteral("closeTab"))->isEnabled());
+    // Tabs are still selected in show mode.
+    controller->selectNextTab();
+    EXPECT_EQ(tabs().currentIndex(), 1);
+
+    // Nor does the only tab close the window.
+    controller->setEditMode();
+    controller->selectTab(1);
+    closeTab();
+    controller->setShowMode();
+    closeTab();
+    EXPECT_TRUE(controller->window()->isVisible());
+
+    controller->setEditMode();
+    EXPECT_TRUE(controller->shouldDragTab());
+    EXPECT_TRUE(controller->window()->action(QStringLiteral("newTab"))->isEnabled());
+}

@@ -35,6 +35,8 @@ public:
     void quit() override {}
     void panicAllDocuments() override { ++panics; }
     void showPreferences() override {}
+    HelpActions* helpActions() override { return nullptr; }
+    WorkspaceController* newWindowForDraggedTab() override { return nullptr; }
 
     int panics = 0;
 };

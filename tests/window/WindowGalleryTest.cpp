@@ -3,6 +3,7 @@
 // for people judging the look.
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "window/CartTabBar.h"
 #include "window/GridSelectorController.h"
 #include "window/ImportProgressSheet.h"
 #include "window/PondraProgressSheet.h"
@@ -10,6 +11,7 @@
 #include "window/SettingsSheet.h"
 
 #include <QDir>
+#include <QMenu>
 #include <QPainter>
 
 namespace {
@@ -163,5 +165,28 @@ TEST_F(WindowGallery, TheTabBarWithThreeCartsAndWithTwelveOverflowing) {
         QApplication::setActiveWindow(&window);
         QApplication::processEvents();
         save(window, QStringLiteral("window-tabs-%1").arg(carts));
+    }
+}
+
+TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
+    openWindow();
+    controller->newTab();
+    controller->newTab();
+    controller->window()->tabs()->moveTab(2, 0);
+    controller->didDropTab(controller->window()->tabs()->page(0), *controller);
+    controller->selectTab(1);
+    fillShow();
+    PondraWindow& window = *controller->window();
+    window.resize(900, 620);
+    QApplication::processEvents();
+    save(window, QStringLiteral("window-tabs"));
+
+    controller->validateMenus();
+    for (const auto& [action, picture] :
+         {std::pair{"newTab", "menu-file"}, std::pair{"selectNextTab", "menu-window"}}) {
+        auto* menu = qobject_cast<QMenu*>(window.action(QString::fromLatin1(action))->parent());
+        ASSERT_TRUE(menu);
+        menu->adjustSize();
+        save(*menu, QString::fromLatin1(picture));
     }
 }

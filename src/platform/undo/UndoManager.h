@@ -63,6 +63,9 @@ public:
     // +1 for each step done or redone, -1 for each step undone; 0 after
     // markSaved(). The document is edited when hasUnsavedChanges().
     int changeCount() const { return _changeCount; }
+    // A change that no undo step reverses (tabs put in a new order): it
+    // counts like a step done, so the document is edited until it is saved.
+    void countChangeWithoutUndo() { ++_changeCount; }
     void markSaved();
     bool hasUnsavedChanges() const;
 

@@ -1,0 +1,297 @@
+// Cart tabs between workspace windows: a tab dropped on another window's bar
+// moves its cart there as a copy, a tab torn off gets a workspace of its
+// own, and a reordered row is what the package keeps.
+#include "KivUI/KivTabView.h"
+#include "KivUI/KivTabViewItem.h"
+#include "WorkspaceWindowsFixture.h"
+#include "audio/KivAudioDevice.h"
+#include "audio/KivAudioSource.h"
+#include "model/AudioCue.h"
+#include "model/Cart.h"
+#include "model/Workspace.h"
+#include "platform/audiofile/AudioFixtures.h"
+#include "window/CartTabBar.h"
+#include "window/GridController.h"
+#include "window/GridView.h"
+#include "window/MediaImport.h"
+#include "window/PondraWindow.h"
+#include "window/WorkspaceController.h"
+
+#include <sndfile.h>
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint32_t kCycle = 64;
+
+class CartTabsAcrossWindows : public WorkspaceWindowsFixture {
+protected:
+    CartTabsAcrossWindows() {
+        hardware.backend->plug(OfflineHardware::device("stage"));
+        stage = KivAudioDevice::deviceWithUID("stage");
+    }
+
+    WorkspaceController& windowOf(const Workspace& workspace) const {
+        return *windows->windowControllerOf(workspace);
+    }
+    static std::vector<std::string> cartNames(const Workspace& workspace) {
+        std::vector<std::string> names;
+        for (const auto& cart : workspace.carts()) {
+            names.push_back(cart->name());
+        }
+        return names;
+    }
+    static std::vector<QString> tabLabels(const WorkspaceController& window) {
+        std::vector<QString> labels;
+        const CartTabBar& tabs = *window.window()->tabs();
+        for (int i = 0; i < tabs.count(); ++i) {
+            labels.push_back(tabs.tabView()->tabViewItemAtIndex(i)->label());
+        }
+        return labels;
+    }
+    // A cue of one level throughout on the cart's first cell, hot key "A".
+    std::shared_ptr<AudioCue> placeCue(Cart& cart, float level) {
+        const std::string path = files.path("level.wav");
+        EXPECT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                std::vector<float>(48000, level), 1, 48000));
+        auto cue = AudioCue::initWithFile(path, device);
+        cue->setHotkey("A");
+        cart.setCue(cue, 0);
+        return cue;
+    }
+    static void waitForImport(const WorkspaceController& window) {
+        if (MediaImport* import = window.selectedController()->currentImport()) {
+            QEventLoop loop;
+            QObject::connect(import, &QObject::destroyed, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+    }
+    // The window's workspace plays through the device's first pair.
+    static void playOn(WorkspaceController& window, const std::shared_ptr<KivAudioDevice>& on) {
+        const auto& outputs = window.outputDevices();
+        const auto found = std::find_if(outputs.begin(), outputs.end(), [&](const auto& output) {
+            return output.device->deviceUID() == on->deviceUID() && output.channel == 1;
+        });
+        ASSERT_NE(found, outputs.end());
+        window.changeOutputDevice(static_cast<int>(found - outputs.begin()));
+    }
+    void render(const std::vector<std::shared_ptr<AudioCue>>& cues, std::uint32_t cycles) {
+        for (std::uint32_t c = 0; c < cycles; ++c) {
+            for (const auto& cue : cues) {
+                cue->audioSource()->tendBuffers();
+            }
+            hardware.backend->render(kCycle);
+        }
+    }
+    float lastFirstFrame(const std::string& uid) const {
+        const auto captured = hardware.backend->capturedOutput(uid);
+        return captured.empty() ? 0.0f : captured.at(captured.size() - kCycle * 2);
+    }
+
+    std::shared_ptr<KivAudioDevice> stage;
+};
+
+} // namespace
+
+TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnItsDevice) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    const std::shared_ptr<Cart> songs = source->carts()[0];
+    songs->setName("Songs");
+    placeCue(*songs, 0.25f);
+    source->undoManager().endTurn();
+    from.selectTab(0);
+    QWidget* page = from.window()->tabs()->page(0);
+
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+    playOn(to, stage);
+    target->undoManager().endTurn();
+
+    // A locked window takes no tab.
+    to.setShowMode();
+    EXPECT_FALSE(from.shouldDropTab(&to));
+    from.didDropTab(page, to);
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1"}));
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Songs", "Cart 2"}));
+    to.setEditMode();
+
+    ASSERT_TRUE(from.shouldDragTab());
+    ASSERT_TRUE(from.shouldDropTab(&to));
+    from.didDropTab(page, to);
+    source->undoManager().endTurn();
+    target->undoManager().endTurn();
+
+    // The other window has a copy in a new tab, shown; the source lost it.
+    ASSERT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Songs"}));
+    const std::shared_ptr<Cart> copy = target->carts()[1];
+    EXPECT_NE(copy, songs);
+    EXPECT_EQ(copy->count(), 1u);
+    EXPECT_EQ(tabLabels(to), (std::vector<QString>{"Cart 1", "Songs"}));
+    EXPECT_EQ(to.selectedController()->cart(), copy);
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
+    EXPECT_EQ(tabLabels(from), (std::vector<QString>{"Cart 2"}));
+    // Each window has its own step: the close is the source's alone.
+    EXPECT_EQ(source->undoManager().undoActionName(), "Close Tab");
+    EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
+    EXPECT_TRUE(target->isDocumentEdited());
+    // The other bar reporting the source's tab gone changes nothing there.
+    to.tabDidClose(page);
+    target->undoManager().endTurn();
+    EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Songs"}));
+
+    // The copy plays there, on that workspace's device only.
+    to.setShowMode();
+    const auto cue = copy->cueAtIndex(0);
+    ASSERT_TRUE(cue);
+    ASSERT_TRUE(cue->audioSource()->sharedDevice());
+    EXPECT_EQ(cue->audioSource()->sharedDevice()->deviceUID(), stage->deviceUID());
+    cue->audioSource()->useManualBuffers();
+    render({cue}, 2);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(to.selectedController()->gridView(), &press);
+    render({cue}, 3);
+    EXPECT_TRUE(cue->isPlaying());
+    EXPECT_EQ(lastFirstFrame("stage"), 0.25f);
+    EXPECT_EQ(lastFirstFrame("card"), 0.0f);
+
+    // In the source, undo brings the very cart back.
+    from.undo();
+    EXPECT_EQ(source->carts().back(), songs);
+    EXPECT_EQ(tabLabels(from), (std::vector<QString>{"Cart 2", "Songs"}));
+}
+
+TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTakesItsWindow) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    source->carts()[1]->setName("Encore");
+    source->undoManager().endTurn();
+
+    from.tearOffTab(1);
+    ASSERT_EQ(windows->documentController().documents().size(), 2u);
+    auto torn = std::dynamic_pointer_cast<Workspace>(windows->documentController().documents()[1]);
+    ASSERT_TRUE(torn);
+    // No default cart beside the torn-off one, and unsaved from the start.
+    EXPECT_TRUE(torn->createdFromDrag());
+    EXPECT_EQ(cartNames(*torn), (std::vector<std::string>{"Encore"}));
+    EXPECT_TRUE(torn->isDocumentEdited());
+    EXPECT_TRUE(windowOf(*torn).window()->isVisible());
+    EXPECT_EQ(tabLabels(windowOf(*torn)), (std::vector<QString>{"Encore"}));
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 1"}));
+
+    // Its last tab torn off, the source window closes as a document does.
+    prompts.alertAnswers = {2};
+    from.tearOffTab(0);
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("save the changes")));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(windows->windowControllerOf(*source));
+    ASSERT_EQ(windows->documentController().documents().size(), 2u);
+    auto second =
+        std::dynamic_pointer_cast<Workspace>(windows->documentController().documents()[1]);
+    EXPECT_EQ(cartNames(*second), (std::vector<std::string>{"Cart 1"}));
+}
+
+TEST_F(CartTabsAcrossWindows, AReorderedRowSurvivesSaveAndReopen) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController& window = windowOf(*workspace);
+    window.newTab();
+    window.newTab();
+    workspace->undoManager().endTurn();
+    CartTabBar& tabs = *window.window()->tabs();
+    // The drag moves the third tab to the front, then tells of the drop.
+    tabs.moveTab(2, 0);
+    window.didDropTab(tabs.page(0), window);
+
+    const std::string package = files.path("order.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    ASSERT_TRUE(prompts.alerts.empty());
+    ASSERT_TRUE(windows->closeDocument(*workspace));
+    QCoreApplication::processEvents();
+    workspace.reset();
+
+    auto reopened = windows->openPackage(package);
+    ASSERT_TRUE(reopened);
+    EXPECT_EQ(cartNames(*reopened), (std::vector<std::string>{"Cart 3", "Cart 1", "Cart 2"}));
+    EXPECT_EQ(tabLabels(windowOf(*reopened)), (std::vector<QString>{"Cart 3", "Cart 1", "Cart 2"}));
+}
+
+TEST_F(CartTabsAcrossWindows, ADroppedCartKeepsItsSoundsWhenItsSourceClosesUnsaved) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    // Media imported into the untitled source live in its temporary folder.
+    const std::string path = files.path("rain.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(4800, 0.5f), 1, 48000));
+    const auto imported = source->copyFileIntoTmp(path);
+    ASSERT_TRUE(imported);
+    for (std::size_t slot : {0u, 1u}) {
+        source->carts()[0]->setCue(AudioCue::initWithFile(*imported, device), slot);
+    }
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+
+    from.didDropTab(from.window()->tabs()->page(0), to);
+    waitForImport(to);
+    const std::shared_ptr<Cart> copy = target->carts()[1];
+    for (std::size_t slot : {0u, 1u}) {
+        EXPECT_TRUE(target->containsMediaFile(copy->cueAtIndex(slot)->file()));
+    }
+    EXPECT_EQ(copy->cueAtIndex(0)->file(), copy->cueAtIndex(1)->file()) << "one copy of one file";
+
+    // The source goes without saving, and its temporary folder with it.
+    prompts.alertAnswers = {2};
+    ASSERT_TRUE(windows->closeDocument(*source));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(*imported)));
+
+    const std::string package = files.path("kept.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*target);
+    windows->documentController().finishSaving(*target);
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    const std::string saved = copy->cueAtIndex(0)->file();
+    EXPECT_EQ(saved.rfind(package, 0), 0u) << saved;
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(saved)).isFile());
+}
+
+TEST_F(CartTabsAcrossWindows, ADropAfterTheBarHasClosedTheTabMovesTheCartOnce) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    const std::shared_ptr<Cart> first = source->carts()[0];
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+
+    // The bar takes the tab out and tells of it before the drop.
+    CartTabBar& tabs = *from.window()->tabs();
+    QWidget* page = tabs.page(0);
+    tabs.removeTab(0);
+    from.tabDidClose(page);
+    from.didDropTab(page, to);
+    source->undoManager().endTurn();
+    target->undoManager().endTurn();
+
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Cart 1"}));
+    EXPECT_NE(target->carts()[1], first);
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
+    // One close, one undo step.
+    from.undo();
+    EXPECT_EQ(source->carts().back(), first);
+    EXPECT_EQ(source->undoManager().undoActionName(), "New Tab");
+}
