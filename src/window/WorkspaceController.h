@@ -18,6 +18,7 @@ class Cart;
 class DocumentActions;
 class GridController;
 class ImportProgressSheet;
+class InspectorController;
 class KivAudioDevice;
 class KivPrompts;
 class LogController;
@@ -54,6 +55,8 @@ public:
     void showWindow();
 
     PondraWindow* window() const { return _window.get(); }
+    // The pane below the grid; made anew with the window.
+    InspectorController* inspectorController() const;
     Workspace& workspace() const { return *_workspace; }
     const std::shared_ptr<Workspace>& sharedWorkspace() const { return _workspace; }
     SettingsController& settings() { return _settings; }
@@ -79,6 +82,15 @@ public:
     void setEditMode();
     void performSafetyChecksAndLock();
 
+    // The inspector pane below the grid.
+    bool inspectorVisible() const { return _inspectorVisible; }
+    void showInspector();
+    // Disarms MIDI learn and keeps the pane's height for the next showing.
+    void hideInspector();
+    void toggleInspector();
+    void toggleBrokenCueView();
+    void makeCartFirstResponder();
+
     // Transport.
     void togglePause();
     void pauseAll();
@@ -86,6 +98,8 @@ public:
     void stopAll();
     void hardStopAll();
     void panicAll();
+    // Escape: every open document panics.
+    void cancel();
     void toggleDucking();
     // The slider's 0..1000 as 0.0..1.0.
     void changeVolume(int sliderValue);
@@ -149,10 +163,12 @@ public:
     void cartRenamed(GridController& controller, const std::string& name);
 
 private:
+    void makeInspector();
+    // The inspector shows the selected grid's selected cue; none in show mode.
+    void updateInspectorCue();
     void enterShowMode();
     void addTab(GridController& controller);
     void tabSelected();
-    void makeCartFirstResponder();
     void updateWindowTitle();
     void followDucking();
     // The device and first channel the workspace plays through, with undo.
@@ -174,9 +190,13 @@ private:
     double _duckingStart = 0;
     // Tabs made so far, never fewer: it numbers the default cart names.
     int _tabCount = 0;
+    bool _inspectorVisible = true;
+    int _heightOfInspector = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
+    // Owned by the window's inspector pane.
+    QPointer<InspectorController> _inspector;
     std::unique_ptr<LogController> _logWindow;
 };
