@@ -132,9 +132,17 @@ void CueInspectorController::observe() {
             if (!_captureMIDI) {
                 _midiNote->setText(noteText(now));
             }
-            if (old != now && old && now) {
-                record([old](AudioCue& c) { c.setMidiNote(*old); },
-                       [now](AudioCue& c) { c.setMidiNote(*now); }, "Change MIDI Note");
+            // A cue without a trigger gets none back.
+            if (old != now && now) {
+                record(
+                    [old](AudioCue& c) {
+                        if (old) {
+                            c.setMidiNote(*old);
+                        } else {
+                            c.setMidiTrigger(std::nullopt);
+                        }
+                    },
+                    [now](AudioCue& c) { c.setMidiNote(*now); }, "Change MIDI Note");
             }
         }));
     _observations.push_back(

@@ -5,14 +5,20 @@
 #include "window/WorkspaceController.h"
 
 #include <QGraphicsOpacityEffect>
+#include <QLabel>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 
 InspectorController::InspectorController(WorkspaceController& workspaceController, QWidget* parent)
     : CueInspectorView(parent)
     , _workspaceController(workspaceController)
-    , _cueInspector(new CueInspectorController(workspaceController, this)) {
+    , _cueInspector(new CueInspectorController(workspaceController, this))
+    , _noCueLabel(new QLabel(QStringLiteral("No Cue Selected"), this)) {
     setObjectName(QStringLiteral("inspectorController"));
+    _noCueLabel->setObjectName(QStringLiteral("noCueLabel"));
+    _noCueLabel->setAlignment(Qt::AlignCenter);
+    _noCueLabel->setStyleSheet(QStringLiteral("color: #7a7a7a; font-size: 13px;"));
+    _noCueLabel->lower();
     _cueInspector->hide();
     refreshInspector();
 }
@@ -58,6 +64,7 @@ QRect InspectorController::frameForBrokenCueView() const {
 }
 
 void InspectorController::refreshInspector() {
+    _noCueLabel->setVisible(!_brokenCueViewIsVisible && !_cueInspector->cue());
     if (_brokenCueViewIsVisible) {
         return;
     }
@@ -157,6 +164,7 @@ bool InspectorController::processMIDIMessages(const MidiBatch& messages) {
 
 void InspectorController::resizeEvent(QResizeEvent* event) {
     CueInspectorView::resizeEvent(event);
+    _noCueLabel->setGeometry(rect());
     _cueInspector->setGeometry(frameForInspectorView());
     if (_brokenCueView) {
         _brokenCueView->setGeometry(frameForBrokenCueView());

@@ -9,7 +9,7 @@
 
 class AudioCue;
 class CueInspectorController;
-class QPropertyAnimation;
+class QLabel;
 class UndoManager;
 class WorkspaceController;
 
@@ -36,6 +36,8 @@ public:
     // Off: the views jump to their places (tests, renders).
     void setAnimated(bool animated) { _animated = animated; }
     bool isAnimated() const { return _animated; }
+    // Said in the pane while no cue is selected.
+    QLabel* noCueLabel() const { return _noCueLabel; }
 
     // Shows the cue inspector while it holds a cue, else nothing; not while
     // the warnings cover the pane.
@@ -60,6 +62,7 @@ private:
 
     WorkspaceController& _workspaceController;
     CueInspectorController* _cueInspector = nullptr;
+    QLabel* _noCueLabel = nullptr;
     QPointer<QWidget> _brokenCueView;
     bool _brokenCueViewIsVisible = false;
     bool _animated = true;

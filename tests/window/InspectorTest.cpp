@@ -58,9 +58,11 @@ TEST_F(InspectorTest, TheSelectedCueIsShownAndShowModeEmptiesThePane) {
     EXPECT_EQ(cueInspector().volumeSlider()->value(), 1000);
     EXPECT_EQ(cueInspector().output()->currentText(), QStringLiteral("Card card - channels 1/2"));
 
+    EXPECT_FALSE(inspector().noCueLabel()->isVisible());
     grid().gridView()->setSelectedIndex(5);
     EXPECT_FALSE(cueInspector().cue());
     EXPECT_FALSE(cueInspector().isVisible());
+    EXPECT_TRUE(inspector().noCueLabel()->isVisible());
     grid().gridView()->setSelectedIndex(0);
     controller->setShowMode();
     EXPECT_FALSE(cueInspector().cue());
@@ -192,6 +194,18 @@ TEST_F(InspectorTest, MidiLearnTakesTheFirstMessageOfTheNextBatchAndFiresNothing
     render(2);
     EXPECT_TRUE(other->isPlaying());
     EXPECT_TRUE(learner->isPlaying());
+
+    // A cue without a trigger learns one, and undo takes it away again.
+    learner->setMidiTrigger(std::nullopt);
+    cueInspector().captureMIDINote();
+    controller->processMIDIMessages({{0x90, 1, 70, 100}});
+    undo().endTurn();
+    EXPECT_EQ(learner->midiNote(), 70);
+    ASSERT_TRUE(undo().undo());
+    EXPECT_FALSE(learner->midiTrigger());
+    EXPECT_EQ(cueInspector().midiNote()->text(), QStringLiteral("0"));
+    ASSERT_TRUE(undo().redo());
+    EXPECT_EQ(learner->midiNote(), 70);
 }
 
 TEST_F(InspectorTest, TimesPastTheFileOrLeavingATenthOfASecondAreRefusedWithTheFieldRestored) {
