@@ -27,10 +27,6 @@ InspectorController::~InspectorController() {
     _cueInspector->setCue(nullptr);
 }
 
-UndoManager& InspectorController::undoManager() const {
-    return _workspaceController.undoManager();
-}
-
 std::shared_ptr<AudioCue> InspectorController::cue() const {
     return _cueInspector->cue();
 }
@@ -106,14 +102,6 @@ void InspectorController::toggleBrokenCueView() {
         _workspaceController.makeCartFirstResponder();
     }
     refreshInspector();
-}
-
-void InspectorController::showBrokenCueView() {
-    _workspaceController.setEditMode();
-    _workspaceController.showInspector();
-    if (!_brokenCueViewIsVisible) {
-        toggleBrokenCueView();
-    }
 }
 
 void InspectorController::slide(QWidget* view, const QRect& frame, bool shown) {

@@ -10,7 +10,6 @@
 class AudioCue;
 class CueInspectorController;
 class QLabel;
-class UndoManager;
 class WorkspaceController;
 
 // The pane below the cart grid: the cue inspector, or the warnings view slid
@@ -35,7 +34,6 @@ public:
     bool brokenCueViewIsVisible() const { return _brokenCueViewIsVisible; }
     // Off: the views jump to their places (tests, renders).
     void setAnimated(bool animated) { _animated = animated; }
-    bool isAnimated() const { return _animated; }
     // Said in the pane while no cue is selected.
     QLabel* noCueLabel() const { return _noCueLabel; }
 
@@ -44,13 +42,10 @@ public:
     void refreshInspector();
     // In show mode the window first goes to edit mode, and the warnings show.
     void toggleBrokenCueView();
-    void showBrokenCueView();
 
     // MIDI learn: with learn armed, the first message of a batch becomes the
     // cue's note and the batch is consumed (true): it fires no cue.
     bool processMIDIMessages(const MidiBatch& messages);
-
-    UndoManager& undoManager() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -213,20 +213,6 @@ void WorkspaceController::hideInspector() {
     _inspectorVisible = false;
 }
 
-void WorkspaceController::toggleInspector() {
-    if (_inspectorVisible) {
-        hideInspector();
-    } else {
-        showInspector();
-    }
-}
-
-void WorkspaceController::toggleBrokenCueView() {
-    if (_inspector) {
-        _inspector->toggleBrokenCueView();
-    }
-}
-
 UndoManager& WorkspaceController::undoManager() const {
     return _workspace->undoManager();
 }

@@ -87,8 +87,6 @@ public:
     void showInspector();
     // Disarms MIDI learn and keeps the pane's height for the next showing.
     void hideInspector();
-    void toggleInspector();
-    void toggleBrokenCueView();
     void makeCartFirstResponder();
 
     // Transport.
