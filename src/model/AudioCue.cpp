@@ -258,6 +258,10 @@ void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> ali
     _file = path;
     _audioSource->setAlias(std::move(alias));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
+    // The cue's pair is routed in its own mixer: the new file's channels take it.
+    if (_deviceChannel > 1) {
+        setDeviceChannel(_deviceChannel);
+    }
     updateSlices();
 }
 
