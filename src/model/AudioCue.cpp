@@ -1,5 +1,6 @@
 #include "model/AudioCue.h"
 
+#include "audio/KivAudioBuses.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioSource.h"
 #include "audio/KivEffect.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -256,6 +258,10 @@ void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> ali
     _file = path;
     _audioSource->setAlias(std::move(alias));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
+    // The cue's pair is routed in its own mixer: the new file's channels take it.
+    if (_deviceChannel > 1) {
+        setDeviceChannel(_deviceChannel);
+    }
     updateSlices();
 }
 
@@ -290,6 +296,9 @@ void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
     _audioSource->setDefaultVolumes();
     _audioSource->setMasterVolume(_volume);
     routeMonoToBothOutputs();
+    if (_deviceChannel > 1) {
+        setDeviceChannel(_deviceChannel);
+    }
     updateSlices();
     if (wasPlaying) {
         _audioSource->goToTime(time);
@@ -299,13 +308,24 @@ void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
 
 void AudioCue::setDeviceChannel(int channel) {
     _deviceChannel = std::max(channel, 1);
-    if (!_audioDevice) {
+    // Only the cue's own mixer moves: the device and its routing are shared
+    // by every cue of the workspace.
+    const std::uint32_t files = _audioSource->fileChannels();
+    if (files == 0) {
         return;
     }
-    _audioDevice->setSilentCrosspoints();
-    const auto first = static_cast<std::uint32_t>(_deviceChannel);
-    for (std::uint32_t k = 0; first + k <= _audioDevice->outputChannels(); ++k) {
-        _audioDevice->setVolume(1.0f, k + 1, first + k);
+    const auto first = static_cast<std::uint32_t>(_deviceChannel - 1);
+    for (std::uint32_t input = 0; input < files; ++input) {
+        for (std::uint32_t feed = 0; feed < kKivAudioChannelsPerBus; ++feed) {
+            _audioSource->setCrosspointVolume(0.0f, input, feed);
+        }
+    }
+    for (std::uint32_t input = 0; input < files && first + input < kKivAudioChannelsPerBus;
+         ++input) {
+        _audioSource->setCrosspointVolume(1.0f, input, first + input);
+    }
+    if (files == 1 && first + 1 < kKivAudioChannelsPerBus) {
+        _audioSource->setCrosspointVolume(1.0f, 0, first + 1);
     }
 }
 
@@ -353,9 +373,18 @@ void AudioCue::setDuckVolume(float volume) {
 }
 
 void AudioCue::setHotkey(const std::string& text) {
-    if (text != _hotkey) {
-        _hotkey = parseHotkey(text);
+    if (text == _hotkey) {
+        return;
     }
+    std::string old = std::exchange(_hotkey, parseHotkey(text));
+    if (old != _hotkey) {
+        _hotkeyChanged.emit(old, _hotkey);
+    }
+}
+
+void AudioCue::setColor(PondraColor color) {
+    PondraColor old = std::exchange(_color, std::move(color));
+    _colorChanged.emit(old, _color);
 }
 
 std::string AudioCue::parseHotkey(const std::string& text) {

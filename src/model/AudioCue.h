@@ -90,8 +90,9 @@ public:
     // Moves the source to the device; a playing cue plays on from where it was.
     void setAudioDevice(std::shared_ptr<KivAudioDevice> device);
     int deviceChannel() const { return _deviceChannel; }
-    // Routes the device's feed to outputs channel, channel + 1, ... (below 1
-    // counts as 1).
+    // Spreads the file's channels over feed channels channel, channel + 1,
+    // ... in the cue's own mixer (below 1 counts as 1). The device's routing
+    // is the workspace's and stays as it is.
     void setDeviceChannel(int channel);
 
     // State.
@@ -127,7 +128,9 @@ public:
     bool ducking() const { return _ducking; }
     void setDucking(bool ducking) { _ducking = ducking; }
     const PondraColor& color() const { return _color; }
-    void setColor(PondraColor color) { _color = std::move(color); }
+    // Tells the observers of every call, the same colour too.
+    void setColor(PondraColor color);
+    ChangeSignal<PondraColor>& colorChanged() { return _colorChanged; }
     // The setters keep start and end this far apart at least: the meta
     // buffer takes only slices longer than 0.1 s, and the editor keeps times
     // to the millisecond.
@@ -135,12 +138,15 @@ public:
     double startTime() const { return _startTime; }
     // Keeps the sound going from the same place in the file.
     void setStartTime(double seconds);
+    ChangeSignal<double>& startTimeChanged() { return _startTimeChanged; }
     double endTime() const { return _endTime; }
     void setEndTime(double seconds);
+    ChangeSignal<double>& endTimeChanged() { return _endTimeChanged; }
 
     // Hot key: empty or one upper-case character.
     const std::string& hotkey() const { return _hotkey; }
     void setHotkey(const std::string& text);
+    ChangeSignal<std::string>& hotkeyChanged() { return _hotkeyChanged; }
     // Trimmed, cut to its first character, upper-cased.
     static std::string parseHotkey(const std::string& text);
 
@@ -167,6 +173,8 @@ public:
     const std::vector<std::shared_ptr<KivEffect>>& effects() const { return _effects; }
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
     void addEffect(const std::shared_ptr<KivEffect>& effect);
+    // At `index` of the chain (at the end when past it).
+    void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index);
     void removeEffect(const std::shared_ptr<KivEffect>& effect);
     void moveEffectAtIndex(std::size_t from, std::size_t to);
     // Saves every effect's state and rebuilds the source's chain.
@@ -247,6 +255,10 @@ private:
     ChangeSignal<bool> _playingChanged;
     ChangeSignal<float> _progressChanged;
     ChangeSignal<float> _volumeChanged;
+    ChangeSignal<PondraColor> _colorChanged;
+    ChangeSignal<double> _startTimeChanged;
+    ChangeSignal<double> _endTimeChanged;
+    ChangeSignal<std::string> _hotkeyChanged;
     ChangeSignal<std::optional<int>> _midiNoteChanged;
     Signal<> _effectsChanged;
     Connection _hardStopObservation;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -215,11 +216,14 @@ void AudioCue::setStartTime(double seconds) {
     const double start = std::clamp(seconds, 0.0, std::max(0.0, _endTime - kShortestRange));
     // The same place in the file; a start moved past it begins at the new start.
     const double position = std::max(0.0, _startTime - start + _audioSource->elapsedPlayTime());
-    _startTime = start;
+    const double old = std::exchange(_startTime, start);
     updateSlices();
     _audioSource->goToTime(position);
     if (wasRunning) {
         resume();
+    }
+    if (old != _startTime) {
+        _startTimeChanged.emit(old, _startTime);
     }
 }
 
@@ -235,11 +239,14 @@ void AudioCue::setEndTime(double seconds) {
         end = _audioSource->fileLengthInSeconds();
     }
     pause();
-    _endTime = end;
+    const double old = std::exchange(_endTime, end);
     updateSlices();
     _audioSource->goToTime(time);
     if (wasPlaying) {
         resume();
+    }
+    if (old != _endTime) {
+        _endTimeChanged.emit(old, _endTime);
     }
 }
 
@@ -258,6 +265,19 @@ void AudioCue::addEffect(const std::shared_ptr<KivEffect>& effect) {
     keepingPosition([&] {
         _effects.push_back(effect);
         _audioSource->addEffect(effect);
+    });
+    _effectsChanged.emit();
+}
+
+void AudioCue::insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index) {
+    if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
+        return;
+    }
+    keepingPosition([&] {
+        _effects.insert(_effects.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(index, _effects.size())),
+                        effect);
+        _audioSource->setEffects(_effects);
     });
     _effectsChanged.emit();
 }

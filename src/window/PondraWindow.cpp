@@ -5,6 +5,7 @@
 #include "KivUI/VornButton.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
+#include "KivUI/VornSplitView.h"
 #include "window/CartTabBar.h"
 #include "window/HelpActions.h"
 #include "window/ImageButton.h"
@@ -32,8 +33,8 @@ QLabel* barLabel(const QString& text, QWidget* parent) {
 PondraWindow::PondraWindow(WorkspaceController& controller)
     : _controller(controller) {
     setObjectName(QStringLiteral("window"));
-    setMinimumSize(820, 480);
-    resize(900, 640);
+    setMinimumSize(820, 540);
+    resize(960, 700);
     buildLayout();
     buildMenus();
 }
@@ -51,9 +52,25 @@ void PondraWindow::buildLayout() {
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    _tabs = new CartTabBar(content);
+    _splitView = new VornSplitView(Qt::Vertical, content);
+    _splitView->setObjectName(QStringLiteral("splitView"));
+    _splitView->setChildrenCollapsible(false);
+    _tabs = new CartTabBar(_splitView);
     _tabs->setObjectName(QStringLiteral("mainPane"));
-    layout->addWidget(_tabs, 1);
+    _tabs->setMinimumHeight(kMinimumGridHeight);
+    _inspectorPane = new QWidget(_splitView);
+    _inspectorPane->setObjectName(QStringLiteral("inspectorPane"));
+    _inspectorPane->setMinimumHeight(kMinimumInspectorHeight);
+    auto* pane = new QVBoxLayout(_inspectorPane);
+    pane->setContentsMargins(0, 0, 0, 0);
+    pane->setSpacing(0);
+    _splitView->addWidget(_tabs);
+    _splitView->addWidget(_inspectorPane);
+    // The grid takes what the window gains; the inspector keeps its height.
+    _splitView->setStretchFactor(0, 1);
+    _splitView->setStretchFactor(1, 0);
+    _splitView->setSizes({10000, kInspectorHeight});
+    layout->addWidget(_splitView, 1);
     layout->addWidget(buildBottomBar(content));
     setCentralWidget(content);
     _importProgress = new ImportProgressSheet(content);

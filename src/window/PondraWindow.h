@@ -15,6 +15,7 @@ class QButtonGroup;
 class VornButton;
 class VornPopUpButton;
 class VornSlider;
+class VornSplitView;
 class WorkspaceController;
 
 // The workspace window and its "Workspace" layout, built in code: the cart
@@ -28,11 +29,17 @@ public:
     // Mode buttons' ids in the mode group.
     static constexpr int kEditMode = 0;
     static constexpr int kShowMode = 1;
+    static constexpr int kInspectorHeight = 200;
+    static constexpr int kMinimumGridHeight = 200;
+    static constexpr int kMinimumInspectorHeight = 170;
 
     explicit PondraWindow(WorkspaceController& controller);
     ~PondraWindow() override;
 
     CartTabBar* tabs() const { return _tabs; }
+    // The grid's tabs above the inspector pane.
+    VornSplitView* splitView() const { return _splitView; }
+    QWidget* inspectorPane() const { return _inspectorPane; }
     QButtonGroup* modeButton() const { return _mode; }
     ImageButton* pauseAllButton() const { return _pauseAll; }
     ImageButton* duckingButton() const { return _ducking; }
@@ -64,6 +71,8 @@ private:
 
     WorkspaceController& _controller;
     CartTabBar* _tabs = nullptr;
+    VornSplitView* _splitView = nullptr;
+    QWidget* _inspectorPane = nullptr;
     QButtonGroup* _mode = nullptr;
     ImageButton* _pauseAll = nullptr;
     ImageButton* _ducking = nullptr;

@@ -4,6 +4,7 @@
 #include "KivUI/KivPrompts.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
+#include "KivUI/VornSplitView.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioNotifications.h"
 #include "foundation/KivEnvironment.h"
@@ -15,11 +16,13 @@
 #include "model/SafetyConcern.h"
 #include "model/Workspace.h"
 #include "window/CartTabBar.h"
+#include "window/CueInspectorController.h"
 #include "window/DocumentActions.h"
 #include "window/GridController.h"
 #include "window/GridSelectorController.h"
 #include "window/GridView.h"
 #include "window/ImageButton.h"
+#include "window/InspectorController.h"
 #include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
 #include "window/PondraProgressSheet.h"
@@ -33,6 +36,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMimeData>
 
 #include <algorithm>
@@ -82,6 +86,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
         validateMenus();
+        updateInspectorCue();
         for (const auto& controller : _gridControllers) {
             controller->gridView()->update();
         }
@@ -90,6 +95,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         }
     });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
+    makeInspector();
 }
 
 WorkspaceController::~WorkspaceController() {
@@ -103,6 +109,9 @@ WorkspaceController::~WorkspaceController() {
     _checkpointObservation.disconnect();
     if (_workspace->saveProgress() == _window->saveProgress()) {
         _workspace->setSaveProgress(nullptr);
+    }
+    if (_inspector) {
+        _inspector->setCue(nullptr);
     }
     _window.reset();
     _gridControllers.clear();
@@ -165,11 +174,57 @@ void WorkspaceController::reloadCarts() {
     _window = std::make_unique<PondraWindow>(*this);
     _workspace->setSaveProgress(_window->saveProgress());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
+    makeInspector();
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
     }
     showWindow();
     _window->tabs()->setCurrentIndex(selected);
+}
+
+void WorkspaceController::makeInspector() {
+    _inspector = new InspectorController(*this, _window->inspectorPane());
+    _window->inspectorPane()->layout()->addWidget(_inspector);
+    _inspectorVisible = true;
+    _heightOfInspector = PondraWindow::kInspectorHeight;
+}
+
+InspectorController* WorkspaceController::inspectorController() const {
+    return _inspector;
+}
+
+void WorkspaceController::updateInspectorCue() {
+    if (!_inspector) {
+        return;
+    }
+    GridController* grid = selectedController();
+    _inspector->setCue(grid && !isLocked() ? grid->selectedCue() : nullptr);
+}
+
+void WorkspaceController::showInspector() {
+    if (_inspectorVisible) {
+        return;
+    }
+    _window->inspectorPane()->show();
+    VornSplitView* split = _window->splitView();
+    const int total = split->height() - split->handleWidth();
+    split->setSizes({std::max(total - _heightOfInspector, 0), _heightOfInspector});
+    _inspectorVisible = true;
+    updateInspectorCue();
+}
+
+void WorkspaceController::hideInspector() {
+    if (!_inspectorVisible) {
+        return;
+    }
+    if (_inspector) {
+        _inspector->cueInspectorController().setCaptureMIDI(false);
+    }
+    if (_window->inspectorPane()->height() > 0) {
+        _heightOfInspector = _window->inspectorPane()->height();
+    }
+    _window->inspectorPane()->hide();
+    _inspectorVisible = false;
 }
 
 UndoManager& WorkspaceController::undoManager() const {
@@ -242,6 +297,10 @@ void WorkspaceController::performSafetyChecksAndLock() {
 void WorkspaceController::enterShowMode() {
     _workspace->setLocked(true);
     _window->modeButton()->button(PondraWindow::kShowMode)->setChecked(true);
+    if (_inspector) {
+        _inspector->setCue(nullptr);
+    }
+    hideInspector();
     for (const auto& controller : _gridControllers) {
         controller->lockCart();
     }
@@ -255,6 +314,8 @@ void WorkspaceController::setEditMode() {
     for (const auto& controller : _gridControllers) {
         controller->unlockCart();
     }
+    showInspector();
+    updateInspectorCue();
     validateMenus();
 }
 
@@ -420,6 +481,13 @@ void WorkspaceController::updateOutputDevices() {
             _outputDevices.push_back({entry ? entry : device, channel});
             popUp->addItem(outputTitle(name, channel));
         }
+    }
+    if (_inspector) {
+        QStringList titles;
+        for (int i = 0; i < static_cast<int>(_outputDevices.size()); ++i) {
+            titles << popUp->itemText(i);
+        }
+        _inspector->cueInspectorController().setOutputTitles(titles);
     }
     if (KivEnvironment::logLevel() >= 3) {
         logLine("Attempting to use previously selected device...");
@@ -823,7 +891,8 @@ void WorkspaceController::processMIDIMessages(const MidiBatch& messages) {
             kept.push_back(message);
         }
     }
-    if (kept.empty()) {
+    // MIDI learn takes the whole batch: the learned message fires nothing.
+    if (kept.empty() || (_inspector && _inspector->processMIDIMessages(kept))) {
         return;
     }
     GridController* selected = selectedController();
@@ -876,6 +945,7 @@ void WorkspaceController::validateMenus() {
 
 void WorkspaceController::selectionChanged() {
     validateMenus();
+    updateInspectorCue();
 }
 
 void WorkspaceController::cartRenamed(GridController& controller, const std::string& name) {
@@ -891,6 +961,7 @@ void WorkspaceController::tabSelected() {
         grid->reloadData();
     }
     validateMenus();
+    updateInspectorCue();
     makeCartFirstResponder();
 }
 

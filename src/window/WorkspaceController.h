@@ -20,6 +20,7 @@ class DocumentActions;
 class HelpActions;
 class GridController;
 class ImportProgressSheet;
+class InspectorController;
 class KivAudioDevice;
 class KivPrompts;
 class LogController;
@@ -60,6 +61,8 @@ public:
     void showWindow();
 
     PondraWindow* window() const { return _window.get(); }
+    // The pane below the grid; made anew with the window.
+    InspectorController* inspectorController() const;
     Workspace& workspace() const { return *_workspace; }
     const std::shared_ptr<Workspace>& sharedWorkspace() const { return _workspace; }
     SettingsController& settings() { return _settings; }
@@ -86,6 +89,13 @@ public:
     void setShowMode();
     void setEditMode();
     void performSafetyChecksAndLock();
+
+    // The inspector pane below the grid.
+    bool inspectorVisible() const { return _inspectorVisible; }
+    void showInspector();
+    // Disarms MIDI learn and keeps the pane's height for the next showing.
+    void hideInspector();
+    void makeCartFirstResponder();
 
     // Transport.
     void togglePause();
@@ -202,6 +212,9 @@ public:
     void cartRenamed(GridController& controller, const std::string& name);
 
 private:
+    void makeInspector();
+    // The inspector shows the selected grid's selected cue; none in show mode.
+    void updateInspectorCue();
     void enterShowMode();
     void addTab(GridController& controller);
     CartTabs& tabs() const;
@@ -222,7 +235,6 @@ private:
     // The workspace's carts in the tabs' order.
     void tabsDidReorder();
     void tabSelected();
-    void makeCartFirstResponder();
     void updateWindowTitle();
     void followDucking();
     // The device and first channel the workspace plays through, with undo.
@@ -247,11 +259,15 @@ private:
     double _duckingStart = 0;
     // Tabs made so far, never fewer: it numbers the default cart names.
     int _tabCount = 0;
+    bool _inspectorVisible = true;
+    int _heightOfInspector = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.
     QPointer<SettingsSheet> _settingsSheet;
+    // Owned by the window's inspector pane.
+    QPointer<InspectorController> _inspector;
     std::unique_ptr<LogController> _logWindow;
 };

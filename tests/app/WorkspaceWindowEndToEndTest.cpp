@@ -1,16 +1,25 @@
 // The road a user takes: audio files dropped on the grid, saved, reopened,
 // and fired in show mode by hot key and MIDI note, all through the real
 // window on the offscreen platform and an offline device.
+#include "KivUI/PondraMenuButton.h"
+#include "KivUI/VornSlider.h"
+#include "KivUI/VornTextField.h"
 #include "WorkspaceWindowsFixture.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioSource.h"
+#include "audio/KivEffect.h"
+#include "audio/KivLv2Catalogue.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
+#include "platform/effects/TestPlugins.h"
+#include "platform/undo/UndoManager.h"
 #include "window/CueCellView.h"
+#include "window/CueInspectorController.h"
 #include "window/GridController.h"
 #include "window/GridView.h"
+#include "window/InspectorController.h"
 #include "window/MediaImport.h"
 #include "window/WorkspaceController.h"
 
@@ -18,7 +27,9 @@
 
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QUrl>
 
 namespace {
@@ -175,5 +186,142 @@ TEST_F(WorkspaceWindowEndToEnd, DroppedSavedReopenedAndFiredByKeyAndNote) {
     key(grid, QEvent::KeyPress, Qt::Key_BracketRight, QStringLiteral("]"));
     EXPECT_FALSE(show->isPaused());
     EXPECT_FALSE(cart.cueAtIndex(8)->isPaused());
+    EXPECT_TRUE(prompts.alerts.empty());
+}
+
+namespace {
+
+// Typed into a field and ended with Return, as the user does.
+void type(VornTextField& field, const QString& text) {
+    field.selectAll();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(&field, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(&field, &enter);
+}
+
+void drag(VornSlider& slider, std::initializer_list<int> xs) {
+    const auto send = [&slider](QEvent::Type type, int x) {
+        const QPointF at(x, slider.height() / 2.0);
+        QMouseEvent event(type, at, slider.mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&slider, &event);
+    };
+    send(QEvent::MouseButtonPress, *xs.begin());
+    for (const int x : xs) {
+        send(QEvent::MouseMove, x);
+    }
+    send(QEvent::MouseButtonRelease, *(xs.end() - 1));
+}
+
+QAction* effectItem(const CueInspectorController& inspector, const QString& maker,
+                    const QString& title) {
+    for (QAction* makerItem : inspector.effectsMenu()->actions()) {
+        if (makerItem->text() == maker && makerItem->menu()) {
+            for (QAction* item : makerItem->menu()->actions()) {
+                if (item->text() == title) {
+                    return item;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(WorkspaceWindowEndToEnd,
+       ACueEditedInTheInspectorComesBackFromItsPackageAndUndoesToWhatItWas) {
+    // The in-tree test plugins are the installed effects.
+    setComponentCatalogue(std::make_shared<KivLv2Catalogue>(testWorld()));
+    struct Uninstall {
+        ~Uninstall() { setComponentCatalogue(nullptr); }
+    } uninstall;
+
+    const std::string rain = files.path("Rain.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(96000, 0.25f), 1, 48000));
+    auto untitled = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*untitled);
+    GridController& grid = *window.selectedController();
+    dropOnCell(grid, {rain}, 0);
+    const std::shared_ptr<AudioCue> cue = untitled->carts().front()->cueAtIndex(0);
+    ASSERT_TRUE(cue);
+    UndoManager& undo = untitled->undoManager();
+    undo.endTurn();
+
+    // Select it in the grid and edit it in the inspector.
+    grid.gridView()->setSelectedIndex(0);
+    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
+    ASSERT_EQ(inspector.cue(), cue);
+    VornSlider& slider = *inspector.volumeSlider();
+    const float volume =
+        static_cast<float>(slider.valueAt(QPointF(30, slider.height() / 2.0))) / 1000.0f;
+    ASSERT_LT(volume, 0.5f);
+    QAction* gain =
+        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
+    ASSERT_TRUE(gain);
+    const std::vector<std::pair<std::function<void()>, std::string>> edits = {
+        {[&] { type(*inspector.name(), QStringLiteral("Rain Storm")); }, "Change Name"},
+        {[&] {
+             drag(slider, {120, 80, 30});
+         },
+         "Change Cue Volume"},
+        {[&] { type(*inspector.startTime(), QStringLiteral("0.25")); }, "Change Start Time"},
+        {[&] { type(*inspector.endTime(), QStringLiteral("00:01.5")); }, "Change End Time"},
+        {[&] { gain->trigger(); }, "Add Effect"},
+    };
+    for (const auto& [edit, name] : edits) {
+        edit();
+        undo.endTurn();
+        EXPECT_EQ(undo.undoActionName(), name);
+    }
+    const auto edited = [&](const AudioCue& c) {
+        EXPECT_EQ(c.name(), "Rain Storm");
+        EXPECT_EQ(c.volume(), volume);
+        EXPECT_DOUBLE_EQ(c.startTime(), 0.25);
+        EXPECT_DOUBLE_EQ(c.endTime(), 1.5);
+        ASSERT_EQ(c.effects().size(), 1u);
+        EXPECT_EQ(c.effects().front()->name(), "Test Gain");
+    };
+    edited(*cue);
+
+    const std::string package = files.path("edited.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*untitled);
+    windows->documentController().finishSaving(*untitled);
+    ASSERT_FALSE(untitled->isDocumentEdited());
+
+    // Undo all: the cue as it was dropped.
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        ASSERT_TRUE(undo.undo());
+    }
+    EXPECT_EQ(undo.undoActionName(), "Add Cue");
+    EXPECT_EQ(cue->name(), "Rain");
+    EXPECT_EQ(cue->volume(), 1.0f);
+    EXPECT_DOUBLE_EQ(cue->startTime(), 0.0);
+    EXPECT_DOUBLE_EQ(cue->endTime(), 2.0);
+    EXPECT_TRUE(cue->effects().empty());
+    EXPECT_EQ(inspector.name()->text(), QStringLiteral("Rain"));
+    EXPECT_EQ(slider.value(), 1000);
+    // Redo all: the saved state again, so the window closes without a question.
+    while (undo.canRedo()) {
+        ASSERT_TRUE(undo.redo());
+    }
+    edited(*cue);
+    EXPECT_FALSE(untitled->isDocumentEdited());
+    ASSERT_TRUE(windows->closeDocument(*untitled));
+    QCoreApplication::processEvents();
+    untitled.reset();
+
+    // Reopened: every value back.
+    auto reopened = windows->openPackage(package);
+    ASSERT_TRUE(reopened);
+    const auto back = reopened->carts().front()->cueAtIndex(0);
+    ASSERT_TRUE(back);
+    edited(*back);
     EXPECT_TRUE(prompts.alerts.empty());
 }

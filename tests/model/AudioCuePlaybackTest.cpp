@@ -259,6 +259,20 @@ TEST_F(AudioCuePlayback, MonoFeedsBothOutputsStereoKeepsItsSidesAndTheChannelShi
     EXPECT_EQ(cycleOutput(cycle, 1), constant(0.125f));
 }
 
+TEST_F(AudioCuePlayback, AnotherFileKeepsTheCuesPairAndOtherCuesKeepTheirs) {
+    auto moved = cueOf(levelFile("mono.wav", 0.25f));
+    auto other = cueOf(levelFile("other.wav", 0.125f));
+    moved->setDeviceChannel(2);
+    moved->updateFile(stereoFile("stereo.wav", 0.5f, 0.0625f));
+    moved->play();
+    other->play();
+    const std::size_t cycle = render(2) + 1;
+    // The left channel on output 2; no output for the right one. The other
+    // cue still plays on both.
+    EXPECT_EQ(cycleOutput(cycle, 0), constant(0.125f));
+    EXPECT_EQ(cycleOutput(cycle, 1), constant(0.625f));
+}
+
 TEST_F(AudioCuePlayback, StartAndEndStayFurtherApartThanTheShortestSliceThePlayerTakes) {
     auto cue = cueOf(rampFile("range.wav", 1.0));
     cue->setEndTime(0.5);

@@ -80,7 +80,7 @@ TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     scheduler.advance(0.2);
     fillShow();
     PondraWindow& window = *controller->window();
-    window.resize(900, 620);
+    window.resize(960, 760);
     QApplication::processEvents();
     grid().gridView()->setSelectedIndex(5);
     save(window, QStringLiteral("window-edit"));

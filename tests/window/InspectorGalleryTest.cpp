@@ -1,0 +1,130 @@
+// Renders the workspace window with the inspector showing a cue (its
+// waveform drawn) and with the warnings slid in, to PNG files under the
+// build tree's gallery folder, at 1x and 2x, for people judging the look.
+#include "InspectorFixture.h"
+#include "KivUI/KivTableView.h"
+#include "audio/KivLv2Catalogue.h"
+#include "model/AudioWaveform.h"
+#include "model/PondraColor.h"
+#include "platform/effects/TestPlugins.h"
+#include "window/AudioWaveformView.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QMenu>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+QString galleryPath(const QString& file) {
+    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
+    return QStringLiteral(PONDRA_GALLERY_DIR "/") + file;
+}
+
+void save(QWidget& widget, const QString& name) {
+    for (qreal ratio : {1.0, 2.0}) {
+        QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::black);
+        widget.render(&image);
+        const QString file = QStringLiteral("%1@%2x.png").arg(name).arg(static_cast<int>(ratio));
+        EXPECT_TRUE(image.save(galleryPath(file))) << file.toStdString();
+    }
+}
+
+// Stands in for the warnings list in these pictures only.
+QWidget* warningsStandIn() {
+    auto* view = new QWidget;
+    auto* layout = new QVBoxLayout(view);
+    layout->setContentsMargins(14, 12, 14, 10);
+    auto* table = new KivTableView(view);
+    auto* model = new QStandardItemModel(0, 2, table);
+    model->setHorizontalHeaderLabels({QStringLiteral("Cue"), QStringLiteral("Warning")});
+    for (const auto& [cue, warning] :
+         {std::pair{"Door Slam", "Invalid audio file."},
+          std::pair{"Phone Ring", "No audio device. Please select one."}}) {
+        model->appendRow({new QStandardItem(QString::fromLatin1(cue)),
+                          new QStandardItem(QString::fromLatin1(warning))});
+    }
+    table->setModel(model);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setColumnWidth(0, 200);
+    layout->addWidget(table);
+    return view;
+}
+
+} // namespace
+
+class InspectorGallery : public InspectorFixture {
+protected:
+    void SetUp() override { setComponentCatalogue(std::make_shared<KivLv2Catalogue>(testWorld())); }
+    void TearDown() override { setComponentCatalogue(nullptr); }
+
+    // Rain that swells and falls back over eight seconds.
+    std::string rain() {
+        constexpr int frames = 8 * kRate;
+        std::vector<float> samples(frames);
+        std::uint32_t noise = 12345;
+        for (int f = 0; f < frames; ++f) {
+            noise = noise * 1664525u + 1013904223u;
+            const double t = double(f) / kRate;
+            const double envelope =
+                0.15 + 0.7 * std::pow(std::sin(t * 0.42), 2.0) * (0.7 + 0.3 * std::sin(t * 5.0));
+            samples[static_cast<std::size_t>(f)] =
+                float(envelope * (double(noise >> 8) / double(1 << 24) * 2.0 - 1.0));
+        }
+        const std::string path = files.path("Rain Ambience.wav");
+        EXPECT_TRUE(
+            AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, samples, 1, kRate));
+        return path;
+    }
+
+    // The overview is read on worker threads; the picture waits for it.
+    void waitForWaveform() {
+        QElapsedTimer waited;
+        waited.start();
+        const auto& waveform = cueInspector().waveformView()->waveform();
+        while ((!waveform || !waveform->isComplete()) && waited.elapsed() < 20000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        ASSERT_TRUE(waveform && waveform->isComplete());
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(InspectorGallery, TheInspectorWithACueAndWithTheWarnings) {
+    openWindow();
+    inspector().setAnimated(false);
+    auto cue = placeCue(rain(), 5, "R");
+    cue->setName("Rain Ambience (long loop)");
+    cue->setColor(PondraColor::colorWithName("green"));
+    cue->setLoops(true);
+    cue->setMidiNote(64);
+    cue->setVolume(0.8f);
+    cue->setEndTime(7.2);
+    cue->setStartTime(0.6);
+    placeCue(wav("Door Slam.wav", 0.1f), 0, "Q")->setName("Door Slam");
+    placeCue(wav("Thunder.wav", 0.1f), 1, "W")->setName("Thunder Crack");
+    PondraWindow& window = *controller->window();
+    window.resize(960, 700);
+    grid().gridView()->setSelectedIndex(5);
+    for (QAction* maker : cueInspector().effectsMenu()->actions()) {
+        if (maker->text() == QStringLiteral("Pondra Tests") && maker->menu()) {
+            maker->menu()->actions().front()->trigger();
+        }
+    }
+    QApplication::processEvents();
+    waitForWaveform();
+    save(window, QStringLiteral("inspector-cue"));
+    save(inspector(), QStringLiteral("inspector-cue-pane"));
+
+    inspector().setBrokenCueView(warningsStandIn());
+    inspector().toggleBrokenCueView();
+    QApplication::processEvents();
+    save(window, QStringLiteral("inspector-warnings"));
+}
