@@ -2,6 +2,7 @@
 
 #include "KivUI/KivHotKeyAdapter.h"
 #include "KivUI/KivPrompts.h"
+#include "KivUI/VornButton.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
 #include "audio/KivAudioDevice.h"
@@ -14,6 +15,7 @@
 #include "model/Cart.h"
 #include "model/SafetyConcern.h"
 #include "model/Workspace.h"
+#include "window/BrokenCueController.h"
 #include "window/CartTabHost.h"
 #include "window/DocumentActions.h"
 #include "window/GridController.h"
@@ -73,12 +75,21 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             QMetaObject::invokeMethod(
                 this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
         });
+    _brokenCues = std::make_unique<BrokenCueController>(
+        [this] { return brokenOrFlaggedCues(); },
+        [this](const std::shared_ptr<AudioCue>& cue) { selectCue(*cue); },
+        MainRunLoop::scheduler());
+    _brokenCues->setWarningButton(_window->warningButton());
     // Undo and redo change cues behind the cells' backs.
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
         validateMenus();
         for (const auto& controller : _gridControllers) {
             controller->gridView()->update();
+        }
+        // A show is not interrupted by a list of warnings.
+        if (!inShowMode()) {
+            _brokenCues->reloadData();
         }
     });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
@@ -93,6 +104,8 @@ WorkspaceController::~WorkspaceController() {
     }
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
+    _brokenCues->prepareToDie();
+    _brokenCues->hidePopover();
     _window.reset();
     _gridControllers.clear();
     if (_workspace->settings() == &_settings) {
@@ -143,13 +156,16 @@ void WorkspaceController::showWindow() {
     updateWindowTitle();
     _window->show();
     makeCartFirstResponder();
+    _brokenCues->reloadData();
 }
 
 void WorkspaceController::reloadCarts() {
     const int selected = _window->tabs()->currentIndex();
+    _brokenCues->hidePopover();
     _window.reset();
     _gridControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
+    _brokenCues->setWarningButton(_window->warningButton());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
@@ -212,19 +228,9 @@ void WorkspaceController::setShowMode() {
 }
 
 void WorkspaceController::performSafetyChecksAndLock() {
-    // Taken afresh, so the warning is about the cues as they are now.
-    const std::vector<SafetyConcern> concerns = brokenOrFlaggedCues();
-    if (!concerns.empty()) {
-        QStringList lines;
-        for (const SafetyConcern& concern : concerns) {
-            lines << QString::fromStdString(concern.description());
-        }
-        _prompts.runAlert({concerns.size() == 1
-                               ? QStringLiteral("1 Warning")
-                               : QStringLiteral("%1 Warnings").arg(concerns.size()),
-                           lines.join(QLatin1Char('\n')),
-                           {QStringLiteral("OK")}});
-    }
+    // Taken afresh, so the warnings are about the cues as they are now.
+    _brokenCues->reloadDataNow();
+    _brokenCues->showPopoverIfNeeded();
     enterShowMode();
 }
 
@@ -838,6 +844,16 @@ void WorkspaceController::tabSelected() {
     }
     validateMenus();
     makeCartFirstResponder();
+    _brokenCues->reloadData();
+}
+
+void WorkspaceController::selectCue(const AudioCue& cue) {
+    for (std::size_t i = 0; i < _gridControllers.size(); ++i) {
+        if (_gridControllers[i]->cart().get() == cue.cart()) {
+            _window->tabs()->setCurrentIndex(static_cast<int>(i));
+            _gridControllers[i]->selectCue(cue);
+        }
+    }
 }
 
 void WorkspaceController::makeCartFirstResponder() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 class AudioCue;
+class BrokenCueController;
 class Cart;
 class DocumentActions;
 class GridController;
@@ -71,6 +72,10 @@ public:
     const std::vector<Output>& outputDevices() const { return _outputDevices; }
     // Every safety concern of every cart, cart by cart.
     std::vector<SafetyConcern> brokenOrFlaggedCues() const;
+    // The warnings button, its popover and lists.
+    BrokenCueController& brokenCueController() const { return *_brokenCues; }
+    // Shows the cue's cart and selects the cue in it.
+    void selectCue(const AudioCue& cue);
 
     // Mode. From the user, show mode runs the safety check first when the
     // settings ask for it, and enters show mode in any case.
@@ -179,4 +184,5 @@ private:
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     std::unique_ptr<LogController> _logWindow;
+    std::unique_ptr<BrokenCueController> _brokenCues;
 };
