@@ -28,6 +28,11 @@ BrokenCueController::BrokenCueController(ConcernSource concerns, CueSelection se
 BrokenCueController::~BrokenCueController() {
     prepareToDie();
     hidePopover();
+    for (const auto& view : _views) {
+        if (view) {
+            view->setCueSelected({});
+        }
+    }
 }
 
 void BrokenCueController::setWarningButton(QAbstractButton* button) {
@@ -90,7 +95,8 @@ void BrokenCueController::executeReloadData() {
 }
 
 void BrokenCueController::showPopoverIfNeeded() {
-    if (!_warningButton || _warningButton->isHidden() || _popover) {
+    // Nothing to point at while the button, or its window, is not shown.
+    if (!_warningButton || !_warningButton->isVisible() || _popover) {
         return;
     }
     // The top centre of the button, in its window's y-up coordinates.

@@ -50,8 +50,8 @@ public:
     void reloadData();
     // The pending refresh, at once.
     void reloadDataNow();
-    // Opens the popover above the button unless the button is hidden or the
-    // popover is open already.
+    // Opens the popover above the button unless the button is not shown or
+    // the popover is open already.
     void showPopoverIfNeeded();
     void showPopoverOnce();
     void hidePopover();

@@ -222,3 +222,24 @@ TEST_F(WindowFixture, UndoStepsReloadTheWarningsOutsideShowModeOnly) {
     scheduler.advance(BrokenCueController::kReloadDelay);
     EXPECT_TRUE(button.isHidden());
 }
+
+TEST_F(WindowFixture, TheFirstWarningsOfAWindowOpenThePopoverAndChangingTabsReloadsThem) {
+    openWindow();
+    auto second = std::make_shared<Cart>();
+    workspace->addCart(second);
+    controller->addControllerForCart(second);
+    auto a = placeCue(wav("a.wav", 0.1f), 0, "A");
+    auto b = placeCue(wav("b.wav", 0.1f), 1, "A");
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    BrokenCueController& warnings = controller->brokenCueController();
+    ASSERT_NE(warnings.popover(), nullptr);
+    EXPECT_EQ(warnings.popover()->parentWidget(), controller->window());
+    warnings.hidePopover();
+
+    // Changed behind the undo manager's back: the next tab change catches it.
+    b->setHotkey("B");
+    controller->selectTab(1);
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    EXPECT_TRUE(controller->window()->warningButton()->isHidden());
+    EXPECT_EQ(warnings.popover(), nullptr);
+}
