@@ -23,6 +23,7 @@
 #include <QPainterPath>
 #include <QUrl>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -295,6 +296,8 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
 
     // Hold, loop and solo, right to left.
     qreal iconX = r.right() - (_locked ? 24 : 54);
+    // Where a name in the top row must stop.
+    qreal topRowRight = r.right() - (!_locked && !hotkey.isEmpty() ? 32 : 8);
     for (const auto& [on, name] :
          {std::pair{_cue->hold(), "hold_icon_cell"}, std::pair{_cue->loops(), "loop_icon_cell"},
           std::pair{_cue->solo(), "solo_icon_cell"}}) {
@@ -306,6 +309,7 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
                 .paint(painter, target.adjusted(-4, -4, 4, 4), [&](QPainter& p) {
                     p.drawImage(target, KivNamedImages::named(image, ratio));
                 });
+            topRowRight = std::min(topRowRight, iconX - 4);
         }
         iconX -= 25;
     }
@@ -313,18 +317,37 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
         drawStatus(painter, r);
     }
 
-    // The name, centred in the band between the top row and the progress bar.
-    const QRectF nameRect(r.left() + 8, r.top() + 34, r.width() - 16,
-                          r.height() - 34 - kProgressHeight - 24);
-    painter.setFont(cellFont(_locked ? 14 : 13, true));
+    // A short cell has no band between the top row and the progress bar: the
+    // name moves into the top row and the edit-mode times give way.
+    const qreal band = r.height() - 34 - kProgressHeight - 24;
+    const bool compact = band < 16;
+    if (compact && _locked && _cue->isPlaying()) {
+        painter.setFont(cellFont(11, true));
+        painter.setPen(timeColor);
+        const QRectF time(topRowRight - 64, r.top() + 8, 64, 20);
+        painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
+        topRowRight -= 68;
+    }
+    qreal topRowLeft = _locked && !hotkey.isEmpty() ? r.left() + 50 : r.left() + 36;
+    if (_cue->isPlaying()) {
+        topRowLeft = std::max(
+            topRowLeft, (_locked ? r.left() + 38 : r.left() + 40) +
+                            KivNamedImages::sizeOf(QStringLiteral("status_running")).width() + 4);
+    }
+    const QRectF nameRect = compact ? QRectF(topRowLeft, r.top() + 8, topRowRight - topRowLeft, 20)
+                                    : QRectF(r.left() + 8, r.top() + 34, r.width() - 16, band);
+    painter.setFont(cellFont(compact ? 12 : (_locked ? 14 : 13), true));
     const QString name = QString::fromStdString(_cue->displayName());
-    const QString shown =
-        painter.fontMetrics().elidedText(name, Qt::ElideMiddle, static_cast<int>(nameRect.width()));
+    const QString shown = painter.fontMetrics().elidedText(
+        name, Qt::ElideMiddle, static_cast<int>(std::max<qreal>(nameRect.width(), 0)));
     painter.setPen(textShadow);
     painter.drawText(nameRect.translated(0, 1), Qt::AlignCenter, shown);
     painter.setPen(textColor);
     painter.drawText(nameRect, Qt::AlignCenter, shown);
 
+    if (compact) {
+        return;
+    }
     if (!_locked) {
         // Elapsed and remaining times above the progress bar.
         painter.setFont(cellFont(10, false));

@@ -1,6 +1,7 @@
 #include "window/InspectorController.h"
 
 #include "model/AudioCue.h"
+#include "window/BrokenCueController.h"
 #include "window/CueInspectorController.h"
 #include "window/WorkspaceController.h"
 
@@ -92,6 +93,7 @@ void InspectorController::toggleBrokenCueView() {
             _brokenCueView->setFocus(Qt::OtherFocusReason);
         }
         slide(_cueInspector, frameForInspectorView(), false);
+        _workspaceController.brokenCueController().hidePopover();
     } else {
         if (_brokenCueView) {
             slide(_brokenCueView, frameForBrokenCueView(), false);
@@ -101,6 +103,7 @@ void InspectorController::toggleBrokenCueView() {
         }
         _workspaceController.makeCartFirstResponder();
     }
+    _workspaceController.brokenCueController().reloadData();
     refreshInspector();
 }
 

@@ -115,6 +115,15 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
         }
     });
     row->addWidget(modes);
+    _warning = new VornButton(bar);
+    _warning->setObjectName(QStringLiteral("warningButton"));
+    _warning->setFocusPolicy(Qt::NoFocus);
+    _warning->setOverlayColor(QColor::fromRgbF(0.9, 0.6, 0.1, 0.45));
+    _warning->setToolTip(QStringLiteral("Show the cues that may not play as intended"));
+    _warning->hide();
+    connect(_warning, &QAbstractButton::clicked, this,
+            [this] { _controller.toggleBrokenCueView(); });
+    row->addWidget(_warning);
     row->addStretch(1);
     _audioLevel = new PondraAudioLevelView(bar);
     _audioLevel->setFixedSize(120, 22);

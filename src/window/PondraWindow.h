@@ -44,6 +44,8 @@ public:
     ImageButton* pauseAllButton() const { return _pauseAll; }
     ImageButton* duckingButton() const { return _ducking; }
     VornButton* panicButton() const { return _panic; }
+    // Hidden while the workspace has no warnings.
+    VornButton* warningButton() const { return _warning; }
     VornSlider* volumeSlider() const { return _volume; }
     VornPopUpButton* outputs() const { return _outputs; }
     PondraAudioLevelView* audioLevel() const { return _audioLevel; }
@@ -77,6 +79,7 @@ private:
     ImageButton* _pauseAll = nullptr;
     ImageButton* _ducking = nullptr;
     VornButton* _panic = nullptr;
+    VornButton* _warning = nullptr;
     VornSlider* _volume = nullptr;
     VornPopUpButton* _outputs = nullptr;
     PondraAudioLevelView* _audioLevel = nullptr;

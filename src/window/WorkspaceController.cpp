@@ -2,6 +2,7 @@
 
 #include "KivUI/KivHotKeyAdapter.h"
 #include "KivUI/KivPrompts.h"
+#include "KivUI/VornButton.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
 #include "KivUI/VornSplitView.h"
@@ -15,6 +16,8 @@
 #include "model/Cart.h"
 #include "model/SafetyConcern.h"
 #include "model/Workspace.h"
+#include "window/BrokenCueController.h"
+#include "window/BrokenCueView.h"
 #include "window/CartTabBar.h"
 #include "window/CueInspectorController.h"
 #include "window/DocumentActions.h"
@@ -82,6 +85,11 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             QMetaObject::invokeMethod(
                 this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
         });
+    _brokenCues = std::make_unique<BrokenCueController>(
+        [this] { return brokenOrFlaggedCues(); },
+        [this](const std::shared_ptr<AudioCue>& cue) { selectCue(*cue); },
+        MainRunLoop::scheduler());
+    _brokenCues->setWarningButton(_window->warningButton());
     // Undo and redo change cues behind the cells' backs.
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
@@ -92,6 +100,10 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         }
         if (_settingsSheet) {
             _settingsSheet->refreshView();
+        }
+        // A show is not interrupted by a list of warnings.
+        if (!inShowMode()) {
+            _brokenCues->reloadData();
         }
     });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
@@ -113,6 +125,8 @@ WorkspaceController::~WorkspaceController() {
     if (_inspector) {
         _inspector->setCue(nullptr);
     }
+    _brokenCues->prepareToDie();
+    _brokenCues->hidePopover();
     _window.reset();
     _gridControllers.clear();
     _closedControllers.clear();
@@ -164,15 +178,18 @@ void WorkspaceController::showWindow() {
     updateWindowTitle();
     _window->show();
     makeCartFirstResponder();
+    _brokenCues->reloadData();
 }
 
 void WorkspaceController::reloadCarts() {
     const int selected = _window->tabs()->currentIndex();
+    _brokenCues->hidePopover();
     _window.reset();
     _gridControllers.clear();
     _closedControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
     _workspace->setSaveProgress(_window->saveProgress());
+    _brokenCues->setWarningButton(_window->warningButton());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     makeInspector();
     for (const auto& cart : _workspace->carts()) {
@@ -182,8 +199,17 @@ void WorkspaceController::reloadCarts() {
     _window->tabs()->setCurrentIndex(selected);
 }
 
+void WorkspaceController::toggleBrokenCueView() {
+    if (_inspector) {
+        _inspector->toggleBrokenCueView();
+    }
+}
+
 void WorkspaceController::makeInspector() {
     _inspector = new InspectorController(*this, _window->inspectorPane());
+    auto* warnings = new BrokenCueView();
+    _inspector->setBrokenCueView(warnings);
+    _brokenCues->attachView(warnings);
     _window->inspectorPane()->layout()->addWidget(_inspector);
     _inspectorVisible = true;
     _heightOfInspector = PondraWindow::kInspectorHeight;
@@ -278,19 +304,9 @@ void WorkspaceController::setShowMode() {
 }
 
 void WorkspaceController::performSafetyChecksAndLock() {
-    // Taken afresh, so the warning is about the cues as they are now.
-    const std::vector<SafetyConcern> concerns = brokenOrFlaggedCues();
-    if (!concerns.empty()) {
-        QStringList lines;
-        for (const SafetyConcern& concern : concerns) {
-            lines << QString::fromStdString(concern.description());
-        }
-        _prompts.runAlert({concerns.size() == 1
-                               ? QStringLiteral("1 Warning")
-                               : QStringLiteral("%1 Warnings").arg(concerns.size()),
-                           lines.join(QLatin1Char('\n')),
-                           {QStringLiteral("OK")}});
-    }
+    // Taken afresh, so the warnings are about the cues as they are now.
+    _brokenCues->reloadDataNow();
+    _brokenCues->showPopoverIfNeeded();
     enterShowMode();
 }
 
@@ -963,6 +979,16 @@ void WorkspaceController::tabSelected() {
     validateMenus();
     updateInspectorCue();
     makeCartFirstResponder();
+    _brokenCues->reloadData();
+}
+
+void WorkspaceController::selectCue(const AudioCue& cue) {
+    for (std::size_t i = 0; i < _gridControllers.size(); ++i) {
+        if (_gridControllers[i]->cart().get() == cue.cart()) {
+            _window->tabs()->setCurrentIndex(static_cast<int>(i));
+            _gridControllers[i]->selectCue(cue);
+        }
+    }
 }
 
 void WorkspaceController::makeCartFirstResponder() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 class AudioCue;
+class BrokenCueController;
 class Cart;
 class CartTabs;
 class DocumentActions;
@@ -82,6 +83,10 @@ public:
     const std::vector<Output>& outputDevices() const { return _outputDevices; }
     // Every safety concern of every cart, cart by cart.
     std::vector<SafetyConcern> brokenOrFlaggedCues() const;
+    // The warnings button, its popover and lists.
+    BrokenCueController& brokenCueController() const { return *_brokenCues; }
+    // Shows the cue's cart and selects the cue in it.
+    void selectCue(const AudioCue& cue);
 
     // Mode. From the user, show mode runs the safety check first when the
     // settings ask for it, and enters show mode in any case.
@@ -92,6 +97,8 @@ public:
 
     // The inspector pane below the grid.
     bool inspectorVisible() const { return _inspectorVisible; }
+    // The warnings list in the inspector, shown or hidden (the warning button).
+    void toggleBrokenCueView();
     void showInspector();
     // Disarms MIDI learn and keeps the pane's height for the next showing.
     void hideInspector();
@@ -270,4 +277,5 @@ private:
     // Owned by the window's inspector pane.
     QPointer<InspectorController> _inspector;
     std::unique_ptr<LogController> _logWindow;
+    std::unique_ptr<BrokenCueController> _brokenCues;
 };

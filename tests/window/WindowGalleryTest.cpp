@@ -1,8 +1,10 @@
 // Renders the workspace window in edit mode, in show mode and with a cue
 // playing, and its sheets, to PNG files under the build tree's gallery folder, at 1x and 2x,
 // for people judging the look.
+#include "KivUI/KivColors.h"
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "window/BrokenCueController.h"
 #include "window/CartTabBar.h"
 #include "window/GridSelectorController.h"
 #include "window/ImportProgressSheet.h"
@@ -189,4 +191,48 @@ TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
         menu->adjustSize();
         save(*menu, QString::fromLatin1(picture));
     }
+}
+
+TEST_F(WindowGallery, TheWarningsPopoverAboveItsButton) {
+    openWindow();
+    fillShow();
+    cart().cueAtIndex(2)->setHotkey(cart().cueAtIndex(1)->hotkey());
+    cart().cueAtIndex(6)->setHotkey(cart().cueAtIndex(1)->hotkey());
+    cart().cueAtIndex(9)->setHotkey("[");
+    PondraWindow& window = *controller->window();
+    window.resize(900, 620);
+    QApplication::processEvents();
+    BrokenCueController& warnings = controller->brokenCueController();
+    warnings.hidePopover();
+    warnings.reloadDataNow();
+    warnings.showPopoverIfNeeded();
+    ASSERT_NE(warnings.popover(), nullptr);
+    ASSERT_EQ(warnings.brokenOrFlaggedCues().size(), 4u);
+    QApplication::processEvents();
+
+    PopoverWindow& popover = *warnings.popover();
+    const QPoint at = popover.geometry().topLeft() - window.geometry().topLeft();
+    for (qreal ratio : {1.0, 2.0}) {
+        // The popover alone, on the window's ground, and over the window.
+        QImage alone(popover.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        alone.setDevicePixelRatio(ratio);
+        alone.fill(KivColors::windowBackground());
+        popover.render(&alone, QPoint(), QRegion(), QWidget::DrawChildren);
+        EXPECT_TRUE(alone.save(
+            galleryPath(QStringLiteral("warnings-popover@%1x.png").arg(static_cast<int>(ratio)))));
+
+        QImage over(window.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        over.setDevicePixelRatio(ratio);
+        over.fill(Qt::black);
+        window.render(&over);
+        QPainter painter(&over);
+        popover.render(&painter, at, QRegion(), QWidget::DrawChildren);
+        painter.end();
+        EXPECT_TRUE(over.save(
+            galleryPath(QStringLiteral("window-warnings@%1x.png").arg(static_cast<int>(ratio)))));
+    }
+    // The arrow's tip touches the button's top centre.
+    const QImage bubble = popover.bubbleImage();
+    EXPECT_GT(bubble.pixelColor(bubble.width() / 2, bubble.height() - 2).alpha(), 0);
+    EXPECT_EQ(bubble.pixelColor(4, bubble.height() - 2).alpha(), 0);
 }

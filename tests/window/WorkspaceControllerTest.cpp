@@ -5,6 +5,7 @@
 #include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "model/PondraLogger.h"
+#include "window/BrokenCueController.h"
 #include "window/ImageButton.h"
 #include "window/LogController.h"
 #include "window/PondraAudioLevelView.h"
@@ -101,13 +102,18 @@ TEST_F(WindowFixture, TheSafetyCheckLooksAtTheCuesAsTheyAreWhenShowModeIsEntered
     placeCue(wav("b.wav", 0.1f), 1, "A");
     controller->setShowMode();
     EXPECT_TRUE(workspace->isLocked());
-    ASSERT_EQ(prompts.alerts.size(), 1u);
+    BrokenCueController& warnings = controller->brokenCueController();
+    ASSERT_NE(warnings.popover(), nullptr);
+    EXPECT_EQ(warnings.brokenOrFlaggedCues().size(), 1u);
+    warnings.hidePopover();
 
     controller->setEditMode();
     cart().cueAtIndex(1)->setHotkey("B");
     controller->setShowMode();
     EXPECT_TRUE(workspace->isLocked());
-    EXPECT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(warnings.popover(), nullptr);
+    EXPECT_TRUE(warnings.brokenOrFlaggedCues().empty());
+    EXPECT_TRUE(prompts.alerts.empty());
 }
 
 TEST_F(WindowFixture, TheSliderRunsFrom0To1000ForTheMasterVolume) {
