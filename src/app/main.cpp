@@ -1,6 +1,7 @@
 #include "KivUI/KivQtPrompts.h"
 #include "app/Pondra.h"
 #include "app/WorkspaceWindows.h"
+#include "effecteditor/EffectEditor.h"
 #include "foundation/ThreadRole.h"
 #include "model/Workspace.h"
 #include "platform/alias/FileDescriptorLimit.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
     KivQtPrompts prompts;
+    EffectEditor::install(prompts);
     WorkspaceWindows windows(
         application, [] { return std::make_shared<Workspace>(); }, prompts);
     // Qt has taken its own arguments out: what is left names packages.
