@@ -1,5 +1,6 @@
 #include "app/Pondra.h"
 #include "app/WorkspaceWindows.h"
+#include "effecteditor/EffectEditor.h"
 #include "foundation/ThreadRole.h"
 #include "model/Workspace.h"
 #include "platform/alias/FileDescriptorLimit.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     CrashWriter::install("Pondra", CrashWriter::reportsFolder("Pondra"));
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
+    EffectEditor::install(application.prompts());
     WorkspaceWindows windows(
         application, [] { return std::make_shared<Workspace>(); }, application.prompts());
     // Qt has taken its own arguments out: what is left names packages.

@@ -66,6 +66,23 @@ std::vector<std::uint8_t> bytesOf(const nlohmann::json& value) {
     return {};
 }
 
+// A preset is saved with every parameter of its plugin, so one that names a
+// parameter this plugin lacks, or holds nothing, was made for another plugin.
+bool presetFitsParameters(const nlohmann::json& settings,
+                          const std::vector<EffectParameter>& parameters) {
+    const std::optional<EffectState> state = KivEffectSettings::toState(settings);
+    if (!state || (state->settings.empty() && state->pluginState.empty())) {
+        return false;
+    }
+    for (const auto& [symbol, value] : state->settings) {
+        if (std::none_of(parameters.begin(), parameters.end(),
+                         [&](const EffectParameter& p) { return p.symbol == symbol; })) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 KivEffect::~KivEffect() {
@@ -341,11 +358,20 @@ std::vector<EffectParameter> KivEffect::parameters() const {
     return {};
 }
 
+std::vector<EffectParameter> KivEffect::outputParameters() const {
+    if (KivEffectUnit* u = unit()) {
+        return u->processor().outputs();
+    }
+    return {};
+}
+
 float KivEffect::valueForParameter(std::uint32_t id) const {
     KivEffectUnit* u = unit();
-    for (const EffectParameter& parameter : parameters()) {
-        if (parameter.id == id) {
-            return u->processor().parameter(id);
+    for (const auto& list : {parameters(), outputParameters()}) {
+        for (const EffectParameter& parameter : list) {
+            if (parameter.id == id) {
+                return u->processor().parameter(id);
+            }
         }
     }
     logStatusError(u ? kEffectInvalidParameter : kEffectUninitialized, _name.c_str(),
@@ -582,7 +608,7 @@ bool KivEffect::setUserPreset(const std::string& path, KivError* error) {
     nlohmann::json settings;
     std::string problem;
     if (stored.is_discarded() || !KivArchiveValue::fromStored(stored, settings, problem) ||
-        !settings.is_object()) {
+        !settings.is_object() || !presetFitsParameters(settings, parameters())) {
         return refuse(kEffectInvalidPropertyValue);
     }
     KivError applied;

@@ -123,7 +123,9 @@ public:
 
     // Parameters (ids are control input port indices); empty without a unit.
     std::vector<EffectParameter> parameters() const;
-    // 0, logged, for an unknown id or without a unit.
+    // The control outputs the plugin reports, read-only; empty without a unit.
+    std::vector<EffectParameter> outputParameters() const;
+    // Inputs and outputs alike. 0, logged, for an unknown id or without a unit.
     float valueForParameter(std::uint32_t id) const;
     // Atomic; the render thread takes it at its next block. Listeners hear of it.
     bool setValueForParameter(std::uint32_t id, float value);

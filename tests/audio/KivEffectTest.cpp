@@ -79,7 +79,8 @@ TEST_F(KivEffectTest, CatalogueListsTheTestPluginUnderItsMaker) {
     for (const auto& item : maker->items) {
         titles.push_back(item.title);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Test Gain", "Test Gain Stereo", "Test Gain MIDI"}))
+    EXPECT_EQ(titles, (std::vector<std::string>{"Test Gain", "Test Gain Controls",
+                                                "Test Gain Stereo", "Test Gain MIDI"}))
         << "effects first, music effects after, each in catalogue order";
 }
 
@@ -322,6 +323,28 @@ TEST_F(KivEffectTest, UserPresetFilesLoadOrAreRefusedWithTheirTexts) {
     bool loaded = true;
     EXPECT_TRUE(returnsWithoutAWriter(fifo, [&] { loaded = gain->setUserPreset(fifo.string()); }));
     EXPECT_FALSE(loaded);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(KivEffectTest, PresetFilesOfAnotherPluginAreRefusedAndChangeNothing) {
+    auto gain = placedEffect(kTestGainUri);
+    ASSERT_TRUE(gain->setValueForParameter(kGainPort, -3.0f));
+    gain->setCurrentPresetName("Mine");
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("pondra-foreign-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto foreign = folder / "Echo.aupreset";
+    std::ofstream(foreign) << R"({"parameters": {"gain": 6.0, "feedback": 0.5}})";
+    const auto empty = folder / "Empty.aupreset";
+    std::ofstream(empty) << R"({"presetName": "Empty"})";
+
+    for (const auto& refused : {foreign, empty}) {
+        KivError error;
+        EXPECT_FALSE(gain->setUserPreset(refused.string(), &error)) << refused;
+        EXPECT_EQ(error.description, "The preset could not be loaded");
+        EXPECT_EQ(gain->valueForParameter(kGainPort), -3.0f);
+        EXPECT_EQ(gain->currentPresetName(), "Mine");
+    }
     std::filesystem::remove_all(folder);
 }
 

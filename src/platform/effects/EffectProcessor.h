@@ -6,7 +6,16 @@
 #include <string>
 #include <vector>
 
-// One parameter of an effect; its id is the index of the plugin's control input port.
+// A named value of a parameter with an enumeration.
+struct EffectScalePoint {
+    float value = 0.0f;
+    std::string label;
+
+    bool operator==(const EffectScalePoint&) const = default;
+};
+
+// One parameter of an effect; its id is the index of the plugin's control
+// port (an input, or an output the plugin reports to the host).
 struct EffectParameter {
     std::uint32_t id = 0;
     std::string symbol;
@@ -16,6 +25,12 @@ struct EffectParameter {
     float defaultValue = 0.0f;
     bool toggled = false;
     bool integer = false;
+    bool logarithmic = false;
+    // Only the scale points' values are meant.
+    bool enumeration = false;
+    // The plugin asks hosts to keep it out of a generated view.
+    bool notOnGui = false;
+    std::vector<EffectScalePoint> scalePoints; // in value order
 };
 
 // What an effect needs to come back as it was: parameter values keyed by port
@@ -90,6 +105,12 @@ public:
     virtual const std::vector<EffectParameter>& parameters() const = 0;
     virtual std::int32_t setParameter(std::uint32_t id, float value) = 0;
     virtual float parameter(std::uint32_t id) const = 0;
+    // Any thread. The control outputs a view may show (the latency port left
+    // out); parameter() reads them as of the last block.
+    virtual const std::vector<EffectParameter>& outputs() const {
+        static const std::vector<EffectParameter> none;
+        return none;
+    }
 
     // Any thread; takes effect at the next block.
     virtual void setBypassed(bool bypassed) = 0;

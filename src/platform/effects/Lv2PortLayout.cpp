@@ -18,6 +18,23 @@ std::string text(const LilvNode* node) {
     return s ? s : "";
 }
 
+std::vector<EffectScalePoint> scalePoints(const LilvPlugin* plugin, const LilvPort* port) {
+    std::vector<EffectScalePoint> points;
+    LilvScalePoints* found = lilv_port_get_scale_points(plugin, port);
+    LILV_FOREACH(scale_points, i, found) {
+        const LilvScalePoint* point = lilv_scale_points_get(found, i);
+        const LilvNode* value = lilv_scale_point_get_value(point);
+        if (value && (lilv_node_is_float(value) || lilv_node_is_int(value))) {
+            points.push_back(EffectScalePoint{lilv_node_as_float(value),
+                                              text(lilv_scale_point_get_label(point))});
+        }
+    }
+    lilv_scale_points_free(found);
+    std::stable_sort(points.begin(), points.end(),
+                     [](const auto& a, const auto& b) { return a.value < b.value; });
+    return points;
+}
+
 } // namespace
 
 Lv2PortLayout Lv2PortLayout::read(const Lv2World& world, const LilvPlugin* plugin) {
@@ -61,6 +78,10 @@ Lv2PortLayout Lv2PortLayout::read(const Lv2World& world, const LilvPlugin* plugi
             lilv_node_free(max);
             port.toggled = lilv_port_has_property(plugin, lport, n.toggled);
             port.integer = lilv_port_has_property(plugin, lport, n.integer);
+            port.logarithmic = lilv_port_has_property(plugin, lport, n.logarithmic);
+            port.enumeration = lilv_port_has_property(plugin, lport, n.enumeration);
+            port.notOnGui = lilv_port_has_property(plugin, lport, n.notOnGui);
+            port.scalePoints = scalePoints(plugin, lport);
         }
         // MIDI arrives on atom ports (or the older event ports) that say they take MIDI events.
         port.midiInput = port.input && lilv_port_supports_event(plugin, lport, n.midiEvent);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/effects/EffectProcessor.h"
 #include "platform/effects/Lv2World.h"
 
 #include <cstdint>
@@ -21,6 +22,10 @@ struct Lv2Port {
     float defaultValue = 0.0f;
     bool toggled = false;
     bool integer = false;
+    bool logarithmic = false;
+    bool enumeration = false;
+    bool notOnGui = false;
+    std::vector<EffectScalePoint> scalePoints; // in value order
     bool midiInput = false;
 };
 

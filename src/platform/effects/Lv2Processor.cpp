@@ -49,12 +49,15 @@ Lv2Processor::Lv2Processor(std::shared_ptr<Lv2World> world, const LilvPlugin* pl
     , _values(new std::atomic<float>[_layout.ports.size()]) {
     for (const Lv2Port& port : _layout.ports) {
         _values[port.index].store(port.defaultValue);
-        if (port.kind == Lv2Port::Kind::Control && port.input &&
-            port.index != _layout.enabledPort) {
-            _parameters.push_back(EffectParameter{port.index, port.symbol, port.name, port.minValue,
-                                                  port.maxValue, port.defaultValue, port.toggled,
-                                                  port.integer});
+        if (port.kind != Lv2Port::Kind::Control || port.index == _layout.enabledPort ||
+            port.index == _layout.latencyPort) {
+            continue;
         }
+        (port.input ? _parameters : _outputs)
+            .push_back(EffectParameter{port.index, port.symbol, port.name, port.minValue,
+                                       port.maxValue, port.defaultValue, port.toggled, port.integer,
+                                       port.logarithmic, port.enumeration, port.notOnGui,
+                                       port.scalePoints});
     }
 
     LilvWorld* lilv = _world->lilv();
@@ -197,7 +200,9 @@ std::int32_t Lv2Processor::setParameter(std::uint32_t id, float value) {
 }
 
 float Lv2Processor::parameter(std::uint32_t id) const {
-    return findParameter(id) ? _values[id].load() : 0.0f;
+    const bool output = std::any_of(_outputs.begin(), _outputs.end(),
+                                    [id](const EffectParameter& p) { return p.id == id; });
+    return findParameter(id) || output ? _values[id].load() : 0.0f;
 }
 
 double Lv2Processor::latency() const {

@@ -40,6 +40,7 @@ public:
     const std::vector<EffectParameter>& parameters() const override { return _parameters; }
     std::int32_t setParameter(std::uint32_t id, float value) override;
     float parameter(std::uint32_t id) const override;
+    const std::vector<EffectParameter>& outputs() const override { return _outputs; }
 
     void setBypassed(bool bypassed) override { _bypassed.store(bypassed); }
     bool bypassed() const override { return _bypassed.load(); }
@@ -83,10 +84,12 @@ private:
     std::string _uri;
     Lv2PortLayout _layout;
     std::vector<EffectParameter> _parameters;
+    std::vector<EffectParameter> _outputs;
     std::vector<Preset> _presets;
     bool _hasStateInterface;
 
-    // Written from any thread, read by the render thread; one per port index.
+    // One per port index: inputs written from any thread and read by the
+    // render thread, control outputs the other way round.
     std::unique_ptr<std::atomic<float>[]> _values;
     std::atomic<bool> _bypassed{false};
     // Written by the render thread after each block, read anywhere.

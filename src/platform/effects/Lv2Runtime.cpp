@@ -147,7 +147,7 @@ void Lv2Runtime::resetAtomPorts(Instance& instance) {
 }
 
 float Lv2Runtime::run(const float* const* input, float* const* output, std::uint32_t offset,
-                      std::uint32_t frames, const std::atomic<float>* values, float enabled) {
+                      std::uint32_t frames, std::atomic<float>* values, float enabled) {
     frames = std::min(frames, _maxFrames);
     const std::size_t perInstance = _layout.audioInputs.size();
     for (std::size_t k = 0; k < _instances.size(); ++k) {
@@ -166,6 +166,14 @@ float Lv2Runtime::run(const float* const* input, float* const* output, std::uint
                         input[k * perInstance + c] + offset, frames * sizeof(float));
         }
         lilv_instance_run(instance.instance, frames);
+        if (k == 0) {
+            for (const Lv2Port& port : _layout.ports) {
+                if (port.kind == Lv2Port::Kind::Control && !port.input) {
+                    values[port.index].store(instance.floatBuffers[port.index][0],
+                                             std::memory_order_relaxed);
+                }
+            }
+        }
         for (std::size_t c = 0; c < perInstance; ++c) {
             std::memcpy(output[k * perInstance + c] + offset,
                         instance.floatBuffers[_layout.audioOutputs[c]].data(),

@@ -36,12 +36,13 @@ public:
     // The features every instance was made with (state restore passes them on).
     const LV2_Feature* const* features() const { return _featureList; }
 
-    // Render thread. Copies the control values (one per port index; the
-    // enabled port, if any, gets `enabled`), runs every instance on the
+    // Render thread. Copies the control input values (one per port index;
+    // the enabled port, if any, gets `enabled`) in and the first instance's
+    // control outputs back, runs every instance on the
     // frames [offset, offset + frames) of each channel buffer, frames being
     // at most maxFrames, and returns the frames of latency the plugin reports.
     float run(const float* const* input, float* const* output, std::uint32_t offset,
-              std::uint32_t frames, const std::atomic<float>* values, float enabled);
+              std::uint32_t frames, std::atomic<float>* values, float enabled);
 
 private:
     struct Instance {

@@ -5,6 +5,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
+#include <lv2/port-props/port-props.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
@@ -37,13 +38,23 @@ Lv2World::Lv2World()
     lilv_world_load_all(_world);
     auto uri = [this](const char* text) { return lilv_new_uri(_world, text); };
     _nodes = Lv2Nodes{
-        uri(LV2_CORE__AudioPort),  uri(LV2_CORE__ControlPort),
-        uri(LV2_CORE__CVPort),     uri(LV2_ATOM__AtomPort),
-        uri(LV2_CORE__InputPort),  uri(LV2_CORE__OutputPort),
-        uri(LV2_MIDI__MidiEvent),  uri(LV2_CORE__enabled),
-        uri(LV2_CORE__latency),    uri(LV2_CORE__reportsLatency),
-        uri(LV2_CORE__toggled),    uri(LV2_CORE__integer),
-        uri(LV2_PRESETS__Preset),  uri(kRdfsLabel),
+        uri(LV2_CORE__AudioPort),
+        uri(LV2_CORE__ControlPort),
+        uri(LV2_CORE__CVPort),
+        uri(LV2_ATOM__AtomPort),
+        uri(LV2_CORE__InputPort),
+        uri(LV2_CORE__OutputPort),
+        uri(LV2_MIDI__MidiEvent),
+        uri(LV2_CORE__enabled),
+        uri(LV2_CORE__latency),
+        uri(LV2_CORE__reportsLatency),
+        uri(LV2_CORE__toggled),
+        uri(LV2_CORE__integer),
+        uri(LV2_PORT_PROPS__logarithmic),
+        uri(LV2_CORE__enumeration),
+        uri(LV2_PORT_PROPS__notOnGUI),
+        uri(LV2_PRESETS__Preset),
+        uri(kRdfsLabel),
         uri(LV2_STATE__interface),
     };
 }
@@ -52,7 +63,8 @@ Lv2World::~Lv2World() {
     for (LilvNode* node : {_nodes.audioPort, _nodes.controlPort, _nodes.cvPort, _nodes.atomPort,
                            _nodes.inputPort, _nodes.outputPort, _nodes.midiEvent, _nodes.enabled,
                            _nodes.latency, _nodes.reportsLatency, _nodes.toggled, _nodes.integer,
-                           _nodes.preset, _nodes.label, _nodes.stateInterface}) {
+                           _nodes.logarithmic, _nodes.enumeration, _nodes.notOnGui, _nodes.preset,
+                           _nodes.label, _nodes.stateInterface}) {
         lilv_node_free(node);
     }
     lilv_world_free(_world);

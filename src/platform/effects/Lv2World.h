@@ -21,6 +21,9 @@ struct Lv2Nodes {
     LilvNode* reportsLatency;
     LilvNode* toggled;
     LilvNode* integer;
+    LilvNode* logarithmic;
+    LilvNode* enumeration;
+    LilvNode* notOnGui;
     LilvNode* preset;
     LilvNode* label;
     LilvNode* stateInterface;

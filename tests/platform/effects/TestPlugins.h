@@ -10,6 +10,8 @@ inline constexpr const char* kTestGainUri = "http://pondra.invalid/test/gain";
 inline constexpr const char* kTestGainStereoUri = "http://pondra.invalid/test/gain-stereo";
 inline constexpr const char* kTestGainMidiUri = "http://pondra.invalid/test/gain-midi";
 inline constexpr const char* kTestGainWorkerUri = "http://pondra.invalid/test/gain-worker";
+// A mono gain whose other ports show every kind a generated view meets.
+inline constexpr const char* kTestGainControlsUri = "http://pondra.invalid/test/gain-controls";
 inline constexpr std::uint32_t kTestGainLatencyFrames = 64;
 inline constexpr std::uint32_t kGainPort = 0; // the gain's parameter id in every variant
 

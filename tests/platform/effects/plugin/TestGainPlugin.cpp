@@ -16,6 +16,7 @@
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -27,16 +28,18 @@ constexpr const char* kMonoUri = "http://pondra.invalid/test/gain";
 constexpr const char* kStereoUri = "http://pondra.invalid/test/gain-stereo";
 constexpr const char* kMidiUri = "http://pondra.invalid/test/gain-midi";
 constexpr const char* kWorkerUri = "http://pondra.invalid/test/gain-worker";
+constexpr const char* kControlsUri = "http://pondra.invalid/test/gain-controls";
 constexpr const char* kInvertUri = "http://pondra.invalid/test/gain#invert";
 constexpr std::uint32_t kLatency = 64;
 
-enum class Variant { Mono, Stereo, Midi };
+enum class Variant { Mono, Stereo, Midi, Controls };
 
 struct Plugin {
     Variant variant;
     const float* gain = nullptr;
     const float* enabled = nullptr;
     float* latency = nullptr;
+    float* level = nullptr; // the controls variant's output: the last block's peak
     const float* in[2] = {nullptr, nullptr};
     float* out[2] = {nullptr, nullptr};
     const LV2_Atom_Sequence* events = nullptr;
@@ -66,6 +69,8 @@ LV2_Handle instantiate(const LV2_Descriptor* descriptor, double, const char*,
     } else if (std::strcmp(descriptor->URI, kMidiUri) == 0 ||
                std::strcmp(descriptor->URI, kWorkerUri) == 0) {
         variant = Variant::Midi; // the same ports; the worker variant lacks the MIDI input
+    } else if (std::strcmp(descriptor->URI, kControlsUri) == 0) {
+        variant = Variant::Controls;
     }
     const LV2_Feature* mapFeature = findFeature(features, LV2_URID__map);
     if (variant == Variant::Mono) {
@@ -157,6 +162,23 @@ void connectPort(LV2_Handle handle, std::uint32_t port, void* data) {
             break;
         }
         break;
+    case Variant::Controls:
+        // Ports 3 to 7 only describe themselves to a host's view.
+        switch (port) {
+        case 0:
+            p->gain = static_cast<const float*>(data);
+            break;
+        case 1:
+            p->in[0] = static_cast<const float*>(data);
+            break;
+        case 2:
+            p->out[0] = static_cast<float*>(data);
+            break;
+        case 8:
+            p->level = static_cast<float*>(data);
+            break;
+        }
+        break;
     }
 }
 
@@ -181,10 +203,15 @@ void run(LV2_Handle handle, std::uint32_t frames) {
     }
     if (p->variant != Variant::Mono) {
         const int channels = p->variant == Variant::Stereo ? 2 : 1;
+        float peak = 0.0f;
         for (int c = 0; c < channels; ++c) {
             for (std::uint32_t i = 0; i < frames; ++i) {
                 p->out[c][i] = p->in[c][i] * gain;
+                peak = std::max(peak, std::fabs(p->out[c][i]));
             }
+        }
+        if (p->level) {
+            *p->level = peak;
         }
         return;
     }
@@ -243,6 +270,7 @@ const LV2_Descriptor kDescriptors[] = {
     {kStereoUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
     {kMidiUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
     {kWorkerUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
+    {kControlsUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
 };
 
 } // namespace

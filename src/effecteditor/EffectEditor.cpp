@@ -1,0 +1,231 @@
+#include "effecteditor/EffectEditor.h"
+
+#include "KivUI/KivColors.h"
+#include "KivUI/KivPrompts.h"
+#include "KivUI/VornCheckBox.h"
+#include "audio/KivEffect.h"
+#include "effecteditor/EffectEditorWindow.h"
+#include "effecteditor/EffectGenericView.h"
+#include "effecteditor/EffectPresetSaveSheet.h"
+#include "effecteditor/EffectPresetsPullDown.h"
+#include "effecteditor/KivEffectPresetFolders.h"
+#include "foundation/NotificationCenter.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+EffectEditor::ManagePresetsAction& manageAction() {
+    static EffectEditor::ManagePresetsAction action;
+    return action;
+}
+
+} // namespace
+
+EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts)
+    : QWidget(nullptr, Qt::Window)
+    , _effect(&effect)
+    , _prompts(prompts)
+    , _systemPresets(KivEffectPresetFolders::systemFolder(effect.manufacturer(), effect.name()),
+                     "System Presets")
+    , _userPresets(KivEffectPresetFolders::userFolder(effect.manufacturer(), effect.name()),
+                   "User Presets")
+    , _enabledButton(new VornCheckBox(QStringLiteral("Enabled")))
+    , _presets(new EffectPresetsPullDown) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, KivColors::windowBackground());
+    colours.setColor(QPalette::WindowText, KivColors::textFieldText());
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    auto* strip = new QWidget(this);
+    strip->setFixedHeight(kStripHeight);
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(12, 0, 8, 0);
+    stripLayout->addWidget(_enabledButton);
+    stripLayout->addStretch();
+    stripLayout->addWidget(_presets);
+    _presets->setMinimumWidth(120);
+
+    _genericView = new EffectGenericView(effect, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(strip);
+    layout->addWidget(_genericView);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(_enabledButton, &QCheckBox::toggled, this, [this](bool on) {
+        if (_effect && on != _effect->enabled()) {
+            _effect->setEnabled(on);
+        }
+    });
+    // Any effect's bypass may have changed: read this one's again.
+    _bypassObservation = NotificationCenter::defaultCenter().addObserver(
+        kKivEffectBypassChangedNotification, nullptr,
+        [this](const Notification&) { updateEnabled(); });
+
+    updateEnabled();
+    updateTitle();
+    buildPresetsMenu();
+    show();
+}
+
+EffectEditor::~EffectEditor() {
+    detachFromEffect();
+}
+
+EffectEditor* EffectEditor::open(KivEffect& effect) {
+    effect.openEditor();
+    return of(effect);
+}
+
+EffectEditor* EffectEditor::of(KivEffect& effect) {
+    auto* window = dynamic_cast<EffectEditorWindow*>(effect.editor());
+    return window ? window->editor() : nullptr;
+}
+
+void EffectEditor::install(KivPrompts& prompts) {
+    setEffectEditorFactory([&prompts](KivEffect& effect) {
+        return std::make_unique<EffectEditorWindow>(effect, prompts);
+    });
+}
+
+void EffectEditor::setManagePresetsAction(ManagePresetsAction action) {
+    manageAction() = std::move(action);
+}
+
+QMenu* EffectEditor::presetsMenu() const {
+    return _presets->menu();
+}
+
+void EffectEditor::detachFromEffect() {
+    _bypassObservation.disconnect();
+    delete _genericView;
+    _genericView = nullptr;
+    _effect = nullptr;
+}
+
+void EffectEditor::updateTitle() {
+    if (_effect) {
+        setWindowTitle(
+            QStringLiteral("%1 : %2").arg(QString::fromStdString(_effect->displayName()),
+                                          QString::fromStdString(_effect->currentPresetName())));
+    }
+}
+
+void EffectEditor::updateEnabled() {
+    if (_effect) {
+        _enabledButton->setChecked(_effect->enabled());
+    }
+}
+
+void EffectEditor::buildPresetsMenu() {
+    QMenu* menu = _presets->menu();
+    menu->clear();
+    _submenus.clear();
+    connect(menu->addAction(QStringLiteral("Load...")), &QAction::triggered, this,
+            [this] { loadPreset(); });
+    connect(menu->addAction(QStringLiteral("Save...")), &QAction::triggered, this,
+            [this] { savePreset(); });
+    QAction* manage = menu->addAction(QStringLiteral("Manage..."));
+    manage->setEnabled(static_cast<bool>(manageAction()));
+    connect(manage, &QAction::triggered, this, [this] { managePresets(); });
+    menu->addSeparator();
+
+    auto factory = std::make_unique<QMenu>(QStringLiteral("Factory"));
+    for (const EffectPreset& preset :
+         _effect ? _effect->factoryPresets() : std::vector<EffectPreset>{}) {
+        connect(factory->addAction(QString::fromStdString(preset.name)), &QAction::triggered, this,
+                [this, preset] { loadFactoryPreset(preset.number, preset.name); });
+    }
+    if (factory->isEmpty()) {
+        factory->addAction(QStringLiteral("<none>"))->setEnabled(false);
+    }
+    menu->addMenu(factory.get());
+    _submenus.push_back(std::move(factory));
+
+    const auto load = [this](const std::string& path) { loadUserPreset(path); };
+    for (auto [group, title] : {std::pair{&_systemPresets, "System"}, {&_userPresets, "User"}}) {
+        group->refresh();
+        std::unique_ptr<QMenu> submenu = group->menu(load);
+        submenu->setTitle(QString::fromLatin1(title));
+        menu->addMenu(submenu.get());
+        _submenus.push_back(std::move(submenu));
+    }
+}
+
+void EffectEditor::loadFactoryPreset(int number, const std::string& name) {
+    KivError error;
+    if (_effect && !_effect->setFactoryPreset(number, name, &error)) {
+        alertError("The preset could not be loaded", error.informativeText);
+    }
+    updateTitle();
+}
+
+void EffectEditor::loadUserPreset(const std::string& path) {
+    KivError error;
+    if (_effect && !_effect->setUserPreset(path, &error)) {
+        alertError(error.description, error.informativeText);
+    }
+    updateTitle();
+}
+
+void EffectEditor::loadPreset() {
+    const QStringList chosen = _prompts.runOpenPanel(KivOpenPanelOptions{
+        QStringLiteral("Load Preset"),
+        QString::fromStdString(_userPresets.path()),
+        {QStringLiteral("Presets (*.%1)").arg(KivEffectPresetFolders::kPresetExtension)}});
+    if (!chosen.isEmpty()) {
+        loadUserPreset(chosen.front().toStdString());
+    }
+}
+
+void EffectEditor::savePreset() {
+    if (!_effect) {
+        return;
+    }
+    auto* sheet = new EffectPresetSaveSheet(
+        _effect->currentPresetName(), _systemPresets, _userPresets,
+        [this](const std::string& name, const std::string& folder) {
+            return savePresetAs(name, folder) != EffectPresetSaver::Result::Cancelled;
+        },
+        this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
+}
+
+EffectPresetSaver::Result EffectEditor::savePresetAs(const std::string& name,
+                                                     const std::string& folder) {
+    if (!_effect) {
+        return EffectPresetSaver::Result::Failed;
+    }
+    const EffectPresetSaver::Result result =
+        EffectPresetSaver(*_effect, _prompts).save(name, folder);
+    buildPresetsMenu();
+    updateTitle();
+    return result;
+}
+
+void EffectEditor::managePresets() {
+    if (const ManagePresetsAction& action = manageAction()) {
+        action(*this);
+    }
+}
+
+void EffectEditor::alertError(const std::string& description, const std::string& informativeText) {
+    _prompts.runAlert(KivAlert{QString::fromStdString(description),
+                               QString::fromStdString(informativeText),
+                               {QStringLiteral("OK")},
+                               KivAlert::Style::Warning});
+}
+
+void EffectEditor::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (_effect) {
+        // The effect hands its window back; dropping it deletes this later.
+        std::unique_ptr<KivEffectEditorWindow> window = _effect->editorWillClose();
+    }
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "effecteditor/EffectPresetSaver.h"
+#include "effecteditor/KivEffectUserPresetGroup.h"
+#include "foundation/Signal.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class EffectGenericView;
+class EffectPresetsPullDown;
+class KivEffect;
+class KivPrompts;
+class QMenu;
+class VornCheckBox;
+
+// The window of one effect: a strip with its enable check box and presets
+// pull-down over the effect's view. Titled "<display name> : <preset>"; the
+// check box follows the effect's bypass whoever changes it. Main thread.
+class EffectEditor final : public QWidget {
+public:
+    static constexpr int kStripHeight = 36;
+
+    EffectEditor(KivEffect& effect, KivPrompts& prompts);
+    ~EffectEditor() override;
+
+    // Opens the effect's editor, or brings its open one to the front; nullptr
+    // when the effect cannot have one (no unit, or no editors installed).
+    static EffectEditor* open(KivEffect& effect);
+    // The editor of an effect whose editor is open, else nullptr.
+    static EffectEditor* of(KivEffect& effect);
+    // Makes every effect open this editor, alerts going through `prompts`.
+    static void install(KivPrompts& prompts);
+
+    // The preset manager's hook: while set, "Manage..." is enabled and calls it.
+    using ManagePresetsAction = std::function<void(EffectEditor&)>;
+    static void setManagePresetsAction(ManagePresetsAction action);
+
+    KivEffect* effect() const { return _effect; }
+    VornCheckBox* enabledButton() const { return _enabledButton; }
+    EffectPresetsPullDown* presetsPullDown() const { return _presets; }
+    QMenu* presetsMenu() const;
+    // nullptr while the effect shows a view of its own.
+    EffectGenericView* genericView() const { return _genericView; }
+    KivEffectUserPresetGroup& systemPresets() { return _systemPresets; }
+    KivEffectUserPresetGroup& userPresets() { return _userPresets; }
+
+    void updateTitle();
+    void updateEnabled();
+    // Reads both folders again and fills the pull-down.
+    void buildPresetsMenu();
+
+    void loadFactoryPreset(int number, const std::string& name);
+    // A file the effect refuses is told in an alert and changes nothing.
+    void loadUserPreset(const std::string& path);
+    // Asks for a preset file, then loads it.
+    void loadPreset();
+    // Opens the save sheet.
+    void savePreset();
+    // What the save sheet does with its name and folder.
+    EffectPresetSaver::Result savePresetAs(const std::string& name, const std::string& folder);
+    void managePresets();
+
+    // The effect forgets its editor: everything that reaches the effect stops.
+    void detachFromEffect();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void alertError(const std::string& description, const std::string& informativeText);
+
+    KivEffect* _effect;
+    KivPrompts& _prompts;
+    KivEffectUserPresetGroup _systemPresets;
+    KivEffectUserPresetGroup _userPresets;
+    VornCheckBox* _enabledButton;
+    EffectPresetsPullDown* _presets;
+    EffectGenericView* _genericView = nullptr;
+    std::vector<std::unique_ptr<QMenu>> _submenus;
+    Connection _bypassObservation;
+};

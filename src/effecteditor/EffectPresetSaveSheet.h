@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+class KivEffectUserPresetGroup;
+class VornPopUpButton;
+class VornTextField;
+
+// Asks for a preset's name and the folder it goes in: the user folder unless
+// another is chosen. Save hands both to `save`, which answers whether the
+// sheet may close (it stays open after a refused replace or a failure).
+class EffectPresetSaveSheet final : public QDialog {
+public:
+    using SaveAction = std::function<bool(const std::string& name, const std::string& folder)>;
+
+    EffectPresetSaveSheet(const std::string& name, const KivEffectUserPresetGroup& system,
+                          const KivEffectUserPresetGroup& user, SaveAction save, QWidget* parent);
+
+    VornTextField* nameField() const { return _name; }
+    VornPopUpButton* folderPopUp() const { return _folders; }
+    std::string chosenFolder() const;
+    // What the Save button does.
+    void save();
+
+private:
+    VornTextField* _name;
+    VornPopUpButton* _folders;
+    SaveAction _save;
+};

@@ -1,0 +1,271 @@
+#include "KivUI/VornCheckBox.h"
+#include "KivUI/VornSlider.h"
+#include "KivUI/VornTextField.h"
+#include "effecteditor/EffectEditorFixture.h"
+#include "effecteditor/EffectGenericView.h"
+#include "effecteditor/EffectPresetSaveSheet.h"
+#include "effecteditor/EffectPresetsPullDown.h"
+#include "effecteditor/KivEffectPresetFolders.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+
+constexpr float kHalfGainDb = -6.0206f;
+
+QStringList titles(const QMenu& menu) {
+    QStringList result;
+    for (const QAction* action : menu.actions()) {
+        result << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return result;
+}
+
+QMenu* submenu(const QMenu& menu, const QString& title) {
+    for (const QAction* action : menu.actions()) {
+        if (action->text() == title) {
+            return action->menu();
+        }
+    }
+    return nullptr;
+}
+
+EffectParameter gainOf(KivEffect& effect) {
+    return effect.parameters().front();
+}
+
+using EffectEditorTest = EffectEditorFixture;
+
+TEST_F(EffectEditorTest, TheGenericViewMovesAPortAndTheSoundFollows) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->genericView(), nullptr);
+    auto* slider = qobject_cast<VornSlider*>(editor->genericView()->controlForParameter(kGainPort));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->value(), EffectGenericView::sliderPosition(gainOf(*gain), 0.0f));
+    EXPECT_NEAR(sinePeak(*gain), 1.0f, 1e-3f);
+
+    slider->setValue(EffectGenericView::sliderPosition(gainOf(*gain), kHalfGainDb));
+    const float chosen = gain->valueForParameter(kGainPort);
+    EXPECT_NEAR(chosen, kHalfGainDb, 0.1f);
+    EXPECT_NEAR(sinePeak(*gain), std::pow(10.0f, chosen / 20.0f), 1e-3f);
+    EXPECT_EQ(editor->genericView()->valueTextForParameter(kGainPort)->text(),
+              EffectGenericView::valueText(gainOf(*gain), chosen));
+
+    // Set elsewhere, the slider follows.
+    gain->setValueForParameter(kGainPort, 6.0f);
+    EXPECT_EQ(slider->value(), EffectGenericView::sliderPosition(gainOf(*gain), 6.0f));
+    // The enabled port is the check box's, the latency port nobody's.
+    EXPECT_EQ(editor->genericView()->controlForParameter(1), nullptr);
+    EXPECT_EQ(editor->genericView()->controlForParameter(2), nullptr);
+}
+
+TEST_F(EffectEditorTest, TheCheckBoxAndTheBypassStayInStep) {
+    auto gain = placedEffect(kTestGainUri);
+    auto other = placedEffect(kTestGainUri);
+    gain->setValueForParameter(kGainPort, kHalfGainDb);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->enabledButton()->isChecked());
+
+    editor->enabledButton()->click();
+    EXPECT_FALSE(gain->enabled());
+    EXPECT_NEAR(sinePeak(*gain), 1.0f, 1e-3f) << "bypassed, the sine passes whole";
+
+    gain->setEnabled(true);
+    EXPECT_TRUE(editor->enabledButton()->isChecked());
+    EXPECT_NEAR(sinePeak(*gain), 0.5f, 1e-3f);
+    // Another effect's bypass leaves this one's box as its effect is.
+    other->setEnabled(false);
+    EXPECT_TRUE(editor->enabledButton()->isChecked());
+}
+
+TEST_F(EffectEditorTest, OpeningTwiceRaisesTheOneEditor) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* first = EffectEditor::open(*gain);
+    ASSERT_NE(first, nullptr);
+    first->hide();
+    EXPECT_EQ(EffectEditor::open(*gain), first);
+    EXPECT_TRUE(first->isVisible());
+
+    first->close();
+    EXPECT_EQ(gain->editor(), nullptr) << "closing hands the window back";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EffectEditor* second = EffectEditor::open(*gain);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(second->isVisible());
+}
+
+TEST_F(EffectEditorTest, ThePresetsMenuInItsOrderAndTheTitle) {
+    auto stereo = placedEffect(kTestGainStereoUri, 48000.0, 2);
+    EffectEditor* editor = EffectEditor::open(*stereo);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowTitle(), "Test Gain Stereo : ");
+    EXPECT_EQ(editor->presetsPullDown()->currentText(), "Presets");
+    const QMenu& menu = *editor->presetsMenu();
+    EXPECT_EQ(titles(menu),
+              (QStringList{"Load...", "Save...", "Manage...", "-", "Factory", "System", "User"}));
+    for (const char* name : {"Factory", "System", "User"}) {
+        ASSERT_NE(submenu(menu, name), nullptr) << name;
+        EXPECT_EQ(titles(*submenu(menu, name)), QStringList{"<none>"}) << name;
+    }
+    EXPECT_FALSE(menu.actions()[2]->isEnabled()) << "no preset manager yet";
+
+    int managed = 0;
+    EffectEditor::setManagePresetsAction([&](EffectEditor& asked) {
+        EXPECT_EQ(&asked, editor);
+        ++managed;
+    });
+    editor->buildPresetsMenu();
+    ASSERT_TRUE(menu.actions()[2]->isEnabled());
+    menu.actions()[2]->trigger();
+    EXPECT_EQ(managed, 1);
+}
+
+TEST_F(EffectEditorTest, AFactoryPresetLoadsAndNamesTheWindow) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    QMenu* factory = submenu(*editor->presetsMenu(), "Factory");
+    ASSERT_NE(factory, nullptr);
+    ASSERT_EQ(titles(*factory), QStringList{"Half"});
+    factory->actions().front()->trigger();
+    EXPECT_NEAR(gain->valueForParameter(kGainPort), kHalfGainDb, 1e-4f);
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Half");
+}
+
+TEST_F(EffectEditorTest, ASavedPresetComesBackAfterReopening) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    gain->setValueForParameter(kGainPort, -12.0f);
+    const std::string user = editor->userPresets().path();
+    EXPECT_EQ(user, folders.path("home/pondra/presets/Pondra Tests/Test Gain"));
+
+    ASSERT_EQ(editor->savePresetAs("Live/Hall", user), EffectPresetSaver::Result::Saved);
+    EXPECT_TRUE(std::filesystem::exists(user + "/Live_Hall.aupreset"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(user),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Live_Hall");
+    EXPECT_TRUE(prompts.alerts.empty());
+
+    gain->setValueForParameter(kGainPort, 3.0f);
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    QMenu* users = submenu(*editor->presetsMenu(), "User");
+    ASSERT_NE(users, nullptr);
+    ASSERT_EQ(titles(*users), QStringList{"Live_Hall"});
+    users->actions().front()->trigger();
+    EXPECT_EQ(gain->valueForParameter(kGainPort), -12.0f);
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Live_Hall");
+}
+
+TEST_F(EffectEditorTest, ReplacingAPresetAsksFirst) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    const std::string user = editor->userPresets().path();
+    gain->setValueForParameter(kGainPort, -12.0f);
+    ASSERT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Saved);
+
+    gain->setValueForParameter(kGainPort, 6.0f);
+    prompts.alertAnswers = {1};
+    EXPECT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Cancelled);
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(prompts.alerts[0].messageText,
+              QStringLiteral("\u201CHall\u201D already exists. Do you want to replace it?"));
+    EXPECT_EQ(prompts.alerts[0].informativeText,
+              "A preset with the same name already exists. Replacing it will overwrite its "
+              "current contents.");
+    EXPECT_EQ(prompts.alerts[0].buttons, (QStringList{"Replace", "Cancel"}));
+    ASSERT_TRUE(gain->setUserPreset(user + "/Hall.aupreset"));
+    EXPECT_EQ(gain->valueForParameter(kGainPort), -12.0f) << "Cancel kept the old preset";
+
+    gain->setValueForParameter(kGainPort, 6.0f);
+    prompts.alertAnswers = {0};
+    EXPECT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Saved);
+    gain->setValueForParameter(kGainPort, 0.0f);
+    ASSERT_TRUE(gain->setUserPreset(user + "/Hall.aupreset"));
+    EXPECT_EQ(gain->valueForParameter(kGainPort), 6.0f);
+}
+
+TEST_F(EffectEditorTest, AFailedSaveIsToldAndKeepsTheOldPreset) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    const std::string user = editor->userPresets().path();
+    gain->setValueForParameter(kGainPort, -12.0f);
+    ASSERT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Saved);
+    // A folder where the new file would go: the rename into place fails.
+    std::filesystem::create_directories(user + "/Stage.aupreset/inside");
+
+    gain->setValueForParameter(kGainPort, 6.0f);
+    prompts.alertAnswers = {0, 0};
+    EXPECT_EQ(editor->savePresetAs("Stage", user), EffectPresetSaver::Result::Failed);
+    ASSERT_EQ(prompts.alerts.size(), 2u) << "asked to replace, then told of the failure";
+    EXPECT_EQ(prompts.alerts[1].messageText, "The preset could not be saved");
+    EXPECT_EQ(gain->currentPresetName(), "Hall");
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Hall");
+    EXPECT_TRUE(std::filesystem::is_directory(user + "/Stage.aupreset/inside"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(user),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "no temporary file is left";
+
+    // A folder that cannot be made.
+    folders.write("blocked", "a file");
+    EXPECT_EQ(editor->savePresetAs("Hall", folders.path("blocked/sub")),
+              EffectPresetSaver::Result::Failed);
+    EXPECT_EQ(prompts.alerts.back().messageText, "The preset could not be saved");
+    EXPECT_EQ(gain->currentPresetName(), "Hall");
+}
+
+TEST_F(EffectEditorTest, TheSaveSheetOffersTheUserFolderFirst) {
+    folders.makeFolder("system/pondra/presets/Pondra Tests/Test Gain/Venue");
+    folders.write("system/pondra/presets/Pondra Tests/Test Gain/Venue/Big.aupreset",
+                  R"({"parameters": {"gain": -3.0}})");
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    editor->savePreset();
+    auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->chosenFolder(), editor->userPresets().path());
+    EXPECT_EQ(sheet->folderPopUp()->count(), 3) << "system, its subfolder, user";
+
+    sheet->nameField()->setText(QStringLiteral("Live/Hall"));
+    sheet->save();
+    EXPECT_TRUE(std::filesystem::exists(editor->userPresets().path() + "/Live_Hall.aupreset"));
+}
+
+TEST_F(EffectEditorTest, ARefusedPresetIsToldAndChangesNothing) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    gain->setValueForParameter(kGainPort, -3.0f);
+    gain->setCurrentPresetName("Mine");
+    editor->updateTitle();
+    const std::string foreign =
+        folders.write("Echo.aupreset", R"({"parameters": {"feedback": 0.5}})");
+    const std::string corrupt = folders.write("Broken.aupreset", "{\"parameters\": ");
+
+    prompts.openAnswers = {QStringList{QString::fromStdString(foreign)},
+                           QStringList{QString::fromStdString(corrupt)}};
+    editor->loadPreset();
+    editor->loadPreset();
+    ASSERT_EQ(prompts.alerts.size(), 2u);
+    for (const KivAlert& alert : prompts.alerts) {
+        EXPECT_EQ(alert.messageText, "The preset could not be loaded");
+    }
+    EXPECT_EQ(gain->valueForParameter(kGainPort), -3.0f);
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Mine");
+}
+
+} // namespace
