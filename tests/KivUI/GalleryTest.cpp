@@ -7,7 +7,10 @@
 #include "KivUI/KivColors.h"
 #include "KivUI/KivImageTable.h"
 #include "KivUI/KivNamedImages.h"
+#include "KivUI/KivOutlineTextRowView.h"
+#include "KivUI/KivOutlineView.h"
 #include "KivUI/KivTableView.h"
+#include "KivUI/OutlineTree.h"
 #include "KivUI/PondraContentView.h"
 #include "KivUI/PondraMenuButton.h"
 #include "KivUI/PondraProgressView.h"
@@ -446,6 +449,47 @@ TEST_F(GalleryTest, EveryNamedImage) {
         }
         painter.end();
         const QString file = QStringLiteral("images@%1x.png").arg(static_cast<int>(ratio));
+        EXPECT_TRUE(image.save(galleryPath(file))) << file.toStdString();
+    }
+}
+
+TEST_F(GalleryTest, AnOutlineWithExpandedAndCollapsedGroups) {
+    OutlineTree tree;
+    OutlineNode* factory = tree.root.add("Factory", true);
+    factory->add("Small Room");
+    factory->add("Large Hall");
+    OutlineNode* system = tree.root.add("System", true);
+    OutlineNode* theatre = system->add("Theatre", true);
+    theatre->add("Stage Left");
+    theatre->add("Stage Right");
+    system->add("Voice Over", true)->add("Booth");
+    OutlineNode* user = tree.root.add("User", true);
+    OutlineNode* live = user->add("Live", true);
+    live->add("Live_Hall");
+    live->add("Matinee");
+    user->add("Rehearsal");
+    user->add("Thunder Tail");
+    tree.root.add("Empty Group", true);
+    tree.startExpanded = {system, theatre, user, live};
+
+    VornScrollView area;
+    area.resize(300, 340);
+    auto* view = new KivOutlineView;
+    view->setRowViewClass(KivOutlineTextRowView::rowClass(
+        [](KivOutlineItem item) { return QString::fromStdString(OutlineTree::node(item)->name); }));
+    area.setWidget(view);
+    area.show();
+    view->setDataSource(&tree);
+    view->setAllowsMultipleSelection(true);
+    view->selectItems({live->children[0].get(), live->children[1].get()});
+    view->setFocus();
+    QApplication::setActiveWindow(&area);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->numberOfRows(), 13);
+    for (qreal ratio : {1.0, 2.0}) {
+        QImage image = canvas(area.size(), ratio);
+        area.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        const QString file = QStringLiteral("outline@%1x.png").arg(static_cast<int>(ratio));
         EXPECT_TRUE(image.save(galleryPath(file))) << file.toStdString();
     }
 }
