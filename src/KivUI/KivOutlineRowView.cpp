@@ -8,6 +8,14 @@
 KivOutlineRowView::KivOutlineRowView(QWidget* parent)
     : QWidget(parent) {}
 
+KivOutlineView* KivOutlineRowView::outlineView() const {
+    return _outlineView;
+}
+
+void KivOutlineRowView::setOutlineView(KivOutlineView* view) {
+    _outlineView = view;
+}
+
 void KivOutlineRowView::setBackgroundColor(const QColor& colour) {
     _backgroundColor = colour;
     update();

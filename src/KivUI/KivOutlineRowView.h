@@ -37,8 +37,8 @@ public:
     // Binds the row to an entry before it is drawn or edited.
     virtual void setEntry(KivOutlineViewEntry::Ptr entry) { _entry = std::move(entry); }
 
-    KivOutlineView* outlineView() const { return _outlineView; }
-    void setOutlineView(KivOutlineView* view) { _outlineView = view; }
+    KivOutlineView* outlineView() const;
+    void setOutlineView(KivOutlineView* view);
     int rowIndex() const { return _rowIndex; }
     void setRowIndex(int row) { _rowIndex = row; }
     const KivOutlineViewEntry::Ptr& entry() const { return _entry; }

@@ -90,6 +90,11 @@ void KivOutlineTextRowView::toggle() {
     }
 }
 
+QRectF KivOutlineTextRowView::titleRect() const {
+    const qreal x = indentation() + kTriangleBox + 4;
+    return QRectF(x, 0, width() - x - 6, height());
+}
+
 void KivOutlineTextRowView::paintEvent(QPaintEvent* event) {
     KivOutlineRowView::paintEvent(event);
     if (!entry() || !_title) {
@@ -104,8 +109,7 @@ void KivOutlineTextRowView::paintEvent(QPaintEvent* event) {
         bold.setBold(true);
         painter.setFont(bold);
     }
-    const qreal x = indentation() + kTriangleBox + 4;
-    const QRectF text(x, 0, width() - x - 6, height());
+    const QRectF text = titleRect();
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                      painter.fontMetrics().elidedText(_title(entry()->item()), Qt::ElideRight,
                                                       static_cast<int>(text.width())));

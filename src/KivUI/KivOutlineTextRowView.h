@@ -26,6 +26,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Where the title is drawn, and what it says for an item.
+    QRectF titleRect() const;
+    QString titleFor(KivOutlineItem item) const { return _title ? _title(item) : QString(); }
 
 private:
     void toggle();

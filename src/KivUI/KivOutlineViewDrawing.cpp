@@ -63,7 +63,17 @@ void KivOutlineView::focusOutEvent(QFocusEvent* event) {
 void KivOutlineView::paintEvent(QPaintEvent* event) {
     cleanUpLiveRowViews();
     const QRect dirty = event->rect();
-    QPainter painter(this);
+    // Rows are drawn into an image first: a widget rendered straight into the
+    // painter of an outer render() would land at the wrong offset.
+    QPainter target(this);
+    // An outer render() into a sharper image scales the painter instead.
+    const qreal ratio =
+        std::max(target.device()->devicePixelRatioF(), target.deviceTransform().m11());
+    QImage image(dirty.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.translate(-dirty.topLeft());
     const int first = rowAtPoint(dirty.topLeft());
     const int last = rowAtPoint(QPointF(0, dirty.bottom()));
     for (int row = first; row <= last; ++row) {
@@ -113,6 +123,8 @@ void KivOutlineView::paintEvent(QPaintEvent* event) {
                          QWidget::DrawChildren);
         _rowView->setDrawingFlipped(false);
     }
+    painter.end();
+    target.drawImage(dirty.topLeft(), image);
 }
 
 QPixmap KivOutlineView::dragImage(const std::vector<Entry>& entries) const {
