@@ -46,13 +46,9 @@ void KivOutlineView::selectItems(const std::vector<KivOutlineItem>& items, bool 
             entries.push_back(std::move(entry));
         }
     }
-    if (items.empty()) {
-        selectEntries({}, false, false);
-        return;
-    }
-    if (!entries.empty()) {
-        selectEntries(entries, extendSelection, false);
-    }
+    // Items hidden or not in the tree drop out; when none is left, nothing
+    // stays selected.
+    selectEntries(entries, extendSelection, false);
 }
 
 void KivOutlineView::selectAll() {

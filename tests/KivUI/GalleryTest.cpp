@@ -31,6 +31,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -453,7 +454,17 @@ TEST_F(GalleryTest, EveryNamedImage) {
     }
 }
 
-TEST_F(GalleryTest, AnOutlineWithExpandedAndCollapsedGroups) {
+namespace {
+
+// Shows a drop indicator without a real drag.
+class DropOutlineView : public KivOutlineView {
+public:
+    using KivOutlineView::dragMoveEvent;
+};
+
+} // namespace
+
+TEST_F(GalleryTest, AnOutlineWithExpandedAndCollapsedGroupsAndADropLine) {
     OutlineTree tree;
     OutlineNode* factory = tree.root.add("Factory", true);
     factory->add("Small Room");
@@ -474,7 +485,7 @@ TEST_F(GalleryTest, AnOutlineWithExpandedAndCollapsedGroups) {
 
     VornScrollView area;
     area.resize(300, 340);
-    auto* view = new KivOutlineView;
+    auto* view = new DropOutlineView;
     view->setRowViewClass(KivOutlineTextRowView::rowClass(
         [](KivOutlineItem item) { return QString::fromStdString(OutlineTree::node(item)->name); }));
     area.setWidget(view);
@@ -486,6 +497,12 @@ TEST_F(GalleryTest, AnOutlineWithExpandedAndCollapsedGroups) {
     QApplication::setActiveWindow(&area);
     QCoreApplication::processEvents();
     EXPECT_EQ(view->numberOfRows(), 13);
+    // Into "User", between "Rehearsal" and "Thunder Tail".
+    QMimeData dragged;
+    QDragMoveEvent move(QPoint(150, 11 * 22 + 3), Qt::MoveAction, &dragged, Qt::LeftButton,
+                        Qt::NoModifier);
+    view->dragMoveEvent(&move);
+    EXPECT_TRUE(move.isAccepted());
     for (qreal ratio : {1.0, 2.0}) {
         QImage image = canvas(area.size(), ratio);
         area.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);

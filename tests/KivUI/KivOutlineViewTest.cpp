@@ -234,6 +234,22 @@ TEST_F(OutlineViewTest, DraggingShowsTheIndicatorsAskingTheDataSourceAndRefusalH
     EXPECT_FALSE(highlights[1]->isVisible());
 }
 
+TEST_F(OutlineViewTest, ADropGoesToTheTargetItWasShownForAndEndsTheDrag) {
+    view->expandItem(voices);
+    // Below Lead, between it and Choir.
+    QDropEvent drop(QPointF(100, 63), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    view->dropEvent(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(tree.told,
+              (std::vector<std::string>{"expand Voices", "drop into Voices at 1", "drag done"}));
+    tree.refuseAll = true;
+    QDropEvent refused(QPointF(100, 37), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    view->dropEvent(&refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_EQ(tree.told.back(), "drag done");
+    EXPECT_EQ(tree.told.size(), 4U);
+}
+
 TEST_F(OutlineViewTest, HoveringADragOverACollapsedGroupExpandsItAfterAPause) {
     dragOver(QPointF(100, 37));
     clock.advance(0.3);

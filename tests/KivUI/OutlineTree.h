@@ -74,5 +74,10 @@ public:
         }
         return Qt::MoveAction;
     }
+    std::optional<bool> acceptDrop(KivOutlineView&, const QDropEvent&, KivOutlineItem item,
+                                   int childIndex) override {
+        told.push_back("drop into " + of(item).name + " at " + std::to_string(childIndex));
+        return true;
+    }
     void dragDone(KivOutlineView&) override { told.push_back("drag done"); }
 };

@@ -123,6 +123,14 @@ TEST_F(PresetManageSheetTest, DoubleClickingAPresetEditsItsNameInPlaceAndReturnR
     EXPECT_EQ(table().indexOfItem(item(moved)), row);
     EXPECT_EQ(table().selectedItem(), item(moved));
 
+    // An edit given up keeps the name.
+    table().editItem(item(moved), QStringLiteral("name"));
+    ASSERT_NE(table().findChild<QLineEdit*>(), nullptr);
+    table().findChild<QLineEdit*>()->setText(QStringLiteral("Gone"));
+    table().abortEditing();
+    EXPECT_TRUE(std::filesystem::exists(moved));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
     // Groups are not renamed.
     table().selectItem(&user);
     table().editItem(&user, QStringLiteral("name"));
