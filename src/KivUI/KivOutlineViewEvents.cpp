@@ -116,6 +116,8 @@ void KivOutlineView::handleMouseDown(QMouseEvent* event, bool doubleClick) {
     }
     KivOutlineRowView* live = makeLiveRowView(_initialMouseDownEntry, true);
     if (!live) {
+        // The click ends here: its mouse-up must not select either.
+        _initialMouseDownEntry.reset();
         return;
     }
     QWidget* hit = childAt(event->position().toPoint());

@@ -5,6 +5,7 @@
 #include "KivUI/OutlineTree.h"
 #include "KivUI/WidgetRender.h"
 #include "foundation/Clock.h"
+#include "foundation/KivLog.h"
 #include "foundation/ManualScheduler.h"
 
 #include <gtest/gtest.h>
@@ -279,4 +280,29 @@ TEST_F(OutlineViewTest, TheDisclosureTriangleOfATextRowExpandsItsGroup) {
     // A click beside the triangle selects the row.
     clickRow(0);
     EXPECT_EQ(selection(), Items{drums});
+}
+
+namespace {
+
+struct CapturedLog : LogSink {
+    std::vector<std::string> lines;
+    void write(std::string_view line) override { lines.emplace_back(line); }
+};
+
+} // namespace
+
+TEST_F(OutlineViewTest, ARowLayoutThatCannotBeMadeIsLoggedAndClicksThenDoNothing) {
+    CapturedLog log;
+    LogSink* previous = setLogSink(&log);
+    view->setRowViewClass({QStringLiteral("BrokenRow"), [] { return nullptr; }});
+    clickRow(1);
+    view->editItem(voices, QStringLiteral("name"));
+    setLogSink(previous);
+    EXPECT_EQ(view->rowView(), nullptr);
+    EXPECT_TRUE(selection().empty());
+    EXPECT_TRUE(view->activeRowViews().empty());
+    ASSERT_EQ(log.lines.size(), 3U);
+    for (const std::string& line : log.lines) {
+        EXPECT_EQ(line, "Error: Could not load row nib named 'BrokenRow'.");
+    }
 }
