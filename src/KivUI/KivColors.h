@@ -73,6 +73,14 @@ inline QColor tableRowEven() {
 inline QColor tableRowOdd() {
     return rgb(0.132, 0.128, 0.128);
 }
+// Selected rows of a focused table or outline, and the drop indicators.
+inline QColor outlineSelection() {
+    return rgb(0.227, 0.467, 0.639);
+}
+// Selected rows while the outline does not hold the focus.
+inline QColor outlineSelectionInactive() {
+    return grey(0.3);
+}
 inline QColor tableGrid() {
     return grey(2.0 / 3.0);
 }

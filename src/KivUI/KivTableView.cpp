@@ -24,7 +24,7 @@ KivTableView::KivTableView(QWidget* parent)
     QPalette colours = palette();
     colours.setColor(QPalette::Base, Qt::transparent);
     colours.setColor(QPalette::Text, KivColors::grey(0.9));
-    colours.setColor(QPalette::Highlight, KivColors::rgb(0.227, 0.467, 0.639));
+    colours.setColor(QPalette::Highlight, KivColors::outlineSelection());
     colours.setColor(QPalette::HighlightedText, Qt::white);
     setPalette(colours);
 }

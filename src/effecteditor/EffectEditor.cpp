@@ -9,20 +9,12 @@
 #include "effecteditor/EffectPresetSaveSheet.h"
 #include "effecteditor/EffectPresetsPullDown.h"
 #include "effecteditor/KivEffectPresetFolders.h"
+#include "effecteditor/KivEffectPresetManageSheet.h"
 #include "foundation/NotificationCenter.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
-
-namespace {
-
-EffectEditor::ManagePresetsAction& manageAction() {
-    static EffectEditor::ManagePresetsAction action;
-    return action;
-}
-
-} // namespace
 
 EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts)
     : QWidget(nullptr, Qt::Window)
@@ -93,10 +85,6 @@ void EffectEditor::install(KivPrompts& prompts) {
     });
 }
 
-void EffectEditor::setManagePresetsAction(ManagePresetsAction action) {
-    manageAction() = std::move(action);
-}
-
 QMenu* EffectEditor::presetsMenu() const {
     return _presets->menu();
 }
@@ -131,7 +119,6 @@ void EffectEditor::buildPresetsMenu() {
     connect(menu->addAction(QStringLiteral("Save...")), &QAction::triggered, this,
             [this] { savePreset(); });
     QAction* manage = menu->addAction(QStringLiteral("Manage..."));
-    manage->setEnabled(static_cast<bool>(manageAction()));
     connect(manage, &QAction::triggered, this, [this] { managePresets(); });
     menu->addSeparator();
 
@@ -210,9 +197,12 @@ EffectPresetSaver::Result EffectEditor::savePresetAs(const std::string& name,
 }
 
 void EffectEditor::managePresets() {
-    if (const ManagePresetsAction& action = manageAction()) {
-        action(*this);
+    if (!_manageSheet) {
+        _manageSheet = new KivEffectPresetManageSheet(this, _systemPresets, _userPresets, _prompts);
+        _manageSheet->onPresetsChanged = [this] { buildPresetsMenu(); };
+        _manageSheet->onAdd = [this] { savePreset(); };
     }
+    _manageSheet->begin();
 }
 
 void EffectEditor::alertError(const std::string& description, const std::string& informativeText) {

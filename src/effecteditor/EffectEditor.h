@@ -14,6 +14,7 @@
 class EffectGenericView;
 class EffectPresetsPullDown;
 class KivEffect;
+class KivEffectPresetManageSheet;
 class KivPrompts;
 class QMenu;
 class VornCheckBox;
@@ -35,10 +36,6 @@ public:
     static EffectEditor* of(KivEffect& effect);
     // Makes every effect open this editor, alerts going through `prompts`.
     static void install(KivPrompts& prompts);
-
-    // The preset manager's hook: while set, "Manage..." is enabled and calls it.
-    using ManagePresetsAction = std::function<void(EffectEditor&)>;
-    static void setManagePresetsAction(ManagePresetsAction action);
 
     KivEffect* effect() const { return _effect; }
     VornCheckBox* enabledButton() const { return _enabledButton; }
@@ -63,7 +60,9 @@ public:
     void savePreset();
     // What the save sheet does with its name and folder.
     EffectPresetSaver::Result savePresetAs(const std::string& name, const std::string& folder);
+    // Opens the sheet that renames and removes presets.
     void managePresets();
+    KivEffectPresetManageSheet* manageSheet() const { return _manageSheet; }
 
     // The effect forgets its editor: everything that reaches the effect stops.
     void detachFromEffect();
@@ -81,6 +80,7 @@ private:
     VornCheckBox* _enabledButton;
     EffectPresetsPullDown* _presets;
     EffectGenericView* _genericView = nullptr;
+    KivEffectPresetManageSheet* _manageSheet = nullptr;
     std::vector<std::unique_ptr<QMenu>> _submenus;
     Connection _bypassObservation;
 };

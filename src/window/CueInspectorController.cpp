@@ -85,6 +85,8 @@ void CueInspectorController::setEffectEditorOpener(std::function<void(KivEffect&
 void CueInspectorController::openEffectEditor(KivEffect& effect) {
     if (_effectEditorOpener) {
         _effectEditorOpener(effect);
+    } else {
+        effect.openEditor();
     }
 }
 

@@ -54,8 +54,8 @@ public:
     void setCaptureMIDI(bool capture);
     void captureMIDINote() { setCaptureMIDI(!_captureMIDI); }
 
-    // The effect editor's window: the double click on a row, and the effect
-    // just added, are handed to it once it is set.
+    // Where the double click on a row, and the effect just added, go: the
+    // effect's own editor window unless replaced.
     void setEffectEditorOpener(std::function<void(KivEffect&)> opener);
 
     // Actions of the controls.

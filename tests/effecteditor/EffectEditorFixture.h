@@ -18,7 +18,6 @@ protected:
     }
     void TearDown() override {
         setEffectEditorFactory(nullptr);
-        EffectEditor::setManagePresetsAction(nullptr);
         // Closed editors go through the event loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EffectFixture::TearDown();

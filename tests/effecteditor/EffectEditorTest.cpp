@@ -6,6 +6,7 @@
 #include "effecteditor/EffectPresetSaveSheet.h"
 #include "effecteditor/EffectPresetsPullDown.h"
 #include "effecteditor/KivEffectPresetFolders.h"
+#include "effecteditor/KivEffectPresetManageSheet.h"
 
 #include <QAction>
 #include <QLabel>
@@ -112,17 +113,11 @@ TEST_F(EffectEditorTest, ThePresetsMenuInItsOrderAndTheTitle) {
         ASSERT_NE(submenu(menu, name), nullptr) << name;
         EXPECT_EQ(titles(*submenu(menu, name)), QStringList{"<none>"}) << name;
     }
-    EXPECT_FALSE(menu.actions()[2]->isEnabled()) << "no preset manager yet";
-
-    int managed = 0;
-    EffectEditor::setManagePresetsAction([&](EffectEditor& asked) {
-        EXPECT_EQ(&asked, editor);
-        ++managed;
-    });
-    editor->buildPresetsMenu();
     ASSERT_TRUE(menu.actions()[2]->isEnabled());
+    EXPECT_EQ(editor->manageSheet(), nullptr);
     menu.actions()[2]->trigger();
-    EXPECT_EQ(managed, 1);
+    ASSERT_NE(editor->manageSheet(), nullptr);
+    EXPECT_TRUE(editor->manageSheet()->isVisible());
 }
 
 TEST_F(EffectEditorTest, AFactoryPresetLoadsAndNamesTheWindow) {

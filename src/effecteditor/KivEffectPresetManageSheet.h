@@ -1,0 +1,84 @@
+#pragma once
+
+#include "KivUI/KivOutlineView.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+class KivEffectUserPresetGroup;
+class KivPrompts;
+class VornButton;
+
+// The "Manage..." sheet of the effect editor: the system and the user preset
+// folders as a tree, where a preset is renamed in place (double click) or
+// removed, and "+" goes on to saving a new one. Shown over the top of its
+// window. The preset files are small, so they are moved and removed here on
+// the GUI thread. GUI thread only.
+class KivEffectPresetManageSheet final : public QWidget,
+                                         private KivOutlineViewProtocol,
+                                         private KivOutlineViewDelegate {
+public:
+    // The groups and the prompts outlive the sheet.
+    KivEffectPresetManageSheet(QWidget* window, KivEffectUserPresetGroup& system,
+                               KivEffectUserPresetGroup& user, KivPrompts& prompts);
+    ~KivEffectPresetManageSheet() override;
+
+    // Reads both folders again and shows the sheet.
+    void begin();
+    void end();
+
+    // After a rename or a removal, so the presets menu is rebuilt.
+    std::function<void()> onPresetsChanged;
+    // "+": the sheet has ended; the editor goes on to save a preset.
+    std::function<void()> onAdd;
+
+    // The new name must be a name, and no other preset may have it; "/"
+    // becomes "_". False when refused (the user is told why).
+    bool renamePreset(const std::string& path, const QString& name);
+    void removeSelectedPreset();
+
+    KivOutlineView* table() const { return _table; }
+    VornButton* removeButton() const { return _remove; }
+    // The outline item of a group or a preset path; nullptr when not shown.
+    KivOutlineItem itemForPath(const std::string& path) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Node {
+        const KivEffectUserPresetGroup* group = nullptr;
+        const std::string* preset = nullptr;
+    };
+
+    int numberOfChildrenOfItem(KivOutlineView& view, KivOutlineItem item) override;
+    KivOutlineItem child(KivOutlineView& view, int index, KivOutlineItem item) override;
+    bool isItemExpandable(KivOutlineView& view, KivOutlineItem item) override;
+    std::optional<bool> isItemExpanded(KivOutlineView& view, KivOutlineItem item) override;
+    void itemDidExpand(KivOutlineView& view, KivOutlineItem item) override;
+    void itemDidCollapse(KivOutlineView& view, KivOutlineItem item) override;
+    void outlineViewSelectionDidChange(const Notification& notification) override;
+
+    // Lists both folders again and rebuilds the table, keeping open folders
+    // open by path; selects `selectPath` when it is shown.
+    void reload(const std::string& selectPath = {});
+    void indexGroup(const KivEffectUserPresetGroup& group);
+    const Node* node(KivOutlineItem item) const;
+    QString titleOf(KivOutlineItem item) const;
+    void refuse(const QString& message, const QString& informative);
+    void placeInWindow();
+
+    KivEffectUserPresetGroup& _system;
+    KivEffectUserPresetGroup& _user;
+    KivPrompts& _prompts;
+    KivOutlineView* _table;
+    VornButton* _add;
+    VornButton* _remove;
+    VornButton* _done;
+    std::unordered_map<KivOutlineItem, Node> _nodes;
+    std::unordered_set<std::string> _expandedPaths;
+};
