@@ -2,11 +2,13 @@
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
 #include "window/CueCellController.h"
+#include "window/CueCellView.h"
 #include "window/CueTextColors.h"
 
 #include <QFile>
 #include <QMenu>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace {
@@ -117,4 +119,51 @@ TEST(CueTextColors, EveryPaletteColourTakesTextThatReads) {
     EXPECT_EQ(CueTextColors::over(PondraColor::blueColor()).text.red(), 255);
     EXPECT_EQ(CueTextColors::over(PondraColor::redColor()).text.red(), 255);
     EXPECT_LT(CueTextColors::over(PondraColor::orangeColor()).text.red(), 128);
+}
+
+namespace {
+
+// Pixels of `band` that stand out from the cell's ground at `groundX` on the
+// same line: text, icons or bars.
+int markedPixels(const QImage& image, const QRect& band, int groundX) {
+    int marked = 0;
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        const QColor ground = image.pixelColor(groundX, y);
+        for (int x = band.left(); x <= band.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = std::abs(c.red() - ground.red()) +
+                                 std::abs(c.green() - ground.green()) +
+                                 std::abs(c.blue() - ground.blue());
+            marked += distance > 90 ? 1 : 0;
+        }
+    }
+    return marked;
+}
+
+} // namespace
+
+TEST_F(WindowFixture, AShortCellMovesTheNameIntoItsTopRowAndDropsTheTimes) {
+    openWindow();
+    placeCue(wav("a.wav", 0.1f), 0, "Q")->setName("Door Slam");
+    CueCellView& view = cell(0);
+    // The top row between the play button and the key badge, and the line
+    // where the times sit in a tall cell.
+    const QRect topRow(40, 10, 130, 16);
+
+    view.resize(220, 120);
+    const QImage tall = view.grab().toImage();
+    EXPECT_EQ(markedPixels(tall, topRow, 35), 0);
+    EXPECT_GT(markedPixels(tall, QRect(9, 120 - 12 - 21, 200, 14), 35), 0) << "the times";
+
+    view.resize(220, 60);
+    const QImage shortCell = view.grab().toImage();
+    EXPECT_GT(markedPixels(shortCell, topRow, 35), 20) << "the name";
+    // Between the top row and the progress bar, clear of the play button and
+    // the badge, nothing is written.
+    const QWidget* progress = view.findChild<QWidget*>(QStringLiteral("progress"));
+    ASSERT_NE(progress, nullptr);
+    const int below = 30;
+    ASSERT_GT(progress->geometry().top(), below);
+    EXPECT_EQ(
+        markedPixels(shortCell, QRect(40, below, 140, progress->geometry().top() - below), 35), 0);
 }
