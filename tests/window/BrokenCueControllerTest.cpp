@@ -8,6 +8,7 @@
 #include "WindowFixture.h"
 #include "foundation/ManualScheduler.h"
 #include "window/BrokenCueView.h"
+#include "window/InspectorController.h"
 #include "window/PondraWindow.h"
 #include "window/PopoverWindow.h"
 
@@ -242,4 +243,29 @@ TEST_F(WindowFixture, TheFirstWarningsOfAWindowOpenThePopoverAndChangingTabsRelo
     scheduler.advance(BrokenCueController::kReloadDelay);
     EXPECT_TRUE(controller->window()->warningButton()->isHidden());
     EXPECT_EQ(warnings.popover(), nullptr);
+}
+
+TEST_F(WindowFixture, TheWarningButtonSlidesTheListIntoTheInspectorAndClosesThePopover) {
+    openWindow();
+    placeCue(wav("a.wav", 0.1f), 0, "A");
+    placeCue(wav("b.wav", 0.1f), 1, "A");
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    BrokenCueController& warnings = controller->brokenCueController();
+    ASSERT_NE(warnings.popover(), nullptr);
+    InspectorController& inspector = *controller->inspectorController();
+    inspector.setAnimated(false);
+
+    controller->window()->warningButton()->click();
+    EXPECT_TRUE(inspector.brokenCueViewIsVisible());
+    EXPECT_EQ(warnings.popover(), nullptr);
+    // The inspector's list is the real one, filled like the popover's.
+    auto* list = dynamic_cast<BrokenCueView*>(inspector.brokenCueView());
+    ASSERT_NE(list, nullptr);
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    ASSERT_FALSE(warnings.brokenOrFlaggedCues().empty());
+    EXPECT_EQ(list->findChild<KivTableView*>()->model()->rowCount(),
+              static_cast<int>(warnings.brokenOrFlaggedCues().size()));
+
+    controller->window()->warningButton()->click();
+    EXPECT_FALSE(inspector.brokenCueViewIsVisible());
 }
