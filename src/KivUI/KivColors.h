@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 // The fixed colours of the dark windows, by what they paint.
 namespace KivColors {
@@ -104,6 +105,17 @@ inline QColor inspectorBottom() {
 // The background of the dark windows behind the controls.
 inline QColor windowBackground() {
     return rgb(0.176, 0.172, 0.172);
+}
+
+// `palette` with the dark window's ground and the text fields' colours, for
+// windows built from stock Qt widgets.
+inline QPalette darkPalette(QPalette palette) {
+    palette.setColor(QPalette::Window, windowBackground());
+    palette.setColor(QPalette::WindowText, textFieldText());
+    palette.setColor(QPalette::Base, textFieldBody(false));
+    palette.setColor(QPalette::Text, textFieldText());
+    palette.setColor(QPalette::Highlight, textFieldSelection());
+    return palette;
 }
 
 } // namespace KivColors

@@ -13,12 +13,7 @@ EulaWindow::EulaWindow()
     setObjectName(QStringLiteral("eulaWindow"));
     setWindowTitle(QStringLiteral("Licence Agreement"));
     resize(520, 460);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, KivColors::windowBackground());
-    colours.setColor(QPalette::Base, KivColors::textFieldBody(false));
-    colours.setColor(QPalette::Text, KivColors::textFieldText());
-    colours.setColor(QPalette::Highlight, KivColors::textFieldSelection());
-    setPalette(colours);
+    setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);
     _eulaText->setObjectName(QStringLiteral("eulaText"));
     _eulaText->setFrameShape(QFrame::NoFrame);

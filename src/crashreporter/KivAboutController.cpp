@@ -59,13 +59,8 @@ void KivAboutController::buildWindow() {
     _window = new QWidget(nullptr, Qt::Window);
     _window->setObjectName(QStringLiteral("aboutWindow"));
     _window->setAttribute(Qt::WA_DeleteOnClose);
-    QPalette colours = _window->palette();
-    colours.setColor(QPalette::Window, KivColors::windowBackground());
-    colours.setColor(QPalette::WindowText, KivColors::textFieldText());
-    colours.setColor(QPalette::Base, KivColors::textFieldBody(false));
-    colours.setColor(QPalette::Text, KivColors::textFieldText());
+    QPalette colours = KivColors::darkPalette(_window->palette());
     colours.setColor(QPalette::Link, KivColors::rgb(0.45, 0.68, 0.9));
-    colours.setColor(QPalette::Highlight, KivColors::textFieldSelection());
     _window->setPalette(colours);
     _window->setAutoFillBackground(true);
 

@@ -80,12 +80,7 @@ QUrl ZorCrashReporter::defaultEndpoint() {
 void ZorCrashReporter::buildLayout() {
     setObjectName(QStringLiteral("reportWindow"));
     resize(560, 500);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, KivColors::windowBackground());
-    colours.setColor(QPalette::WindowText, KivColors::textFieldText());
-    colours.setColor(QPalette::Base, KivColors::textFieldBody(false));
-    colours.setColor(QPalette::Text, KivColors::textFieldText());
-    colours.setColor(QPalette::Highlight, KivColors::textFieldSelection());
+    QPalette colours = KivColors::darkPalette(palette());
     colours.setColor(QPalette::Button, KivColors::inspectorTop());
     colours.setColor(QPalette::ButtonText, KivColors::textFieldText());
     setPalette(colours);

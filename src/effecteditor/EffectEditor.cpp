@@ -26,10 +26,7 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts)
                    "User Presets")
     , _enabledButton(new VornCheckBox(QStringLiteral("Enabled")))
     , _presets(new EffectPresetsPullDown) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, KivColors::windowBackground());
-    colours.setColor(QPalette::WindowText, KivColors::textFieldText());
-    setPalette(colours);
+    setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);
 
     auto* strip = new QWidget(this);

@@ -36,9 +36,7 @@ bool stepsByOne(const EffectParameter& p) {
 QLabel* makeLabel(const QString& text, Qt::Alignment alignment, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(alignment | Qt::AlignVCenter);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, KivColors::textFieldText());
-    label->setPalette(colours);
+    label->setPalette(KivColors::darkPalette(label->palette()));
     return label;
 }
 

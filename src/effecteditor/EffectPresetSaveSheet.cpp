@@ -21,10 +21,7 @@ EffectPresetSaveSheet::EffectPresetSaveSheet(const std::string& name,
     , _save(std::move(save)) {
     setWindowTitle(QStringLiteral("Save Preset"));
     setWindowModality(Qt::WindowModal);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, KivColors::windowBackground());
-    colours.setColor(QPalette::WindowText, KivColors::textFieldText());
-    setPalette(colours);
+    setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);
 
     int userIndex = 0;

@@ -18,12 +18,7 @@ LogController::LogController(QWidget* parent)
     setWindowTitle(QStringLiteral("Log"));
     resize(480, 320);
     // The workspace window's dark ground, with the text fields' colours.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, KivColors::windowBackground());
-    colours.setColor(QPalette::Base, KivColors::textFieldBody(false));
-    colours.setColor(QPalette::Text, KivColors::textFieldText());
-    colours.setColor(QPalette::Highlight, KivColors::textFieldSelection());
-    setPalette(colours);
+    setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);
     _textView->setReadOnly(true);
     _textView->setFrameShape(QFrame::NoFrame);

@@ -2,6 +2,8 @@
 // image into PNG files under the build tree's gallery folder, at 1x and 2x.
 // The pictures are for people judging the look; the test checks they were
 // written, that focus reached each control and that disabling shows.
+#include "support/Gallery.h"
+
 #include "KivUI/CueInspectorView.h"
 #include "KivUI/KivBoxView.h"
 #include "KivUI/KivColors.h"
@@ -53,11 +55,6 @@ struct Row {
     // Progress views and scrollers look the same when disabled.
     bool dimsWhenDisabled = true;
 };
-
-QString galleryPath(const QString& file) {
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    return QStringLiteral(PONDRA_GALLERY_DIR "/") + file;
-}
 
 QImage canvas(QSize size, qreal ratio) {
     QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);

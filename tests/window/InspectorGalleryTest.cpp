@@ -6,6 +6,7 @@
 #include "model/AudioWaveform.h"
 #include "model/PondraColor.h"
 #include "platform/effects/TestPlugins.h"
+#include "support/Gallery.h"
 #include "window/AudioWaveformView.h"
 #include "window/BrokenCueController.h"
 
@@ -14,27 +15,6 @@
 #include <QMenu>
 
 #include <cmath>
-
-namespace {
-
-QString galleryPath(const QString& file) {
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    return QStringLiteral(PONDRA_GALLERY_DIR "/") + file;
-}
-
-void save(QWidget& widget, const QString& name) {
-    for (qreal ratio : {1.0, 2.0}) {
-        QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::black);
-        widget.render(&image);
-        const QString file = QStringLiteral("%1@%2x.png").arg(name).arg(static_cast<int>(ratio));
-        EXPECT_TRUE(image.save(galleryPath(file))) << file.toStdString();
-    }
-}
-
-// Stands in for the warnings list in these pictures only.
-} // namespace
 
 class InspectorGallery : public InspectorFixture {
 protected:
@@ -97,11 +77,11 @@ TEST_F(InspectorGallery, TheInspectorWithACueAndWithTheWarnings) {
     }
     QApplication::processEvents();
     waitForWaveform();
-    save(window, QStringLiteral("inspector-cue"));
-    save(inspector(), QStringLiteral("inspector-cue-pane"));
+    saveToGallery(window, QStringLiteral("inspector-cue"));
+    saveToGallery(inspector(), QStringLiteral("inspector-cue-pane"));
 
     inspector().toggleBrokenCueView();
     controller->brokenCueController().reloadDataNow();
     QApplication::processEvents();
-    save(window, QStringLiteral("inspector-warnings"));
+    saveToGallery(window, QStringLiteral("inspector-warnings"));
 }

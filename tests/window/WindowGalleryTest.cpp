@@ -4,6 +4,7 @@
 #include "KivUI/KivColors.h"
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "support/Gallery.h"
 #include "window/BrokenCueController.h"
 #include "window/CartTabBar.h"
 #include "window/GridSelectorController.h"
@@ -15,26 +16,6 @@
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
-
-namespace {
-
-QString galleryPath(const QString& file) {
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    return QStringLiteral(PONDRA_GALLERY_DIR "/") + file;
-}
-
-void save(QWidget& window, const QString& name) {
-    for (qreal ratio : {1.0, 2.0}) {
-        QImage image(window.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::black);
-        window.render(&image);
-        const QString file = QStringLiteral("%1@%2x.png").arg(name).arg(static_cast<int>(ratio));
-        EXPECT_TRUE(image.save(galleryPath(file))) << file.toStdString();
-    }
-}
-
-} // namespace
 
 class WindowGallery : public WindowFixture {
 protected:
@@ -85,11 +66,11 @@ TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     window.resize(960, 760);
     QApplication::processEvents();
     grid().gridView()->setSelectedIndex(5);
-    save(window, QStringLiteral("window-edit"));
+    saveToGallery(window, QStringLiteral("window-edit"));
 
     controller->setShowMode();
     QApplication::processEvents();
-    save(window, QStringLiteral("window-show"));
+    saveToGallery(window, QStringLiteral("window-show"));
 
     cart().cueAtIndex(0)->triggerDown();
     cell(4).pressCue();
@@ -97,12 +78,12 @@ TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
     render(900);
     scheduler.advance(0.1);
     QApplication::processEvents();
-    save(window, QStringLiteral("window-playing"));
+    saveToGallery(window, QStringLiteral("window-playing"));
     cell(4).releaseCue();
 
     controller->setEditMode();
     QApplication::processEvents();
-    save(window, QStringLiteral("window-edit-playing"));
+    saveToGallery(window, QStringLiteral("window-edit-playing"));
     EXPECT_TRUE(cart().cueAtIndex(0)->isPlaying());
 }
 
@@ -113,7 +94,7 @@ TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     controller->settings().setMidiChannel(3);
     controller->editWorkspaceSettings();
     QApplication::processEvents();
-    save(*controller->settingsSheet(), QStringLiteral("sheet-settings"));
+    saveToGallery(*controller->settingsSheet(), QStringLiteral("sheet-settings"));
     controller->settingsSheet()->close();
 
     controller->changeGrid();
@@ -121,7 +102,7 @@ TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     auto* grid = dynamic_cast<GridSelectorController*>(
         controller->window()->findChild<QDialog*>(QStringLiteral("gridSelector")));
     ASSERT_NE(grid, nullptr);
-    save(*grid, QStringLiteral("sheet-grid-size"));
+    saveToGallery(*grid, QStringLiteral("sheet-grid-size"));
     grid->close();
 
     controller->renameCart();
@@ -129,21 +110,21 @@ TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     auto* rename = dynamic_cast<RenameCartWindowController*>(
         controller->window()->findChild<QDialog*>(QStringLiteral("renameCart")));
     ASSERT_NE(rename, nullptr);
-    save(*rename, QStringLiteral("sheet-rename"));
+    saveToGallery(*rename, QStringLiteral("sheet-rename"));
     rename->close();
 
     controller->window()->resize(900, 620);
     controller->window()->saveProgress()->beginProgress("Saving");
     QApplication::processEvents();
-    save(*controller->window()->saveProgress(), QStringLiteral("sheet-progress"));
-    save(*controller->window(), QStringLiteral("window-saving"));
+    saveToGallery(*controller->window()->saveProgress(), QStringLiteral("sheet-progress"));
+    saveToGallery(*controller->window(), QStringLiteral("window-saving"));
     controller->window()->saveProgress()->endProgress();
 
     ImportProgressSheet& import = *controller->window()->importProgress();
     import.begin(QStringLiteral("Importing media"), 12);
     import.setDone(5);
     QApplication::processEvents();
-    save(import, QStringLiteral("sheet-import"));
+    saveToGallery(import, QStringLiteral("sheet-import"));
     import.end();
 }
 
@@ -166,7 +147,7 @@ TEST_F(WindowGallery, TheTabBarWithThreeCartsAndWithTwelveOverflowing) {
         window.resize(900, 620);
         QApplication::setActiveWindow(&window);
         QApplication::processEvents();
-        save(window, QStringLiteral("window-tabs-%1").arg(carts));
+        saveToGallery(window, QStringLiteral("window-tabs-%1").arg(carts));
     }
 }
 
@@ -181,7 +162,7 @@ TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
     PondraWindow& window = *controller->window();
     window.resize(900, 620);
     QApplication::processEvents();
-    save(window, QStringLiteral("window-tabs"));
+    saveToGallery(window, QStringLiteral("window-tabs"));
 
     controller->validateMenus();
     for (const auto& [action, picture] :
@@ -189,7 +170,7 @@ TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
         auto* menu = qobject_cast<QMenu*>(window.action(QString::fromLatin1(action))->parent());
         ASSERT_TRUE(menu);
         menu->adjustSize();
-        save(*menu, QString::fromLatin1(picture));
+        saveToGallery(*menu, QString::fromLatin1(picture));
     }
 }
 
