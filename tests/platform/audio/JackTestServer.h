@@ -53,9 +53,11 @@ public:
             // A test run that is itself killed takes its server along.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-            execlp("jackd", "jackd", "--no-realtime", "--silent", "-n", _name.c_str(), "-d",
-                   "dummy", "-r", rate.c_str(), "-p", period.c_str(), "-P", "2", "-C", "2",
-                   static_cast<char*>(nullptr));
+            // Synchronous, with a long client timeout: on a loaded test machine
+            // a late cycle waits instead of being dropped, so every frame counts.
+            execlp("jackd", "jackd", "--no-realtime", "--silent", "-S", "-t", "5000", "-n",
+                   _name.c_str(), "-d", "dummy", "-r", rate.c_str(), "-p", period.c_str(), "-P",
+                   "2", "-C", "2", static_cast<char*>(nullptr));
             _exit(127);
         }
         // The server takes a moment to listen; the bound keeps a broken
