@@ -158,21 +158,21 @@ std::unique_ptr<AudioOutputStream> JackBackend::openOutput(const std::string& ui
 
 void JackBackend::wake() noexcept {
     if (_wakeFd >= 0) {
-        // Called on libjack's threads too, where write() may meet a cancellation.
-        JackCallbackGuard guard;
+        // On libjack's threads only from a callback, whose guard holds off
+        // a cancellation here.
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = ::write(_wakeFd, &one, sizeof one);
     }
 }
 
-void JackBackend::watchLost(void* self) noexcept {
+void JackBackend::watchLost(void* self) {
     JackCallbackGuard guard;
     auto& backend = *static_cast<JackBackend*>(self);
     backend._watchLost.store(true, std::memory_order_release);
     backend.wake();
 }
 
-int JackBackend::formatChanged(std::uint32_t, void* self) noexcept {
+int JackBackend::formatChanged(std::uint32_t, void* self) {
     JackCallbackGuard guard;
     static_cast<JackBackend*>(self)->wake();
     return 0;

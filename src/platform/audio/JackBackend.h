@@ -51,8 +51,8 @@ private:
     void reportStreamEvents();
     void closeWatch();
     std::vector<AudioDeviceInfo> readServer();
-    static void watchLost(void* self) noexcept;
-    static int formatChanged(std::uint32_t, void* self) noexcept;
+    static void watchLost(void* self);
+    static int formatChanged(std::uint32_t, void* self);
 
     const Options _options;
 

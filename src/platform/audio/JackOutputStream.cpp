@@ -133,7 +133,7 @@ void JackOutputStream::waitOutCycle() const {
     }
 }
 
-int JackOutputStream::process(std::uint32_t frames, void* arg) noexcept {
+int JackOutputStream::process(std::uint32_t frames, void* arg) {
     JackCallbackGuard guard;
     auto& self = *static_cast<JackOutputStream*>(arg);
     ScopedThreadRole role(ThreadRole::Render);
@@ -166,7 +166,7 @@ int JackOutputStream::process(std::uint32_t frames, void* arg) noexcept {
     return 0;
 }
 
-int JackOutputStream::xrun(void* arg) noexcept {
+int JackOutputStream::xrun(void* arg) {
     JackCallbackGuard guard;
     auto& self = *static_cast<JackOutputStream*>(arg);
     self._overloaded.store(true, std::memory_order_release);
@@ -176,7 +176,7 @@ int JackOutputStream::xrun(void* arg) noexcept {
     return 0;
 }
 
-void JackOutputStream::shutdown(void* arg) noexcept {
+void JackOutputStream::shutdown(void* arg) {
     JackCallbackGuard guard;
     auto& self = *static_cast<JackOutputStream*>(arg);
     if (!self._gone.exchange(true, std::memory_order_acq_rel)) {

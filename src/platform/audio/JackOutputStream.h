@@ -52,9 +52,9 @@ public:
 private:
     JackOutputStream(jack_client_t* client, std::string uid, const AudioStreamConfig& config,
                      AudioRenderCallback& callback, Wake wake);
-    static int process(std::uint32_t frames, void* self) noexcept;
-    static int xrun(void* self) noexcept;
-    static void shutdown(void* self) noexcept;
+    static int process(std::uint32_t frames, void* self);
+    static int xrun(void* self);
+    static void shutdown(void* self);
     void waitOutCycle() const;
 
     jack_client_t* _client; // control threads, serialised by the owner; null once released
