@@ -5,6 +5,7 @@
 #include "support/CapturingLogSink.h"
 
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 #include <QDir>
 #include <QGuiApplication>
@@ -58,6 +59,19 @@ void idle(EffectPluginView& view, int steps = 10) {
         view.idle();
     }
     QCoreApplication::processEvents();
+}
+
+// A left click at a point of the widget, as the X server would get it from a mouse.
+void click(QWidget& widget, QPoint point) {
+    xcb_connection_t* connection = xcbConnection();
+    const QPoint global = widget.mapToGlobal(point);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_test_fake_input(connection, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root,
+                        static_cast<std::int16_t>(global.x()),
+                        static_cast<std::int16_t>(global.y()), 0);
+    xcb_test_fake_input(connection, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(connection, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(connection);
 }
 
 QImage grab(QWidget& window) {
@@ -125,6 +139,23 @@ TEST_F(EffectPluginViewTest, ThePluginsUiIsEmbeddedBelowTheStripAndFollowsItsPar
     EXPECT_EQ(after.size(), before.size());
     EXPECT_TRUE(after != before) << "the UI did not draw the new size";
     EXPECT_FLOAT_EQ(effect->valueForParameter(size), 60.0f);
+}
+
+TEST_F(EffectPluginViewTest, WhatTheUiSetsReachesTheEffect) {
+    auto effect = placedEffect(kX11UiPluginUri, 48000.0, 2);
+    EffectEditor* editor = EffectEditor::open(*effect);
+    ASSERT_NE(editor, nullptr);
+    EffectPluginView* view = editor->pluginView();
+    ASSERT_NE(view, nullptr);
+    idle(*view);
+    const std::uint32_t program = parameterId(*effect, "program");
+    const float before = effect->valueForParameter(program);
+
+    // The first entry of the UI's list of reflection types.
+    click(*view, QPoint(176, 171));
+    idle(*view);
+    EXPECT_NE(effect->valueForParameter(program), before);
+    EXPECT_FLOAT_EQ(effect->valueForParameter(program), 0.0f);
 }
 
 TEST_F(EffectPluginViewTest, ClosingTheEditorTakesThePluginsUiAway) {
