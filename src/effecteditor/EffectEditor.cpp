@@ -6,6 +6,7 @@
 #include "audio/KivEffect.h"
 #include "effecteditor/EffectEditorWindow.h"
 #include "effecteditor/EffectGenericView.h"
+#include "effecteditor/EffectPluginView.h"
 #include "effecteditor/EffectPresetSaveSheet.h"
 #include "effecteditor/EffectPresetsPullDown.h"
 #include "effecteditor/KivEffectPresetFolders.h"
@@ -38,12 +39,16 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts)
     stripLayout->addWidget(_presets);
     _presets->setMinimumWidth(120);
 
-    _genericView = new EffectGenericView(effect, this);
+    _pluginView = EffectPluginView::create(effect, this);
+    QWidget* view = _pluginView;
+    if (!_pluginView) {
+        view = _genericView = new EffectGenericView(effect, this);
+    }
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(strip);
-    layout->addWidget(_genericView);
+    layout->addWidget(view);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(_enabledButton, &QCheckBox::toggled, this, [this](bool on) {
@@ -90,6 +95,8 @@ void EffectEditor::detachFromEffect() {
     _bypassObservation.disconnect();
     delete _genericView;
     _genericView = nullptr;
+    delete _pluginView;
+    _pluginView = nullptr;
     _effect = nullptr;
 }
 

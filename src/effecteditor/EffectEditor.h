@@ -12,6 +12,7 @@
 #include <vector>
 
 class EffectGenericView;
+class EffectPluginView;
 class EffectPresetsPullDown;
 class KivEffect;
 class KivEffectPresetManageSheet;
@@ -20,7 +21,8 @@ class QMenu;
 class VornCheckBox;
 
 // The window of one effect: a strip with its enable check box and presets
-// pull-down over the effect's view. Titled "<display name> : <preset>"; the
+// pull-down over the effect's view: the plugin's own X11 UI where it has one
+// and Qt runs on xcb, else the generic view. Titled "<display name> : <preset>"; the
 // check box follows the effect's bypass whoever changes it. Main thread.
 class EffectEditor final : public QWidget {
 public:
@@ -43,6 +45,8 @@ public:
     QMenu* presetsMenu() const;
     // nullptr while the effect shows a view of its own.
     EffectGenericView* genericView() const { return _genericView; }
+    // The plugin's own view; nullptr while the generic view is shown.
+    EffectPluginView* pluginView() const { return _pluginView; }
     KivEffectUserPresetGroup& systemPresets() { return _systemPresets; }
     KivEffectUserPresetGroup& userPresets() { return _userPresets; }
 
@@ -80,6 +84,7 @@ private:
     VornCheckBox* _enabledButton;
     EffectPresetsPullDown* _presets;
     EffectGenericView* _genericView = nullptr;
+    EffectPluginView* _pluginView = nullptr;
     KivEffectPresetManageSheet* _manageSheet = nullptr;
     std::vector<std::unique_ptr<QMenu>> _submenus;
     Connection _bypassObservation;

@@ -27,6 +27,9 @@ public:
     ~Lv2Processor() override;
 
     const std::string& uri() const { return _uri; }
+    // Main thread: what a plugin UI is found and loaded with.
+    const std::shared_ptr<Lv2World>& world() const { return _world; }
+    const LilvPlugin* plugin() const { return _plugin; }
 
     std::int32_t prepare(const EffectRenderLock& held, double sampleRate, std::uint32_t maxFrames,
                          std::uint32_t channels) override;
