@@ -462,6 +462,23 @@ void TavTabBarControl::closeTabClick(TavTabBarCell& cell) {
     }
 }
 
+void TavTabBarControl::closeOtherTabs(TavTabBarCell& kept) {
+    kept.setCloseButtonPressed(false);
+    std::vector<KivTabViewItem*> others;
+    for (const auto& cell : _cells) {
+        if (cell.get() != &kept && cell->representedObject()) {
+            others.push_back(cell->representedObject());
+        }
+    }
+    // Each close deletes its cell, so each is found afresh.
+    for (KivTabViewItem* item : others) {
+        if (TavTabBarCell* cell = cellForItem(item)) {
+            closeTabClick(*cell);
+        }
+    }
+    QWidget::update();
+}
+
 QMenu* TavTabBarControl::menuForPoint(const QPointF& point) const {
     TavTabBarCell* cell = cellForPoint(point);
     if (!_delegate || !_tabView || !cell || !cell->representedObject()) {
@@ -660,6 +677,10 @@ void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
         if (inDownClose && !_disableTabClose && !up->isCloseButtonSuppressed() &&
             down->closeButtonPressed()) {
             _closeClicked = false;
+            if ((event->modifiers() & Qt::AltModifier) != 0) {
+                closeOtherTabs(*up);
+                return;
+            }
             // Closing may delete the cell.
             closeTabClick(*up);
             return;

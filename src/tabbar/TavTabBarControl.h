@@ -125,6 +125,8 @@ public:
     // Actions.
     void tabClick(TavTabBarCell& cell);
     void closeTabClick(TavTabBarCell& cell);
+    // A close button released with Alt: every tab but this one closes.
+    void closeOtherTabs(TavTabBarCell& kept);
     void overflowMenuAction(KivTabViewItem* item);
     // Checks the selected item and asks the delegate to enable each.
     void validateOverflowMenu(QMenu& menu);

@@ -78,6 +78,24 @@ TEST_F(TabBarFixture, ClicksSelectTabsAndTheCloseButtonClosesOnlyWhenTheDelegate
     EXPECT_EQ(delegate.events, (Events{"select Tab 1"}));
 }
 
+TEST_F(TabBarFixture, AltOnTheCloseButtonClosesEveryOtherTabEachAskedInTurn) {
+    show();
+    addItems(4);
+    tabView->selectTabViewItemAtIndex(1);
+    delegate.events.clear();
+    const QPointF close = closeButtonOf(1);
+    sendMouse(*bar, QEvent::MouseButtonPress, close);
+    QMouseEvent release(QEvent::MouseButtonRelease, close, bar->mapToGlobal(close), Qt::LeftButton,
+                        Qt::NoButton, Qt::AltModifier);
+    QApplication::sendEvent(bar, &release);
+    ASSERT_EQ(bar->cells().size(), 1u);
+    EXPECT_EQ(cell(0).stringValue(), QStringLiteral("Tab 2"));
+    EXPECT_FALSE(cell(0).closeButtonPressed());
+    EXPECT_EQ(delegate.events,
+              (Events{"should close Tab 1", "closed Tab 1", "count 3", "should close Tab 3",
+                      "closed Tab 3", "count 2", "should close Tab 4", "closed Tab 4", "count 1"}));
+}
+
 TEST_F(TabBarFixture, TheOnlyTabCannotBeClosedUnlessTheBarAllowsIt) {
     show();
     addItem(QStringLiteral("Only"));
