@@ -4,6 +4,8 @@
 #include "app/Pondra.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
+#include "tabbar/TavTabBarControl.h"
+#include "window/CartTabBar.h"
 #include "window/PondraWindow.h"
 #include "window/PrefsController.h"
 #include "window/WorkspaceController.h"
@@ -31,6 +33,9 @@ namespace {
 constexpr const char* kPackageExtension = ".pondra";
 // User default: each saved workspace's window frame under its package's URL.
 constexpr const char* kWindowFramesKey = "window frames";
+// How long a file drag rests on a cart tab before the tab opens. Our own
+// setting: the desktop offers none.
+constexpr const char* kSpringingDelayKey = "PondraSpringingDelayMilliseconds";
 
 QString frameName(const Workspace& workspace) {
     return QUrl::fromLocalFile(QString::fromStdString(workspace.filePath())).toString();
@@ -106,6 +111,12 @@ WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& docume
 
 void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {
     auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
+    const double springDelay = _defaults
+                                   .value(QString::fromLatin1(kSpringingDelayKey),
+                                          TavTabBarControl::kDefaultSpringDelay * 1000.0)
+                                   .toDouble() /
+                               1000.0;
+    controller->window()->tabs()->tabBar()->setSpringDelay(springDelay);
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
     }

@@ -11,6 +11,7 @@
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabBarController.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QHelpEvent>
 #include <QMenu>
@@ -28,6 +29,7 @@ TavTabBarControl::TavTabBarControl(QWidget* parent)
     , _style(std::make_unique<TavMetalTabStyle>()) {
     setObjectName(QStringLiteral("tabBar"));
     setMouseTracking(true);
+    setAcceptDrops(true);
     setBarHeight(static_cast<int>(_style->tabCellHeight()));
     _overflowPopUpButton->setObjectName(QStringLiteral("overflowPopUpButton"));
     _overflowPopUpButton->hide();
@@ -42,6 +44,7 @@ TavTabBarControl::TavTabBarControl(QWidget* parent)
 }
 
 TavTabBarControl::~TavTabBarControl() {
+    cancelSpring();
     _cellAnimation.reset();
     _showHideAnimation.reset();
     if (_tabView && _tabView->delegate() == this) {
@@ -452,7 +455,36 @@ void TavTabBarControl::closeTabClick(TavTabBarCell& cell) {
         QWidget::update();
         return;
     }
-    _tabView->removeTabViewItem(*item);
+    std::unique_ptr<QWidget> view = _tabView->removeTabViewItem(*item);
+    // A view the delegate took back when told of the close stays with it.
+    if (view && view->parentWidget()) {
+        view.release();
+    }
+}
+
+void TavTabBarControl::closeOtherTabs(TavTabBarCell& kept) {
+    kept.setCloseButtonPressed(false);
+    std::vector<KivTabViewItem*> others;
+    for (const auto& cell : _cells) {
+        if (cell.get() != &kept && cell->representedObject()) {
+            others.push_back(cell->representedObject());
+        }
+    }
+    // Each close deletes its cell, so each is found afresh.
+    for (KivTabViewItem* item : others) {
+        if (TavTabBarCell* cell = cellForItem(item)) {
+            closeTabClick(*cell);
+        }
+    }
+    QWidget::update();
+}
+
+QMenu* TavTabBarControl::menuForPoint(const QPointF& point) const {
+    TavTabBarCell* cell = cellForPoint(point);
+    if (!_delegate || !_tabView || !cell || !cell->representedObject()) {
+        return nullptr;
+    }
+    return _delegate->tabViewMenuForTabViewItem(*_tabView, *cell->representedObject());
 }
 
 void TavTabBarControl::overflowMenuAction(KivTabViewItem* item) {
@@ -645,6 +677,10 @@ void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
         if (inDownClose && !_disableTabClose && !up->isCloseButtonSuppressed() &&
             down->closeButtonPressed()) {
             _closeClicked = false;
+            if ((event->modifiers() & Qt::AltModifier) != 0) {
+                closeOtherTabs(*up);
+                return;
+            }
             // Closing may delete the cell.
             closeTabClick(*up);
             return;
@@ -658,6 +694,15 @@ void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
     }
     _closeClicked = false;
     QWidget::update();
+}
+
+void TavTabBarControl::contextMenuEvent(QContextMenuEvent* event) {
+    if (QMenu* menu = menuForPoint(event->pos())) {
+        menu->popup(event->globalPos());
+        event->accept();
+        return;
+    }
+    QWidget::contextMenuEvent(event);
 }
 
 void TavTabBarControl::leaveEvent(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "KivUI/KivTabView.h"
 #include "KivUI/KivTabViewDelegate.h"
+#include "foundation/Scheduler.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -14,6 +15,7 @@
 class KivAnimation;
 class KivTabViewItem;
 class QMenu;
+class QMimeData;
 class TavOverflowPopUpButton;
 class TavRolloverButton;
 class TavTabBarCell;
@@ -36,6 +38,8 @@ public:
     static constexpr int kCollapse = 21;
     static constexpr double kCollapseDuration = 0.1;
     static constexpr double kCellAnimationDuration = 0.5;
+    // How long a drag rests on a tab before the tab opens.
+    static constexpr double kDefaultSpringDelay = 0.668;
 
     explicit TavTabBarControl(QWidget* parent = nullptr);
     ~TavTabBarControl() override;
@@ -85,6 +89,8 @@ public:
     void setTearOffStyle(int value) { _tearOffStyle = value; }
     int orientation() const { return _orientation; }
     void setOrientation(int orientation);
+    double springDelay() const { return _springDelay; }
+    void setSpringDelay(double seconds) { _springDelay = seconds; }
 
     const Cells& cells() const { return _cells; }
     TavOverflowPopUpButton* overflowPopUpButton() const { return _overflowPopUpButton; }
@@ -119,9 +125,14 @@ public:
     // Actions.
     void tabClick(TavTabBarCell& cell);
     void closeTabClick(TavTabBarCell& cell);
+    // A close button released with Alt: every tab but this one closes.
+    void closeOtherTabs(TavTabBarCell& kept);
     void overflowMenuAction(KivTabViewItem* item);
     // Checks the selected item and asks the delegate to enable each.
     void validateOverflowMenu(QMenu& menu);
+    // The delegate's menu for the tab under the point; null without a tab
+    // there or without an answer.
+    QMenu* menuForPoint(const QPointF& point) const;
 
     // The tab view's calls.
     bool tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
@@ -142,6 +153,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Collapses a single tab's bar at the first showing, without animation.
@@ -154,6 +170,12 @@ private:
     // Highlight and close-button hover follow the mouse.
     void trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse);
     std::optional<QPointF> mousePosition() const;
+    // A drag of a type the delegate allows.
+    bool acceptsDrag(const QMimeData& data) const;
+    // Arms the spring for the tab under the drag; false off the tabs.
+    bool springOver(const QPointF& point);
+    void fireSpring();
+    void cancelSpring();
 
     Cells _cells;
     QPointer<KivTabView> _tabView;
@@ -184,4 +206,9 @@ private:
     // The cell a press began in, and whether it pressed its close button.
     TavTabBarCell* _mouseDownCell = nullptr;
     bool _closeClicked = false;
+    double _springDelay = kDefaultSpringDelay;
+    std::optional<Scheduler::TimerId> _springTimer;
+    // The item the armed spring will select, and where the drag is.
+    KivTabViewItem* _tabViewItemWithSpring = nullptr;
+    QPointF _springPoint;
 };

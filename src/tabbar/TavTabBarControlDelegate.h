@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class KivTabView;
 class KivTabViewItem;
 class QAction;
+class QMenu;
+class QMimeData;
 class TavTabBarControl;
 
 // What a tab bar tells and asks of its delegate. Every operation is
@@ -35,4 +38,12 @@ public:
     virtual bool tabViewDisableTabCloseForTabViewItem(KivTabView&, KivTabViewItem&) {
         return false;
     }
+    // The contextual menu of a tab, kept by the delegate; null: no menu.
+    virtual QMenu* tabViewMenuForTabViewItem(KivTabView&, KivTabViewItem&) { return nullptr; }
+    // The data types of drags, other than tabs, that spring tabs open and
+    // may be dropped on the bar.
+    virtual QStringList allowedDraggedTypesForTabView(KivTabView&) { return {}; }
+    // Such a drag dropped on the bar; the item is null off the tabs.
+    virtual void tabViewAcceptedDraggingInfoOnTabViewItem(KivTabView&, const QMimeData&,
+                                                          KivTabViewItem*) {}
 };

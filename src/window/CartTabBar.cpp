@@ -23,7 +23,7 @@ CartTabBar::CartTabBar(QWidget* parent)
     _bar->setCellOptimumWidth(150);
     _bar->setCellMaxWidth(200);
     _bar->setTearOffStyle(1);
-    // Carts are not closed from their tabs.
+    // Until handlers are set, carts are not closed from their tabs.
     _bar->setDisableTabClose(true);
 }
 
@@ -64,7 +64,9 @@ void CartTabBar::removeTab(int index) {
         return;
     }
     // The page stays ours, hidden, so that undo can show it again.
+    _removing = true;
     std::unique_ptr<QWidget> removed = _tabView->removeTabViewItem(*item);
+    _removing = false;
     removed->hide();
     removed.release()->setParent(this);
 }
@@ -79,6 +81,18 @@ void CartTabBar::setSelectionChanged(std::function<void(int)> changed) {
     _changed = std::move(changed);
 }
 
+void CartTabBar::setCloseHandlers(std::function<bool(int)> shouldClose,
+                                  std::function<void(QWidget*)> didClose) {
+    _shouldClose = std::move(shouldClose);
+    _didClose = std::move(didClose);
+    _bar->setDisableTabClose(_locked || !_shouldClose);
+}
+
+void CartTabBar::setLocked(bool locked) {
+    _locked = locked;
+    _bar->setDisableTabClose(_locked || !_shouldClose);
+}
+
 void CartTabBar::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) {
     if (_changed) {
         _changed(tabView.indexOfTabViewItem(item));
@@ -87,4 +101,25 @@ void CartTabBar::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem
 
 QString CartTabBar::tabViewToolTipForTabViewItem(KivTabView&, KivTabViewItem& item) {
     return item.label();
+}
+
+QStringList CartTabBar::allowedDraggedTypesForTabView(KivTabView&) {
+    return {QStringLiteral("text/uri-list")};
+}
+
+bool CartTabBar::tabViewShouldCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
+    return !_locked && _shouldClose && _shouldClose(tabView.indexOfTabViewItem(&item));
+}
+
+void CartTabBar::tabViewDidCloseTabViewItem(KivTabView&, KivTabViewItem& item) {
+    QWidget* page = item.view();
+    if (_removing || !page) {
+        return;
+    }
+    // Taking the page back keeps it from the bar, which would delete it.
+    page->hide();
+    page->setParent(this);
+    if (_didClose) {
+        _didClose(page);
+    }
 }

@@ -25,15 +25,31 @@ public:
     void removeTab(int index) override;
     void moveTab(int from, int to) override;
     void setSelectionChanged(std::function<void(int)> changed) override;
+    // A tab's close button asks `shouldClose` with the tab's index, then
+    // tells `didClose` of the page it took away, which stays ours, hidden,
+    // like after removeTab(). Without them the bar closes nothing.
+    void setCloseHandlers(std::function<bool(int)> shouldClose,
+                          std::function<void(QWidget*)> didClose);
+    // A locked workspace's tabs show no close buttons and refuse a close.
+    void setLocked(bool locked);
 
     TavTabBarControl* tabBar() const { return _bar; }
     KivTabView* tabView() const { return _tabView; }
 
     void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override;
     QString tabViewToolTipForTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
+    // File drags spring a cart's tab open.
+    QStringList allowedDraggedTypesForTabView(KivTabView& tabView) override;
+    bool tabViewShouldCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewDidCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
 
 private:
     TavTabBarControl* _bar;
     KivTabView* _tabView;
     std::function<void(int)> _changed;
+    std::function<bool(int)> _shouldClose;
+    std::function<void(QWidget*)> _didClose;
+    bool _locked = false;
+    // Set while removeTab() takes a tab away: that close is the caller's.
+    bool _removing = false;
 };

@@ -107,6 +107,8 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         }
     });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
+    _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
+                                      [this](QWidget* page) { tabDidClose(page); });
     makeInspector();
 }
 
@@ -191,6 +193,8 @@ void WorkspaceController::reloadCarts() {
     _workspace->setSaveProgress(_window->saveProgress());
     _brokenCues->setWarningButton(_window->warningButton());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
+    _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
+                                      [this](QWidget* page) { tabDidClose(page); });
     makeInspector();
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
@@ -312,6 +316,7 @@ void WorkspaceController::performSafetyChecksAndLock() {
 
 void WorkspaceController::enterShowMode() {
     _workspace->setLocked(true);
+    _window->tabs()->setLocked(true);
     _window->modeButton()->button(PondraWindow::kShowMode)->setChecked(true);
     if (_inspector) {
         _inspector->setCue(nullptr);
@@ -326,6 +331,7 @@ void WorkspaceController::enterShowMode() {
 
 void WorkspaceController::setEditMode() {
     _workspace->setLocked(false);
+    _window->tabs()->setLocked(false);
     _window->modeButton()->button(PondraWindow::kEditMode)->setChecked(true);
     for (const auto& controller : _gridControllers) {
         controller->unlockCart();

@@ -1,8 +1,17 @@
 // The bar over its tab view: cells follow the items, clicks select and
-// close, the bar collapses for a single tab, and cells move in animation.
+// close, the bar collapses for a single tab, cells move in animation, a
+// context click shows the delegate's menu, and a file drag springs a tab open.
 #include "TabBarFixture.h"
 
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
+#include <QUrl>
 
 using Events = std::vector<std::string>;
 
@@ -67,6 +76,24 @@ TEST_F(TabBarFixture, ClicksSelectTabsAndTheCloseButtonClosesOnlyWhenTheDelegate
     click(closeButtonOf(0));
     EXPECT_EQ(tabView->numberOfTabViewItems(), 2);
     EXPECT_EQ(delegate.events, (Events{"select Tab 1"}));
+}
+
+TEST_F(TabBarFixture, AltOnTheCloseButtonClosesEveryOtherTabEachAskedInTurn) {
+    show();
+    addItems(4);
+    tabView->selectTabViewItemAtIndex(1);
+    delegate.events.clear();
+    const QPointF close = closeButtonOf(1);
+    sendMouse(*bar, QEvent::MouseButtonPress, close);
+    QMouseEvent release(QEvent::MouseButtonRelease, close, bar->mapToGlobal(close), Qt::LeftButton,
+                        Qt::NoButton, Qt::AltModifier);
+    QApplication::sendEvent(bar, &release);
+    ASSERT_EQ(bar->cells().size(), 1u);
+    EXPECT_EQ(cell(0).stringValue(), QStringLiteral("Tab 2"));
+    EXPECT_FALSE(cell(0).closeButtonPressed());
+    EXPECT_EQ(delegate.events,
+              (Events{"should close Tab 1", "closed Tab 1", "count 3", "should close Tab 3",
+                      "closed Tab 3", "count 2", "should close Tab 4", "closed Tab 4", "count 1"}));
 }
 
 TEST_F(TabBarFixture, TheOnlyTabCannotBeClosedUnlessTheBarAllowsIt) {
@@ -171,4 +198,124 @@ TEST_F(TabBarFixture, TheMouseOverATabHighlightsItAndItsCloseButton) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(bar, &leave);
     EXPECT_FALSE(cell(1).isHighlighted());
+}
+
+namespace {
+
+// Answers a menu for one tab only.
+class MenuDelegate : public RecordingTabBarDelegate {
+public:
+    QMenu* tabViewMenuForTabViewItem(KivTabView&, KivTabViewItem& item) override {
+        asked.push_back(item.label().toStdString());
+        return item.label() == QStringLiteral("Tab 2") ? &menu : nullptr;
+    }
+    QMenu menu;
+    std::vector<std::string> asked;
+};
+
+} // namespace
+
+TEST_F(TabBarFixture, AContextClickOnATabPopsUpTheDelegatesMenuForThatTab) {
+    addItems(3);
+    show();
+    EXPECT_EQ(bar->menuForPoint(cell(1).frame().center()), nullptr) << "no answer, no menu";
+
+    MenuDelegate menus;
+    menus.menu.addAction(QStringLiteral("Rename"));
+    bar->setDelegate(&menus);
+    EXPECT_EQ(bar->menuForPoint(cell(0).frame().center()), nullptr);
+    EXPECT_EQ(bar->menuForPoint(QPointF(cell(2).frame().right() + 40, 10)), nullptr);
+    EXPECT_EQ(menus.asked, (std::vector<std::string>{"Tab 1"})) << "not asked off the tabs";
+
+    const QPoint at = cell(1).frame().center().toPoint();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+    QApplication::sendEvent(bar, &event);
+    EXPECT_TRUE(menus.menu.isVisible());
+    EXPECT_EQ(menus.asked.back(), "Tab 2");
+    menus.menu.hide();
+    bar->setDelegate(&delegate);
+}
+
+namespace {
+
+// Lets file drags onto the bar and writes down the drops.
+class FileDropDelegate : public RecordingTabBarDelegate {
+public:
+    QStringList allowedDraggedTypesForTabView(KivTabView&) override {
+        return {QStringLiteral("text/uri-list")};
+    }
+    void tabViewAcceptedDraggingInfoOnTabViewItem(KivTabView&, const QMimeData& data,
+                                                  KivTabViewItem* item) override {
+        events.push_back("dropped " + data.urls().value(0).fileName().toStdString() + " on " +
+                         (item ? item->label().toStdString() : std::string("none")));
+    }
+};
+
+bool sendDrag(QWidget& bar, QEvent::Type type, QPointF at, const QMimeData& data) {
+    if (type == QEvent::DragEnter) {
+        QDragEnterEvent event(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&bar, &event);
+        return event.isAccepted();
+    }
+    if (type == QEvent::Drop) {
+        QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&bar, &event);
+        return event.isAccepted();
+    }
+    QDragMoveEvent event(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&bar, &event);
+    return event.isAccepted();
+}
+
+} // namespace
+
+TEST_F(TabBarFixture, AFileDragRestingOnATabOpensItAfterTheSpringDelay) {
+    addItems(3);
+    show();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/show/thunder.wav"))});
+    QMimeData text;
+    text.setText(QStringLiteral("thunder"));
+    EXPECT_FALSE(sendDrag(*bar, QEvent::DragEnter, cell(1).frame().center(), files))
+        << "no allowed types, no drop";
+
+    FileDropDelegate drops;
+    bar->setDelegate(&drops);
+    EXPECT_FALSE(sendDrag(*bar, QEvent::DragEnter, cell(1).frame().center(), text));
+    ASSERT_TRUE(sendDrag(*bar, QEvent::DragEnter, cell(1).frame().center(), files));
+    EXPECT_EQ(bar->springDelay(), 0.668);
+    scheduler.advance(0.6);
+    // Moving on over the same tab keeps the wait; another tab starts it again.
+    EXPECT_TRUE(sendDrag(*bar, QEvent::DragMove, cell(1).frame().center() + QPointF(5, 0), files));
+    scheduler.advance(0.05);
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(0));
+    scheduler.advance(0.02);
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(1));
+
+    EXPECT_TRUE(sendDrag(*bar, QEvent::DragMove, cell(2).frame().center(), files));
+    scheduler.advance(0.5);
+    EXPECT_TRUE(sendDrag(*bar, QEvent::DragMove, cell(0).frame().center(), files));
+    scheduler.advance(0.5);
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(1));
+    scheduler.advance(0.2);
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(0));
+
+    // Leaving the bar drops a waiting spring.
+    EXPECT_TRUE(sendDrag(*bar, QEvent::DragMove, cell(2).frame().center(), files));
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(bar, &leave);
+    scheduler.advance(1.0);
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(0));
+
+    // Off the tabs there is nothing to drop on; on a tab the delegate takes it.
+    EXPECT_FALSE(
+        sendDrag(*bar, QEvent::DragMove, QPointF(cell(2).frame().right() + 40, 10), files));
+    QDragLeaveEvent away;
+    QApplication::sendEvent(bar, &away);
+    EXPECT_TRUE(sendDrag(*bar, QEvent::DragEnter, cell(2).frame().center(), files));
+    EXPECT_TRUE(sendDrag(*bar, QEvent::Drop, cell(2).frame().center(), files));
+    EXPECT_EQ(drops.events.back(), "dropped thunder.wav on Tab 3");
+    scheduler.advance(1.0);
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(0)) << "no spring after";
+    bar->setDelegate(&delegate);
 }

@@ -78,8 +78,8 @@ TEST_F(WindowFixture, TheTabRowFoldsAwayForASingleCartAndComesBackForASecond) {
     scheduler.advance(0.1);
     EXPECT_FALSE(tabs.tabBar()->isTabBarHidden());
     EXPECT_EQ(tabs.tabBar()->height(), 22);
-    // Carts are not closed from their tabs.
-    EXPECT_TRUE(tabs.tabBar()->cells()[1]->isCloseButtonSuppressed());
+    // Carts close from their tabs while the workspace is not locked.
+    EXPECT_FALSE(tabs.tabBar()->cells()[1]->isCloseButtonSuppressed());
     EXPECT_EQ(label(tabs, 1), QStringLiteral("Act Two"));
 }
 
@@ -271,4 +271,50 @@ TEST_F(CartTabCommands, ALockedWorkspaceNeitherAddsClosesDragsNorDropsTabs) {
     controller->setEditMode();
     EXPECT_TRUE(controller->shouldDragTab());
     EXPECT_TRUE(controller->window()->action(QStringLiteral("newTab"))->isEnabled());
+}
+
+TEST_F(CartTabCommands, ATabsCloseButtonClosesItsCartAfterTheQuestionButNotWhileLocked) {
+    openWindow();
+    newTab();
+    controller->selectTab(0);
+    const auto cue = placeCue(wav("a.wav", 0.25f), 0);
+    undo().endTurn();
+    const std::shared_ptr<Cart> first = workspace->carts()[0];
+    TavTabBarControl& bar = *tabs().tabBar();
+    const auto closeButton = [&bar](int index) {
+        const TavTabBarCell& cell = *bar.cells().at(static_cast<std::size_t>(index));
+        return cell.closeButtonRectForFrame(cell.frame()).center();
+    };
+
+    // Locked, the button is not there to press and nothing is asked.
+    controller->setShowMode();
+    prompts.alerts.clear();
+    EXPECT_TRUE(bar.cells()[0]->isCloseButtonSuppressed());
+    click(bar, closeButton(0));
+    EXPECT_EQ(tabs().count(), 2);
+    EXPECT_EQ(workspace->carts().size(), 2u);
+    EXPECT_TRUE(prompts.alerts.empty());
+
+    // Unlocked, Cancel keeps the tab; OK closes it with its undo step.
+    controller->setEditMode();
+    prompts.alertAnswers = {1};
+    click(bar, closeButton(0));
+    undo().endTurn();
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(prompts.alerts[0].messageText,
+              QStringLiteral("Are you sure you want to close this tab?"));
+    EXPECT_EQ(tabs().count(), 2);
+    prompts.alertAnswers = {0};
+    click(bar, closeButton(0));
+    undo().endTurn();
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 2"}));
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 2"}));
+    EXPECT_EQ(undo().undoActionName(), "Close Tab");
+
+    // The cart comes back with its own grid and cue.
+    controller->undo();
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 2", "Cart 1"}));
+    EXPECT_EQ(grid().cart(), first);
+    EXPECT_EQ(tabs().page(1), grid().gridView());
+    EXPECT_EQ(cell(0).cue(), cue);
 }
