@@ -254,20 +254,15 @@ void TavTabDragAssistant::distributePlaceholdersInTabBar(TavTabBarControl& bar) 
 
 void TavTabDragAssistant::distributePlaceholdersInTabBar(TavTabBarControl& bar,
                                                          TavTabBarCell& dragged) {
-    const int index = bar.indexOfCell(&dragged);
     const QRectF frame = dragged.frame();
-    _draggedCell = bar.takeCell(dragged);
-    bar.insertCell(index, std::make_unique<TavTabBarCell>(frame, false, bar));
     distributePlaceholdersInTabBar(bar);
-    // The row is now p0 c0 p1 c1 ...; the dragged cell's own placeholder
-    // stands at 2k + 1 between the placeholders at 2k and 2k + 2.
-    const int k = 2 * index + 1;
+    // The dragged cell's place becomes an open gap between the tabs beside it.
+    const int k = bar.indexOfCell(&dragged);
     const auto& cells = bar.cells();
-    auto expanded = std::make_unique<TavTabBarCell>(frame, true, bar);
+    _draggedCell = bar.takeCell(dragged);
+    bar.insertCell(k, std::make_unique<TavTabBarCell>(frame, true, bar));
     bar.takeCell(*cells[static_cast<size_t>(k + 1)]);
-    bar.takeCell(*cells[static_cast<size_t>(k)]);
     bar.takeCell(*cells[static_cast<size_t>(k - 1)]);
-    bar.insertCell(k - 1, std::move(expanded));
     if (k - 2 >= 0) {
         TavTabBarCell& left = *cells[static_cast<size_t>(k - 2)];
         left.setTabState(left.tabState() & ~TavTabBarCell::kRightSelected);
