@@ -328,10 +328,13 @@ void TavTabDragAssistant::performDragOperation() {
     } else if (sourceView && destinationView && item) {
         removeAllPlaceholdersFromTabBar(*destination);
         removeAllPlaceholdersFromTabBar(*source);
-        // The delegate moves the page; the bars follow their tab views.
+        // The delegate moves the page; the bars follow their tab views. A tab
+        // that stays in the source gets its cell back when the drag ends.
         if (TavTabBarControlDelegate* barDelegate = source->delegate()) {
-            _draggedCell.reset();
             barDelegate->tabViewDidDropTabViewItem(*sourceView, *item, *destination);
+        }
+        if (sourceView->indexOfTabViewItem(item) < 0) {
+            _draggedCell.reset();
         }
     }
     NotificationCenter::defaultCenter().post(kDidEndNotification);

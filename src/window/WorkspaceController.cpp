@@ -107,6 +107,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         }
     });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
+    _window->tabs()->setDragController(this);
     makeInspector();
 }
 
