@@ -259,6 +259,31 @@ TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTake
     EXPECT_EQ(cartNames(*second), (std::vector<std::string>{"Cart 1"}));
 }
 
+TEST_F(CartTabsAcrossWindows, ATabDraggedOutOfItsLastPlaceTearsOffAndClosesItsWindow) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    source->carts()[0]->setName("Encore");
+    source->undoManager().endTurn();
+
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    TavTabBarControl& fromBar = *from.window()->tabs()->tabBar();
+    TavTabBarCell& only = *fromBar.cells().at(0);
+    assistant.startDraggingCell(only, fromBar, only.frame().center());
+    assistant.draggingExitedTabBar(fromBar);
+    prompts.alertAnswers = {2};
+    assistant.draggedImageEndedAt(QPointF(400, 300));
+    EXPECT_FALSE(assistant.isDragging());
+
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(windows->windowControllerOf(*source));
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    auto torn = std::dynamic_pointer_cast<Workspace>(windows->documentController().documents()[0]);
+    ASSERT_TRUE(torn);
+    EXPECT_EQ(cartNames(*torn), (std::vector<std::string>{"Encore"}));
+    EXPECT_EQ(tabLabels(windowOf(*torn)), (std::vector<QString>{"Encore"}));
+}
+
 TEST_F(CartTabsAcrossWindows, AReorderedRowSurvivesSaveAndReopen) {
     auto workspace = windows->openUntitled();
     WorkspaceController& window = windowOf(*workspace);
