@@ -1,7 +1,9 @@
 // Renders the tab bar close up to PNG files under the build tree's gallery
 // folder, at 1x and 2x: the mouse over a tab's close button, a count, an
-// edited tab, and the same bar in a window that is not active.
+// edited tab, the same bar in a window that is not active, and a tab
+// dragged along the row with a gap opening where it would land.
 #include "TabBarFixture.h"
+#include "tabbar/TavTabDragAssistant.h"
 
 #include <QDir>
 
@@ -56,4 +58,31 @@ TEST_F(TabBarGallery, TheBarWithACloseButtonUnderTheMouseACountAndAnEditedTab) {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(bar, &leave);
     save(window, QStringLiteral("tabbar-inactive"));
+}
+
+TEST_F(TabBarGallery, ADragOpensAGapWhereTheTabWouldLand) {
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, KivColors::windowBackground());
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    window.resize(586, 60);
+    bar->setCellOptimumWidth(150);
+    bar->setCellMinWidth(100);
+    show();
+    for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
+        addItem(QString::fromLatin1(name));
+    }
+    bar->relayout(false);
+    TavTabDragAssistant assistant;
+    TavTabBarCell& interval = cell(2);
+    assistant.startDraggingCell(interval, *bar, interval.frame().center());
+    ASSERT_TRUE(assistant.isDragging());
+    // Over the first tab's right half: the gap after it opens half way while
+    // the one the tab left closes.
+    assistant.draggingUpdatedInTabBar(*bar, cell(1).frame().center() + QPointF(20, 0));
+    for (int i = 0; i < 4; ++i) {
+        assistant.animateDrag();
+    }
+    save(window, QStringLiteral("tabbar-drag"));
+    assistant.draggedImageEndedAt(QPointF(-1, -1));
 }
