@@ -371,6 +371,33 @@ void TavTabBarControl::removeTabForCell(TavTabBarCell& cell) {
     relayout();
 }
 
+void TavTabBarControl::insertCell(int index, std::unique_ptr<TavTabBarCell> cell) {
+    index = std::clamp(index, 0, static_cast<int>(_cells.size()));
+    _cells.insert(_cells.begin() + index, std::move(cell));
+}
+
+std::unique_ptr<TavTabBarCell> TavTabBarControl::takeCell(TavTabBarCell& cell) {
+    if (_mouseDownCell == &cell) {
+        _mouseDownCell = nullptr;
+    }
+    const int index = indexOfCell(&cell);
+    if (index < 0) {
+        return nullptr;
+    }
+    auto taken = std::move(_cells[static_cast<size_t>(index)]);
+    _cells.erase(_cells.begin() + index);
+    return taken;
+}
+
+int TavTabBarControl::indexOfCell(const TavTabBarCell* cell) const {
+    for (size_t i = 0; i < _cells.size(); ++i) {
+        if (_cells[i].get() == cell) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 std::vector<KivTabViewItem*> TavTabBarControl::representedTabViewItems() const {
     std::vector<KivTabViewItem*> items;
     for (const auto& cell : _cells) {

@@ -111,6 +111,11 @@ public:
     void hideTabBar(bool hide);
     void addTabViewItem(KivTabViewItem& item);
     void removeTabForCell(TavTabBarCell& cell);
+    // For the drag assistant: placeholders and the dragged cell move in and
+    // out of the row without touching the tab view.
+    void insertCell(int index, std::unique_ptr<TavTabBarCell> cell);
+    std::unique_ptr<TavTabBarCell> takeCell(TavTabBarCell& cell);
+    int indexOfCell(const TavTabBarCell* cell) const;
     std::vector<KivTabViewItem*> representedTabViewItems() const;
     // Null when no cell holds the point; `frame` then stays untouched.
     TavTabBarCell* cellForPoint(const QPointF& point, QRectF* frame = nullptr) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 
@@ -46,4 +47,31 @@ public:
     // Such a drag dropped on the bar; the item is null off the tabs.
     virtual void tabViewAcceptedDraggingInfoOnTabViewItem(KivTabView&, const QMimeData&,
                                                           KivTabViewItem*) {}
+
+    // Dragging. Without a delegate no drag starts.
+    virtual bool tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) {
+        return false;
+    }
+    // Whether the delegate decides drops at all; without it every bar takes
+    // its own tabs back and refuses any other's.
+    virtual bool implementsShouldDropTabViewItem() const { return false; }
+    // Null bar: dropped outside every bar (a tear-off).
+    virtual bool tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl*) {
+        return false;
+    }
+    virtual bool tabViewShouldAllowTabViewItemToLeaveTabBar(KivTabView&, KivTabViewItem&,
+                                                            TavTabBarControl&) {
+        return true;
+    }
+    virtual void tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) {}
+    // Whether a tab dropped outside every bar may go into a new window.
+    virtual bool implementsNewTabBarForDraggedTabViewItem() const { return false; }
+    // The bar of a new window for a torn-off tab, placed about the global
+    // point; null refuses.
+    virtual TavTabBarControl* tabViewNewTabBarForDraggedTabViewItem(KivTabView&, KivTabViewItem&,
+                                                                    const QPointF&) {
+        return nullptr;
+    }
+    // The source's tab view lost its last tab to a drag.
+    virtual void tabViewCloseWindowForLastTabViewItem(KivTabView&) {}
 };

@@ -3,6 +3,9 @@
 #include "KivUI/KivTabView.h"
 #include "KivUI/KivTabViewItem.h"
 #include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
+#include "window/PondraWindow.h"
+#include "window/WorkspaceController.h"
 
 #include <QVBoxLayout>
 
@@ -25,9 +28,11 @@ CartTabBar::CartTabBar(QWidget* parent)
     _bar->setTearOffStyle(1);
     // Until handlers are set, carts are not closed from their tabs.
     _bar->setDisableTabClose(true);
+    TavTabDragAssistant::sharedDragAssistant().registerTabBar(*_bar);
 }
 
 CartTabBar::~CartTabBar() {
+    TavTabDragAssistant::sharedDragAssistant().removeTabBar(*_bar);
     _bar->setDelegate(nullptr);
 }
 
@@ -121,5 +126,50 @@ void CartTabBar::tabViewDidCloseTabViewItem(KivTabView&, KivTabViewItem& item) {
     page->setParent(this);
     if (_didClose) {
         _didClose(page);
+    }
+}
+
+namespace {
+
+// The window a bar belongs to, if it is a cart tab bar with one.
+WorkspaceController* controllerOfBar(const TavTabBarControl* bar) {
+    const auto* tabs = bar ? dynamic_cast<const CartTabBar*>(bar->parentWidget()) : nullptr;
+    return tabs ? tabs->dragController() : nullptr;
+}
+
+} // namespace
+
+bool CartTabBar::tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) {
+    return _controller && _controller->shouldDragTab();
+}
+
+bool CartTabBar::tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl* bar) {
+    if (!_controller) {
+        return false;
+    }
+    if (!bar) {
+        return _controller->shouldDropTab(nullptr);
+    }
+    WorkspaceController* destination = controllerOfBar(bar);
+    return destination && _controller->shouldDropTab(destination);
+}
+
+void CartTabBar::tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item,
+                                           TavTabBarControl& bar) {
+    // The page stays in this window's stack: the destination gets a copy.
+    if (WorkspaceController* destination = controllerOfBar(&bar); destination && _controller) {
+        _controller->didDropTab(item.view(), *destination);
+    }
+}
+
+TavTabBarControl* CartTabBar::tabViewNewTabBarForDraggedTabViewItem(KivTabView&, KivTabViewItem&,
+                                                                    const QPointF&) {
+    WorkspaceController* window = _controller ? _controller->newWindowForDraggedTab() : nullptr;
+    return window && window->window() ? window->window()->tabs()->tabBar() : nullptr;
+}
+
+void CartTabBar::tabViewCloseWindowForLastTabViewItem(KivTabView&) {
+    if (_controller) {
+        _controller->closeWindowForLastTab();
     }
 }

@@ -3,10 +3,12 @@
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "window/CartTabs.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class KivTabView;
 class TavTabBarControl;
+class WorkspaceController;
 
 // The cart tabs as the tab bar over a tab view of the carts' grids. The bar
 // hides itself while there is a single tab; its tabs are 100 to 200 points
@@ -43,6 +45,19 @@ public:
     bool tabViewShouldCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
     void tabViewDidCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
 
+    // The window whose questions and reports a tab drag goes to.
+    void setDragController(WorkspaceController* controller) { _controller = controller; }
+    WorkspaceController* dragController() const { return _controller; }
+    bool tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) override;
+    bool implementsShouldDropTabViewItem() const override { return true; }
+    bool tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl* bar) override;
+    void tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item,
+                                   TavTabBarControl& bar) override;
+    bool implementsNewTabBarForDraggedTabViewItem() const override { return true; }
+    TavTabBarControl* tabViewNewTabBarForDraggedTabViewItem(KivTabView&, KivTabViewItem&,
+                                                            const QPointF& point) override;
+    void tabViewCloseWindowForLastTabViewItem(KivTabView&) override;
+
 private:
     TavTabBarControl* _bar;
     KivTabView* _tabView;
@@ -52,4 +67,5 @@ private:
     bool _locked = false;
     // Set while removeTab() takes a tab away: that close is the caller's.
     bool _removing = false;
+    QPointer<WorkspaceController> _controller;
 };

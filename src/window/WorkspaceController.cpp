@@ -109,6 +109,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
                                       [this](QWidget* page) { tabDidClose(page); });
+    _window->tabs()->setDragController(this);
     makeInspector();
 }
 

@@ -10,6 +10,9 @@
 #include "model/Cart.h"
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
+#include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
 #include "window/CartTabBar.h"
 #include "window/GridController.h"
 #include "window/GridView.h"
@@ -169,6 +172,60 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnIt
     EXPECT_EQ(tabLabels(from), (std::vector<QString>{"Cart 2", "Songs"}));
 }
 
+TEST_F(CartTabsAcrossWindows, ATabDraggedOntoAnotherWindowsBarPlaysThereOnItsDevice) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    from.newTab();
+    source->undoManager().endTurn();
+    const std::shared_ptr<Cart> songs = source->carts()[0];
+    songs->setName("Songs");
+    placeCue(*songs, 0.25f);
+    source->undoManager().endTurn();
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+    playOn(to, stage);
+    target->undoManager().endTurn();
+
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    TavTabBarControl& fromBar = *from.window()->tabs()->tabBar();
+    TavTabBarControl& toBar = *to.window()->tabs()->tabBar();
+    TavTabBarCell& first = *fromBar.cells().at(0);
+    assistant.startDraggingCell(first, fromBar, first.frame().center());
+    ASSERT_TRUE(assistant.isDragging());
+    ASSERT_TRUE(assistant.acceptsDragInTabBar(toBar));
+    assistant.draggingExitedTabBar(fromBar);
+    assistant.draggingEnteredTabBar(toBar, QPointF(toBar.width() - 2.0, 5.0));
+    assistant.animateDrag();
+    assistant.performDragOperation();
+    EXPECT_FALSE(assistant.isDragging());
+    source->undoManager().endTurn();
+    target->undoManager().endTurn();
+
+    ASSERT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Songs"}));
+    EXPECT_EQ(tabLabels(to), (std::vector<QString>{"Cart 1", "Songs"}));
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
+    EXPECT_EQ(tabLabels(from), (std::vector<QString>{"Cart 2"}));
+    EXPECT_EQ(fromBar.cells().size(), 1u);
+    EXPECT_EQ(toBar.cells().size(), 2u);
+    // The close is the source's step; the other window only gains a tab.
+    EXPECT_EQ(source->undoManager().undoActionName(), "Close Tab");
+    EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
+
+    to.setShowMode();
+    const auto cue = target->carts()[1]->cueAtIndex(0);
+    ASSERT_TRUE(cue);
+    ASSERT_TRUE(cue->audioSource()->sharedDevice());
+    EXPECT_EQ(cue->audioSource()->sharedDevice()->deviceUID(), stage->deviceUID());
+    cue->audioSource()->useManualBuffers();
+    render({cue}, 2);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QCoreApplication::sendEvent(to.selectedController()->gridView(), &press);
+    render({cue}, 3);
+    EXPECT_TRUE(cue->isPlaying());
+    EXPECT_EQ(lastFirstFrame("stage"), 0.25f);
+    EXPECT_EQ(lastFirstFrame("card"), 0.0f);
+}
+
 TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTakesItsWindow) {
     auto source = windows->openUntitled();
     WorkspaceController& from = windowOf(*source);
@@ -200,6 +257,31 @@ TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTake
     auto second =
         std::dynamic_pointer_cast<Workspace>(windows->documentController().documents()[1]);
     EXPECT_EQ(cartNames(*second), (std::vector<std::string>{"Cart 1"}));
+}
+
+TEST_F(CartTabsAcrossWindows, ATabDraggedOutOfItsLastPlaceTearsOffAndClosesItsWindow) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    source->carts()[0]->setName("Encore");
+    source->undoManager().endTurn();
+
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    TavTabBarControl& fromBar = *from.window()->tabs()->tabBar();
+    TavTabBarCell& only = *fromBar.cells().at(0);
+    assistant.startDraggingCell(only, fromBar, only.frame().center());
+    assistant.draggingExitedTabBar(fromBar);
+    prompts.alertAnswers = {2};
+    assistant.draggedImageEndedAt(QPointF(400, 300));
+    EXPECT_FALSE(assistant.isDragging());
+
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(windows->windowControllerOf(*source));
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    auto torn = std::dynamic_pointer_cast<Workspace>(windows->documentController().documents()[0]);
+    ASSERT_TRUE(torn);
+    EXPECT_EQ(cartNames(*torn), (std::vector<std::string>{"Encore"}));
+    EXPECT_EQ(tabLabels(windowOf(*torn)), (std::vector<QString>{"Encore"}));
 }
 
 TEST_F(CartTabsAcrossWindows, AReorderedRowSurvivesSaveAndReopen) {

@@ -1,8 +1,10 @@
 // Renders the tab bar close up to PNG files under the build tree's gallery
 // folder, at 1x and 2x: the mouse over a tab's close button, a count, an
 // edited tab, the same bar in a window that is not active, a pressed close
-// button and a tab's contextual menu.
+// button, a tab's contextual menu and a tab dragged along the row with a gap
+// opening where it would land.
 #include "TabBarFixture.h"
+#include "tabbar/TavTabDragAssistant.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -29,19 +31,24 @@ class TabBarGallery : public TabBarFixture {
 protected:
     TabBarGallery()
         : TabBarFixture(560) {}
+
+    // The window background and tab widths of a workspace window.
+    void dress() {
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, KivColors::windowBackground());
+        window.setPalette(palette);
+        window.setAutoFillBackground(true);
+        window.resize(586, 60);
+        bar->setCellOptimumWidth(150);
+        bar->setCellMinWidth(100);
+        show();
+    }
 };
 
 } // namespace
 
 TEST_F(TabBarGallery, TheBarWithACloseButtonUnderTheMouseACountAndAnEditedTab) {
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, KivColors::windowBackground());
-    window.setPalette(palette);
-    window.setAutoFillBackground(true);
-    window.resize(586, 60);
-    bar->setCellOptimumWidth(150);
-    bar->setCellMinWidth(100);
-    show();
+    dress();
     for (const char* name : {"Preshow", "Act One", "Interval", "Act Two", "Curtain Calls"}) {
         addItem(QString::fromLatin1(name));
     }
@@ -74,14 +81,7 @@ public:
 } // namespace
 
 TEST_F(TabBarGallery, TheBarWithACloseButtonPressedAndATabsContextualMenu) {
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, KivColors::windowBackground());
-    window.setPalette(palette);
-    window.setAutoFillBackground(true);
-    window.resize(586, 60);
-    bar->setCellOptimumWidth(150);
-    bar->setCellMinWidth(100);
-    show();
+    dress();
     for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
         addItem(QString::fromLatin1(name));
     }
@@ -126,4 +126,24 @@ TEST_F(TabBarGallery, TheBarWithACloseButtonPressedAndATabsContextualMenu) {
     }
     menus.menu.hide();
     bar->setDelegate(&delegate);
+}
+
+TEST_F(TabBarGallery, ADragOpensAGapWhereTheTabWouldLand) {
+    dress();
+    for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
+        addItem(QString::fromLatin1(name));
+    }
+    bar->relayout(false);
+    TavTabDragAssistant assistant;
+    TavTabBarCell& interval = cell(2);
+    assistant.startDraggingCell(interval, *bar, interval.frame().center());
+    ASSERT_TRUE(assistant.isDragging());
+    // Over the first tab's right half: the gap after it opens half way while
+    // the one the tab left closes.
+    assistant.draggingUpdatedInTabBar(*bar, cell(1).frame().center() + QPointF(20, 0));
+    for (int i = 0; i < 4; ++i) {
+        assistant.animateDrag();
+    }
+    save(window, QStringLiteral("tabbar-drag"));
+    assistant.draggedImageEndedAt(QPointF(-1, -1));
 }

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QPointF>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QTimer;
+class TavTabBarCell;
+class TavTabBarControl;
+
+// The one drag session of the application: reordering a tab within its bar,
+// moving it to another bar, tearing it off into a new window. The source bar
+// grabs the mouse and forwards every move; the assistant hit-tests the
+// registered bars, opens gaps with placeholders that grow along a sine, and
+// moves the cell and its item on the drop. Bars are held through guarded
+// pointers so a window closed mid-drag is only ever deleted later. GUI thread.
+class TavTabDragAssistant {
+public:
+    static constexpr const char* kPasteboardType = "TavTabBarControlItemPBType";
+    static constexpr const char* kDidBeginNotification = "TavTabDragDidBeginNotification";
+    static constexpr const char* kDidEndNotification = "TavTabDragDidEndNotification";
+    // Steps a placeholder takes to open fully.
+    static constexpr int kSteps = 8;
+    static constexpr double kAnimationInterval = 1.0 / 30.0;
+
+    static TavTabDragAssistant& sharedDragAssistant();
+
+    TavTabDragAssistant();
+    ~TavTabDragAssistant();
+    TavTabDragAssistant(const TavTabDragAssistant&) = delete;
+    TavTabDragAssistant& operator=(const TavTabDragAssistant&) = delete;
+
+    // Bars that may receive a drop; a bar removes itself when it goes.
+    void registerTabBar(TavTabBarControl& bar);
+    void removeTabBar(TavTabBarControl& bar);
+    // The registered bar under a global point, else null.
+    TavTabBarControl* tabBarAtGlobalPoint(const QPointF& global) const;
+
+    bool isDragging() const { return _isDragging; }
+    // Out of every bar while dragged: a placeholder holds its place.
+    TavTabBarCell* draggedCell() const { return _draggedCell.get(); }
+    int draggedCellIndex() const { return _draggedCellIndex; }
+    TavTabBarControl* sourceTabBar() const { return _sourceTabBar; }
+    TavTabBarControl* destinationTabBar() const { return _destinationTabBar; }
+    // The drag pasteboard's string under kPasteboardType.
+    const QString& pasteboardString() const { return _pasteboardString; }
+    const std::vector<int>& sineCurveWidths() const { return _sineCurveWidths; }
+    // The placeholder sizes for each animation step of a cell.
+    static std::vector<int> sineCurveWidthsForCell(const TavTabBarCell& cell);
+
+    // From the source bar once the press has moved far enough on a tab.
+    void startDraggingCell(TavTabBarCell& cell, TavTabBarControl& bar, const QPointF& mouseDown);
+    // The source bar's grabbed mouse, in global coordinates: hit-tests the
+    // registered bars and calls the entered/updated/exited operations.
+    void mouseMovedTo(const QPointF& global);
+    // The release: a drop in the bar under the point, else the end outside.
+    void mouseReleasedAt(const QPointF& global);
+
+    // Destination operations; points are in the bar's coordinates.
+    void draggingEnteredTabBar(TavTabBarControl& bar, const QPointF& point);
+    void draggingUpdatedInTabBar(TavTabBarControl& bar, const QPointF& point);
+    void draggingExitedTabBar(TavTabBarControl& bar);
+    // Whether `bar` takes the drag at all.
+    bool acceptsDragInTabBar(TavTabBarControl& bar) const;
+    void performDragOperation();
+    // The drag ended outside every bar (global point).
+    void draggedImageEndedAt(const QPointF& global);
+
+    // One animation tick (every 1/30 s while dragging; tests call it by
+    // hand): opens the gap at the target and closes the others.
+    void animateDrag();
+
+private:
+    void distributePlaceholdersInTabBar(TavTabBarControl& bar);
+    void distributePlaceholdersInTabBar(TavTabBarControl& bar, TavTabBarCell& dragged);
+    void removeAllPlaceholdersFromTabBar(TavTabBarControl& bar);
+    void calculateDragAnimationForTabBar(TavTabBarControl& bar);
+    void returnCellToSource();
+    void finishDrag();
+
+    std::vector<QPointer<TavTabBarControl>> _registeredTabBars;
+    std::vector<QPointer<TavTabBarControl>> _participatingTabBars;
+    QPointer<TavTabBarControl> _sourceTabBar;
+    QPointer<TavTabBarControl> _destinationTabBar;
+    std::unique_ptr<TavTabBarCell> _draggedCell;
+    int _draggedCellIndex = -1;
+    // Its index among the source's tabs when the drag began.
+    int _draggedTabIndex = -1;
+    bool _isDragging = false;
+    QString _pasteboardString;
+    std::vector<int> _sineCurveWidths;
+    QPointF _currentMouseLoc{-1, -1};
+    TavTabBarCell* _targetCell = nullptr;
+    std::unique_ptr<QTimer> _animationTimer;
+};
