@@ -74,9 +74,9 @@ bool presetFitsParameters(const nlohmann::json& settings,
     if (!state || (state->settings.empty() && state->pluginState.empty())) {
         return false;
     }
-    for (const auto& [symbol, value] : state->settings) {
+    for (const auto& setting : state->settings) {
         if (std::none_of(parameters.begin(), parameters.end(),
-                         [&](const EffectParameter& p) { return p.symbol == symbol; })) {
+                         [&](const EffectParameter& p) { return p.symbol == setting.first; })) {
             return false;
         }
     }
