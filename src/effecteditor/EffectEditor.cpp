@@ -37,7 +37,8 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
     auto* strip = new QWidget(this);
     strip->setFixedHeight(kStripHeight);
     auto* stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(12, 0, 8, 0);
+    // The check box's and the pull-down's bezels line up with the view's 16-point margins.
+    stripLayout->setContentsMargins(14, 0, 13, 0);
     stripLayout->addWidget(_enabledButton);
     stripLayout->addStretch();
     stripLayout->addWidget(_presets);
