@@ -2,7 +2,7 @@
 
 #include "effecteditor/EffectPresetExecutor.h"
 
-// Preset file work on the global thread pool; its results through the GUI
+// Preset file work on the global thread pool; its results through the main
 // thread's event loop.
 class QtEffectPresetExecutor final : public EffectPresetExecutor {
 public:
