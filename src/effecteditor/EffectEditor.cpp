@@ -11,13 +11,16 @@
 #include "effecteditor/EffectPresetsPullDown.h"
 #include "effecteditor/KivEffectPresetFolders.h"
 #include "effecteditor/KivEffectPresetManageSheet.h"
+#include "effecteditor/QtEffectPresetExecutor.h"
+#include "foundation/KivArchiveValue.h"
 #include "foundation/NotificationCenter.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts)
+EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
+                           std::shared_ptr<EffectPresetExecutor> executor)
     : QWidget(nullptr, Qt::Window)
     , _effect(&effect)
     , _prompts(prompts)
@@ -26,14 +29,16 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts)
     , _userPresets(KivEffectPresetFolders::userFolder(effect.manufacturer(), effect.name()),
                    "User Presets")
     , _enabledButton(new VornCheckBox(QStringLiteral("Enabled")))
-    , _presets(new EffectPresetsPullDown) {
+    , _presets(new EffectPresetsPullDown)
+    , _saver(std::make_unique<EffectPresetSaver>(prompts, std::move(executor))) {
     setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);
 
     auto* strip = new QWidget(this);
     strip->setFixedHeight(kStripHeight);
     auto* stripLayout = new QHBoxLayout(strip);
-    stripLayout->setContentsMargins(12, 0, 8, 0);
+    // The check box's and the pull-down's bezels line up with the view's 16-point margins.
+    stripLayout->setContentsMargins(14, 0, 13, 0);
     stripLayout->addWidget(_enabledButton);
     stripLayout->addStretch();
     stripLayout->addWidget(_presets);
@@ -81,9 +86,12 @@ EffectEditor* EffectEditor::of(KivEffect& effect) {
     return window ? window->editor() : nullptr;
 }
 
-void EffectEditor::install(KivPrompts& prompts) {
-    setEffectEditorFactory([&prompts](KivEffect& effect) {
-        return std::make_unique<EffectEditorWindow>(effect, prompts);
+void EffectEditor::install(KivPrompts& prompts, std::shared_ptr<EffectPresetExecutor> executor) {
+    if (!executor) {
+        executor = std::make_shared<QtEffectPresetExecutor>();
+    }
+    setEffectEditorFactory([&prompts, executor](KivEffect& effect) {
+        return std::make_unique<EffectEditorWindow>(effect, prompts, executor);
     });
 }
 
@@ -93,6 +101,7 @@ QMenu* EffectEditor::presetsMenu() const {
 
 void EffectEditor::detachFromEffect() {
     _bypassObservation.disconnect();
+    _saver.reset();
     delete _genericView;
     _genericView = nullptr;
     delete _pluginView;
@@ -175,29 +184,52 @@ void EffectEditor::loadPreset() {
 }
 
 void EffectEditor::savePreset() {
-    if (!_effect) {
+    if (!_effect || isSavingPreset()) {
         return;
     }
     auto* sheet = new EffectPresetSaveSheet(
         _effect->currentPresetName(), _systemPresets, _userPresets,
-        [this](const std::string& name, const std::string& folder) {
-            return savePresetAs(name, folder) != EffectPresetSaver::Result::Cancelled;
+        [this](const std::string& name, const std::string& folder, std::function<void(bool)> done) {
+            savePresetAs(name, folder, [done = std::move(done)](EffectPresetSaver::Result result) {
+                done(result == EffectPresetSaver::Result::Saved);
+            });
         },
         this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->open();
 }
 
-EffectPresetSaver::Result EffectEditor::savePresetAs(const std::string& name,
-                                                     const std::string& folder) {
-    if (!_effect) {
-        return EffectPresetSaver::Result::Failed;
+void EffectEditor::savePresetAs(const std::string& name, const std::string& folder,
+                                EffectPresetSaver::Completion done) {
+    if (!_effect || isSavingPreset()) {
+        return;
     }
-    const EffectPresetSaver::Result result =
-        EffectPresetSaver(*_effect, _prompts).save(name, folder);
-    buildPresetsMenu();
-    updateTitle();
-    return result;
+    _presets->setEnabled(false);
+    _saver->save(
+        name, folder,
+        [this](const std::string& presetName, std::string& problem) -> std::optional<std::string> {
+            // The settings carry the preset's name; the effect takes it once saved.
+            const std::string previousName = _effect->currentPresetName();
+            _effect->setCurrentPresetName(presetName);
+            nlohmann::json stored;
+            const bool storable = KivArchiveValue::toStored(_effect->settings(), stored, problem);
+            _effect->setCurrentPresetName(previousName);
+            if (!storable) {
+                return std::nullopt;
+            }
+            return stored.dump(1, '\t');
+        },
+        [this, done = std::move(done)](EffectPresetSaver::Result result) {
+            _presets->setEnabled(true);
+            if (result == EffectPresetSaver::Result::Saved) {
+                _effect->setCurrentPresetName(_saver->savedName());
+            }
+            buildPresetsMenu();
+            updateTitle();
+            if (done) {
+                done(result);
+            }
+        });
 }
 
 void EffectEditor::managePresets() {

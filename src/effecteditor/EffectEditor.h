@@ -12,6 +12,7 @@
 #include <vector>
 
 class EffectGenericView;
+class EffectPresetExecutor;
 class EffectPluginView;
 class EffectPresetsPullDown;
 class KivEffect;
@@ -28,7 +29,8 @@ class EffectEditor final : public QWidget {
 public:
     static constexpr int kStripHeight = 36;
 
-    EffectEditor(KivEffect& effect, KivPrompts& prompts);
+    EffectEditor(KivEffect& effect, KivPrompts& prompts,
+                 std::shared_ptr<EffectPresetExecutor> executor);
     ~EffectEditor() override;
 
     // Opens the effect's editor, or brings its open one to the front; nullptr
@@ -36,8 +38,10 @@ public:
     static EffectEditor* open(KivEffect& effect);
     // The editor of an effect whose editor is open, else nullptr.
     static EffectEditor* of(KivEffect& effect);
-    // Makes every effect open this editor, alerts going through `prompts`.
-    static void install(KivPrompts& prompts);
+    // Makes every effect open this editor, alerts going through `prompts`
+    // and preset files written through `executor` (a thread pool by default).
+    static void install(KivPrompts& prompts,
+                        std::shared_ptr<EffectPresetExecutor> executor = nullptr);
 
     KivEffect* effect() const { return _effect; }
     VornCheckBox* enabledButton() const { return _enabledButton; }
@@ -62,8 +66,12 @@ public:
     void loadPreset();
     // Opens the save sheet.
     void savePreset();
-    // What the save sheet does with its name and folder.
-    EffectPresetSaver::Result savePresetAs(const std::string& name, const std::string& folder);
+    // What the save sheet does with its name and folder: the presets
+    // pull-down is disabled until the save ends and `done` is told how.
+    // Ignored while a save runs.
+    void savePresetAs(const std::string& name, const std::string& folder,
+                      EffectPresetSaver::Completion done = nullptr);
+    bool isSavingPreset() const { return _saver && _saver->isSaving(); }
     // Opens the sheet that renames and removes presets.
     void managePresets();
     KivEffectPresetManageSheet* manageSheet() const { return _manageSheet; }
@@ -86,6 +94,8 @@ private:
     EffectGenericView* _genericView = nullptr;
     EffectPluginView* _pluginView = nullptr;
     KivEffectPresetManageSheet* _manageSheet = nullptr;
+    // Gone with the effect, so no save ends after it.
+    std::unique_ptr<EffectPresetSaver> _saver;
     std::vector<std::unique_ptr<QMenu>> _submenus;
     Connection _bypassObservation;
 };

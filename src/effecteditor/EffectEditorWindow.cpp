@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
-EffectEditorWindow::EffectEditorWindow(KivEffect& effect, KivPrompts& prompts)
-    : _editor(new EffectEditor(effect, prompts)) {}
+EffectEditorWindow::EffectEditorWindow(KivEffect& effect, KivPrompts& prompts,
+                                       std::shared_ptr<EffectPresetExecutor> executor)
+    : _editor(new EffectEditor(effect, prompts, std::move(executor))) {}
 
 EffectEditorWindow::~EffectEditorWindow() {
     _editor->detachFromEffect();

@@ -2,7 +2,10 @@
 
 #include "audio/KivEffectEditorWindow.h"
 
+#include <memory>
+
 class EffectEditor;
+class EffectPresetExecutor;
 class KivEffect;
 class KivPrompts;
 
@@ -11,7 +14,8 @@ class KivPrompts;
 // widget's own close.
 class EffectEditorWindow final : public KivEffectEditorWindow {
 public:
-    EffectEditorWindow(KivEffect& effect, KivPrompts& prompts);
+    EffectEditorWindow(KivEffect& effect, KivPrompts& prompts,
+                       std::shared_ptr<EffectPresetExecutor> executor);
     ~EffectEditorWindow() override;
 
     EffectEditor* editor() const { return _editor; }

@@ -19,6 +19,8 @@ namespace {
 constexpr int kOutputRefreshMs = 100;
 constexpr int kValueTextWidth = 72;
 constexpr int kSliderWidth = 220;
+// One height for every row, whatever its control, so the rows keep one pitch.
+constexpr int kRowHeight = 26;
 
 bool isLogarithmic(const EffectParameter& p) {
     return p.logarithmic && p.minValue > 0.0f && p.maxValue > p.minValue;
@@ -67,13 +69,14 @@ EffectGenericView::EffectGenericView(KivEffect& effect, QWidget* parent)
                         line, 0);
         row.valueText = makeLabel(QString(), Qt::AlignLeft, this);
         if (output) {
+            // Read-only: its value alone, in the column of the other values.
             row.control = row.valueText;
-            grid->addWidget(row.valueText, line, 1, 1, 2);
         } else {
             row.control = makeControl(parameter);
             grid->addWidget(row.control, line, 1);
-            grid->addWidget(row.valueText, line, 2);
         }
+        grid->addWidget(row.valueText, line, 2);
+        grid->setRowMinimumHeight(line, kRowHeight);
         ++line;
         _rows.emplace(parameter.id, row);
     };

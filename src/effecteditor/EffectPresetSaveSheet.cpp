@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
 
 EffectPresetSaveSheet::EffectPresetSaveSheet(const std::string& name,
@@ -18,6 +19,7 @@ EffectPresetSaveSheet::EffectPresetSaveSheet(const std::string& name,
     : QDialog(parent, Qt::Sheet)
     , _name(new VornTextField(QString::fromStdString(name), this))
     , _folders(new VornPopUpButton(this))
+    , _saveButton(new VornButton(QStringLiteral("Save"), this))
     , _save(std::move(save)) {
     setWindowTitle(QStringLiteral("Save Preset"));
     setWindowModality(Qt::WindowModal);
@@ -39,10 +41,9 @@ EffectPresetSaveSheet::EffectPresetSaveSheet(const std::string& name,
     _folders->setCurrentIndex(userIndex);
 
     auto* cancel = new VornButton(QStringLiteral("Cancel"), this);
-    auto* saveButton = new VornButton(QStringLiteral("Save"), this);
-    saveButton->setDefault(true);
+    _saveButton->setDefault(true);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(saveButton, &QPushButton::clicked, this, [this] { this->save(); });
+    connect(_saveButton, &QPushButton::clicked, this, [this] { this->save(); });
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Name:"), _name);
@@ -50,7 +51,7 @@ EffectPresetSaveSheet::EffectPresetSaveSheet(const std::string& name,
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cancel);
-    buttons->addWidget(saveButton);
+    buttons->addWidget(_saveButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
@@ -62,7 +63,15 @@ std::string EffectPresetSaveSheet::chosenFolder() const {
 }
 
 void EffectPresetSaveSheet::save() {
-    if (_save(_name->text().toStdString(), chosenFolder())) {
-        accept();
-    }
+    _saveButton->setEnabled(false);
+    // Cancel may close the sheet while the save runs.
+    _save(_name->text().toStdString(), chosenFolder(), [sheet = QPointer(this)](bool mayClose) {
+        if (!sheet) {
+            return;
+        }
+        sheet->_saveButton->setEnabled(true);
+        if (mayClose) {
+            sheet->accept();
+        }
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPushButton>
 
 #include <functional>
 #include <string>
@@ -10,17 +11,20 @@ class VornPopUpButton;
 class VornTextField;
 
 // Asks for a preset's name and the folder it goes in: the user folder unless
-// another is chosen. Save hands both to `save`, which answers whether the
-// sheet may close (it stays open after a refused replace or a failure).
+// another is chosen. Save hands both to `save` and waits, its button
+// disabled, for the answer whether the sheet may close (it stays open after a
+// refused replace or a failure).
 class EffectPresetSaveSheet final : public QDialog {
 public:
-    using SaveAction = std::function<bool(const std::string& name, const std::string& folder)>;
+    using SaveAction = std::function<void(const std::string& name, const std::string& folder,
+                                          std::function<void(bool mayClose)> done)>;
 
     EffectPresetSaveSheet(const std::string& name, const KivEffectUserPresetGroup& system,
                           const KivEffectUserPresetGroup& user, SaveAction save, QWidget* parent);
 
     VornTextField* nameField() const { return _name; }
     VornPopUpButton* folderPopUp() const { return _folders; }
+    QPushButton* saveButton() const { return _saveButton; }
     std::string chosenFolder() const;
     // What the Save button does.
     void save();
@@ -28,5 +32,6 @@ public:
 private:
     VornTextField* _name;
     VornPopUpButton* _folders;
+    QPushButton* _saveButton;
     SaveAction _save;
 };

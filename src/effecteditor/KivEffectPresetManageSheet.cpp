@@ -94,17 +94,22 @@ KivEffectPresetManageSheet::KivEffectPresetManageSheet(QWidget* window,
     _table->setDelegate(this);
 
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(6);
+    buttons->setSpacing(0);
     buttons->addWidget(_add);
     buttons->addWidget(_remove);
     buttons->addStretch(1);
     buttons->addWidget(_done);
+    // The buttons' bezels are inset 6 points: the rest is, so the edges line up.
+    auto* content = new QVBoxLayout;
+    content->setContentsMargins(6, 0, 6, 0);
+    content->setSpacing(8);
+    content->addWidget(title);
+    content->addWidget(scroll, 1);
+    content->addWidget(hint);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 12, 16, 12);
+    layout->setContentsMargins(10, 12, 10, 12);
     layout->setSpacing(8);
-    layout->addWidget(title);
-    layout->addWidget(scroll, 1);
-    layout->addWidget(hint);
+    layout->addLayout(content, 1);
     layout->addLayout(buttons);
 
     connect(_done, &QPushButton::clicked, this, [this] { end(); });

@@ -28,6 +28,7 @@ namespace {
 
 constexpr int kFieldsWidth = 268;
 constexpr int kEffectsWidth = 210;
+constexpr int kFieldRowHeight = 24;
 
 QLabel* fieldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -146,6 +147,10 @@ void CueInspectorController::buildLayout() {
     playback->addStretch(1);
     playback->addWidget(_previewToggle);
     grid->addLayout(playback, 5, 1);
+    // One pitch for every row, whatever its control's height.
+    for (int row = 0; row <= 5; ++row) {
+        grid->setRowMinimumHeight(row, kFieldRowHeight);
+    }
     grid->setRowStretch(6, 1);
     columns->addWidget(fields);
 

@@ -1,7 +1,9 @@
 // The road a user takes: audio files dropped on the grid, saved, reopened,
 // and fired in show mode by hot key and MIDI note, all through the real
 // window on the offscreen platform and an offline device.
+#include "KivUI/KivTableView.h"
 #include "KivUI/PondraMenuButton.h"
+#include "KivUI/VornCheckBox.h"
 #include "KivUI/VornSlider.h"
 #include "KivUI/VornTextField.h"
 #include "WorkspaceWindowsFixture.h"
@@ -9,6 +11,8 @@
 #include "audio/KivAudioSource.h"
 #include "audio/KivEffect.h"
 #include "audio/KivLv2Catalogue.h"
+#include "effecteditor/EffectEditor.h"
+#include "effecteditor/EffectGenericView.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
@@ -25,6 +29,7 @@
 
 #include <sndfile.h>
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMenu>
@@ -95,6 +100,14 @@ protected:
     }
     std::size_t capturedCycles() const {
         return hardware.backend->capturedOutput("card").size() / (kCycle * 2);
+    }
+    // Every frame of a cycle, both channels, holds `level`.
+    void expectCycle(std::size_t cycle, float level) const {
+        const std::vector<float>& output = hardware.backend->capturedOutput("card");
+        ASSERT_LE((cycle + 1) * kCycle * 2, output.size());
+        for (std::size_t i = cycle * kCycle * 2; i < (cycle + 1) * kCycle * 2; ++i) {
+            ASSERT_FLOAT_EQ(output[i], level) << "cycle " << cycle << ", sample " << i;
+        }
     }
     float firstFrameOfCycle(std::size_t cycle) const {
         return hardware.backend->capturedOutput("card").at(cycle * kCycle * 2);
@@ -324,4 +337,178 @@ TEST_F(WorkspaceWindowEndToEnd,
     ASSERT_TRUE(back);
     edited(*back);
     EXPECT_TRUE(prompts.alerts.empty());
+}
+
+namespace {
+
+// The effect editors open as the program's do, for one test.
+struct InstalledEffectEditors {
+    explicit InstalledEffectEditors(KivPrompts& prompts) {
+        setComponentCatalogue(std::make_shared<KivLv2Catalogue>(testWorld()));
+        EffectEditor::install(prompts);
+    }
+    ~InstalledEffectEditors() {
+        setEffectEditorFactory(nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        setComponentCatalogue(nullptr);
+    }
+};
+
+QAction* menuItem(const QMenu& menu, const QString& submenu, const QString& title) {
+    for (const QAction* item : menu.actions()) {
+        if (item->text() == submenu && item->menu()) {
+            for (QAction* inner : item->menu()->actions()) {
+                if (inner->text() == title) {
+                    return inner;
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+void doubleClickRow(KivTableView& table, int row) {
+    QWidget& viewport = *table.viewport();
+    const QPoint at = table.visualRect(table.model()->index(row, 0)).center();
+    const auto send = [&viewport, at](QEvent::Type type, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, viewport.mapToGlobal(at), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&viewport, &event);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+}
+
+int openEffectEditors() {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        count += dynamic_cast<EffectEditor*>(widget) && widget->isVisible() ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(WorkspaceWindowEndToEnd, AnEffectAddedInTheInspectorIsEditedAndItsPresetComesBack) {
+    InstalledEffectEditors editors(prompts);
+    const std::string rain = files.path("Rain.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(48000, 0.25f), 1, 48000));
+    auto untitled = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*untitled);
+    GridController& grid = *window.selectedController();
+    dropOnCell(grid, {rain}, 0);
+    const std::shared_ptr<AudioCue> cue = untitled->carts().front()->cueAtIndex(0);
+    ASSERT_TRUE(cue);
+
+    // Added from the inspector's menu, the effect opens its editor.
+    grid.gridView()->setSelectedIndex(0);
+    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
+    ASSERT_EQ(inspector.cue(), cue);
+    QAction* add =
+        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
+    ASSERT_TRUE(add);
+    add->trigger();
+    ASSERT_EQ(cue->effects().size(), 1u);
+    KivEffect& gain = *cue->effects().front();
+    EffectEditor* editor = EffectEditor::of(gain);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : ");
+
+    // A double click on its row raises the same one editor.
+    editor->hide();
+    doubleClickRow(*inspector.effectsTable(), 0);
+    EXPECT_EQ(EffectEditor::of(gain), editor);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(openEffectEditors(), 1);
+
+    QAction* half =
+        menuItem(*editor->presetsMenu(), QStringLiteral("Factory"), QStringLiteral("Half"));
+    ASSERT_TRUE(half);
+    half->trigger();
+    const float halfGain = gain.valueForParameter(kGainPort);
+    EXPECT_NEAR(halfGain, -6.0206f, 1e-3f);
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Half");
+
+    const std::string package = files.path("preset.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*untitled);
+    windows->documentController().finishSaving(*untitled);
+    ASSERT_FALSE(untitled->isDocumentEdited());
+    ASSERT_TRUE(windows->closeDocument(*untitled));
+    QCoreApplication::processEvents();
+    untitled.reset();
+
+    auto reopened = windows->openPackage(package);
+    ASSERT_TRUE(reopened);
+    const auto back = reopened->carts().front()->cueAtIndex(0);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->effects().size(), 1u);
+    EXPECT_EQ(back->effects().front()->currentPresetName(), "Half");
+    EXPECT_EQ(back->effects().front()->valueForParameter(kGainPort), halfGain);
+    EXPECT_TRUE(prompts.alerts.empty());
+}
+
+TEST_F(WorkspaceWindowEndToEnd,
+       TheGenericEditorChangesWhatAPlayingCueSoundsAndItsBypassStaysInStep) {
+    InstalledEffectEditors editors(prompts);
+    const std::string rain = files.path("Rain.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(4 * 48000, 0.25f), 1, 48000));
+    auto untitled = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*untitled);
+    GridController& grid = *window.selectedController();
+    dropOnCell(grid, {rain}, 0);
+    const std::shared_ptr<AudioCue> cue = untitled->carts().front()->cueAtIndex(0);
+    ASSERT_TRUE(cue);
+    // Before the effect is added: a new stream would close its editor.
+    everyCueByHand(*untitled);
+    grid.gridView()->setSelectedIndex(0);
+    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
+    QAction* add =
+        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
+    ASSERT_TRUE(add);
+    add->trigger();
+    ASSERT_EQ(cue->effects().size(), 1u);
+    KivEffect& gain = *cue->effects().front();
+    EffectEditor* editor = EffectEditor::of(gain);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->genericView(), nullptr);
+    auto* slider = qobject_cast<VornSlider*>(editor->genericView()->controlForParameter(kGainPort));
+    ASSERT_NE(slider, nullptr);
+
+    cue->play();
+    const std::size_t start = render(2);
+    ASSERT_TRUE(cue->playing());
+    // The effect delays by one cycle: what the test plugin reports as its latency.
+    expectCycle(start + 1, 0.25f);
+
+    slider->setValue(EffectGenericView::sliderPosition(gain.parameters().front(), -6.0206f));
+    const float chosen = gain.valueForParameter(kGainPort);
+    ASSERT_NEAR(chosen, -6.0206f, 0.1f);
+    const float wet = 0.25f * std::pow(10.0f, chosen / 20.0f);
+    std::size_t first = render(3);
+    expectCycle(first, 0.25f);
+    expectCycle(first + 1, wet);
+    expectCycle(first + 2, wet);
+
+    // Bypassed by the effect's owner, the box follows; by the box, the effect does.
+    gain.setEnabled(false);
+    EXPECT_FALSE(editor->enabledButton()->isChecked());
+    gain.setEnabled(true);
+    EXPECT_TRUE(editor->enabledButton()->isChecked());
+    editor->enabledButton()->click();
+    EXPECT_FALSE(gain.enabled());
+    first = render(3);
+    expectCycle(first, wet);
+    expectCycle(first + 1, 0.25f);
+    expectCycle(first + 2, 0.25f);
+    editor->enabledButton()->click();
+    EXPECT_TRUE(gain.enabled());
+    first = render(2);
+    expectCycle(first + 1, wet);
+    cue->stop();
 }

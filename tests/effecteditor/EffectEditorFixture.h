@@ -3,10 +3,14 @@
 #include "KivUI/ScriptedPrompts.h"
 #include "audio/EffectFixture.h"
 #include "effecteditor/EffectEditor.h"
+#include "effecteditor/ManualPresetExecutor.h"
 #include "effecteditor/PresetFolder.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+
+#include <memory>
+#include <optional>
 
 // The test plugins placed in a stream, editors installed with scripted
 // prompts, and preset folders of the test's own.
@@ -14,7 +18,7 @@ class EffectEditorFixture : public EffectFixture {
 protected:
     void SetUp() override {
         EffectFixture::SetUp();
-        EffectEditor::install(prompts);
+        EffectEditor::install(prompts, presetWork);
     }
     void TearDown() override {
         setEffectEditorFactory(nullptr);
@@ -36,7 +40,19 @@ protected:
         return result;
     }
 
+    // Saves through the editor and runs its file work to the end; none when
+    // the save never ended.
+    std::optional<EffectPresetSaver::Result> saveAs(EffectEditor& editor, const std::string& name,
+                                                    const std::string& folder) {
+        std::optional<EffectPresetSaver::Result> result;
+        editor.savePresetAs(name, folder,
+                            [&result](EffectPresetSaver::Result ended) { result = ended; });
+        presetWork->runAll();
+        return result;
+    }
+
     ScriptedPrompts prompts;
+    std::shared_ptr<ManualPresetExecutor> presetWork = std::make_shared<ManualPresetExecutor>();
     PresetFolder folders{"effect-editor"};
     ScopedEnvironment dataHome{"XDG_DATA_HOME", folders.path("home").c_str()};
     ScopedEnvironment dataDirs{"XDG_DATA_DIRS", folders.path("system").c_str()};

@@ -140,7 +140,7 @@ TEST_F(EffectEditorTest, ASavedPresetComesBackAfterReopening) {
     const std::string user = editor->userPresets().path();
     EXPECT_EQ(user, folders.path("home/pondra/presets/Pondra Tests/Test Gain"));
 
-    ASSERT_EQ(editor->savePresetAs("Live/Hall", user), EffectPresetSaver::Result::Saved);
+    ASSERT_EQ(saveAs(*editor, "Live/Hall", user), EffectPresetSaver::Result::Saved);
     EXPECT_TRUE(std::filesystem::exists(user + "/Live_Hall.aupreset"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(user),
                             std::filesystem::directory_iterator()),
@@ -168,11 +168,11 @@ TEST_F(EffectEditorTest, ReplacingAPresetAsksFirst) {
     ASSERT_NE(editor, nullptr);
     const std::string user = editor->userPresets().path();
     gain->setValueForParameter(kGainPort, -12.0f);
-    ASSERT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Saved);
+    ASSERT_EQ(saveAs(*editor, "Hall", user), EffectPresetSaver::Result::Saved);
 
     gain->setValueForParameter(kGainPort, 6.0f);
     prompts.alertAnswers = {1};
-    EXPECT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Cancelled);
+    EXPECT_EQ(saveAs(*editor, "Hall", user), EffectPresetSaver::Result::Cancelled);
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_EQ(prompts.alerts[0].messageText,
               QStringLiteral("\u201CHall\u201D already exists. Do you want to replace it?"));
@@ -185,7 +185,7 @@ TEST_F(EffectEditorTest, ReplacingAPresetAsksFirst) {
 
     gain->setValueForParameter(kGainPort, 6.0f);
     prompts.alertAnswers = {0};
-    EXPECT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Saved);
+    EXPECT_EQ(saveAs(*editor, "Hall", user), EffectPresetSaver::Result::Saved);
     gain->setValueForParameter(kGainPort, 0.0f);
     ASSERT_TRUE(gain->setUserPreset(user + "/Hall.aupreset"));
     EXPECT_EQ(gain->valueForParameter(kGainPort), 6.0f);
@@ -197,13 +197,13 @@ TEST_F(EffectEditorTest, AFailedSaveIsToldAndKeepsTheOldPreset) {
     ASSERT_NE(editor, nullptr);
     const std::string user = editor->userPresets().path();
     gain->setValueForParameter(kGainPort, -12.0f);
-    ASSERT_EQ(editor->savePresetAs("Hall", user), EffectPresetSaver::Result::Saved);
+    ASSERT_EQ(saveAs(*editor, "Hall", user), EffectPresetSaver::Result::Saved);
     // A folder where the new file would go: the rename into place fails.
     std::filesystem::create_directories(user + "/Stage.aupreset/inside");
 
     gain->setValueForParameter(kGainPort, 6.0f);
     prompts.alertAnswers = {0, 0};
-    EXPECT_EQ(editor->savePresetAs("Stage", user), EffectPresetSaver::Result::Failed);
+    EXPECT_EQ(saveAs(*editor, "Stage", user), EffectPresetSaver::Result::Failed);
     ASSERT_EQ(prompts.alerts.size(), 2u) << "asked to replace, then told of the failure";
     EXPECT_EQ(prompts.alerts[1].messageText, "The preset could not be saved");
     EXPECT_EQ(gain->currentPresetName(), "Hall");
@@ -216,7 +216,7 @@ TEST_F(EffectEditorTest, AFailedSaveIsToldAndKeepsTheOldPreset) {
 
     // A folder that cannot be made.
     folders.write("blocked", "a file");
-    EXPECT_EQ(editor->savePresetAs("Hall", folders.path("blocked/sub")),
+    EXPECT_EQ(saveAs(*editor, "Hall", folders.path("blocked/sub")),
               EffectPresetSaver::Result::Failed);
     EXPECT_EQ(prompts.alerts.back().messageText, "The preset could not be saved");
     EXPECT_EQ(gain->currentPresetName(), "Hall");
@@ -237,7 +237,80 @@ TEST_F(EffectEditorTest, TheSaveSheetOffersTheUserFolderFirst) {
 
     sheet->nameField()->setText(QStringLiteral("Live/Hall"));
     sheet->save();
+    presetWork->runAll();
     EXPECT_TRUE(std::filesystem::exists(editor->userPresets().path() + "/Live_Hall.aupreset"));
+}
+
+TEST_F(EffectEditorTest, APresetIsWrittenOnTheWorkerAndTheEditorToldAfter) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    const std::string path = editor->userPresets().path() + "/Hall.aupreset";
+    gain->setValueForParameter(kGainPort, -12.0f);
+    editor->savePreset();
+    auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
+    ASSERT_NE(sheet, nullptr);
+    sheet->nameField()->setText(QStringLiteral("Hall"));
+    sheet->save();
+
+    // The existence check, its answer, the write: none touches the GUI thread's disk.
+    for (int step = 0; step < 3; ++step) {
+        EXPECT_TRUE(editor->isSavingPreset()) << step;
+        EXPECT_FALSE(sheet->saveButton()->isEnabled()) << step;
+        EXPECT_FALSE(editor->presetsPullDown()->isEnabled()) << step;
+        EXPECT_EQ(editor->windowTitle(), "Test Gain : ") << step;
+        EXPECT_FALSE(std::filesystem::exists(path)) << step;
+        ASSERT_TRUE(presetWork->runOne()) << step;
+    }
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(gain->currentPresetName(), "") << "named only once the result is back";
+    ASSERT_TRUE(presetWork->runOne());
+    EXPECT_EQ(presetWork->pending(), 0u);
+    EXPECT_FALSE(editor->isSavingPreset());
+    EXPECT_TRUE(editor->presetsPullDown()->isEnabled());
+    EXPECT_EQ(gain->currentPresetName(), "Hall");
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Hall");
+    EXPECT_EQ(titles(*submenu(*editor->presetsMenu(), "User")), QStringList{"Hall"});
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
+    EXPECT_TRUE(prompts.alerts.empty());
+}
+
+TEST_F(EffectEditorTest, AFailedSaveFromTheSheetKeepsItOpen) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    std::filesystem::create_directories(editor->userPresets().path() + "/Stage.aupreset/inside");
+    editor->savePreset();
+    auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
+    ASSERT_NE(sheet, nullptr);
+    sheet->nameField()->setText(QStringLiteral("Stage"));
+    prompts.alertAnswers = {0, 0};
+    sheet->save();
+    presetWork->runAll();
+    ASSERT_EQ(prompts.alerts.size(), 2u);
+    EXPECT_EQ(prompts.alerts[1].messageText, "The preset could not be saved");
+    EXPECT_TRUE(sheet->saveButton()->isEnabled()) << "ready for another name";
+    EXPECT_TRUE(editor->presetsPullDown()->isEnabled());
+    EXPECT_NE(sheet->result(), QDialog::Accepted);
+    EXPECT_EQ(gain->currentPresetName(), "");
+}
+
+TEST_F(EffectEditorTest, AnEditorClosedWhileSavingHearsNothingMore) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    const std::string path = editor->userPresets().path() + "/Hall.aupreset";
+    bool ended = false;
+    editor->savePresetAs("Hall", editor->userPresets().path(),
+                         [&ended](EffectPresetSaver::Result) { ended = true; });
+    ASSERT_TRUE(presetWork->runOne());
+    ASSERT_TRUE(presetWork->runOne());
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    presetWork->runAll();
+    EXPECT_TRUE(std::filesystem::exists(path)) << "the write under way ends";
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(gain->currentPresetName(), "");
 }
 
 TEST_F(EffectEditorTest, ARefusedPresetIsToldAndChangesNothing) {

@@ -101,4 +101,19 @@ TEST_F(EffectGenericViewTest, OutputsAreReadOnlyTextThatFollowsTheSound) {
     EXPECT_EQ(view->valueTextForParameter(kLevel)->text(), "0.50");
 }
 
+TEST_F(EffectGenericViewTest, EveryRowKeepsOnePitchAndEveryValueOneColumn) {
+    view->adjustSize();
+    const std::vector<std::uint32_t> rows = {kGainPort, kMode, kDrive, kVoices, kBright, kLevel};
+    const QRect first = view->valueTextForParameter(rows.front())->geometry();
+    const QRect second = view->valueTextForParameter(rows[1])->geometry();
+    const int pitch = second.top() - first.top();
+    EXPECT_GT(pitch, 0);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QRect value = view->valueTextForParameter(rows[i])->geometry();
+        // The read-only level too: its value stands under the others.
+        EXPECT_EQ(value.left(), first.left()) << "row " << i;
+        EXPECT_EQ(value.top(), first.top() + static_cast<int>(i) * pitch) << "row " << i;
+    }
+}
+
 } // namespace

@@ -158,6 +158,16 @@ TEST_F(PresetManageSheetTest, PlusEndsTheSheetAndGoesOnToSaving) {
     EXPECT_FALSE(sheet.isVisible());
 }
 
+TEST_F(PresetManageSheetTest, TheButtonsLineUpWithTheListsEdges) {
+    QCoreApplication::processEvents();
+    const auto* add = sheet.findChild<VornButton*>(QStringLiteral("addPresetButton"));
+    const auto* done = sheet.findChild<VornButton*>(QStringLiteral("closeManagePanel"));
+    ASSERT_TRUE(add && done);
+    const QRectF list(table().mapTo(&sheet, QPoint()), QSizeF(table().size()));
+    EXPECT_EQ(add->bezelRect().translated(add->mapTo(&sheet, QPoint())).left(), list.left());
+    EXPECT_EQ(done->bezelRect().translated(done->mapTo(&sheet, QPoint())).right(), list.right());
+}
+
 TEST_F(PresetManageSheetTest, GalleryRender) {
     folder.write("user/Live/Matinee.aupreset");
     folder.write("user/Rooms/Booth.aupreset");

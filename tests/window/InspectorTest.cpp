@@ -418,3 +418,22 @@ TEST_F(InspectorEffectsTest, EffectsAreAddedFromTheMenuReorderedByDropAndRemoved
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened.front()->displayName(), "C");
 }
+
+TEST_F(InspectorTest, TheCuesFieldsKeepOnePitch) {
+    openWithSelectedCue();
+    QCoreApplication::processEvents();
+    std::vector<QRect> rows;
+    for (const char* title : {"Name", "Hot key", "Color", "Volume", "Output"}) {
+        for (const QLabel* label : cueInspector().findChildren<QLabel*>()) {
+            if (label->text() == QLatin1String(title)) {
+                rows.push_back(label->geometry());
+            }
+        }
+    }
+    ASSERT_EQ(rows.size(), 5u);
+    const int pitch = rows[1].top() - rows[0].top();
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].top() - rows[i - 1].top(), pitch) << i;
+        EXPECT_EQ(rows[i].height(), rows[0].height()) << i;
+    }
+}
