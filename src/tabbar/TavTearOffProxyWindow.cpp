@@ -7,8 +7,9 @@
 
 #include <cmath>
 
-TavTearOffProxyWindow* TavTearOffProxyWindow::expandWindow(QWidget& window, const QPointF& point) {
-    return new TavTearOffProxyWindow(window, point);
+void TavTearOffProxyWindow::expandWindow(QWidget& window, const QPointF& point) {
+    // Owned by the window, it deletes itself once the window shows.
+    new TavTearOffProxyWindow(window, point);
 }
 
 TavTearOffProxyWindow::TavTearOffProxyWindow(QWidget& window, const QPointF& point)

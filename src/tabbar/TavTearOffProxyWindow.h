@@ -20,7 +20,7 @@ public:
     static constexpr double kStartScale = 0.1;
 
     // Starts the growth of `window`, centred on the global point.
-    static TavTearOffProxyWindow* expandWindow(QWidget& window, const QPointF& point);
+    static void expandWindow(QWidget& window, const QPointF& point);
     ~TavTearOffProxyWindow() override;
 
     // Where the real window shows at the end.
