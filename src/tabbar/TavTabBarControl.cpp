@@ -710,12 +710,12 @@ bool TavTabBarControl::startDragIfMoved(const QPointF& point) {
         !_delegate->tabViewShouldDragTabViewItem(*_tabView, *cell->representedObject(), *this)) {
         return false;
     }
-    _didDrag = true;
     trackMouse(*cell, std::nullopt);
     assistant.startDraggingCell(*cell, *this, _mouseDownPoint);
+    _didDrag = assistant.isDragging();
     // The press's implicit grab brings every move and the release here.
     assistant.mouseMovedTo(mapToGlobal(point));
-    return true;
+    return _didDrag;
 }
 
 void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
