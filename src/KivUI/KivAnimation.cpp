@@ -17,9 +17,11 @@ KivAnimation::~KivAnimation() {
     stop();
 }
 
-void KivAnimation::start(std::function<void(double)> tick, std::function<void()> ended) {
+void KivAnimation::start(std::function<void(double)> tick, std::function<void()> ended,
+                         double from) {
     stop();
     _ticks = 0;
+    _from = std::clamp(from, 0.0, 1.0);
     _tick = std::move(tick);
     _ended = std::move(ended);
     _timer = _scheduler.scheduleRepeating(kTick, [this] { step(); });
@@ -32,8 +34,12 @@ void KivAnimation::stop() {
     }
 }
 
+double KivAnimation::elapsedShare() const {
+    return _duration <= 0 ? 1.0 : std::min(1.0, _from + _ticks * kTick / _duration);
+}
+
 double KivAnimation::currentProgress() const {
-    const double t = _duration <= 0 ? 1.0 : std::min(1.0, _ticks * kTick / _duration);
+    const double t = elapsedShare();
     return _curve == Curve::Linear ? t : (1.0 - std::cos(t * M_PI)) / 2.0;
 }
 
@@ -41,7 +47,7 @@ void KivAnimation::step() {
     ++_ticks;
     // Copies: the callbacks may restart or stop this animation.
     const auto tick = _tick;
-    const bool done = _ticks * kTick >= _duration - 1e-9;
+    const bool done = _from * _duration + _ticks * kTick >= _duration - 1e-9;
     if (done) {
         stop();
     }

@@ -22,13 +22,17 @@ public:
     KivAnimation(const KivAnimation&) = delete;
     KivAnimation& operator=(const KivAnimation&) = delete;
 
-    // Restarts from 0. `tick` runs on every tick with the current progress;
-    // `ended` runs once after the tick that reached 1, not after stop().
-    void start(std::function<void(double progress)> tick, std::function<void()> ended = {});
+    // Restarts from `from`, a share of the duration already run (0 to 1).
+    // `tick` runs on every tick with the current progress; `ended` runs once
+    // after the tick that reached 1, not after stop().
+    void start(std::function<void(double progress)> tick, std::function<void()> ended = {},
+               double from = 0.0);
     void stop();
     bool isAnimating() const { return _timer.has_value(); }
     // The curve's value at the elapsed share of the duration.
     double currentProgress() const;
+    // The elapsed share of the duration itself, before the curve.
+    double elapsedShare() const;
     double duration() const { return _duration; }
 
 private:
@@ -39,6 +43,7 @@ private:
     Scheduler& _scheduler;
     std::optional<Scheduler::TimerId> _timer;
     int _ticks = 0;
+    double _from = 0.0;
     std::function<void(double)> _tick;
     std::function<void()> _ended;
 };

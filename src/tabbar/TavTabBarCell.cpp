@@ -100,3 +100,8 @@ void TavTabBarCell::drawWithFrame(QPainter& painter) {
     }
     _bar.style().drawTabCell(painter, *this);
 }
+
+QImage TavTabBarCell::dragImage() const {
+    const QRect rect = _bar.style().dragRectForTabCell(*this, _bar.orientation()).toAlignedRect();
+    return _bar.grab(rect).toImage();
+}

@@ -4,6 +4,7 @@
 #include "tabbar/TavTabStyle.h"
 
 #include <QColor>
+#include <QImage>
 #include <QPointer>
 #include <QRectF>
 #include <QString>
@@ -106,6 +107,8 @@ public:
 
     // A placeholder is a shadow over its frame; a tab is the style's.
     void drawWithFrame(QPainter& painter);
+    // The tab as the bar shows it now, over the style's drag rectangle.
+    QImage dragImage() const;
 
 private:
     TavTabBarControl& _bar;

@@ -10,6 +10,7 @@
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabBarController.h"
+#include "tabbar/TavTabDragAssistant.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -20,6 +21,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cmath>
 
 TavTabBarControl::TavTabBarControl(QWidget* parent)
     : QWidget(parent)
@@ -654,6 +656,8 @@ void TavTabBarControl::mousePressEvent(QMouseEvent* event) {
     }
     const QPointF point = event->position();
     _closeClicked = false;
+    _didDrag = false;
+    _mouseDownPoint = point;
     _mouseDownCell = cellForPoint(point);
     TavTabBarCell* cell = _mouseDownCell;
     if (!cell) {
@@ -677,6 +681,13 @@ void TavTabBarControl::mousePressEvent(QMouseEvent* event) {
 
 void TavTabBarControl::mouseMoveEvent(QMouseEvent* event) {
     const QPointF point = event->position();
+    if (_didDrag) {
+        TavTabDragAssistant::sharedDragAssistant().mouseMovedTo(event->globalPosition());
+        return;
+    }
+    if ((event->buttons() & Qt::LeftButton) != 0 && startDragIfMoved(point)) {
+        return;
+    }
     for (const auto& cell : _cells) {
         if (!cell->isInOverflowMenu()) {
             trackMouse(*cell, point);
@@ -690,9 +701,34 @@ void TavTabBarControl::mouseMoveEvent(QMouseEvent* event) {
     QWidget::update();
 }
 
+bool TavTabBarControl::startDragIfMoved(const QPointF& point) {
+    TavTabBarCell* cell = _mouseDownCell;
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    const QPointF moved = point - _mouseDownPoint;
+    if (!cell || _closeClicked || !cell->representedObject() || !_delegate || !_tabView ||
+        assistant.isDragging() || std::hypot(moved.x(), moved.y()) < kDragThreshold ||
+        !_delegate->tabViewShouldDragTabViewItem(*_tabView, *cell->representedObject(), *this)) {
+        return false;
+    }
+    trackMouse(*cell, std::nullopt);
+    assistant.startDraggingCell(*cell, *this, _mouseDownPoint);
+    _didDrag = assistant.isDragging();
+    // The press's implicit grab brings every move and the release here.
+    assistant.mouseMovedTo(mapToGlobal(point));
+    return _didDrag;
+}
+
 void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    if (_didDrag) {
+        // The drop, not a click: the bar may close with its window on it.
+        _didDrag = false;
+        _mouseDownCell = nullptr;
+        _closeClicked = false;
+        TavTabDragAssistant::sharedDragAssistant().mouseReleasedAt(event->globalPosition());
         return;
     }
     const QPointF point = event->position();

@@ -38,6 +38,8 @@ public:
     static constexpr int kCollapse = 21;
     static constexpr double kCollapseDuration = 0.1;
     static constexpr double kCellAnimationDuration = 0.5;
+    // How far a press moves on a tab before the tab is dragged.
+    static constexpr double kDragThreshold = 10.0;
     // How long a drag rests on a tab before the tab opens.
     static constexpr double kDefaultSpringDelay = 0.668;
 
@@ -174,6 +176,9 @@ private:
     void finishCellAnimation(const std::vector<QRectF>& targets);
     // Highlight and close-button hover follow the mouse.
     void trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse);
+    // Hands the press to the drag assistant once it has moved far enough on
+    // a tab the delegate lets go; true when it did.
+    bool startDragIfMoved(const QPointF& point);
     std::optional<QPointF> mousePosition() const;
     // A drag of a type the delegate allows.
     bool acceptsDrag(const QMimeData& data) const;
@@ -208,9 +213,14 @@ private:
     bool _isHidden = false;
     bool _awakenedFromNib = false;
     std::unique_ptr<KivAnimation> _showHideAnimation;
-    // The cell a press began in, and whether it pressed its close button.
+    // The cell a press began in, where, and whether it pressed its close
+    // button.
     TavTabBarCell* _mouseDownCell = nullptr;
+    QPointF _mouseDownPoint;
     bool _closeClicked = false;
+    // The press became a tab drag: the mouse goes to the drag assistant
+    // until the release.
+    bool _didDrag = false;
     double _springDelay = kDefaultSpringDelay;
     std::optional<Scheduler::TimerId> _springTimer;
     // The item the armed spring will select, and where the drag is.

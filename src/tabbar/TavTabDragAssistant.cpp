@@ -7,6 +7,8 @@
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabBarControlDelegate.h"
+#include "tabbar/TavTabDragWindowController.h"
+#include "tabbar/TavTearOffProxyWindow.h"
 
 #include <QTimer>
 
@@ -84,6 +86,10 @@ void TavTabDragAssistant::startDraggingCell(TavTabBarCell& cell, TavTabBarContro
     if (_isDragging || !tabView || index < 0 || !cell.representedObject()) {
         return;
     }
+    // The tab's image is taken while the bar still shows it.
+    const QImage image = cell.dragImage();
+    const QPointF imageOrigin =
+        bar.mapToGlobal(bar.style().dragRectForTabCell(cell, bar.orientation()).topLeft());
     _isDragging = true;
     _sourceTabBar = &bar;
     _destinationTabBar = &bar;
@@ -98,6 +104,36 @@ void TavTabDragAssistant::startDraggingCell(TavTabBarCell& cell, TavTabBarContro
     QObject::connect(_animationTimer.get(), &QTimer::timeout, [this] { animateDrag(); });
     _animationTimer->start(static_cast<int>(kAnimationInterval * 1000.0));
     NotificationCenter::defaultCenter().post(kDidBeginNotification);
+    TavTabBarControlDelegate* delegate = bar.delegate();
+    KivTabViewItem* item = _draggedCell->representedObject();
+    _currentTearOffStyle = bar.tearOffStyle();
+    if (delegate && delegate->implementsShouldDropTabViewItem() &&
+        delegate->tabViewShouldDropTabViewItem(*tabView, *item, nullptr)) {
+        _draggedTab = std::make_unique<TavTabDragWindowController>(
+            image, TavTabDragWindow::StyleMask::Borderless, _currentTearOffStyle);
+        _dragWindowOffset = imageOrigin - bar.mapToGlobal(mouseDown);
+        moveDragWindowTo(bar.mapToGlobal(mouseDown));
+        _draggedTab->window().show();
+        _draggedTab->window().raise();
+    }
+}
+
+void TavTabDragAssistant::moveDragWindowTo(const QPointF& global) {
+    if (!_draggedTab) {
+        return;
+    }
+    QWidget& window = _draggedTab->window();
+    if (!_centersDragWindows) {
+        window.move((global + _dragWindowOffset).toPoint());
+    } else if (!_draggedTab->isAnimating()) {
+        window.move((global - QPointF(window.width(), window.height()) / 2).toPoint());
+    }
+}
+
+QImage TavTabDragAssistant::windowImageOfTabBar(const TavTabBarControl& bar) {
+    const QImage image = bar.window()->grab().toImage();
+    return image.scaled(kWindowImageSize, kWindowImageSize, Qt::KeepAspectRatio,
+                        Qt::SmoothTransformation);
 }
 
 void TavTabDragAssistant::mouseMovedTo(const QPointF& global) {
@@ -111,15 +147,15 @@ void TavTabDragAssistant::mouseMovedTo(const QPointF& global) {
     if (_destinationTabBar && _destinationTabBar != bar) {
         draggingExitedTabBar(*_destinationTabBar);
     }
-    if (!bar) {
-        return;
+    if (bar) {
+        const QPointF point = bar->mapFromGlobal(global);
+        if (_destinationTabBar == bar) {
+            draggingUpdatedInTabBar(*bar, point);
+        } else {
+            draggingEnteredTabBar(*bar, point);
+        }
     }
-    const QPointF point = bar->mapFromGlobal(global);
-    if (_destinationTabBar == bar) {
-        draggingUpdatedInTabBar(*bar, point);
-    } else {
-        draggingEnteredTabBar(*bar, point);
-    }
+    moveDragWindowTo(global);
 }
 
 void TavTabDragAssistant::mouseReleasedAt(const QPointF& global) {
@@ -149,6 +185,11 @@ bool TavTabDragAssistant::acceptsDragInTabBar(TavTabBarControl& bar) const {
 }
 
 void TavTabDragAssistant::draggingEnteredTabBar(TavTabBarControl& bar, const QPointF& point) {
+    // Back from outside every bar: the window image turns back into the tab.
+    if (_draggedTab && _currentTearOffStyle == 1 && !_destinationTabBar &&
+        _draggedTab->isShowingAlternate()) {
+        _draggedTab->switchImages();
+    }
     _destinationTabBar = &bar;
     _currentMouseLoc = point;
     const auto& cells = bar.cells();
@@ -177,6 +218,17 @@ void TavTabDragAssistant::draggingExitedTabBar(TavTabBarControl& bar) {
     }
     _destinationTabBar = nullptr;
     _currentMouseLoc = QPointF(-1, -1);
+    if (!_draggedTab || _currentTearOffStyle != 1) {
+        return;
+    }
+    // Outside every bar the tab shows what a drop there makes: a window.
+    if (_draggedTab->alternateImage().isNull() && bar.window()) {
+        _draggedTab->setAlternateImage(windowImageOfTabBar(bar));
+    }
+    if (!_draggedTab->isShowingAlternate()) {
+        _draggedTab->switchImages();
+    }
+    _centersDragWindows = true;
 }
 
 void TavTabDragAssistant::animateDrag() {
@@ -369,7 +421,9 @@ void TavTabDragAssistant::draggedImageEndedAt(const QPointF& global) {
             logLine("Delegate returned no control to add to.");
         } else {
             delegate->tabViewDidDropTabViewItem(*sourceView, *item, *bar);
-            if (QWidget* window = bar->window()) {
+            if (QWidget* window = bar->window(); window && _currentTearOffStyle != 0) {
+                TavTearOffProxyWindow::expandWindow(*window, global);
+            } else if (window) {
                 window->raise();
                 window->activateWindow();
             }
@@ -401,6 +455,8 @@ void TavTabDragAssistant::finishDrag() {
     _participatingTabBars.clear();
     _draggedCell.reset();
     _animationTimer.reset();
+    _draggedTab.reset();
+    _centersDragWindows = false;
     _sineCurveWidths.clear();
     _targetCell = nullptr;
     _pasteboardString.clear();

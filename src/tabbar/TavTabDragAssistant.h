@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <QPointer>
 #include <QString>
@@ -10,12 +11,16 @@
 class QTimer;
 class TavTabBarCell;
 class TavTabBarControl;
+class TavTabDragWindowController;
 
 // The one drag session of the application: reordering a tab within its bar,
 // moving it to another bar, tearing it off into a new window. The source bar
 // grabs the mouse and forwards every move; the assistant hit-tests the
 // registered bars, opens gaps with placeholders that grow along a sine, and
-// moves the cell and its item on the drop. Bars are held through guarded
+// moves the cell and its item on the drop. Where a tear-off is possible the
+// dragged tab floats under the pointer in a drag window, which in tear-off
+// style 1 morphs into an image of the window outside every bar; a torn-off
+// window grows into view from the pointer. Bars are held through guarded
 // pointers so a window closed mid-drag is only ever deleted later. GUI thread.
 class TavTabDragAssistant {
 public:
@@ -48,6 +53,10 @@ public:
     // The drag pasteboard's string under kPasteboardType.
     const QString& pasteboardString() const { return _pasteboardString; }
     const std::vector<int>& sineCurveWidths() const { return _sineCurveWidths; }
+    // The window showing the dragged tab; null unless a tear-off is possible.
+    TavTabDragWindowController* draggedTab() const { return _draggedTab.get(); }
+    // The largest side of the window image outside every bar.
+    static constexpr int kWindowImageSize = 125;
     // The placeholder sizes for each animation step of a cell.
     static std::vector<int> sineCurveWidthsForCell(const TavTabBarCell& cell);
 
@@ -80,6 +89,10 @@ private:
     void calculateDragAnimationForTabBar(TavTabBarControl& bar);
     void returnCellToSource();
     void finishDrag();
+    // The tab drag window follows the pointer, or centres on it once it
+    // shows the window image.
+    void moveDragWindowTo(const QPointF& global);
+    static QImage windowImageOfTabBar(const TavTabBarControl& bar);
 
     std::vector<QPointer<TavTabBarControl>> _registeredTabBars;
     std::vector<QPointer<TavTabBarControl>> _participatingTabBars;
@@ -95,4 +108,10 @@ private:
     QPointF _currentMouseLoc{-1, -1};
     TavTabBarCell* _targetCell = nullptr;
     std::unique_ptr<QTimer> _animationTimer;
+    std::unique_ptr<TavTabDragWindowController> _draggedTab;
+    // The tab drag window's top-left corner against the pointer.
+    QPointF _dragWindowOffset;
+    bool _centersDragWindows = false;
+    // The source bar's tear-off style when the drag began.
+    int _currentTearOffStyle = 0;
 };

@@ -67,3 +67,19 @@ TEST_F(Animation, StoppingOrDestroyingCancelsTheTicksWithoutTheEnd) {
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(ended, 0);
 }
+
+TEST_F(Animation, AnAnimationStartedPartWayRunsOnlyTheRestOfItsDuration) {
+    KivAnimation animation(0.1, KivAnimation::Curve::EaseInOut, scheduler);
+    std::vector<double> ticks;
+    int ended = 0;
+    animation.start([&](double progress) { ticks.push_back(progress); }, [&] { ++ended; }, 1.0 / 3);
+    EXPECT_NEAR(animation.elapsedShare(), 1.0 / 3, 1e-9);
+    EXPECT_NEAR(animation.currentProgress(), 0.25, 1e-9);
+    for (int i = 0; i < 5; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+    }
+    ASSERT_EQ(ticks.size(), 2u);
+    EXPECT_NEAR(ticks[0], 0.75, 1e-9);
+    EXPECT_EQ(ticks[1], 1.0);
+    EXPECT_EQ(ended, 1);
+}

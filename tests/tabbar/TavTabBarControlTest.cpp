@@ -1,7 +1,9 @@
 // The bar over its tab view: cells follow the items, clicks select and
 // close, the bar collapses for a single tab, cells move in animation, a
-// context click shows the delegate's menu, and a file drag springs a tab open.
+// context click shows the delegate's menu, a file drag springs a tab open,
+// and a press moved far enough on a tab drags it.
 #include "TabBarFixture.h"
+#include "tabbar/TavTabDragAssistant.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -318,4 +320,68 @@ TEST_F(TabBarFixture, AFileDragRestingOnATabOpensItAfterTheSpringDelay) {
     scheduler.advance(1.0);
     EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(0)) << "no spring after";
     bar->setDelegate(&delegate);
+}
+
+namespace {
+
+// Lets tabs be dragged while `allowDrag` says so.
+class DragAllowingDelegate : public RecordingTabBarDelegate {
+public:
+    bool tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem& item,
+                                      TavTabBarControl&) override {
+        events.push_back("should drag " + item.label().toStdString());
+        return allowDrag;
+    }
+    bool allowDrag = true;
+};
+
+} // namespace
+
+TEST_F(TabBarFixture, APressDragsItsTabOnceMovedTenPointsAndTheReleaseEndsTheDragWithoutAClick) {
+    DragAllowingDelegate dragging;
+    bar->setDelegate(&dragging);
+    addItems(3);
+    show();
+    tabView->selectTabViewItemAtIndex(0);
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    TavTabBarCell& second = cell(1);
+    const QPointF start = second.frame().center();
+
+    // Nine points move nothing; ten, in any direction, hand the tab over.
+    sendMouse(*bar, QEvent::MouseButtonPress, start);
+    sendMouse(*bar, QEvent::MouseMove, start + QPointF(9, 0));
+    EXPECT_FALSE(assistant.isDragging());
+    sendMouse(*bar, QEvent::MouseMove, start + QPointF(6, 8));
+    ASSERT_TRUE(assistant.isDragging());
+    EXPECT_EQ(assistant.draggedCell(), &second);
+    EXPECT_EQ(assistant.sourceTabBar(), bar);
+    EXPECT_EQ(bar->indexOfCell(&second), -1) << "a gap holds its place";
+    // Every further move and the release are the drag's, not a click.
+    sendMouse(*bar, QEvent::MouseMove, start + QPointF(30, 0));
+    EXPECT_TRUE(assistant.isDragging());
+    sendMouse(*bar, QEvent::MouseButtonRelease, start + QPointF(30, 0));
+    EXPECT_FALSE(assistant.isDragging());
+    EXPECT_EQ(tabView->selectedTabViewItem(), tabView->tabViewItemAtIndex(0));
+    ASSERT_EQ(bar->cells().size(), 3u);
+    EXPECT_EQ(&cell(1), &second);
+
+    // The delegate refusing, a pressed close button, or no delegate: no drag.
+    dragging.allowDrag = false;
+    dragging.events.clear();
+    sendMouse(*bar, QEvent::MouseButtonPress, start);
+    sendMouse(*bar, QEvent::MouseMove, start + QPointF(20, 0));
+    EXPECT_FALSE(assistant.isDragging());
+    EXPECT_EQ(dragging.events, (Events{"should drag Tab 2"}));
+    sendMouse(*bar, QEvent::MouseButtonRelease, start + QPointF(20, 0));
+    dragging.allowDrag = true;
+    sendMouse(*bar, QEvent::MouseButtonPress, closeButtonOf(1));
+    sendMouse(*bar, QEvent::MouseMove, closeButtonOf(1) + QPointF(20, 0));
+    EXPECT_FALSE(assistant.isDragging());
+    sendMouse(*bar, QEvent::MouseButtonRelease, closeButtonOf(1) + QPointF(20, 0));
+    bar->setDelegate(nullptr);
+    sendMouse(*bar, QEvent::MouseButtonPress, start);
+    sendMouse(*bar, QEvent::MouseMove, start + QPointF(20, 0));
+    EXPECT_FALSE(assistant.isDragging());
+    sendMouse(*bar, QEvent::MouseButtonRelease, start + QPointF(20, 0));
+    EXPECT_EQ(tabView->numberOfTabViewItems(), 3);
 }

@@ -1,8 +1,14 @@
 #include "tabbar/TavTabDragAssistant.h"
 
+#include "KivUI/KivAnimation.h"
 #include "TabBarFixture.h"
 #include "foundation/NotificationCenter.h"
 #include "support/CapturingLogSink.h"
+#include "tabbar/TavTabDragView.h"
+#include "tabbar/TavTabDragWindowController.h"
+#include "tabbar/TavTearOffProxyWindow.h"
+
+#include <QCursor>
 
 namespace {
 
@@ -158,6 +164,128 @@ TEST_F(TavTabDragAssistantTest, BarClosedDuringDragIsForgotten) {
     EXPECT_FALSE(assistant.isDragging());
     EXPECT_EQ(labels().size(), 2u);
     EXPECT_EQ(cellTitles().size(), 2u);
+}
+
+TEST_F(TavTabDragAssistantTest, OnlyATabThatMayTearOffFloatsUnderThePointer) {
+    addItems(2);
+    show();
+    bar->setDelegate(&delegate);
+    assistant.startDraggingCell(cell(0), *bar, cell(0).frame().center());
+    EXPECT_TRUE(assistant.isDragging());
+    EXPECT_EQ(assistant.draggedTab(), nullptr);
+    assistant.draggingExitedTabBar(*bar);
+    assistant.draggedImageEndedAt(QPointF(900, 900));
+    EXPECT_FALSE(assistant.isDragging());
+}
+
+TEST_F(TavTabDragAssistantTest, TheDraggedTabFollowsThePointerAndIsTheWindowOutsideEveryBar) {
+    bar->setTearOffStyle(1);
+    addItems(3);
+    show();
+    assistant.registerTabBar(*bar);
+    const QRectF frame = cell(1).frame();
+    const QPointF press = frame.center();
+    const QImage tab = cell(1).dragImage();
+    assistant.startDraggingCell(cell(1), *bar, press);
+    ASSERT_NE(assistant.draggedTab(), nullptr);
+    const QPointer<QWidget> window = &assistant.draggedTab()->window();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(assistant.draggedTab()->image().size(), tab.size());
+    EXPECT_EQ(window->size(), tab.size());
+    EXPECT_EQ(window->pos(), bar->mapToGlobal(frame.topLeft().toPoint()));
+    // Along the bar it keeps its place against the pointer.
+    assistant.mouseMovedTo(bar->mapToGlobal(press + QPointF(30, 0)));
+    EXPECT_EQ(window->pos(), bar->mapToGlobal(frame.topLeft().toPoint() + QPoint(30, 0)));
+    EXPECT_FALSE(assistant.draggedTab()->isShowingAlternate());
+
+    // Out of the bar it morphs into the window's image, centred on the pointer.
+    const QPoint outside = bar->mapToGlobal(QPoint(200, 300));
+    QCursor::setPos(outside);
+    assistant.mouseMovedTo(outside);
+    EXPECT_EQ(assistant.destinationTabBar(), nullptr);
+    EXPECT_TRUE(assistant.draggedTab()->isShowingAlternate());
+    const QSize image = assistant.draggedTab()->alternateImage().size();
+    EXPECT_EQ(std::max(image.width(), image.height()), TavTabDragAssistant::kWindowImageSize);
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+    }
+    EXPECT_EQ(window->size(), image);
+    EXPECT_EQ(assistant.draggedTab()->window().dragView().fadeValue(), 0.0);
+    const QPoint further = outside + QPoint(40, 10);
+    assistant.mouseMovedTo(further);
+    EXPECT_LE((window->geometry().center() - further).manhattanLength(), 2);
+
+    // Back on the bar it is the tab again.
+    const QPoint inside = bar->mapToGlobal(press.toPoint());
+    QCursor::setPos(inside);
+    assistant.mouseMovedTo(inside);
+    EXPECT_EQ(assistant.destinationTabBar(), bar);
+    EXPECT_FALSE(assistant.draggedTab()->isShowingAlternate());
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+    }
+    EXPECT_EQ(window->size(), tab.size());
+    EXPECT_EQ(assistant.draggedTab()->window().dragView().fadeValue(), 1.0);
+
+    for (int i = 0; i < TavTabDragAssistant::kSteps; ++i) {
+        assistant.animateDrag();
+    }
+    assistant.mouseReleasedAt(inside);
+    EXPECT_FALSE(assistant.isDragging());
+    EXPECT_EQ(assistant.draggedTab(), nullptr);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(labels(), (std::vector<QString>{"Tab 1", "Tab 2", "Tab 3"}));
+    assistant.removeTabBar(*bar);
+}
+
+TEST_F(TavTabDragAssistantTest,
+       ATabReleasedOutsideEveryBarTearsOffIntoAWindowGrowingFromThePointer) {
+    bar->setTearOffStyle(1);
+    addItems(2);
+    show();
+    QWidget torn;
+    torn.resize(400, 300);
+    auto* tornBar = new TavTabBarControl(&torn);
+    torn.show();
+    dragging.newBar = tornBar;
+    assistant.registerTabBar(*bar);
+    assistant.startDraggingCell(cell(0), *bar, cell(0).frame().center());
+    const QPoint outside = bar->mapToGlobal(QPoint(300, 500));
+    QCursor::setPos(outside);
+    assistant.mouseMovedTo(outside);
+    assistant.mouseReleasedAt(outside);
+    EXPECT_FALSE(assistant.isDragging());
+    EXPECT_EQ(std::count(dragging.events.begin(), dragging.events.end(), "dropped Tab 1"), 1);
+
+    // The new window waits hidden while its image grows from a tenth about
+    // the pointer and fades in.
+    EXPECT_FALSE(torn.isVisible());
+    const QPointer<TavTearOffProxyWindow> proxy = static_cast<TavTearOffProxyWindow*>(
+        torn.findChild<QWidget*>(QStringLiteral("tearOffProxyWindow")));
+    ASSERT_TRUE(proxy);
+    EXPECT_TRUE(proxy->isVisible());
+    EXPECT_EQ(proxy->geometry(), QRect(outside - QPoint(20, 15), QSize(40, 30)));
+    EXPECT_EQ(proxy->finalGeometry(), QRect(outside - QPoint(200, 150), QSize(400, 300)));
+    std::vector<int> widths;
+    for (int i = 0; i < 7; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+        widths.push_back(proxy->width());
+        const QPointF centre = QRectF(proxy->geometry()).center();
+        EXPECT_NEAR(centre.x(), outside.x(), 0.5) << i;
+        EXPECT_NEAR(centre.y(), outside.y(), 0.5) << i;
+    }
+    EXPECT_TRUE(std::is_sorted(widths.begin(), widths.end()));
+    EXPECT_LT(widths.back(), 400);
+    EXPECT_FALSE(torn.isVisible());
+    scheduler.advance(KivAnimation::kTick);
+    // Then the window itself shows where its image ended.
+    EXPECT_TRUE(torn.isVisible());
+    EXPECT_FALSE(proxy->isVisible());
+    EXPECT_EQ(torn.geometry(), QRect(outside - QPoint(200, 150), QSize(400, 300)));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(proxy.isNull());
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+    assistant.removeTabBar(*bar);
 }
 
 } // namespace

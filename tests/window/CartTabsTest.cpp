@@ -2,9 +2,11 @@
 // menus and the grid work on.
 #include "KivUI/KivTabView.h"
 #include "KivUI/KivTabViewItem.h"
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
 #include "window/CartTabBar.h"
 
 #include <QMouseEvent>
@@ -317,4 +319,44 @@ TEST_F(CartTabCommands, ATabsCloseButtonClosesItsCartAfterTheQuestionButNotWhile
     EXPECT_EQ(grid().cart(), first);
     EXPECT_EQ(tabs().page(1), grid().gridView());
     EXPECT_EQ(cell(0).cue(), cue);
+}
+
+TEST_F(CartTabCommands, ATabDraggedAlongTheRowWithTheMouseReordersTheCartsButNotWhileLocked) {
+    openWindow();
+    newTab();
+    newTab();
+    // The row unfolds for the second cart.
+    scheduler.advance(0.1);
+    controller->selectTab(0);
+    TavTabBarControl& bar = *tabs().tabBar();
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    const QPointF third = bar.cells().at(2)->frame().center();
+    // Left of the first tab, still on the bar.
+    const QPointF front(bar.genericCellRect().left() + 2.0, third.y());
+
+    controller->setShowMode();
+    sendMouse(bar, QEvent::MouseButtonPress, third);
+    sendMouse(bar, QEvent::MouseMove, third - QPointF(40, 0));
+    EXPECT_FALSE(assistant.isDragging());
+    sendMouse(bar, QEvent::MouseMove, front);
+    sendMouse(bar, QEvent::MouseButtonRelease, front);
+    EXPECT_FALSE(assistant.isDragging());
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 2", "Cart 3"}));
+    controller->setEditMode();
+
+    sendMouse(bar, QEvent::MouseButtonPress, third);
+    sendMouse(bar, QEvent::MouseMove, third - QPointF(40, 0));
+    ASSERT_TRUE(assistant.isDragging());
+    sendMouse(bar, QEvent::MouseMove, front);
+    for (int i = 0; i < TavTabDragAssistant::kSteps; ++i) {
+        assistant.animateDrag();
+    }
+    sendMouse(bar, QEvent::MouseButtonRelease, front);
+    EXPECT_FALSE(assistant.isDragging());
+    EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 3", "Cart 1", "Cart 2"}));
+    EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 3", "Cart 1", "Cart 2"}));
+    // The release dropped the tab and clicked none: the first cart is shown.
+    EXPECT_EQ(tabs().currentIndex(), 1);
+    EXPECT_EQ(grid().cart(), workspace->carts()[1]);
+    EXPECT_EQ(workspace->carts()[1]->name(), "Cart 1");
 }

@@ -1,10 +1,17 @@
 // Renders the workspace window in edit mode, in show mode and with a cue
-// playing, and its sheets, to PNG files under the build tree's gallery folder, at 1x and 2x,
-// for people judging the look.
+// playing, its sheets, and a cart tab dragged out of it, to PNG files under the build tree's
+// gallery folder, at 1x and 2x, for people judging the look.
+#include "KivUI/KivAnimation.h"
 #include "KivUI/KivColors.h"
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
 #include "support/Gallery.h"
+#include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
+#include "tabbar/TavTabDragView.h"
+#include "tabbar/TavTabDragWindowController.h"
 #include "window/BrokenCueController.h"
 #include "window/CartTabBar.h"
 #include "window/GridSelectorController.h"
@@ -13,6 +20,7 @@
 #include "window/RenameCartWindowController.h"
 #include "window/SettingsSheet.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
@@ -216,4 +224,76 @@ TEST_F(WindowGallery, TheWarningsPopoverAboveItsButton) {
     const QImage bubble = popover.bubbleImage();
     EXPECT_GT(bubble.pixelColor(bubble.width() / 2, bubble.height() - 2).alpha(), 0);
     EXPECT_EQ(bubble.pixelColor(4, bubble.height() - 2).alpha(), 0);
+}
+
+namespace {
+
+// The window with the floating tab drag window over it, as on screen: the
+// drag window is translucent. The drag window's image is a capture at the
+// screen's ratio, so the picture is made at 1x only.
+void saveDragToGallery(QWidget& window, const TavTabDragWindowController& drag,
+                       const QString& name) {
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    window.render(&image);
+    QPainter painter(&image);
+    painter.setOpacity(drag.window().windowOpacity());
+    const QPoint at = drag.window().pos() - window.mapToGlobal(QPoint());
+    drag.window().render(&painter, at, QRegion(), QWidget::DrawChildren);
+    painter.end();
+    EXPECT_TRUE(image.save(galleryPath(name + QStringLiteral("@1x.png"))));
+}
+
+} // namespace
+
+TEST_F(WindowGallery, ACartTabDraggedOutOfTheRowMorphingIntoItsWindow) {
+    auto shown = std::make_shared<Workspace>(device, files.path("cache"));
+    for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
+        auto added = std::make_shared<Cart>();
+        added->setName(name);
+        shown->addCart(added);
+    }
+    showWorkspace(shown);
+    controller->selectTab(1);
+    fillShow();
+    PondraWindow& window = *controller->window();
+    window.resize(900, 620);
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+
+    // The "Interval" tab pressed and pulled along the row.
+    TavTabBarControl& bar = *window.tabs()->tabBar();
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    const QPointF press = bar.cells().at(2)->frame().center();
+    sendMouse(bar, QEvent::MouseButtonPress, press);
+    sendMouse(bar, QEvent::MouseMove, press + QPointF(24, 3));
+    ASSERT_TRUE(assistant.isDragging());
+    ASSERT_NE(assistant.draggedTab(), nullptr);
+    for (int i = 0; i < 4; ++i) {
+        assistant.animateDrag();
+    }
+    saveDragToGallery(window, *assistant.draggedTab(), QStringLiteral("tabbar-drag-window"));
+
+    // Out of the row, half way through its morph into the window's image.
+    const QPoint outside = window.mapToGlobal(QPoint(560, 300));
+    QCursor::setPos(outside);
+    sendMouse(bar, QEvent::MouseMove, bar.mapFromGlobal(QPointF(outside)));
+    ASSERT_TRUE(assistant.draggedTab()->isShowingAlternate());
+    for (int i = 0; i < 4; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+    }
+    const double fade = assistant.draggedTab()->window().dragView().fadeValue();
+    EXPECT_GT(fade, 0.3);
+    EXPECT_LT(fade, 0.7);
+    saveDragToGallery(window, *assistant.draggedTab(), QStringLiteral("tabbar-drag-window-morph"));
+
+    // Back onto the row, where the release puts the tab back.
+    QCursor::setPos(bar.mapToGlobal(press.toPoint()));
+    sendMouse(bar, QEvent::MouseMove, press);
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+        assistant.animateDrag();
+    }
+    sendMouse(bar, QEvent::MouseButtonRelease, press);
+    EXPECT_FALSE(assistant.isDragging());
 }
