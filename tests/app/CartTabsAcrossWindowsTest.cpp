@@ -91,6 +91,31 @@ protected:
             hardware.backend->render(kCycle);
         }
     }
+    // A second tab, then the first cart renamed "Songs" with a cue of 0.25 on "a".
+    std::shared_ptr<Cart> songsCart(Workspace& workspace, WorkspaceController& window) {
+        window.newTab();
+        workspace.undoManager().endTurn();
+        const std::shared_ptr<Cart> songs = workspace.carts()[0];
+        songs->setName("Songs");
+        placeCue(*songs, 0.25f);
+        workspace.undoManager().endTurn();
+        return songs;
+    }
+
+    // Fired by its hot key in show mode, the cue sounds on the stage device only.
+    void expectPlaysOnStage(WorkspaceController& window, const std::shared_ptr<AudioCue>& cue) {
+        ASSERT_TRUE(cue);
+        ASSERT_TRUE(cue->audioSource()->sharedDevice());
+        EXPECT_EQ(cue->audioSource()->sharedDevice()->deviceUID(), stage->deviceUID());
+        cue->audioSource()->useManualBuffers();
+        render({cue}, 2);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QCoreApplication::sendEvent(window.selectedController()->gridView(), &press);
+        render({cue}, 3);
+        EXPECT_TRUE(cue->isPlaying());
+        EXPECT_EQ(lastFirstFrame("stage"), 0.25f);
+        EXPECT_EQ(lastFirstFrame("card"), 0.0f);
+    }
     float lastFirstFrame(const std::string& uid) const {
         const auto captured = hardware.backend->capturedOutput(uid);
         return captured.empty() ? 0.0f : captured.at(captured.size() - kCycle * 2);
@@ -104,12 +129,7 @@ protected:
 TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnItsDevice) {
     auto source = windows->openUntitled();
     WorkspaceController& from = windowOf(*source);
-    from.newTab();
-    source->undoManager().endTurn();
-    const std::shared_ptr<Cart> songs = source->carts()[0];
-    songs->setName("Songs");
-    placeCue(*songs, 0.25f);
-    source->undoManager().endTurn();
+    const std::shared_ptr<Cart> songs = songsCart(*source, from);
     from.selectTab(0);
     QWidget* page = from.window()->tabs()->page(0);
 
@@ -154,17 +174,7 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnIt
     // The copy plays there, on that workspace's device only.
     to.setShowMode();
     const auto cue = copy->cueAtIndex(0);
-    ASSERT_TRUE(cue);
-    ASSERT_TRUE(cue->audioSource()->sharedDevice());
-    EXPECT_EQ(cue->audioSource()->sharedDevice()->deviceUID(), stage->deviceUID());
-    cue->audioSource()->useManualBuffers();
-    render({cue}, 2);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QCoreApplication::sendEvent(to.selectedController()->gridView(), &press);
-    render({cue}, 3);
-    EXPECT_TRUE(cue->isPlaying());
-    EXPECT_EQ(lastFirstFrame("stage"), 0.25f);
-    EXPECT_EQ(lastFirstFrame("card"), 0.0f);
+    expectPlaysOnStage(to, cue);
 
     // In the source, undo brings the very cart back.
     from.undo();
@@ -175,12 +185,7 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnIt
 TEST_F(CartTabsAcrossWindows, ATabDraggedOntoAnotherWindowsBarPlaysThereOnItsDevice) {
     auto source = windows->openUntitled();
     WorkspaceController& from = windowOf(*source);
-    from.newTab();
-    source->undoManager().endTurn();
-    const std::shared_ptr<Cart> songs = source->carts()[0];
-    songs->setName("Songs");
-    placeCue(*songs, 0.25f);
-    source->undoManager().endTurn();
+    const std::shared_ptr<Cart> songs = songsCart(*source, from);
     auto target = windows->openUntitled();
     WorkspaceController& to = windowOf(*target);
     playOn(to, stage);
@@ -213,17 +218,7 @@ TEST_F(CartTabsAcrossWindows, ATabDraggedOntoAnotherWindowsBarPlaysThereOnItsDev
 
     to.setShowMode();
     const auto cue = target->carts()[1]->cueAtIndex(0);
-    ASSERT_TRUE(cue);
-    ASSERT_TRUE(cue->audioSource()->sharedDevice());
-    EXPECT_EQ(cue->audioSource()->sharedDevice()->deviceUID(), stage->deviceUID());
-    cue->audioSource()->useManualBuffers();
-    render({cue}, 2);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QCoreApplication::sendEvent(to.selectedController()->gridView(), &press);
-    render({cue}, 3);
-    EXPECT_TRUE(cue->isPlaying());
-    EXPECT_EQ(lastFirstFrame("stage"), 0.25f);
-    EXPECT_EQ(lastFirstFrame("card"), 0.0f);
+    expectPlaysOnStage(to, cue);
 }
 
 TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTakesItsWindow) {

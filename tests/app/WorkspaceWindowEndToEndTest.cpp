@@ -59,6 +59,27 @@ protected:
         return paths;
     }
 
+    // The first cue of the document closed and opened again from its package.
+    std::shared_ptr<AudioCue> closeAndReopen(std::shared_ptr<Workspace>& document,
+                                             const std::string& package) {
+        EXPECT_TRUE(windows->closeDocument(*document));
+        QCoreApplication::processEvents();
+        document.reset();
+        reopened = windows->openPackage(package);
+        return reopened ? reopened->carts().front()->cueAtIndex(0) : nullptr;
+    }
+    std::shared_ptr<Workspace> reopened;
+
+    // A steady 0.25 level, `frames` long, dropped on the first cell.
+    std::shared_ptr<AudioCue> dropRain(Workspace& workspace, GridController& grid,
+                                       std::size_t frames) {
+        const std::string rain = files.path("Rain.wav");
+        EXPECT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                                std::vector<float>(frames, 0.25f), 1, 48000));
+        dropOnCell(grid, {rain}, 0);
+        return workspace.carts().front()->cueAtIndex(0);
+    }
+
     void dropOnCell(GridController& grid, const std::vector<std::string>& paths, std::size_t slot) {
         QMimeData data;
         QList<QUrl> urls;
@@ -254,14 +275,10 @@ TEST_F(WorkspaceWindowEndToEnd,
         ~Uninstall() { setComponentCatalogue(nullptr); }
     } uninstall;
 
-    const std::string rain = files.path("Rain.wav");
-    ASSERT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
-                                            std::vector<float>(96000, 0.25f), 1, 48000));
     auto untitled = windows->openUntitled();
     WorkspaceController& window = *windows->windowControllerOf(*untitled);
     GridController& grid = *window.selectedController();
-    dropOnCell(grid, {rain}, 0);
-    const std::shared_ptr<AudioCue> cue = untitled->carts().front()->cueAtIndex(0);
+    const std::shared_ptr<AudioCue> cue = dropRain(*untitled, grid, 96000);
     ASSERT_TRUE(cue);
     UndoManager& undo = untitled->undoManager();
     undo.endTurn();
@@ -326,14 +343,8 @@ TEST_F(WorkspaceWindowEndToEnd,
     }
     edited(*cue);
     EXPECT_FALSE(untitled->isDocumentEdited());
-    ASSERT_TRUE(windows->closeDocument(*untitled));
-    QCoreApplication::processEvents();
-    untitled.reset();
-
     // Reopened: every value back.
-    auto reopened = windows->openPackage(package);
-    ASSERT_TRUE(reopened);
-    const auto back = reopened->carts().front()->cueAtIndex(0);
+    const auto back = closeAndReopen(untitled, package);
     ASSERT_TRUE(back);
     edited(*back);
     EXPECT_TRUE(prompts.alerts.empty());
@@ -393,14 +404,10 @@ int openEffectEditors() {
 
 TEST_F(WorkspaceWindowEndToEnd, AnEffectAddedInTheInspectorIsEditedAndItsPresetComesBack) {
     InstalledEffectEditors editors(prompts);
-    const std::string rain = files.path("Rain.wav");
-    ASSERT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
-                                            std::vector<float>(48000, 0.25f), 1, 48000));
     auto untitled = windows->openUntitled();
     WorkspaceController& window = *windows->windowControllerOf(*untitled);
     GridController& grid = *window.selectedController();
-    dropOnCell(grid, {rain}, 0);
-    const std::shared_ptr<AudioCue> cue = untitled->carts().front()->cueAtIndex(0);
+    const std::shared_ptr<AudioCue> cue = dropRain(*untitled, grid, 48000);
     ASSERT_TRUE(cue);
 
     // Added from the inspector's menu, the effect opens its editor.
@@ -438,13 +445,7 @@ TEST_F(WorkspaceWindowEndToEnd, AnEffectAddedInTheInspectorIsEditedAndItsPresetC
     windows->saveDocumentAs(*untitled);
     windows->documentController().finishSaving(*untitled);
     ASSERT_FALSE(untitled->isDocumentEdited());
-    ASSERT_TRUE(windows->closeDocument(*untitled));
-    QCoreApplication::processEvents();
-    untitled.reset();
-
-    auto reopened = windows->openPackage(package);
-    ASSERT_TRUE(reopened);
-    const auto back = reopened->carts().front()->cueAtIndex(0);
+    const auto back = closeAndReopen(untitled, package);
     ASSERT_TRUE(back);
     ASSERT_EQ(back->effects().size(), 1u);
     EXPECT_EQ(back->effects().front()->currentPresetName(), "Half");
@@ -455,14 +456,10 @@ TEST_F(WorkspaceWindowEndToEnd, AnEffectAddedInTheInspectorIsEditedAndItsPresetC
 TEST_F(WorkspaceWindowEndToEnd,
        TheGenericEditorChangesWhatAPlayingCueSoundsAndItsBypassStaysInStep) {
     InstalledEffectEditors editors(prompts);
-    const std::string rain = files.path("Rain.wav");
-    ASSERT_TRUE(AudioFixtures::writeSndfile(rain, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
-                                            std::vector<float>(4 * 48000, 0.25f), 1, 48000));
     auto untitled = windows->openUntitled();
     WorkspaceController& window = *windows->windowControllerOf(*untitled);
     GridController& grid = *window.selectedController();
-    dropOnCell(grid, {rain}, 0);
-    const std::shared_ptr<AudioCue> cue = untitled->carts().front()->cueAtIndex(0);
+    const std::shared_ptr<AudioCue> cue = dropRain(*untitled, grid, 4 * 48000);
     ASSERT_TRUE(cue);
     // Before the effect is added: a new stream would close its editor.
     everyCueByHand(*untitled);

@@ -2,33 +2,18 @@
 
 #include "model/AudioWaveform.h"
 #include "model/AudioWaveformExecutor.h"
-
-#include <deque>
-#include <functional>
-#include <utility>
+#include "support/ManualWorkQueue.h"
 
 // Runs an overview's work when the test says: background work and owner's
 // work wait in one queue, in order, pauses ignored.
-class ManualWaveformExecutor final : public AudioWaveformExecutor {
+class ManualWaveformExecutor final : public AudioWaveformExecutor, public ManualWorkQueue {
 public:
-    void runInBackground(std::function<void()> work) override { _queue.push_back(std::move(work)); }
-    void runOnOwner(double, std::function<void()> work) override {
-        _queue.push_back(std::move(work));
-    }
+    void runInBackground(std::function<void()> work) override { push(std::move(work)); }
+    void runOnOwner(double, std::function<void()> work) override { push(std::move(work)); }
 
-    bool runOne() {
-        if (_queue.empty()) {
-            return false;
-        }
-        auto work = std::move(_queue.front());
-        _queue.pop_front();
-        work();
-        return true;
-    }
-    std::size_t pending() const { return _queue.size(); }
     // Queued work holds its overview, which holds this executor: a test
     // that ends with work left drops it, or the two keep each other alive.
-    void discardPending() { _queue.clear(); }
+    void discardPending() { clear(); }
 
     // Fills the (manual) buffer and runs the queue until the overview is
     // complete or nothing is left to run; answers the steps taken.
@@ -44,7 +29,4 @@ public:
         }
         return steps;
     }
-
-private:
-    std::deque<std::function<void()>> _queue;
 };

@@ -27,6 +27,24 @@
 
 class WindowGallery : public WindowFixture {
 protected:
+    // Carts of these names, the second one shown full of cues, in an active window.
+    PondraWindow& showCarts(const std::vector<const char*>& names) {
+        auto shown = std::make_shared<Workspace>(device, files.path("cache"));
+        for (const char* name : names) {
+            auto added = std::make_shared<Cart>();
+            added->setName(name);
+            shown->addCart(added);
+        }
+        showWorkspace(shown);
+        controller->selectTab(1);
+        fillShow();
+        PondraWindow& window = *controller->window();
+        window.resize(900, 620);
+        QApplication::setActiveWindow(&window);
+        QApplication::processEvents();
+        return window;
+    }
+
     // A show's worth of cues in a 4 x 4 cart.
     void fillShow() {
         struct Entry {
@@ -138,23 +156,11 @@ TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
 
 TEST_F(WindowGallery, TheTabBarWithThreeCartsAndWithTwelveOverflowing) {
     for (int carts : {3, 12}) {
-        auto shown = std::make_shared<Workspace>(device, files.path("cache"));
-        const char* names[] = {"Preshow",        "Act One",           "Interval",
-                               "Act Two",        "Curtain Calls",     "Walk-out Music",
-                               "Sound Check",    "Rehearsal Effects", "Understudy Cues",
-                               "Matinee Extras", "Spare Stings",      "Archive"};
-        for (int i = 0; i < carts; ++i) {
-            auto added = std::make_shared<Cart>();
-            added->setName(names[i]);
-            shown->addCart(added);
-        }
-        showWorkspace(shown);
-        controller->selectTab(1);
-        fillShow();
-        PondraWindow& window = *controller->window();
-        window.resize(900, 620);
-        QApplication::setActiveWindow(&window);
-        QApplication::processEvents();
+        const std::vector<const char*> names = {
+            "Preshow",         "Act One",        "Interval",     "Act Two",
+            "Curtain Calls",   "Walk-out Music", "Sound Check",  "Rehearsal Effects",
+            "Understudy Cues", "Matinee Extras", "Spare Stings", "Archive"};
+        PondraWindow& window = showCarts({names.begin(), names.begin() + carts});
         saveToGallery(window, QStringLiteral("window-tabs-%1").arg(carts));
     }
 }
@@ -247,19 +253,7 @@ void saveDragToGallery(QWidget& window, const TavTabDragWindowController& drag,
 } // namespace
 
 TEST_F(WindowGallery, ACartTabDraggedOutOfTheRowMorphingIntoItsWindow) {
-    auto shown = std::make_shared<Workspace>(device, files.path("cache"));
-    for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
-        auto added = std::make_shared<Cart>();
-        added->setName(name);
-        shown->addCart(added);
-    }
-    showWorkspace(shown);
-    controller->selectTab(1);
-    fillShow();
-    PondraWindow& window = *controller->window();
-    window.resize(900, 620);
-    QApplication::setActiveWindow(&window);
-    QApplication::processEvents();
+    PondraWindow& window = showCarts({"Preshow", "Act One", "Interval", "Act Two"});
 
     // The "Interval" tab pressed and pulled along the row.
     TavTabBarControl& bar = *window.tabs()->tabBar();
