@@ -4,12 +4,15 @@
 #include "KivUI/KivTabViewItem.h"
 #include "foundation/KivLog.h"
 #include "foundation/NotificationCenter.h"
+#include "tabbar/TavOverflowPopUpButton.h"
+#include "tabbar/TavRolloverButton.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabDragWindowController.h"
 #include "tabbar/TavTearOffProxyWindow.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,6 +30,13 @@ void forget(std::vector<QPointer<TavTabBarControl>>& bars, const TavTabBarContro
 
 bool contains(const std::vector<QPointer<TavTabBarControl>>& bars, const TavTabBarControl* bar) {
     return std::any_of(bars.begin(), bars.end(), [bar](const auto& each) { return each == bar; });
+}
+
+// A bar under a drag shows only its tabs; its next relayout brings the
+// buttons back as its layout decides.
+void hideButtons(TavTabBarControl& bar) {
+    bar.overflowPopUpButton()->hide();
+    bar.addTabButton()->hide();
 }
 
 } // namespace
@@ -49,6 +59,11 @@ void TavTabDragAssistant::registerTabBar(TavTabBarControl& bar) {
 }
 
 void TavTabDragAssistant::removeTabBar(TavTabBarControl& bar) {
+    if (_isDragging && _sourceTabBar == &bar) {
+        // The bar that holds the mouse goes: no release will end the drag.
+        NotificationCenter::defaultCenter().post(kDidEndNotification);
+        finishDrag();
+    }
     forget(_registeredTabBars, &bar);
     forget(_participatingTabBars, &bar);
     if (_destinationTabBar == &bar) {
@@ -98,6 +113,9 @@ void TavTabDragAssistant::startDraggingCell(TavTabBarCell& cell, TavTabBarContro
     _draggedCellIndex = index;
     _draggedTabIndex = tabView->indexOfTabViewItem(cell.representedObject());
     _currentMouseLoc = mouseDown;
+    hideButtons(bar);
+    QApplication::setOverrideCursor(Qt::ClosedHandCursor);
+    _overridesCursor = true;
     distributePlaceholdersInTabBar(bar, cell);
     _pasteboardString = QString::number(_draggedCellIndex);
     _animationTimer = std::make_unique<QTimer>();
@@ -192,6 +210,7 @@ void TavTabDragAssistant::draggingEnteredTabBar(TavTabBarControl& bar, const QPo
     }
     _destinationTabBar = &bar;
     _currentMouseLoc = point;
+    hideButtons(bar);
     const auto& cells = bar.cells();
     if (cells.empty() || !cells.front()->isPlaceholder()) {
         distributePlaceholdersInTabBar(bar);
@@ -460,6 +479,10 @@ void TavTabDragAssistant::finishDrag() {
     _sineCurveWidths.clear();
     _targetCell = nullptr;
     _pasteboardString.clear();
+    if (_overridesCursor) {
+        _overridesCursor = false;
+        QApplication::restoreOverrideCursor();
+    }
     if (source && sourceView && sourceView->numberOfTabViewItems() == 0 && source->delegate()) {
         source->delegate()->tabViewCloseWindowForLastTabViewItem(*sourceView);
     }

@@ -38,7 +38,8 @@ public:
     TavTabDragAssistant(const TavTabDragAssistant&) = delete;
     TavTabDragAssistant& operator=(const TavTabDragAssistant&) = delete;
 
-    // Bars that may receive a drop; a bar removes itself when it goes.
+    // Bars that may receive a drop; a bar removes itself when it goes, which
+    // ends a drag it is the source of.
     void registerTabBar(TavTabBarControl& bar);
     void removeTabBar(TavTabBarControl& bar);
     // The registered bar under a global point, else null.
@@ -114,4 +115,6 @@ private:
     bool _centersDragWindows = false;
     // The source bar's tear-off style when the drag began.
     int _currentTearOffStyle = 0;
+    // The closed hand is on the cursor stack until the drag ends.
+    bool _overridesCursor = false;
 };
