@@ -1,11 +1,15 @@
 #pragma once
 
+#include "foundation/Scheduler.h"
+#include "tabbar/TavTabDragWindow.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -56,6 +60,11 @@ public:
     const std::vector<int>& sineCurveWidths() const { return _sineCurveWidths; }
     // The window showing the dragged tab; null unless a tear-off is possible.
     TavTabDragWindowController* draggedTab() const { return _draggedTab.get(); }
+    // Tear-off style 0: the window showing the tab's content, made on first
+    // leaving a bar.
+    TavTabDragWindowController* draggedView() const { return _draggedView.get(); }
+    // Alpha the fades move each tick between the two drag windows.
+    static constexpr double kFadeStep = 0.15;
     // The largest side of the window image outside every bar.
     static constexpr int kWindowImageSize = 125;
     // The placeholder sizes for each animation step of a cell.
@@ -94,6 +103,17 @@ private:
     // shows the window image.
     void moveDragWindowTo(const QPointF& global);
     static QImage windowImageOfTabBar(const TavTabBarControl& bar);
+    // The content image of style 0, with the tab drawn where the window
+    // shows it; sets the content window's offset.
+    QImage imageForViewOfCell(TavTabBarControl& bar, TavTabBarCell& cell,
+                              TavTabDragWindow::StyleMask& styleMask);
+    // Keeps the drawn tab of the content window under the tab drag window.
+    void placeDraggedView();
+    // One tick of a cross-fade between the two drag windows; 1/30 s apart.
+    void fadeInDragWindow();
+    void fadeOutDragWindow();
+    void startFade(bool in);
+    void stopFade();
 
     std::vector<QPointer<TavTabBarControl>> _registeredTabBars;
     std::vector<QPointer<TavTabBarControl>> _participatingTabBars;
@@ -112,6 +132,10 @@ private:
     std::unique_ptr<TavTabDragWindowController> _draggedTab;
     // The tab drag window's top-left corner against the pointer.
     QPointF _dragWindowOffset;
+    std::unique_ptr<TavTabDragWindowController> _draggedView;
+    // The bottom-left corner of the tab row in the content image.
+    QPointF _draggedViewOffset;
+    std::optional<Scheduler::TimerId> _fadeTimer;
     bool _centersDragWindows = false;
     // The source bar's tear-off style when the drag began.
     int _currentTearOffStyle = 0;
