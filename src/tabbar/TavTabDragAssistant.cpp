@@ -351,25 +351,38 @@ void TavTabDragAssistant::draggingExitedTabBar(TavTabBarControl& bar) {
         if (_draggedTab->alternateImage().isNull() && bar.window()) {
             _draggedTab->setAlternateImage(windowImageOfTabBar(bar));
         }
+    } else {
+        if (!_draggedView && _draggedCell) {
+            TavTabDragWindow::StyleMask styleMask;
+            const QImage image = imageForViewOfCell(bar, *_draggedCell, styleMask);
+            _draggedView = std::make_unique<TavTabDragWindowController>(image, styleMask, 0);
+            _draggedView->setAlpha(0.0);
+        }
+        placeDraggedView();
+        _draggedView->window().show();
+        _draggedTab->window().raise();
+    }
+    // The lone tab leaving its window takes the window along: the window
+    // itself goes, and the tab (and its content) stays as it is.
+    KivTabView* sourceView = _sourceTabBar ? _sourceTabBar->tabView() : nullptr;
+    TavTabBarControlDelegate* sourceDelegate = _sourceTabBar ? _sourceTabBar->delegate() : nullptr;
+    if (&bar == _sourceTabBar && sourceView && sourceView->numberOfTabViewItems() == 1 &&
+        sourceDelegate && sourceDelegate->implementsNewTabBarForDraggedTabViewItem()) {
+        _transparentSourceWindow = bar.window();
+        _transparentSourceWindow->setWindowOpacity(0.0);
+        if (_currentTearOffStyle == 0) {
+            _draggedView->setAlpha(TavTabDragWindowController::kAlpha);
+        }
+        return;
+    }
+    if (_currentTearOffStyle == 1) {
         if (!_draggedTab->isShowingAlternate()) {
             _draggedTab->switchImages();
         }
         _centersDragWindows = true;
-        return;
+    } else {
+        startFade(true);
     }
-    if (!_draggedView && _draggedCell) {
-        TavTabDragWindow::StyleMask styleMask;
-        const QImage image = imageForViewOfCell(bar, *_draggedCell, styleMask);
-        _draggedView = std::make_unique<TavTabDragWindowController>(image, styleMask, 0);
-        _draggedView->setAlpha(0.0);
-    }
-    if (!_draggedView) {
-        return;
-    }
-    placeDraggedView();
-    _draggedView->window().show();
-    _draggedTab->window().raise();
-    startFade(true);
 }
 
 void TavTabDragAssistant::animateDrag() {
@@ -610,5 +623,10 @@ void TavTabDragAssistant::finishDrag() {
     }
     if (source && sourceView && sourceView->numberOfTabViewItems() == 0 && source->delegate()) {
         source->delegate()->tabViewCloseWindowForLastTabViewItem(*sourceView);
+    }
+    // After the close, so a window that goes never shows again.
+    if (_transparentSourceWindow) {
+        _transparentSourceWindow->setWindowOpacity(1.0);
+        _transparentSourceWindow = nullptr;
     }
 }

@@ -137,6 +137,8 @@ private:
     QPointF _draggedViewOffset;
     std::optional<Scheduler::TimerId> _fadeTimer;
     bool _centersDragWindows = false;
+    // The source window, hidden while its lone tab is dragged out of it.
+    QPointer<QWidget> _transparentSourceWindow;
     // The source bar's tear-off style when the drag began.
     int _currentTearOffStyle = 0;
     // The closed hand is on the cursor stack until the drag ends.
