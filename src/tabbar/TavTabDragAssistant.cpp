@@ -352,7 +352,7 @@ void TavTabDragAssistant::draggingExitedTabBar(TavTabBarControl& bar) {
             _draggedTab->setAlternateImage(windowImageOfTabBar(bar));
         }
     } else {
-        if (!_draggedView && _draggedCell) {
+        if (!_draggedView) {
             TavTabDragWindow::StyleMask styleMask;
             const QImage image = imageForViewOfCell(bar, *_draggedCell, styleMask);
             _draggedView = std::make_unique<TavTabDragWindowController>(image, styleMask, 0);

@@ -22,10 +22,13 @@ class TavTabDragWindowController;
 // grabs the mouse and forwards every move; the assistant hit-tests the
 // registered bars, opens gaps with placeholders that grow along a sine, and
 // moves the cell and its item on the drop. Where a tear-off is possible the
-// dragged tab floats under the pointer in a drag window, which in tear-off
-// style 1 morphs into an image of the window outside every bar; a torn-off
-// window grows into view from the pointer. Bars are held through guarded
-// pointers so a window closed mid-drag is only ever deleted later. GUI thread.
+// dragged tab floats under the pointer in a drag window. Outside every bar,
+// in tear-off style 1 it morphs into an image of the window, and a torn-off
+// window grows into view from the pointer; in style 0 it fades into a second
+// window, an image of the tab's content, and a torn-off window is brought to
+// the front. A window whose lone tab is dragged out of it is hidden until
+// the drag ends. Bars are held through guarded pointers so a window closed
+// mid-drag is only ever deleted later. GUI thread.
 class TavTabDragAssistant {
 public:
     static constexpr const char* kPasteboardType = "TavTabBarControlItemPBType";
