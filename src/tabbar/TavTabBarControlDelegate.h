@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tabbar/TavTabDragWindow.h"
+
+#include <QImage>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -64,6 +67,14 @@ public:
         return true;
     }
     virtual void tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) {}
+    // The image of the window a tab torn off in tear-off style 0 would make,
+    // shown under the dragged tab; fills in the bottom-left corner of the
+    // tab row in the image and the window's style. A null image: the tab
+    // view's current page is shown instead.
+    virtual QImage tabViewImageForTabViewItem(KivTabView&, KivTabViewItem&, QPointF&,
+                                              TavTabDragWindow::StyleMask&) {
+        return {};
+    }
     // Whether a tab dropped outside every bar may go into a new window.
     virtual bool implementsNewTabBarForDraggedTabViewItem() const { return false; }
     // The bar of a new window for a torn-off tab, placed about the global

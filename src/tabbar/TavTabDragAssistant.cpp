@@ -3,19 +3,28 @@
 #include "KivUI/KivTabView.h"
 #include "KivUI/KivTabViewItem.h"
 #include "foundation/KivLog.h"
+#include "foundation/MainRunLoop.h"
 #include "foundation/NotificationCenter.h"
+#include "tabbar/TavOverflowPopUpButton.h"
+#include "tabbar/TavRolloverButton.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabDragWindowController.h"
+#include "tabbar/TavTabStyle.h"
 #include "tabbar/TavTearOffProxyWindow.h"
 
+#include <QApplication>
+#include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+// Below this the fades take two alphas as equal, so a sum of steps ends them.
+constexpr double kAlphaTolerance = 1e-6;
 
 bool isVertical(const TavTabBarControl& bar) {
     return bar.orientation() == TavTabBarControl::kVertical;
@@ -27,6 +36,13 @@ void forget(std::vector<QPointer<TavTabBarControl>>& bars, const TavTabBarContro
 
 bool contains(const std::vector<QPointer<TavTabBarControl>>& bars, const TavTabBarControl* bar) {
     return std::any_of(bars.begin(), bars.end(), [bar](const auto& each) { return each == bar; });
+}
+
+// A bar under a drag shows only its tabs; its next relayout brings the
+// buttons back as its layout decides.
+void hideButtons(TavTabBarControl& bar) {
+    bar.overflowPopUpButton()->hide();
+    bar.addTabButton()->hide();
 }
 
 } // namespace
@@ -49,6 +65,11 @@ void TavTabDragAssistant::registerTabBar(TavTabBarControl& bar) {
 }
 
 void TavTabDragAssistant::removeTabBar(TavTabBarControl& bar) {
+    if (_isDragging && _sourceTabBar == &bar) {
+        // The bar that holds the mouse goes: no release will end the drag.
+        NotificationCenter::defaultCenter().post(kDidEndNotification);
+        finishDrag();
+    }
     forget(_registeredTabBars, &bar);
     forget(_participatingTabBars, &bar);
     if (_destinationTabBar == &bar) {
@@ -98,6 +119,9 @@ void TavTabDragAssistant::startDraggingCell(TavTabBarCell& cell, TavTabBarContro
     _draggedCellIndex = index;
     _draggedTabIndex = tabView->indexOfTabViewItem(cell.representedObject());
     _currentMouseLoc = mouseDown;
+    hideButtons(bar);
+    QApplication::setOverrideCursor(Qt::ClosedHandCursor);
+    _overridesCursor = true;
     distributePlaceholdersInTabBar(bar, cell);
     _pasteboardString = QString::number(_draggedCellIndex);
     _animationTimer = std::make_unique<QTimer>();
@@ -128,6 +152,97 @@ void TavTabDragAssistant::moveDragWindowTo(const QPointF& global) {
     } else if (!_draggedTab->isAnimating()) {
         window.move((global - QPointF(window.width(), window.height()) / 2).toPoint());
     }
+    placeDraggedView();
+}
+
+void TavTabDragAssistant::placeDraggedView() {
+    if (!_draggedView || !_draggedTab) {
+        return;
+    }
+    const QWidget& tab = _draggedTab->window();
+    _draggedView->window().move(
+        (QPointF(tab.pos()) +
+         QPointF(-_draggedViewOffset.x(), tab.height() - _draggedViewOffset.y()))
+            .toPoint());
+}
+
+QImage TavTabDragAssistant::imageForViewOfCell(TavTabBarControl& bar, TavTabBarCell& cell,
+                                               TavTabDragWindow::StyleMask& styleMask) {
+    styleMask = TavTabDragWindow::StyleMask::Borderless;
+    _draggedViewOffset = QPointF();
+    KivTabView* tabView = bar.tabView();
+    KivTabViewItem* item = cell.representedObject();
+    TavTabBarControlDelegate* delegate = bar.delegate();
+    QImage image;
+    if (delegate && tabView && item) {
+        image =
+            delegate->tabViewImageForTabViewItem(*tabView, *item, _draggedViewOffset, styleMask);
+    }
+    if (image.isNull()) {
+        KivTabViewItem* selected = tabView ? tabView->selectedTabViewItem() : nullptr;
+        QWidget* page = selected && selected->view() ? selected->view() : tabView;
+        return page ? page->grab().toImage() : QImage();
+    }
+    // The tab is drawn where the window shows it, so both windows show one
+    // tab in one place.
+    const QImage& tab = _draggedTab->image();
+    const QSizeF tabSize = tab.deviceIndependentSize();
+    QPainter painter(&image);
+    if (!isVertical(bar)) {
+        const double cellHeight = bar.style().tabCellHeight();
+        painter.drawImage(QPointF(_draggedViewOffset.x(), _draggedViewOffset.y() - cellHeight),
+                          tab);
+        _draggedViewOffset.ry() -= cellHeight - tabSize.height();
+    } else {
+        painter.drawImage(QPointF(_draggedViewOffset.x() + bar.width() - tabSize.width(),
+                                  _draggedViewOffset.y() - tabSize.height()),
+                          tab);
+    }
+    if (styleMask != TavTabDragWindow::StyleMask::Borderless) {
+        _draggedViewOffset.ry() += TavTabDragWindow::kTitleBarHeight;
+    }
+    return image;
+}
+
+void TavTabDragAssistant::startFade(bool in) {
+    stopFade();
+    _fadeTimer = MainRunLoop::scheduler().scheduleRepeating(
+        kAnimationInterval, [this, in] { in ? fadeInDragWindow() : fadeOutDragWindow(); });
+}
+
+void TavTabDragAssistant::stopFade() {
+    if (_fadeTimer) {
+        MainRunLoop::scheduler().cancel(*_fadeTimer);
+        _fadeTimer.reset();
+    }
+}
+
+void TavTabDragAssistant::fadeInDragWindow() {
+    constexpr double full = TavTabDragWindowController::kAlpha;
+    if (_draggedView && _draggedTab && _draggedView->alpha() < full - kAlphaTolerance) {
+        _draggedTab->setAlpha(std::max(0.0, _draggedTab->alpha() - kFadeStep));
+        _draggedView->setAlpha(std::min(full, _draggedView->alpha() + kFadeStep));
+        return;
+    }
+    stopFade();
+}
+
+void TavTabDragAssistant::fadeOutDragWindow() {
+    constexpr double full = TavTabDragWindowController::kAlpha;
+    if (_draggedView && _draggedView->alpha() > kAlphaTolerance) {
+        if (_draggedTab && _draggedTab->alpha() < full - kAlphaTolerance) {
+            _draggedTab->setAlpha(std::min(full, _draggedTab->alpha() + kFadeStep));
+        }
+        _draggedView->setAlpha(std::max(0.0, _draggedView->alpha() - kFadeStep));
+        return;
+    }
+    if (_draggedView) {
+        _draggedView->setAlpha(0.0);
+    }
+    if (_draggedTab) {
+        _draggedTab->setAlpha(full);
+    }
+    stopFade();
 }
 
 QImage TavTabDragAssistant::windowImageOfTabBar(const TavTabBarControl& bar) {
@@ -192,12 +307,18 @@ void TavTabDragAssistant::draggingEnteredTabBar(TavTabBarControl& bar, const QPo
     }
     _destinationTabBar = &bar;
     _currentMouseLoc = point;
+    hideButtons(bar);
     const auto& cells = bar.cells();
     if (cells.empty() || !cells.front()->isPlaceholder()) {
         distributePlaceholdersInTabBar(bar);
     }
     if (!contains(_participatingTabBars, &bar)) {
         _participatingTabBars.emplace_back(&bar);
+    }
+    if (_currentTearOffStyle == 0 && _draggedView) {
+        stopFade();
+        _draggedTab->window().raise();
+        startFade(false);
     }
 }
 
@@ -218,17 +339,50 @@ void TavTabDragAssistant::draggingExitedTabBar(TavTabBarControl& bar) {
     }
     _destinationTabBar = nullptr;
     _currentMouseLoc = QPointF(-1, -1);
-    if (!_draggedTab || _currentTearOffStyle != 1) {
+    if (_fadeTimer) {
+        startFade(true);
         return;
     }
-    // Outside every bar the tab shows what a drop there makes: a window.
-    if (_draggedTab->alternateImage().isNull() && bar.window()) {
-        _draggedTab->setAlternateImage(windowImageOfTabBar(bar));
+    if (!_draggedTab) {
+        return;
     }
-    if (!_draggedTab->isShowingAlternate()) {
-        _draggedTab->switchImages();
+    if (_currentTearOffStyle == 1) {
+        // Outside every bar the tab shows what a drop there makes: a window.
+        if (_draggedTab->alternateImage().isNull() && bar.window()) {
+            _draggedTab->setAlternateImage(windowImageOfTabBar(bar));
+        }
+    } else {
+        if (!_draggedView) {
+            TavTabDragWindow::StyleMask styleMask;
+            const QImage image = imageForViewOfCell(bar, *_draggedCell, styleMask);
+            _draggedView = std::make_unique<TavTabDragWindowController>(image, styleMask, 0);
+            _draggedView->setAlpha(0.0);
+        }
+        placeDraggedView();
+        _draggedView->window().show();
+        _draggedTab->window().raise();
     }
-    _centersDragWindows = true;
+    // The lone tab leaving its window takes the window along: the window
+    // itself goes, and the tab (and its content) stays as it is.
+    KivTabView* sourceView = _sourceTabBar ? _sourceTabBar->tabView() : nullptr;
+    TavTabBarControlDelegate* sourceDelegate = _sourceTabBar ? _sourceTabBar->delegate() : nullptr;
+    if (&bar == _sourceTabBar && sourceView && sourceView->numberOfTabViewItems() == 1 &&
+        sourceDelegate && sourceDelegate->implementsNewTabBarForDraggedTabViewItem()) {
+        _transparentSourceWindow = bar.window();
+        _transparentSourceWindow->setWindowOpacity(0.0);
+        if (_currentTearOffStyle == 0) {
+            _draggedView->setAlpha(TavTabDragWindowController::kAlpha);
+        }
+        return;
+    }
+    if (_currentTearOffStyle == 1) {
+        if (!_draggedTab->isShowingAlternate()) {
+            _draggedTab->switchImages();
+        }
+        _centersDragWindows = true;
+    } else {
+        startFade(true);
+    }
 }
 
 void TavTabDragAssistant::animateDrag() {
@@ -424,6 +578,7 @@ void TavTabDragAssistant::draggedImageEndedAt(const QPointF& global) {
             if (QWidget* window = bar->window(); window && _currentTearOffStyle != 0) {
                 TavTearOffProxyWindow::expandWindow(*window, global);
             } else if (window) {
+                window->show();
                 window->raise();
                 window->activateWindow();
             }
@@ -455,12 +610,23 @@ void TavTabDragAssistant::finishDrag() {
     _participatingTabBars.clear();
     _draggedCell.reset();
     _animationTimer.reset();
+    stopFade();
+    _draggedView.reset();
     _draggedTab.reset();
     _centersDragWindows = false;
     _sineCurveWidths.clear();
     _targetCell = nullptr;
     _pasteboardString.clear();
+    if (_overridesCursor) {
+        _overridesCursor = false;
+        QApplication::restoreOverrideCursor();
+    }
     if (source && sourceView && sourceView->numberOfTabViewItems() == 0 && source->delegate()) {
         source->delegate()->tabViewCloseWindowForLastTabViewItem(*sourceView);
+    }
+    // After the close, so a window that goes never shows again.
+    if (_transparentSourceWindow) {
+        _transparentSourceWindow->setWindowOpacity(1.0);
+        _transparentSourceWindow = nullptr;
     }
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "foundation/Scheduler.h"
+#include "tabbar/TavTabDragWindow.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTimer;
@@ -18,10 +22,13 @@ class TavTabDragWindowController;
 // grabs the mouse and forwards every move; the assistant hit-tests the
 // registered bars, opens gaps with placeholders that grow along a sine, and
 // moves the cell and its item on the drop. Where a tear-off is possible the
-// dragged tab floats under the pointer in a drag window, which in tear-off
-// style 1 morphs into an image of the window outside every bar; a torn-off
-// window grows into view from the pointer. Bars are held through guarded
-// pointers so a window closed mid-drag is only ever deleted later. GUI thread.
+// dragged tab floats under the pointer in a drag window. Outside every bar,
+// in tear-off style 1 it morphs into an image of the window, and a torn-off
+// window grows into view from the pointer; in style 0 it fades into a second
+// window, an image of the tab's content, and a torn-off window is brought to
+// the front. A window whose lone tab is dragged out of it is hidden until
+// the drag ends. Bars are held through guarded pointers so a window closed
+// mid-drag is only ever deleted later. GUI thread.
 class TavTabDragAssistant {
 public:
     static constexpr const char* kPasteboardType = "TavTabBarControlItemPBType";
@@ -38,7 +45,8 @@ public:
     TavTabDragAssistant(const TavTabDragAssistant&) = delete;
     TavTabDragAssistant& operator=(const TavTabDragAssistant&) = delete;
 
-    // Bars that may receive a drop; a bar removes itself when it goes.
+    // Bars that may receive a drop; a bar removes itself when it goes, which
+    // ends a drag it is the source of.
     void registerTabBar(TavTabBarControl& bar);
     void removeTabBar(TavTabBarControl& bar);
     // The registered bar under a global point, else null.
@@ -55,6 +63,11 @@ public:
     const std::vector<int>& sineCurveWidths() const { return _sineCurveWidths; }
     // The window showing the dragged tab; null unless a tear-off is possible.
     TavTabDragWindowController* draggedTab() const { return _draggedTab.get(); }
+    // Tear-off style 0: the window showing the tab's content, made on first
+    // leaving a bar.
+    TavTabDragWindowController* draggedView() const { return _draggedView.get(); }
+    // Alpha the fades move each tick between the two drag windows.
+    static constexpr double kFadeStep = 0.15;
     // The largest side of the window image outside every bar.
     static constexpr int kWindowImageSize = 125;
     // The placeholder sizes for each animation step of a cell.
@@ -93,6 +106,17 @@ private:
     // shows the window image.
     void moveDragWindowTo(const QPointF& global);
     static QImage windowImageOfTabBar(const TavTabBarControl& bar);
+    // The content image of style 0, with the tab drawn where the window
+    // shows it; sets the content window's offset.
+    QImage imageForViewOfCell(TavTabBarControl& bar, TavTabBarCell& cell,
+                              TavTabDragWindow::StyleMask& styleMask);
+    // Keeps the drawn tab of the content window under the tab drag window.
+    void placeDraggedView();
+    // One tick of a cross-fade between the two drag windows; 1/30 s apart.
+    void fadeInDragWindow();
+    void fadeOutDragWindow();
+    void startFade(bool in);
+    void stopFade();
 
     std::vector<QPointer<TavTabBarControl>> _registeredTabBars;
     std::vector<QPointer<TavTabBarControl>> _participatingTabBars;
@@ -111,7 +135,15 @@ private:
     std::unique_ptr<TavTabDragWindowController> _draggedTab;
     // The tab drag window's top-left corner against the pointer.
     QPointF _dragWindowOffset;
+    std::unique_ptr<TavTabDragWindowController> _draggedView;
+    // The bottom-left corner of the tab row in the content image.
+    QPointF _draggedViewOffset;
+    std::optional<Scheduler::TimerId> _fadeTimer;
     bool _centersDragWindows = false;
+    // The source window, hidden while its lone tab is dragged out of it.
+    QPointer<QWidget> _transparentSourceWindow;
     // The source bar's tear-off style when the drag began.
     int _currentTearOffStyle = 0;
+    // The closed hand is on the cursor stack until the drag ends.
+    bool _overridesCursor = false;
 };

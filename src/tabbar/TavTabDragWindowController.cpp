@@ -16,6 +16,11 @@ TavTabDragWindowController::TavTabDragWindowController(const QImage& image,
     _window->setWindowOpacity(kAlpha);
 }
 
+void TavTabDragWindowController::setAlpha(double alpha) {
+    _alpha = alpha;
+    _window->setWindowOpacity(alpha);
+}
+
 TavTabDragWindowController::~TavTabDragWindowController() {
     _animation.reset();
     _window->hide();

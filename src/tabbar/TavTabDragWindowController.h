@@ -26,6 +26,10 @@ public:
     TavTabDragWindowController& operator=(const TavTabDragWindowController&) = delete;
 
     TavTabDragWindow& window() const { return *_window; }
+    // The window's opacity as last set. Kept here exactly: the window keeps
+    // it in 8 bits, and without a compositing manager it shows nothing of it.
+    double alpha() const { return _alpha; }
+    void setAlpha(double alpha);
     int tearOffStyle() const { return _tearOffStyle; }
     const QImage& image() const;
     const QImage& alternateImage() const;
@@ -45,4 +49,5 @@ private:
     TavTabDragView* _view;
     std::unique_ptr<KivAnimation> _animation;
     bool _showingAlternate = false;
+    double _alpha = kAlpha;
 };

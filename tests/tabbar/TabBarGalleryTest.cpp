@@ -1,14 +1,18 @@
 // Renders the tab bar close up to PNG files under the build tree's gallery
 // folder, at 1x and 2x: the mouse over a tab's close button, a count, an
 // edited tab, the same bar in a window that is not active, a pressed close
-// button, a tab's contextual menu and a tab dragged along the row with a gap
-// opening where it would land.
-#include "TabBarFixture.h"
+// button, a tab's contextual menu, a tab dragged along the row with a gap
+// opening where it would land, and a tab dragged out of a tear-off style 0
+// row fading into the image of its content.
+#include "TabDragFixture.h"
+#include "support/CapturingLogSink.h"
 #include "tabbar/TavTabDragAssistant.h"
+#include "tabbar/TavTabDragWindowController.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QMenu>
+#include <QPainter>
 
 #include <algorithm>
 
@@ -25,6 +29,48 @@ void save(QWidget& widget, const QString& name) {
             QStringLiteral(PONDRA_GALLERY_DIR "/%1@%2x.png").arg(name).arg(static_cast<int>(ratio));
         EXPECT_TRUE(image.save(file)) << file.toStdString();
     }
+}
+
+// A page of cue rows, so the content image has something to show.
+class CuePage final : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const char* cues[] = {"House to half", "Walk-in music", "Preshow announcement",
+                              "Thunder roll",  "Rain loop",     "Interval bell"};
+        for (int row = 0; row * 24 < height(); ++row) {
+            const QRect line(0, row * 24, width(), 24);
+            painter.fillRect(line, row % 2 ? KivColors::tableRowOdd() : KivColors::tableRowEven());
+            if (row < 6) {
+                painter.setPen(KivColors::titleEnabled());
+                painter.drawText(line.adjusted(12, 0, -12, 0), Qt::AlignVCenter,
+                                 QString::fromLatin1(cues[row]));
+            }
+        }
+    }
+};
+
+// The window with each drag window drawn over it at its alpha, on a dark
+// backdrop where the drag windows reach past the window.
+void saveWithDragWindows(QWidget& window,
+                         const std::vector<const TavTabDragWindowController*>& drags,
+                         const QString& name) {
+    QRect area = window.geometry();
+    for (const auto* drag : drags) {
+        area |= drag->window().geometry();
+    }
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(KivColors::grey(0.05));
+    QPainter painter(&image);
+    window.render(&painter, window.pos() - area.topLeft());
+    for (const auto* drag : drags) {
+        painter.setOpacity(drag->alpha());
+        drag->window().render(&painter, drag->window().pos() - area.topLeft(), QRegion(),
+                              QWidget::DrawChildren);
+    }
+    painter.end();
+    const QString file = QStringLiteral(PONDRA_GALLERY_DIR "/%1@1x.png").arg(name);
+    EXPECT_TRUE(image.save(file)) << file.toStdString();
 }
 
 class TabBarGallery : public TabBarFixture {
@@ -146,4 +192,38 @@ TEST_F(TabBarGallery, ADragOpensAGapWhereTheTabWouldLand) {
     }
     save(window, QStringLiteral("tabbar-drag"));
     assistant.draggedImageEndedAt(QPointF(-1, -1));
+}
+
+TEST_F(TabBarGallery, ATabDraggedOutOfTheRowFadesIntoItsContent) {
+    CapturingLogSink log;
+    dress();
+    window.resize(586, 200);
+    DraggingDelegate dragging;
+    bar->setTearOffStyle(0);
+    bar->setDelegate(&dragging);
+    for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
+        tabView->addTabViewItem(
+            std::make_unique<KivTabViewItem>(QVariant(), QString::fromLatin1(name), new CuePage));
+    }
+    bar->relayout(false);
+    QApplication::processEvents();
+    TavTabDragAssistant assistant;
+    assistant.registerTabBar(*bar);
+    const QPointF press = cell(0).frame().center();
+    assistant.startDraggingCell(cell(0), *bar, press);
+    ASSERT_NE(assistant.draggedTab(), nullptr);
+    assistant.mouseMovedTo(bar->mapToGlobal(press + QPointF(330, 110)));
+    ASSERT_NE(assistant.draggedView(), nullptr);
+    // Half way through the fade, the tab still showing over its content,
+    // and the row closed up behind it.
+    for (int i = 0; i < 3; ++i) {
+        scheduler.advance(TavTabDragAssistant::kAnimationInterval);
+    }
+    for (int i = 0; i < TavTabDragAssistant::kSteps; ++i) {
+        assistant.animateDrag();
+    }
+    saveWithDragWindows(window, {assistant.draggedView(), assistant.draggedTab()},
+                        QStringLiteral("tabbar-drag-content"));
+    assistant.draggedImageEndedAt(QPointF(-1, -1));
+    assistant.removeTabBar(*bar);
 }

@@ -1,7 +1,7 @@
 #include "tabbar/TavTabDragAssistant.h"
 
 #include "KivUI/KivAnimation.h"
-#include "TabBarFixture.h"
+#include "TabDragFixture.h"
 #include "foundation/NotificationCenter.h"
 #include "support/CapturingLogSink.h"
 #include "tabbar/TavTabDragView.h"
@@ -12,61 +12,7 @@
 
 namespace {
 
-// Allows every drag and drop and writes down the drops.
-class DraggingDelegate : public RecordingTabBarDelegate {
-public:
-    bool tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) override {
-        return true;
-    }
-    bool implementsShouldDropTabViewItem() const override { return true; }
-    bool tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl*) override {
-        return true;
-    }
-    void tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item, TavTabBarControl&) override {
-        events.push_back("dropped " + item.label().toStdString());
-    }
-    bool implementsNewTabBarForDraggedTabViewItem() const override { return true; }
-    TavTabBarControl* tabViewNewTabBarForDraggedTabViewItem(KivTabView&, KivTabViewItem&,
-                                                            const QPointF&) override {
-        return newBar;
-    }
-    TavTabBarControl* newBar = nullptr;
-};
-
-class TavTabDragAssistantTest : public TabBarFixture {
-protected:
-    TavTabDragAssistantTest()
-        : TabBarFixture(560) {
-        bar->setDelegate(&dragging);
-        begins = NotificationCenter::defaultCenter().addObserver(
-            TavTabDragAssistant::kDidBeginNotification, nullptr,
-            [this](const Notification&) { ++began; });
-        ends = NotificationCenter::defaultCenter().addObserver(
-            TavTabDragAssistant::kDidEndNotification, nullptr,
-            [this](const Notification&) { ++ended; });
-    }
-    std::vector<QString> labels() const {
-        std::vector<QString> result;
-        for (int i = 0; i < tabView->numberOfTabViewItems(); ++i) {
-            result.push_back(tabView->tabViewItemAtIndex(i)->label());
-        }
-        return result;
-    }
-    std::vector<QString> cellTitles() const {
-        std::vector<QString> result;
-        for (const auto& each : bar->cells()) {
-            result.push_back(each->stringValue());
-        }
-        return result;
-    }
-
-    TavTabDragAssistant assistant;
-    DraggingDelegate dragging;
-    Connection begins;
-    Connection ends;
-    int began = 0;
-    int ended = 0;
-};
+using TavTabDragAssistantTest = TabDragFixture;
 
 TEST_F(TavTabDragAssistantTest, PlaceholderSizesFollowTheSine) {
     const TavTabBarCell cell(QRectF(0, 0, 150, 22), true, *bar);
