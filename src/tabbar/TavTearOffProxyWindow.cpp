@@ -3,9 +3,36 @@
 #include "KivUI/KivAnimation.h"
 #include "KivUI/KivCompositing.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// Centred on the pointer, but held on the screen under it: a window whose
+// title bar lands off the screen cannot be moved back.
+QRect placeOnScreen(const QSize& size, const QPointF& point, const QWidget& window) {
+    QRect frame(QPoint(static_cast<int>(std::lround(point.x() - size.width() / 2.0)),
+                       static_cast<int>(std::lround(point.y() - size.height() / 2.0))),
+                size);
+    const QScreen* screen = QGuiApplication::screenAt(point.toPoint());
+    if (!screen) {
+        screen = window.screen();
+    }
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        frame.moveLeft(
+            std::max(area.left(), std::min(frame.left(), area.right() + 1 - size.width())));
+        frame.moveTop(
+            std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - size.height())));
+    }
+    return frame;
+}
+
+} // namespace
 
 void TavTearOffProxyWindow::expandWindow(QWidget& window, const QPointF& point) {
     // Owned by the window, it deletes itself once the window shows.
@@ -17,9 +44,7 @@ TavTearOffProxyWindow::TavTearOffProxyWindow(QWidget& window, const QPointF& poi
                            Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
     , _window(window)
     , _image(window.grab().toImage())
-    , _final(QPoint(static_cast<int>(std::lround(point.x() - window.width() / 2.0)),
-                    static_cast<int>(std::lround(point.y() - window.height() / 2.0))),
-             window.size())
+    , _final(placeOnScreen(window.size(), point, window))
     , _animation(std::make_unique<KivAnimation>(kDuration, KivAnimation::Curve::EaseInOut)) {
     setObjectName(QStringLiteral("tearOffProxyWindow"));
     setAttribute(Qt::WA_ShowWithoutActivating);

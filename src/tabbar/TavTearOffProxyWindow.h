@@ -19,7 +19,8 @@ public:
     static constexpr double kDuration = 0.25;
     static constexpr double kStartScale = 0.1;
 
-    // Starts the growth of `window`, centred on the global point.
+    // Starts the growth of `window`, centred on the global point as far as
+    // the screen under it allows.
     static void expandWindow(QWidget& window, const QPointF& point);
     ~TavTearOffProxyWindow() override;
 

@@ -9,6 +9,8 @@
 #include "tabbar/TavTearOffProxyWindow.h"
 
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace {
 
@@ -231,6 +233,34 @@ TEST_F(TavTabDragAssistantTest,
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(proxy.isNull());
     EXPECT_EQ(scheduler.pendingCount(), 0u);
+    assistant.removeTabBar(*bar);
+}
+
+TEST_F(TavTabDragAssistantTest, ATabTornOffNearTheScreensCornerGetsAWindowWhollyOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    bar->setTearOffStyle(1);
+    addItems(2);
+    window.move(screen.center());
+    show();
+    QWidget torn;
+    torn.resize(400, 300);
+    auto* tornBar = new TavTabBarControl(&torn);
+    torn.show();
+    dragging.newBar = tornBar;
+    assistant.registerTabBar(*bar);
+    assistant.startDraggingCell(cell(0), *bar, cell(0).frame().center());
+    const QPoint corner = screen.topLeft() + QPoint(5, 5);
+    assistant.mouseMovedTo(corner);
+    assistant.mouseReleasedAt(corner);
+    const auto* proxy = static_cast<TavTearOffProxyWindow*>(
+        torn.findChild<QWidget*>(QStringLiteral("tearOffProxyWindow")));
+    ASSERT_NE(proxy, nullptr);
+    // Centred on the pointer it would hang off the screen's top and left.
+    EXPECT_EQ(proxy->finalGeometry(), QRect(screen.topLeft(), QSize(400, 300)));
+    for (int i = 0; i < 8; ++i) {
+        scheduler.advance(KivAnimation::kTick);
+    }
+    EXPECT_TRUE(screen.contains(torn.geometry()));
     assistant.removeTabBar(*bar);
 }
 
