@@ -111,6 +111,8 @@ void TavTabDragAssistant::startDraggingCell(TavTabBarCell& cell, TavTabBarContro
     const QImage image = cell.dragImage();
     const QPointF imageOrigin =
         bar.mapToGlobal(bar.style().dragRectForTabCell(cell, bar.orientation()).topLeft());
+    cell.setHighlighted(false);
+    cell.setCloseButtonOver(false);
     _isDragging = true;
     _sourceTabBar = &bar;
     _destinationTabBar = &bar;

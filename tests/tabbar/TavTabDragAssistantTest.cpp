@@ -26,9 +26,15 @@ TEST_F(TavTabDragAssistantTest, ReorderWithinTheBarMovesTheItemAndNotifiesOnce) 
     addItems(3);
     show();
     TavTabBarCell& third = cell(2);
+    // Pressed under the mouse: the drag takes the hover away, or the tab
+    // would keep its close button wherever it lands.
+    third.setHighlighted(true);
+    third.setCloseButtonOver(true);
     assistant.startDraggingCell(third, *bar, third.frame().center());
     EXPECT_TRUE(assistant.isDragging());
     EXPECT_EQ(assistant.draggedCell(), &third);
+    EXPECT_FALSE(third.isHighlighted());
+    EXPECT_FALSE(third.closeButtonOver());
     EXPECT_EQ(assistant.pasteboardString(), QStringLiteral("2"));
     EXPECT_EQ(began, 1);
     EXPECT_TRUE(cell(0).isPlaceholder());
