@@ -14,7 +14,21 @@
 
 namespace {
 
-using TavTabDragAssistantTest = TabDragFixture;
+class TavTabDragAssistantTest : public TabDragFixture {
+protected:
+    // Two tabs in a tear-off style 1 bar; its first tab dragged, with
+    // `torn` (400 x 300) as the window the delegate gives a torn-off tab.
+    void startTearOffDrag(QWidget& torn) {
+        bar->setTearOffStyle(1);
+        addItems(2);
+        show();
+        torn.resize(400, 300);
+        dragging.newBar = new TavTabBarControl(&torn);
+        torn.show();
+        assistant.registerTabBar(*bar);
+        assistant.startDraggingCell(cell(0), *bar, cell(0).frame().center());
+    }
+};
 
 TEST_F(TavTabDragAssistantTest, PlaceholderSizesFollowTheSine) {
     const TavTabBarCell cell(QRectF(0, 0, 150, 22), true, *bar);
@@ -194,16 +208,8 @@ TEST_F(TavTabDragAssistantTest, TheDraggedTabFollowsThePointerAndIsTheWindowOuts
 
 TEST_F(TavTabDragAssistantTest,
        ATabReleasedOutsideEveryBarTearsOffIntoAWindowGrowingFromThePointer) {
-    bar->setTearOffStyle(1);
-    addItems(2);
-    show();
     QWidget torn;
-    torn.resize(400, 300);
-    auto* tornBar = new TavTabBarControl(&torn);
-    torn.show();
-    dragging.newBar = tornBar;
-    assistant.registerTabBar(*bar);
-    assistant.startDraggingCell(cell(0), *bar, cell(0).frame().center());
+    startTearOffDrag(torn);
     const QPoint outside = bar->mapToGlobal(QPoint(300, 500));
     QCursor::setPos(outside);
     assistant.mouseMovedTo(outside);
@@ -244,17 +250,9 @@ TEST_F(TavTabDragAssistantTest,
 
 TEST_F(TavTabDragAssistantTest, ATabTornOffNearTheScreensCornerGetsAWindowWhollyOnTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    bar->setTearOffStyle(1);
-    addItems(2);
     window.move(screen.center());
-    show();
     QWidget torn;
-    torn.resize(400, 300);
-    auto* tornBar = new TavTabBarControl(&torn);
-    torn.show();
-    dragging.newBar = tornBar;
-    assistant.registerTabBar(*bar);
-    assistant.startDraggingCell(cell(0), *bar, cell(0).frame().center());
+    startTearOffDrag(torn);
     const QPoint corner = screen.topLeft() + QPoint(5, 5);
     assistant.mouseMovedTo(corner);
     assistant.mouseReleasedAt(corner);
