@@ -13,7 +13,8 @@ void PondraMenuButton::mouseReleaseEvent(QMouseEvent* event) {
     VornButton::mouseReleaseEvent(event);
     const bool popUp = _pressed && event->button() == Qt::LeftButton;
     _pressed = false;
-    if (popUp && _menu && isEnabled()) {
+    // An empty pop-up would show nothing yet take every key and click.
+    if (popUp && _menu && isEnabled() && !_menu->isEmpty()) {
         _menu->popup(mapToGlobal(_pressedAt));
     }
 }

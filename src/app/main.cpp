@@ -1,12 +1,8 @@
 #include "app/Pondra.h"
-#include "app/WorkspaceWindows.h"
-#include "effecteditor/EffectEditor.h"
+#include "app/PondraSession.h"
 #include "foundation/ThreadRole.h"
-#include "model/Workspace.h"
 #include "platform/alias/FileDescriptorLimit.h"
 #include "platform/crash/CrashWriter.h"
-
-#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -25,20 +21,8 @@ int main(int argc, char** argv) {
     CrashWriter::install("Pondra", CrashWriter::reportsFolder("Pondra"));
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
-    EffectEditor::install(application.prompts());
-    WorkspaceWindows windows(
-        application, [] { return std::make_shared<Workspace>(); }, application.prompts());
+    PondraSession session(application);
     // Qt has taken its own arguments out: what is left names packages.
-    const QStringList packages = application.arguments().mid(1);
-    QTimer::singleShot(0, &application, [&] {
-        application.applicationDidFinishLaunching();
-        for (const QString& package : packages) {
-            windows.openPackage(package.toStdString());
-        }
-        if (windows.documentController().documents().empty() &&
-            application.applicationShouldOpenUntitledFile()) {
-            windows.openUntitled();
-        }
-    });
+    session.launch(application.arguments().mid(1));
     return application.exec();
 }

@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QUrl>
 
 #include <algorithm>
@@ -452,7 +453,17 @@ void CueCellView::startDrag() {
     drag->setHotSpot(_lastMouseDown.toPoint());
     _dragging = true;
     update();
+    QPointer<CueCellView> self(this);
+    QPointer<GridView> grid(&_grid);
+    grid->beginCellDrag();
     drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    if (grid) {
+        grid->endCellDrag();
+    }
+    // A drop in another window may have closed this one meanwhile.
+    if (!self) {
+        return;
+    }
     _dragging = false;
     update();
 }

@@ -238,7 +238,8 @@ void CueInspectorController::buildEffectsMenu() {
     _effectsMenu->setObjectName(QStringLiteral("effectsMenu"));
     _effectsButton->setPopUpMenu(_effectsMenu);
     const std::optional<KivEffectMenu> menu = menuOfAllEffectsByManufacturer(&_effects);
-    if (!menu) {
+    if (!menu || menu->submenus.empty()) {
+        _effectsMenu->addAction(QStringLiteral("No effects installed"))->setEnabled(false);
         return;
     }
     for (const KivEffectMenu::Submenu& maker : menu->submenus) {

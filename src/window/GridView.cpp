@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <cassert>
+#include <utility>
 
 GridView::GridView(QWidget* parent)
     : QWidget(parent) {
@@ -28,6 +29,10 @@ void GridView::reset() {
 }
 
 void GridView::reloadData() {
+    if (_cellDragging) {
+        _reloadAfterDrag = true;
+        return;
+    }
     reset();
     if (!_delegate) {
         return;
@@ -45,6 +50,14 @@ void GridView::reloadData() {
         _selectedIndex = kNoSelection;
     }
     setSelectedIndex(_selectedIndex);
+}
+
+void GridView::endCellDrag() {
+    _cellDragging = false;
+    if (std::exchange(_reloadAfterDrag, false)) {
+        // Queued: the dragged cell's own code is still on the stack.
+        QMetaObject::invokeMethod(this, &GridView::reloadData, Qt::QueuedConnection);
+    }
 }
 
 void GridView::layoutCues() {

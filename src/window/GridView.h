@@ -23,8 +23,13 @@ public:
     GridViewDelegate* delegate() const { return _delegate; }
     void setDelegate(GridViewDelegate* delegate) { _delegate = delegate; }
 
-    // Rebuilds the cells from the delegate's size and cues.
+    // Rebuilds the cells from the delegate's size and cues; during a cell's
+    // drag, once the drag has returned.
     void reloadData();
+    // A cell's drag runs a nested event loop in which its own drop may ask
+    // for a rebuild: the dragged cell must outlive it.
+    void beginCellDrag() { _cellDragging = true; }
+    void endCellDrag();
     // Frames every cell for the current size.
     void layoutCues();
     int rows() const { return _rows; }
@@ -61,4 +66,6 @@ private:
     std::size_t _selectedIndex = kNoSelection;
     std::vector<CueCellView*> _cells;
     bool _showDefaultHotkeys = false;
+    bool _cellDragging = false;
+    bool _reloadAfterDrag = false;
 };

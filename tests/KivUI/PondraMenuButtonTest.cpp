@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMenu>
 
 TEST(PondraMenuButtonTest, TheMenuPopsUpAtTheMouseDownPointOnceTheClickEnds) {
@@ -38,4 +39,17 @@ TEST(PondraMenuButtonTest, ADisabledButtonShowsNoMenu) {
     sendMouse(button, QEvent::MouseButtonPress, {30, 12});
     sendMouse(button, QEvent::MouseButtonRelease, {30, 12});
     EXPECT_FALSE(menu.isVisible());
+}
+
+TEST(PondraMenuButtonTest, AMenuWithoutEntriesIsNeverShown) {
+    PondraMenuButton button(QStringLiteral("Effects"));
+    button.resize(120, 32);
+    button.show();
+    QMenu menu;
+    button.setPopUpMenu(&menu);
+    sendMouse(button, QEvent::MouseButtonPress, {30, 12});
+    sendMouse(button, QEvent::MouseButtonRelease, {30, 12});
+    // An empty pop-up is invisible yet takes every key and click.
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }

@@ -145,3 +145,25 @@ TEST_F(GridEditing, PasteLandsInTheNextEmptySlotWrappingAndAFullGridAlerts) {
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("No empty slot to paste a cue into."));
 }
+
+TEST_F(GridEditing, ADropDuringACellsDragRebuildsTheGridOnlyOnceTheDragHasReturned) {
+    openWindow();
+    auto moving = placeCue(wav("a.wav", 0.1f), 0);
+    endTurn();
+    GridView& view = *grid().gridView();
+    // The drag's own cell, whose code runs on under the drag's event loop.
+    const QPointer<CueCellView> source(&cell(0));
+
+    view.beginCellDrag();
+    grid().gridViewDidMoveCue(0, 5);
+    endTurn();
+    EXPECT_EQ(cart().cueAtIndex(5), moving);
+    EXPECT_TRUE(source);
+    view.endCellDrag();
+    EXPECT_TRUE(source);
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(source);
+    EXPECT_EQ(cell(5).cue(), moving);
+    EXPECT_EQ(cell(0).cue(), nullptr);
+}

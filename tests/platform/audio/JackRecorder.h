@@ -86,6 +86,12 @@ public:
         return channel == 0 ? _left[frame] : _right[frame];
     }
 
+    // What one channel has recorded so far.
+    std::vector<float> samples(int channel) const {
+        const std::vector<float>& all = channel == 0 ? _left : _right;
+        return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(recorded.load())};
+    }
+
     std::atomic<std::size_t> recorded{0};
 
 private:

@@ -1,0 +1,274 @@
+#include "e2e/support/EndToEnd.h"
+
+#include "e2e/support/Tones.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+const QString kWindowSuffix = QStringLiteral(" \u2014 Pondra");
+
+// ASan and a loaded CI machine start the program slower than a desktop does.
+constexpr auto kLaunchLimit = 60s;
+
+bool isWorkspaceWindow(const TopLevel& window) {
+    return window.instance == QLatin1String("pondra") && window.title.endsWith(kWindowSuffix);
+}
+
+std::string caseName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+} // namespace
+
+void EndToEnd::SetUp() {
+    if (!XvfbDisplay::installed() || !JackTestServer::installed()) {
+        GTEST_SKIP() << "The end-to-end suite needs Xvfb and jackd; scripts/install-deps "
+                        "installs both.";
+    }
+    char folder[] = "/tmp/pondra-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    _folder = folder;
+    for (const char* sub :
+         {"home", "home/.config", "home/.local", "home/.local/share", "home/.cache", "run"}) {
+        ASSERT_EQ(mkdir(path(sub).c_str(), 0700), 0) << sub;
+    }
+    _outputPath = path("pondra.log");
+
+    display = std::make_unique<XvfbDisplay>();
+    ASSERT_FALSE(display->name().empty()) << "Xvfb did not start";
+    x = std::make_unique<XDriver>(display->name());
+    ASSERT_TRUE(x->connected()) << "no connection to " << display->name();
+    // libjack's own complaints while the server comes up are not the case's.
+    jack_set_error_function([](const char*) {});
+    jack_set_info_function([](const char*) {});
+    jack = std::make_unique<JackTestServer>(kJackRate, kJackPeriod);
+    ASSERT_TRUE(jack->start()) << "the JACK server did not start";
+}
+
+void EndToEnd::TearDown() {
+    if (HasFailure() && x) {
+        keepEvidence();
+    }
+    recorder.reset();
+    // jackd waits two minutes for a killed client before it ends gracefully:
+    // after a case that leaves the program running it goes the hard way.
+    const bool killed = program && program->running();
+    program.reset();
+    if (jack) {
+        jack->kill(killed ? SIGKILL : SIGTERM);
+    }
+    jack.reset();
+    x.reset();
+    display.reset();
+    if (!_folder.empty() && !HasFailure()) {
+        std::filesystem::remove_all(_folder);
+    }
+}
+
+void EndToEnd::keepEvidence() {
+    const std::string folder = std::string(PONDRA_E2E_EVIDENCE_DIR) + "/" + caseName();
+    std::filesystem::create_directories(folder);
+    x->grab(QRect(0, 0, 1280, 1024)).save(QString::fromStdString(folder + "/screen.png"));
+    std::filesystem::copy_file(_outputPath, folder + "/pondra.log",
+                               std::filesystem::copy_options::overwrite_existing);
+    ADD_FAILURE() << "The screen and the program's output are kept in " << folder
+                  << "; the case's files in " << _folder;
+}
+
+std::string EndToEnd::tone(const std::string& name, int n, double seconds) {
+    const std::string file = path(name);
+    EXPECT_TRUE(Tones::write(file, Tones::frequency(n), seconds)) << name;
+    return file;
+}
+
+TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{PONDRA_E2E_PROGRAM};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const std::string home = path("home");
+    program = std::make_unique<ChildProcess>(command,
+                                             std::map<std::string, std::string>{
+                                                 {"HOME", home},
+                                                 {"XDG_CONFIG_HOME", home + "/.config"},
+                                                 {"XDG_DATA_HOME", home + "/.local/share"},
+                                                 {"XDG_CACHE_HOME", home + "/.cache"},
+                                                 {"XDG_RUNTIME_DIR", path("run")},
+                                                 {"DISPLAY", display->name()},
+                                                 {"QT_QPA_PLATFORM", "xcb"},
+                                                 {"WAYLAND_DISPLAY", ""},
+                                                 {"SESSION_MANAGER", ""},
+                                                 {"DBUS_SESSION_BUS_ADDRESS", ""},
+                                                 {"LV2_PATH", ""},
+                                                 {"LANG", "C.UTF-8"},
+                                                 {"JACK_DEFAULT_SERVER", jack->name()},
+                                                 {"JACK_NO_AUDIO_RESERVATION", "1"},
+                                             },
+                                             _outputPath);
+    const auto window = x->waitForWindow(isWorkspaceWindow, kLaunchLimit);
+    if (!window) {
+        ADD_FAILURE() << "no workspace window showed; the program printed:\n" << output();
+        return {};
+    }
+    // Drawn and answering before the case goes on.
+    x->settle(500ms);
+    return *window;
+}
+
+std::vector<TopLevel> EndToEnd::workspaceWindows() {
+    std::vector<TopLevel> found;
+    for (const TopLevel& window : x->windows()) {
+        if (isWorkspaceWindow(window)) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
+std::vector<TopLevel> EndToEnd::otherWindows() {
+    std::vector<TopLevel> found;
+    for (const TopLevel& window : x->windows()) {
+        if (window.instance == QLatin1String("pondra") && !isWorkspaceWindow(window) &&
+            window.frame.width() > 1) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
+std::optional<TopLevel> EndToEnd::waitForOtherWindow(std::chrono::milliseconds limit) {
+    const auto window = x->waitForWindow(
+        [](const TopLevel& w) {
+            return w.instance == QLatin1String("pondra") && !isWorkspaceWindow(w) &&
+                   w.frame.width() > 1;
+        },
+        limit);
+    if (window) {
+        x->settle(300ms);
+    }
+    return window;
+}
+
+std::optional<TopLevel> EndToEnd::waitForTitle(const QString& title,
+                                               std::chrono::milliseconds limit) {
+    return x->waitForWindow(
+        [&](const TopLevel& w) { return isWorkspaceWindow(w) && w.title == title + kWindowSuffix; },
+        limit);
+}
+
+std::string EndToEnd::output() const {
+    return readTextFile(_outputPath);
+}
+
+bool EndToEnd::waitForOutput(const std::string& text, std::chrono::milliseconds limit) const {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+        if (output().find(text) != std::string::npos) {
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+}
+
+std::optional<ChildProcess::Exit> EndToEnd::quit(const TopLevel& window,
+                                                 std::chrono::milliseconds limit) {
+    x->focus(window);
+    x->key('q', Control);
+    return program->waitForExit(limit);
+}
+
+void EndToEnd::dropFiles(const std::vector<std::string>& files, QPoint target) {
+    std::vector<std::string> command{PONDRA_E2E_DRAG_SOURCE, "1100", "900"};
+    command.insert(command.end(), files.begin(), files.end());
+    ChildProcess source(command,
+                        {{"DISPLAY", display->name()},
+                         {"QT_QPA_PLATFORM", "xcb"},
+                         {"HOME", path("home")},
+                         {"XDG_RUNTIME_DIR", path("run")}},
+                        path("drag-source.log"));
+    const auto window = x->waitForWindow(
+        [](const TopLevel& w) { return w.title == QLatin1String("Pondra e2e drag source"); }, 20s);
+    ASSERT_TRUE(window) << "the drag source never showed";
+    x->settle(300ms);
+    x->drag(window->frame.center(), target);
+    ASSERT_TRUE(source.waitForExit(20s)) << "the drag never ended";
+    x->settle(300ms);
+}
+
+void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
+    x->focus(window);
+    x->key('s', Control | Shift);
+    const auto panel = waitForOtherWindow();
+    ASSERT_TRUE(panel) << "no save panel";
+    x->focus(*panel);
+    x->key('a', Control);
+    x->type(package);
+    x->key(Keys::Return);
+    ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == panel->id; }, 10s));
+    // A package is written beside its place and renamed into it whole.
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    while (!std::filesystem::exists(package + "/document")) {
+        ASSERT_LT(std::chrono::steady_clock::now(), end) << "the save never ended";
+        std::this_thread::sleep_for(50ms);
+    }
+    x->settle(300ms);
+}
+
+nlohmann::json EndToEnd::readDocument(const std::string& package) {
+    std::ifstream in(package + "/document");
+    return nlohmann::json::parse(in, nullptr, false);
+}
+
+std::map<int, nlohmann::json> EndToEnd::cuesOf(const nlohmann::json& document, int cart) {
+    std::map<int, nlohmann::json> cues;
+    const auto& carts = document.at("carts");
+    const auto& list = carts.is_object() && carts.contains("$array") ? carts["$array"] : carts;
+    for (const auto& [slot, cue] : list.at(cart).at("cues").items()) {
+        cues[std::stoi(slot)] = cue;
+    }
+    return cues;
+}
+
+void EndToEnd::chooseJackOutput(const TopLevel& window) {
+    const WindowMap map(window.frame);
+    x->focus(window);
+    x->click(map.outputPopUp());
+    x->settle(300ms);
+    x->type("JACK");
+    x->key(Keys::Return);
+    x->settle(500ms);
+}
+
+void EndToEnd::record(double seconds) {
+    recorder =
+        std::make_unique<JackRecorder>(jack->name(), static_cast<std::size_t>(seconds * kJackRate));
+    ASSERT_TRUE(recorder->valid());
+    // The program's client appears once its device opens.
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!recorder->listenToPondra()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), end) << "the program has no JACK ports";
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+std::size_t EndToEnd::recordedFrames() const {
+    return recorder->recorded.load();
+}
+
+std::vector<float> EndToEnd::recordFor(double seconds) {
+    const auto until = recordedFrames() + static_cast<std::size_t>(seconds * kJackRate);
+    EXPECT_TRUE(recorder->waitForFrames(until));
+    return recorder->samples(0);
+}
+
+void EndToEnd::selectCell(const WindowMap& map, int index) {
+    x->click(map.cellName(index));
+}

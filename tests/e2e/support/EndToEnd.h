@@ -1,0 +1,87 @@
+#pragma once
+
+#include "e2e/support/ChildProcess.h"
+#include "e2e/support/WindowMap.h"
+#include "e2e/support/XDriver.h"
+#include "e2e/support/XvfbDisplay.h"
+#include "platform/audio/JackRecorder.h"
+#include "platform/audio/JackTestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+// One case of the end-to-end suite: the real program, started as a user
+// starts it, under an X server and a JACK server of the case's own, with a
+// fresh home and XDG folders. The case drives it only through X input events
+// and files, listens to it through JACK and reads what it saves.
+class EndToEnd : public ::testing::Test {
+protected:
+    static constexpr int kJackRate = 48000;
+    static constexpr int kJackPeriod = 256;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // A path in the case's own folder.
+    std::string path(const std::string& name) const { return _folder + "/" + name; }
+    // A sine file of tone n (see Tones), written in the format of its extension.
+    std::string tone(const std::string& name, int n, double seconds = 4.0);
+
+    // Starts the program with these arguments and answers its first
+    // workspace window.
+    TopLevel launch(const std::vector<std::string>& arguments = {});
+    // The program's workspace windows, and its other windows (alerts, panels).
+    std::vector<TopLevel> workspaceWindows();
+    std::vector<TopLevel> otherWindows();
+    std::optional<TopLevel> waitForOtherWindow(std::chrono::milliseconds limit = 10s);
+    // The workspace window with this title, once it shows.
+    std::optional<TopLevel> waitForTitle(const QString& title,
+                                         std::chrono::milliseconds limit = 10s);
+    // What the program has written to stdout and stderr.
+    std::string output() const;
+    bool waitForOutput(const std::string& text, std::chrono::milliseconds limit = 10s) const;
+    // Quits with Ctrl+Q; the exit, or none when it still runs after `limit`.
+    std::optional<ChildProcess::Exit> quit(const TopLevel& window,
+                                           std::chrono::milliseconds limit = 15s);
+
+    // Drags the files from another X client onto a point, as from a file manager.
+    void dropFiles(const std::vector<std::string>& files, QPoint target);
+    // File > Save As... to a package path, typed into the panel; waits for the save.
+    void saveAs(const TopLevel& window, const std::string& package);
+    // The package's archive as the program wrote it.
+    static nlohmann::json readDocument(const std::string& package);
+    // The cues of the document's first cart by slot.
+    static std::map<int, nlohmann::json> cuesOf(const nlohmann::json& document, int cart = 0);
+
+    // The window's output set to the JACK server through its pop-up.
+    void chooseJackOutput(const TopLevel& window);
+    // Starts recording what the program plays into JACK.
+    void record(double seconds = 60.0);
+    // The frame the recording has reached.
+    std::size_t recordedFrames() const;
+    // Waits until the recording holds `seconds` more, then answers the left channel.
+    std::vector<float> recordFor(double seconds);
+
+    // Selects a cell of the grid by a click on its name.
+    void selectCell(const WindowMap& map, int index);
+
+    std::unique_ptr<XvfbDisplay> display;
+    std::unique_ptr<XDriver> x;
+    std::unique_ptr<JackTestServer> jack;
+    std::unique_ptr<ChildProcess> program;
+    std::unique_ptr<JackRecorder> recorder;
+
+private:
+    void keepEvidence();
+
+    std::string _folder;
+    std::string _outputPath;
+};

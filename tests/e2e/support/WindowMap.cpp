@@ -1,0 +1,32 @@
+#include "e2e/support/WindowMap.h"
+
+WindowMap::WindowMap(QRect frame, bool tabsShown, int columns, int rows)
+    : _frame(frame)
+    , _columns(columns)
+    , _rows(rows) {
+    const int top = kMenuBarHeight + (tabsShown ? kTabBarHeight : 0);
+    const int inspectorTop =
+        frame.height() - PondraWindow::kBottomBarHeight - PondraWindow::kInspectorHeight;
+    _grid =
+        QRect(frame.left(), frame.top() + top, frame.width(), inspectorTop - kSplitterHeight - top);
+    _inspectorTopLeft = QPoint(frame.left(), frame.top() + inspectorTop);
+}
+
+QRect WindowMap::cell(int index) const {
+    const int width = (_grid.width() - 4 - (2 * _columns + 2)) / _columns;
+    const int height = (_grid.height() - 4 - (2 * _rows + 2)) / _rows;
+    const int column = index % _columns;
+    const int row = index / _columns;
+    const QRect frame(_grid.left() + 4 + column * (width + 2), _grid.top() + 4 + row * (height + 2),
+                      width, height);
+    return frame.adjusted(6, 6, -6, -6);
+}
+
+QPoint WindowMap::cellName(int index) const {
+    const QRect drawn = cell(index);
+    return {drawn.center().x(), drawn.top() + drawn.height() * 2 / 5};
+}
+
+QPoint WindowMap::volume(double fraction) const {
+    return inspector(66 + static_cast<int>(fraction * (274 - 66)), 116);
+}
