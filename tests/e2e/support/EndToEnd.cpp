@@ -84,9 +84,9 @@ void EndToEnd::keepEvidence() {
                   << "; the case's files in " << _folder;
 }
 
-std::string EndToEnd::tone(const std::string& name, int n, double seconds) {
+std::string EndToEnd::tone(const std::string& name, int n, double seconds, unsigned channels) {
     const std::string file = path(name);
-    EXPECT_TRUE(Tones::write(file, Tones::frequency(n), seconds)) << name;
+    EXPECT_TRUE(Tones::write(file, Tones::frequency(n), seconds, channels)) << name;
     return file;
 }
 
@@ -271,4 +271,41 @@ std::vector<float> EndToEnd::recordFor(double seconds) {
 
 void EndToEnd::selectCell(const WindowMap& map, int index) {
     x->click(map.cellName(index));
+}
+
+void EndToEnd::editText(QPoint field, const std::string& text) {
+    x->click(field);
+    x->key('a', Control);
+    x->type(text);
+    x->key(Keys::Return);
+    x->settle();
+}
+
+void EndToEnd::setHotKey(const WindowMap& map, int index, char key) {
+    selectCell(map, index);
+    editText(map.hotKeyField(), std::string(1, key));
+    // Back to the grid, so that keys fire cues again.
+    selectCell(map, index);
+}
+
+void EndToEnd::contextMenuEntry(const WindowMap& map, int index, int entry) {
+    x->click(map.cellName(index), NoModifier, 3);
+    x->settle(300ms);
+    for (int down = 0; down <= entry; ++down) {
+        x->key(Keys::Down);
+    }
+    x->key(Keys::Return);
+    x->settle();
+}
+
+void EndToEnd::showMode(const TopLevel& window) {
+    x->focus(window);
+    x->key('r', Control);
+    x->settle(300ms);
+}
+
+void EndToEnd::editMode(const TopLevel& window) {
+    x->focus(window);
+    x->key('e', Control);
+    x->settle(300ms);
 }

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -33,7 +34,7 @@ protected:
     // A path in the case's own folder.
     std::string path(const std::string& name) const { return _folder + "/" + name; }
     // A sine file of tone n (see Tones), written in the format of its extension.
-    std::string tone(const std::string& name, int n, double seconds = 4.0);
+    std::string tone(const std::string& name, int n, double seconds = 4.0, unsigned channels = 1);
 
     // Starts the program with these arguments and answers its first
     // workspace window.
@@ -72,6 +73,15 @@ protected:
 
     // Selects a cell of the grid by a click on its name.
     void selectCell(const WindowMap& map, int index);
+    // Replaces a text field's text, ending with Return.
+    void editText(QPoint field, const std::string& text);
+    // Gives the selected cell's cue a hot key through the inspector.
+    void setHotKey(const WindowMap& map, int index, char key);
+    // Picks entry n of a cell's contextual menu (Loop, Hold, Solo, Ducking).
+    void contextMenuEntry(const WindowMap& map, int index, int entry);
+    // Ctrl+R, Ctrl+E.
+    void showMode(const TopLevel& window);
+    void editMode(const TopLevel& window);
 
     std::unique_ptr<XvfbDisplay> display;
     std::unique_ptr<XDriver> x;

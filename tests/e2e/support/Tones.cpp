@@ -4,21 +4,24 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 namespace Tones {
 
-bool write(const std::string& path, double frequency, double seconds, float amplitude) {
-    std::vector<float> samples(static_cast<std::size_t>(seconds * kRate));
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = amplitude * static_cast<float>(std::sin(2.0 * std::numbers::pi * frequency *
-                                                             static_cast<double>(i) / kRate));
+bool write(const std::string& path, double frequency, double seconds, unsigned channels) {
+    const auto frames = static_cast<std::size_t>(seconds * kRate);
+    std::vector<float> samples(frames * channels);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const auto value = 0.5f * static_cast<float>(std::sin(2.0 * std::numbers::pi * frequency *
+                                                              static_cast<double>(i) / kRate));
+        std::fill_n(samples.begin() + static_cast<std::ptrdiff_t>(i * channels), channels, value);
     }
     const std::string extension = path.substr(path.rfind('.') + 1);
     if (extension == "m4a") {
-        return AudioFixtures::writeM4a(path, samples, 1, kRate);
+        return AudioFixtures::writeM4a(path, samples, channels, kRate);
     }
     const int format = extension == "wav"    ? SF_FORMAT_WAV | SF_FORMAT_PCM_16
                        : extension == "aiff" ? SF_FORMAT_AIFF | SF_FORMAT_PCM_24
@@ -28,7 +31,7 @@ bool write(const std::string& path, double frequency, double seconds, float ampl
                        : extension == "mp3"  ? SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III
                        : extension == "caf"  ? SF_FORMAT_CAF | SF_FORMAT_FLOAT
                                              : 0;
-    return format != 0 && AudioFixtures::writeSndfile(path, format, samples, 1, kRate);
+    return format != 0 && AudioFixtures::writeSndfile(path, format, samples, channels, kRate);
 }
 
 double amplitude(const std::vector<float>& samples, std::size_t first, std::size_t count,

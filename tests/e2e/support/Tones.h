@@ -20,10 +20,10 @@ inline double frequency(int n) {
     return kBin * 4.0 * (n + 1);
 }
 
-// Mono sine files at half scale: a format by its extension ("wav", "aiff",
-// "flac", "ogg", "opus", "mp3", "m4a", "caf"); false when it could not be
-// written.
-bool write(const std::string& path, double frequency, double seconds, float amplitude = 0.5f);
+// Sine files at half scale, the same on every channel: a format by its
+// extension ("wav", "aiff", "flac", "ogg", "opus", "mp3", "m4a", "caf");
+// false when it could not be written.
+bool write(const std::string& path, double frequency, double seconds, unsigned channels = 1);
 
 // The amplitude of a sine of `frequency` in `count` frames from `first`
 // (0 when the range is empty); exact for a whole-bin frequency over whole

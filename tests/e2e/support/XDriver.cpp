@@ -163,6 +163,19 @@ void XDriver::focus(const TopLevel& window) {
     settle();
 }
 
+void XDriver::close(const TopLevel& window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window.id;
+    event.type = atom(_connection, "WM_PROTOCOLS");
+    event.data.data32[0] = atom(_connection, "WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(_connection, 0, window.id, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
+    settle();
+}
+
 XDriver::KeyCode XDriver::keyCodeOf(std::uint32_t keysym) const {
     for (std::size_t i = 0; i < _keymap.size(); ++i) {
         const auto column = static_cast<int>(i % _keysymsPerCode);

@@ -66,6 +66,8 @@ public:
 
     // Gives a window the keyboard, as a window manager does when it is clicked.
     void focus(const TopLevel& window);
+    // Asks a window to close, as its title bar's close button does.
+    void close(const TopLevel& window);
 
     void moveTo(QPoint at);
     void click(QPoint at, unsigned modifiers = NoModifier, int button = 1);
