@@ -91,7 +91,9 @@ std::string EndToEnd::tone(const std::string& name, int n, double seconds, unsig
 }
 
 TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{PONDRA_E2E_PROGRAM};
+    // The tree's own program, unless the environment names another build.
+    const char* other = std::getenv("PONDRA_E2E_PROGRAM");
+    std::vector<std::string> command{other && *other ? other : PONDRA_E2E_PROGRAM};
     command.insert(command.end(), arguments.begin(), arguments.end());
     const std::string home = path("home");
     program = std::make_unique<ChildProcess>(command,

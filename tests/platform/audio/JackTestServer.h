@@ -17,8 +17,9 @@
 // real-time scheduling. jackd keeps eight server slots in shared memory and
 // frees the slot of a killed server only to a new server of the same name,
 // so the names come from a small pool, each held by a file lock while a
-// test uses it. start() answers false when jackd is not installed, every
-// name is taken or the server never becomes reachable.
+// test uses it; a test waits up to a minute for a name to come free.
+// start() answers false when jackd is not installed, no name came free or
+// the server never becomes reachable.
 class JackTestServer {
 public:
     static constexpr int kNames = 4;
@@ -102,6 +103,14 @@ public:
 
 private:
     void claimName() {
+        for (int tries = 0; tries < 600 && _lock < 0; ++tries) {
+            if (tries > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            tryNames();
+        }
+    }
+    void tryNames() {
         for (int n = 0; n < kNames; ++n) {
             const std::string name =
                 "pondra-test-" + std::to_string(getuid()) + "-" + std::to_string(n);
