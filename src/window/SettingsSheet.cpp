@@ -146,6 +146,12 @@ SettingsSheet::SettingsSheet(WorkspaceController& controller)
     refreshView();
 }
 
+SettingsSheet::~SettingsSheet() {
+    // QDialog's destructor hides the sheet; the duration field losing the focus
+    // then must not edit the settings through what is left of the sheet.
+    _panicDurationField->disconnect(this);
+}
+
 VornHotKeyTextView* SettingsSheet::addKeyRow(QGridLayout& grid, int row, const QString& title,
                                              const char* name, KeySetter setter) {
     auto* field = new VornHotKeyTextView(ground());
