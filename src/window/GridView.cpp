@@ -143,6 +143,12 @@ void GridView::importFiles(const QStringList& paths, std::size_t index) {
     }
 }
 
+void GridView::cueBrokenChanged() {
+    if (_delegate) {
+        _delegate->gridViewCueBrokenChanged();
+    }
+}
+
 void GridView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QLinearGradient gradient(0, height(), 0, 0);
