@@ -65,23 +65,30 @@ TEST_F(CueStates, CuesASoloCueStopsLoseTheirPlayingMarkAtOnce) {
     contextMenuEntry(*map, 8, 2);
     showMode(window);
     record();
-    for (const char key : {'1', '2', '3', '4', 'q', 'w', 'e', 'r'}) {
-        x->key(key);
-    }
-    std::vector<float> heard = recordFor(0.5);
-    for (int cell = 0; cell < 8; ++cell) {
-        EXPECT_TRUE(shows(cell, Mark::Playing)) << "cell " << cell;
-    }
+    // Which stopped cell kept its mark was a race with the device: a few rounds.
+    for (int round = 0; round < 3; ++round) {
+        for (const char key : {'1', '2', '3', '4', 'q', 'w', 'e', 'r'}) {
+            x->key(key);
+        }
+        recordFor(0.5);
+        for (int cell = 0; cell < 8; ++cell) {
+            EXPECT_TRUE(shows(cell, Mark::Playing)) << "round " << round << ", cell " << cell;
+        }
 
-    x->key('a');
-    x->settle(500ms);
-    heard = recordFor(0.5);
-    for (int cell = 0; cell < 8; ++cell) {
-        EXPECT_TRUE(silentToTheEnd(heard, cell, 40)) << "tone " << cell;
-        EXPECT_FALSE(shows(cell, Mark::Playing)) << "cell " << cell << " looks as if it played";
+        x->key('a');
+        x->settle(500ms);
+        const std::vector<float> heard = recordFor(0.5);
+        for (int cell = 0; cell < 8; ++cell) {
+            EXPECT_TRUE(silentToTheEnd(heard, cell, 40)) << "round " << round << ", tone " << cell;
+            EXPECT_FALSE(shows(cell, Mark::Playing))
+                << "round " << round << ", cell " << cell << " looks as if it played";
+        }
+        EXPECT_TRUE(soundsToTheEnd(heard, 8, 40));
+        EXPECT_TRUE(shows(8, Mark::Playing));
+        // Its key again stops it for the next round.
+        x->key('a');
+        x->settle(300ms);
     }
-    EXPECT_TRUE(soundsToTheEnd(heard, 8, 40));
-    EXPECT_TRUE(shows(8, Mark::Playing));
 }
 
 TEST_F(CueStates, PauseAllShowsEachPausedCueWithItsMarkAndTimesAndResumeBringsThemBack) {
