@@ -78,6 +78,11 @@ bool isRunning(CueState state) {
     return state == CueState::Playing || state == CueState::Paused || state == CueState::Fading;
 }
 
+// A short cell has no band between the top row and the progress bar.
+bool isCompact(const QRectF& cell) {
+    return cell.height() - 34 - kProgressHeight - 24 < 16;
+}
+
 } // namespace
 
 CueCellView::CueCellView(GridView& grid, std::size_t index, QWidget* parent)
@@ -118,8 +123,8 @@ void CueCellView::setCue(std::shared_ptr<AudioCue> cue) {
     _cue = std::move(cue);
     _pressed = false;
     if (_cue) {
-        _progressObservation =
-            _cue->progressChanged().connect([this](const float&, const float&) { refreshView(); });
+        _progressObservation = _cue->progressChanged().connect(
+            [this](const float&, const float&) { progressTicked(); });
         _stateObservation =
             _cue->stateChanged().connect([this](const CueState& old, const CueState& state) {
                 refreshView();
@@ -199,6 +204,17 @@ void CueCellView::refreshView() {
     _progress->setProgress(_cue ? _cue->progress() : 0.0);
     _progress->setPaused(state == CueState::Paused);
     update();
+}
+
+void CueCellView::progressTicked() {
+    _progress->setProgress(_cue->progress());
+    // Of the cell's own drawing only the times move: the band above the
+    // progress bar, and in a short cell the top row, where the time left goes.
+    const QRectF r = cellRect();
+    update(QRectF(r.left(), r.bottom() - kProgressHeight - 24, r.width(), 19).toAlignedRect());
+    if (isCompact(r)) {
+        update(QRectF(r.left(), r.top() + 6, r.width(), 24).toAlignedRect());
+    }
 }
 
 QRectF CueCellView::cellRect() const {
@@ -354,7 +370,7 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     // A short cell has no band between the top row and the progress bar: the
     // name moves into the top row and the edit-mode times give way.
     const qreal band = r.height() - 34 - kProgressHeight - 24;
-    const bool compact = band < 16;
+    const bool compact = isCompact(r);
     if (compact && _locked && running) {
         painter.setFont(cellFont(11, true));
         painter.setPen(timeColor);

@@ -74,6 +74,8 @@ protected:
 
 private:
     void refreshView();
+    // A progress tick: the bar and the times, nothing else.
+    void progressTicked();
     void startDrag();
     void endHover();
     // The rectangle the cell draws in: its bounds inset by 5 points.
