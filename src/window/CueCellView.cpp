@@ -211,10 +211,10 @@ void CueCellView::progressTicked() {
     // Of the cell's own drawing only the times move: the band above the
     // progress bar, and in a short cell the top row, where the time left goes.
     const QRectF r = cellRect();
-    update(QRectF(r.left(), r.bottom() - kProgressHeight - 24, r.width(), 19).toAlignedRect());
-    if (isCompact(r)) {
-        update(QRectF(r.left(), r.top() + 6, r.width(), 24).toAlignedRect());
-    }
+    const QRectF times = isCompact(r)
+                             ? QRectF(r.left(), r.top() + 6, r.width(), 24)
+                             : QRectF(r.left(), r.bottom() - kProgressHeight - 24, r.width(), 19);
+    update(times.toAlignedRect());
 }
 
 QRectF CueCellView::cellRect() const {
