@@ -208,15 +208,7 @@ TEST_F(CueStates, TimesRunOnWhileAnAlertIsUp) {
     // A save into a "folder" that is a file ends in an alert.
     const std::string notAFolder = path("notes.txt");
     AudioFixtures::writeBytes(notAFolder, "not a folder");
-    x->focus(window);
-    x->key('s', Control | Shift);
-    const auto panel = waitForOtherWindow();
-    ASSERT_TRUE(panel) << "no save panel";
-    x->focus(*panel);
-    x->key('a', Control);
-    x->type(notAFolder + "/Show.pondra");
-    x->key(Keys::Return);
-    ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == panel->id; }, 10s));
+    answerSaveAs(window, notAFolder + "/Show.pondra");
     const auto alert = waitForOtherWindow();
     ASSERT_TRUE(alert) << "no alert";
 
