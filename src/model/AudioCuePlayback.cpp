@@ -47,6 +47,27 @@ void AudioCue::setPlaying(bool playing) {
         _playing = playing;
         _playingChanged.emit(!playing, playing);
     }
+    updateState();
+}
+
+void AudioCue::setPaused(bool paused) {
+    _paused = paused;
+    updateState();
+}
+
+void AudioCue::updateState() {
+    CueState state = CueState::Stopped;
+    // Broken first: a cue whose file is found gone while it plays has no
+    // sound to rely on (its next seek or loop reads nothing).
+    if (isBroken()) {
+        state = CueState::Broken;
+    } else if (_playing) {
+        state = _doPanic ? CueState::Fading : _paused ? CueState::Paused : CueState::Playing;
+    }
+    const CueState old = std::exchange(_state, state);
+    if (old != state) {
+        _stateChanged.emit(old, state);
+    }
 }
 
 void AudioCue::setProgress(float progress) {
@@ -86,13 +107,13 @@ void AudioCue::pause() {
         return;
     }
     trace("   pause %s", description());
-    _paused = true;
     _audioSource->stop();
+    setPaused(true);
 }
 
 void AudioCue::resume() {
     assertMainThread();
-    _paused = false;
+    setPaused(false);
     if (_playing) {
         play();
     }
@@ -109,9 +130,9 @@ void AudioCue::stop() {
     _audioSource->stop();
     _audioSource->goToTime(0.0);
     cancelProgressTimer();
+    _paused = false;
     setProgress(0.0f);
     setPlaying(false);
-    _paused = false;
 }
 
 void AudioCue::hardStop() {
@@ -139,6 +160,7 @@ void AudioCue::panicAction() {
         return;
     }
     _doPanic = true;
+    updateState();
     _audioSource->fadeToMasterVolume(0.0f, duration);
     _panicTimer = _scheduler.scheduleOnce(duration, [this] {
         _panicTimer.reset();

@@ -211,7 +211,7 @@ void EndToEnd::dropFiles(const std::vector<std::string>& files, QPoint target) {
     x->settle(300ms);
 }
 
-void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
+void EndToEnd::answerSaveAs(const TopLevel& window, const std::string& package) {
     x->focus(window);
     x->key('s', Control | Shift);
     const auto panel = waitForOtherWindow();
@@ -221,6 +221,10 @@ void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
     x->type(package);
     x->key(Keys::Return);
     ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == panel->id; }, 10s));
+}
+
+void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
+    answerSaveAs(window, package);
     // A package is written beside its place and renamed into it whole.
     const auto end = std::chrono::steady_clock::now() + 30s;
     while (!std::filesystem::exists(package + "/document")) {

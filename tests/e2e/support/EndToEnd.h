@@ -57,6 +57,8 @@ protected:
     void dropFiles(const std::vector<std::string>& files, QPoint target);
     // File > Save As... to a package path, typed into the panel; waits for the save.
     void saveAs(const TopLevel& window, const std::string& package);
+    // Save As through its panel, without waiting for what the save does.
+    void answerSaveAs(const TopLevel& window, const std::string& package);
     // The package's archive as the program wrote it.
     static nlohmann::json readDocument(const std::string& package);
     // The cues of the document's first cart by slot.
