@@ -369,10 +369,14 @@ void KivAudioSource::updateStream() {
         format.setChannels(next.fileChannels);
         next.outChannels = outFormat->channels();
         next.buffer = KivAudioMetaBuffer::create(_alias, &format, _bufferWorker, &_clock);
+        // Nothing in the program reads a source's meters: they run only
+        // once someone does.
         next.mixer = MatrixMixer::create({{next.fileChannels},
                                           {next.outChannels},
                                           _stream->maximumFramesPerSlice(),
-                                          format.sampleRate()});
+                                          format.sampleRate(),
+                                          false,
+                                          false});
         if (next.buffer && next.mixer) {
             if (savedSlices.is_array() && !savedSlices.empty()) {
                 next.buffer->setSlices(savedSlices);
