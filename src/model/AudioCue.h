@@ -186,7 +186,8 @@ public:
     int midiTriggerByte2() const;
     void setMidiTriggerByte2(int value);
 
-    // Effects, first applied first. Every change keeps the play position.
+    // Effects, first applied first. A playing cue plays on through every
+    // change, from where it was (see KivAudioSource).
     const std::vector<std::shared_ptr<KivEffect>>& effects() const { return _effects; }
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
     void addEffect(const std::shared_ptr<KivEffect>& effect);
@@ -194,8 +195,6 @@ public:
     void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index);
     void removeEffect(const std::shared_ptr<KivEffect>& effect);
     void moveEffectAtIndex(std::size_t from, std::size_t to);
-    // Saves every effect's state and rebuilds the source's chain.
-    void updateEffects();
     void closeEffectEditors();
     Signal<>& effectsChanged() { return _effectsChanged; }
 

@@ -273,10 +273,8 @@ void AudioCue::setEndTime(double seconds) {
 }
 
 void AudioCue::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
-    keepingPosition([&] {
-        _effects = std::move(effects);
-        _audioSource->setEffects(_effects);
-    });
+    _effects = std::move(effects);
+    _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }
 
@@ -284,10 +282,8 @@ void AudioCue::addEffect(const std::shared_ptr<KivEffect>& effect) {
     if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
         return;
     }
-    keepingPosition([&] {
-        _effects.push_back(effect);
-        _audioSource->addEffect(effect);
-    });
+    _effects.push_back(effect);
+    _audioSource->addEffect(effect);
     _effectsChanged.emit();
 }
 
@@ -295,12 +291,9 @@ void AudioCue::insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_
     if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
         return;
     }
-    keepingPosition([&] {
-        _effects.insert(_effects.begin() +
-                            static_cast<std::ptrdiff_t>(std::min(index, _effects.size())),
-                        effect);
-        _audioSource->setEffects(_effects);
-    });
+    _effects.insert(
+        _effects.begin() + static_cast<std::ptrdiff_t>(std::min(index, _effects.size())), effect);
+    _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }
 
@@ -308,26 +301,14 @@ void AudioCue::removeEffect(const std::shared_ptr<KivEffect>& effect) {
     if (std::find(_effects.begin(), _effects.end(), effect) == _effects.end()) {
         return;
     }
-    keepingPosition([&] {
-        std::erase(_effects, effect);
-        _audioSource->removeEffect(effect);
-    });
+    std::erase(_effects, effect);
+    _audioSource->removeEffect(effect);
     _effectsChanged.emit();
 }
 
 void AudioCue::moveEffectAtIndex(std::size_t from, std::size_t to) {
     KivNSArray::moveObjectAt(_effects, from, to);
-    updateEffects();
-}
-
-void AudioCue::updateEffects() {
-    keepingPosition([&] {
-        for (const auto& effect : _effects) {
-            effect->saveState();
-        }
-        _audioSource->setEffects({});
-        _audioSource->setEffects(_effects);
-    });
+    _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }
 
