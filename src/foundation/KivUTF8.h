@@ -12,4 +12,9 @@ std::string sanitized(std::string_view text);
 
 bool isValid(std::string_view text);
 
+// Every character mapped to its upper case by Unicode's simple (one to one)
+// mapping, whatever the process's locale; ill-formed sequences are replaced
+// first, as by sanitized().
+std::string upperCased(std::string_view text);
+
 } // namespace KivUTF8
