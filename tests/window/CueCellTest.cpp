@@ -1,6 +1,8 @@
 // A cell's toggles with undo, its export and import, and its menus.
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "support/GuiWatchdog.h"
 #include "window/CueCellController.h"
 #include "window/CueCellView.h"
 #include "window/CueTextColors.h"
@@ -19,6 +21,23 @@ QByteArray contents(const std::string& path) {
 }
 
 } // namespace
+
+using namespace std::chrono_literals;
+
+TEST_F(WindowFixture, NamesOfMegabytesAreDrawnWithoutFreezingTheWindow) {
+    openWindow();
+    cart().setSize({2, 2});
+    const std::string file = wav("a.wav", 0.1f);
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+        auto cue = AudioCue::initWithFile(file, device);
+        cue->setName("Cue" + std::to_string(slot) + std::string(4 << 20, 'w') + "End");
+        grid().addCue(cue, slot);
+    }
+    GuiWatchdog watchdog;
+    const QImage drawn = renderWidget(*grid().gridView());
+    EXPECT_LT(watchdog.longestStall(), 100ms);
+    EXPECT_FALSE(drawn.isNull());
+}
 
 TEST_F(WindowFixture, TogglingLoopTwiceAndUndoingOnceLeavesItOnUnderItsName) {
     openWindow();
