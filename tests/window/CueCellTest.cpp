@@ -28,10 +28,15 @@ TEST_F(WindowFixture, NamesOfMegabytesAreDrawnWithoutFreezingTheWindow) {
     openWindow();
     cart().setSize({2, 2});
     const std::string file = wav("a.wav", 0.1f);
+    std::vector<std::shared_ptr<AudioCue>> cues;
     for (std::size_t slot = 0; slot < 4; ++slot) {
-        auto cue = AudioCue::initWithFile(file, device);
-        cue->setName("Cue" + std::to_string(slot) + std::string(4 << 20, 'w') + "End");
-        grid().addCue(cue, slot);
+        cues.push_back(AudioCue::initWithFile(file, device));
+        grid().addCue(cues.back(), slot);
+    }
+    // The first drawing loads the fonts: that is not what is measured.
+    renderWidget(*grid().gridView());
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+        cues[slot]->setName("Cue" + std::to_string(slot) + std::string(4 << 20, 'w') + "End");
     }
     GuiWatchdog watchdog;
     const QImage drawn = renderWidget(*grid().gridView());
