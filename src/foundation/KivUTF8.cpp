@@ -71,6 +71,15 @@ char32_t decode(std::string_view sequence) {
     }
 }
 
+// glibc's built-in C.UTF-8 carries Unicode's case mappings whatever locale
+// the process runs in; made once, never freed.
+locale_t unicodeLocale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    return locale;
+}
+
+} // namespace
+
 void append(std::string& text, char32_t c) {
     if (c < 0x80) {
         text += static_cast<char>(c);
@@ -88,15 +97,6 @@ void append(std::string& text, char32_t c) {
         text += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
-
-// glibc's built-in C.UTF-8 carries Unicode's case mappings whatever locale
-// the process runs in; made once, never freed.
-locale_t unicodeLocale() {
-    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-    return locale;
-}
-
-} // namespace
 
 std::string sanitized(std::string_view text) {
     std::string result;

@@ -17,4 +17,7 @@ bool isValid(std::string_view text);
 // first, as by sanitized().
 std::string upperCased(std::string_view text);
 
+// The character's UTF-8 sequence added to the end of `text`.
+void append(std::string& text, char32_t c);
+
 } // namespace KivUTF8
