@@ -105,3 +105,25 @@ void KivDrawing::drawTwoColorLinearGradient(QPainter& painter, const QPointF& st
     painter.fillRect(QRectF(0, -far, length, 2 * far), local);
     painter.restore();
 }
+
+QString KivDrawing::boundedText(const std::string& text, qreal width) {
+    const std::size_t keep = static_cast<std::size_t>(std::max<qreal>(width, 0)) + 2;
+    if (text.size() <= 2 * keep) {
+        return QString::fromStdString(text);
+    }
+    // Whole UTF-8 sequences: a cut never lands on a continuation byte.
+    const auto isContinuation = [&text](std::size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    std::size_t headEnd = keep;
+    while (headEnd > 0 && isContinuation(headEnd)) {
+        --headEnd;
+    }
+    std::size_t tailStart = text.size() - keep;
+    while (tailStart < text.size() && isContinuation(tailStart)) {
+        ++tailStart;
+    }
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(headEnd)) + QChar(0x2026) +
+           QString::fromUtf8(text.data() + tailStart,
+                             static_cast<qsizetype>(text.size() - tailStart));
+}

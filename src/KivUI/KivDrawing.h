@@ -5,6 +5,9 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
+
+#include <string>
 
 class QPainter;
 
@@ -30,6 +33,12 @@ struct KivDrawing {
     static QRectF centerSizeInRect(const QSizeF& size, const QRectF& target);
     // The rectangle's size centred in the target, not rounded.
     static QRectF centerRectInRect(const QRectF& rect, const QRectF& target);
+
+    // UTF-8 text cut to what `width` pixels could show of it at the narrowest
+    // advance a glyph has (one pixel): its start and its end around an
+    // ellipsis, which eliding in the middle keeps. A text of megabytes from a
+    // document is so never laid out whole.
+    static QString boundedText(const std::string& text, qreal width);
 
     // A two-colour gradient from the start to the end point, not extended.
     static void drawTwoColorLinearGradient(QPainter& painter, const QPointF& start,

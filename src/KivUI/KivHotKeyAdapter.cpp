@@ -138,5 +138,10 @@ std::optional<KivKeyEvent> KivHotKeyAdapter::keyEvent(const QKeyEvent& event) {
         const QString character = QString::fromUcs4(&key, 1).toLower();
         result.charactersIgnoringModifiers = character.toStdU16String();
     }
+    const QList<uint> typed = event.text().toUcs4();
+    if (typed.size() == 1 && QChar::isPrint(typed.front()) &&
+        QChar::category(typed.front()) != QChar::Other_PrivateUse) {
+        result.characters = event.text().toStdU16String();
+    }
     return result;
 }

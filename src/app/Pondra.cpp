@@ -34,7 +34,6 @@ const char* Pondra::versionString() {
 
 Pondra::Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory)
     : QApplication(argc, argv)
-    , _defaults(kOrganizationName, kApplicationName)
     , _midiFactory(std::move(midiFactory)) {
     setOrganizationName(kOrganizationName);
     setApplicationName(kApplicationName);
@@ -68,15 +67,14 @@ void Pondra::initializeClass() {
     logFormat("Launching at log level %d", KivEnvironment::logLevel());
     srandom(static_cast<unsigned>(std::time(nullptr)));
     _defaults.setValue("NSInitialToolTipDelay", kInitialToolTipDelay);
-    _defaults.sync();
     _toolTipDelay.setDelay(kInitialToolTipDelay);
 }
 
 void Pondra::applicationDidFinishLaunching() {
     // There is no outside feedback framework: the own check runs every launch.
-    CheckForNewCrashReport(QString::fromLatin1(kApplicationName),
-                           QString::fromStdString(CrashWriter::reportsFolder(kApplicationName)),
-                           *_prompts, _defaults);
+    _crashCheck = CheckForNewCrashReport(
+        QString::fromLatin1(kApplicationName),
+        QString::fromStdString(CrashWriter::reportsFolder(kApplicationName)), *_prompts, _defaults);
     initializeMIDI();
     _applicationHasFinishedLaunching = true;
 }

@@ -2,6 +2,7 @@
 
 #include "KivUI/KivQtPrompts.h"
 #include "KivUI/UrlOpener.h"
+#include "KivUI/UserDefaults.h"
 #include "app/ApplicationDocuments.h"
 #include "app/QtScheduler.h"
 #include "app/ToolTipDelay.h"
@@ -12,10 +13,10 @@
 #include "window/HelpActions.h"
 
 #include <QApplication>
-#include <QSettings>
 
 #include <memory>
 
+class CrashReportCheck;
 class EulaWindow;
 class KivAboutController;
 class UserDefaultsMidiSettings;
@@ -35,7 +36,7 @@ public:
 
     // Runs the class initialisation: the start-up lines, the launch date, the
     // log level from "LogLevel", the random seed and the tooltip delay. The
-    // user defaults are the QSettings of kOrganizationName/kApplicationName.
+    // user defaults are the settings file of kOrganizationName/kApplicationName.
     Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory = AlsaMidiSequencer::open);
     ~Pondra() override;
 
@@ -63,6 +64,11 @@ public:
 
     // Null until launching has finished.
     MidiInput* midiInput() const { return _midiInput.get(); }
+    // The last launch's check for a crash report; null before launching.
+    CrashReportCheck* crashCheck() const { return _crashCheck.get(); }
+
+    // Main thread. The process's user defaults.
+    UserDefaults& defaults() { return _defaults; }
 
     // Main thread. The alerts and panels of the application's windows; Qt's
     // own unless replaced.
@@ -104,7 +110,7 @@ private:
     QtScheduler _scheduler;
     SteadyClock _clock;
     MainRunLoop::ScopedInstall _mainRunLoop{_scheduler, _clock};
-    QSettings _defaults;
+    UserDefaults _defaults{UserDefaults::standardPath(kOrganizationName, kApplicationName)};
     MidiSequencerFactory _midiFactory;
     std::unique_ptr<UserDefaultsMidiSettings> _midiSettings;
     bool _midiInitialized = false;
@@ -119,6 +125,7 @@ private:
     UrlOpener _openUrl = systemUrlOpener();
     std::unique_ptr<KivAboutController> _about;
     std::unique_ptr<EulaWindow> _eulaWindow;
+    std::unique_ptr<CrashReportCheck> _crashCheck;
     // Last: stopped first, so no reader thread reaches a half-destroyed object.
     std::unique_ptr<MidiInput> _midiInput;
 };

@@ -1,6 +1,6 @@
 #include "app/UserDefaultsMidiSettings.h"
 
-#include <QSettings>
+#include "KivUI/UserDefaults.h"
 
 int UserDefaultsMidiSettings::virtualInputStreamID() const {
     bool isNumber = false;
@@ -10,5 +10,4 @@ int UserDefaultsMidiSettings::virtualInputStreamID() const {
 
 void UserDefaultsMidiSettings::setVirtualInputStreamID(int identifier) {
     _defaults.setValue(kVirtualInputStreamIDKey, identifier);
-    _defaults.sync();
 }

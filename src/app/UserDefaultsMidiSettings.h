@@ -2,7 +2,7 @@
 
 #include "platform/midi/MidiSettings.h"
 
-class QSettings;
+class UserDefaults;
 
 // MIDI input's lasting values in the user defaults. Main thread; the settings
 // object must outlive this one.
@@ -10,12 +10,12 @@ class UserDefaultsMidiSettings : public MidiSettings {
 public:
     static constexpr const char* kVirtualInputStreamIDKey = "PondraMIDIVirtualInputStreamID";
 
-    explicit UserDefaultsMidiSettings(QSettings& defaults)
+    explicit UserDefaultsMidiSettings(UserDefaults& defaults)
         : _defaults(defaults) {}
 
     int virtualInputStreamID() const override;
     void setVirtualInputStreamID(int identifier) override;
 
 private:
-    QSettings& _defaults;
+    UserDefaults& _defaults;
 };

@@ -53,7 +53,7 @@ WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::Docu
                      const auto found = _windows.find(&document);
                      return found == _windows.end() ? nullptr : found->second.midi.get();
                  })
-    , _defaults(Pondra::kOrganizationName, Pondra::kApplicationName) {
+    , _defaults(application.defaults()) {
     _application.setDocuments(&_documents);
 }
 

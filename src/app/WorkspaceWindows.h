@@ -1,10 +1,9 @@
 #pragma once
 
+#include "KivUI/UserDefaults.h"
 #include "app/ControllerDocuments.h"
 #include "model/DocumentController.h"
 #include "window/DocumentActions.h"
-
-#include <QSettings>
 
 #include <map>
 #include <memory>
@@ -76,6 +75,6 @@ private:
     };
     std::map<const Document*, Window> _windows;
     ControllerDocuments _documents;
-    QSettings _defaults;
+    UserDefaults& _defaults;
     std::unique_ptr<PrefsController> _preferences;
 };

@@ -1,8 +1,8 @@
 #include "crashreporter/CrashReportText.h"
 
+#include "KivUI/UserDefaults.h"
 #include "platform/system/SystemInformation.h"
 
-#include <QSettings>
 #include <QStringList>
 
 namespace {
@@ -38,7 +38,7 @@ QString feedbackSystemText(const QString& appName, const QString& appVersion,
              preferences);
 }
 
-QString preferencesText(const QSettings& defaults) {
+QString preferencesText(const UserDefaults& defaults) {
     QStringList keys = defaults.allKeys();
     keys.sort();
     QStringList lines;

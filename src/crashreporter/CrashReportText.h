@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QSettings;
+class UserDefaults;
 
 // The machine facts a crash report starts with.
 struct CrashReportMachine {
@@ -26,4 +26,4 @@ QString feedbackSystemText(const QString& appName, const QString& appVersion,
                            const CrashReportMachine& machine, const QString& preferences);
 
 // Every user default as "key = value" lines, in key order.
-QString preferencesText(const QSettings& defaults);
+QString preferencesText(const UserDefaults& defaults);

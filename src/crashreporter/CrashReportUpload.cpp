@@ -3,7 +3,21 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
+
+#include <memory>
+
+CrashReportUpload::CrashReportUpload(Limits limits)
+    : _limits(limits) {}
+
+CrashReportUpload::~CrashReportUpload() {
+    if (_reply) {
+        _reply->disconnect();
+        _reply->abort();
+        delete _reply;
+    }
+}
 
 QByteArray CrashReportUpload::body(const QString& message, const QString& log) {
     QString text = message + QStringLiteral("\n==========\n") + log;
@@ -20,11 +34,35 @@ void CrashReportUpload::send(const QUrl& endpoint, const QByteArray& body, Finis
     request.setRawHeader("User-Agent", "ZorCrashReporter");
     request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
     QNetworkReply* reply = _network.post(request, body);
+    _reply = reply;
+    // Why the upload was given up, once it was.
+    auto abandoned = std::make_shared<QString>();
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, [reply, abandoned] {
+        *abandoned = QStringLiteral("The report server did not answer in time.");
+        reply->abort();
+    });
+    deadline->start(_limits.time);
+    // The reply's body is not needed: it is read only to be thrown away,
+    // and only so far.
+    auto received = std::make_shared<qint64>(0);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply, received, abandoned, limit = _limits.replyBytes] {
+                         *received += reply->skip(reply->bytesAvailable());
+                         if (*received > limit && abandoned->isEmpty()) {
+                             *abandoned = QStringLiteral("The report server's reply was too long.");
+                             reply->abort();
+                         }
+                     });
     QObject::connect(
-        reply, &QNetworkReply::finished, reply, [reply, finished = std::move(finished)] {
+        reply, &QNetworkReply::finished, reply, [reply, abandoned, finished = std::move(finished)] {
             reply->deleteLater();
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            const bool sent = status >= 200 && status < 300;
-            finished(sent, sent ? QString() : reply->errorString());
+            const bool sent = abandoned->isEmpty() && reply->error() == QNetworkReply::NoError &&
+                              status >= 200 && status < 300;
+            finished(sent, sent                    ? QString()
+                           : !abandoned->isEmpty() ? *abandoned
+                                                   : reply->errorString());
         });
 }

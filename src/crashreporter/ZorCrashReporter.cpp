@@ -2,6 +2,7 @@
 
 #include "KivUI/KivColors.h"
 #include "KivUI/KivPrompts.h"
+#include "KivUI/UserDefaults.h"
 #include "KivUI/VornButton.h"
 #include "crashreporter/CrashLogCheck.h"
 #include "crashreporter/CrashReportText.h"
@@ -9,14 +10,13 @@
 #include "crashreporter/ResourceStrings.h"
 #include "platform/system/SystemInformation.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
-#include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -53,18 +53,22 @@ VornButton* button(const QString& title, QWidget* parent, const char* name) {
 } // namespace
 
 ZorCrashReporter::ZorCrashReporter(const QString& logString, KivPrompts& prompts,
-                                   QSettings& defaults, const QUrl& endpoint)
-    : ZorCrashReporter(false, logString, prompts, defaults, endpoint) {}
+                                   UserDefaults& defaults, const QUrl& endpoint,
+                                   CrashReportUpload::Limits limits)
+    : ZorCrashReporter(false, logString, prompts, defaults, endpoint, limits) {}
 
-ZorCrashReporter::ZorCrashReporter(KivPrompts& prompts, QSettings& defaults, const QUrl& endpoint)
-    : ZorCrashReporter(true, QString(), prompts, defaults, endpoint) {}
+ZorCrashReporter::ZorCrashReporter(KivPrompts& prompts, UserDefaults& defaults,
+                                   const QUrl& endpoint, CrashReportUpload::Limits limits)
+    : ZorCrashReporter(true, QString(), prompts, defaults, endpoint, limits) {}
 
 ZorCrashReporter::ZorCrashReporter(bool feedbackMode, const QString& logString, KivPrompts& prompts,
-                                   QSettings& defaults, const QUrl& endpoint)
+                                   UserDefaults& defaults, const QUrl& endpoint,
+                                   CrashReportUpload::Limits limits)
     : QWidget(nullptr, Qt::Window)
     , _prompts(prompts)
     , _defaults(defaults)
     , _endpoint(endpoint)
+    , _limits(limits)
     , _feedbackMode(feedbackMode) {
     setAttribute(Qt::WA_DeleteOnClose);
     buildLayout();
@@ -187,7 +191,7 @@ void ZorCrashReporter::sendCrashReport() {
         each->setEnabled(false);
     }
     _sending = true;
-    _connection = std::make_unique<CrashReportUpload>();
+    _connection = std::make_unique<CrashReportUpload>(_limits);
     _connection->send(_endpoint, body, [this](bool sent, const QString& error) {
         connectionDidFinish(sent, error);
     });
@@ -205,14 +209,23 @@ void ZorCrashReporter::connectionDidFinish(bool sent, const QString& error) {
 }
 
 void ZorCrashReporter::showFinishedMessage(const std::optional<QString>& error) {
-    if (error) {
-        _prompts.runAlert({localized(_feedbackMode ? "COULDNT_SEND_FEEDBACK_ERROR"
-                                                   : "COULDNT_SEND_CRASH_REPORT_ERROR"),
-                           *error,
-                           {localized("COULDNT_SEND_CRASH_REPORT_ERROR_OK")},
-                           KivAlert::Style::Warning});
+    if (!error) {
+        close();
+        return;
     }
-    close();
+    // On this window only: a show running in another window keeps its keys.
+    QPointer<ZorCrashReporter> self(this);
+    _prompts.beginSheet(this,
+                        {localized(_feedbackMode ? "COULDNT_SEND_FEEDBACK_ERROR"
+                                                 : "COULDNT_SEND_CRASH_REPORT_ERROR"),
+                         *error,
+                         {localized("COULDNT_SEND_CRASH_REPORT_ERROR_OK")},
+                         KivAlert::Style::Warning},
+                        [self](int) {
+                            if (self) {
+                                self->close();
+                            }
+                        });
 }
 
 void ZorCrashReporter::remindMeLater() {
@@ -229,13 +242,4 @@ void ZorCrashReporter::storeLastReportDate() {
         return;
     }
     CrashLogCheck::setLastReportDate(_defaults, QDateTime::currentMSecsSinceEpoch() / 1000.0);
-    _defaults.sync();
-}
-
-void ZorCrashReporter::closeEvent(QCloseEvent* event) {
-    if (_sending) {
-        event->ignore();
-        return;
-    }
-    QWidget::closeEvent(event);
 }

@@ -1,33 +1,37 @@
 #pragma once
 
+#include "crashreporter/CrashReportUpload.h"
+
 #include <QUrl>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 
-class CrashReportUpload;
 class KivPrompts;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QSettings;
+class UserDefaults;
 class QTabWidget;
 
 // The report window: an explanation, the user's message and the report text
 // in a tab, sent to the report endpoint as one form post. In crash mode the
 // text is a crash report and sending or discarding it stores the last report
 // date; in feedback mode the text is the system information and no date is
-// stored. It deletes itself when it closes. GUI thread.
+// stored. It deletes itself when it closes, also while a report is on its
+// way: that upload is abandoned and the report offered again. GUI thread.
 class ZorCrashReporter final : public QWidget {
 public:
     // Crash mode.
-    ZorCrashReporter(const QString& logString, KivPrompts& prompts, QSettings& defaults,
-                     const QUrl& endpoint = defaultEndpoint());
+    ZorCrashReporter(const QString& logString, KivPrompts& prompts, UserDefaults& defaults,
+                     const QUrl& endpoint = defaultEndpoint(),
+                     CrashReportUpload::Limits limits = {});
     // Feedback mode.
-    ZorCrashReporter(KivPrompts& prompts, QSettings& defaults,
-                     const QUrl& endpoint = defaultEndpoint());
+    ZorCrashReporter(KivPrompts& prompts, UserDefaults& defaults,
+                     const QUrl& endpoint = defaultEndpoint(),
+                     CrashReportUpload::Limits limits = {});
     ~ZorCrashReporter() override;
 
     // The "CRASH_REPORT_CGI_URL" of the reporter's strings.
@@ -47,13 +51,12 @@ public:
     void remindMeLater();
     void discardCrashReport();
 
-protected:
-    // A report on its way keeps the window open until the reply.
-    void closeEvent(QCloseEvent* event) override;
+    bool isSending() const { return _sending; }
 
 private:
     ZorCrashReporter(bool feedbackMode, const QString& logString, KivPrompts& prompts,
-                     QSettings& defaults, const QUrl& endpoint);
+                     UserDefaults& defaults, const QUrl& endpoint,
+                     CrashReportUpload::Limits limits);
     void buildLayout();
     void awakeFromNib(const QString& logString);
     void connectionDidFinish(bool sent, const QString& error);
@@ -61,8 +64,9 @@ private:
     void storeLastReportDate();
 
     KivPrompts& _prompts;
-    QSettings& _defaults;
+    UserDefaults& _defaults;
     QUrl _endpoint;
+    CrashReportUpload::Limits _limits;
     bool _feedbackMode;
     QLabel* _explanationField = nullptr;
     QPlainTextEdit* _informationField = nullptr;
@@ -72,7 +76,8 @@ private:
     QPushButton* _sendButton = nullptr;
     QPushButton* _remindButton = nullptr;
     QPushButton* _discardButton = nullptr;
-    // The last upload; it lives as long as the window.
+    // The last upload; it lives as long as the window, which abandons it
+    // when it closes first.
     std::unique_ptr<CrashReportUpload> _connection;
     bool _sending = false;
 };

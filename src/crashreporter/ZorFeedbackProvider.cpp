@@ -2,7 +2,7 @@
 
 #include "crashreporter/ZorCrashReporter.h"
 
-ZorFeedbackProvider::ZorFeedbackProvider(KivPrompts& prompts, QSettings& defaults)
+ZorFeedbackProvider::ZorFeedbackProvider(KivPrompts& prompts, UserDefaults& defaults)
     : _prompts(prompts)
     , _defaults(defaults) {}
 

@@ -30,7 +30,8 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
                    "User Presets")
     , _enabledButton(new VornCheckBox(QStringLiteral("Enabled")))
     , _presets(new EffectPresetsPullDown)
-    , _saver(std::make_unique<EffectPresetSaver>(prompts, std::move(executor))) {
+    , _executor(std::move(executor))
+    , _saver(std::make_unique<EffectPresetSaver>(prompts, _executor)) {
     setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);
 
@@ -69,6 +70,7 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
     updateEnabled();
     updateTitle();
     buildPresetsMenu();
+    readPresetFolders();
     show();
 }
 
@@ -149,12 +151,39 @@ void EffectEditor::buildPresetsMenu() {
 
     const auto load = [this](const std::string& path) { loadUserPreset(path); };
     for (auto [group, title] : {std::pair{&_systemPresets, "System"}, {&_userPresets, "User"}}) {
-        group->refresh();
         std::unique_ptr<QMenu> submenu = group->menu(load);
         submenu->setTitle(QString::fromLatin1(title));
         menu->addMenu(submenu.get());
         _submenus.push_back(std::move(submenu));
     }
+}
+
+void EffectEditor::readPresetFolders(std::function<void()> then) {
+    // The worker reads groups of its own; the main thread takes their
+    // contents, so the groups shown are never read while shown.
+    auto system =
+        std::make_shared<KivEffectUserPresetGroup>(_systemPresets.path(), _systemPresets.name());
+    auto user =
+        std::make_shared<KivEffectUserPresetGroup>(_userPresets.path(), _userPresets.name());
+    _executor->runInBackground([this, executor = _executor, alive = std::weak_ptr<bool>(_alive),
+                                system, user, then = std::move(then)]() mutable {
+        system->refresh();
+        user->refresh();
+        executor->runOnOwner([this, alive, system, user, then = std::move(then)] {
+            if (!alive.lock()) {
+                return;
+            }
+            _systemPresets.takeContents(*system);
+            _userPresets.takeContents(*user);
+            if (_manageSheet) {
+                _manageSheet->reload();
+            }
+            buildPresetsMenu();
+            if (then) {
+                then();
+            }
+        });
+    });
 }
 
 void EffectEditor::loadFactoryPreset(int number, const std::string& name) {
@@ -224,7 +253,7 @@ void EffectEditor::savePresetAs(const std::string& name, const std::string& fold
             if (result == EffectPresetSaver::Result::Saved) {
                 _effect->setCurrentPresetName(_saver->savedName());
             }
-            buildPresetsMenu();
+            readPresetFolders();
             updateTitle();
             if (done) {
                 done(result);
@@ -235,7 +264,9 @@ void EffectEditor::savePresetAs(const std::string& name, const std::string& fold
 void EffectEditor::managePresets() {
     if (!_manageSheet) {
         _manageSheet = new KivEffectPresetManageSheet(this, _systemPresets, _userPresets, _prompts);
-        _manageSheet->onPresetsChanged = [this] { buildPresetsMenu(); };
+        _manageSheet->readFolders = [this](std::function<void()> done) {
+            readPresetFolders(std::move(done));
+        };
         _manageSheet->onAdd = [this] { savePreset(); };
     }
     _manageSheet->begin();

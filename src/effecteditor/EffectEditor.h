@@ -56,8 +56,11 @@ public:
 
     void updateTitle();
     void updateEnabled();
-    // Reads both folders again and fills the pull-down.
+    // Fills the pull-down from the folders as last read.
     void buildPresetsMenu();
+    // Reads both folders again off the main thread, through the executor;
+    // then the pull-down and the manage sheet show them and `then` runs.
+    void readPresetFolders(std::function<void()> then = nullptr);
 
     void loadFactoryPreset(int number, const std::string& name);
     // A file the effect refuses is told in an alert and changes nothing.
@@ -94,8 +97,11 @@ private:
     EffectGenericView* _genericView = nullptr;
     EffectPluginView* _pluginView = nullptr;
     KivEffectPresetManageSheet* _manageSheet = nullptr;
+    std::shared_ptr<EffectPresetExecutor> _executor;
     // Gone with the effect, so no save ends after it.
     std::unique_ptr<EffectPresetSaver> _saver;
     std::vector<std::unique_ptr<QMenu>> _submenus;
     Connection _bypassObservation;
+    // Folder reads handed back after the editor is gone find this expired.
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include <cerrno>
@@ -135,6 +136,18 @@ void KivEffectPresetManageSheet::begin() {
     show();
     raise();
     _table->setFocus();
+    readAgain();
+}
+
+void KivEffectPresetManageSheet::readAgain(const std::string& selectPath) {
+    if (readFolders) {
+        QPointer<KivEffectPresetManageSheet> self(this);
+        readFolders([self, selectPath] {
+            if (self) {
+                self->reload(selectPath);
+            }
+        });
+    }
 }
 
 void KivEffectPresetManageSheet::end() {
@@ -145,8 +158,6 @@ void KivEffectPresetManageSheet::end() {
 void KivEffectPresetManageSheet::reload(const std::string& selectPath) {
     // The items are about to be listed anew, so nothing may stay selected.
     _table->selectItem(nullptr);
-    _system.refresh();
-    _user.refresh();
     _nodes.clear();
     indexGroup(_system);
     indexGroup(_user);
@@ -268,10 +279,7 @@ bool KivEffectPresetManageSheet::renamePreset(const std::string& path, const QSt
         }
         return false;
     }
-    reload(target);
-    if (onPresetsChanged) {
-        onPresetsChanged();
-    }
+    readAgain(target);
     return true;
 }
 
@@ -285,10 +293,7 @@ void KivEffectPresetManageSheet::removeSelectedPreset() {
         refuse(QStringLiteral("The preset could not be removed."),
                QString::fromStdString(error.message()));
     }
-    reload();
-    if (onPresetsChanged) {
-        onPresetsChanged();
-    }
+    readAgain();
 }
 
 void KivEffectPresetManageSheet::refuse(const QString& message, const QString& informative) {

@@ -16,8 +16,8 @@ class VornButton;
 // The "Manage..." sheet of the effect editor: the system and the user preset
 // folders as a tree, where a preset is renamed in place (double click) or
 // removed, and "+" goes on to saving a new one. Shown over the top of its
-// window. The preset files are small, so they are moved and removed here on
-// the GUI thread. GUI thread only.
+// window. A preset file is moved or removed here on the GUI thread, one
+// call each; the folders are read by the groups' owner. GUI thread only.
 class KivEffectPresetManageSheet final : public QWidget,
                                          private KivOutlineViewProtocol,
                                          private KivOutlineViewDelegate {
@@ -27,12 +27,17 @@ public:
                                KivEffectUserPresetGroup& user, KivPrompts& prompts);
     ~KivEffectPresetManageSheet() override;
 
-    // Reads both folders again and shows the sheet.
+    // Shows the sheet with the folders as last read, and has them read again.
     void begin();
     void end();
+    // Rebuilds the table from the groups as they now are, keeping open
+    // folders open by path; selects `selectPath` when it is shown. The groups'
+    // owner calls it whenever it has read them again.
+    void reload(const std::string& selectPath = {});
 
-    // After a rename or a removal, so the presets menu is rebuilt.
-    std::function<void()> onPresetsChanged;
+    // Reads both groups again, off the main thread, then runs `done` on it.
+    // Asked for on begin() and after a rename or a removal.
+    std::function<void(std::function<void()> done)> readFolders;
     // "+": the sheet has ended; the editor goes on to save a preset.
     std::function<void()> onAdd;
 
@@ -63,9 +68,7 @@ private:
     void itemDidCollapse(KivOutlineView& view, KivOutlineItem item) override;
     void outlineViewSelectionDidChange(const Notification& notification) override;
 
-    // Lists both folders again and rebuilds the table, keeping open folders
-    // open by path; selects `selectPath` when it is shown.
-    void reload(const std::string& selectPath = {});
+    void readAgain(const std::string& selectPath = {});
     void indexGroup(const KivEffectUserPresetGroup& group);
     const Node* node(KivOutlineItem item) const;
     QString titleOf(KivOutlineItem item) const;

@@ -2,23 +2,65 @@
 
 #include "effecteditor/KivEffectPresetFolders.h"
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QMenu>
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <system_error>
+#include <utility>
 
 KivEffectUserPresetGroup::KivEffectUserPresetGroup(std::string path, std::string name)
     : _path(std::move(path))
     , _name(std::move(name)) {}
 
+// What one refresh has seen: the folders read, by device and inode, and the
+// entries looked at; the tree's own folder with its links resolved.
+struct KivEffectUserPresetGroup::Walk {
+    std::filesystem::path root;
+    std::set<std::pair<dev_t, ino_t>> folders;
+    std::size_t entries = 0;
+};
+
+namespace {
+
+bool isInside(const std::filesystem::path& path, const std::filesystem::path& root) {
+    const auto [end, rest] = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
+    return end == root.end();
+}
+
+} // namespace
+
 void KivEffectUserPresetGroup::refresh() {
+    Walk walk;
+    std::error_code error;
+    walk.root = std::filesystem::canonical(_path, error);
     _contents.clear();
+    if (!error) {
+        refresh(walk, 0);
+    }
+}
+
+void KivEffectUserPresetGroup::takeContents(KivEffectUserPresetGroup& read) {
+    _contents = std::move(read._contents);
+    read._contents.clear();
+}
+
+void KivEffectUserPresetGroup::refresh(Walk& walk, int depth) {
+    _contents.clear();
+    struct stat folder {};
+    if (::stat(_path.c_str(), &folder) != 0 ||
+        !walk.folders.insert({folder.st_dev, folder.st_ino}).second) {
+        return;
+    }
     std::error_code error;
     std::vector<std::filesystem::path> entries;
-    for (std::filesystem::directory_iterator it(_path, error), end; !error && it != end;
-         it.increment(error)) {
+    for (std::filesystem::directory_iterator it(_path, error), end;
+         !error && it != end && walk.entries < kEntryLimit; it.increment(error)) {
+        ++walk.entries;
         entries.push_back(it->path());
     }
     // The listing order is the file system's; a menu wants names in order.
@@ -26,12 +68,18 @@ void KivEffectUserPresetGroup::refresh() {
                      [](const auto& a, const auto& b) { return a.filename() < b.filename(); });
     const std::string extension = std::string(".") + KivEffectPresetFolders::kPresetExtension;
     for (const std::filesystem::path& entry : entries) {
+        if (std::filesystem::is_symlink(entry, error)) {
+            const std::filesystem::path target = std::filesystem::canonical(entry, error);
+            if (error || !isInside(target, walk.root)) {
+                continue;
+            }
+        }
         if (entry.extension() == extension) {
             _contents.emplace_back(entry.string());
-        } else if (std::filesystem::is_directory(entry, error)) {
+        } else if (depth < kDepthLimit && std::filesystem::is_directory(entry, error)) {
             auto group = std::make_unique<KivEffectUserPresetGroup>(entry.string(),
                                                                     entry.filename().string());
-            group->refresh();
+            group->refresh(walk, depth + 1);
             if (group->hasItems()) {
                 _contents.emplace_back(std::move(group));
             }

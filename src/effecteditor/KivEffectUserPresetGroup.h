@@ -12,7 +12,11 @@ class QWidget;
 
 // One preset folder as a tree: its preset files and the subfolders that hold
 // a preset somewhere below them, each sorted by name. Read again by refresh();
-// nothing is read until then. Main thread.
+// nothing is read until then. The walk is bounded: no folder is read twice
+// (links back up a tree are not followed again), no link is followed out of
+// the folder, it goes at most kDepthLimit folders deep and looks at no more
+// than kEntryLimit entries. A group is used on one thread at a time: read on
+// a worker, then handed to the main thread (takeContents), which shows it.
 class KivEffectUserPresetGroup {
 public:
     // A preset file's full path, or a subfolder.
@@ -25,6 +29,9 @@ public:
     // Called with the chosen preset's path.
     using LoadAction = std::function<void(const std::string& path)>;
 
+    static constexpr int kDepthLimit = 16;
+    static constexpr std::size_t kEntryLimit = 2000;
+
     KivEffectUserPresetGroup(std::string path, std::string name);
     KivEffectUserPresetGroup(const KivEffectUserPresetGroup&) = delete;
     KivEffectUserPresetGroup& operator=(const KivEffectUserPresetGroup&) = delete;
@@ -35,6 +42,9 @@ public:
 
     // Lists the folder again; a missing or unreadable folder gives no items.
     void refresh();
+    // The items `read` holds (a group of the same folder refreshed elsewhere)
+    // become this group's; `read` is left empty.
+    void takeContents(KivEffectUserPresetGroup& read);
     // After refresh() every subgroup held has items, so: any item at all.
     bool hasItems() const { return !_contents.empty(); }
     std::size_t numberOfItems() const { return _contents.size(); }
@@ -48,6 +58,8 @@ public:
     std::vector<Row> groupRows(int indent = 0) const;
 
 private:
+    struct Walk;
+    void refresh(Walk& walk, int depth);
     void addItemsToMenu(QMenu& menu, const LoadAction& load) const;
 
     std::string _path;

@@ -3,6 +3,7 @@
 #include "foundation/KivClassRegistry.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
+#include "foundation/KivUTF8.h"
 
 #include <linux/input-event-codes.h>
 #include <locale.h>
@@ -16,24 +17,6 @@ const bool registered = [] {
     KivClassRegistry::shared().registerClass<KivHotKey>("KivHotKey");
     return true;
 }();
-
-void appendUTF8(std::string& text, char32_t c) {
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Upper case by the full Unicode table of the C.UTF-8 locale, independent of
 // the process's own locale; ASCII only where that locale is missing.
@@ -152,21 +135,21 @@ bool KivHotKey::matchesKeyEvent(const KivKeyEvent& event) const {
 std::string KivHotKey::displayString() const {
     std::string text;
     if (_shift) {
-        appendUTF8(text, U'\u21E7');
+        KivUTF8::append(text, U'\u21E7');
     }
     if (_control) {
-        appendUTF8(text, U'\u2303');
+        KivUTF8::append(text, U'\u2303');
     }
     if (_option) {
-        appendUTF8(text, U'\u2325');
+        KivUTF8::append(text, U'\u2325');
     }
     if (_command) {
-        appendUTF8(text, U'\u2318');
+        KivUTF8::append(text, U'\u2318');
     }
     const char16_t c = _keyCharacter;
     if (c == 0) {
     } else if (c == 8 || c == 127) {
-        appendUTF8(text, U'\u232B');
+        KivUTF8::append(text, U'\u232B');
     } else if (c == 9) {
         text += "Tab";
     } else if (c == 13) {
@@ -174,30 +157,30 @@ std::string KivHotKey::displayString() const {
     } else if (c == 32) {
         text += "Space";
     } else if (c == KivKeyCharacter::UpArrow) {
-        appendUTF8(text, U'\u2191');
+        KivUTF8::append(text, U'\u2191');
     } else if (c == KivKeyCharacter::DownArrow) {
-        appendUTF8(text, U'\u2193');
+        KivUTF8::append(text, U'\u2193');
     } else if (c == KivKeyCharacter::LeftArrow) {
-        appendUTF8(text, U'\u2190');
+        KivUTF8::append(text, U'\u2190');
     } else if (c == KivKeyCharacter::RightArrow) {
-        appendUTF8(text, U'\u2192');
+        KivUTF8::append(text, U'\u2192');
     } else if (c >= KivKeyCharacter::F1 && c <= KivKeyCharacter::F15) {
         text += "F" + std::to_string(c - KivKeyCharacter::F1 + 1);
     } else if (c == KivKeyCharacter::ForwardDelete) {
-        appendUTF8(text, U'\u2326');
+        KivUTF8::append(text, U'\u2326');
     } else if (c == KivKeyCharacter::Home) {
         text += "Home";
     } else if (c == KivKeyCharacter::End) {
         text += "End";
     } else if (c == KivKeyCharacter::PageUp) {
-        appendUTF8(text, U'\u21DE');
+        KivUTF8::append(text, U'\u21DE');
     } else if (c == KivKeyCharacter::PageDown) {
-        appendUTF8(text, U'\u21DF');
+        KivUTF8::append(text, U'\u21DF');
     } else if (c >= 0xD800 && c <= 0xDFFF) {
         // Half of a surrogate pair cannot be shown on its own.
-        appendUTF8(text, U'\uFFFD');
+        KivUTF8::append(text, U'\uFFFD');
     } else {
-        appendUTF8(text, upperCased(c));
+        KivUTF8::append(text, upperCased(c));
     }
     return text;
 }

@@ -40,4 +40,7 @@ struct KivKeyEvent {
     // without text; empty when the key gives neither.
     std::u16string charactersIgnoringModifiers;
     std::uint32_t modifierFlags = 0; // KivKeyModifier bits
+    // The one printable character the key types, Shift and the layout
+    // included ("!" for Shift+1 on a US layout); empty when it types none.
+    std::u16string characters;
 };

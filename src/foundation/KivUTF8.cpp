@@ -1,5 +1,8 @@
 #include "foundation/KivUTF8.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <cstddef>
 
 namespace KivUTF8 {
@@ -52,7 +55,48 @@ std::size_t sequenceLength(std::string_view text, std::size_t i, std::size_t& co
     return length;
 }
 
+char32_t decode(std::string_view sequence) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(sequence[k]); };
+    switch (sequence.size()) {
+    case 1:
+        return byte(0);
+    case 2:
+        return (char32_t(byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    case 3:
+        return (char32_t(byte(0) & 0x0F) << 12) | (char32_t(byte(1) & 0x3F) << 6) |
+               (byte(2) & 0x3F);
+    default:
+        return (char32_t(byte(0) & 0x07) << 18) | (char32_t(byte(1) & 0x3F) << 12) |
+               (char32_t(byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+    }
+}
+
+// glibc's built-in C.UTF-8 carries Unicode's case mappings whatever locale
+// the process runs in; made once, never freed.
+locale_t unicodeLocale() {
+    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    return locale;
+}
+
 } // namespace
+
+void append(std::string& text, char32_t c) {
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
 std::string sanitized(std::string_view text) {
     std::string result;
@@ -83,6 +127,28 @@ bool isValid(std::string_view text) {
         i += length;
     }
     return true;
+}
+
+std::string upperCased(std::string_view text) {
+    const std::string clean = sanitized(text);
+    const locale_t locale = unicodeLocale();
+    std::string result;
+    result.reserve(clean.size());
+    std::size_t i = 0;
+    while (i < clean.size()) {
+        std::size_t consumed = 0;
+        const std::size_t length = sequenceLength(clean, i, consumed);
+        const char32_t c = decode(std::string_view(clean).substr(i, length));
+        char32_t upper = c;
+        if (c < 0x80) {
+            upper = c >= U'a' && c <= U'z' ? c - 0x20 : c;
+        } else if (locale != locale_t{}) {
+            upper = static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), locale));
+        }
+        append(result, upper);
+        i += length;
+    }
+    return result;
 }
 
 } // namespace KivUTF8

@@ -12,4 +12,12 @@ std::string sanitized(std::string_view text);
 
 bool isValid(std::string_view text);
 
+// Every character mapped to its upper case by Unicode's simple (one to one)
+// mapping, whatever the process's locale; ill-formed sequences are replaced
+// first, as by sanitized().
+std::string upperCased(std::string_view text);
+
+// The character's UTF-8 sequence added to the end of `text`.
+void append(std::string& text, char32_t c);
+
 } // namespace KivUTF8

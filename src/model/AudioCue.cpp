@@ -431,7 +431,8 @@ std::string AudioCue::parseHotkey(const std::string& text) {
     if (first == std::string::npos) {
         return {};
     }
-    // One character: a whole UTF-8 sequence, of which only ASCII letters change case.
+    // One character: a whole UTF-8 sequence, upper-cased as a pressed key's
+    // text is, so that the two meet.
     const auto lead = static_cast<unsigned char>(clean[first]);
     std::size_t length = 1;
     if (lead >= 0xF0) {
@@ -441,9 +442,5 @@ std::string AudioCue::parseHotkey(const std::string& text) {
     } else if (lead >= 0xC0) {
         length = 2;
     }
-    std::string character = clean.substr(first, length);
-    if (length == 1) {
-        character[0] = static_cast<char>(std::toupper(lead));
-    }
-    return character;
+    return KivUTF8::upperCased(clean.substr(first, length));
 }

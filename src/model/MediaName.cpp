@@ -1,5 +1,7 @@
 #include "model/MediaName.h"
 
+#include "foundation/KivUTF8.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -42,6 +44,23 @@ std::string lastPathComponent(std::string_view path) {
         return std::string(path);
     }
     return std::string(path.substr(slash + 1));
+}
+
+std::string textName(std::string_view fileName) {
+    if (KivUTF8::isValid(fileName)) {
+        return std::string(fileName);
+    }
+    std::string text;
+    for (const char byte : fileName) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (c < 0x80) {
+            text += byte;
+        } else {
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return text;
 }
 
 std::string numberedName(std::string_view fileName, int n) {

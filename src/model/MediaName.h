@@ -15,6 +15,11 @@ inline constexpr int kMaximumTries = 10000;
 // The text after the last "/" of the path, trailing "/" ignored.
 std::string lastPathComponent(std::string_view path);
 
+// A file name as text: unchanged when it is valid UTF-8, else every byte taken
+// as Latin-1, which is what a name in another encoding most often is. Copies
+// get such names, so a document never holds a name it cannot store.
+std::string textName(std::string_view fileName);
+
 // "x.wav" with n = 2 gives "x-2.wav"; a name without extension, or whose only
 // point leads it (".wav"), gets the number at its end.
 std::string numberedName(std::string_view fileName, int n);

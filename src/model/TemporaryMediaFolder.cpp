@@ -49,35 +49,41 @@ TemporaryMediaFolder::~TemporaryMediaFolder() {
     remove();
 }
 
-std::optional<std::string> TemporaryMediaFolder::copyFileIntoTmp(const std::string& path) const {
+std::optional<std::string> TemporaryMediaFolder::copyFileIntoTmp(const std::string& path,
+                                                                 const std::atomic<bool>* cancelled,
+                                                                 std::string* problem) const {
+    const auto fail = [&](const std::string& why) -> std::optional<std::string> {
+        logFormat("Failed to copy %s when importing: %s", path.c_str(), why.c_str());
+        if (problem) {
+            *problem = why;
+        }
+        return std::nullopt;
+    };
     const auto source = ResolveSymlinkChain(path);
     if (!source) {
-        logFormat("Failed to copy %s when importing: %s", path.c_str(),
-                  "the file or its symbolic links cannot be followed");
-        return std::nullopt;
+        return fail("the file or its symbolic links cannot be followed");
     }
     if (_path.empty()) {
-        logFormat("Failed to copy %s when importing: %s", path.c_str(),
-                  "there is no temporary directory");
-        return std::nullopt;
+        return fail("there is no temporary directory");
     }
     // Each name is tried by the copy itself, which never replaces a file, so
     // two imports cannot take the same name.
     int copyError = 0;
     const auto name = MediaName::firstFreeName(
-        MediaName::lastPathComponent(path), [&](const std::string& candidate) {
-            copyError = FileOperations::copyFile(*source, _path + "/" + candidate);
+        MediaName::textName(MediaName::lastPathComponent(path)), [&](const std::string& candidate) {
+            copyError = FileOperations::copyFile(*source, _path + "/" + candidate, cancelled);
             return copyError == EEXIST;
         });
     if (!name) {
         logFormat("Cannot seem to find a filename that does not exist while importing media: %s",
                   path.c_str());
+        if (problem) {
+            *problem = "no free name is left for it";
+        }
         return std::nullopt;
     }
     if (copyError != 0) {
-        logFormat("Failed to copy %s when importing: %s", path.c_str(),
-                  FileOperations::errorText(copyError).c_str());
-        return std::nullopt;
+        return fail(FileOperations::errorText(copyError));
     }
     return _path + "/" + *name;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,7 +10,7 @@
 // Failures are only logged: without a folder, imports fail and the workspace
 // goes on. Removed with everything in it when the workspace closes.
 //
-// Main thread.
+// Main thread, except copyFileIntoTmp(), which runs on any thread.
 class TemporaryMediaFolder {
 public:
     // $XDG_CACHE_HOME when it is an absolute path, else $HOME/.cache; empty
@@ -26,9 +27,13 @@ public:
     const std::string& path() const { return _path; }
 
     // Copies the file a path (or its chain of symbolic links) leads to into
-    // the folder under the path's own file name, numbered stem-N.ext when
-    // taken; the copy's path, or nullopt (logged) when it fails.
-    std::optional<std::string> copyFileIntoTmp(const std::string& path) const;
+    // the folder under the path's own file name (made valid UTF-8, a name that
+    // is not being taken as Latin-1), numbered stem-N.ext when taken; the
+    // copy's path, or nullopt (logged, and told in `problem`) when it fails or
+    // is called off through `cancelled`, which leaves no partial copy.
+    std::optional<std::string> copyFileIntoTmp(const std::string& path,
+                                               const std::atomic<bool>* cancelled = nullptr,
+                                               std::string* problem = nullptr) const;
 
     bool contains(const std::string& path) const;
 

@@ -1,7 +1,16 @@
 #include "window/BrokenCueTableModel.h"
 
+#include "KivUI/KivDrawing.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
+
+namespace {
+
+// Wider than the list ever is: names from a document are cut to this before
+// a cell lays them out.
+constexpr qreal kWidestColumn = 2000;
+
+} // namespace
 
 BrokenCueTableModel::BrokenCueTableModel(QObject* parent)
     : QAbstractTableModel(parent) {}
@@ -31,11 +40,12 @@ QVariant BrokenCueTableModel::data(const QModelIndex& index, int role) const {
     const std::shared_ptr<AudioCue> cue = concern.cue();
     switch (index.column()) {
     case kCueName:
-        return cue ? QString::fromStdString(cue->listName()) : QString();
+        return cue ? KivDrawing::boundedText(cue->listName(), kWidestColumn) : QString();
     case kCartName:
-        return cue && cue->cart() ? QString::fromStdString(cue->cart()->name()) : QString();
+        return cue && cue->cart() ? KivDrawing::boundedText(cue->cart()->name(), kWidestColumn)
+                                  : QString();
     case kWarning:
-        return QString::fromStdString(concern.description());
+        return KivDrawing::boundedText(concern.description(), kWidestColumn);
     default:
         return QString();
     }

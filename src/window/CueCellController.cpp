@@ -129,10 +129,14 @@ void CueCellController::importFile() {
     if (chosen.isEmpty()) {
         return;
     }
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) {
+        paths.push_back(QFile::encodeName(path).toStdString());
+    }
     GridView* grid = &_view.grid();
     const std::size_t index = _view.index();
     // After the panel has gone.
-    QTimer::singleShot(0, grid, [grid, chosen, index] { grid->importFiles(chosen, index); });
+    QTimer::singleShot(0, grid, [grid, paths, index] { grid->importFiles(paths, index); });
 }
 
 std::unique_ptr<QMenu> CueCellController::makeContextMenu() {

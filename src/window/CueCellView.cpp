@@ -56,14 +56,17 @@ QFont cellFont(qreal pixelSize, bool bold) {
     return font;
 }
 
-// The file paths of a drag that carries local files only.
-QStringList localFiles(const QMimeData& data) {
-    QStringList paths;
+// The file paths of a drag that carries local files only, as the file
+// system stores them: the URL's bytes, so a name that is not UTF-8 (Latin-1
+// from a file manager of another locale) still names its file.
+std::vector<std::string> localFiles(const QMimeData& data) {
+    std::vector<std::string> paths;
     for (const QUrl& url : data.urls()) {
         if (!url.isLocalFile()) {
             return {};
         }
-        paths << url.toLocalFile();
+        paths.push_back(
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
     }
     return paths;
 }
@@ -383,7 +386,10 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     QFont nameFont = cellFont(compact ? 12 : (_locked ? 14 : 13), true);
     nameFont.setStrikeOut(broken);
     painter.setFont(nameFont);
-    const QString name = QString::fromStdString(_cue->displayName());
+    // Cut before it is laid out: a name from a document may be megabytes long.
+    const QString name = _cue->name().empty()
+                             ? KivDrawing::boundedText(_cue->displayName(), nameRect.width())
+                             : KivDrawing::boundedText(_cue->name(), nameRect.width());
     const QString shown = painter.fontMetrics().elidedText(
         name, Qt::ElideMiddle, static_cast<int>(std::max<qreal>(nameRect.width(), 0)));
     painter.setPen(textShadow);
@@ -552,7 +558,7 @@ void CueCellView::dragEnterEvent(QDragEnterEvent* event) {
     const auto* source = dynamic_cast<CueCellView*>(event->source());
     const bool fromThisGrid =
         source && &source->grid() == &_grid && data->hasFormat(QString::fromLatin1(kCueIndexType));
-    const bool files = !localFiles(*data).isEmpty();
+    const bool files = !localFiles(*data).empty();
     if (!fromThisGrid && !files && !data->hasFormat(QString::fromLatin1(kCueType))) {
         event->ignore();
         return;
@@ -587,7 +593,7 @@ void CueCellView::dropEvent(QDropEvent* event) {
     GridViewDelegate* delegate = _grid.delegate();
     const QMimeData* data = event->mimeData();
     const auto* source = dynamic_cast<CueCellView*>(event->source());
-    if (const QStringList files = localFiles(*data); !files.isEmpty()) {
+    if (const std::vector<std::string> files = localFiles(*data); !files.empty()) {
         _grid.droppedFiles(files, _index);
     } else if (source && &source->grid() == &_grid &&
                data->hasFormat(QString::fromLatin1(kCueIndexType))) {

@@ -214,11 +214,7 @@ void CueInspectorController::refreshContents() {
     _volumeSlider->blockSignals(true);
     _volumeSlider->setValue(static_cast<int>(std::lround(_cue->volume() * kVolumeSteps)));
     _volumeSlider->blockSignals(false);
-    const auto& device = _cue->audioDevice();
-    _output->blockSignals(true);
-    _output->setCurrentIndex(_output->findText(
-        outputTitle(device ? device->name().value_or("") : std::string(), _cue->deviceChannel())));
-    _output->blockSignals(false);
+    updateOutput();
     _loops->blockSignals(true);
     _loops->setChecked(_cue->loops());
     _loops->blockSignals(false);
@@ -382,6 +378,14 @@ void CueInspectorController::togglePreview() {
     updatePreviewImage();
 }
 
+void CueInspectorController::updateOutput() {
+    const auto& device = _cue->audioDevice();
+    _output->blockSignals(true);
+    _output->setCurrentIndex(_output->findText(
+        outputTitle(device ? device->name().value_or("") : std::string(), _cue->deviceChannel())));
+    _output->blockSignals(false);
+}
+
 void CueInspectorController::setOutputTitles(const QStringList& titles) {
     _output->blockSignals(true);
     _output->clear();
@@ -404,9 +408,20 @@ void CueInspectorController::changeOutputDevice(int index) {
         return;
     }
     // The source's own engage on each device is all that changes hands: the
-    // workspace's device stays open and routed for every other cue.
-    _cue->setAudioDevice(entry.device);
-    _cue->setDeviceChannel(entry.channel);
+    // workspace's device stays open and routed for every other cue. Opening
+    // the new device may wait on it, so that happens off this thread first.
+    const std::weak_ptr<AudioCue> chosen = _cue;
+    const int channel = entry.channel;
+    _outputOpener.open(entry.device, [this, chosen, channel](const auto& device, bool open) {
+        const std::shared_ptr<AudioCue> cue = chosen.lock();
+        if (cue && open) {
+            cue->setAudioDevice(device);
+            cue->setDeviceChannel(channel);
+        }
+        if (cue && cue == _cue) {
+            updateOutput();
+        }
+    });
 }
 
 void CueInspectorController::toggleLoops(bool loops) {

@@ -2,6 +2,7 @@
 
 #include "audio/KivEffectMenu.h"
 #include "foundation/Signal.h"
+#include "window/OutputOpener.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -109,6 +110,8 @@ private:
     void updateColor();
     void updatePreviewImage();
     void updateTimes();
+    // The pop-up shows the cue's output.
+    void updateOutput();
     // Alt+arrows and Escape in a text field go to the window.
     bool windowCommand(int key, Qt::KeyboardModifiers modifiers);
     // A typed time past the file's end, or leaving 0.1 s or less to play,
@@ -124,6 +127,7 @@ private:
     std::optional<float> _volumeCopy;
     std::vector<KivEffectGroup> _effects;
     std::function<void(KivEffect&)> _effectEditorOpener;
+    OutputOpener _outputOpener;
 
     VornTextField* _name = nullptr;
     VornTextField* _hotkey = nullptr;

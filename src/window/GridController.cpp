@@ -4,6 +4,7 @@
 #include "audio/KivAudioFile.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
+#include "model/MediaName.h"
 #include "model/Workspace.h"
 #include "platform/alias/KivAlias.h"
 #include "window/BrokenCueController.h"
@@ -15,24 +16,49 @@
 #include "window/SyncedBatch.h"
 #include "window/WorkspaceController.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
+
+#include <QStringList>
 
 namespace {
 
 constexpr std::size_t kNone = CartGrid::kNotFound;
 
-// A file the import can take: an audio file that opens and plays through.
-// Import thread: it reads the file.
-bool isImportable(const QString& path) {
-    if (!QFileInfo(path).isFile()) {
+const char* const kUnreadable = "Only audio files that can be read can be added to the grid.";
+const char* const kGridFull = "The grid has no empty slot left.";
+
+// Worker thread. Whether the import takes the file: a regular file (at the
+// end of its links) that opens as audio and plays through. Anything else, a
+// private key named by a cue on the clipboard say, is never read further, let
+// alone copied.
+bool isImportable(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    auto alias = KivAlias::aliasWithPath(path.toStdString());
+    auto alias = KivAlias::aliasWithPath(path);
     if (!alias) {
         return false;
     }
     KivAudioFile file(alias);
     return file.validFile() && file.readsThrough();
+}
+
+// Worker thread: the file checked, then copied into the workspace's media
+// unless `copy` is false.
+MediaImport::Taken take(const Workspace& workspace, const std::string& path, bool copy,
+                        const std::atomic<bool>& cancelled) {
+    if (!isImportable(path)) {
+        return {{}, kUnreadable};
+    }
+    if (!copy) {
+        return {path, {}};
+    }
+    std::string problem;
+    if (auto copied = workspace.copyFileIntoTmp(path, &cancelled, &problem)) {
+        return {*copied, {}};
+    }
+    return {{}, "A file could not be copied into the show's media: " + problem + "."};
 }
 
 } // namespace
@@ -157,23 +183,65 @@ void GridController::removeCueAtIndex(std::size_t index) {
 }
 
 void GridController::handlePasteCue(std::shared_ptr<AudioCue> cue) {
-    Workspace& workspace = _workspaceController.workspace();
-    if (!workspace.containsMediaFile(cue->file())) {
-        if (const auto copy = workspace.copyFileIntoTmp(cue->file())) {
-            cue->updateFile(*copy);
-        }
-    }
-    cue->setAudioDevice(workspace.audioDevice());
-    const std::size_t selected = _gridView ? _gridView->selectedIndex() : kNone;
-    const std::size_t target = findEmptyCellAtIndex(selected == kNone ? 0 : selected);
-    if (target == kNone) {
-        prompts().runAlert(
-            {QStringLiteral("No empty slot to paste a cue into."),
-             QStringLiteral("Please increase the size of your grid or remove a cue."),
-             {QStringLiteral("OK")}});
+    if (_import) {
+        prompts().beep();
         return;
     }
-    addCue(std::move(cue), target);
+    if (pasteTarget() == kNone) {
+        alertNoEmptySlot();
+        return;
+    }
+    importCue(std::move(cue), std::nullopt);
+}
+
+std::size_t GridController::pasteTarget() const {
+    const std::size_t selected = _gridView ? _gridView->selectedIndex() : kNone;
+    return findEmptyCellAtIndex(selected == kNone ? 0 : selected);
+}
+
+void GridController::alertNoEmptySlot() {
+    prompts().runAlert({QStringLiteral("No empty slot to paste a cue into."),
+                        QStringLiteral("Please increase the size of your grid or remove a cue."),
+                        {QStringLiteral("OK")}});
+}
+
+void GridController::importCue(std::shared_ptr<AudioCue> cue, std::optional<std::size_t> slot) {
+    Workspace& workspace = _workspaceController.workspace();
+    // A pasted cue keeps media the workspace already holds; a dropped one
+    // always gets a copy of its own.
+    const bool copy = slot || !workspace.containsMediaFile(cue->file());
+    startImport(
+        {cue->file()},
+        MediaImport::Steps{
+            [&workspace, copy](const std::string& path, const std::atomic<bool>& cancelled) {
+                return take(workspace, path, copy, cancelled);
+            },
+            [this, cue, slot](const std::string&, const std::string& taken, std::string&) {
+                placeImportedCue(cue, taken, slot);
+                return true;
+            },
+            nullptr},
+        MediaImport::OnRefusal::Stop);
+}
+
+void GridController::placeImportedCue(const std::shared_ptr<AudioCue>& cue,
+                                      const std::string& taken, std::optional<std::size_t> slot) {
+    if (taken != cue->file()) {
+        cue->updateFile(taken);
+    }
+    cue->setAudioDevice(_workspaceController.workspace().audioDevice());
+    if (slot) {
+        // The occupant goes first, with its own undo, so one undo brings it back.
+        removeCueAtIndex(*slot);
+        addCue(cue, *slot);
+        return;
+    }
+    const std::size_t target = pasteTarget();
+    if (target == kNone) {
+        alertNoEmptySlot();
+        return;
+    }
+    addCue(cue, target);
 }
 
 std::size_t GridController::findEmptyCellAtIndex(std::size_t index) const {
@@ -298,16 +366,11 @@ bool GridController::isLocked() const {
 }
 
 void GridController::gridViewDidDropCue(std::shared_ptr<AudioCue> cue, std::size_t index) {
-    Workspace& workspace = _workspaceController.workspace();
-    const auto copy = workspace.copyFileIntoTmp(cue->file());
-    if (!copy) {
+    if (_import || index >= slotCount()) {
+        prompts().beep();
         return;
     }
-    cue->updateFile(*copy);
-    cue->setAudioDevice(workspace.audioDevice());
-    // The occupant goes first, with its own undo, so one undo brings it back.
-    removeCueAtIndex(index);
-    addCue(std::move(cue), index);
+    importCue(std::move(cue), index);
 }
 
 void GridController::gridViewDidMoveCue(std::size_t from, std::size_t to) {
@@ -346,81 +409,70 @@ void GridController::gridViewDidSelectItemAtIndex(std::size_t) {
     _workspaceController.selectionChanged();
 }
 
-void GridController::gridViewDroppedFiles(const QStringList& paths, std::size_t index,
+void GridController::gridViewDroppedFiles(const std::vector<std::string>& paths, std::size_t index,
                                           bool withDefaultTriggers) {
-    if (paths.isEmpty() || _import || index >= slotCount()) {
+    if (paths.empty() || _import || index >= slotCount()) {
         return;
     }
-    ImportProgressSheet& sheet = _workspaceController.importProgress();
-    sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
     Workspace& workspace = _workspaceController.workspace();
     auto slot = std::make_shared<std::size_t>(index);
-    // Every file is read before any is copied: one that cannot be played
-    // stops the whole drop.
-    _import = std::make_unique<MediaImport>(
-        paths,
-        MediaImport::Steps{
-            .check =
-                [](const std::string& path) { return isImportable(QString::fromStdString(path)); },
-            .refused =
-                [this](const QStringList& names) {
-                    _workspaceController.importProgress().end();
-                    prompts().runAlert(
-                        {names.size() == 1
-                             ? QStringLiteral("The file could not be imported.")
-                             : QStringLiteral("%1 files could not be imported.").arg(names.size()),
-                         QStringLiteral("Only audio files that can be read can be added to the "
-                                        "grid, and nothing was added. Could not read: %1")
-                             .arg(names.join(QStringLiteral(", "))),
-                         {QStringLiteral("OK")}});
-                },
-            .copy =
-                [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); },
-            .place =
-                [this, slot, withDefaultTriggers](const std::string& copy) {
-                    const bool more = placeImportedFile(copy, *slot, withDefaultTriggers);
-                    _workspaceController.importProgress().setDone(_import->placed());
-                    return more;
-                },
-            .finished = [this] { finishImport(); }});
-    sheet.onCancel = [this] {
-        if (_import) {
-            _import->cancel();
-        }
-    };
-    _import->start();
+    startImport(paths,
+                MediaImport::Steps{
+                    [&workspace](const std::string& path, const std::atomic<bool>& cancelled) {
+                        return take(workspace, path, true, cancelled);
+                    },
+                    [this, slot, withDefaultTriggers](const std::string&, const std::string& copy,
+                                                      std::string& reason) {
+                        return placeImportedFile(copy, *slot, withDefaultTriggers, reason);
+                    },
+                    nullptr},
+                MediaImport::OnRefusal::Stop);
 }
 
 void GridController::importForeignMedia() {
     Workspace& workspace = _workspaceController.workspace();
-    QStringList paths;
+    std::vector<std::string> paths;
     for (const auto& [index, cue] : _cart->cues()) {
-        const QString file = QString::fromStdString(cue->file());
-        if (!file.isEmpty() && !workspace.containsMediaFile(cue->file()) && !paths.contains(file)) {
-            paths << file;
+        const std::string& file = cue->file();
+        if (!file.empty() && !workspace.containsMediaFile(file) &&
+            std::find(paths.begin(), paths.end(), file) == paths.end()) {
+            paths.push_back(file);
         }
     }
-    if (paths.isEmpty() || _import) {
+    if (paths.empty() || _import) {
         return;
     }
+    // Each cue whose media could not be copied keeps its own; the others go on.
+    startImport(paths,
+                MediaImport::Steps{
+                    [&workspace](const std::string& path, const std::atomic<bool>& cancelled) {
+                        return take(workspace, path, true, cancelled);
+                    },
+                    [this](const std::string& original, const std::string& copy, std::string&) {
+                        for (const auto& [index, cue] : _cart->cues()) {
+                            if (cue->file() == original) {
+                                cue->updateFile(copy);
+                            }
+                        }
+                        return true;
+                    },
+                    nullptr},
+                MediaImport::OnRefusal::GoOn);
+}
+
+void GridController::startImport(std::vector<std::string> paths, MediaImport::Steps steps,
+                                 MediaImport::OnRefusal onRefusal) {
     ImportProgressSheet& sheet = _workspaceController.importProgress();
     sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
-    // Nothing to check: the cues play these files already.
-    MediaImport::Steps steps;
-    steps.copy = [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); };
-    steps.place = [this, paths](const std::string& copy) {
-        // Copies arrive in the order of the paths.
-        const std::string original = paths.at(_import->placed() - 1).toStdString();
-        for (const auto& [index, cue] : _cart->cues()) {
-            if (cue->file() == original) {
-                cue->updateFile(copy);
-            }
-        }
-        _workspaceController.importProgress().setDone(_import->placed());
-        return true;
+    auto place = std::move(steps.place);
+    steps.place = [this, place = std::move(place)](const std::string& source,
+                                                   const std::string& taken, std::string& reason) {
+        const bool placed = place(source, taken, reason);
+        _workspaceController.importProgress().setDone(_import->placed() + 1);
+        return placed;
     };
-    steps.finished = [this] { finishImport(); };
-    _import = std::make_unique<MediaImport>(paths, std::move(steps));
+    steps.finished = [this](const MediaImport::Outcome& outcome) { finishImport(outcome); };
+    _import = std::make_unique<MediaImport>(std::move(paths), std::move(steps), onRefusal);
     sheet.onCancel = [this] {
         if (_import) {
             _import->cancel();
@@ -430,10 +482,15 @@ void GridController::importForeignMedia() {
 }
 
 bool GridController::placeImportedFile(const std::string& copy, std::size_t& slot,
-                                       bool withDefaultTriggers) {
+                                       bool withDefaultTriggers, std::string& reason) {
+    if (slot == kNone) {
+        reason = kGridFull;
+        return false;
+    }
     Workspace& workspace = _workspaceController.workspace();
     auto cue = AudioCue::initWithFile(copy, workspace.audioDevice());
     if (!cue) {
+        reason = kUnreadable;
         return false;
     }
     UndoManager& undo = undoManager();
@@ -455,14 +512,30 @@ bool GridController::placeImportedFile(const std::string& copy, std::size_t& slo
         select(slot);
     }
     slot = findEmptyCellAtIndex(slot);
-    return slot != kNone;
+    return true;
 }
 
-void GridController::finishImport() {
+void GridController::finishImport(const MediaImport::Outcome& outcome) {
     _workspaceController.importProgress().end();
     _workspaceController.importProgress().onCancel = nullptr;
     // The import object is the caller: it goes once it has returned.
     _import.release()->deleteLater();
+    if (outcome.notAdded.empty()) {
+        return;
+    }
+    QStringList names;
+    for (const std::string& path : outcome.notAdded) {
+        names << QString::fromStdString(MediaName::textName(MediaName::lastPathComponent(path)));
+    }
+    // On this window only: a show in another window keeps its keys.
+    prompts().beginSheet(
+        _gridView ? _gridView->window() : nullptr,
+        {names.size() == 1 ? QStringLiteral("The file could not be imported.")
+                           : QStringLiteral("%1 files could not be imported.").arg(names.size()),
+         QStringLiteral("%1 Not added: %2")
+             .arg(QString::fromStdString(outcome.reason), names.join(QStringLiteral(", "))),
+         {QStringLiteral("OK")}},
+        nullptr);
 }
 
 std::string GridController::defaultHotkeyForIndex(std::size_t index) const {

@@ -4,21 +4,25 @@
 #include "platform/midi/MidiMessage.h"
 #include "window/GridView.h"
 #include "window/GridViewDelegate.h"
+#include "window/MediaImport.h"
 
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class Cart;
-class MediaImport;
 class UndoManager;
 class WorkspaceController;
 
 // Binds one cart to its grid view: selections, drops, moves, copies,
 // pastes, deletions and file imports become changes of the cart with undo;
-// hot keys and MIDI messages become cue triggers. GUI thread.
+// hot keys and MIDI messages become cue triggers. GUI thread. Media are read
+// and copied on the import's own thread, one import at a time: a file is
+// taken only when it is a regular audio file that opens, and a drop stops at
+// the first file that is not, with one alert naming every file not added.
 class GridController final : public GridViewDelegate {
 public:
     GridController(std::shared_ptr<Cart> cart, WorkspaceController& workspaceController);
@@ -40,7 +44,9 @@ public:
     void addCue(std::shared_ptr<AudioCue> cue, std::size_t index);
     // An empty slot changes nothing and makes no undo step.
     void removeCueAtIndex(std::size_t index);
-    // Into the first empty slot from the selection on; an alert when full.
+    // Into the first empty slot from the selection on, once its media are
+    // checked and, unless the workspace holds them already, copied; an alert
+    // when full, a beep while another import runs.
     void handlePasteCue(std::shared_ptr<AudioCue> cue);
     // The slot itself when empty, else the next empty one, wrapping;
     // CartGrid::kNotFound when every slot is taken.
@@ -80,7 +86,7 @@ public:
     void gridViewDidCopyCue(std::size_t from, std::size_t to) override;
     bool gridViewShouldSelectItemAtIndex(std::size_t index) const override;
     void gridViewDidSelectItemAtIndex(std::size_t index) override;
-    void gridViewDroppedFiles(const QStringList& paths, std::size_t index,
+    void gridViewDroppedFiles(const std::vector<std::string>& paths, std::size_t index,
                               bool withDefaultTriggers) override;
     std::string defaultHotkeyForIndex(std::size_t index) const override;
     void gridViewCueBrokenChanged() override;
@@ -92,9 +98,19 @@ public:
 
 private:
     void select(std::size_t index);
-    // Places one imported copy at `slot`; false when the import must stop.
-    bool placeImportedFile(const std::string& copy, std::size_t& slot, bool withDefaultTriggers);
-    void finishImport();
+    std::size_t pasteTarget() const;
+    void alertNoEmptySlot();
+    // A pasted cue (no slot) or one dropped from elsewhere on `slot`.
+    void importCue(std::shared_ptr<AudioCue> cue, std::optional<std::size_t> slot);
+    void placeImportedCue(const std::shared_ptr<AudioCue>& cue, const std::string& taken,
+                          std::optional<std::size_t> slot);
+    // Places one imported copy at `slot`, which moves on to the next empty
+    // one; false, with the reason, when it cannot be placed.
+    bool placeImportedFile(const std::string& copy, std::size_t& slot, bool withDefaultTriggers,
+                           std::string& reason);
+    void startImport(std::vector<std::string> paths, MediaImport::Steps steps,
+                     MediaImport::OnRefusal onRefusal);
+    void finishImport(const MediaImport::Outcome& outcome);
 
     std::shared_ptr<Cart> _cart;
     WorkspaceController& _workspaceController;

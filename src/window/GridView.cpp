@@ -137,13 +137,13 @@ void GridView::setShowDefaultHotkeys(bool show) {
     }
 }
 
-void GridView::droppedFiles(const QStringList& paths, std::size_t index) {
+void GridView::droppedFiles(const std::vector<std::string>& paths, std::size_t index) {
     if (_delegate) {
         _delegate->gridViewDroppedFiles(paths, index, true);
     }
 }
 
-void GridView::importFiles(const QStringList& paths, std::size_t index) {
+void GridView::importFiles(const std::vector<std::string>& paths, std::size_t index) {
     if (_delegate) {
         _delegate->gridViewDroppedFiles(paths, index, false);
     }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 class CueCellView;
@@ -49,8 +50,9 @@ public:
     bool showsDefaultHotkeys() const { return _showDefaultHotkeys; }
     void setShowDefaultHotkeys(bool show);
     // Files dropped on a cell (with default triggers) or imported into it.
-    void droppedFiles(const QStringList& paths, std::size_t index);
-    void importFiles(const QStringList& paths, std::size_t index);
+    // File system paths, as bytes: a name need not be UTF-8.
+    void droppedFiles(const std::vector<std::string>& paths, std::size_t index);
+    void importFiles(const std::vector<std::string>& paths, std::size_t index);
     // From a cell whose cue became broken or was mended.
     void cueBrokenChanged();
 

@@ -2,11 +2,10 @@
 
 #include "model/CartGrid.h"
 
-#include <QStringList>
-
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class AudioCue;
 class KivPrompts;
@@ -27,8 +26,9 @@ public:
     virtual void gridViewDidCopyCue(std::size_t from, std::size_t to) = 0;
     virtual bool gridViewShouldSelectItemAtIndex(std::size_t index) const = 0;
     virtual void gridViewDidSelectItemAtIndex(std::size_t index) = 0;
-    // Files dropped on (defaults true) or imported into a slot.
-    virtual void gridViewDroppedFiles(const QStringList& paths, std::size_t index,
+    // Files dropped on (defaults true) or imported into a slot; file system
+    // paths, as bytes, for a name need not be UTF-8.
+    virtual void gridViewDroppedFiles(const std::vector<std::string>& paths, std::size_t index,
                                       bool withDefaultTriggers) = 0;
     virtual std::string defaultHotkeyForIndex(std::size_t index) const = 0;
     // A cue of the grid became broken or was mended.

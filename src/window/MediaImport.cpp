@@ -1,14 +1,14 @@
 #include "window/MediaImport.h"
 
-#include <QFileInfo>
 #include <QMetaObject>
 
-MediaImport::MediaImport(QStringList paths, Steps steps)
+MediaImport::MediaImport(std::vector<std::string> paths, Steps steps, OnRefusal onRefusal)
     : _paths(std::move(paths))
-    , _steps(std::move(steps)) {}
+    , _steps(std::move(steps))
+    , _onRefusal(onRefusal) {}
 
 MediaImport::~MediaImport() {
-    cancel();
+    _stop.store(true);
     if (_worker.joinable()) {
         _worker.join();
     }
@@ -19,65 +19,58 @@ void MediaImport::start() {
 }
 
 void MediaImport::cancel() {
+    _cancelledByUser = true;
     _stop.store(true);
 }
 
 void MediaImport::run() {
-    if (_steps.check) {
-        QStringList refused;
-        for (const QString& path : _paths) {
-            if (_stop.load()) {
-                break;
-            }
-            if (!_steps.check(path.toStdString())) {
-                refused << QFileInfo(path).fileName();
-            }
-        }
-        if (!refused.isEmpty()) {
-            // One call: an alert shown there runs an event loop, in which
-            // `finished` must not already let this object go.
-            QMetaObject::invokeMethod(
-                this,
-                [this, refused] {
-                    if (_steps.refused) {
-                        _steps.refused(refused);
-                    }
-                    if (_steps.finished) {
-                        _steps.finished();
-                    }
-                },
-                Qt::QueuedConnection);
-            return;
-        }
-    }
-    for (const QString& path : _paths) {
+    for (std::size_t index = 0; index < _paths.size() && !_stop.load(); ++index) {
+        Taken taken = _steps.take(_paths[index], _stop);
         if (_stop.load()) {
             break;
         }
-        const std::optional<std::string> copy = _steps.copy(path.toStdString());
-        if (!copy) {
-            break;
-        }
+        const bool refused = taken.path.empty();
         // Queued on this object: dropped if the import goes first.
         QMetaObject::invokeMethod(
             this,
-            [this, copy = *copy] {
-                if (_stop.load()) {
+            [this, index, taken = std::move(taken)] {
+                if (_cancelledByUser || _stop.load()) {
                     return;
                 }
-                ++_placed;
-                if (!_steps.place(copy)) {
-                    _stop.store(true);
+                if (taken.path.empty()) {
+                    refuse(index, taken.refusal, _onRefusal == OnRefusal::Stop);
+                    return;
+                }
+                std::string reason;
+                if (_steps.place(_paths[index], taken.path, reason)) {
+                    ++_placed;
+                } else {
+                    refuse(index, reason, true);
                 }
             },
             Qt::QueuedConnection);
+        if (refused && _onRefusal == OnRefusal::Stop) {
+            break;
+        }
     }
     QMetaObject::invokeMethod(
         this,
         [this] {
             if (_steps.finished) {
-                _steps.finished();
+                _steps.finished(_outcome);
             }
         },
         Qt::QueuedConnection);
+}
+
+void MediaImport::refuse(std::size_t index, const std::string& reason, bool andAllAfter) {
+    if (_outcome.notAdded.empty()) {
+        _outcome.reason = reason;
+    }
+    const std::size_t end = andAllAfter ? _paths.size() : index + 1;
+    _outcome.notAdded.insert(_outcome.notAdded.end(), _paths.begin() + index, _paths.begin() + end);
+    if (andAllAfter) {
+        // What the worker still hands over is not placed.
+        _stop.store(true);
+    }
 }

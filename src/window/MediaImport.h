@@ -1,37 +1,50 @@
 #pragma once
 
 #include <QObject>
-#include <QStringList>
 
 #include <atomic>
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
-// Checks every file, then copies them one at a time on a thread of its own
-// and hands each copy, in order, to the GUI thread, where it is placed. A
-// file the check refuses stops it before anything is copied; it also stops
-// at the first failed copy, when a placement says so, or when cancelled.
-// GUI thread, except `check` and `copy`, which run on the worker.
+// Takes files one at a time on a thread of its own (each is checked and
+// copied there) and hands each, in order, to the GUI thread, where it is
+// placed. A file refused stops the import, or is passed over when the import
+// goes on past refusals; a placement may stop it too, and so may a cancel.
+// Once it ends, the GUI thread is told which files were not added and why the
+// first of them was not. GUI thread, except `take`, which runs on the worker.
 class MediaImport final : public QObject {
 public:
+    // What the worker made of one file: the path to place (a copy, or the
+    // file itself), or, when that is empty, why the file was refused.
+    struct Taken {
+        std::string path;
+        std::string refusal;
+    };
+    // How an import ended. Files the user cancelled are not counted.
+    struct Outcome {
+        // The files not added, in the order given.
+        std::vector<std::string> notAdded;
+        // Why the first of them was not.
+        std::string reason;
+    };
+    enum class OnRefusal { Stop, GoOn };
     struct Steps {
-        // Worker thread: whether the file may be imported; none takes all.
-        std::function<bool(const std::string& path)> check;
-        // GUI thread, instead of any placement: the names of the files the
-        // check refused. `finished` follows once it has returned.
-        std::function<void(const QStringList& names)> refused;
-        // Worker thread: the copy's path, or none when the copy failed.
-        std::function<std::optional<std::string>(const std::string& path)> copy;
-        // GUI thread: false stops the import.
-        std::function<bool(const std::string& copy)> place;
+        // Worker thread: takes the file; gives up soon once `cancelled` is set.
+        std::function<Taken(const std::string& path, const std::atomic<bool>& cancelled)> take;
+        // GUI thread: places what was taken of the file at `source`; false
+        // leaves it out and stops the import, `reason` telling why.
+        std::function<bool(const std::string& source, const std::string& taken,
+                           std::string& reason)>
+            place;
         // GUI thread, once, after the last placement.
-        std::function<void()> finished;
+        std::function<void(const Outcome& outcome)> finished;
     };
 
-    MediaImport(QStringList paths, Steps steps);
-    // Cancels and waits for the worker; nothing is placed after it.
+    MediaImport(std::vector<std::string> paths, Steps steps, OnRefusal onRefusal = OnRefusal::Stop);
+    // Cancels and waits for the worker, which stops within one piece of its
+    // copy and removes it; nothing is placed or told after it.
     ~MediaImport() override;
 
     void start();
@@ -43,10 +56,15 @@ public:
 
 private:
     void run();
+    void refuse(std::size_t index, const std::string& reason, bool andAllAfter);
 
-    const QStringList _paths;
+    const std::vector<std::string> _paths;
     Steps _steps;
+    const OnRefusal _onRefusal;
     std::atomic<bool> _stop{false};
+    // GUI thread.
     int _placed = 0;
+    bool _cancelledByUser = false;
+    Outcome _outcome;
     std::thread _worker;
 };

@@ -1,6 +1,7 @@
 #include "window/PrefsController.h"
 
 #include "KivUI/KivColors.h"
+#include "KivUI/UserDefaults.h"
 #include "KivUI/VornButton.h"
 #include "KivUI/VornPopUpButton.h"
 #include "foundation/KivEnvironment.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <QSettings>
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr const char* kFrameKey = "PrefsController";
 
 } // namespace
 
-PrefsController::PrefsController(QSettings& defaults, QWidget* parent)
+PrefsController::PrefsController(UserDefaults& defaults, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , _defaults(defaults)
     , _logLevelButton(new VornPopUpButton(this)) {

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QSettings;
+class UserDefaults;
 class VornPopUpButton;
 
 // The application's preferences window: the log level, kept in the user
@@ -12,7 +12,7 @@ public:
     static constexpr int kLogLevels = 5;
 
     // The settings must outlive the window.
-    explicit PrefsController(QSettings& defaults, QWidget* parent = nullptr);
+    explicit PrefsController(UserDefaults& defaults, QWidget* parent = nullptr);
 
     VornPopUpButton* logLevelButton() const { return _logLevelButton; }
     // From the pop-up: stores the level, applies it and logs it.
@@ -24,6 +24,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QSettings& _defaults;
+    UserDefaults& _defaults;
     VornPopUpButton* _logLevelButton;
 };

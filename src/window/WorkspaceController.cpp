@@ -47,14 +47,11 @@
 
 namespace {
 
-// The key's own text, upper-cased; empty for a key without text, which so
-// never matches a cue's hot key.
+// The text the key typed, folded as a cue's hot key is when it is stored,
+// so that "!" or "é" typed in the inspector meets the same key pressed;
+// empty for a key that types nothing, which so never matches a hot key.
 std::string shortcutOf(const KivKeyEvent& event) {
-    const QString text = QString::fromStdU16String(event.charactersIgnoringModifiers).toUpper();
-    if (text.isEmpty() || text.front().unicode() >= 0xF700) {
-        return {};
-    }
-    return text.toStdString();
+    return AudioCue::parseHotkey(QString::fromStdU16String(event.characters).toStdString());
 }
 
 bool contains(const std::vector<std::string>& list, const std::string& item) {
@@ -116,6 +113,9 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
                                       [this](QWidget* page) { tabDidClose(page); });
     _window->tabs()->setDragController(this);
+    // A cue copied in another window, or another program, can be pasted here.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { validateMenus(); });
     makeInspector();
 }
 
@@ -193,6 +193,8 @@ void WorkspaceController::showWindow() {
 
 void WorkspaceController::reloadCarts() {
     const int selected = _window->tabs()->currentIndex();
+    // A sheet on the old window goes with it.
+    _deviceAlertShown = false;
     _brokenCues->hidePopover();
     _window.reset();
     _gridControllers.clear();
@@ -541,11 +543,24 @@ void WorkspaceController::updateOutputDevices() {
         popUp->addItem(QStringLiteral("Device missing"));
         popUp->setCurrentIndex(popUp->count() - 1);
         popUp->blockSignals(false);
-        _prompts.runAlert({QStringLiteral("Device disappeared"),
-                           QStringLiteral("The output device for this document has disappeared. "
-                                          "Please reconnect it or choose a different device."),
-                           {QStringLiteral("OK")}});
-        fallBackToDefaultOutput();
+        // About this window's device, so modal to this window alone: the
+        // shows of the other windows go on taking keys.
+        if (!_deviceAlertShown) {
+            _deviceAlertShown = true;
+            QPointer<WorkspaceController> self(this);
+            _prompts.beginSheet(
+                _window.get(),
+                {QStringLiteral("Device disappeared"),
+                 QStringLiteral("The output device for this document has disappeared. "
+                                "Please reconnect it or choose a different device."),
+                 {QStringLiteral("OK")}},
+                [self](int) {
+                    if (self) {
+                        self->_deviceAlertShown = false;
+                        self->fallBackToDefaultOutput();
+                    }
+                });
+        }
     }
     if (KivEnvironment::logLevel() >= 3) {
         logLine("Finished refreshing devices");
@@ -575,16 +590,7 @@ void WorkspaceController::fallBackToDefaultOutput() {
     const Output& output = _outputDevices[static_cast<std::size_t>(chosen)];
     logLine("Falling back to the default output device");
     // Not an edit of the document: the show simply goes on where it can.
-    _workspace->setAudioDevice(output.device);
-    _workspace->setDeviceChannel(output.channel);
-    _workspace->applyMasterVolume();
-    VornPopUpButton* popUp = _window->outputs();
-    popUp->blockSignals(true);
-    while (popUp->count() > static_cast<int>(_outputDevices.size())) {
-        popUp->removeItem(popUp->count() - 1);
-    }
-    popUp->setCurrentIndex(chosen);
-    popUp->blockSignals(false);
+    requestOutput(output.device, output.channel, false);
 }
 
 void WorkspaceController::changeOutputDevice(int index) {
@@ -592,10 +598,33 @@ void WorkspaceController::changeOutputDevice(int index) {
         return;
     }
     const Output& output = _outputDevices[static_cast<std::size_t>(index)];
-    useOutput(output.device, output.channel);
+    requestOutput(output.device, output.channel, true);
 }
 
-void WorkspaceController::useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel) {
+bool WorkspaceController::isOpeningOutput() const {
+    return _outputOpener.isOpening();
+}
+
+void WorkspaceController::requestOutput(const std::shared_ptr<KivAudioDevice>& device, int channel,
+                                        bool asEdit) {
+    const std::shared_ptr<KivAudioDevice>& current = _workspace->audioDevice();
+    if (current && current->deviceID() == device->deviceID()) {
+        // Another pair of the open device: nothing to wait for.
+        useOutput(current, channel, asEdit);
+        return;
+    }
+    _outputOpener.open(device, [this, channel, asEdit](const auto& opened, bool open) {
+        if (open) {
+            useOutput(opened, channel, asEdit);
+        }
+        // The pop-up shows the output in use, which is the old one when the
+        // new one would not open (its failure is logged).
+        updateOutputDevices();
+    });
+}
+
+void WorkspaceController::useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel,
+                                    bool asEdit) {
     const std::shared_ptr<KivAudioDevice> oldDevice = _workspace->audioDevice();
     const int oldChannel = _workspace->deviceChannel();
     const bool sameDevice = oldDevice && oldDevice->deviceID() == device->deviceID();
@@ -605,23 +634,41 @@ void WorkspaceController::useOutput(const std::shared_ptr<KivAudioDevice>& devic
     if (sameDevice) {
         _workspace->setDeviceChannel(channel);
     } else {
+        // Once the workspace and its cues have left it the old device
+        // closes, which waits on the device: that happens off this thread.
+        const bool holdOld = oldDevice && oldDevice->isOpen();
+        if (holdOld) {
+            oldDevice->engage();
+        }
         _workspace->setAudioDevice(device);
         _workspace->setDeviceChannel(channel);
         for (const auto& cart : _workspace->carts()) {
             cart->updateCuesWithAudioDevice(device);
         }
-    }
-    UndoManager& undo = undoManager();
-    undo.registerUndo(this, [this, oldDevice, oldChannel] {
-        if (oldDevice) {
-            useOutput(oldDevice, oldChannel);
-            updateOutputDevices();
+        if (holdOld) {
+            OutputOpener::releaseOffThread(oldDevice);
         }
+    }
+    if (asEdit && oldDevice) {
+        registerOutputUndo(oldDevice, oldChannel);
+    }
+    _workspace->applyMasterVolume();
+}
+
+void WorkspaceController::registerOutputUndo(const std::shared_ptr<KivAudioDevice>& backTo,
+                                             int channel) {
+    UndoManager& undo = undoManager();
+    undo.registerUndo(this, [this, backTo, channel] {
+        // The redo, registered while undoing, whenever the device opens.
+        if (const std::shared_ptr<KivAudioDevice> now = _workspace->audioDevice()) {
+            registerOutputUndo(now, _workspace->deviceChannel());
+        }
+        requestOutput(backTo, channel, false);
+        updateOutputDevices();
     });
     if (!undo.isUndoing()) {
         undo.setActionName("Change Output");
     }
-    _workspace->applyMasterVolume();
 }
 
 bool WorkspaceController::canCopy() const {
@@ -844,6 +891,11 @@ bool WorkspaceController::keyDown(const QKeyEvent& qtEvent) {
     const std::string shortcut = shortcutOf(*event);
     GridController* grid = selectedController();
     if (!command && grid && contains(grid->validShortcuts(), shortcut)) {
+        // The release may type another text (Shift let go first): the key
+        // itself says what it pressed.
+        if (event->keyCode != 0) {
+            _pressedShortcuts[event->keyCode] = shortcut;
+        }
         grid->triggerCueDownWithShortcut(shortcut);
         return true;
     }
@@ -883,9 +935,18 @@ bool WorkspaceController::keyUp(const QKeyEvent& qtEvent) {
     if (!event) {
         return qtEvent.isAutoRepeat();
     }
+    GridController* grid = selectedController();
+    if (const auto pressed = _pressedShortcuts.find(event->keyCode);
+        pressed != _pressedShortcuts.end()) {
+        const std::string shortcut = pressed->second;
+        _pressedShortcuts.erase(pressed);
+        if (grid) {
+            grid->triggerCueUpWithShortcut(shortcut);
+        }
+        return true;
+    }
     const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
     const std::string shortcut = shortcutOf(*event);
-    GridController* grid = selectedController();
     if (!command && grid && contains(grid->validShortcuts(), shortcut)) {
         grid->triggerCueUpWithShortcut(shortcut);
         return true;

@@ -3,11 +3,13 @@
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
 #include "platform/midi/MidiMessage.h"
+#include "window/OutputOpener.h"
 #include "window/SettingsController.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,7 +122,11 @@ public:
     void previewVolume(int sliderValue);
     void setVolumeMax();
     void setVolumeMin();
+    // The workspace moves to the pop-up's entry once its device has opened,
+    // off the GUI thread: a device that hangs holds up nothing else. Another
+    // pair of the device in use is taken at once.
     void changeOutputDevice(int index);
+    bool isOpeningOutput() const;
     void updateOutputDevices();
     void updatePauseButton();
     // The level-meter timer's tick: the meter shows the device's pair.
@@ -244,8 +250,13 @@ private:
     void tabSelected();
     void updateWindowTitle();
     void followDucking();
-    // The device and first channel the workspace plays through, with undo.
-    void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel);
+    // The workspace moves to the output once its device is open; `asEdit`
+    // makes it an edit with undo ("Change Output").
+    void requestOutput(const std::shared_ptr<KivAudioDevice>& device, int channel, bool asEdit);
+    // The device (open) and first channel the workspace plays through.
+    void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel, bool asEdit);
+    // An undo step back to that output, whose own undo (the redo) comes back here.
+    void registerOutputUndo(const std::shared_ptr<KivAudioDevice>& backTo, int channel);
     void stopDuckingTimer();
     // After the alert of a vanished device: the workspace plays on through
     // the default output device, when there is one to offer.
@@ -260,6 +271,9 @@ private:
     // Of closed tabs, for their undo; their views stay hidden in the window.
     std::vector<std::unique_ptr<GridController>> _closedControllers;
     std::vector<Output> _outputDevices;
+    OutputOpener _outputOpener;
+    // The "Device disappeared" sheet is up.
+    bool _deviceAlertShown = false;
     // On the main run loop, so the slider follows the fade's own clock.
     std::optional<Scheduler::TimerId> _duckingTimer;
     std::optional<Scheduler::TimerId> _levelTimer;
@@ -268,6 +282,8 @@ private:
     int _tabCount = 0;
     bool _inspectorVisible = true;
     int _heightOfInspector = 0;
+    // The hot key each physical key (evdev code) fired on its press, for its release.
+    std::map<std::uint16_t, std::string> _pressedShortcuts;
     Connection _deviceListObservation;
     Connection _checkpointObservation;
     Connection _saveObservation;

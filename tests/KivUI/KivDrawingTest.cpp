@@ -48,3 +48,21 @@ TEST(KivDrawingTest, ATwoColourGradientIsNotExtendedPastItsEnds) {
     EXPECT_LT(pixelAt(image, 11, 2).red(), 40);
     EXPECT_GT(pixelAt(image, 29, 2).red(), 215);
 }
+
+TEST(KivDrawingTest, ALongTextIsCutToItsEndsAroundAnEllipsisOnWholeCharacters) {
+    EXPECT_EQ(KivDrawing::boundedText("Thunder", 40), QStringLiteral("Thunder"));
+    const std::string longest = "Start" + std::string(1 << 20, 'x') + "Finish";
+    const QString cut = KivDrawing::boundedText(longest, 100);
+    EXPECT_LE(cut.size(), 2 * 102 + 1);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("Startxx")));
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("xxFinish")));
+    EXPECT_TRUE(cut.contains(QChar(0x2026)));
+    // Two-byte characters are never split into bytes that would decode to U+FFFD.
+    std::string accents;
+    for (int i = 0; i < 1000; ++i) {
+        accents += "\xC3\xA9";
+    }
+    const QString accented = KivDrawing::boundedText("a" + accents, 11);
+    EXPECT_FALSE(accented.contains(QChar(0xFFFD))) << accented.toStdString();
+    EXPECT_TRUE(accented.startsWith(QStringLiteral("a\u00e9")));
+}

@@ -70,3 +70,23 @@ TEST(KivHotKeyAdapterTest, AutoRepeatedPressesAndReleasesAreDropped) {
     ASSERT_TRUE(event.has_value());
     EXPECT_EQ(event->keyCode, KEY_A);
 }
+
+TEST(KivHotKeyAdapterTest, TheCharactersAreThePrintableTextTheKeyTyped) {
+    const auto shifted =
+        KivHotKeyAdapter::keyEvent(press(Qt::Key_Exclam, Qt::ShiftModifier, "!", false, KEY_1 + 8));
+    ASSERT_TRUE(shifted.has_value());
+    EXPECT_EQ(shifted->characters, u"!");
+    EXPECT_EQ(shifted->charactersIgnoringModifiers, u"1");
+    const auto accented =
+        KivHotKeyAdapter::keyEvent(press(0xc9, Qt::NoModifier, "\u00e9", false, KEY_2 + 8));
+    EXPECT_EQ(accented->characters, u"\u00e9");
+    // Control characters, keys without text and the private-use stand-ins type nothing.
+    for (const QKeyEvent& event :
+         {press(Qt::Key_Q, Qt::ControlModifier, "\x11"), press(Qt::Key_F5, Qt::NoModifier, ""),
+          press(Qt::Key_Return, Qt::NoModifier, "\r"),
+          press(Qt::Key_Up, Qt::NoModifier, QString(QChar(0xF700)))}) {
+        const auto typed = KivHotKeyAdapter::keyEvent(event);
+        ASSERT_TRUE(typed.has_value());
+        EXPECT_TRUE(typed->characters.empty()) << event.key();
+    }
+}

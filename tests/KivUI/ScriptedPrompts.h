@@ -16,6 +16,8 @@ public:
 
     std::vector<KivAlert> alerts;
     std::vector<KivAlert> sheets;
+    // The window each sheet was shown on.
+    std::vector<QWidget*> sheetWindows;
     std::vector<KivOpenPanelOptions> openPanels;
     std::vector<KivSavePanelOptions> savePanels;
     int beeps = 0;
@@ -25,8 +27,10 @@ public:
         return nextAnswer();
     }
     // Ends at once, as if the user had answered straight away.
-    void beginSheet(QWidget*, const KivAlert& alert, std::function<void(int)> done) override {
+    void beginSheet(QWidget* window, const KivAlert& alert,
+                    std::function<void(int)> done) override {
         sheets.push_back(alert);
+        sheetWindows.push_back(window);
         const int answer = nextAnswer();
         if (done) {
             done(answer);

@@ -10,6 +10,7 @@
 #include "model/Cart.h"
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
+#include "support/GuiWatchdog.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabDragAssistant.h"
@@ -82,6 +83,8 @@ protected:
         });
         ASSERT_NE(found, outputs.end());
         window.changeOutputDevice(static_cast<int>(found - outputs.begin()));
+        // The device opens off the GUI thread.
+        EXPECT_TRUE(GuiWatchdog::spinUntil([&] { return !window.isOpeningOutput(); }));
     }
     void render(const std::vector<std::shared_ptr<AudioCue>>& cues, std::uint32_t cycles) {
         for (std::uint32_t c = 0; c < cycles; ++c) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KivUI/UserDefaults.h"
 #include "app/Pondra.h"
 #include "foundation/KivEnvironment.h"
 #include "platform/midi/FakeMidiSequencer.h"
@@ -7,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -19,22 +19,21 @@ class PondraFixture : public ::testing::Test {
 protected:
     PondraFixture() {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
         _savedDataHome = qgetenv("XDG_DATA_HOME");
+        _savedConfigHome = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_DATA_HOME", folder.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
     }
     ~PondraFixture() override {
         KivEnvironment::setLogLevel(0);
-        if (_savedDataHome.isNull()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", _savedDataHome);
-        }
+        restore("XDG_DATA_HOME", _savedDataHome);
+        restore("XDG_CONFIG_HOME", _savedConfigHome);
     }
 
-    std::unique_ptr<QSettings> defaults() const {
-        return std::make_unique<QSettings>(Pondra::kOrganizationName, Pondra::kApplicationName);
+    // The defaults as a new launch reads them; written when it goes.
+    std::unique_ptr<UserDefaults> defaults() const {
+        return std::make_unique<UserDefaults>(
+            UserDefaults::standardPath(Pondra::kOrganizationName, Pondra::kApplicationName));
     }
     std::unique_ptr<Pondra> makeApplication() {
         return std::make_unique<Pondra>(argc, argv, midi.factory());
@@ -45,7 +44,16 @@ protected:
     FakeMidiSystem midi;
 
 private:
+    static void restore(const char* name, const QByteArray& saved) {
+        if (saved.isNull()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, saved);
+        }
+    }
+
     QByteArray _savedDataHome;
+    QByteArray _savedConfigHome;
     int argc = 1;
     char name[18] = "pondra_app_tests";
     char* argv[2] = {name, nullptr};

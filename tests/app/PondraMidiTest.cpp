@@ -105,6 +105,7 @@ TEST_F(PondraMidiTest, TheVirtualPortNumberComesFromTheDefaultsAndIsWrittenBack)
 
     const std::vector<std::optional<int>> requests = {5, std::nullopt};
     EXPECT_EQ(midi.clients.at("Pondra")->requestedPorts(), requests);
+    application->defaults().waitForWrites();
     EXPECT_EQ(defaults()->value(UserDefaultsMidiSettings::kVirtualInputStreamIDKey).toInt(),
               application->midiInput()->virtualInputStream()->uniqueID());
 }

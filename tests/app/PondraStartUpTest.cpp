@@ -1,6 +1,15 @@
+#include "KivUI/ScriptedPrompts.h"
 #include "PondraFixture.h"
+#include "app/WorkspaceWindows.h"
+#include "audio/OfflineHardware.h"
+#include "model/Workspace.h"
+#include "support/GuiWatchdog.h"
+#include "window/PrefsController.h"
 
 #include <gmock/gmock.h>
+
+#include <QDir>
+#include <QFile>
 
 #include <chrono>
 
@@ -43,10 +52,46 @@ TEST_F(PondraFixture, TheToolTipDelayIsWrittenAtEveryStart) {
     defaults()->setValue("NSInitialToolTipDelay", 100);
     auto application = makeApplication();
 
+    application->defaults().waitForWrites();
     EXPECT_EQ(defaults()->value("NSInitialToolTipDelay").toInt(), 800);
 }
 
 TEST_F(PondraFixture, AnUntitledWorkspaceIsOpenedWhenNoneIsAskedFor) {
     auto application = makeApplication();
     EXPECT_TRUE(application->applicationShouldOpenUntitledFile());
+}
+
+namespace {
+
+// Defaults of 8 MB, most of it one key no version of Pondra ever wrote.
+class HugeDefaults : public PondraFixture {
+protected:
+    HugeDefaults() {
+        QDir().mkpath(folder.filePath(QStringLiteral("brenmoor")));
+        QFile file(folder.filePath(QStringLiteral("brenmoor/Pondra.conf")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General]\nLogLevel=2\njunk=");
+        file.write(QByteArray(8 << 20, 'j'));
+        file.write("\n");
+    }
+};
+
+} // namespace
+
+TEST_F(HugeDefaults, NeitherTheLaunchNorALaterSettingsWriteWaitsOnTheFile) {
+    OfflineHardware hardware;
+    ScriptedPrompts prompts;
+    auto application = makeApplication();
+    // Too large to be read: the launch goes on with the defaults' defaults.
+    EXPECT_THAT(log.lines(), Contains("Launching at log level 0"));
+    WorkspaceWindows windows(
+        *application, [] { return std::make_shared<Workspace>(nullptr); }, prompts);
+    GuiWatchdog watchdog;
+    windows.showPreferences();
+    windows.preferences()->setLogLevel(1);
+    GuiWatchdog::spinUntil([] { return false; }, std::chrono::milliseconds(1000));
+    EXPECT_LT(watchdog.longestStall(), std::chrono::milliseconds(100));
+    application->defaults().waitForWrites();
+    EXPECT_EQ(defaults()->value("LogLevel").toInt(), 1);
+    KivEnvironment::setLogLevel(0);
 }

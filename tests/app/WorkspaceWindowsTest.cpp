@@ -142,8 +142,8 @@ TEST_F(WorkspaceWindowsTest, ASavedWorkspaceReopensInTheWindowFrameItClosedIn) {
     ASSERT_TRUE(reopened);
     EXPECT_EQ(windows->windowControllerOf(*reopened)->window()->size(), QSize(1000, 700));
     EXPECT_TRUE(
-        defaults()
-            ->value(QStringLiteral("window frames"))
+        application->defaults()
+            .value(QStringLiteral("window frames"))
             .toMap()
             .contains(
                 QUrl::fromLocalFile(QString::fromStdString(reopened->filePath())).toString()));

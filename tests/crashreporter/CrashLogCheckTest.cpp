@@ -1,12 +1,20 @@
 #include "crashreporter/CrashLogCheck.h"
 
+#include "KivUI/UserDefaults.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -27,8 +35,13 @@ protected:
         return path;
     }
 
+    std::optional<QString> newReport() const {
+        return CrashLogCheck::newReport("Pondra", _folder.path(),
+                                        CrashLogCheck::lastReportDate(_settings));
+    }
+
     QTemporaryDir _folder;
-    QSettings _settings{_folder.filePath(QStringLiteral("defaults.ini")), QSettings::IniFormat};
+    UserDefaults _settings{_folder.filePath(QStringLiteral("defaults.ini"))};
 };
 
 } // namespace
@@ -55,21 +68,80 @@ TEST_F(CrashLogCheckTest, TheReportIsTheLastPieceOfTheLog) {
 
 TEST_F(CrashLogCheckTest, TheLastReportDateKeepsEverySecond) {
     CrashLogCheck::setLastReportDate(_settings, kStoredDate + 0.5);
-    _settings.sync();
-    const QSettings reread(_settings.fileName(), QSettings::IniFormat);
+    _settings.waitForWrites();
+    const UserDefaults reread(_settings.fileName());
     EXPECT_EQ(CrashLogCheck::lastReportDate(reread), kStoredDate + 0.5);
 }
 
 TEST_F(CrashLogCheckTest, OnlyALogLaterThanTheLastReportIsOffered) {
-    EXPECT_FALSE(CrashLogCheck::newReport("Pondra", _folder.path(), _settings));
+    EXPECT_FALSE(newReport());
     writeLog("Pondra_2027-01-15-080000_10.crash", "header\n\n**********\n\nreport", kStoredDate);
-    EXPECT_EQ(CrashLogCheck::newReport("Pondra", _folder.path(), _settings), "report");
+    EXPECT_EQ(newReport(), "report");
 
     CrashLogCheck::setLastReportDate(_settings, kStoredDate + 10);
-    EXPECT_FALSE(CrashLogCheck::newReport("Pondra", _folder.path(), _settings));
+    EXPECT_FALSE(newReport());
 
     // Thirty seconds after the last report: within a float's rounding, still new.
     CrashLogCheck::setLastReportDate(_settings, kStoredDate);
     writeLog("Pondra_2027-01-15-080030_11.crash", "later", kStoredDate + 30);
-    EXPECT_EQ(CrashLogCheck::newReport("Pondra", _folder.path(), _settings), "later");
+    EXPECT_EQ(newReport(), "later");
+}
+
+TEST_F(CrashLogCheckTest, ALinkOrAFifoNamedLikeALogIsNeverOpenedNorFollowed) {
+    QTemporaryDir outside;
+    const QString secret = outside.filePath(QStringLiteral("id_rsa"));
+    QFile key(secret);
+    ASSERT_TRUE(key.open(QIODevice::WriteOnly));
+    key.write("PRIVATE KEY");
+    key.close();
+    const QString fifo = outside.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(secret, _folder.filePath("Pondra_2027-01-15-090000_11.crash")));
+    ASSERT_TRUE(QFile::link(fifo, _folder.filePath("Pondra_2027-01-15-100000_12.crash")));
+    ASSERT_EQ(
+        ::mkfifo(
+            QFile::encodeName(_folder.filePath("Pondra_2027-01-15-110000_13.crash")).constData(),
+            0600),
+        0);
+    // A linked folder is not walked into.
+    ASSERT_TRUE(QDir().mkpath(outside.filePath("logs")));
+    QFile elsewhere(outside.filePath("logs/Pondra_2027-01-16-000000_1.crash"));
+    ASSERT_TRUE(elsewhere.open(QIODevice::WriteOnly));
+    elsewhere.write("outside");
+    elsewhere.close();
+    ASSERT_TRUE(QFile::link(outside.filePath("logs"), _folder.filePath("linked")));
+
+    // A check that blocked on the FIFO would never answer: it runs apart,
+    // and the FIFO is opened for writing after a while to free it.
+    auto answer = std::async(std::launch::async, [this] { return newReport(); });
+    if (answer.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the check blocked on a FIFO";
+        for (const QString& name : {fifo, _folder.filePath("Pondra_2027-01-15-110000_13.crash")}) {
+            const int writer = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) {
+                ::close(writer);
+            }
+        }
+    }
+    EXPECT_FALSE(answer.get().has_value());
+    EXPECT_EQ(CrashLogCheck::reportFromLog(_folder.filePath("Pondra_2027-01-15-090000_11.crash")),
+              "*** Couldn't read Report ***");
+
+    writeLog("Pondra_2027-01-15-080000_10.crash", "the real one", kStoredDate);
+    EXPECT_EQ(newReport(), "the real one");
+}
+
+TEST_F(CrashLogCheckTest, OfALongLogOnlyTheEndIsReadFromItsFirstWholeLine) {
+    QByteArray log = "early\n\n**********\n\n";
+    const QByteArray line = "frame 0x0000 in somewhere\n";
+    while (log.size() < static_cast<qsizetype>(3 * CrashLogCheck::kReadLimit)) {
+        log += line;
+    }
+    log += "last line";
+    writeLog("Pondra_2027-01-15-080000_10.crash", log, kStoredDate);
+    const std::optional<QString> report = newReport();
+    ASSERT_TRUE(report.has_value());
+    EXPECT_LE(report->size(), static_cast<qsizetype>(CrashLogCheck::kReadLimit));
+    EXPECT_TRUE(report->startsWith(QStringLiteral("frame 0x0000 in somewhere\n")));
+    EXPECT_TRUE(report->endsWith(QStringLiteral("\nlast line")));
 }

@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
+
+#include <chrono>
 
 namespace {
 
@@ -57,4 +62,47 @@ TEST(CrashReportUpload, OnlyASuccessfulReplyCountsAsSent) {
     }
     OneRequestServer created(201);
     EXPECT_TRUE(upload(created, CrashReportUpload::body("message", "log")).sent);
+}
+
+TEST(CrashReportUpload, AReplyThatNeverEndsIsCutOffAtItsLimitAndFails) {
+    // Answers "200 OK" and then sends for as long as anyone reads.
+    QTcpServer endless;
+    ASSERT_TRUE(endless.listen(QHostAddress::LocalHost, 0));
+    qint64 written = 0;
+    bool closed = false;
+    QObject::connect(&endless, &QTcpServer::newConnection, [&] {
+        QTcpSocket* socket = endless.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::disconnected, [&closed] { closed = true; });
+        auto* pump = new QTimer(socket);
+        QObject::connect(socket, &QTcpSocket::readyRead, [socket, pump] {
+            socket->readAll();
+            if (!pump->isActive()) {
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n");
+                pump->start(1);
+            }
+        });
+        QObject::connect(pump, &QTimer::timeout, [socket, &written] {
+            if (socket->bytesToWrite() < (1 << 20)) {
+                written += socket->write(QByteArray(256 * 1024, 'z'));
+            }
+        });
+    });
+    const QUrl url(QStringLiteral("http://127.0.0.1:%1/report").arg(endless.serverPort()));
+
+    CrashReportUpload upload({1 << 20, std::chrono::seconds(20)});
+    Outcome outcome;
+    QString error;
+    QEventLoop loop;
+    upload.send(url, CrashReportUpload::body("message", "log"), [&](bool sent, const QString& why) {
+        outcome = {sent, true};
+        error = why;
+        loop.quit();
+    });
+    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_TRUE(outcome.finished) << "the upload never ended";
+    EXPECT_FALSE(outcome.sent);
+    EXPECT_EQ(error, QStringLiteral("The report server's reply was too long."));
+    // Read no further than a few buffers past the limit.
+    EXPECT_LT(written, 16 << 20);
 }

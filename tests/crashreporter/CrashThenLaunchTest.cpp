@@ -2,6 +2,7 @@
 #include "crashreporter/CrashLogCheck.h"
 #include "crashreporter/ReporterFixture.h"
 #include "platform/crash/CrashWriter.h"
+#include "support/GuiWatchdog.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -46,6 +47,13 @@ protected:
         return true;
     }
 
+    // Runs the launch check to its end: the window it showed, or null.
+    ZorCrashReporter* checkAtLaunch() {
+        check = CheckForNewCrashReport("Pondra", reports, prompts, defaults);
+        EXPECT_TRUE(GuiWatchdog::spinUntil([this] { return check->isFinished(); }));
+        return check->reporter();
+    }
+
     static int reportWindows() {
         int count = 0;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -53,6 +61,8 @@ protected:
         }
         return count;
     }
+
+    std::unique_ptr<CrashReportCheck> check;
 };
 
 } // namespace
@@ -61,13 +71,14 @@ TEST_F(CrashThenLaunch, TheNextLaunchOffersTheLogOfACrashedProcess) {
     if (!crashAChild()) {
         GTEST_SKIP() << "the crash writer is off in sanitizer builds";
     }
-    const std::optional<QString> report = CrashLogCheck::newReport("Pondra", reports, defaults);
+    const std::optional<QString> report =
+        CrashLogCheck::newReport("Pondra", reports, CrashLogCheck::lastReportDate(defaults));
     ASSERT_TRUE(report.has_value());
     EXPECT_TRUE(report->contains("Signal: SIGSEGV (11)")) << report->toStdString();
     EXPECT_TRUE(report->contains("Backtrace:\n")) << report->toStdString();
 
     defaults.setValue("LogLevel", 1);
-    ZorCrashReporter* reporter = CheckForNewCrashReport("Pondra", reports, prompts, defaults);
+    ZorCrashReporter* reporter = checkAtLaunch();
     ASSERT_NE(reporter, nullptr);
     EXPECT_TRUE(reporter->isVisible());
     EXPECT_FALSE(reporter->feedbackMode());
@@ -81,7 +92,7 @@ TEST_F(CrashThenLaunch, TheNextLaunchOffersTheLogOfACrashedProcess) {
     // Once discarded, the same log is not offered again.
     reporter->discardCrashReport();
     flushDeletes();
-    EXPECT_EQ(CheckForNewCrashReport("Pondra", reports, prompts, defaults), nullptr);
+    EXPECT_EQ(checkAtLaunch(), nullptr);
     EXPECT_EQ(reportWindows(), 0);
 }
 
@@ -93,17 +104,39 @@ TEST_F(CrashThenLaunch, ALogOlderThanTheLastReportOpensNothing) {
     log.close();
     const qint64 written = QFileInfo(log).lastModified().toSecsSinceEpoch();
     CrashLogCheck::setLastReportDate(defaults, written + 1);
-    EXPECT_EQ(CheckForNewCrashReport("Pondra", reports, prompts, defaults), nullptr);
+    EXPECT_EQ(checkAtLaunch(), nullptr);
     EXPECT_EQ(reportWindows(), 0);
 
     // A later log is offered; leaving it for later offers it again.
     CrashLogCheck::setLastReportDate(defaults, written - 120);
-    ZorCrashReporter* reporter = CheckForNewCrashReport("Pondra", reports, prompts, defaults);
+    ZorCrashReporter* reporter = checkAtLaunch();
     ASSERT_NE(reporter, nullptr);
     reporter->remindMeLater();
     flushDeletes();
-    ZorCrashReporter* again = CheckForNewCrashReport("Pondra", reports, prompts, defaults);
+    ZorCrashReporter* again = checkAtLaunch();
     ASSERT_NE(again, nullptr);
     again->close();
+    flushDeletes();
+}
+
+TEST_F(CrashThenLaunch, OfALongLogTheWindowShowsOnlyTheEnd) {
+    QDir().mkpath(reports);
+    QFile log(reports + "/Pondra_2027-01-15-080000_10.crash");
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    // Four megabytes of memory map before the signal line.
+    const QByteArray line =
+        "7f0000000000-7f0000021000 r-xp 00000000 fe:01 1234  /usr/lib/libx.so\n";
+    for (qsizetype written = 0; written < (4 << 20); written += line.size()) {
+        log.write(line);
+    }
+    log.write("Signal: SIGSEGV (11)\n");
+    log.close();
+
+    ZorCrashReporter* reporter = checkAtLaunch();
+    ASSERT_NE(reporter, nullptr);
+    const QString text = reporter->crashLogField()->toPlainText();
+    EXPECT_TRUE(text.contains("\nSignal: SIGSEGV (11)\n"));
+    EXPECT_LT(text.size(), static_cast<qsizetype>(CrashLogCheck::kReadLimit + 4096));
+    reporter->close();
     flushDeletes();
 }

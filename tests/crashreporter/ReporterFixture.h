@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KivUI/ScriptedPrompts.h"
+#include "KivUI/UserDefaults.h"
 #include "crashreporter/ZorCrashReporter.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -39,7 +39,7 @@ protected:
     }
 
     QTemporaryDir folder;
-    QSettings defaults{folder.filePath(QStringLiteral("defaults.ini")), QSettings::IniFormat};
+    UserDefaults defaults{folder.filePath(QStringLiteral("defaults.ini"))};
     ScriptedPrompts prompts;
 
 private:

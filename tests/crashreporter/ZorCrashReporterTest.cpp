@@ -13,7 +13,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTimer>
+
+#include <chrono>
 
 namespace {
 
@@ -94,29 +97,59 @@ TEST_F(ZorCrashReporterTest, ASentReportPostsMessageAndLogAndIsNotOfferedAgain) 
               CrashReportUpload::body(QStringLiteral("Es stürzte beim Laden ab."), kLog));
     EXPECT_EQ(server.contentLength(), server.body().size());
     EXPECT_TRUE(prompts.alerts.empty());
-    const QSettings reread(defaults.fileName(), QSettings::IniFormat);
+    defaults.waitForWrites();
+    const UserDefaults reread(defaults.fileName());
     EXPECT_GE(CrashLogCheck::lastReportDate(reread), std::floor(before));
     EXPECT_LE(CrashLogCheck::lastReportDate(reread), now());
 }
 
-TEST_F(ZorCrashReporterTest, AFailedReportAlertsAndIsOfferedAgain) {
+TEST_F(ZorCrashReporterTest, AFailedReportAlertsOnItsOwnWindowAndIsOfferedAgain) {
     for (const int status : {404, 500}) {
         OneRequestServer server(status);
         sendAndWait(new ZorCrashReporter(kLog, prompts, defaults, server.url()));
-        ASSERT_EQ(prompts.alerts.size(), 1u) << status;
-        EXPECT_EQ(prompts.alerts[0].messageText, "The crash report could not be sent.");
-        EXPECT_FALSE(prompts.alerts[0].informativeText.isEmpty());
-        EXPECT_EQ(prompts.alerts[0].buttons, QStringList{"OK"});
+        EXPECT_TRUE(prompts.alerts.empty());
+        ASSERT_EQ(prompts.sheets.size(), 1u) << status;
+        EXPECT_EQ(prompts.sheets[0].messageText, "The crash report could not be sent.");
+        EXPECT_FALSE(prompts.sheets[0].informativeText.isEmpty());
+        EXPECT_EQ(prompts.sheets[0].buttons, QStringList{"OK"});
         EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0) << status;
-        prompts.alerts.clear();
+        prompts.sheets.clear();
     }
+}
+
+TEST_F(ZorCrashReporterTest, AServerThatNeverAnswersEndsInTheAlertAfterTheTimeLimit) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    const QUrl url(QStringLiteral("http://127.0.0.1:%1/report").arg(silent.serverPort()));
+    sendAndWait(new ZorCrashReporter(kLog, prompts, defaults, url,
+                                     {64 * 1024, std::chrono::milliseconds(300)}));
+    ASSERT_EQ(prompts.sheets.size(), 1u);
+    EXPECT_EQ(prompts.sheets[0].informativeText,
+              QStringLiteral("The report server did not answer in time."));
+    EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0);
+}
+
+TEST_F(ZorCrashReporterTest, AWindowSendingToASilentServerClosesWhenAskedAndOffersTheLogAgain) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    const QUrl url(QStringLiteral("http://127.0.0.1:%1/report").arg(silent.serverPort()));
+    QPointer<ZorCrashReporter> reporter = new ZorCrashReporter(kLog, prompts, defaults, url);
+    reporter->show();
+    reporter->sendCrashReport();
+    ASSERT_TRUE(reporter->isSending());
+    EXPECT_TRUE(reporter->close());
+    flushDeletes();
+    EXPECT_TRUE(reporter.isNull());
+    EXPECT_TRUE(prompts.alerts.empty());
+    EXPECT_TRUE(prompts.sheets.empty());
+    EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0);
 }
 
 TEST_F(ZorCrashReporterTest, FeedbackStoresNoReportDate) {
     OneRequestServer failing(500);
     sendAndWait(new ZorCrashReporter(prompts, defaults, failing.url()));
-    ASSERT_EQ(prompts.alerts.size(), 1u);
-    EXPECT_EQ(prompts.alerts[0].messageText, "Your feedback could not be sent.");
+    ASSERT_EQ(prompts.sheets.size(), 1u);
+    EXPECT_EQ(prompts.sheets[0].messageText, "Your feedback could not be sent.");
     OneRequestServer server(200);
     sendAndWait(new ZorCrashReporter(prompts, defaults, server.url()));
     EXPECT_TRUE(server.body().contains("Application: Pondra 0.1.0\n"));

@@ -106,3 +106,26 @@ TEST_F(ShowMode, ASoloCueSilencesTheOthers) {
     EXPECT_TRUE(silent(heard, 1, solo, 40));
     EXPECT_TRUE(sounds(heard, 2, solo, 40));
 }
+
+TEST_F(ShowMode, ASymbolTypedInTheInspectorFiresItsOwnCueAndNotTheDigitUnderIt) {
+    const TopLevel window = openShow();
+    setHotKey(*map, 0, '1');
+    // Typed as a user types it: Shift and the key of 1.
+    setHotKey(*map, 1, '!');
+    showMode(window);
+    record();
+
+    const std::size_t pressed = recordedFrames();
+    x->type("!");
+    const std::vector<float> heard = recordFor(1.0);
+    EXPECT_NE(Tones::onsetPeriod(heard, Tones::frequency(1), kSounding, pressed), std::string::npos)
+        << "the symbol's cue never sounded";
+    EXPECT_TRUE(silent(heard, 0, pressed / Tones::kPeriod,
+                       heard.size() / Tones::kPeriod - pressed / Tones::kPeriod))
+        << "the digit's cue sounded";
+
+    const std::size_t digit = recordedFrames();
+    x->key('1');
+    const std::vector<float> later = recordFor(0.5);
+    EXPECT_NE(Tones::onsetPeriod(later, Tones::frequency(0), kSounding, digit), std::string::npos);
+}

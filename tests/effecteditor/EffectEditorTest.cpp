@@ -7,10 +7,14 @@
 #include "effecteditor/EffectPresetsPullDown.h"
 #include "effecteditor/KivEffectPresetFolders.h"
 #include "effecteditor/KivEffectPresetManageSheet.h"
+#include "effecteditor/QtEffectPresetExecutor.h"
+#include "support/GuiWatchdog.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+
+#include <fstream>
 
 namespace {
 
@@ -43,6 +47,8 @@ TEST_F(EffectEditorTest, TheGenericViewMovesAPortAndTheSoundFollows) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     ASSERT_NE(editor->genericView(), nullptr);
     auto* slider = qobject_cast<VornSlider*>(editor->genericView()->controlForParameter(kGainPort));
     ASSERT_NE(slider, nullptr);
@@ -70,6 +76,8 @@ TEST_F(EffectEditorTest, TheCheckBoxAndTheBypassStayInStep) {
     gain->setValueForParameter(kGainPort, kHalfGainDb);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     EXPECT_TRUE(editor->enabledButton()->isChecked());
 
     editor->enabledButton()->click();
@@ -124,6 +132,8 @@ TEST_F(EffectEditorTest, AFactoryPresetLoadsAndNamesTheWindow) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     QMenu* factory = submenu(*editor->presetsMenu(), "Factory");
     ASSERT_NE(factory, nullptr);
     ASSERT_EQ(titles(*factory), QStringList{"Half"});
@@ -136,6 +146,8 @@ TEST_F(EffectEditorTest, ASavedPresetComesBackAfterReopening) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     gain->setValueForParameter(kGainPort, -12.0f);
     const std::string user = editor->userPresets().path();
     EXPECT_EQ(user, folders.path("home/pondra/presets/Pondra Tests/Test Gain"));
@@ -154,6 +166,7 @@ TEST_F(EffectEditorTest, ASavedPresetComesBackAfterReopening) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    presetWork->runAll();
     QMenu* users = submenu(*editor->presetsMenu(), "User");
     ASSERT_NE(users, nullptr);
     ASSERT_EQ(titles(*users), QStringList{"Live_Hall"});
@@ -166,6 +179,8 @@ TEST_F(EffectEditorTest, ReplacingAPresetAsksFirst) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     const std::string user = editor->userPresets().path();
     gain->setValueForParameter(kGainPort, -12.0f);
     ASSERT_EQ(saveAs(*editor, "Hall", user), EffectPresetSaver::Result::Saved);
@@ -195,6 +210,8 @@ TEST_F(EffectEditorTest, AFailedSaveIsToldAndKeepsTheOldPreset) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     const std::string user = editor->userPresets().path();
     gain->setValueForParameter(kGainPort, -12.0f);
     ASSERT_EQ(saveAs(*editor, "Hall", user), EffectPresetSaver::Result::Saved);
@@ -229,6 +246,8 @@ TEST_F(EffectEditorTest, TheSaveSheetOffersTheUserFolderFirst) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     editor->savePreset();
     auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
     ASSERT_NE(sheet, nullptr);
@@ -245,6 +264,8 @@ TEST_F(EffectEditorTest, APresetIsWrittenOnTheWorkerAndTheEditorToldAfter) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     const std::string path = editor->userPresets().path() + "/Hall.aupreset";
     gain->setValueForParameter(kGainPort, -12.0f);
     editor->savePreset();
@@ -265,11 +286,13 @@ TEST_F(EffectEditorTest, APresetIsWrittenOnTheWorkerAndTheEditorToldAfter) {
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(gain->currentPresetName(), "") << "named only once the result is back";
     ASSERT_TRUE(presetWork->runOne());
-    EXPECT_EQ(presetWork->pending(), 0u);
     EXPECT_FALSE(editor->isSavingPreset());
     EXPECT_TRUE(editor->presetsPullDown()->isEnabled());
     EXPECT_EQ(gain->currentPresetName(), "Hall");
     EXPECT_EQ(editor->windowTitle(), "Test Gain : Hall");
+    // The folders are read again, on the worker too.
+    EXPECT_EQ(presetWork->pending(), 1u);
+    presetWork->runAll();
     EXPECT_EQ(titles(*submenu(*editor->presetsMenu(), "User")), QStringList{"Hall"});
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
     EXPECT_TRUE(prompts.alerts.empty());
@@ -279,6 +302,8 @@ TEST_F(EffectEditorTest, AFailedSaveFromTheSheetKeepsItOpen) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     std::filesystem::create_directories(editor->userPresets().path() + "/Stage.aupreset/inside");
     editor->savePreset();
     auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
@@ -299,6 +324,8 @@ TEST_F(EffectEditorTest, AnEditorClosedWhileSavingHearsNothingMore) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     const std::string path = editor->userPresets().path() + "/Hall.aupreset";
     bool ended = false;
     editor->savePresetAs("Hall", editor->userPresets().path(),
@@ -317,6 +344,8 @@ TEST_F(EffectEditorTest, ARefusedPresetIsToldAndChangesNothing) {
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* editor = EffectEditor::open(*gain);
     ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
     gain->setValueForParameter(kGainPort, -3.0f);
     gain->setCurrentPresetName("Mine");
     editor->updateTitle();
@@ -337,3 +366,25 @@ TEST_F(EffectEditorTest, ARefusedPresetIsToldAndChangesNothing) {
 }
 
 } // namespace
+
+TEST_F(EffectEditorTest, OpeningReadsPresetFoldersOffTheGuiThreadEvenWhenTheyLoop) {
+    const std::string user = KivEffectPresetFolders::userFolder("Pondra Tests", "Test Gain");
+    std::filesystem::create_directories(user);
+    for (int n = 0; n < 1500; ++n) {
+        std::ofstream(user + "/P" + std::to_string(n) + ".aupreset") << "{}";
+    }
+    std::filesystem::create_directory_symlink(".", user + "/again");
+    std::filesystem::create_directory_symlink(".", user + "/more");
+    EffectEditor::install(prompts, std::make_shared<QtEffectPresetExecutor>());
+    auto gain = placedEffect(kTestGainUri);
+
+    GuiWatchdog watchdog;
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    // The preset folders are read on the worker.
+    presetWork->runAll();
+    const auto users = [editor] { return titles(*submenu(*editor->presetsMenu(), "User")); };
+    EXPECT_TRUE(GuiWatchdog::spinUntil([&] { return users().size() > 1; }));
+    EXPECT_LT(watchdog.longestStall(), std::chrono::milliseconds(100));
+    EXPECT_EQ(users().size(), 1500);
+}

@@ -7,6 +7,9 @@
 #include <QAction>
 #include <QMenu>
 
+#include <chrono>
+#include <future>
+
 namespace {
 
 const std::string& presetAt(const KivEffectUserPresetGroup& group, std::size_t index) {
@@ -114,6 +117,61 @@ TEST_F(KivEffectUserPresetGroupTest, GroupRowsGoDepthFirstOneIndentDeeperEach) {
     }
     EXPECT_EQ(rows, (std::vector<std::pair<std::string, int>>{
                         {"User Presets", 0}, {"A", 1}, {"Inner", 2}, {"B", 1}}));
+}
+
+TEST_F(KivEffectUserPresetGroupTest, LinksBackUpTheTreeAreNotWalkedAgainAndTheWalkEnds) {
+    folder.write("Hall.aupreset");
+    folder.write("Rooms/Booth.aupreset");
+    std::filesystem::create_directory_symlink(".", folder.path("again"));
+    std::filesystem::create_directory_symlink(".", folder.path("more"));
+    std::filesystem::create_directory_symlink("..", folder.path("Rooms/up"));
+
+    KivEffectUserPresetGroup group(folder.path(), "User Presets");
+    auto walk = std::async(std::launch::async, [&group] { group.refresh(); });
+    ASSERT_EQ(walk.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the walk goes round the links for good";
+    ASSERT_EQ(group.numberOfItems(), 2u);
+    EXPECT_EQ(presetAt(group, 0), folder.path("Hall.aupreset"));
+    const KivEffectUserPresetGroup& rooms = groupAt(group, 1);
+    EXPECT_EQ(rooms.name(), "Rooms");
+    ASSERT_EQ(rooms.numberOfItems(), 1u);
+    EXPECT_EQ(presetAt(rooms, 0), folder.path("Rooms/Booth.aupreset"));
+}
+
+TEST_F(KivEffectUserPresetGroupTest, NoLinkIsFollowedOutOfTheFolderButLinksWithinItAre) {
+    folder.write("shared/Elsewhere.aupreset");
+    folder.write("user/Own.aupreset");
+    folder.write("user/Kept/Inner.aupreset");
+    std::filesystem::create_directory_symlink(folder.path("shared"), folder.path("user/Shared"));
+    std::filesystem::create_symlink(folder.path("shared/Elsewhere.aupreset"),
+                                    folder.path("user/Linked.aupreset"));
+    std::filesystem::create_directory_symlink(folder.path("user/Kept"), folder.path("user/Alias"));
+
+    KivEffectUserPresetGroup group(folder.path("user"), "User Presets");
+    group.refresh();
+    // "Alias" leads to "Kept", which is read once, at the first name it is met by.
+    ASSERT_EQ(group.numberOfItems(), 2u);
+    EXPECT_EQ(groupAt(group, 0).name(), "Alias");
+    EXPECT_EQ(presetAt(group, 1), folder.path("user/Own.aupreset"));
+}
+
+TEST_F(KivEffectUserPresetGroupTest, AWalkStopsAtItsDepthAndAtItsCountOfEntries) {
+    std::string deep;
+    for (int level = 0; level <= KivEffectUserPresetGroup::kDepthLimit; ++level) {
+        deep += "d/";
+    }
+    folder.write(deep + "Bottom.aupreset");
+    KivEffectUserPresetGroup deepGroup(folder.path(), "User Presets");
+    deepGroup.refresh();
+    EXPECT_FALSE(deepGroup.hasItems());
+    std::filesystem::remove_all(folder.path("d"));
+
+    for (std::size_t n = 0; n < KivEffectUserPresetGroup::kEntryLimit + 500; ++n) {
+        std::ofstream(folder.path("P" + std::to_string(n) + ".aupreset")) << "{}";
+    }
+    KivEffectUserPresetGroup many(folder.path(), "User Presets");
+    many.refresh();
+    EXPECT_EQ(many.numberOfItems(), KivEffectUserPresetGroup::kEntryLimit);
 }
 
 } // namespace

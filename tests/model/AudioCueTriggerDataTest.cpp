@@ -6,8 +6,11 @@ TEST(AudioCueHotkey, ParsingTrimsCutsAndUpperCases) {
     EXPECT_EQ(AudioCue::parseHotkey("   "), "");
     EXPECT_EQ(AudioCue::parseHotkey(""), "");
     EXPECT_EQ(AudioCue::parseHotkey("\t7"), "7");
-    // A non-ASCII character is kept whole, never cut inside its bytes.
-    EXPECT_EQ(AudioCue::parseHotkey("\xC3\xA9t\xC3\xA9"), "\xC3\xA9");
+    // A non-ASCII character is kept whole, never cut inside its bytes, and
+    // upper-cased as an ASCII letter is, whatever the process's locale.
+    EXPECT_EQ(AudioCue::parseHotkey("\xC3\xA9t\xC3\xA9"), "\xC3\x89");
+    EXPECT_EQ(AudioCue::parseHotkey("\xD0\xB9"), "\xD0\x99");
+    EXPECT_EQ(AudioCue::parseHotkey("!"), "!");
 }
 
 TEST(AudioCueMidi, NoteTextIsClamped) {

@@ -16,6 +16,12 @@ TEST(MediaNameTest, NumberedNamesKeepTheExtension) {
     EXPECT_EQ(numberedName(".wav", 3), ".wav-3");
 }
 
+TEST(MediaNameTest, ANameThatIsNotUtf8IsTakenAsLatin1) {
+    EXPECT_EQ(textName("Caf\xC3\xA9.wav"), "Caf\xC3\xA9.wav");
+    EXPECT_EQ(textName("Caf\xE9.wav"), "Caf\xC3\xA9.wav");
+    EXPECT_EQ(textName("plain.wav"), "plain.wav");
+}
+
 TEST(MediaNameTest, EachTryIsNumberedFromTheOriginalName) {
     std::set<std::string> taken;
     std::vector<std::string> given;

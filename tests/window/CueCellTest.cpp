@@ -1,6 +1,8 @@
 // A cell's toggles with undo, its export and import, and its menus.
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
+#include "support/GuiWatchdog.h"
 #include "window/CueCellController.h"
 #include "window/CueCellView.h"
 #include "window/CueTextColors.h"
@@ -54,6 +56,28 @@ private:
 };
 
 } // namespace
+
+using namespace std::chrono_literals;
+
+TEST_F(WindowFixture, NamesOfMegabytesAreDrawnWithoutFreezingTheWindow) {
+    openWindow();
+    cart().setSize({2, 2});
+    const std::string file = wav("a.wav", 0.1f);
+    std::vector<std::shared_ptr<AudioCue>> cues;
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+        cues.push_back(AudioCue::initWithFile(file, device));
+        grid().addCue(cues.back(), slot);
+    }
+    // The first drawing loads the fonts: that is not what is measured.
+    renderWidget(*grid().gridView());
+    for (std::size_t slot = 0; slot < 4; ++slot) {
+        cues[slot]->setName("Cue" + std::to_string(slot) + std::string(4 << 20, 'w') + "End");
+    }
+    GuiWatchdog watchdog;
+    const QImage drawn = renderWidget(*grid().gridView());
+    EXPECT_LT(watchdog.longestStall(), 100ms);
+    EXPECT_FALSE(drawn.isNull());
+}
 
 TEST_F(WindowFixture, TogglingLoopTwiceAndUndoingOnceLeavesItOnUnderItsName) {
     openWindow();

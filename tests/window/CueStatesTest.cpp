@@ -200,8 +200,8 @@ TEST_F(CueStates, FilesCutOffAfterTheirFirstKilobytesAreRefusedLikeUnreadableOne
         dropFiles({file}, 0);
     }
     EXPECT_EQ(cart().count(), 0u);
-    ASSERT_EQ(prompts.alerts.size(), 2u);
-    EXPECT_TRUE(prompts.alerts[0].informativeText.contains(QStringLiteral("noise.flac")));
-    EXPECT_TRUE(prompts.alerts[1].informativeText.contains(QStringLiteral("sine.flac")));
+    ASSERT_EQ(prompts.sheets.size(), 2u);
+    EXPECT_TRUE(prompts.sheets[0].informativeText.contains(QStringLiteral("noise.flac")));
+    EXPECT_TRUE(prompts.sheets[1].informativeText.contains(QStringLiteral("sine.flac")));
     EXPECT_FALSE(controller->window()->importProgress()->isVisible());
 }

@@ -116,6 +116,7 @@ TEST_F(GridEditing, ACueFromAnotherGridOnAnOccupiedSlotReplacesTheOccupantWithUn
     auto data = archivedCue(*visitor);
 
     dropData(cell(3), *data);
+    waitForImport();
     endTurn();
     ASSERT_TRUE(cart().cueAtIndex(3));
     EXPECT_EQ(cart().cueAtIndex(3)->name(), "Visitor");
@@ -136,6 +137,7 @@ TEST_F(GridEditing, PasteLandsInTheNextEmptySlotWrappingAndAFullGridAlerts) {
     grid().gridView()->setSelectedIndex(14);
     controller->copy();
     controller->paste();
+    waitForImport();
     EXPECT_TRUE(cart().cueAtIndex(1));
     EXPECT_EQ(cart().count(), 4u);
 

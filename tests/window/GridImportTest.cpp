@@ -1,5 +1,6 @@
 // Audio files dropped on the grid: imported in the background with default
-// triggers, refused as a whole when any cannot be read, and cancellable.
+// triggers up to the first that cannot be read or copied, with one alert
+// naming every file not added, and cancellable.
 #include "KivUI/VornButton.h"
 #include "WindowFixture.h"
 #include "window/ImportProgressSheet.h"
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <filesystem>
 #include <fstream>
 
 TEST_F(WindowFixture, DroppedFilesReplaceTheOccupantKeepingItsTriggersThenFillTheNextSlots) {
@@ -40,22 +42,66 @@ TEST_F(WindowFixture, DroppedFilesReplaceTheOccupantKeepingItsTriggersThenFillTh
     EXPECT_TRUE(cart().cueAtIndex(6));
 }
 
-TEST_F(WindowFixture, UnreadableVanishedAndFolderDropsGiveOneAlertNamingThemAndAddNothing) {
+TEST_F(WindowFixture, AnUnreadableFileStopsTheDropAndOneAlertNamesItAndEveryFileAfterIt) {
     openWindow();
     const std::string text = files.path("notes.txt");
     std::ofstream(text) << "not audio";
     const std::string folder = files.path("folder");
     QDir().mkpath(QString::fromStdString(folder));
-    dropFiles({wav("good.wav", 0.1f), text, files.path("gone.wav"), folder}, 0);
+    dropFiles({wav("good.wav", 0.1f), text, files.path("gone.wav"), folder, wav("later.wav", 0.1f)},
+              0);
 
-    EXPECT_EQ(cart().count(), 0u);
-    ASSERT_EQ(prompts.alerts.size(), 1u);
-    const QString said = prompts.alerts[0].messageText + prompts.alerts[0].informativeText;
-    for (const char* name : {"notes.txt", "gone.wav", "folder"}) {
-        EXPECT_TRUE(said.contains(QString::fromLatin1(name))) << said.toStdString();
-    }
-    EXPECT_FALSE(said.contains(QStringLiteral("good.wav")));
+    ASSERT_EQ(cart().count(), 1u);
+    EXPECT_EQ(cart().cueAtIndex(0)->name(), "good");
+    // On this window only: the other windows' shows keep their keys.
+    EXPECT_TRUE(prompts.alerts.empty());
+    ASSERT_EQ(prompts.sheets.size(), 1u);
+    EXPECT_EQ(prompts.sheetWindows[0], controller->window());
+    EXPECT_EQ(prompts.sheets[0].messageText, QStringLiteral("4 files could not be imported."));
+    EXPECT_EQ(prompts.sheets[0].informativeText,
+              QStringLiteral("Only audio files that can be read can be added to the grid. "
+                             "Not added: notes.txt, gone.wav, folder, later.wav"));
     EXPECT_FALSE(controller->window()->importProgress()->isVisible());
+}
+
+TEST_F(WindowFixture, WithoutATemporaryFolderADropAddsNothingAndSaysWhy) {
+    const std::string blocked = files.path("blocked");
+    std::ofstream(blocked) << "a file where the caches folder should be";
+    workspace = std::make_shared<Workspace>(device, blocked + "/cache");
+    workspace->initializeUntitled();
+    showWorkspace(workspace);
+    ASSERT_TRUE(workspace->tmpPath().empty());
+
+    dropFiles({wav("a.wav", 0.1f), wav("b.wav", 0.1f)}, 0);
+    EXPECT_EQ(cart().count(), 0u);
+    ASSERT_EQ(prompts.sheets.size(), 1u);
+    EXPECT_EQ(prompts.sheets[0].messageText, QStringLiteral("2 files could not be imported."));
+    EXPECT_EQ(prompts.sheets[0].informativeText,
+              QStringLiteral("A file could not be copied into the show's media: there is no "
+                             "temporary directory. Not added: a.wav, b.wav"));
+}
+
+TEST_F(WindowFixture, AFileNameThatIsNotUtf8IsTakenAsItsBytesAndImported) {
+    openWindow();
+    // "Café.wav" in Latin-1, as a file manager of such a locale sends it.
+    const std::string latin1 = files.path("Caf\xE9.wav");
+    ASSERT_TRUE(std::filesystem::copy_file(wav("source.wav", 0.25f), latin1));
+    QMimeData data;
+    const QByteArray encoded =
+        QByteArray(latin1.data(), static_cast<qsizetype>(latin1.size())).toPercentEncoding("/");
+    data.setData(QStringLiteral("text/uri-list"), "file://" + encoded + "\r\n");
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&cell(0), &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&cell(0), &drop);
+    waitForImport();
+
+    EXPECT_TRUE(prompts.sheets.empty());
+    ASSERT_EQ(cart().count(), 1u);
+    const std::string copy = cart().cueAtIndex(0)->file();
+    // The copy's name is text a document can hold.
+    EXPECT_EQ(std::filesystem::path(copy).filename().string(), "Caf\xC3\xA9.wav");
+    EXPECT_EQ(cart().cueAtIndex(0)->name(), "Caf\xC3\xA9");
 }
 
 TEST_F(WindowFixture, AnImportShowsItsProgressAndStopsWhenCancelled) {
@@ -84,11 +130,14 @@ TEST_F(WindowFixture, AnImportShowsItsProgressAndStopsWhenCancelled) {
     EXPECT_FALSE(sheet.isVisible());
 }
 
-TEST_F(WindowFixture, AFullGridEndsTheImportWithWhatFitted) {
+TEST_F(WindowFixture, AFullGridEndsTheImportWithWhatFittedAndNamesTheRest) {
     openWindow();
     cart().setSize({2, 1});
     dropFiles({wav("a.wav", 0.1f), wav("b.wav", 0.1f), wav("c.wav", 0.1f)}, 1);
     EXPECT_EQ(cart().count(), 2u);
     EXPECT_EQ(cart().cueAtIndex(1)->name(), "a");
     EXPECT_EQ(cart().cueAtIndex(0)->name(), "b");
+    ASSERT_EQ(prompts.sheets.size(), 1u);
+    EXPECT_EQ(prompts.sheets[0].informativeText,
+              QStringLiteral("The grid has no empty slot left. Not added: c.wav"));
 }

@@ -283,9 +283,11 @@ TEST_F(InspectorTest, TheOutputPairRoutesInTheCuesOwnMixerAndLeavesTheSharedDevi
     EXPECT_EQ(frame("wide", 4, 2), 0.125f);
     EXPECT_EQ(frame("wide", 4, 3), 0.125f);
 
-    // To another device: only the cue's own engage moves.
+    // To another device: only the cue's own engage moves, once the device
+    // has opened off the GUI thread.
     choose("Card card - channels 1/2");
-    EXPECT_EQ(second->audioDevice()->deviceUID(), "card");
+    EXPECT_TRUE(
+        GuiWatchdog::spinUntil([&] { return second->audioDevice()->deviceUID() == "card"; }));
     EXPECT_TRUE(device->isOpen());
     EXPECT_TRUE(second->audioDevice()->isOpen());
     EXPECT_EQ(workspace->audioDevice(), device);

@@ -1,17 +1,17 @@
 // The preferences window's log level.
 #include "window/PrefsController.h"
 
+#include "KivUI/UserDefaults.h"
 #include "KivUI/VornPopUpButton.h"
 #include "foundation/KivEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <QSettings>
 #include <QTemporaryDir>
 
 TEST(PrefsController, ShowsTheStoredLogLevelAndAChoiceIsStoredAndApplied) {
     QTemporaryDir folder;
-    QSettings defaults(folder.filePath(QStringLiteral("prefs.ini")), QSettings::IniFormat);
+    UserDefaults defaults(folder.filePath(QStringLiteral("prefs.ini")));
     defaults.setValue(QStringLiteral("LogLevel"), 3);
     PrefsController prefs(defaults);
     EXPECT_EQ(prefs.logLevelButton()->currentData().toInt(), 3);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KivUI/ScriptedPrompts.h"
+#include "KivUI/VornPopUpButton.h"
 #include "audio/KivAudioDevice.h"
 #include "audio/KivAudioSource.h"
 #include "audio/OfflineHardware.h"
@@ -10,6 +11,7 @@
 #include "model/Cart.h"
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
+#include "support/GuiWatchdog.h"
 #include "window/CueCellView.h"
 #include "window/DocumentActions.h"
 #include "window/GridController.h"
@@ -64,6 +66,17 @@ protected:
         controller->showWindow();
         QApplication::processEvents();
         return *controller;
+    }
+
+    // Picks an entry of the window's output pop-up as a user does and waits
+    // for its device, which opens off the GUI thread.
+    void chooseOutput(int index) {
+        controller->window()->outputs()->setCurrentIndex(index);
+        controller->changeOutputDevice(index);
+        waitForOutput();
+    }
+    void waitForOutput() {
+        EXPECT_TRUE(GuiWatchdog::spinUntil([this] { return !controller->isOpeningOutput(); }));
     }
 
     GridController& grid() const { return *controller->selectedController(); }

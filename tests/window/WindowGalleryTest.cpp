@@ -198,6 +198,28 @@ TEST_F(WindowGallery, CueCellsPlayingPausedStoppedBrokenAndMissingSideBySide) {
     controller->setEditMode();
 }
 
+TEST_F(WindowGallery, CuesNamedAtGreatLengthShowTheirNamesStartAndEnd) {
+    openWindow();
+    const std::string file = wav("a.wav", 0.1f);
+    const std::string middle(1 << 20, 'x');
+    const std::vector<std::pair<std::size_t, std::string>> names{
+        {0, "Overture " + middle + " final chord"},
+        {1, "\xC3\x89"
+            "clair " +
+                std::string(1 << 19, 'y') + " fin"},
+        {5, "Thunder"}};
+    for (const auto& [slot, name] : names) {
+        auto cue = AudioCue::initWithFile(file, device);
+        cue->setName(name);
+        cue->setColor(PondraColor::colorWithName(slot == 0 ? "blue" : "green"));
+        grid().addCue(cue, slot);
+    }
+    PondraWindow& window = *controller->window();
+    window.resize(960, 700);
+    QApplication::processEvents();
+    saveToGallery(window, QStringLiteral("window-long-names"));
+}
+
 TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     openWindow();
     fillShow();

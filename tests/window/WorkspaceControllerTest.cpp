@@ -11,8 +11,12 @@
 #include "window/PondraAudioLevelView.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -25,7 +29,84 @@ QStringList items(const QComboBox& popUp) {
     return titles;
 }
 
+// One device whose opening waits until the test lets it go, or two seconds
+// have passed, as with a JACK server that has stopped answering; then it
+// fails, as a server that answers at last with a refusal.
+class HangingBackend final : public AudioBackend {
+public:
+    void setListener(AudioBackendListener*) override {}
+    std::vector<AudioDeviceInfo> devices() override { return {OfflineHardware::device("hung")}; }
+    std::string defaultOutputUID() override { return {}; }
+    std::unique_ptr<AudioOutputStream> openOutput(const std::string&, const AudioStreamConfig&,
+                                                  AudioRenderCallback&) override {
+        std::unique_lock lock(_mutex);
+        ++_opening;
+        _changed.wait_for(lock, std::chrono::seconds(2), [this] { return _released; });
+        --_opening;
+        _changed.notify_all();
+        return nullptr;
+    }
+    void release() {
+        std::unique_lock lock(_mutex);
+        _released = true;
+        _changed.notify_all();
+        _changed.wait(lock, [this] { return _opening == 0; });
+    }
+
+private:
+    std::mutex _mutex;
+    std::condition_variable _changed;
+    int _opening = 0;
+    bool _released = false;
+};
+
+std::vector<std::unique_ptr<AudioBackend>> hangingBackend(HangingBackend*& made) {
+    auto backend = std::make_unique<HangingBackend>();
+    made = backend.get();
+    std::vector<std::unique_ptr<AudioBackend>> backends;
+    backends.push_back(std::move(backend));
+    return backends;
+}
+
 } // namespace
+
+class HungDevice : public WindowFixture {
+protected:
+    HangingBackend* hung = nullptr;
+    // In place of the fixture's hardware, with the hanging device after "card".
+    OfflineHardware hangingHardware{hangingBackend(hung)};
+    ~HungDevice() override { hung->release(); }
+};
+
+TEST_F(HungDevice, ADevicePickedThatNeverOpensHoldsUpNeitherTheWindowNorTheShow) {
+    hangingHardware.backend->plug(OfflineHardware::device("card"));
+    device = KivAudioDevice::deviceWithUID("card");
+    openWindow();
+    auto cue = placeCue(wav("a.wav", 0.25f, 2.0), 0, "A");
+    ASSERT_EQ(items(*controller->window()->outputs()),
+              (QStringList{"Card card - channels 1/2", "Card hung - channels 1/2"}));
+
+    GuiWatchdog watchdog;
+    controller->window()->outputs()->setCurrentIndex(1);
+    controller->changeOutputDevice(1);
+    EXPECT_TRUE(controller->isOpeningOutput());
+    // The show goes on where it was, and its keys still fire.
+    press(Qt::Key_A, QStringLiteral("a"));
+    GuiWatchdog::spinUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_LT(watchdog.longestStall(), std::chrono::milliseconds(100));
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
+    cue->audioSource()->tendBuffers();
+    hangingHardware.backend->render(kCycle);
+    EXPECT_EQ(hangingHardware.backend->capturedOutput("card").back(), 0.25f);
+
+    // The device answers at last, with a refusal: the pop-up goes back.
+    hung->release();
+    waitForOutput();
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
+    EXPECT_EQ(controller->window()->outputs()->currentIndex(), 0);
+    workspace->undoManager().endTurn();
+    EXPECT_NE(workspace->undoManager().undoActionName(), "Change Output");
+}
 
 TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
     hardware.backend->plug(OfflineHardware::device("eight", 8));
@@ -40,13 +121,13 @@ TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
     EXPECT_TRUE(prompts.alerts.empty());
 
     // Channels 3/4 of the eight-channel device.
-    controller->window()->outputs()->setCurrentIndex(3);
-    controller->changeOutputDevice(3);
+    chooseOutput(3);
     EXPECT_EQ(workspace->audioDevice()->deviceUID(), "eight");
     EXPECT_EQ(workspace->deviceChannel(), 3);
     workspace->undoManager().endTurn();
     EXPECT_EQ(workspace->undoManager().undoActionName(), "Change Output");
     ASSERT_TRUE(workspace->undoManager().undo());
+    waitForOutput();
     EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
     EXPECT_EQ(workspace->deviceChannel(), 1);
     EXPECT_EQ(controller->window()->outputs()->currentIndex(), 0);
@@ -61,8 +142,12 @@ TEST_F(WindowFixture, AMissingDeviceIsShownWithAnAlertAndTheWorkspacePlaysOnTheD
     const bool edited = workspace->isDocumentEdited();
     hardware.backend->unplug("card");
     QApplication::processEvents();
-    ASSERT_EQ(prompts.alerts.size(), 1u);
-    EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("Device disappeared"));
+    waitForOutput();
+    // On this window only.
+    EXPECT_TRUE(prompts.alerts.empty());
+    ASSERT_EQ(prompts.sheets.size(), 1u);
+    EXPECT_EQ(prompts.sheets[0].messageText, QStringLiteral("Device disappeared"));
+    EXPECT_EQ(prompts.sheetWindows[0], controller->window());
 
     // Nobody has to choose: the default device takes over, and says so.
     EXPECT_EQ(workspace->audioDevice()->deviceUID(), "other");
@@ -82,7 +167,7 @@ TEST_F(WindowFixture, WithoutAnyDeviceLeftThePopUpShowsTheDeviceMissing) {
     openWindow();
     hardware.backend->unplug("card");
     QApplication::processEvents();
-    ASSERT_EQ(prompts.alerts.size(), 1u);
+    ASSERT_EQ(prompts.sheets.size(), 1u);
     EXPECT_EQ(controller->window()->outputs()->currentText(), QStringLiteral("Device missing"));
 }
 
@@ -158,6 +243,18 @@ TEST_F(WindowFixture, MenusFollowTheModeTheSelectionAndTheUndoSteps) {
     EXPECT_FALSE(window.action(QStringLiteral("setShowMode"))->isEnabled());
     EXPECT_TRUE(window.action(QStringLiteral("setEditMode"))->isEnabled());
     EXPECT_FALSE(window.action(QStringLiteral("paste"))->isEnabled());
+}
+
+TEST_F(WindowFixture, PasteIsOfferedAsSoonAsACueIsCopiedElsewhere) {
+    openWindow();
+    QGuiApplication::clipboard()->clear();
+    QAction& paste = *controller->window()->action(QStringLiteral("paste"));
+    EXPECT_FALSE(paste.isEnabled());
+    // A copy in another window touches nothing of this one but the clipboard.
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(AudioCue::kPasteboardType), QByteArray("{}"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    EXPECT_TRUE(paste.isEnabled());
 }
 
 TEST_F(WindowFixture, ADragOfTheVolumeSliderIsOneUndoStep) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -54,10 +55,15 @@ int writeAll(int fd, std::string_view contents) {
     return 0;
 }
 
-int copyContents(int from, int to, off_t size) {
+int copyContents(int from, int to, off_t size, const std::atomic<bool>* cancelled) {
     off_t offset = 0;
     while (offset < size) {
-        const ssize_t sent = ::sendfile(to, from, &offset, static_cast<std::size_t>(size - offset));
+        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+            return ECANCELED;
+        }
+        const off_t start = offset;
+        const auto chunk = std::min(static_cast<std::size_t>(size - offset), kCopyChunk);
+        const ssize_t sent = ::sendfile(to, from, &offset, chunk);
         if (sent < 0) {
             if (errno == EINTR) {
                 continue;
@@ -67,11 +73,16 @@ int copyContents(int from, int to, off_t size) {
         if (sent == 0) {
             break; // the file shrank while being copied
         }
+        // Each piece reaches the disk before the next is sent, so the final
+        // flush is short and a cancel never waits behind gigabytes of it.
+        ::sync_file_range(to, start, sent,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER);
     }
     return 0;
 }
 
-int copyOpenFile(int from, const std::string& destination) {
+int copyOpenFile(int from, const std::string& destination, const std::atomic<bool>* cancelled) {
     struct stat status {};
     if (::fstat(from, &status) != 0) {
         return errno;
@@ -83,7 +94,10 @@ int copyOpenFile(int from, const std::string& destination) {
     if (to.get() < 0) {
         return errno;
     }
-    int error = copyContents(from, to.get(), status.st_size);
+    int error = copyContents(from, to.get(), status.st_size, cancelled);
+    if (error == 0 && cancelled && cancelled->load(std::memory_order_relaxed)) {
+        error = ECANCELED;
+    }
     if (error == 0 && ::fsync(to.get()) != 0) {
         error = errno;
     }
@@ -135,13 +149,14 @@ int linkFile(const std::string& source, const std::string& destination) {
                : errno;
 }
 
-int copyFile(const std::string& source, const std::string& destination) {
+int copyFile(const std::string& source, const std::string& destination,
+             const std::atomic<bool>* cancelled) {
     // Non-blocking, so a FIFO in place of the file is refused at once, not waited on.
     Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (from.get() < 0) {
         return errno;
     }
-    return copyOpenFile(from.get(), destination);
+    return copyOpenFile(from.get(), destination, cancelled);
 }
 
 int readRegularFile(const std::string& path, std::size_t limit, std::string& contents) {

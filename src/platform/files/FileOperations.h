@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -25,8 +26,12 @@ int makeDirectories(const std::string& path);
 // A hard link to the file a symbolic link at `source` leads to.
 int linkFile(const std::string& source, const std::string& destination);
 // A copy of the contents, flushed to disk; `destination` must not exist and is
-// removed again when the copy fails.
-int copyFile(const std::string& source, const std::string& destination);
+// removed again when the copy fails. It goes a megabyte at a time and
+// gives up with ECANCELED between two of them once `cancelled` is set, so a
+// copy of any length is called off at once.
+inline constexpr std::size_t kCopyChunk = 1024 * 1024;
+int copyFile(const std::string& source, const std::string& destination,
+             const std::atomic<bool>* cancelled = nullptr);
 // The whole of a regular file of at most `limit` bytes. Opened without
 // blocking, so a FIFO in its place is refused at once (EINVAL), as is
 // anything else that is not a regular file; EFBIG past the limit.

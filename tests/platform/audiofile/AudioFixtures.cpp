@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -190,6 +191,34 @@ bool writeMatroskaWithoutAudio(const std::string& path) {
     }
     avformat_free_context(output);
     return ok;
+}
+
+bool writeSparseWav(const std::string& path, std::uint32_t dataBytes) {
+    {
+        std::ofstream out(path, std::ios::binary);
+        const auto u32 = [&out](std::uint32_t v) {
+            out.write(reinterpret_cast<const char*>(&v), 4);
+        };
+        const auto u16 = [&out](std::uint16_t v) {
+            out.write(reinterpret_cast<const char*>(&v), 2);
+        };
+        out.write("RIFF", 4);
+        u32(36 + dataBytes);
+        out.write("WAVEfmt ", 8);
+        u32(16);
+        u16(1); // PCM
+        u16(1);
+        u32(48000);
+        u32(96000);
+        u16(2);
+        u16(16);
+        out.write("data", 4);
+        u32(dataBytes);
+        if (!out) {
+            return false;
+        }
+    }
+    return ::truncate(path.c_str(), 44 + static_cast<off_t>(dataBytes)) == 0;
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {

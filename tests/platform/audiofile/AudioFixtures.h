@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ std::vector<float> signal(std::size_t frames, unsigned channels, double rate);
 // False when libsndfile refused.
 bool writeSndfile(const std::string& path, int format, const std::vector<float>& samples,
                   unsigned channels, int rate);
+
+// Writes a 16-bit mono 48 kHz WAV of `dataBytes` of silence whose samples take
+// no room on disk (a header, then a hole); every copy of it still writes
+// them all. False when it could not be written.
+bool writeSparseWav(const std::string& path, std::uint32_t dataBytes);
 
 // Writes AAC-LC in an M4A container with FFmpeg's own encoder.
 bool writeM4a(const std::string& path, const std::vector<float>& samples, unsigned channels,
