@@ -8,10 +8,12 @@
 //   11.6 ms period at 44.1 kHz (target: 256 voices below 0.5),
 //   "process_core_fraction" the cores the whole process used meanwhile (the
 //   read-ahead threads included), "us_per_voice" the mean cost of one voice
-//   in the render call, "dropped_frames" the frames the read-ahead could not
-//   supply, from the meta buffers' own count. "idle_kib_per_voice" and
-//   "playing_kib_per_voice" are the resident memory each voice adds, loaded
-//   and playing, measured in a fresh process (audio_source_memory N E).
+//   in the render call, "cpu_us_per_voice" the same in the render thread's
+//   CPU time, which preemption on a busy machine does not inflate (compare
+//   it with pluginsAlone's, PluginFloorBench.cpp), "dropped_frames" the
+//   frames the read-ahead could not supply, from the meta buffers' own count. "idle_kib_per_voice"
+//   and "playing_kib_per_voice" are the resident memory each voice adds, loaded and playing,
+//   measured in a fresh process (audio_source_memory N E).
 // - renderVoices/.../starved:1: the same cycles back to back, as fast as the
 //   render call goes, and every voice sought to another place every 60
 //   cycles, the next cycle following at once, so that the read-ahead starts
@@ -182,6 +184,7 @@ void renderVoices(benchmark::State& state) {
     const auto wallStart = next;
     const double cpuStart = processCpuSeconds();
     double total = 0.0;
+    double cpuTotal = 0.0;
     std::int64_t cycles = 0;
     for (auto _ : state) {
         if (starved && cycles++ % kCyclesPerSeek == 0) {
@@ -192,7 +195,9 @@ void renderVoices(benchmark::State& state) {
         double took = 0.0;
         {
             ScopedThreadRole role(ThreadRole::Render);
+            const double cpu = SourceVoices::threadCpuSeconds();
             took = bench.cycle();
+            cpuTotal += SourceVoices::threadCpuSeconds() - cpu;
         }
         state.SetIterationTime(took);
         total += took;
@@ -210,6 +215,8 @@ void renderVoices(benchmark::State& state) {
     state.counters["core_fraction"] = mean / (kFrames / kRate);
     state.counters["process_core_fraction"] = cpu / wall;
     state.counters["us_per_voice"] = mean * 1e6 / static_cast<double>(count);
+    state.counters["cpu_us_per_voice"] =
+        cpuTotal * 1e6 / static_cast<double>(state.iterations()) / static_cast<double>(count);
     state.counters["dropped_frames"] =
         static_cast<double>(SourceVoices::droppedFrames(bench.voices));
     if (!starved) {

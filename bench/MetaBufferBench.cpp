@@ -15,17 +15,18 @@
 #include <thread>
 #include <vector>
 
-// How long a render call can wait for the meta buffer's lock while another
-// thread keeps seeking and replacing slices, so buffers are retired and made
-// all the time. The file is Ogg Vorbis at 48 kHz read at 44.1 kHz: each fill
-// decodes and resamples half a second, a slow reader standing in for a slow
-// disk. Render calls are paced as a device pulls them; between them the
-// thread keeps taking the same lock the way a render call does, through a
-// call for no frames, so "max_wait_us" is the longest wait for the lock
-// alone; the target is below 50 microseconds.
+// What a render call costs while another thread keeps seeking and replacing
+// slices, so buffers are retired and made all the time. The file is Ogg
+// Vorbis at 48 kHz read at 44.1 kHz: each fill decodes and resamples half a
+// second, a slow reader standing in for a slow disk. Render calls are paced
+// as a device pulls them; between them the thread keeps making calls for no
+// frames, which take the hand-overs (a seek, new slices, a buffer made) the
+// way a render call does, so "max_probe_us" is the longest such call alone;
+// the target is below 50 microseconds (the read takes no lock, so nothing
+// but the machine's own preemption should come near it).
 // "max_call_us" and "p999_call_us" time whole render calls. The measuring
 // thread asks for real-time priority ("realtime" 1 when granted), as a render
-// thread has, so that preemption by other threads is not counted as waiting.
+// thread has, so that preemption by other threads is not counted.
 namespace {
 
 constexpr int kFileRate = 48000;
@@ -76,9 +77,7 @@ void renderWhileRetiring(benchmark::State& state) {
                 meta->setSlices(loop);
             }
             meta->goToTime(0.01 * (i % 100));
-            // A seek a millisecond, far more than any operator makes; a
-            // seeking loop with no pause at all only measures how unfair the
-            // mutex is to the render thread.
+            // A seek a millisecond, far more than any operator makes.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
@@ -88,9 +87,9 @@ void renderWhileRetiring(benchmark::State& state) {
     float* channels[kChannels] = {left.data(), right.data()};
     std::vector<double> calls;
     calls.reserve(static_cast<std::size_t>(state.max_iterations));
-    double longestWait = 0.0;
+    double longestProbe = 0.0;
     std::int64_t probes = 0;
-    std::int64_t waitsOverTarget = 0;
+    std::int64_t probesOverTarget = 0;
     const bool realtime = raiseToRealtime();
     const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
         std::chrono::duration<double>(kCycle / kWorkingRate));
@@ -102,18 +101,18 @@ void renderWhileRetiring(benchmark::State& state) {
             meta->readFrames(kCycle, {channels, kChannels, kCycle}, 0);
             calls.push_back(secondsSince(start));
             benchmark::DoNotOptimize(left.data());
-            // Between cycles, keep taking the lock so that every retirement
-            // the seeking thread makes is likely to be met by a waiter.
+            // Between cycles, keep probing so that every hand-over the
+            // seeking thread makes is likely to be met by a call.
             nextCycle += period;
             while (std::chrono::steady_clock::now() < nextCycle) {
-                const auto waitStart = std::chrono::steady_clock::now();
+                const auto probeStart = std::chrono::steady_clock::now();
                 meta->readFrames(0, {channels, kChannels, kCycle}, 0);
-                const double waited = secondsSince(waitStart);
-                longestWait = std::max(longestWait, waited);
-                waitsOverTarget += waited > 50e-6 ? 1 : 0;
+                const double took = secondsSince(probeStart);
+                longestProbe = std::max(longestProbe, took);
+                probesOverTarget += took > 50e-6 ? 1 : 0;
                 ++probes;
                 // A pause, or the kernel throttles a real-time thread that
-                // never sleeps and the throttling reads as waiting.
+                // never sleeps and the throttling reads as a slow call.
                 std::this_thread::sleep_for(std::chrono::microseconds(20));
             }
         }
@@ -125,16 +124,16 @@ void renderWhileRetiring(benchmark::State& state) {
     churn.join();
     meta->killWorker();
     std::sort(calls.begin(), calls.end());
-    state.counters["max_wait_us"] = longestWait * 1e6;
+    state.counters["max_probe_us"] = longestProbe * 1e6;
     state.counters["realtime"] = realtime ? 1 : 0;
-    state.counters["lock_probes"] = static_cast<double>(probes);
-    state.counters["waits_over_50us"] = static_cast<double>(waitsOverTarget);
+    state.counters["probes"] = static_cast<double>(probes);
+    state.counters["probes_over_50us"] = static_cast<double>(probesOverTarget);
     state.counters["max_call_us"] = calls.back() * 1e6;
     state.counters["p999_call_us"] = calls[calls.size() * 999 / 1000] * 1e6;
 }
 
 // Argument 1: with the seeking thread; 0: the same calls without it, for the
-// machine's own share of the longest wait. 2000 cycles of 256 frames at the
+// machine's own share of the longest call. 2000 cycles of 256 frames at the
 // working rate: about 12 seconds each, paced as a device would pull.
 BENCHMARK(renderWhileRetiring)->Arg(0)->Arg(1)->Iterations(2000)->UseRealTime();
 

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <thread>
@@ -36,6 +37,14 @@ inline std::uint64_t droppedFrames(const std::vector<std::shared_ptr<KivAudioSou
         frames += voice->droppedFrames();
     }
     return frames;
+}
+
+// CPU time of the calling thread, in seconds: what a render call costs
+// whatever else the machine runs meanwhile (wall time counts preemption).
+inline double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // Resident memory of the process, in KiB.

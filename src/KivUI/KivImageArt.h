@@ -41,7 +41,8 @@ void sliderTrack(QPainter& painter, const QSizeF& size, Piece piece, bool filled
 void splitterBar(QPainter& painter, const QSizeF& size);
 void splitterHandle(QPainter& painter, const QSizeF& size);
 void progressBackground(QPainter& painter, const QSizeF& size, Piece piece);
-void progressFill(QPainter& painter, const QSizeF& size);
+// Blue while the bar runs, amber while what it measures is paused.
+void progressFill(QPainter& painter, const QSizeF& size, bool paused = false);
 
 // Tab bar.
 enum class ButtonLook { Normal, Rollover, Pressed };
@@ -57,6 +58,10 @@ void cueIcon(QPainter& painter, const QSizeF& size, CueIcon icon);
 void statusRunning(QPainter& painter, const QSizeF& size);
 void statusPaused(QPainter& painter, const QSizeF& size);
 void statusSpinner(QPainter& painter, const QSizeF& size);
+// A cue that cannot play: a warning triangle for a file that cannot be read,
+// a disc with a question mark for one that is missing.
+void statusBroken(QPainter& painter, const QSizeF& size);
+void statusMissing(QPainter& painter, const QSizeF& size);
 
 // The workspace window.
 void bottomPattern(QPainter& painter, const QSizeF& size);

@@ -119,3 +119,53 @@ void KivImageArt::statusSpinner(QPainter& p, const QSizeF& size) {
         }
     }
 }
+
+namespace {
+
+const QColor kAlarm = QColor::fromRgbF(0.93, 0.27, 0.22);
+
+QPen markPen(qreal width) {
+    return QPen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+} // namespace
+
+void KivImageArt::statusBroken(QPainter& p, const QSizeF& size) {
+    const QRectF rect = QRectF(QPointF(), size).adjusted(0.5, 1, -0.5, -0.5);
+    QPainterPath triangle;
+    triangle.moveTo(rect.center().x(), rect.top());
+    triangle.lineTo(rect.right(), rect.bottom());
+    triangle.lineTo(rect.left(), rect.bottom());
+    triangle.closeSubpath();
+    p.setPen(QPen(kAlarm, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(kAlarm);
+    p.drawPath(triangle);
+    const qreal x = rect.center().x();
+    p.setPen(markPen(2.0));
+    p.drawLine(QPointF(x, rect.top() + rect.height() * 0.36),
+               QPointF(x, rect.top() + rect.height() * 0.66));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(x, rect.top() + rect.height() * 0.83), 1.2, 1.2);
+}
+
+void KivImageArt::statusMissing(QPainter& p, const QSizeF& size) {
+    const QRectF rect = QRectF(QPointF(), size).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QPointF c = rect.center();
+    const qreal r = rect.width() / 2;
+    p.setPen(Qt::NoPen);
+    p.setBrush(kAlarm);
+    p.drawEllipse(c, r, r);
+    // The question mark: a hook over a short stem, and its dot.
+    QPainterPath hook;
+    const QRectF bow(c.x() - r * 0.36, c.y() - r * 0.62, r * 0.72, r * 0.64);
+    hook.arcMoveTo(bow, 160);
+    hook.arcTo(bow, 160, -230);
+    hook.lineTo(c.x(), c.y() + r * 0.22);
+    p.setPen(markPen(1.9));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(c.x(), c.y() + r * 0.56), 1.2, 1.2);
+}

@@ -104,10 +104,15 @@ void KivImageArt::progressBackground(QPainter& p, const QSizeF& size, Piece piec
                [&](const QRectF& rect) { groove(p, rect.adjusted(0, 2, 0, -1), 4, 0.085); });
 }
 
-void KivImageArt::progressFill(QPainter& p, const QSizeF& size) {
+void KivImageArt::progressFill(QPainter& p, const QSizeF& size, bool paused) {
     const QRectF rect(QPointF(), size);
     QLinearGradient fill(rect.topLeft(), rect.bottomLeft());
-    fill.setColorAt(0.25, QColor::fromRgbF(0.55, 0.8, 0.97));
-    fill.setColorAt(0.75, QColor::fromRgbF(0.22, 0.5, 0.76));
+    if (paused) {
+        fill.setColorAt(0.25, QColor::fromRgbF(1.0, 0.82, 0.42));
+        fill.setColorAt(0.75, QColor::fromRgbF(0.86, 0.56, 0.12));
+    } else {
+        fill.setColorAt(0.25, QColor::fromRgbF(0.55, 0.8, 0.97));
+        fill.setColorAt(0.75, QColor::fromRgbF(0.22, 0.5, 0.76));
+    }
     p.fillRect(rect, fill);
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -35,6 +36,41 @@ void boxBlur(std::vector<float>& alpha, int width, int height, int radius) {
             alpha[y * width + x] = sum * scale;
         }
     }
+}
+
+// A silhouette drawn lately, with what it was drawn from.
+struct DrawnSilhouette {
+    QImage layer;
+    QColor color;
+    qreal blur;
+    QImage silhouette;
+};
+
+// Cells cast the same shapes at every redraw, and comparing two layers costs
+// far less than blurring one: the latest silhouettes are kept, newest first.
+// GUI thread, as all widget painting.
+constexpr std::size_t kKeptSilhouettes = 16;
+std::deque<DrawnSilhouette>& keptSilhouettes() {
+    static std::deque<DrawnSilhouette> kept;
+    return kept;
+}
+
+// The shadow's silhouette of the layer, from the kept ones where it can be.
+QImage keptSilhouette(const KivShadow& shadow, const QImage& layer) {
+    auto& kept = keptSilhouettes();
+    const auto found = std::find_if(kept.begin(), kept.end(), [&](const DrawnSilhouette& drawn) {
+        return drawn.blur == shadow.blur && drawn.color == shadow.color &&
+               drawn.layer.devicePixelRatio() == layer.devicePixelRatio() && drawn.layer == layer;
+    });
+    if (found != kept.end()) {
+        std::rotate(kept.begin(), found, std::next(found));
+        return kept.front().silhouette;
+    }
+    kept.push_front({layer, shadow.color, shadow.blur, shadow.silhouette(layer)});
+    if (kept.size() > kKeptSilhouettes) {
+        kept.pop_back();
+    }
+    return kept.front().silhouette;
 }
 
 } // namespace
@@ -70,12 +106,15 @@ QImage KivShadow::silhouette(const QImage& layer) const {
     QImage result(source.size(), QImage::Format_ARGB32_Premultiplied);
     result.setDevicePixelRatio(source.devicePixelRatio());
     const float a = static_cast<float>(color.alphaF());
+    const int red = color.red();
+    const int green = color.green();
+    const int blue = color.blue();
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const float coverage = alpha[y * width + x] * a;
-            line[x] = qPremultiply(qRgba(color.red(), color.green(), color.blue(),
-                                         static_cast<int>(std::lround(coverage * 255))));
+            line[x] = qPremultiply(
+                qRgba(red, green, blue, static_cast<int>(std::lround(coverage * 255))));
         }
     }
     return result;
@@ -96,6 +135,7 @@ void KivShadow::paint(QPainter& painter, const QRectF& bounds,
         layerPainter.translate(-area.topLeft());
         draw(layerPainter);
     }
-    painter.drawImage(area.topLeft() + KivViewGeometry::offsetToQt(offset), silhouette(layer));
+    painter.drawImage(area.topLeft() + KivViewGeometry::offsetToQt(offset),
+                      keptSilhouette(*this, layer));
     painter.drawImage(area.topLeft(), layer);
 }

@@ -17,6 +17,13 @@ void PondraProgressView::setProgress(double progress) {
     update();
 }
 
+void PondraProgressView::setPaused(bool paused) {
+    if (paused != _paused) {
+        _paused = paused;
+        update();
+    }
+}
+
 void PondraProgressView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -32,6 +39,9 @@ void PondraProgressView::paintEvent(QPaintEvent*) {
     KivDrawing::clipToRoundedRect(
         painter, QRectF(rect()).adjusted(kClipInsetX, kClipInsetY, -kClipInsetX, -kClipInsetY),
         kClipRadius);
-    const QImage fill = KivNamedImages::named(QStringLiteral("progressbar_fill.png"), ratio);
+    const QImage fill =
+        KivNamedImages::named(_paused ? QStringLiteral("progressbar_fill_paused.png")
+                                      : QStringLiteral("progressbar_fill.png"),
+                              ratio);
     KivPartDrawing::drawThreePart(painter, QRectF(0, 0, filled, height()), fill, fill, fill);
 }

@@ -15,6 +15,9 @@ public:
     double progress() const { return _progress; }
     // 0 to 1; redraws only when the value changes.
     void setProgress(double progress);
+    bool isPaused() const { return _paused; }
+    // The fill turns amber while what it measures is paused.
+    void setPaused(bool paused);
 
     QSize sizeHint() const override { return {120, 12}; }
 
@@ -23,4 +26,5 @@ protected:
 
 private:
     double _progress = 0;
+    bool _paused = false;
 };

@@ -1,5 +1,7 @@
 #include "audio/ChannelMeter.h"
 
+#include "audio/KivVectorMath.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -81,24 +83,9 @@ BlockLevel measureBlock(const float* samples, std::uint32_t frames) {
     if (frames == 0) {
         return {};
     }
-    // Four lanes so the compiler can keep the loop in vector registers
-    // without reassociating floating-point sums on its own.
-    float peak[4] = {0, 0, 0, 0};
-    float sum[4] = {0, 0, 0, 0};
-    std::uint32_t i = 0;
-    for (; i + 4 <= frames; i += 4) {
-        for (int lane = 0; lane < 4; ++lane) {
-            const float x = samples[i + lane];
-            peak[lane] = std::max(peak[lane], std::fabs(x));
-            sum[lane] += x * x;
-        }
-    }
-    for (; i < frames; ++i) {
-        peak[0] = std::max(peak[0], std::fabs(samples[i]));
-        sum[0] += samples[i] * samples[i];
-    }
     BlockLevel level;
-    level.peak = std::max(std::max(peak[0], peak[1]), std::max(peak[2], peak[3]));
-    level.meanSquare = (sum[0] + sum[1] + sum[2] + sum[3]) / static_cast<float>(frames);
+    float sumOfSquares = 0.0f;
+    KivVectorMath::levelOf(samples, frames, level.peak, sumOfSquares);
+    level.meanSquare = sumOfSquares / static_cast<float>(frames);
     return level;
 }

@@ -29,8 +29,8 @@
 //   unpublishes it and then waits for a pull in progress to end, so once
 //   detach() returns the render thread never calls the object again. So
 //   never call detach() while holding a lock that a renderer takes (a
-//   source's render lock, a meta buffer's lock): the device's bus level
-//   comes before those in the lock order.
+//   source's render mutex): the device's bus level comes before it in the
+//   lock order.
 class KivAudioBusMap : private MatrixMixerInput {
 public:
     // Control thread. Every bus of `mixer` is free and disabled. The mixer

@@ -247,11 +247,15 @@ bool KivAudioDevice::open() {
         }
         // The mixer follows what the stream really runs at.
         const AudioStreamConfig config = stream->config();
+        // The window meters the outputs; the inputs, one per feed channel of
+        // each cue, are metered only once someone reads them.
         auto mixer = MatrixMixer::create(
             {std::vector<std::uint32_t>(kKivAudioBusCount, kKivAudioChannelsPerBus),
              {config.channels},
              config.framesPerBuffer,
-             config.sampleRate});
+             config.sampleRate,
+             false,
+             true});
         if (!mixer) {
             logFormat("Error: %s could not be opened", found->name.c_str());
             return false;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -136,6 +137,38 @@ void KivAudioFile::goToFrame(std::int64_t frame) {
         }
     }
     _atEndOfFile = false;
+}
+
+namespace {
+
+constexpr std::size_t kProbeFrames = 256;
+
+} // namespace
+
+bool KivAudioFile::readsAt(std::int64_t clientFrame) {
+    if (!_reader->seek(clientFrame)) {
+        return false;
+    }
+    std::vector<float> samples(kProbeFrames * fileChannels());
+    std::array<float*, kMaxAudioFileChannels> at{};
+    for (std::uint32_t c = 0; c < fileChannels(); ++c) {
+        at[c] = samples.data() + c * kProbeFrames;
+    }
+    return _reader->read(at.data(), kProbeFrames) > 0 && !_reader->readFailed();
+}
+
+bool KivAudioFile::readsThrough() {
+    if (!_reader) {
+        return false;
+    }
+    bool reads = readsAt(0);
+    // The fallback reader's length is an estimate, which may lie past the end.
+    const std::int64_t length = lengthInFramesAtRate(_reader->clientSampleRate());
+    if (reads && !_usingFallbackReader && length > static_cast<std::int64_t>(4 * kProbeFrames)) {
+        reads = readsAt(length - static_cast<std::int64_t>(2 * kProbeFrames));
+    }
+    goToFrame(0);
+    return reads;
 }
 
 std::uint32_t KivAudioFile::readFrames(std::uint32_t frames, const AudioChannels& destination,

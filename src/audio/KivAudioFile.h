@@ -58,6 +58,11 @@ public:
     // Positions the next read at a frame in the file's own rate. Reads
     // resume afterwards even when the seek failed (that is logged).
     void goToFrame(std::int64_t frame);
+    // Whether sound comes from the file's start and, where the length is
+    // the file's own count, from its end: false for a file whose header
+    // opens but whose audio cannot be read (one cut off after its first
+    // kilobytes, say). Reads a little at each and goes back to the start.
+    bool readsThrough();
 
     // Writes up to `frames` frames into `destination` from `offset` on and
     // silences the rest of those frames; answers the frames read. 0 once the
@@ -77,6 +82,8 @@ public:
 private:
     void openFile();
     void closeFile();
+    // Frames come from the client frame on.
+    bool readsAt(std::int64_t clientFrame);
 
     std::shared_ptr<KivAlias> _alias;
     std::unique_ptr<AudioFileReader> _reader;

@@ -33,6 +33,8 @@ double audioLength(const std::vector<KivSlice>& slices) {
 
 } // namespace
 
+KivAudioMetaBuffer::Delivery::~Delivery() = default;
+
 std::unique_ptr<KivAudioMetaBuffer>
 KivAudioMetaBuffer::create(std::shared_ptr<KivAlias> alias, const KivAudioStreamDescription* format,
                            KivAudioMetaBufferWorker worker, const Clock* clock) {
@@ -57,8 +59,18 @@ KivAudioMetaBuffer::create(std::shared_ptr<KivAlias> alias, const KivAudioStream
     std::string reason;
     KivSlicesFromDescription(nlohmann::json::array(), format->sampleRate(), length,
                              meta->_fileFrames, meta->_slices, reason);
-    meta->_totalSliceTime = length;
     meta->_sliceList = meta->_slices;
+    meta->_totalSliceTime.store(length);
+    meta->_endTime.store(KivSlicesEndTime(meta->_slices));
+    // The first state needs no hand-over: nothing reads yet.
+    meta->_generation = meta->nextSerial();
+    meta->planFresh(meta->_slices, 0, meta->_wants);
+    meta->_ownerGeneration = meta->_generation;
+    std::copy(std::begin(meta->_wants), std::end(meta->_wants), meta->_ownerWants);
+    meta->_askedGeneration.store(meta->_generation);
+    meta->_takenGeneration.store(meta->_generation);
+    meta->publishWants();
+    meta->publishTimes();
     if (worker == KivAudioMetaBufferWorker::Thread) {
         meta->_pool = KivReadAheadPool::shared();
         meta->_pool->add(*meta);
@@ -69,7 +81,15 @@ KivAudioMetaBuffer::create(std::shared_ptr<KivAlias> alias, const KivAudioStream
 
 KivAudioMetaBuffer::~KivAudioMetaBuffer() {
     killWorker();
-    // The buffers' destructors take them out of the pool.
+    // Nothing reads any more: whatever is held or handed over goes here (the
+    // buffers' destructors take them out of the pool).
+    delete _pendingReset.exchange(nullptr);
+    for (std::size_t slot = 0; slot < 2; ++slot) {
+        delete _delivered[slot].exchange(nullptr);
+        delete _installed[slot];
+        delete _early[slot];
+    }
+    _retired.freeAll();
 }
 
 void KivAudioMetaBuffer::killWorker() {
@@ -91,137 +111,136 @@ void KivAudioMetaBuffer::runStep() {
     }
 }
 
+void KivAudioMetaBuffer::planFresh(std::span<const KivSlice> slices, std::int64_t frame,
+                                   Want wants[2]) {
+    wants[0] = Want{};
+    wants[1] = Want{};
+    if (slices.empty()) {
+        return;
+    }
+    if (frame < slices.back().endFrame) {
+        wants[0] = Want{nextSerial(), frame, true};
+    }
+    const std::size_t j = KivSliceIndexOfNextJump(frame, slices);
+    if (j < slices.size()) {
+        wants[1] = Want{nextSerial(), slices[j].startFrame, false};
+    }
+}
+
 bool KivAudioMetaBuffer::tendOnce() {
     assertNotRenderThread();
-    std::unique_ptr<KivAudioBuffer> retiredA;
-    std::unique_ptr<KivAudioBuffer> retiredB;
-    bool planA = false;
-    bool planB = false;
-    bool aPlays = false;
-    std::int64_t startA = 0;
-    std::int64_t startB = 0;
-    std::int64_t notedFrame = 0;
-    {
-        std::lock_guard lock(_mutex);
-        if (_killA) {
-            retiredA = std::move(_bufferA);
-            _bufferAReadInfo.clear();
-            _killA = false;
-        }
-        if (_killB) {
-            retiredB = std::move(_bufferB);
-            _bufferBReadInfo.clear();
-            _killB = false;
-        }
-        if (_playbackBuffer && _playbackBuffer != _bufferA.get() &&
-            _playbackBuffer != _bufferB.get()) {
-            _playbackBuffer = nullptr;
-        }
-        if (!_slices.empty()) {
-            const std::size_t j = KivSliceIndexOfNextJump(_playbackFrame, _slices);
-            if (_bufferA || _bufferB) {
-                // Steady play: make the pre-roll for the next jump.
-                if (j < _slices.size()) {
-                    if (!_bufferA) {
-                        planA = true;
-                        startA = _slices[j].startFrame;
-                    } else if (!_bufferB) {
-                        planB = true;
-                        startB = _slices[j].startFrame;
-                    }
-                }
-            } else {
-                startA = _playbackFrame;
-                planA = aPlays = startA < _slices.back().endFrame;
-                if (j < _slices.size()) {
-                    planB = true;
-                    startB = _slices[j].startFrame;
-                }
+    _retired.freeAll();
+
+    // The render thread's requests, unless the owner has handed over a state
+    // it has not taken yet: then the buffers that state asks for.
+    const auto read = [this](std::uint64_t& generation, Want wants[2]) {
+        const std::uint64_t rendering = _renderGeneration.load(std::memory_order_acquire);
+        std::lock_guard lock(_ownerMutex);
+        if (rendering >= _ownerGeneration) {
+            generation = rendering;
+            for (std::size_t slot = 0; slot < 2; ++slot) {
+                // The serial first: a start read after it is its own or a later one's,
+                // and a later one's makes this serial stale, so it is never installed.
+                wants[slot].serial = _renderWantSerial[slot].load(std::memory_order_acquire);
+                wants[slot].startFrame = _renderWantStart[slot].load(std::memory_order_relaxed);
             }
+        } else {
+            generation = _ownerGeneration;
+            wants[0] = _ownerWants[0];
+            wants[1] = _ownerWants[1];
         }
-        notedFrame = _playbackFrame;
-        _stateChanged = false;
-    }
-    // Stopping a worker waits for its file read: never under the lock.
-    retiredA.reset();
-    retiredB.reset();
+    };
+    std::uint64_t generation = 0;
+    Want wants[2];
+    read(generation, wants);
 
     const auto bufferWorker = _workerMode == KivAudioMetaBufferWorker::Thread
                                   ? KivAudioBufferWorker::Thread
                                   : KivAudioBufferWorker::Manual;
-    // Each buffer reads on to the file's end (an end time of 0): the render
-    // thread cuts at slice ends by frame, where a window cut in seconds could
-    // come out a frame short and leave a gap at the loop point.
-    std::unique_ptr<KivAudioBuffer> madeA;
-    std::unique_ptr<KivAudioBuffer> madeB;
-    if (planA) {
-        madeA = KivAudioBuffer::create(_alias, bufferStartTime(startA), 0.0, kBufferFrames,
-                                       &_format, false, bufferWorker);
+    bool made = false;
+    for (std::size_t slot = 0; slot < 2; ++slot) {
+        if (wants[slot].serial == 0 || wants[slot].serial == _made[slot]) {
+            continue;
+        }
+        _made[slot] = wants[slot].serial;
+        made = true;
+        // Each buffer reads on to the file's end (an end time of 0): the
+        // render thread cuts at slice ends by frame, where a window cut in
+        // seconds could come out a frame short and leave a gap at the loop
+        // point. One that cannot be made is simply absent: play is silent
+        // and counted as dropped.
+        std::unique_ptr<KivAudioBuffer> buffer =
+            KivAudioBuffer::create(_alias, bufferStartTime(wants[slot].startFrame), 0.0,
+                                   kBufferFrames, &_format, false, bufferWorker);
+        if (!buffer) {
+            continue;
+        }
+        auto delivery = std::make_unique<Delivery>();
+        delivery->buffer = std::move(buffer);
+        delivery->buffer->registerReadFramesInfo(&delivery->info);
+        delivery->serial = wants[slot].serial;
+        delivery->generation = generation;
+        // One the render thread never took was asked for by a request now gone.
+        delete _delivered[slot].exchange(delivery.release(), std::memory_order_acq_rel);
     }
-    if (planB) {
-        madeB = KivAudioBuffer::create(_alias, bufferStartTime(startB), 0.0, kBufferFrames,
-                                       &_format, false, bufferWorker);
-    }
-    if (!planA && !planB) {
+    if (!made) {
         return false;
     }
-
-    std::unique_lock lock(_mutex);
-    if (_stateChanged) {
-        // A jump, a seek or new slices came meanwhile: these were planned for
-        // a state that is gone.
-        lock.unlock();
-        return true;
-    }
-    if (madeA && !_bufferA) {
-        _bufferA = std::move(madeA);
-        _bufferA->registerReadFramesInfo(&_bufferAReadInfo);
-        if (aPlays) {
-            _playbackBuffer = _bufferA.get();
-            // The render thread played silence meanwhile; start in step with it.
-            const std::int64_t moved = _playbackFrame - notedFrame;
-            if (moved > 0) {
-                _bufferA->drop(static_cast<std::uint32_t>(
-                    std::min<std::int64_t>(moved, std::numeric_limits<std::uint32_t>::max())));
-            }
-        }
-    }
-    if (madeB && !_bufferB) {
-        _bufferB = std::move(madeB);
-        _bufferB->registerReadFramesInfo(&_bufferBReadInfo);
-    }
-    lock.unlock();
-    return false;
+    std::uint64_t now = 0;
+    Want current[2];
+    read(now, current);
+    return current[0].serial != wants[0].serial || current[1].serial != wants[1].serial;
 }
 
 void KivAudioMetaBuffer::fillBuffersOnce() {
     if (_workerMode != KivAudioMetaBufferWorker::Manual) {
         return;
     }
-    KivAudioBuffer* a = nullptr;
-    KivAudioBuffer* b = nullptr;
-    {
-        std::lock_guard lock(_mutex);
-        a = _bufferA.get();
-        b = _bufferB.get();
-    }
-    // Only the caller frees buffers in manual mode, so they stay alive here.
-    if (a) {
-        a->fillOnce();
-    }
-    if (b) {
-        b->fillOnce();
+    // In manual mode the caller is also the reader, so what the render
+    // thread holds stays put meanwhile.
+    for (std::size_t slot = 0; slot < 2; ++slot) {
+        for (Delivery* delivery :
+             {_delivered[slot].load(std::memory_order_acquire), _installed[slot], _early[slot]}) {
+            if (delivery) {
+                delivery->buffer->fillOnce();
+            }
+        }
     }
 }
 
-void KivAudioMetaBuffer::unhookBuffers(std::vector<std::unique_ptr<KivAudioBuffer>>& retired) {
-    retired.push_back(std::move(_bufferA));
-    retired.push_back(std::move(_bufferB));
-    _bufferAReadInfo.clear();
-    _bufferBReadInfo.clear();
-    _playbackBuffer = nullptr;
-    _killA = false;
-    _killB = false;
+template <class Change>
+void KivAudioMetaBuffer::handOver(Change change) {
+    std::unique_ptr<Reset> reset(_pendingReset.exchange(nullptr, std::memory_order_acq_rel));
+    if (!reset) {
+        reset = std::make_unique<Reset>();
+        reset->seenPlaybackFrame = _shownPlaybackFrame.load(std::memory_order_acquire);
+    }
+    change(*reset);
+    reset->generation = nextSerial();
+    const Position& position = reset->position;
+    const std::int64_t frame =
+        reset->hasPosition ? position.playbackFrame : reset->seenPlaybackFrame;
+    planFresh(reset->slices, frame, reset->wants);
+
+    if (reset->hasPosition) {
+        _askedFramesRead.store(position.framesRead, std::memory_order_relaxed);
+        _askedLogicalFrame.store(position.logicalFrame, std::memory_order_relaxed);
+    } else {
+        _askedFramesRead.store(_shownFramesRead.load(), std::memory_order_relaxed);
+        _askedLogicalFrame.store(_shownLogicalFrame.load(), std::memory_order_relaxed);
+    }
+    _askedPlaybackFrame.store(frame, std::memory_order_relaxed);
+    _askedUntilLoop.store(KivFramesUntilNextJump(frame, reset->slices), std::memory_order_relaxed);
+    _askedGeneration.store(reset->generation, std::memory_order_release);
+    _devampRequested.store(false, std::memory_order_relaxed);
+    {
+        std::lock_guard lock(_ownerMutex);
+        _ownerGeneration = reset->generation;
+        _ownerWants[0] = reset->wants[0];
+        _ownerWants[1] = reset->wants[1];
+    }
+    _pendingReset.store(reset.release(), std::memory_order_release);
+    wake();
 }
 
 bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
@@ -234,32 +253,19 @@ bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
                   reason.c_str(), _aliasName.c_str());
         return false;
     }
-    const double total = audioLength(slices);
-    std::vector<KivSlice> listed = slices;
     {
-        std::lock_guard lock(_listMutex);
-        _sliceList.swap(listed);
+        std::lock_guard lock(_ownerMutex);
+        _sliceList = slices;
     }
-    std::vector<std::unique_ptr<KivAudioBuffer>> retired;
-    retired.reserve(2);
-    {
-        std::lock_guard lock(_mutex);
-        _slices.swap(slices);
-        unhookBuffers(retired);
-        _isFinished = false;
-        _devampRequested.store(false, std::memory_order_relaxed);
-        _totalSliceTime = total;
-        _stateChanged = true;
-    }
-    wake();
-    // The old slices and the retired buffers go here, outside the lock.
+    _totalSliceTime.store(audioLength(slices));
+    _startTime.store(KivSlicesStartFrame(slices) / _format.sampleRate());
+    _endTime.store(KivSlicesEndTime(slices));
+    handOver([&](Reset& reset) { reset.slices = std::move(slices); });
     return true;
 }
 
 nlohmann::json KivAudioMetaBuffer::slices() const {
-    // Never under _mutex: building the list allocates, and the render thread
-    // would wait for the allocator.
-    std::lock_guard lock(_listMutex);
+    std::lock_guard lock(_ownerMutex);
     return KivSlicesDescription(_sliceList);
 }
 
@@ -268,60 +274,36 @@ void KivAudioMetaBuffer::goToTime(double seconds) {
     if (!(seconds > 0.0)) {
         seconds = 0.0;
     }
-    std::vector<std::unique_ptr<KivAudioBuffer>> retired;
-    retired.reserve(2);
+    std::vector<KivSlice> slices;
     {
-        std::lock_guard lock(_mutex);
-        const auto firstFrame = static_cast<std::int64_t>(KivSlicesStartFrame(_slices));
-        if (seconds == 0.0 && _totalFramesRead == 0 && !_stateChanged &&
-            _playbackFrame == firstFrame) {
-            return;
-        }
-        unhookBuffers(retired);
-        for (KivSlice& slice : _slices) {
-            slice.playsRemaining = slice.playCount;
-        }
-        _totalFramesRead =
-            static_cast<std::int64_t>(std::min(seconds * _format.sampleRate(), kMaximumSeekFrames));
-        _totalFramesReadSansInfLoops = 0;
-        _elapsedLogicalFrame = 0;
-        _playbackFrame = firstFrame;
-        KivAdvanceThroughSlices(_totalFramesRead, _playbackFrame, _totalFramesReadSansInfLoops,
-                                _elapsedLogicalFrame, _slices);
-        _totalDroppedFrames = 0;
-        _lastTimeWeLoggedDroppedFrames = _clock->now();
-        _isFinished = false;
-        _devampRequested.store(false, std::memory_order_relaxed);
-        _stateChanged = true;
+        std::lock_guard lock(_ownerMutex);
+        slices = _sliceList;
     }
-    wake();
+    const auto firstFrame = static_cast<std::int64_t>(KivSlicesStartFrame(slices));
+    if (seconds == 0.0 && !handOverWaits() &&
+        _shownFramesRead.load(std::memory_order_acquire) == 0 &&
+        _shownPlaybackFrame.load(std::memory_order_acquire) == firstFrame) {
+        return;
+    }
+    Position position;
+    position.framesRead =
+        static_cast<std::int64_t>(std::min(seconds * _format.sampleRate(), kMaximumSeekFrames));
+    position.playbackFrame = firstFrame;
+    KivAdvanceThroughSlices(position.framesRead, position.playbackFrame,
+                            position.framesSansInfLoops, position.logicalFrame, slices);
+    const double now = _clock->now();
+    handOver([&](Reset& reset) {
+        reset.slices = std::move(slices);
+        reset.hasPosition = true;
+        reset.position = position;
+        reset.seekTime = now;
+    });
 }
 
 void KivAudioMetaBuffer::devamp() {
-    // The next read applies it under the lock it takes anyway, so asking
-    // never waits, on the render thread or any other.
+    // The next read applies it, so asking never waits, on the render thread
+    // or any other.
     _devampRequested.store(true, std::memory_order_release);
-}
-
-void KivAudioMetaBuffer::devampLocked() {
-    const std::size_t j = KivSliceIndexOfNextJump(_playbackFrame, _slices);
-    if (j == _slices.size()) {
-        return;
-    }
-    KivSlice& slice = _slices[j];
-    if (slice.playsRemaining < 0 && _playbackFrame >= slice.startFrame) {
-        // The logical time of this pass of a forever slice now counts.
-        _totalFramesReadSansInfLoops += _playbackFrame - slice.startFrame;
-    }
-    slice.playsRemaining = 1;
-    // The pre-roll was for the jump that no longer comes.
-    if (_playbackBuffer != _bufferA.get()) {
-        _killA = _bufferA != nullptr;
-    }
-    if (_playbackBuffer != _bufferB.get()) {
-        _killB = _bufferB != nullptr;
-    }
-    _stateChanged = true;
 }
 
 std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
@@ -330,41 +312,154 @@ std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioCh
         return 0;
     }
     const std::uint32_t n = std::min(frames, destination.frameCount - offset);
-    bool wakeTend = false;
-    {
-        if (const int error = _mutex.lockSpinningFirst()) {
-            KivSilenceAudioBufferList(destination, offset, n);
-            _lockErrors.logStatusError(_clock->now(), error, "KivAudioMetaBuffer::readFrames",
-                                       __LINE__);
-            return n;
-        }
-        std::lock_guard lock(_mutex, std::adopt_lock);
-        if (_devampRequested.exchange(false, std::memory_order_acq_rel)) {
-            devampLocked();
-            wakeTend = true;
-        }
-        wakeTend = readUnderLock(n, destination, offset) || wakeTend;
+    _wantsChanged = false;
+    const bool hadRetired = !_retired.empty();
+    if (Reset* reset = _pendingReset.exchange(nullptr, std::memory_order_acq_rel)) {
+        take(*reset);
+        _retired.push(reset);
     }
-    // Woken only once the lock is free, so the tend step does not wake into
-    // it and make the unlock a hand-over through the kernel.
-    if (wakeTend) {
+    takeDeliveries();
+    if (_devampRequested.exchange(false, std::memory_order_acq_rel)) {
+        devampNow();
+    }
+    readUnderway(n, destination, offset);
+    publishTimes();
+    if (_wantsChanged) {
+        publishWants();
         wake(true);
+    } else if (!hadRetired && !_retired.empty()) {
+        wake();
     }
     return n;
 }
 
-bool KivAudioMetaBuffer::readUnderLock(std::uint32_t n, const AudioChannels& destination,
-                                       std::uint32_t offset) {
-    bool jumped = false;
+void KivAudioMetaBuffer::take(Reset& reset) {
+    _slices.swap(reset.slices);
+    if (reset.hasPosition) {
+        _position = reset.position;
+        _totalDroppedFrames = 0;
+        _lastTimeWeLoggedDroppedFrames = reset.seekTime;
+    }
+    _isFinished = false;
+    for (Delivery*& installed : _installed) {
+        retire(installed);
+    }
+    _playing = -1;
+    _generation = reset.generation;
+    if (reset.hasPosition || _position.playbackFrame == reset.seenPlaybackFrame) {
+        _wants[0] = reset.wants[0];
+        _wants[1] = reset.wants[1];
+    } else {
+        // Play moved on since the owner looked: its buffers would start behind.
+        planFresh(_slices, _position.playbackFrame, _wants);
+    }
+    _wantsChanged = true;
+    for (std::size_t slot = 0; slot < 2; ++slot) {
+        if (Delivery* early = std::exchange(_early[slot], nullptr)) {
+            offer(slot, early);
+        }
+    }
+    publishTimes();
+    _takenGeneration.store(_generation, std::memory_order_release);
+}
+
+void KivAudioMetaBuffer::takeDeliveries() {
+    for (std::size_t slot = 0; slot < 2; ++slot) {
+        if (Delivery* delivery = _delivered[slot].exchange(nullptr, std::memory_order_acq_rel)) {
+            offer(slot, delivery);
+        }
+    }
+}
+
+void KivAudioMetaBuffer::offer(std::size_t slot, Delivery* delivery) {
+    if (delivery->generation > _generation) {
+        // Made for a state handed over that this read has not taken yet.
+        retire(_early[slot]);
+        _early[slot] = delivery;
+    } else if (delivery->serial == _wants[slot].serial && _installed[slot] == nullptr) {
+        install(slot, delivery);
+    } else {
+        retire(delivery);
+    }
+}
+
+void KivAudioMetaBuffer::install(std::size_t slot, Delivery* delivery) {
+    const Want want = std::exchange(_wants[slot], Want{});
+    _wantsChanged = true;
+    _installed[slot] = delivery;
+    if (want.plays && _playing < 0) {
+        _playing = static_cast<int>(slot);
+        // Play went on in silence while the buffer was made: start in step.
+        const std::int64_t moved = _position.playbackFrame - want.startFrame;
+        if (moved > 0) {
+            delivery->buffer->drop(static_cast<std::uint32_t>(
+                std::min<std::int64_t>(moved, std::numeric_limits<std::uint32_t>::max())));
+        }
+    }
+}
+
+void KivAudioMetaBuffer::retire(Delivery*& delivery) {
+    if (delivery) {
+        _retired.push(delivery);
+        delivery = nullptr;
+    }
+}
+
+void KivAudioMetaBuffer::startOver() {
+    for (Delivery*& installed : _installed) {
+        retire(installed);
+    }
+    _playing = -1;
+    planFresh(_slices, _position.playbackFrame, _wants);
+    _wantsChanged = true;
+}
+
+void KivAudioMetaBuffer::askForPreRoll() {
+    if (_playing < 0) {
+        return;
+    }
+    const std::size_t free = 1 - static_cast<std::size_t>(_playing);
+    const std::size_t j = KivSliceIndexOfNextJump(_position.playbackFrame, _slices);
+    if (_installed[free] == nullptr && j < _slices.size()) {
+        _wants[free] = Want{nextSerial(), _slices[j].startFrame, false};
+        _wantsChanged = true;
+    }
+}
+
+void KivAudioMetaBuffer::devampNow() {
+    const std::size_t j = KivSliceIndexOfNextJump(_position.playbackFrame, _slices);
+    if (j == _slices.size()) {
+        return;
+    }
+    KivSlice& slice = _slices[j];
+    if (slice.playsRemaining < 0 && _position.playbackFrame >= slice.startFrame) {
+        // The logical time of this pass of a forever slice now counts.
+        _position.framesSansInfLoops += _position.playbackFrame - slice.startFrame;
+    }
+    slice.playsRemaining = 1;
+    if (_playing < 0) {
+        startOver();
+        return;
+    }
+    // The pre-roll was for the jump that no longer comes.
+    const std::size_t free = 1 - static_cast<std::size_t>(_playing);
+    retire(_installed[free]);
+    _wants[free] = Want{};
+    _wantsChanged = true;
+    askForPreRoll();
+}
+
+void KivAudioMetaBuffer::readUnderway(std::uint32_t n, const AudioChannels& destination,
+                                      std::uint32_t offset) {
     std::uint32_t done = 0;
-    if (_isFinished) {
+    if (_isFinished || _slices.empty()) {
         KivSilenceAudioBufferList(destination, offset, n);
         done = n;
     }
     while (done < n) {
-        const std::size_t j = KivSliceIndexOfNextJump(_playbackFrame, _slices);
+        const std::size_t j = KivSliceIndexOfNextJump(_position.playbackFrame, _slices);
         const std::size_t k = j < _slices.size() ? j : _slices.size() - 1;
-        const std::int64_t toJump = _slices[k].endFrame - _playbackFrame;
+        const std::int64_t toJump = _slices[k].endFrame - _position.playbackFrame;
         if (toJump <= 0) {
             _isFinished = true;
             _timeWeNoticedWeWereFinished = _clock->now();
@@ -374,10 +469,8 @@ bool KivAudioMetaBuffer::readUnderLock(std::uint32_t n, const AudioChannels& des
         const auto segment = static_cast<std::uint32_t>(std::min<std::int64_t>(n - done, toJump));
         readSegment(segment, destination, offset + done);
         done += segment;
-        if (KivAdvanceThroughSlices(segment, _playbackFrame, _totalFramesReadSansInfLoops,
-                                    _elapsedLogicalFrame, _slices)) {
-            _stateChanged = true;
-        }
+        KivAdvanceThroughSlices(segment, _position.playbackFrame, _position.framesSansInfLoops,
+                                _position.logicalFrame, _slices);
         if (segment < toJump) {
             break;
         }
@@ -389,22 +482,18 @@ bool KivAudioMetaBuffer::readUnderLock(std::uint32_t n, const AudioChannels& des
         // Another jump may follow in the same call; the loop takes it too, so
         // the audio keeps step with the position however long the call.
         jump();
-        jumped = true;
     }
-    _totalFramesRead += n;
+    _position.framesRead += n;
     warnOfDroppedFrames();
-    return jumped;
 }
 
 void KivAudioMetaBuffer::readSegment(std::uint32_t frames, const AudioChannels& destination,
                                      std::uint32_t offset) {
-    const KivReadFramesInfo* info = _playbackBuffer == nullptr          ? nullptr
-                                    : _playbackBuffer == _bufferA.get() ? &_bufferAReadInfo
-                                                                        : &_bufferBReadInfo;
-    const std::uint32_t got = info ? info->call(frames, destination, offset) : 0;
+    Delivery* playing = _playing < 0 ? nullptr : _installed[_playing];
+    const std::uint32_t got = playing ? playing->info.call(frames, destination, offset) : 0;
     if (got < frames) {
         KivSilenceAudioBufferList(destination, offset + got, frames - got);
-        if (!_playbackBuffer || !_playbackBuffer->isFinished()) {
+        if (!playing || !playing->buffer->isFinished()) {
             _totalDroppedFrames += frames - got;
             _droppedFrames.fetch_add(frames - got, std::memory_order_relaxed);
         }
@@ -412,21 +501,39 @@ void KivAudioMetaBuffer::readSegment(std::uint32_t frames, const AudioChannels& 
 }
 
 void KivAudioMetaBuffer::jump() {
-    KivAudioBuffer* next = nullptr;
-    if (_playbackBuffer && _playbackBuffer == _bufferA.get()) {
-        _killA = true;
-        next = _killB ? nullptr : _bufferB.get();
-    } else if (_playbackBuffer && _playbackBuffer == _bufferB.get()) {
-        _killB = true;
-        next = _killA ? nullptr : _bufferA.get();
-    } else {
-        // Nothing played this pass; whatever was read ahead is out of step now,
-        // so the tend step starts over from the position.
-        _killA = _bufferA != nullptr;
-        _killB = _bufferB != nullptr;
+    if (_playing < 0) {
+        // Nothing played this pass; whatever was read ahead is out of step
+        // now, so play starts over from the position.
+        startOver();
+        return;
     }
-    _playbackBuffer = next;
-    _stateChanged = true;
+    const auto played = static_cast<std::size_t>(_playing);
+    retire(_installed[played]);
+    if (_installed[1 - played] == nullptr) {
+        startOver();
+        return;
+    }
+    _playing = static_cast<int>(1 - played);
+    askForPreRoll();
+}
+
+void KivAudioMetaBuffer::publishWants() {
+    for (std::size_t slot = 0; slot < 2; ++slot) {
+        _renderWantStart[slot].store(_wants[slot].startFrame, std::memory_order_relaxed);
+        _renderWantSerial[slot].store(_wants[slot].serial, std::memory_order_release);
+    }
+    _renderGeneration.store(_generation, std::memory_order_release);
+}
+
+void KivAudioMetaBuffer::publishTimes() {
+    _shownFramesRead.store(_position.framesRead, std::memory_order_relaxed);
+    _shownLogicalFrame.store(_position.logicalFrame, std::memory_order_relaxed);
+    _shownUntilLoop.store(
+        _slices.empty() ? 0 : KivFramesUntilNextJump(_position.playbackFrame, _slices),
+        std::memory_order_relaxed);
+    _shownFinishTime.store(_timeWeNoticedWeWereFinished, std::memory_order_relaxed);
+    _shownFinished.store(_isFinished, std::memory_order_relaxed);
+    _shownPlaybackFrame.store(_position.playbackFrame, std::memory_order_release);
 }
 
 void KivAudioMetaBuffer::warnOfDroppedFrames() {
@@ -463,47 +570,39 @@ double KivAudioMetaBuffer::secondsFromFrames(std::int64_t frames) const {
     return static_cast<double>(frames) / _format.sampleRate();
 }
 
+bool KivAudioMetaBuffer::handOverWaits() const {
+    // The taken generation first: the render thread publishes the times
+    // before it, so once it matches they are the state's own.
+    const std::uint64_t taken = _takenGeneration.load(std::memory_order_acquire);
+    return _askedGeneration.load(std::memory_order_acquire) != taken;
+}
+
+std::int64_t KivAudioMetaBuffer::shown(const std::atomic<std::int64_t>& asked,
+                                       const std::atomic<std::int64_t>& published) const {
+    return handOverWaits() ? asked.load(std::memory_order_relaxed)
+                           : published.load(std::memory_order_relaxed);
+}
+
 bool KivAudioMetaBuffer::isFinished() const {
-    std::lock_guard lock(_mutex);
-    return _isFinished;
+    return !handOverWaits() && _shownFinished.load(std::memory_order_relaxed);
 }
 
 double KivAudioMetaBuffer::approximateTimeOfFinish() const {
-    std::lock_guard lock(_mutex);
-    return _timeWeNoticedWeWereFinished;
+    return _shownFinishTime.load(std::memory_order_relaxed);
 }
 
 double KivAudioMetaBuffer::elapsedPlayTime() const {
-    std::lock_guard lock(_mutex);
-    return secondsFromFrames(_totalFramesRead);
+    return secondsFromFrames(shown(_askedFramesRead, _shownFramesRead));
 }
 
 double KivAudioMetaBuffer::elapsedLogicalTime() const {
-    std::lock_guard lock(_mutex);
-    return secondsFromFrames(_elapsedLogicalFrame);
+    return secondsFromFrames(shown(_askedLogicalFrame, _shownLogicalFrame));
 }
 
 double KivAudioMetaBuffer::currentFileTime() const {
-    std::lock_guard lock(_mutex);
-    return secondsFromFrames(_playbackFrame);
+    return secondsFromFrames(shown(_askedPlaybackFrame, _shownPlaybackFrame));
 }
 
 double KivAudioMetaBuffer::timeUntilLoop() const {
-    std::lock_guard lock(_mutex);
-    return secondsFromFrames(KivFramesUntilNextJump(_playbackFrame, _slices));
-}
-
-double KivAudioMetaBuffer::startTime() const {
-    std::lock_guard lock(_mutex);
-    return KivSlicesStartFrame(_slices) / _format.sampleRate();
-}
-
-double KivAudioMetaBuffer::endTime() const {
-    std::lock_guard lock(_mutex);
-    return KivSlicesEndTime(_slices);
-}
-
-double KivAudioMetaBuffer::audioLengthInSeconds() const {
-    std::lock_guard lock(_mutex);
-    return _totalSliceTime;
+    return secondsFromFrames(shown(_askedUntilLoop, _shownUntilLoop));
 }

@@ -3,15 +3,15 @@
 #include "audio/KivAudioReading.h"
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivReadAheadPool.h"
+#include "audio/KivRetireList.h"
 #include "audio/KivSlice.h"
-#include "foundation/PriorityInheritanceMutex.h"
-#include "foundation/RenderLogLimiter.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,17 +31,28 @@ enum class KivAudioMetaBufferWorker { Thread, Manual };
 // its head until it is read (see KivAudioBuffer), so an idle meta buffer
 // costs a head or two, and a task in the pool rather than a thread.
 //
-// The render thread only reads, and never waits on disk: the lock it takes is
-// held by others only to plan, swap pointers or unhook buffers; taking a
-// buffer out of the pool and freeing it (which wait for a file read) happen
-// outside the lock, in the tend step or on the caller's thread.
+// The render thread takes no lock here and never waits. It alone owns the
+// play state (the slices with their passes left, the position, the buffers
+// that play); everything reaches it by hand-over:
+// - seeks and new slice lists: the owner builds the next state and hands it
+//   over through one atomic pointer, taken at the start of the next read (a
+//   later change before that is folded into the one still waiting);
+// - read-ahead buffers: the render thread (or, for a state it has not taken
+//   yet, the owner) asks for a buffer by a serial number and a start frame;
+//   the tend step makes it and hands it over through one atomic pointer per
+//   buffer slot; a buffer that comes for a request no longer current is
+//   retired;
+// - what the render thread lets go of (buffers, old states) goes onto a
+//   retire list that the tend step frees.
+// The times the owner and the GUI poll are atomics the render thread
+// publishes after each read.
 class KivAudioMetaBuffer final : public KivAudioReading, private KivReadAheadTask {
 public:
     static constexpr std::uint32_t kBufferFrames = 22050;
 
     // Owner's thread. One slice covering the whole file once; with
-    // KivAudioMetaBufferWorker::Thread a tend step in the pool starts planning
-    // from frame 0.
+    // KivAudioMetaBufferWorker::Thread a tend step in the pool starts
+    // reading ahead from frame 0.
     // Null, without a message, for no alias or format, a rate not above 0 or
     // a file of no length. `clock` (kept, not owned) gives the times of the
     // finish and the drop warning; null means the steady clock.
@@ -56,27 +67,29 @@ public:
     KivAudioMetaBuffer& operator=(const KivAudioMetaBuffer&) = delete;
 
     // Owner's thread. Takes an array of {"startTime", "endTime", "playCount"}
-    // dictionaries (an empty array: the whole file once), retires both buffers
-    // and clears the finish. An invalid list is refused with a warning and
-    // false, and the previous list stays. The position is left as it is:
-    // follow with goToTime().
+    // dictionaries (an empty array: the whole file once); from the next read
+    // on both buffers are retired and the finish is cleared. An invalid list
+    // is refused with a warning and false, and the previous list stays. The
+    // position is left as it is: follow with goToTime().
     bool setSlices(const nlohmann::json& slices);
     // Owner's thread. The slice list as dictionaries.
     nlohmann::json slices() const;
 
     // Owner's thread. Moves play to `seconds` of logical time from the first
-    // slice's start, honouring loops; a negative time (or NaN) is 0. At 0 with
-    // nothing read, nothing changed and the position at the first slice's
-    // start, it does nothing, so freshly made buffers stay.
+    // slice's start, honouring loops, from the next read on; a negative time
+    // (or NaN) is 0. At 0 with nothing read, nothing changed and the position
+    // at the first slice's start, it does nothing, so freshly made buffers
+    // stay.
     void goToTime(double seconds);
 
     // Render thread. Writes `frames` frames (cut to fit the destination from
     // `offset`), silence where no audio is ready or play has ended; answers
-    // the frames written. Allocates nothing, reads no file.
+    // the frames written. Allocates nothing, reads no file, takes no lock.
     std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
                              std::uint32_t offset) override;
 
-    // Any thread but the render thread.
+    // Any thread but the render thread; none takes a lock the render thread
+    // takes. A seek or slice list not yet taken by a read shows at once.
     bool isFinished() const;
     // The clock's time when the end of play was noticed; 0 before.
     double approximateTimeOfFinish() const;
@@ -90,12 +103,12 @@ public:
     // From the play position to the end of the next slice that loops back,
     // or of the last slice.
     double timeUntilLoop() const;
-    double startTime() const;
-    double endTime() const;
+    double startTime() const { return _startTime.load(std::memory_order_relaxed); }
+    double endTime() const { return _endTime.load(std::memory_order_relaxed); }
     double fileLengthInSeconds() const { return _fileEndTime; }
     std::uint32_t fileChannels() const { return _fileChannels; }
     // Sum of each slice's length times its play count, a forever slice once.
-    double audioLengthInSeconds() const;
+    double audioLengthInSeconds() const { return _totalSliceTime.load(std::memory_order_relaxed); }
     // Any thread. Every frame silenced by an underrun since the meta buffer
     // was made; the warning counts only since its last line.
     std::uint64_t droppedFrames() const { return _droppedFrames.load(std::memory_order_relaxed); }
@@ -111,42 +124,96 @@ public:
     void killWorker();
 
     // Pool worker (or, made with KivAudioMetaBufferWorker::Manual, the test
-    // standing in for it): one step. Frees the buffers the render thread
-    // retired, plans and makes the buffers that are missing and installs
-    // them. Answers true when the state changed while it made buffers, so
-    // the step must run again at once.
+    // standing in for it): one step. Frees what the render thread retired,
+    // makes the buffers asked for and hands them over. Answers true when the
+    // requests changed while it made buffers, so the step must run again at
+    // once.
     bool tendOnce();
     // Manual mode only (does nothing otherwise): one fill step of each
-    // installed read-ahead buffer, on the caller's thread.
+    // read-ahead buffer, on the caller's thread, which in this mode also
+    // reads, never at the same time.
     void fillBuffersOnce();
 
 private:
+    // A read-ahead buffer asked for: `serial` names the request (0: none),
+    // `plays` marks the one that plays at once from the position.
+    struct Want {
+        std::uint64_t serial = 0;
+        std::int64_t startFrame = 0;
+        bool plays = false;
+    };
+    struct Position {
+        std::int64_t framesRead = 0;
+        std::int64_t framesSansInfLoops = 0;
+        std::int64_t logicalFrame = 0;
+        std::int64_t playbackFrame = 0;
+    };
+    // A read-ahead buffer as the tend step hands it over, labelled with the
+    // request it answers and the state generation that asked for it.
+    struct Delivery final : KivRetired {
+        ~Delivery() override;
+        std::unique_ptr<KivAudioBuffer> buffer;
+        KivReadFramesInfo info;
+        std::uint64_t serial = 0;
+        std::uint64_t generation = 0;
+    };
+    // The next play state as the owner hands it over. Once taken it holds the
+    // slices it replaced, to be freed off the render thread.
+    struct Reset final : KivRetired {
+        std::uint64_t generation = 0;
+        std::vector<KivSlice> slices;
+        // A seek sets the position; new slices alone keep the one playing.
+        bool hasPosition = false;
+        Position position;
+        double seekTime = 0.0;
+        // The position the owner saw (for new slices alone): the buffers it
+        // asked for start there.
+        std::int64_t seenPlaybackFrame = 0;
+        Want wants[2];
+    };
+
     KivAudioMetaBuffer() = default;
 
     // KivReadAheadTask: tend steps until nothing changed meanwhile.
     void runStep() override;
     // Any thread, the render thread included: a tend step runs soon; an
-    // urgent one (playback jumped) before the steps of idle cues.
+    // urgent one (playback waits for a buffer) before the steps of idle cues.
     void wake(bool urgent = false);
+    std::uint64_t nextSerial() { return _serials.fetch_add(1, std::memory_order_relaxed) + 1; }
+    // Any thread: the buffers a start from `frame` asks for, one that plays
+    // and the pre-roll of the next jump.
+    void planFresh(std::span<const KivSlice> slices, std::int64_t frame, Want wants[2]);
     double secondsFromFrames(std::int64_t frames) const;
     // The start time of a read-ahead buffer that begins at `frame`.
     double bufferStartTime(std::int64_t frame) const;
-    // Under _mutex: unhooks both buffers into `retired` for freeing outside
-    // the lock.
-    void unhookBuffers(std::vector<std::unique_ptr<KivAudioBuffer>>& retired);
-    // Under _mutex, render thread: readFrames' work; answers whether play
-    // jumped, so the tend step must be woken.
-    bool readUnderLock(std::uint32_t n, const AudioChannels& destination, std::uint32_t offset);
-    // Under _mutex, render thread: `frames` frames from the playing buffer
-    // (or silence) into `destination` at `offset`, counting a shortfall.
+    // Owner's thread: hands over the next state, made by `change` from the
+    // one still waiting (or from none), with the buffers it asks for.
+    template <class Change>
+    void handOver(Change change);
+    // Owner's thread: the value a getter shows, the one asked for while a
+    // hand-over waits.
+    std::int64_t shown(const std::atomic<std::int64_t>& asked,
+                       const std::atomic<std::int64_t>& published) const;
+    bool handOverWaits() const;
+
+    // Render thread.
+    void take(Reset& reset);
+    void takeDeliveries();
+    void offer(std::size_t slot, Delivery* delivery);
+    void install(std::size_t slot, Delivery* delivery);
+    void retire(Delivery*& delivery);
+    void readUnderway(std::uint32_t n, const AudioChannels& destination, std::uint32_t offset);
     void readSegment(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset);
-    // Under _mutex, render thread: the jump point is reached; retires the
-    // playing buffer and switches to the pre-roll. The caller wakes the tend
-    // step once it has let the lock go.
+    // The jump point is reached: retires the playing buffer and switches to
+    // the pre-roll, or starts over from the position when there is none.
     void jump();
-    // Under _mutex, render thread: applies a devamp that was asked for.
-    void devampLocked();
-    // Under _mutex, render thread: the once-a-second underrun warning.
+    void devampNow();
+    // Retires both buffers and asks for a fresh start from the position.
+    void startOver();
+    // Asks for the pre-roll of the next jump in the free slot, if any.
+    void askForPreRoll();
+    void publishWants();
+    void publishTimes();
     void warnOfDroppedFrames();
 
     // Fixed once made.
@@ -165,34 +232,62 @@ private:
     // buffer goes: the render thread may post after killWorker.
     std::shared_ptr<KivReadAheadPool> _pool;
 
-    // The list as set, for slices(); the render thread never takes
-    // _listMutex, so copying the list under it may allocate.
-    mutable std::mutex _listMutex;
-    std::vector<KivSlice> _sliceList;
-    // devamp sets; readFrames takes it under _mutex, setSlices and goToTime clear it.
-    std::atomic<bool> _devampRequested{false};
-    RenderLogLimiter _lockErrors; // render thread: a read that could not take _mutex
-    std::atomic<std::uint64_t> _droppedFrames{0}; // render adds, any thread reads
+    // Serials of states and requests, from every thread; never 0.
+    std::atomic<std::uint64_t> _serials{0};
 
-    // Everything below is guarded by _mutex. The render thread holds it for
-    // a whole readFrames; nobody holds it across file I/O or a join.
-    mutable PriorityInheritanceMutex _mutex;
-    std::vector<KivSlice> _slices; // replaced by setSlices, plays remaining by render
-    double _totalSliceTime = 0.0;
-    std::int64_t _totalFramesRead = 0;             // render and goToTime write
-    std::int64_t _totalFramesReadSansInfLoops = 0; // render and goToTime write
-    std::int64_t _elapsedLogicalFrame = 0;         // render and goToTime write
-    std::int64_t _playbackFrame = 0;               // render and goToTime write
-    KivAudioBuffer* _playbackBuffer = nullptr;     // render switches, tend installs
-    std::unique_ptr<KivAudioBuffer> _bufferA;      // tend installs and frees
-    std::unique_ptr<KivAudioBuffer> _bufferB;
-    KivReadFramesInfo _bufferAReadInfo;
-    KivReadFramesInfo _bufferBReadInfo;
-    bool _killA = false; // render sets, tend frees the buffer and clears
-    bool _killB = false;
-    bool _isFinished = false; // render sets; setSlices, goToTime clear
+    // Owner and tend step; never the render thread.
+    mutable std::mutex _ownerMutex;
+    std::vector<KivSlice> _sliceList;   // the list as set
+    std::uint64_t _ownerGeneration = 0; // the last state handed over
+    Want _ownerWants[2];                // ... and the buffers it asks for
+    // Written by the owner, read anywhere.
+    std::atomic<double> _totalSliceTime{0.0};
+    std::atomic<double> _startTime{0.0};
+    std::atomic<double> _endTime{0.0};
+
+    // Owner hands over, render thread takes (exchanging it for null).
+    std::atomic<Reset*> _pendingReset{nullptr};
+    // What the state handed over shows until it is taken: owner writes.
+    std::atomic<std::uint64_t> _askedGeneration{0};
+    std::atomic<std::int64_t> _askedFramesRead{0};
+    std::atomic<std::int64_t> _askedLogicalFrame{0};
+    std::atomic<std::int64_t> _askedPlaybackFrame{0};
+    std::atomic<std::int64_t> _askedUntilLoop{0};
+
+    // Tend step hands over per slot, render thread takes.
+    std::atomic<Delivery*> _delivered[2] = {};
+    // Tend step only: the request each slot last got a buffer for.
+    std::uint64_t _made[2] = {0, 0};
+    // Render thread pushes; the tend step (or the destructor) frees.
+    KivRetireList _retired;
+
+    // Render thread publishes, anyone reads.
+    std::atomic<std::uint64_t> _takenGeneration{0};
+    std::atomic<std::uint64_t> _renderGeneration{0};
+    std::atomic<std::uint64_t> _renderWantSerial[2] = {};
+    std::atomic<std::int64_t> _renderWantStart[2] = {};
+    std::atomic<std::int64_t> _shownFramesRead{0};
+    std::atomic<std::int64_t> _shownLogicalFrame{0};
+    std::atomic<std::int64_t> _shownPlaybackFrame{0};
+    std::atomic<std::int64_t> _shownUntilLoop{0};
+    std::atomic<bool> _shownFinished{false};
+    std::atomic<double> _shownFinishTime{0.0};
+    std::atomic<std::uint64_t> _droppedFrames{0};
+    // Any thread sets, the render thread takes; setSlices and goToTime clear.
+    std::atomic<bool> _devampRequested{false};
+
+    // Render thread only (and the owner while no read can run: made, freed).
+    std::vector<KivSlice> _slices; // passes left counted down
+    Position _position;
+    std::uint64_t _generation = 0; // of the state taken last
+    Delivery* _installed[2] = {nullptr, nullptr};
+    // Buffers for a state handed over but not taken yet.
+    Delivery* _early[2] = {nullptr, nullptr};
+    Want _wants[2];
+    int _playing = -1; // the slot that plays; -1 none
+    bool _wantsChanged = false;
+    bool _isFinished = false;
     double _timeWeNoticedWeWereFinished = 0.0;
-    std::uint64_t _totalDroppedFrames = 0; // render counts, the warning resets
+    std::uint64_t _totalDroppedFrames = 0; // the warning resets
     double _lastTimeWeLoggedDroppedFrames = 0.0;
-    bool _stateChanged = false; // render, setSlices, goToTime set; tend clears
 };

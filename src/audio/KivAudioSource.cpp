@@ -5,18 +5,20 @@
 #include "audio/KivAudioSend.h"
 #include "audio/KivEffect.h"
 #include "audio/KivEffectBus.h"
+#include "audio/KivEffectChain.h"
+#include "audio/KivEffectUnit.h"
 #include "audio/KivStream.h"
 #include "audio/MatrixMixer.h"
 #include "foundation/KivLog.h"
 #include "foundation/NotificationCenter.h"
 #include "platform/alias/KivAlias.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
-
-constexpr const char* kFinalRenderSelector = "_finalRender:timeStamp:busNumber:numberFrames:data:";
 
 // What a rebuild makes before it takes the render lock: opening the file and
 // starting read-ahead never happen under it.
@@ -44,6 +46,11 @@ std::shared_ptr<KivAudioSource> KivAudioSource::create(Scheduler& scheduler, con
                 self->sendDidUpdateStream(note.object);
             }
         });
+    source->_stream->setUnitReplacedHandler([weak] {
+        if (auto self = weak.lock()) {
+            self->unitReplaced();
+        }
+    });
     {
         std::lock_guard control(source->_controlMutex);
         source->updateDescriptionLocked();
@@ -56,8 +63,6 @@ KivAudioSource::KivAudioSource(Scheduler& scheduler, const Clock& clock)
     , _clock(clock)
     , _effectBus(std::make_unique<KivEffectBus>())
     , _stream(std::make_unique<KivStream>())
-    , _finalRenderInfo(KivRenderInfo::bind<KivAudioSource, &KivAudioSource::_finalRender>(
-          this, kFinalRenderSelector))
     , _timeWeWereStopped(std::numeric_limits<double>::quiet_NaN())
     , _fades(std::make_unique<KivFadeRunner>(static_cast<KivFadeTarget&>(*this), _steadyClock)) {}
 
@@ -71,11 +76,15 @@ KivAudioSource::~KivAudioSource() {
         if (_device) {
             _device->disengage();
         }
-        _stream->withRenderLock([&](const EffectRenderLock&) {
+        {
+            std::lock_guard render(_renderMutex);
             _validStream.store(false);
             buffer = std::move(_buffer);
             _readInfo.clear();
-        });
+            installChain(nullptr);
+        }
+        _leftChains.freeAll();
+        _stream->setUnitReplacedHandler(nullptr);
         _effectBus->removeEffectsFromStream(*_stream);
         _stream->destroy();
     }
@@ -169,7 +178,7 @@ std::vector<std::shared_ptr<KivEffect>> KivAudioSource::effects() const {
 void KivAudioSource::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
     std::lock_guard control(_controlMutex);
     _effectBus->setEffects(std::move(effects));
-    updateStream();
+    effectsChangedLocked();
 }
 
 void KivAudioSource::addEffect(const std::shared_ptr<KivEffect>& effect) {
@@ -178,7 +187,7 @@ void KivAudioSource::addEffect(const std::shared_ptr<KivEffect>& effect) {
         return;
     }
     _effectBus->addEffect(effect);
-    updateStream();
+    effectsChangedLocked();
 }
 
 void KivAudioSource::removeEffect(const std::shared_ptr<KivEffect>& effect) {
@@ -187,7 +196,105 @@ void KivAudioSource::removeEffect(const std::shared_ptr<KivEffect>& effect) {
         return;
     }
     _effectBus->removeEffect(effect);
-    updateStream();
+    effectsChangedLocked();
+}
+
+void KivAudioSource::effectsChangedLocked() {
+    if (!_streamFormat) {
+        // Nothing is built: the next rebuild places them.
+        return;
+    }
+    {
+        // The stream's render lock proves the units' preparation; the render
+        // path does not take it, so it plays on meanwhile.
+        KivStreamLock lock(*_stream);
+        _effectBus->removeDeadEffectsFromStream(*_stream);
+        _effectBus->addEffectsToStream(*_stream);
+        _effectBus->setProperties();
+        _effectBus->setParameters();
+    }
+    handOverChainLocked();
+}
+
+void KivAudioSource::unitReplaced() {
+    std::lock_guard control(_controlMutex);
+    if (_streamFormat) {
+        handOverChainLocked();
+    }
+}
+
+void KivAudioSource::handOverChainLocked(std::unique_lock<std::mutex>* render) {
+    _leftChains.freeAll();
+    // One the render thread has not taken yet never reached it: the new one
+    // follows what that one followed.
+    if (std::unique_ptr<KivEffectChain> waiting{
+            _handedOverChain.exchange(nullptr, std::memory_order_acq_rel)}) {
+        _lastChain = _waitingFollows;
+    }
+    const bool crossfade = render == nullptr && _attached && _lastChain != nullptr;
+    const auto used = [this] {
+        std::vector<std::shared_ptr<KivEffectUnit>> units;
+        for (const auto& effect : _effectBus->usedEffects()) {
+            if (auto unit = _stream->sharedUnitForNode(effect->node())) {
+                units.push_back(std::move(unit));
+            }
+        }
+        return units;
+    };
+    std::vector<std::shared_ptr<KivEffectUnit>> units = used();
+    if (crossfade) {
+        // A unit runs once a block: one that moves against the others gets
+        // a new unit, so that the old one plays on in its old place meanwhile.
+        const std::vector<KivEffectUnit*> moved = KivEffectChain::moved(_lastChain, units);
+        // Held so that the stream does not call back for the units replaced here.
+        KivStreamLock lock(*_stream);
+        for (const auto& effect : _effectBus->usedEffects()) {
+            if (std::find(moved.begin(), moved.end(), effect->unit()) != moved.end()) {
+                std::int32_t status = 0;
+                if (auto fresh = _stream->makeUnitLike(effect->node(), status)) {
+                    _stream->replaceUnit(effect->node(), std::move(fresh));
+                }
+            }
+        }
+        units = used();
+    }
+    for (const auto& unit : units) {
+        unit->handToRenderPath();
+    }
+    auto chain = std::make_unique<KivEffectChain>(
+        std::move(units), crossfade ? _lastChain : nullptr, _streamFormat->channels(),
+        _stream->maximumFramesPerSlice(), _streamFormat->sampleRate());
+    if (render != nullptr) {
+        installChain(std::move(chain));
+    } else if (_attached) {
+        _waitingFollows = std::exchange(_lastChain, chain.get());
+        _handedOverChain.store(chain.release(), std::memory_order_release);
+    } else {
+        // Nothing pulls the source: no way between the chains to run.
+        std::lock_guard lock(_renderMutex);
+        installChain(std::move(chain));
+    }
+}
+
+void KivAudioSource::installChain(std::unique_ptr<KivEffectChain> chain) {
+    delete _handedOverChain.exchange(nullptr, std::memory_order_acq_rel);
+    delete _leavingChain;
+    delete _chain;
+    _leavingChain = nullptr;
+    _transitionDone = 0;
+    _chain = chain.release();
+    _lastChain = _chain;
+}
+
+void KivAudioSource::settleChainLocked() {
+    std::lock_guard render(_renderMutex);
+    if (std::unique_ptr<KivEffectChain> waiting{
+            _handedOverChain.exchange(nullptr, std::memory_order_acq_rel)}) {
+        installChain(std::move(waiting));
+    } else if (_leavingChain != nullptr) {
+        _leftChains.push(std::exchange(_leavingChain, nullptr));
+    }
+    _leftChains.freeAll();
 }
 
 double KivAudioSource::tailTime() const {
@@ -246,7 +353,6 @@ void KivAudioSource::updateStream() {
         }
     }
     const nlohmann::json savedSlices = _buffer ? _buffer->slices() : nlohmann::json();
-    _effectBus->saveState();
 
     // Files are opened here, outside the render lock.
     Prepared next;
@@ -263,10 +369,14 @@ void KivAudioSource::updateStream() {
         format.setChannels(next.fileChannels);
         next.outChannels = outFormat->channels();
         next.buffer = KivAudioMetaBuffer::create(_alias, &format, _bufferWorker, &_clock);
+        // Nothing in the program reads a source's meters: they run only
+        // once someone does.
         next.mixer = MatrixMixer::create({{next.fileChannels},
                                           {next.outChannels},
                                           _stream->maximumFramesPerSlice(),
-                                          format.sampleRate()});
+                                          format.sampleRate(),
+                                          false,
+                                          false});
         if (next.buffer && next.mixer) {
             if (savedSlices.is_array() && !savedSlices.empty()) {
                 next.buffer->setSlices(savedSlices);
@@ -289,13 +399,10 @@ void KivAudioSource::updateStream() {
     std::unique_ptr<KivAudioMetaBuffer> oldBuffer;
     std::unique_ptr<MatrixMixer> oldMixer;
     {
+        std::unique_lock render(_renderMutex);
         KivStreamLock lock(*_stream);
-        _stream->uninitialize();
-        _effectBus->removeEffectsFromStream(*_stream);
-        _stream->close();
         oldBuffer = std::move(_buffer);
         _readInfo.clear();
-        _chainOutput.clear();
         {
             std::unique_lock mixerLock(_mixerMutex);
             oldMixer = std::move(_mixer);
@@ -306,17 +413,18 @@ void KivAudioSource::updateStream() {
         _mixerInChannels = _streamFormat ? next.fileChannels : 0;
         _mixerOutChannels = _streamFormat ? next.outChannels : 0;
         if (_streamFormat) {
-            _effectBus->addEffectsToStream(*_stream);
+            // The effects keep their units (and an open editor its effect):
+            // a unit whose format changes is prepared again, here, where no
+            // render runs.
             _stream->open();
+            _effectBus->removeDeadEffectsFromStream(*_stream);
+            _effectBus->addEffectsToStream(*_stream);
             _effectBus->setChannels(_streamFormat->channels());
-            _effectBus->restoreState();
             _effectBus->setFormat(*_streamFormat);
             _effectBus->setProperties();
             _stream->initialize();
-            _effectBus->connectEffects();
-            _effectBus->setRenderCallback(_finalRenderInfo);
-            _effectBus->registerRenderInfo(&_chainOutput);
             _effectBus->setParameters();
+            handOverChainLocked(&render);
 
             _buffer = std::move(next.buffer);
             _buffer->registerReadFramesInfo(&_readInfo);

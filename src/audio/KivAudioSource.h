@@ -6,6 +6,7 @@
 #include "audio/KivAudioSourceDelegate.h"
 #include "audio/KivAudioStreamDescription.h"
 #include "audio/KivFadeRunner.h"
+#include "audio/KivRetireList.h"
 #include "audio/MatrixMixerInput.h"
 #include "audio/MatrixMixerParameters.h"
 #include "foundation/Clock.h"
@@ -29,6 +30,7 @@ class KivAudioDevice;
 class KivAudioSend;
 class KivEffect;
 class KivEffectBus;
+class KivEffectChain;
 class KivStream;
 class MatrixMixer;
 
@@ -47,10 +49,15 @@ class MatrixMixer;
 //   _devamp, which only set atomics.
 // - fade threads: the master gain.
 //
-// A rebuild holds the stream's render lock while it swaps the graph; the
-// render path only try-locks it and plays silence meanwhile, so a rebuild
-// never stalls the device's other buses. Files are opened and read-ahead
-// workers stopped outside that lock.
+// A rebuild (a new file, device or send) holds `_renderMutex` while it swaps
+// the graph; the render path only try-locks it and plays silence meanwhile,
+// so a rebuild never stalls the device's other buses. Files are opened and
+// read-ahead workers stopped outside that lock. An effect change (added,
+// removed, reordered, a preset or state loaded) is no rebuild: new units are
+// made and prepared on the control thread, and the render thread is handed a
+// new KivEffectChain, which it takes at the start of a cycle and crossfades
+// to; the chain it leaves goes back to be freed on a control thread. Play
+// goes on through the change, from the same place in the file.
 class KivAudioSource final : public KivAudioPlayable,
                              private MatrixMixerInput,
                              private KivFadeTarget {
@@ -189,6 +196,9 @@ private:
 
     // MatrixMixerInput: the chain's output end into the mixer's one input bus.
     std::int32_t renderBus(std::uint32_t bus, const AudioChannels& channels) override;
+    // Render thread, `_renderMutex` held: takes a chain handed over, unless
+    // the way to the last one still runs.
+    void takeHandedOverChain();
     // KivFadeTarget.
     float fadeVolume() override { return masterVolume(); }
     void setFadeVolume(float volume) override { setMasterVolume(volume); }
@@ -196,6 +206,23 @@ private:
 
     // `_controlMutex` held.
     void updateStream();
+    // The effects changed: those that joined get units and formats, those
+    // that left leave the stream, and the render path is handed the chain.
+    void effectsChangedLocked();
+    // Hands the render path a chain of the used effects' units: to take at
+    // its next cycle and crossfade to while the source is attached (effects
+    // moved against the chain before get new units, see
+    // KivEffectChain::moved), at once otherwise. With `render` (the caller
+    // holds `_renderMutex`, a rebuild) at once.
+    void handOverChainLocked(std::unique_lock<std::mutex>* render = nullptr);
+    // `_renderMutex` held: `chain` is the render path's from now on; every
+    // other chain it holds or was handed goes.
+    void installChain(std::unique_ptr<KivEffectChain> chain);
+    // Nothing pulls the source any more: the chain handed over (or the one
+    // the way leads to) is the render path's at once.
+    void settleChainLocked();
+    // A unit of the stream was replaced (a preset loaded): the chain follows.
+    void unitReplaced();
     void stopAndDetachLocked();
     void endCleanupTimerLocked();
     void sendDidUpdateStream(const void* send);
@@ -233,17 +260,34 @@ private:
     bool _hasCleanupTimer = false;
     Connection _sendObservation;
 
-    // The graph. Swapped by rebuilds holding both the stream's render lock
-    // and (for the mixer) `_mixerMutex`; read by the render thread under the
-    // render lock, by gain setters under `_mixerMutex`.
+    // The graph. Swapped by rebuilds holding `_renderMutex`, the stream's
+    // render lock and (for the mixer) `_mixerMutex`; read by the render
+    // thread under `_renderMutex`, by gain setters under `_mixerMutex`.
     std::unique_ptr<KivStream> _stream;
     mutable std::shared_mutex _mixerMutex;
     std::unique_ptr<MatrixMixer> _mixer;
     std::unique_ptr<KivAudioMetaBuffer> _buffer; // also guarded by `_controlMutex`
     KivAudioMetaBufferWorker _bufferWorker = KivAudioMetaBufferWorker::Thread;
     KivReadFramesInfo _readInfo;
-    KivRenderInfo _chainOutput; // unset: the mixer pulls _finalRender directly
-    KivRenderInfo _finalRenderInfo;
+    // Held by rebuilds; the render path only try-locks it.
+    std::mutex _renderMutex;
+
+    // The effect chain. The control thread hands one over here (taking back
+    // one the render thread has not taken yet)...
+    std::atomic<KivEffectChain*> _handedOverChain{nullptr};
+    // ... the render thread runs `_chain` (and while the way to it runs, the
+    // chain it follows, `_leavingChain`), and retires what it leaves. Written
+    // by the control thread only under `_renderMutex` or while detached.
+    KivEffectChain* _chain = nullptr;
+    KivEffectChain* _leavingChain = nullptr;
+    std::uint32_t _transitionDone = 0; // frames of the way to `_chain` rendered
+    KivRetireList _leftChains;
+    // `_controlMutex`: the last chain handed over (the next one follows it),
+    // what the render thread runs while that one waits to be taken, and
+    // whether a device may be pulling the source.
+    KivEffectChain* _lastChain = nullptr;
+    KivEffectChain* _waitingFollows = nullptr;
+    bool _attached = false;
     std::vector<float> _scratch;        // feeds channels nobody reads
     std::vector<float*> _chainChannels; // the chain's buffers for one call
     std::uint32_t _scratchFrames = 0;

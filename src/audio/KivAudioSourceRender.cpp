@@ -1,9 +1,10 @@
 #include "audio/KivAudioBufferList.h"
 #include "audio/KivAudioSource.h"
-#include "audio/KivStream.h"
+#include "audio/KivEffectChain.h"
 #include "audio/MatrixMixer.h"
 
 #include <algorithm>
+#include <utility>
 
 std::int32_t KivAudioSource::render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                                     std::uint32_t, const AudioChannels& data) {
@@ -13,12 +14,13 @@ std::int32_t KivAudioSource::render(KivRenderFlags& flags, const KivRenderTimeSt
         return 0;
     }
     // A rebuild holds the lock: play silence rather than stall the device.
-    KivStreamLock lock(*_stream, std::try_to_lock);
-    if (!lock.ownsLock() || !_validStream.load(std::memory_order_acquire)) {
+    std::unique_lock lock(_renderMutex, std::try_to_lock);
+    if (!lock.owns_lock() || !_validStream.load(std::memory_order_acquire)) {
         _missedCycles.fetch_add(1, std::memory_order_relaxed);
         KivSilenceAudioBufferList(data);
         return 0;
     }
+    takeHandedOverChain();
     if (_devampPending.exchange(false, std::memory_order_acq_rel)) {
         _buffer->devamp();
     }
@@ -36,6 +38,24 @@ std::int32_t KivAudioSource::render(KivRenderFlags& flags, const KivRenderTimeSt
     return status;
 }
 
+void KivAudioSource::takeHandedOverChain() {
+    if (_leavingChain != nullptr) {
+        // One way at a time: the next chain waits for this one's end.
+        return;
+    }
+    KivEffectChain* next = _handedOverChain.exchange(nullptr, std::memory_order_acq_rel);
+    if (next == nullptr) {
+        return;
+    }
+    if (_chain != nullptr && next->follows() == _chain) {
+        _leavingChain = _chain;
+        _transitionDone = 0;
+    } else if (_chain != nullptr) {
+        _leftChains.push(_chain);
+    }
+    _chain = next;
+}
+
 std::int32_t KivAudioSource::renderBus(std::uint32_t, const AudioChannels& channels) {
     // The chain and the meta buffer run on every channel, read or not.
     for (std::uint32_t k = 0; k < channels.channelCount; ++k) {
@@ -44,10 +64,16 @@ std::int32_t KivAudioSource::renderBus(std::uint32_t, const AudioChannels& chann
                                 : _scratch.data() + std::size_t(k) * _scratchFrames;
     }
     const AudioChannels chain{_chainChannels.data(), channels.channelCount, channels.frameCount};
-    if (_chainOutput.isSet()) {
-        return _chainOutput.call(*_cycleFlags, *_cycleTimeStamp, 0, chain);
+    _finalRender(*_cycleFlags, *_cycleTimeStamp, 0, chain);
+    if (_leavingChain != nullptr) {
+        const std::int32_t status = _chain->processTransition(chain, _transitionDone);
+        _transitionDone += chain.frameCount;
+        if (_transitionDone >= _chain->transitionFrames()) {
+            _leftChains.push(std::exchange(_leavingChain, nullptr));
+        }
+        return status;
     }
-    return _finalRender(*_cycleFlags, *_cycleTimeStamp, 0, chain);
+    return _chain != nullptr ? _chain->process(chain) : 0;
 }
 
 std::int32_t KivAudioSource::_finalRender(KivRenderFlags&, const KivRenderTimeStamp&, std::uint32_t,

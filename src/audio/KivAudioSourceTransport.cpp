@@ -30,6 +30,7 @@ void KivAudioSource::play() {
     if (!attachLocked()) {
         return;
     }
+    _attached = true;
     std::weak_ptr<KivAudioSource> weak = _weakSelf;
     _cleanupTimer = _scheduler.scheduleRepeating(kCleanupInterval, [weak] {
         if (auto self = weak.lock()) {
@@ -101,7 +102,7 @@ void KivAudioSource::_hardStop() {
 
 void KivAudioSource::_devamp() {
     // The meta buffer may be swapped by a rebuild meanwhile: the render path
-    // passes this on under the render lock.
+    // passes this on under `_renderMutex`.
     _devampPending.store(true, std::memory_order_release);
 }
 
@@ -135,6 +136,7 @@ void KivAudioSource::_detachIfFinished() {
     KivAudioSourceDelegate* delegate = nullptr;
     {
         std::lock_guard control(_controlMutex);
+        _leftChains.freeAll();
         if (!finishedLocked()) {
             return;
         }
@@ -176,4 +178,6 @@ void KivAudioSource::detachLocked() {
     if (_device) {
         _device->_detachAudio(*this);
     }
+    _attached = false;
+    settleChainLocked();
 }

@@ -543,6 +543,27 @@ nlohmann::json KivEffect::settings() const {
     return nullptr;
 }
 
+template <class Change>
+std::int32_t KivEffect::changeProcessor(KivEffectUnit& unit, Change change) {
+    if (!unit.isOnRenderPath()) {
+        return _stream->withRenderLock(
+            [&](const EffectRenderLock& held) { return change(unit.processor(), held); });
+    }
+    // The render path may be running this unit right now: the change goes
+    // to a new one, which nothing renders until it takes the old one's place.
+    std::int32_t status = kEffectNoErr;
+    std::shared_ptr<KivEffectUnit> fresh = _stream->makeUnitLike(_node, status);
+    if (!fresh) {
+        return status;
+    }
+    status = _stream->withRenderLock(
+        [&](const EffectRenderLock& held) { return change(fresh->processor(), held); });
+    if (status == kEffectNoErr) {
+        status = _stream->replaceUnit(_node, std::move(fresh));
+    }
+    return status;
+}
+
 bool KivEffect::applySettings(KivEffectUnit& unit, const nlohmann::json& settings,
                               KivError* error) {
     const std::optional<EffectState> state = KivEffectSettings::toState(settings);
@@ -550,8 +571,10 @@ bool KivEffect::applySettings(KivEffectUnit& unit, const nlohmann::json& setting
         return fail(kEffectInvalidPropertyValue, kAudioUnitErrorDomain, "setSettings", __LINE__,
                     error);
     }
-    const std::int32_t status = _stream->withRenderLock(
-        [&](const EffectRenderLock& held) { return unit.processor().setState(held, *state); });
+    const std::int32_t status =
+        changeProcessor(unit, [&](EffectProcessor& processor, const EffectRenderLock& held) {
+            return processor.setState(held, *state);
+        });
     if (status != kEffectNoErr) {
         // The processor has logged its refusal: one line is enough.
         return failWith(error, kAudioUnitErrorDomain, status);
@@ -582,9 +605,10 @@ bool KivEffect::setFactoryPreset(std::int32_t number, const std::string& name, K
         return fail(kEffectUninitialized, kAudioUnitErrorDomain, "setFactoryPreset", __LINE__,
                     error);
     }
-    const std::int32_t status = _stream->withRenderLock([&](const EffectRenderLock& held) {
-        return u->processor().applyFactoryPreset(held, number);
-    });
+    const std::int32_t status =
+        changeProcessor(*u, [&](EffectProcessor& processor, const EffectRenderLock& held) {
+            return processor.applyFactoryPreset(held, number);
+        });
     if (status != kEffectNoErr) {
         return fail(status, kAudioUnitErrorDomain, "setFactoryPreset", __LINE__, error);
     }

@@ -44,6 +44,9 @@ inline constexpr std::uint32_t kKivEffectAnyParameter = 0xFFFFFFFF;
 // Threads: everything here runs on the main thread but render(). Parameter
 // and bypass writes are atomics the render thread reads at its next block;
 // format, state, preset and connection writes hold the stream's render lock.
+// A state or preset for a unit that a render path runs from a chain goes to
+// a new unit instead, which takes the old one's place in the stream (the
+// owner crossfades to it).
 class KivEffect : public KivArchivable, public KivAudioRendering {
 public:
     // Main thread. nullptr with -2005 in "KivEffectErrorDomain" when the
@@ -186,12 +189,19 @@ public:
     const std::string& lastEditorFrame() const { return _lastEditorFrame; }
 
 private:
+    friend class KivStream; // keeps _renderUnit on the node's unit
+
     KivEffect() = default;
 
     // The live unit, when there is one and no held state waits for it.
     KivEffectUnit* liveUnit() const;
     bool setFormat(bool input, const KivAudioStreamDescription& format, KivError* error);
     bool applySettings(KivEffectUnit& unit, const nlohmann::json& settings, KivError* error);
+    // Runs `change` on the processor of the unit, holding the render lock:
+    // in place, or, for a unit a render path runs from a chain, on a new
+    // unit like it that then takes its place. Answers the change's status.
+    template <class Change>
+    std::int32_t changeProcessor(KivEffectUnit& unit, Change change);
     bool fail(std::int32_t status, const char* domain, const char* operation, int line,
               KivError* error) const;
 
@@ -202,9 +212,9 @@ private:
     std::string _displayName;
     KivStream* _stream = nullptr;
     std::int32_t _node = 0;
-    // The node's unit as render() reaches it: set by setStream, read by the
-    // render thread; a unit is freed only under the render lock, after this
-    // no longer names it.
+    // The node's unit as render() reaches it: set by setStream and
+    // KivStream::replaceUnit, read by the render thread; a unit is let go of
+    // only under the render lock, after this no longer names it.
     std::atomic<KivEffectUnit*> _renderUnit{nullptr};
     std::optional<nlohmann::json> _state;
     bool _statePending = false;

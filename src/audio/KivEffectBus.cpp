@@ -44,13 +44,23 @@ void KivEffectBus::encodeWithCoder(KivKeyedEncoder& coder) const {
 }
 
 void KivEffectBus::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
-    _deadEffects.insert(_deadEffects.end(), _effects.begin(), _effects.end());
     std::erase(effects, nullptr);
+    // An effect that stays keeps its place in the stream, its unit and its
+    // state: only those that leave are dead.
+    for (const auto& effect : _effects) {
+        if (std::find(effects.begin(), effects.end(), effect) == effects.end()) {
+            _deadEffects.push_back(effect);
+        }
+    }
+    for (const auto& effect : effects) {
+        std::erase(_deadEffects, effect);
+    }
     _effects = std::move(effects);
 }
 
 void KivEffectBus::addEffect(const std::shared_ptr<KivEffect>& effect) {
     if (effect && !containsEffect(effect)) {
+        std::erase(_deadEffects, effect);
         _effects.push_back(effect);
     }
 }
@@ -81,7 +91,9 @@ std::string KivEffectBus::description() const {
 
 void KivEffectBus::addEffectsToStream(KivStream& stream) {
     for (const auto& effect : _effects) {
-        stream.addEffect(*effect);
+        if (!stream.containsEffect(*effect)) {
+            stream.addEffect(*effect);
+        }
     }
 }
 
@@ -94,6 +106,13 @@ void KivEffectBus::removeEffectsFromStream(KivStream& stream) {
     }
     _deadEffects.clear();
     _usedEffects.clear();
+}
+
+void KivEffectBus::removeDeadEffectsFromStream(KivStream& stream) {
+    for (const auto& effect : _deadEffects) {
+        stream.removeEffect(effect.get());
+    }
+    _deadEffects.clear();
 }
 
 void KivEffectBus::setProperties() {

@@ -36,9 +36,10 @@ public:
 
     // The chain as the user ordered it.
     std::vector<std::shared_ptr<KivEffect>> effects() const { return _effects; }
-    // The current effects go to the dead list; the chain becomes `effects`.
+    // The current effects that `effects` leaves out go to the dead list; the
+    // chain becomes `effects`.
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
-    // Appends, unless null or already present.
+    // Appends, unless null or already present (back from the dead list).
     void addEffect(const std::shared_ptr<KivEffect>& effect);
     // When present: out of the chain, into the dead list.
     void removeEffect(const std::shared_ptr<KivEffect>& effect);
@@ -52,11 +53,14 @@ public:
     // "[<name> with <n> effects]"
     std::string description() const;
 
-    // Errors are logged by the effects and otherwise ignored.
+    // Adds the effects of the chain that are not in the stream yet; errors
+    // are logged by the effects and otherwise ignored.
     void addEffectsToStream(KivStream& stream);
     // Takes every effect of the chain and of the dead list out of the stream;
     // empties the dead list and the used list.
     void removeEffectsFromStream(KivStream& stream);
+    // Takes the effects of the dead list out of the stream and forgets them.
+    void removeDeadEffectsFromStream(KivStream& stream);
 
     // Fits the chain to the format: each effect gets it on input and output;
     // those that accept both are used. A refusal (-10868) is logged as

@@ -53,6 +53,9 @@ KivAudioStreamDescription KivEffectUnit::outputFormat() const {
 }
 
 std::int32_t KivEffectUnit::setInputFormat(const KivAudioStreamDescription& format) {
+    if (_inputFormat && *_inputFormat == format) {
+        return kEffectNoErr;
+    }
     if (_initialized) {
         return kEffectUnitInitialized;
     }
@@ -64,6 +67,9 @@ std::int32_t KivEffectUnit::setInputFormat(const KivAudioStreamDescription& form
 }
 
 std::int32_t KivEffectUnit::setOutputFormat(const KivAudioStreamDescription& format) {
+    if (_outputFormat && *_outputFormat == format) {
+        return kEffectNoErr;
+    }
     if (_initialized) {
         return kEffectUnitInitialized;
     }
@@ -96,6 +102,14 @@ std::int32_t KivEffectUnit::initialize(const EffectRenderLock& held, std::uint32
     return status;
 }
 
+std::int32_t KivEffectUnit::checkFit(const AudioChannels& data) const {
+    if (data.channelCount == _channels.size() && data.frameCount <= _maxFrames) {
+        return kEffectNoErr;
+    }
+    KivSilenceAudioBufferList(data);
+    return data.frameCount > _maxFrames ? kEffectTooManyFramesToProcess : kEffectFormatNotSupported;
+}
+
 std::int32_t KivEffectUnit::render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                                    std::uint32_t busNumber, const AudioChannels& data) {
     assertRenderThread();
@@ -105,11 +119,8 @@ std::int32_t KivEffectUnit::render(KivRenderFlags& flags, const KivRenderTimeSta
             return _input.call(flags, timeStamp, 0, data);
         }
     }
-    const bool fits = data.channelCount == _channels.size() && data.frameCount <= _maxFrames;
-    if (!fits) {
-        KivSilenceAudioBufferList(data);
-        return data.frameCount > _maxFrames ? kEffectTooManyFramesToProcess
-                                            : kEffectFormatNotSupported;
+    if (const std::int32_t status = checkFit(data); status != kEffectNoErr) {
+        return status;
     }
     for (std::uint32_t k = 0; k < data.channelCount; ++k) {
         _channels[k] = data.channels[k] != nullptr
@@ -120,4 +131,16 @@ std::int32_t KivEffectUnit::render(KivRenderFlags& flags, const KivRenderTimeSta
     const std::int32_t status = _input.call(flags, timeStamp, 0, buffers);
     _processor->process(_channels.data(), _channels.data(), data.frameCount);
     return status;
+}
+
+std::int32_t KivEffectUnit::process(const AudioChannels& data) {
+    assertRenderThread();
+    if (!_initialized) {
+        return kEffectNoErr;
+    }
+    if (const std::int32_t status = checkFit(data); status != kEffectNoErr) {
+        return status;
+    }
+    _processor->process(data.channels, data.channels, data.frameCount);
+    return kEffectNoErr;
 }

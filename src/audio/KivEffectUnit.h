@@ -21,7 +21,7 @@ inline constexpr std::int32_t kEffectInvalidElement = -10877;
 // The unit of one stream node: a processor with the formats it was given,
 // and what feeds its input bus. Formats are written while the unit is
 // uninitialized; initialize() prepares the processor for them. Main thread,
-// except render().
+// except render() and process().
 class KivEffectUnit : public KivAudioRendering {
 public:
     KivEffectUnit(KivAudioComponentDescription description,
@@ -35,9 +35,10 @@ public:
     // working format with the unit's preferred channel count.
     KivAudioStreamDescription inputFormat() const;
     KivAudioStreamDescription outputFormat() const;
-    // kEffectUnitInitialized while initialized; kEffectFormatNotSupported for
-    // anything but non-interleaved float linear PCM at a positive rate with a
-    // channel count the processor takes on that side.
+    // kEffectUnitInitialized while initialized, unless the format is the one
+    // the side already has (nothing changes then); kEffectFormatNotSupported
+    // for anything but non-interleaved float linear PCM at a positive rate
+    // with a channel count the processor takes on that side.
     std::int32_t setInputFormat(const KivAudioStreamDescription& format);
     std::int32_t setOutputFormat(const KivAudioStreamDescription& format);
 
@@ -61,8 +62,22 @@ public:
     // input through.
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                         std::uint32_t busNumber, const AudioChannels& data) override;
+    // Render thread; allocates nothing. Processes `data` in place, without
+    // pulling: the prepared channel count, none of them null, and at most
+    // the prepared frames. An uninitialized unit leaves it as it is.
+    std::int32_t process(const AudioChannels& data);
+
+    // Main thread. A render path runs the unit from a chain it was handed
+    // rather than under the render lock: from then on the unit is never
+    // changed in place (a change makes a new unit; see KivStream::makeUnitLike).
+    void handToRenderPath() { _onRenderPath = true; }
+    bool isOnRenderPath() const { return _onRenderPath; }
 
 private:
+    // Render thread: `data` fits what the unit was prepared for; otherwise
+    // silences it and answers why not.
+    std::int32_t checkFit(const AudioChannels& data) const;
+
     bool takesChannels(std::uint32_t channels, bool input) const;
     std::uint32_t preferredChannels() const;
 
@@ -71,6 +86,7 @@ private:
     std::optional<KivAudioStreamDescription> _inputFormat;
     std::optional<KivAudioStreamDescription> _outputFormat;
     bool _initialized = false;
+    bool _onRenderPath = false;
     std::uint32_t _maxFrames = 0;
 
     // Set under the render lock, read by the render thread.

@@ -7,6 +7,8 @@
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
 
+#include <utility>
+
 KivStreamLock::KivStreamLock(KivStream& stream)
     : _stream(stream)
     , _lock(stream._renderLock) {
@@ -53,7 +55,7 @@ bool KivStream::destroy(KivError* error) {
     while (!_effects.empty()) {
         (*_effects.begin())->setStream(nullptr, 0);
     }
-    std::map<std::int32_t, std::unique_ptr<KivEffectUnit>> units;
+    std::map<std::int32_t, std::shared_ptr<KivEffectUnit>> units;
     withRenderLock([&](const EffectRenderLock&) {
         units.swap(_nodes);
         _exists = _open = _initialized = _running = false;
@@ -174,6 +176,83 @@ KivEffectUnit* KivStream::unitForNode(std::int32_t node) const {
     return found != _nodes.end() ? found->second.get() : nullptr;
 }
 
+std::shared_ptr<KivEffectUnit> KivStream::sharedUnitForNode(std::int32_t node) const {
+    auto found = _nodes.find(node);
+    return found != _nodes.end() ? found->second : nullptr;
+}
+
+std::shared_ptr<KivEffectUnit> KivStream::makeUnitLike(std::int32_t node, std::int32_t& status) {
+    assertNotRenderThread();
+    KivEffectUnit* old = unitForNode(node);
+    if (old == nullptr) {
+        status = kNodeNotFound;
+        return nullptr;
+    }
+    auto catalogue = componentCatalogue();
+    status = kEffectComponentNotFound;
+    std::unique_ptr<EffectProcessor> processor =
+        catalogue ? catalogue->makeProcessor(old->componentDescription(), _renderLock, status)
+                  : nullptr;
+    if (!processor) {
+        return nullptr;
+    }
+    auto unit = std::make_shared<KivEffectUnit>(old->componentDescription(), std::move(processor));
+    status = unit->setInputFormat(old->inputFormat());
+    if (status == kEffectNoErr) {
+        status = unit->setOutputFormat(old->outputFormat());
+    }
+    if (status != kEffectNoErr) {
+        return nullptr;
+    }
+    // Nothing renders the new unit yet: the lock is only the processor's proof.
+    status = withRenderLock([&](const EffectRenderLock& held) {
+        const EffectProcessor& from = old->processor();
+        EffectProcessor& to = unit->processor();
+        if (old->isInitialized()) {
+            if (const std::int32_t prepared = unit->initialize(held, _maxFrames);
+                prepared != kEffectNoErr) {
+                return prepared;
+            }
+        }
+        const std::int32_t restored = to.setState(held, from.state());
+        to.setPresentPreset(from.presentPreset());
+        to.setBypassed(from.bypassed());
+        return restored;
+    });
+    return status == kEffectNoErr ? unit : nullptr;
+}
+
+std::int32_t KivStream::replaceUnit(std::int32_t node, std::shared_ptr<KivEffectUnit> unit) {
+    assertNotRenderThread();
+    auto found = _nodes.find(node);
+    if (found == _nodes.end() || !unit) {
+        return kNodeNotFound;
+    }
+    std::shared_ptr<KivEffectUnit> old;
+    withRenderLock([&](const EffectRenderLock&) {
+        old = std::exchange(found->second, unit);
+        unit->setInput(old->input());
+        KivRenderInfo pulled;
+        unit->registerRenderInfo(&pulled);
+        for (auto& [other, each] : _nodes) {
+            if (each->input().target == static_cast<KivAudioRendering*>(old.get())) {
+                each->setInput(pulled);
+            }
+        }
+        for (KivEffect* effect : _effects) {
+            if (effect->node() == node) {
+                effect->_renderUnit.store(unit.get(), std::memory_order_release);
+            }
+        }
+    });
+    // Freed outside the lock, unless someone else still holds it.
+    old.reset();
+    if (_unitReplaced && _lockHolder.load() != std::this_thread::get_id()) {
+        _unitReplaced();
+    }
+    return kEffectNoErr;
+}
+
 std::optional<KivAudioComponentDescription>
 KivStream::componentDescriptionForEffect(const KivEffect& effect) const {
     if (KivEffectUnit* unit = unitForEffect(effect)) {
@@ -197,14 +276,10 @@ std::int32_t KivStream::addComponentDescription(const KivAudioComponentDescripti
     if (!processor) {
         return status != kEffectNoErr ? status : kEffectComponentNotFound;
     }
-    auto unit = std::make_unique<KivEffectUnit>(description, std::move(processor));
-    withRenderLock([&](const EffectRenderLock& held) {
-        if (_initialized) {
-            if (const std::int32_t prepared = unit->initialize(held, _maxFrames);
-                prepared != kEffectNoErr) {
-                logStatusError(prepared, description.name().c_str(), "initialize", __LINE__);
-            }
-        }
+    // Prepared once it has its formats: preparing it for the default ones
+    // first would instantiate the plugin twice.
+    auto unit = std::make_shared<KivEffectUnit>(description, std::move(processor));
+    withRenderLock([&](const EffectRenderLock&) {
         node = _nextNode++;
         _nodes.emplace(node, std::move(unit));
     });
@@ -216,7 +291,7 @@ std::int32_t KivStream::removeNode(std::int32_t node) {
     if (node == 0) {
         return kEffectNoErr;
     }
-    std::unique_ptr<KivEffectUnit> removed;
+    std::shared_ptr<KivEffectUnit> removed;
     withRenderLock([&](const EffectRenderLock&) {
         auto found = _nodes.find(node);
         if (found == _nodes.end()) {
@@ -230,7 +305,8 @@ std::int32_t KivStream::removeNode(std::int32_t node) {
             }
         }
     });
-    // Freed outside the lock: nothing reaches it any more.
+    // Freed outside the lock (or later, by a chain that still holds it):
+    // nothing else reaches it any more.
     return removed ? kEffectNoErr : kNodeNotFound;
 }
 

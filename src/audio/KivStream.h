@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,13 +19,17 @@
 class KivEffect;
 
 // One pull graph of effect units (nodes), with the render lock under which
-// its units are changed and pulled.
+// its units are changed.
 //
 // Threads: the owner creates, opens, initializes, starts and tears the
 // stream down on the main thread, and changes nodes and connections there;
-// every change of what the render thread reads (a unit's preparation, state,
-// preset, connections) is made holding renderLock(). The owner's render path
-// holds the same lock (KivStreamLock with try_to_lock) while it pulls.
+// every change of a unit (its preparation, state, preset, connections) is
+// made holding renderLock(). An owner whose render path pulls the graph holds
+// the same lock there (KivStreamLock with try_to_lock). An owner whose render
+// path runs the units from a chain handed to it (see KivEffectChain) never
+// takes the lock there: a unit it was handed is not changed in place, but
+// replaced by a new one (makeUnitLike, replaceUnit), and the owner is told so
+// that it hands over a new chain.
 //
 // Operations with a KivError log a failure as
 // "Error: %d [%4.4s] | %s [line %d]" and return it in "AUGraphErrorDomain".
@@ -67,11 +72,29 @@ public:
     bool containsEffect(const KivEffect& effect) const;
     KivEffectUnit* unitForEffect(const KivEffect& effect) const;
     KivEffectUnit* unitForNode(std::int32_t node) const;
+    std::shared_ptr<KivEffectUnit> sharedUnitForNode(std::int32_t node) const;
+
+    // A new unit of the node's component, given the formats of the node's
+    // unit, prepared when that one is, and its state, bypass and present
+    // preset; not in the graph yet. Null, with the status, when the
+    // component cannot be made or prepared.
+    std::shared_ptr<KivEffectUnit> makeUnitLike(std::int32_t node, std::int32_t& status);
+    // Puts `unit` in the node's place: what pulled the old unit pulls the new
+    // one, which pulls what the old one did. The old unit lives on for
+    // whoever still holds it. Then, unless this thread holds the render lock
+    // through a KivStreamLock (an owner's rebuild under way, which hands
+    // over its chain when done), the owner's handler is called.
+    std::int32_t replaceUnit(std::int32_t node, std::shared_ptr<KivEffectUnit> unit);
+    // Main thread: what replaceUnit calls, on the main thread.
+    void setUnitReplacedHandler(std::function<void()> handler) {
+        _unitReplaced = std::move(handler);
+    }
     std::optional<KivAudioComponentDescription>
     componentDescriptionForEffect(const KivEffect& effect) const;
 
     // Adds a node for an installed component and answers a status, the node
-    // through `node`.
+    // through `node`. Its unit is prepared once it has its formats (see
+    // KivEffect::setInputStreamFormat) or when the stream is initialized.
     std::int32_t addComponentDescription(const KivAudioComponentDescription& description,
                                          std::int32_t& node);
     // Removes the node and every connection from it.
@@ -114,8 +137,9 @@ private:
     bool _initialized = false;
     bool _running = false;
     std::int32_t _nextNode = 1;
-    std::map<std::int32_t, std::unique_ptr<KivEffectUnit>> _nodes;
+    std::map<std::int32_t, std::shared_ptr<KivEffectUnit>> _nodes;
     std::set<KivEffect*> _effects;
+    std::function<void()> _unitReplaced;
 };
 
 template <class F>

@@ -30,8 +30,8 @@
 // control lock and `_handover` just inside the device's render lock.
 //
 // Actions run on the render thread (or, when the device does not render, on a
-// control thread) and must only set flags: they may take a meta buffer's lock
-// but must never call back into this object.
+// control thread) and must only set flags; they must never call back into
+// this object.
 class KivSyncedActions {
 public:
     KivSyncedActions();

@@ -1,6 +1,7 @@
 #include "audio/MatrixMixer.h"
 
 #include "audio/KivAudioBufferList.h"
+#include "audio/KivVectorMath.h"
 #include "foundation/KivLog.h"
 
 #include <algorithm>
@@ -23,24 +24,6 @@ std::uint64_t countChannels(const std::vector<std::uint32_t>& buses) {
         total += channels;
     }
     return total < kMaxChannelsPerSide ? total : 0;
-}
-
-// out += in * gain, the gain moving linearly from `from` to `to` across the
-// block: frame i has from + (to - from) * (i + 1) / frames, written from the
-// end so that the last frame has `to` exactly.
-void addRamped(float* __restrict out, const float* __restrict in, std::uint32_t frames, float from,
-               float to) {
-    const float step = (from - to) / static_cast<float>(frames);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        out[i] += (to + step * static_cast<float>(frames - 1 - i)) * in[i];
-    }
-}
-
-void scaleRamped(float* __restrict out, std::uint32_t frames, float from, float to) {
-    const float step = (from - to) / static_cast<float>(frames);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        out[i] *= to + step * static_cast<float>(frames - 1 - i);
-    }
 }
 
 template <typename T>
@@ -76,7 +59,9 @@ std::unique_ptr<MatrixMixer> MatrixMixer::create(const Layout& layout) {
 
 MatrixMixer::MatrixMixer(const Layout& layout)
     : _maxFrames(layout.maxFramesPerBlock)
-    , _ballistics(layout.sampleRate) {
+    , _ballistics(layout.sampleRate)
+    , _meteringInputs(layout.meterInputs)
+    , _meteringOutputs(layout.meterOutputs) {
     _busFirst.push_back(0);
     for (std::uint32_t channels : layout.inputBusChannels) {
         _busFirst.push_back(_busFirst.back() + channels);
@@ -228,8 +213,10 @@ std::int32_t MatrixMixer::parameter(MixerParameter parameter, MixerScope scope,
         const ChannelMeter* meter = nullptr;
         if (scope == MixerScope::Input && element < _inputChannels) {
             meter = &_inputMeters[element];
+            _meteringInputs.store(true, std::memory_order_relaxed);
         } else if (scope == MixerScope::Output && element < _outputChannels) {
             meter = &_outputMeters[element];
+            _meteringOutputs.store(true, std::memory_order_relaxed);
         } else if (scope == MixerScope::Global) {
             return MixerStatus::InvalidScope;
         } else {
@@ -403,6 +390,7 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
                               : nullptr;
     }
     _routeBegin[channels] = routeCount;
+    const bool metered = _meteringInputs.load(std::memory_order_relaxed);
 
     const std::int32_t status =
         input.renderBus(bus, AudioChannels{_busChannels.data(), channels, frames});
@@ -417,24 +405,23 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
             continue;
         }
         const std::uint32_t n = first + k;
-        const float inputGain = _busInputGains[k];
-        const BlockLevel level = measureBlock(in, frames);
-        _ballistics.apply(_inputMeters[n], level.peak * std::fabs(inputGain),
-                          level.meanSquare * inputGain * inputGain, step);
-        if (_meteredInCycle[n] != _cycle) {
-            _meteredInCycle[n] = _cycle;
-            _metered[_meteredCount++] = n;
+        if (metered) {
+            const float inputGain = _busInputGains[k];
+            const BlockLevel level = measureBlock(in, frames);
+            _ballistics.apply(_inputMeters[n], level.peak * std::fabs(inputGain),
+                              level.meanSquare * inputGain * inputGain, step);
+            if (_meteredInCycle[n] != _cycle) {
+                _meteredInCycle[n] = _cycle;
+                _metered[_meteredCount++] = n;
+            }
         }
         for (std::uint32_t r = _routeBegin[k]; r < _routeBegin[k + 1]; ++r) {
             const Route& route = _routes[r];
             float* __restrict out = _blockOutputs[route.output];
             if (route.from != route.to) {
-                addRamped(out, in, frames, route.from, route.to);
-                continue;
-            }
-            const float gain = route.to;
-            for (std::uint32_t i = 0; i < frames; ++i) {
-                out[i] += gain * in[i];
+                KivVectorMath::addRamped(out, in, frames, route.from, route.to);
+            } else {
+                KivVectorMath::addScaled(out, in, frames, route.to);
             }
         }
     }
@@ -443,6 +430,7 @@ std::int32_t MatrixMixer::mixBus(MatrixMixerInput& input, std::uint32_t bus, std
 
 void MatrixMixer::finishOutputs(std::uint32_t frames, const MeterBallistics::Step& step,
                                 bool jump) {
+    const bool metered = _meteringOutputs.load(std::memory_order_relaxed);
     const float master = _master.load(std::memory_order_relaxed);
     for (std::uint32_t m = 0; m < _outputChannels; ++m) {
         const float to = master * _outputGains[m].load(std::memory_order_relaxed);
@@ -450,18 +438,20 @@ void MatrixMixer::finishOutputs(std::uint32_t frames, const MeterBallistics::Ste
         _appliedOutputs[m] = to;
         float* __restrict out = _blockOutputs[m];
         if (out == nullptr) {
-            _outputMeters[m].reset();
+            if (metered) {
+                _outputMeters[m].reset();
+            }
             continue;
         }
         if (from != to) {
-            scaleRamped(out, frames, from, to);
+            KivVectorMath::scaleRamped(out, frames, from, to);
         } else if (to != 1.0f) {
-            for (std::uint32_t i = 0; i < frames; ++i) {
-                out[i] *= to;
-            }
+            KivVectorMath::scale(out, frames, to);
         }
-        const BlockLevel level = measureBlock(out, frames);
-        _ballistics.apply(_outputMeters[m], level.peak, level.meanSquare, step);
+        if (metered) {
+            const BlockLevel level = measureBlock(out, frames);
+            _ballistics.apply(_outputMeters[m], level.peak, level.meanSquare, step);
+        }
     }
 }
 

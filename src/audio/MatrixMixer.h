@@ -55,6 +55,12 @@ public:
         std::vector<std::uint32_t> outputBusChannels;
         std::uint32_t maxFramesPerBlock = 4096; // larger calls are mixed in blocks
         double sampleRate = 48000.0;            // for the meters' ballistics
+        // Whether a side's meters run from the start; those of a side that
+        // does not run from the first time one of them is read (that read
+        // gives the floor), so a mixer whose meters nobody reads spends
+        // nothing on them.
+        bool meterInputs = true;
+        bool meterOutputs = true;
     };
 
     // Main thread. Refuses (logs and answers null) a layout without buses, with
@@ -132,6 +138,10 @@ private:
     std::unique_ptr<std::atomic<std::uint32_t>[]> _routeCounts;
     std::unique_ptr<std::atomic<bool>[]> _busEnabled;
 
+    // Set from the start or by the first read of a meter of the side; read
+    // by the render thread once a block.
+    mutable std::atomic<bool> _meteringInputs;
+    mutable std::atomic<bool> _meteringOutputs;
     // Written by the render thread, read by any thread.
     std::unique_ptr<ChannelMeter[]> _inputMeters;
     std::unique_ptr<ChannelMeter[]> _outputMeters;

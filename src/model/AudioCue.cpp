@@ -15,12 +15,25 @@
 #include "foundation/ThreadRole.h"
 #include "platform/alias/KivAlias.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <utility>
 
 namespace {
+
+// A regular file itself, not a link to one: what a save can take into a package.
+bool isRegularFile(const std::string& path) {
+    struct stat status {};
+    return !path.empty() && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The cue has a file and its reference finds nothing there.
+bool mediaMissing(const std::string& file, const std::shared_ptr<KivAlias>& alias) {
+    return !file.empty() && (!alias || !isRegularFile(alias->fullPath()));
+}
 
 const bool registered = [] {
     KivClassRegistry::shared().registerClass<AudioCue>("PondraCue");
@@ -71,6 +84,7 @@ std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
         return nullptr;
     }
     cue->_file = path;
+    cue->_mediaMissing = mediaMissing(path, alias);
     cue->setName(std::filesystem::path(path).stem().string());
     cue->_volume = 1.0f;
     cue->_audioDevice = device;
@@ -83,6 +97,7 @@ std::shared_ptr<AudioCue> AudioCue::initWithFile(const std::string& path,
     cue->_startTime = 0.0;
     cue->_endTime = source.fileLengthInSeconds();
     cue->updateSlices();
+    cue->updateState();
     return cue;
 }
 
@@ -220,6 +235,7 @@ std::shared_ptr<AudioCue> AudioCue::initWithCoder(const KivKeyedDecoder& coder) 
     }
     cue->updateSlices();
     cue->_saved = true;
+    cue->updateState();
     if (coder.failed()) {
         return nullptr;
     }
@@ -256,6 +272,7 @@ void AudioCue::updateFile(const std::string& path) {
 void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> alias) {
     assertMainThread();
     _file = path;
+    _mediaMissing = mediaMissing(path, alias);
     _audioSource->setAlias(std::move(alias));
     _audioSource->setCrosspointVolume(_audioSource->fileChannels() == 1 ? 1.0f : 0.0f, 0, 1);
     // The cue's pair is routed in its own mixer: the new file's channels take it.
@@ -263,6 +280,7 @@ void AudioCue::updateFile(const std::string& path, std::shared_ptr<KivAlias> ali
         setDeviceChannel(_deviceChannel);
     }
     updateSlices();
+    updateState();
 }
 
 void AudioCue::moveFile(const std::string& path, const std::shared_ptr<KivAlias>& alias) {
@@ -275,6 +293,7 @@ void AudioCue::moveFile(const std::string& path, const std::shared_ptr<KivAlias>
     // The meta buffer shares the reference: it reads on from the file it has
     // open and finds the moved one if it opens the file again.
     current->refer(*alias);
+    checkMedia();
 }
 
 void AudioCue::routeMonoToBothOutputs() {
@@ -304,6 +323,7 @@ void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
         _audioSource->goToTime(time);
         play();
     }
+    updateState();
 }
 
 void AudioCue::setDeviceChannel(int channel) {
@@ -346,11 +366,28 @@ double AudioCue::remainingTime() const {
 }
 
 bool AudioCue::isBroken() const {
-    return !_audioSource->isValid() || _audioSource->device() == nullptr;
+    return _mediaMissing || !_audioSource->isValid() || _audioSource->device() == nullptr;
+}
+
+bool AudioCue::checkMedia() {
+    assertMainThread();
+    setMediaMissing(mediaMissing(_file, _audioSource->alias()));
+    return !_mediaMissing;
+}
+
+void AudioCue::setMediaMissing(bool missing) {
+    if (missing != _mediaMissing) {
+        _mediaMissing = missing;
+        if (missing) {
+            logFormat("Warning: the file %s of %s is missing", _file.c_str(),
+                      description().c_str());
+        }
+    }
+    updateState();
 }
 
 std::string AudioCue::brokenExplanation() const {
-    if (!_audioSource->isValid()) {
+    if (_mediaMissing || !_audioSource->isValid()) {
         return "Invalid audio file.";
     }
     if (_audioSource->device() == nullptr) {

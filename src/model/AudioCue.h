@@ -28,6 +28,11 @@ inline constexpr const char* PondraCueHardStopNotification = "PondraCueHardStopN
 // Status (command), note, second data byte.
 using MidiTrigger = std::array<std::uint8_t, 3>;
 
+// What a cue does, as the main thread knows it: set there by every trigger,
+// transport call, end of play found by the progress timer and check of the
+// media, never read back from the render thread's flags.
+enum class CueState { Stopped, Playing, Paused, Fading, Broken };
+
 // One audio file played through its own source on the workspace's output
 // device, with its playback settings, hot key, MIDI trigger and effect chain.
 // Archived as "PondraCue"; on the pasteboard as "com.brenmoor.pondra.cue".
@@ -109,11 +114,23 @@ public:
     float progress() const { return _progress; }
     double elapsedTime() const;
     double remainingTime() const;
+    // Broken: no device, a file that cannot be played, or media missing.
     bool isBroken() const override;
     std::string brokenExplanation() const override;
     bool isPanicking() const override { return _doPanic; }
+    // Broken while broken, whether or not what it had read still plays.
+    CueState state() const { return _state; }
+    // The cue's file was not there when last looked for: at its making, at
+    // a trigger, at a save.
+    bool isMediaMissing() const { return _mediaMissing; }
+    // Looks for the file again (a file deleted while the show is open is
+    // found out here); true while it is there or the cue has none.
+    bool checkMedia();
     ChangeSignal<bool>& playingChanged() { return _playingChanged; }
     ChangeSignal<float>& progressChanged() { return _progressChanged; }
+    ChangeSignal<CueState>& stateChanged() { return _stateChanged; }
+    // A trigger that found the cue broken and played nothing.
+    Signal<>& triggerRefused() { return _triggerRefused; }
 
     // Settings.
     float volume() const { return _volume; }
@@ -169,7 +186,8 @@ public:
     int midiTriggerByte2() const;
     void setMidiTriggerByte2(int value);
 
-    // Effects, first applied first. Every change keeps the play position.
+    // Effects, first applied first. A playing cue plays on through every
+    // change, from where it was (see KivAudioSource).
     const std::vector<std::shared_ptr<KivEffect>>& effects() const { return _effects; }
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
     void addEffect(const std::shared_ptr<KivEffect>& effect);
@@ -177,8 +195,6 @@ public:
     void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index);
     void removeEffect(const std::shared_ptr<KivEffect>& effect);
     void moveEffectAtIndex(std::size_t from, std::size_t to);
-    // Saves every effect's state and rebuilds the source's chain.
-    void updateEffects();
     void closeEffectEditors();
     Signal<>& effectsChanged() { return _effectsChanged; }
 
@@ -222,6 +238,9 @@ private:
     void cancelProgressTimer();
     void setPlaying(bool playing);
     void setProgress(float progress);
+    void setPaused(bool paused);
+    void setMediaMissing(bool missing);
+    void updateState();
     MidiTrigger midiTriggerBytes() const;
     // Runs `change` on the source and seeks a playing source back to where it was.
     template <typename Change>
@@ -244,6 +263,8 @@ private:
     bool _dead = false;
     bool _saved = false;
     bool _doPanic = false;
+    bool _mediaMissing = false;
+    CueState _state = CueState::Stopped;
     std::optional<Scheduler::TimerId> _panicTimer;
     std::optional<Scheduler::TimerId> _progressTimer;
     PondraColor _color = PondraColor::defaultColor();
@@ -254,6 +275,8 @@ private:
     double _endTime = 0.0;
     ChangeSignal<bool> _playingChanged;
     ChangeSignal<float> _progressChanged;
+    ChangeSignal<CueState> _stateChanged;
+    Signal<> _triggerRefused;
     ChangeSignal<float> _volumeChanged;
     ChangeSignal<PondraColor> _colorChanged;
     ChangeSignal<double> _startTimeChanged;

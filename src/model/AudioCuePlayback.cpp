@@ -47,6 +47,27 @@ void AudioCue::setPlaying(bool playing) {
         _playing = playing;
         _playingChanged.emit(!playing, playing);
     }
+    updateState();
+}
+
+void AudioCue::setPaused(bool paused) {
+    _paused = paused;
+    updateState();
+}
+
+void AudioCue::updateState() {
+    CueState state = CueState::Stopped;
+    // Broken first: a cue whose file is found gone while it plays has no
+    // sound to rely on (its next seek or loop reads nothing).
+    if (isBroken()) {
+        state = CueState::Broken;
+    } else if (_playing) {
+        state = _doPanic ? CueState::Fading : _paused ? CueState::Paused : CueState::Playing;
+    }
+    const CueState old = std::exchange(_state, state);
+    if (old != state) {
+        _stateChanged.emit(old, state);
+    }
 }
 
 void AudioCue::setProgress(float progress) {
@@ -86,13 +107,13 @@ void AudioCue::pause() {
         return;
     }
     trace("   pause %s", description());
-    _paused = true;
     _audioSource->stop();
+    setPaused(true);
 }
 
 void AudioCue::resume() {
     assertMainThread();
-    _paused = false;
+    setPaused(false);
     if (_playing) {
         play();
     }
@@ -109,9 +130,9 @@ void AudioCue::stop() {
     _audioSource->stop();
     _audioSource->goToTime(0.0);
     cancelProgressTimer();
+    _paused = false;
     setProgress(0.0f);
     setPlaying(false);
-    _paused = false;
 }
 
 void AudioCue::hardStop() {
@@ -139,6 +160,7 @@ void AudioCue::panicAction() {
         return;
     }
     _doPanic = true;
+    updateState();
     _audioSource->fadeToMasterVolume(0.0f, duration);
     _panicTimer = _scheduler.scheduleOnce(duration, [this] {
         _panicTimer.reset();
@@ -251,10 +273,8 @@ void AudioCue::setEndTime(double seconds) {
 }
 
 void AudioCue::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
-    keepingPosition([&] {
-        _effects = std::move(effects);
-        _audioSource->setEffects(_effects);
-    });
+    _effects = std::move(effects);
+    _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }
 
@@ -262,10 +282,8 @@ void AudioCue::addEffect(const std::shared_ptr<KivEffect>& effect) {
     if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
         return;
     }
-    keepingPosition([&] {
-        _effects.push_back(effect);
-        _audioSource->addEffect(effect);
-    });
+    _effects.push_back(effect);
+    _audioSource->addEffect(effect);
     _effectsChanged.emit();
 }
 
@@ -273,12 +291,9 @@ void AudioCue::insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_
     if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
         return;
     }
-    keepingPosition([&] {
-        _effects.insert(_effects.begin() +
-                            static_cast<std::ptrdiff_t>(std::min(index, _effects.size())),
-                        effect);
-        _audioSource->setEffects(_effects);
-    });
+    _effects.insert(
+        _effects.begin() + static_cast<std::ptrdiff_t>(std::min(index, _effects.size())), effect);
+    _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }
 
@@ -286,26 +301,14 @@ void AudioCue::removeEffect(const std::shared_ptr<KivEffect>& effect) {
     if (std::find(_effects.begin(), _effects.end(), effect) == _effects.end()) {
         return;
     }
-    keepingPosition([&] {
-        std::erase(_effects, effect);
-        _audioSource->removeEffect(effect);
-    });
+    std::erase(_effects, effect);
+    _audioSource->removeEffect(effect);
     _effectsChanged.emit();
 }
 
 void AudioCue::moveEffectAtIndex(std::size_t from, std::size_t to) {
     KivNSArray::moveObjectAt(_effects, from, to);
-    updateEffects();
-}
-
-void AudioCue::updateEffects() {
-    keepingPosition([&] {
-        for (const auto& effect : _effects) {
-            effect->saveState();
-        }
-        _audioSource->setEffects({});
-        _audioSource->setEffects(_effects);
-    });
+    _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }
 

@@ -104,8 +104,13 @@ void AudioCue::triggerDown() {
         stop();
         return;
     }
-    // A cue that cannot sound must not silence the show for nothing.
-    if (_dead || isBroken()) {
+    if (_dead) {
+        return;
+    }
+    // A cue that cannot sound must not silence the show for nothing. Its
+    // file is looked for now, so one deleted since it was placed is found.
+    if (!checkMedia() || isBroken()) {
+        _triggerRefused.emit();
         return;
     }
     if (_solo) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/KivError.h"
+#include "foundation/Signal.h"
 #include "model/PackageContents.h"
 #include "platform/undo/UndoManager.h"
 
@@ -42,6 +43,9 @@ public:
     virtual SaveProgress* saveProgress() { return nullptr; }
     // Before the document goes: releases what it holds outside itself.
     virtual void close() {}
+
+    // A save has ended, well or not: its name and edited state are current.
+    Signal<> saveEnded;
 
 private:
     UndoManager _undoManager;

@@ -130,6 +130,7 @@ void DocumentController::saveDocumentAs(Document& document, const std::string& r
                 document.undoManager().markSaved();
             }
         }
+        document.saveEnded.emit();
         // The save object goes first; the completion may start the next save.
         _saves.erase(&document);
         if (completion) {

@@ -8,8 +8,6 @@
 #include "model/SavingError.h"
 #include "platform/alias/KivAlias.h"
 
-#include <sys/stat.h>
-
 namespace {
 
 // Where the cue's audio is now: its file reference follows a file that moved
@@ -22,12 +20,6 @@ std::string currentFile(const AudioCue& cue) {
         }
     }
     return {};
-}
-
-// A regular file itself, not a link to one.
-bool isFile(const std::string& path) {
-    struct stat status {};
-    return !path.empty() && ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // The name a cue without media keeps in the package, so no other cue's file
@@ -59,10 +51,13 @@ WorkspaceSavePlan::make(const std::vector<std::shared_ptr<Cart>>& carts, KivErro
                 plan._dead.push_back({cart, cue});
                 continue;
             }
-            std::string source = currentFile(*cue);
-            if (isFile(source)) {
-                live.push_back({cue, std::move(source)});
-                continue;
+            // A file deleted since it was placed is found out here: the cue
+            // shows itself missing and joins the warnings.
+            if (cue->checkMedia() && !cue->file().empty()) {
+                if (std::string source = currentFile(*cue); !source.empty()) {
+                    live.push_back({cue, std::move(source)});
+                    continue;
+                }
             }
             // One missing file must not stop the whole show from being saved:
             // the cue is kept, missing as it is now, without media.

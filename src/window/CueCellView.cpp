@@ -3,6 +3,7 @@
 #include "KivUI/KivDrawing.h"
 #include "KivUI/KivNamedImages.h"
 #include "KivUI/KivPainterRatio.h"
+#include "KivUI/KivPrompts.h"
 #include "KivUI/KivShadow.h"
 #include "KivUI/PondraProgressView.h"
 #include "foundation/KivNSString.h"
@@ -69,6 +70,18 @@ QStringList localFiles(const QMimeData& data) {
 
 constexpr qreal kInset = 5.0;
 constexpr qreal kProgressHeight = 12.0;
+// How much of a broken cue's colour is veiled.
+constexpr qreal kBrokenVeil = 0.55;
+
+// The cue plays, or holds its place to play on.
+bool isRunning(CueState state) {
+    return state == CueState::Playing || state == CueState::Paused || state == CueState::Fading;
+}
+
+// A short cell has no band between the top row and the progress bar.
+bool isCompact(const QRectF& cell) {
+    return cell.height() - 34 - kProgressHeight - 24 < 16;
+}
 
 } // namespace
 
@@ -104,15 +117,26 @@ void CueCellView::setCue(std::shared_ptr<AudioCue> cue) {
         return;
     }
     _progressObservation.disconnect();
-    _playingObservation.disconnect();
+    _stateObservation.disconnect();
+    _refusalObservation.disconnect();
     _nameObservation.disconnect();
     _cue = std::move(cue);
     _pressed = false;
     if (_cue) {
-        _progressObservation =
-            _cue->progressChanged().connect([this](const float&, const float&) { refreshView(); });
-        _playingObservation =
-            _cue->playingChanged().connect([this](const bool&, const bool&) { refreshView(); });
+        _progressObservation = _cue->progressChanged().connect(
+            [this](const float&, const float&) { progressTicked(); });
+        _stateObservation =
+            _cue->stateChanged().connect([this](const CueState& old, const CueState& state) {
+                refreshView();
+                if ((old == CueState::Broken) != (state == CueState::Broken)) {
+                    _grid.cueBrokenChanged();
+                }
+            });
+        _refusalObservation = _cue->triggerRefused().connect([this] {
+            if (GridViewDelegate* delegate = _grid.delegate()) {
+                delegate->prompts().beep();
+            }
+        });
         _nameObservation = _cue->nameChanged().connect(
             [this](const std::string&, const std::string&) { update(); });
     }
@@ -172,13 +196,25 @@ QString CueCellView::remainingText() const {
 }
 
 void CueCellView::refreshView() {
-    const bool editing = _cue && !_locked;
-    _play->setVisible(editing);
-    _play->setImageKind(_cue && _cue->isPlaying() ? QStringLiteral("stop")
-                                                  : QStringLiteral("play"));
-    _progress->setVisible(static_cast<bool>(_cue));
+    const CueState state = _cue ? _cue->state() : CueState::Stopped;
+    const bool broken = state == CueState::Broken;
+    _play->setVisible(_cue && !_locked && !broken);
+    _play->setImageKind(isRunning(state) ? QStringLiteral("stop") : QStringLiteral("play"));
+    _progress->setVisible(_cue && !broken);
     _progress->setProgress(_cue ? _cue->progress() : 0.0);
+    _progress->setPaused(state == CueState::Paused);
     update();
+}
+
+void CueCellView::progressTicked() {
+    _progress->setProgress(_cue->progress());
+    // Of the cell's own drawing only the times move: the band above the
+    // progress bar, and in a short cell the top row, where the time left goes.
+    const QRectF r = cellRect();
+    const QRectF times = isCompact(r)
+                             ? QRectF(r.left(), r.top() + 6, r.width(), 24)
+                             : QRectF(r.left(), r.bottom() - kProgressHeight - 24, r.width(), 19);
+    update(times.toAlignedRect());
 }
 
 QRectF CueCellView::cellRect() const {
@@ -245,6 +281,9 @@ void CueCellView::drawEmpty(QPainter& painter, const QRectF& r) {
 }
 
 void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
+    const CueState state = _cue->state();
+    const bool broken = state == CueState::Broken;
+    const bool running = isRunning(state);
     const QPainterPath body = roundedPath(r, 5);
     if (!_pressed && !isSelected()) {
         KivShadow::withColor(black(0.25), 8, {0, -2}).paint(painter, rect(), [&](QPainter& p) {
@@ -257,6 +296,10 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     gradient.setColorAt(_pressed ? 1 : 0, deviceColor(color.startColor()));
     gradient.setColorAt(_pressed ? 0 : 1, deviceColor(color.endColor()));
     painter.fillPath(body, gradient);
+    if (broken) {
+        // A veil over the colour: the cell reads as switched off.
+        painter.fillPath(body, black(kBrokenVeil));
+    }
     painter.setPen(QPen(black(0.6), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(roundedPath(r.adjusted(0.5, 0.5, -0.5, -0.5), 4.5));
@@ -272,7 +315,8 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     }
     painter.restore();
 
-    const CueTextColors colors = CueTextColors::over(color);
+    const CueTextColors colors =
+        broken ? CueTextColors{white(0.5), black(0.45), white(0.75)} : CueTextColors::over(color);
     const QColor& textColor = colors.text;
     const QColor& textShadow = colors.shadow;
     const QColor& timeColor = colors.time;
@@ -314,30 +358,31 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
         }
         iconX -= 25;
     }
-    if (_cue->isPlaying()) {
-        drawStatus(painter, r);
+    qreal topRowLeft = _locked && !hotkey.isEmpty() ? r.left() + 50 : r.left() + 36;
+    if (running) {
+        const QRectF status = drawStatus(painter, r, state);
+        topRowLeft = std::max(topRowLeft, status.right() + 6);
+    } else if (broken) {
+        const QRectF mark = drawBrokenMark(painter, r);
+        topRowLeft = std::max(topRowLeft, mark.right() + 6);
     }
 
     // A short cell has no band between the top row and the progress bar: the
     // name moves into the top row and the edit-mode times give way.
     const qreal band = r.height() - 34 - kProgressHeight - 24;
-    const bool compact = band < 16;
-    if (compact && _locked && _cue->isPlaying()) {
+    const bool compact = isCompact(r);
+    if (compact && _locked && running) {
         painter.setFont(cellFont(11, true));
         painter.setPen(timeColor);
         const QRectF time(topRowRight - 64, r.top() + 8, 64, 20);
         painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
         topRowRight -= 68;
     }
-    qreal topRowLeft = _locked && !hotkey.isEmpty() ? r.left() + 50 : r.left() + 36;
-    if (_cue->isPlaying()) {
-        topRowLeft = std::max(
-            topRowLeft, (_locked ? r.left() + 38 : r.left() + 40) +
-                            KivNamedImages::sizeOf(QStringLiteral("status_running")).width() + 4);
-    }
     const QRectF nameRect = compact ? QRectF(topRowLeft, r.top() + 8, topRowRight - topRowLeft, 20)
                                     : QRectF(r.left() + 8, r.top() + 34, r.width() - 16, band);
-    painter.setFont(cellFont(compact ? 12 : (_locked ? 14 : 13), true));
+    QFont nameFont = cellFont(compact ? 12 : (_locked ? 14 : 13), true);
+    nameFont.setStrikeOut(broken);
+    painter.setFont(nameFont);
     const QString name = QString::fromStdString(_cue->displayName());
     const QString shown = painter.fontMetrics().elidedText(
         name, Qt::ElideMiddle, static_cast<int>(std::max<qreal>(nameRect.width(), 0)));
@@ -346,6 +391,17 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     painter.setPen(textColor);
     painter.drawText(nameRect, Qt::AlignCenter, shown);
 
+    if (broken) {
+        // Where the progress bar would run, why nothing will.
+        painter.setFont(cellFont(11, true));
+        painter.setPen(QColor::fromRgbF(1.0, 0.62, 0.56));
+        const QRectF why(r.left() + 8, r.bottom() - kProgressHeight - 8, r.width() - 16,
+                         kProgressHeight + 4);
+        painter.drawText(why, Qt::AlignCenter,
+                         _cue->isMediaMissing() ? QStringLiteral("File missing")
+                                                : QStringLiteral("Cannot play"));
+        return;
+    }
     if (compact) {
         return;
     }
@@ -356,35 +412,54 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
         const QRectF times(r.left() + 9, r.bottom() - kProgressHeight - 21, r.width() - 18, 14);
         painter.drawText(times, Qt::AlignLeft | Qt::AlignVCenter, elapsedText());
         painter.drawText(times, Qt::AlignRight | Qt::AlignVCenter, remainingText());
-    } else if (_cue->isPlaying()) {
-        // During a show only the time left of what plays counts.
+    } else if (running) {
+        // During a show only the time left of what plays counts; a paused
+        // cue also tells where Resume takes it up.
         painter.setFont(cellFont(11, true));
         painter.setPen(timeColor);
         const QRectF time(r.left() + 9, r.bottom() - kProgressHeight - 22, r.width() - 18, 15);
         painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
+        if (state == CueState::Paused) {
+            painter.drawText(time, Qt::AlignLeft | Qt::AlignVCenter, elapsedText());
+        }
     }
 }
 
-void CueCellView::drawStatus(QPainter& painter, const QRectF& r) {
+QRectF CueCellView::statusRect(const QRectF& r, const QSizeF& size) const {
+    const qreal x = _locked ? r.left() + 38 : r.left() + 6 + 24 + 10;
+    // Centred on the line of the play button and the hot key.
+    return QRectF(QPointF(x, r.top() + 18 - size.height() / 2), size);
+}
+
+QRectF CueCellView::drawStatus(QPainter& painter, const QRectF& r, CueState state) {
     const qreal ratio = KivPainterRatio(painter);
     const QString running = QStringLiteral("status_running");
-    const QSizeF size = KivNamedImages::sizeOf(running);
-    const qreal x = _locked ? r.left() + 38 : r.left() + 6 + 24 + 10;
-    const QRectF target(QPointF(x, r.top() + 11), size);
-    if (_cue->isPanicking()) {
+    const QRectF target = statusRect(r, KivNamedImages::sizeOf(running));
+    // On a dark badge, as the hot key's: the marks read on light colours too.
+    painter.fillPath(roundedPath(target.adjusted(-2, -2, 2, 2), 4), black(0.45));
+    if (state == CueState::Fading) {
         // One frame of the spinner strip, turning 24 frames a second.
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         const int frame = static_cast<int>(std::chrono::duration<double>(now).count() * 24) % 12;
         const QImage strip = KivNamedImages::named(QStringLiteral("status_spinner"), ratio);
         const QRectF source(0, 30 * frame * ratio, 30 * ratio, 30 * ratio);
-        painter.drawImage(target.adjusted(-2, -2, 2, 2), strip, source);
-    } else if (_cue->isPaused()) {
-        const QString paused = QStringLiteral("status_paused");
-        painter.drawImage(QRectF(target.topLeft(), KivNamedImages::sizeOf(paused)),
-                          KivNamedImages::named(paused, ratio));
+        painter.drawImage(target.adjusted(-1, -1, 1, 1), strip, source);
     } else {
-        painter.drawImage(target, KivNamedImages::named(running, ratio));
+        const QString image = state == CueState::Paused ? QStringLiteral("status_paused") : running;
+        painter.drawImage(target, KivNamedImages::named(image, ratio));
     }
+    return target;
+}
+
+QRectF CueCellView::drawBrokenMark(QPainter& painter, const QRectF& r) {
+    const QString image =
+        _cue->isMediaMissing() ? QStringLiteral("status_missing") : QStringLiteral("status_broken");
+    const QSizeF size = KivNamedImages::sizeOf(image);
+    // In edit mode the mark takes the play button's place: nothing plays.
+    const QRectF target =
+        _locked ? statusRect(r, size) : QRectF(QPointF(r.left() + 9, r.top() + 9), size);
+    painter.drawImage(target, KivNamedImages::named(image, KivPainterRatio(painter)));
+    return target;
 }
 
 void CueCellView::mousePressEvent(QMouseEvent* event) {

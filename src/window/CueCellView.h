@@ -10,6 +10,7 @@
 #include <string>
 
 class AudioCue;
+enum class CueState;
 class CueCellController;
 class GridView;
 class PondraButton;
@@ -73,13 +74,19 @@ protected:
 
 private:
     void refreshView();
+    // A progress tick: the bar and the times, nothing else.
+    void progressTicked();
     void startDrag();
     void endHover();
     // The rectangle the cell draws in: its bounds inset by 5 points.
     QRectF cellRect() const;
     void drawEmpty(QPainter& painter, const QRectF& rect);
     void drawCue(QPainter& painter, const QRectF& rect);
-    void drawStatus(QPainter& painter, const QRectF& rect);
+    // Where a status image of `size` sits in the cell rectangle.
+    QRectF statusRect(const QRectF& rect, const QSizeF& size) const;
+    // Each answers where it drew.
+    QRectF drawStatus(QPainter& painter, const QRectF& rect, CueState state);
+    QRectF drawBrokenMark(QPainter& painter, const QRectF& rect);
 
     GridView& _grid;
     const std::size_t _index;
@@ -95,6 +102,7 @@ private:
     PondraButton* _play;
     PondraProgressView* _progress;
     Connection _progressObservation;
-    Connection _playingObservation;
+    Connection _stateObservation;
+    Connection _refusalObservation;
     Connection _nameObservation;
 };

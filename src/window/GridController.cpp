@@ -6,6 +6,7 @@
 #include "model/Cart.h"
 #include "model/Workspace.h"
 #include "platform/alias/KivAlias.h"
+#include "window/BrokenCueController.h"
 #include "window/CueCellView.h"
 #include "window/GridView.h"
 #include "window/ImportProgressSheet.h"
@@ -20,13 +21,18 @@ namespace {
 
 constexpr std::size_t kNone = CartGrid::kNotFound;
 
-// A file the import can take: an audio file that opens.
+// A file the import can take: an audio file that opens and plays through.
+// Import thread: it reads the file.
 bool isImportable(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         return false;
     }
     auto alias = KivAlias::aliasWithPath(path.toStdString());
-    return alias && KivAudioFile(alias).validFile();
+    if (!alias) {
+        return false;
+    }
+    KivAudioFile file(alias);
+    return file.validFile() && file.readsThrough();
 }
 
 } // namespace
@@ -345,37 +351,38 @@ void GridController::gridViewDroppedFiles(const QStringList& paths, std::size_t 
     if (paths.isEmpty() || _import || index >= slotCount()) {
         return;
     }
-    QStringList refused;
-    for (const QString& path : paths) {
-        if (!isImportable(path)) {
-            refused << QFileInfo(path).fileName();
-        }
-    }
-    if (!refused.isEmpty()) {
-        prompts().runAlert(
-            {refused.size() == 1
-                 ? QStringLiteral("The file could not be imported.")
-                 : QStringLiteral("%1 files could not be imported.").arg(refused.size()),
-             QStringLiteral("Only audio files that can be read can be added to the grid, and "
-                            "nothing was added. Could not read: %1")
-                 .arg(refused.join(QStringLiteral(", "))),
-             {QStringLiteral("OK")}});
-        return;
-    }
     ImportProgressSheet& sheet = _workspaceController.importProgress();
     sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
     Workspace& workspace = _workspaceController.workspace();
     auto slot = std::make_shared<std::size_t>(index);
+    // Every file is read before any is copied: one that cannot be played
+    // stops the whole drop.
     _import = std::make_unique<MediaImport>(
         paths,
         MediaImport::Steps{
-            [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); },
-            [this, slot, withDefaultTriggers](const std::string& copy) {
-                const bool more = placeImportedFile(copy, *slot, withDefaultTriggers);
-                _workspaceController.importProgress().setDone(_import->placed());
-                return more;
-            },
-            [this] { finishImport(); }});
+            .check =
+                [](const std::string& path) { return isImportable(QString::fromStdString(path)); },
+            .refused =
+                [this](const QStringList& names) {
+                    _workspaceController.importProgress().end();
+                    prompts().runAlert(
+                        {names.size() == 1
+                             ? QStringLiteral("The file could not be imported.")
+                             : QStringLiteral("%1 files could not be imported.").arg(names.size()),
+                         QStringLiteral("Only audio files that can be read can be added to the "
+                                        "grid, and nothing was added. Could not read: %1")
+                             .arg(names.join(QStringLiteral(", "))),
+                         {QStringLiteral("OK")}});
+                },
+            .copy =
+                [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); },
+            .place =
+                [this, slot, withDefaultTriggers](const std::string& copy) {
+                    const bool more = placeImportedFile(copy, *slot, withDefaultTriggers);
+                    _workspaceController.importProgress().setDone(_import->placed());
+                    return more;
+                },
+            .finished = [this] { finishImport(); }});
     sheet.onCancel = [this] {
         if (_import) {
             _import->cancel();
@@ -398,22 +405,22 @@ void GridController::importForeignMedia() {
     }
     ImportProgressSheet& sheet = _workspaceController.importProgress();
     sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
-    _import = std::make_unique<MediaImport>(
-        paths,
-        MediaImport::Steps{
-            [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); },
-            [this, paths](const std::string& copy) {
-                // Copies arrive in the order of the paths.
-                const std::string original = paths.at(_import->placed() - 1).toStdString();
-                for (const auto& [index, cue] : _cart->cues()) {
-                    if (cue->file() == original) {
-                        cue->updateFile(copy);
-                    }
-                }
-                _workspaceController.importProgress().setDone(_import->placed());
-                return true;
-            },
-            [this] { finishImport(); }});
+    // Nothing to check: the cues play these files already.
+    MediaImport::Steps steps;
+    steps.copy = [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); };
+    steps.place = [this, paths](const std::string& copy) {
+        // Copies arrive in the order of the paths.
+        const std::string original = paths.at(_import->placed() - 1).toStdString();
+        for (const auto& [index, cue] : _cart->cues()) {
+            if (cue->file() == original) {
+                cue->updateFile(copy);
+            }
+        }
+        _workspaceController.importProgress().setDone(_import->placed());
+        return true;
+    };
+    steps.finished = [this] { finishImport(); };
+    _import = std::make_unique<MediaImport>(paths, std::move(steps));
     sheet.onCancel = [this] {
         if (_import) {
             _import->cancel();
@@ -460,4 +467,9 @@ void GridController::finishImport() {
 
 std::string GridController::defaultHotkeyForIndex(std::size_t index) const {
     return _cart->defaultHotkeyForIndex(index);
+}
+
+void GridController::gridViewCueBrokenChanged() {
+    // Even during a show: the count must tell what the grid shows.
+    _workspaceController.brokenCueController().reloadData();
 }

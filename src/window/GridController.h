@@ -83,6 +83,7 @@ public:
     void gridViewDroppedFiles(const QStringList& paths, std::size_t index,
                               bool withDefaultTriggers) override;
     std::string defaultHotkeyForIndex(std::size_t index) const override;
+    void gridViewCueBrokenChanged() override;
     UndoManager& undoManager() const override;
     KivPrompts& prompts() const override;
 

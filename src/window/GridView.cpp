@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cassert>
 #include <utility>
 
@@ -33,16 +34,24 @@ void GridView::reloadData() {
         _reloadAfterDrag = true;
         return;
     }
-    reset();
     if (!_delegate) {
+        reset();
         return;
     }
     const CartSize size = _delegate->sizeOfGridView();
     assert((size.width != 0 || size.height != 0) && "Cart size cannot be {0, 0}");
     _columns = size.width;
     _rows = size.height;
+    // The cells are kept: a tab shown again redraws its cells, it does not
+    // build them anew.
+    const auto slots = static_cast<std::size_t>(std::max(_rows * _columns, 0));
+    while (_cells.size() > slots) {
+        delete _cells.back();
+        _cells.pop_back();
+    }
     layoutCues();
     for (CueCellView* cell : _cells) {
+        cell->setDefaultHotkey(_delegate->defaultHotkeyForIndex(cell->index()));
         cell->setLocked(_delegate->isLocked());
         cell->setCue(_delegate->cueForIndex(cell->index()));
     }
@@ -77,9 +86,6 @@ void GridView::layoutCues() {
         } else {
             auto* cell = new CueCellView(*this, index, this);
             cell->setGeometry(frame);
-            if (_delegate) {
-                cell->setDefaultHotkey(_delegate->defaultHotkeyForIndex(index));
-            }
             cell->show();
             _cells.push_back(cell);
         }
@@ -140,6 +146,12 @@ void GridView::droppedFiles(const QStringList& paths, std::size_t index) {
 void GridView::importFiles(const QStringList& paths, std::size_t index) {
     if (_delegate) {
         _delegate->gridViewDroppedFiles(paths, index, false);
+    }
+}
+
+void GridView::cueBrokenChanged() {
+    if (_delegate) {
+        _delegate->gridViewCueBrokenChanged();
     }
 }
 

@@ -51,6 +51,8 @@ public:
     // Files dropped on a cell (with default triggers) or imported into it.
     void droppedFiles(const QStringList& paths, std::size_t index);
     void importFiles(const QStringList& paths, std::size_t index);
+    // From a cell whose cue became broken or was mended.
+    void cueBrokenChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

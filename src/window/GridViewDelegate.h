@@ -31,6 +31,8 @@ public:
     virtual void gridViewDroppedFiles(const QStringList& paths, std::size_t index,
                                       bool withDefaultTriggers) = 0;
     virtual std::string defaultHotkeyForIndex(std::size_t index) const = 0;
+    // A cue of the grid became broken or was mended.
+    virtual void gridViewCueBrokenChanged() = 0;
     // The document's, for the cells' edits.
     virtual UndoManager& undoManager() const = 0;
     virtual KivPrompts& prompts() const = 0;

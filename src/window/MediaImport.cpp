@@ -1,5 +1,6 @@
 #include "window/MediaImport.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 
 MediaImport::MediaImport(QStringList paths, Steps steps)
@@ -22,6 +23,33 @@ void MediaImport::cancel() {
 }
 
 void MediaImport::run() {
+    if (_steps.check) {
+        QStringList refused;
+        for (const QString& path : _paths) {
+            if (_stop.load()) {
+                break;
+            }
+            if (!_steps.check(path.toStdString())) {
+                refused << QFileInfo(path).fileName();
+            }
+        }
+        if (!refused.isEmpty()) {
+            // One call: an alert shown there runs an event loop, in which
+            // `finished` must not already let this object go.
+            QMetaObject::invokeMethod(
+                this,
+                [this, refused] {
+                    if (_steps.refused) {
+                        _steps.refused(refused);
+                    }
+                    if (_steps.finished) {
+                        _steps.finished();
+                    }
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+    }
     for (const QString& path : _paths) {
         if (_stop.load()) {
             break;

@@ -106,6 +106,12 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             _brokenCues->reloadData();
         }
     });
+    // A save changes the name and the edited mark (and what Revert can do)
+    // without an undo step.
+    _saveObservation = _workspace->saveEnded.connect([this] {
+        updateWindowTitle();
+        validateMenus();
+    });
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
                                       [this](QWidget* page) { tabDidClose(page); });
@@ -122,6 +128,7 @@ WorkspaceController::~WorkspaceController() {
     }
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
+    _saveObservation.disconnect();
     if (_workspace->saveProgress() == _window->saveProgress()) {
         _workspace->setSaveProgress(nullptr);
     }

@@ -270,6 +270,7 @@ private:
     int _heightOfInspector = 0;
     Connection _deviceListObservation;
     Connection _checkpointObservation;
+    Connection _saveObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.

@@ -28,3 +28,30 @@ TEST(KivShadowTest, ABlurredShadowSpreadsAndFades) {
     EXPECT_EQ(KivShadow::darkText().offset, QPointF(0, 1));
     EXPECT_EQ(KivShadow::lightText().color, QColor(Qt::white));
 }
+
+TEST(KivShadowTest, AShadowCastAgainIsTheSameAndADifferentShapeColourOrScaleCastsItsOwn) {
+    const auto cast = [](const KivShadow& shadow, const QRectF& shape, qreal ratio) {
+        return renderImage({20, 20}, ratio, [&](QPainter& painter) {
+            shadow.paint(painter, QRectF(0, 0, 20, 20),
+                         [&](QPainter& p) { p.fillRect(shape, Qt::white); });
+        });
+    };
+    const KivShadow black = KivShadow::withColor(QColor(0, 0, 0, 255), 4, {0, 0});
+    const KivShadow red = KivShadow::withColor(QColor(255, 0, 0, 255), 4, {0, 0});
+    const QRectF left(3, 8, 4, 4);
+    const QRectF right(13, 8, 4, 4);
+
+    const QImage first = cast(black, left, 1.0);
+    EXPECT_EQ(cast(black, left, 1.0), first);
+    const QImage moved = cast(black, right, 1.0);
+    EXPECT_EQ(pixelAt(moved, 2, 10).alpha(), 0) << "the first shape's shadow was laid down";
+    EXPECT_GT(pixelAt(moved, 18, 10).alpha(), 0);
+    EXPECT_GT(pixelAt(cast(red, left, 1.0), 2, 10).red(), 0) << "the first colour was kept";
+    EXPECT_EQ(cast(black, left, 2.0).size(), QSize(40, 40));
+    EXPECT_GT(pixelAt(cast(black, left, 2.0), 2, 10).alpha(), 0);
+    // More shapes than are kept, and the first once more.
+    for (int x = 0; x < 20; ++x) {
+        cast(black, QRectF(x, 2, 1, 1), 1.0);
+    }
+    EXPECT_EQ(cast(black, left, 1.0), first);
+}

@@ -47,6 +47,26 @@ TEST_F(WorkspaceWindowsTest, AnUntitledWorkspaceOpensInAVisibleWindowWithOneCart
     EXPECT_EQ(controller->window()->windowTitle(), QStringLiteral("Untitled[*] \u2014 Pondra"));
 }
 
+TEST_F(WorkspaceWindowsTest, ASaveRetitlesTheWindowAndClearsItsEditedMarkWhenItEnds) {
+    auto workspace = windows->openUntitled();
+    edit(*workspace);
+    PondraWindow& window = *windows->windowControllerOf(*workspace)->window();
+    ASSERT_TRUE(window.isWindowModified());
+    prompts.saveAnswers = {QString::fromStdString(files.path("Opening Night.pondra"))};
+    windows->saveDocumentAs(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Opening Night[*] \u2014 Pondra"));
+    EXPECT_FALSE(window.isWindowModified());
+
+    // Saving in place, too.
+    workspace->carts().front()->setName("Edited again");
+    workspace->undoManager().endTurn();
+    ASSERT_TRUE(window.isWindowModified());
+    windows->saveDocument(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    EXPECT_FALSE(window.isWindowModified());
+}
+
 TEST_F(WorkspaceWindowsTest, ClosingAnEditedWorkspaceAsksAndCancelKeepsItOpen) {
     auto workspace = windows->openUntitled();
     edit(*workspace);

@@ -1,11 +1,11 @@
 #include "SourceFixture.h"
+#include "ToneSteps.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <numbers>
 
 namespace {
 
@@ -22,20 +22,10 @@ protected:
     GainRampTest() { device->useSteppedFades(clock); }
 
     static std::vector<float> tone(double frequency, double seconds) {
-        std::vector<float> samples(static_cast<std::size_t>(seconds * kRate));
-        for (std::size_t f = 0; f < samples.size(); ++f) {
-            samples[f] =
-                kAmplitude * static_cast<float>(std::sin(2.0 * std::numbers::pi * frequency *
-                                                         static_cast<double>(f) / kRate));
-        }
-        return samples;
+        return ToneSteps::tone(frequency, seconds, kRate, kAmplitude);
     }
     static float largestStep(const std::vector<float>& samples) {
-        float largest = 0.0f;
-        for (std::size_t f = 1; f < samples.size(); ++f) {
-            largest = std::max(largest, std::fabs(samples[f] - samples[f - 1]));
-        }
-        return largest;
+        return ToneSteps::largestStep(samples);
     }
 
     // A playing source of the tone, already sounding for a few cycles.

@@ -1,3 +1,4 @@
+#include "ShapingProcessor.h"
 #include "audio/KivComponentCatalogue.h"
 #include "audio/KivEffect.h"
 #include "audio/KivEffectBus.h"
@@ -10,60 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Two effects whose order shows in their output: one doubles, one clips at 0.5.
-class ShapingProcessor : public EffectProcessor {
-public:
-    ShapingProcessor(std::mutex& renderLock, bool clips)
-        : EffectProcessor(renderLock)
-        , _clips(clips) {}
-
-    std::int32_t prepare(const EffectRenderLock& held, double rate, std::uint32_t,
-                         std::uint32_t channels) override {
-        if (!holds(held)) {
-            return kEffectCannotDoInCurrentContext;
-        }
-        _rate = rate;
-        _channels = channels;
-        return kEffectNoErr;
-    }
-    bool isPrepared() const override { return _channels > 0; }
-    double sampleRate() const override { return _rate; }
-    std::uint32_t channels() const override { return _channels; }
-    std::vector<EffectChannelPair> supportedChannels() const override { return {{-1, -1}}; }
-    void process(const float* const* input, float* const* output, std::uint32_t frames) override {
-        for (std::uint32_t k = 0; k < _channels; ++k) {
-            for (std::uint32_t i = 0; i < frames; ++i) {
-                output[k][i] = _bypassed ? input[k][i]
-                               : _clips  ? std::clamp(input[k][i], -0.5f, 0.5f)
-                                         : 2.0f * input[k][i];
-            }
-        }
-    }
-    const std::vector<EffectParameter>& parameters() const override { return _parameters; }
-    std::int32_t setParameter(std::uint32_t, float) override { return kEffectInvalidParameter; }
-    float parameter(std::uint32_t) const override { return 0.0f; }
-    void setBypassed(bool bypassed) override { _bypassed = bypassed; }
-    bool bypassed() const override { return _bypassed; }
-    double latency() const override { return 0.0; }
-    EffectState state() const override { return {}; }
-    std::int32_t setState(const EffectRenderLock&, const EffectState&) override {
-        return kEffectNoErr;
-    }
-    std::vector<EffectPreset> factoryPresets() const override { return {}; }
-    std::int32_t applyFactoryPreset(const EffectRenderLock&, std::int32_t) override {
-        return kEffectInvalidPropertyValue;
-    }
-    EffectPreset presentPreset() const override { return {}; }
-    void setPresentPreset(const EffectPreset&) override {}
-
-private:
-    bool _clips;
-    double _rate = 0.0;
-    std::uint32_t _channels = 0;
-    bool _bypassed = false;
-    std::vector<EffectParameter> _parameters;
-};
 
 class ShapingCatalogue : public KivComponentCatalogue {
 public:
@@ -84,7 +31,12 @@ public:
                                                    std::mutex& renderLock,
                                                    std::int32_t& status) const override {
         status = kEffectNoErr;
-        return std::make_unique<ShapingProcessor>(renderLock, component == clip());
+        // Two effects whose order shows in their output: one doubles, one clips at 0.5.
+        if (component == clip()) {
+            return std::make_unique<ShapingProcessor>(
+                renderLock, [](float x) { return std::clamp(x, -0.5f, 0.5f); });
+        }
+        return std::make_unique<ShapingProcessor>(renderLock, [](float x) { return 2.0f * x; });
     }
 
     static KivAudioComponentDescription double_() {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -140,4 +141,38 @@ TEST_F(MeterTest, InputThatStopsBeingReadDropsToTheFloor) {
     render(0.1);
     EXPECT_EQ(peak(MixerScope::Input, 0), kMeterFloorDb);
     EXPECT_EQ(average(MixerScope::Input, 0), kMeterFloorDb);
+}
+
+// A mixer made with its meters off spends nothing on them until one is read;
+// from that read on it meters as one made with them on.
+TEST(MeterOnDemandTest, MetersThatStartOnReadMeterFromTheFirstRead) {
+    auto mixer = MatrixMixer::create({{2}, {2}, kBlock, kRate, false, false});
+    ASSERT_NE(mixer, nullptr);
+    ASSERT_EQ(mixer->setParameter(MixerParameter::Volume, MixerScope::Global,
+                                  mixerCrosspointElement(0, 0), 1.0f),
+              0);
+    SineInput sine;
+    std::vector<float> left(kBlock);
+    std::vector<float> right(kBlock);
+    float* pointers[2] = {left.data(), right.data()};
+    const auto render = [&](int blocks) {
+        for (int b = 0; b < blocks; ++b) {
+            mixer->process(sine, AudioChannels{pointers, 2, kBlock});
+        }
+    };
+    const auto read = [&](MixerParameter parameter, MixerScope scope) {
+        float db = NAN;
+        EXPECT_EQ(mixer->parameter(parameter, scope, 0, db), 0);
+        return db;
+    };
+    render(100);
+    // The mixing itself does not wait for the meters.
+    EXPECT_NEAR(*std::max_element(left.begin(), left.end()), 1.0f, 0.01f);
+    EXPECT_EQ(read(MixerParameter::PostPeakHoldLevel, MixerScope::Output), kMeterFloorDb);
+    EXPECT_EQ(read(MixerParameter::PostPeakHoldLevel, MixerScope::Input), kMeterFloorDb);
+    render(200);
+    EXPECT_NEAR(read(MixerParameter::PostPeakHoldLevel, MixerScope::Output), 0.0f, 0.01f);
+    EXPECT_NEAR(read(MixerParameter::PostAveragePower, MixerScope::Output), -3.01f, 0.05f);
+    EXPECT_NEAR(read(MixerParameter::PostPeakHoldLevel, MixerScope::Input), 0.0f, 0.01f);
+    EXPECT_NEAR(read(MixerParameter::PostAveragePower, MixerScope::Input), -3.01f, 0.05f);
 }

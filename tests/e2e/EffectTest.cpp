@@ -1,9 +1,8 @@
 #include "e2e/support/EndToEnd.h"
 #include "e2e/support/Tones.h"
 
+#include <algorithm>
 #include <cmath>
-
-using Effects = EndToEnd;
 
 namespace {
 
@@ -16,6 +15,34 @@ double rms(const std::vector<float>& samples, std::size_t first, std::size_t cou
 }
 
 } // namespace
+
+class Effects : public EndToEnd {
+protected:
+    // Picks "MDA RingMod", the 20th of the first maker's effects by URI, from
+    // Add Effect; answers the editor it brings up, none when none shows.
+    std::optional<TopLevel> addRingMod(const WindowMap& map) {
+        std::vector<std::uint32_t> open;
+        for (const TopLevel& window : otherWindows()) {
+            open.push_back(window.id);
+        }
+        x->click(map.addEffectButton());
+        x->settle(300ms);
+        x->key(Keys::Down);
+        x->key(Keys::Right);
+        for (int i = 0; i < 19; ++i) {
+            x->key(Keys::Down);
+        }
+        x->key(Keys::Return);
+        const auto editor = x->waitForWindow(
+            [&](const TopLevel& w) {
+                return w.instance == QLatin1String("pondra") && w.title.startsWith("MDA RingMod") &&
+                       std::find(open.begin(), open.end(), w.id) == open.end();
+            },
+            10s);
+        x->settle(300ms);
+        return editor;
+    }
+};
 
 TEST_F(Effects, AnInstalledPluginAddedFromAddEffectChangesWhatTheCueSounds) {
     const double frequency = Tones::frequency(0);
@@ -38,20 +65,9 @@ TEST_F(Effects, AnInstalledPluginAddedFromAddEffectChangesWhatTheCueSounds) {
     x->key('1');
     x->settle(300ms);
 
-    // "MDA RingMod" is the 20th of the first maker's effects, by URI.
-    x->click(map.addEffectButton());
-    x->settle(300ms);
-    x->key(Keys::Down);
-    x->key(Keys::Right);
-    for (int i = 0; i < 19; ++i) {
-        x->key(Keys::Down);
-    }
-    x->key(Keys::Return);
     // The new effect's editor comes up; the case puts it away.
-    const auto editor = waitForOtherWindow();
+    const auto editor = addRingMod(map);
     ASSERT_TRUE(editor) << "the effect's editor never showed";
-    EXPECT_TRUE(editor->title.startsWith(QStringLiteral("MDA RingMod")))
-        << editor->title.toStdString();
     x->close(*editor);
     ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == editor->id; }, 5s));
     selectCell(map, 0);
@@ -66,4 +82,52 @@ TEST_F(Effects, AnInstalledPluginAddedFromAddEffectChangesWhatTheCueSounds) {
     EXPECT_GT(dry, 0.2);
     EXPECT_LT(wet, dry / 10) << "dry " << dry << ", with the effect " << wet;
     EXPECT_GT(rms(heard, wetAt, 8 * Tones::kPeriod), dry / 4);
+}
+
+// An effect added while the cue plays: the cue sounds through the change, and
+// the editor already open on its first effect stays open.
+TEST_F(Effects, AnEffectAddedWhileACuePlaysLeavesNoSilenceAndTheOpenEditorOpen) {
+    const std::string file = tone("long.wav", 0, 20, 2);
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+    dropFiles({file}, map.cellCentre(0));
+    selectCell(map, 0);
+    const auto first = addRingMod(map);
+    ASSERT_TRUE(first) << "the first effect's editor never showed";
+
+    // The editor lies over the grid; the cue stays selected.
+    x->focus(window);
+    record();
+    const std::size_t from = recordedFrames();
+    x->key('1');
+    std::vector<float> heard = recordFor(0.5);
+    // The effect has moved the tone off its own frequency: the cue starts
+    // where the recording first has sound.
+    std::size_t onset = from / Tones::kPeriod;
+    while (onset < heard.size() / Tones::kPeriod &&
+           rms(heard, onset * Tones::kPeriod, Tones::kPeriod) < 0.05) {
+        ++onset;
+    }
+    ASSERT_LT(onset, heard.size() / Tones::kPeriod) << "the cue never sounded";
+    const auto second = addRingMod(map);
+    ASSERT_TRUE(second) << "the second effect's editor never showed";
+    heard = recordFor(1.0);
+
+    // Each 256-frame period from the cue's start on: a ring modulator keeps
+    // the tone's level on its sidebands, so any near-silent one is a gap.
+    const std::size_t periods = heard.size() / Tones::kPeriod;
+    ASSERT_GT(periods, onset + Tones::kRate / Tones::kPeriod);
+    double quietest = 1.0;
+    std::size_t quietestAt = 0;
+    for (std::size_t p = onset + 1; p < periods; ++p) {
+        const double level = rms(heard, p * Tones::kPeriod, Tones::kPeriod);
+        if (level < quietest) {
+            quietest = level;
+            quietestAt = p;
+        }
+    }
+    EXPECT_GT(quietest, 0.05) << "period " << quietestAt - onset << " after the start is silent";
+    EXPECT_TRUE(std::ranges::any_of(otherWindows(), [&](const TopLevel& w) {
+        return w.id == first->id;
+    })) << "the first effect's editor closed when the second was added";
 }

@@ -4,6 +4,7 @@
 #include "foundation/NotificationCenter.h"
 
 #include <algorithm>
+#include <filesystem>
 
 class AudioCuePlayback : public CueEngineFixture {};
 
@@ -283,4 +284,48 @@ TEST_F(AudioCuePlayback, StartAndEndStayFurtherApartThanTheShortestSliceThePlaye
     // The player took every range the setters let through.
     EXPECT_DOUBLE_EQ(cue->audioSource()->startTime(), cue->startTime());
     EXPECT_DOUBLE_EQ(cue->audioSource()->endTime(), cue->endTime());
+}
+
+TEST_F(AudioCuePlayback, TheStateFollowsEachCallAtOnceAndTheEndOfPlayWithinOneTick) {
+    auto cue = cueOf(rampFile("short.wav", 0.3));
+    std::vector<CueState> seen;
+    auto observation = cue->stateChanged().connect(
+        [&](const CueState&, const CueState& now) { seen.push_back(now); });
+    EXPECT_EQ(cue->state(), CueState::Stopped);
+    cue->triggerDown();
+    cue->pause();
+    // Before the device has run any of it.
+    EXPECT_EQ(cue->state(), CueState::Paused);
+    render();
+    cue->resume();
+    cue->panic();
+    EXPECT_EQ(cue->state(), CueState::Fading);
+    cue->stop();
+    cue->triggerDown();
+    // Played to its end: the progress timer finds it.
+    render(static_cast<std::uint32_t>(0.3 * kRate / kCycle) + 2);
+    advance(0.1);
+    EXPECT_EQ(seen, (std::vector<CueState>{CueState::Playing, CueState::Paused, CueState::Playing,
+                                           CueState::Fading, CueState::Stopped, CueState::Playing,
+                                           CueState::Stopped}));
+}
+
+TEST_F(AudioCuePlayback, MediaGoneIsFoundAtTheTriggerWhichPlaysNothingAndSilencesNoOne) {
+    const std::string gone = levelFile("gone.wav", 0.5f);
+    auto cue = cueOf(gone);
+    cue->setSolo(true);
+    auto other = cueOf(levelFile("other.wav", 0.25f));
+    other->triggerDown();
+    int refused = 0;
+    auto observation = cue->triggerRefused().connect([&] { ++refused; });
+
+    std::filesystem::remove(gone);
+    EXPECT_FALSE(cue->isBroken()) << "nobody has looked yet";
+    cue->triggerDown();
+    EXPECT_EQ(refused, 1);
+    EXPECT_TRUE(cue->isMediaMissing());
+    EXPECT_EQ(cue->state(), CueState::Broken);
+    EXPECT_EQ(cue->brokenExplanation(), "Invalid audio file.");
+    EXPECT_FALSE(cue->playing());
+    EXPECT_EQ(cycleOutput(render(), 0), constant(0.25f));
 }

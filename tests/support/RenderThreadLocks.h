@@ -14,9 +14,3 @@ std::uint64_t renderThreadBlockingLocks();
 
 // Whether the locks are seen in this build.
 bool renderThreadLocksAreSeen();
-
-// Until the next blocking lock of a priority-inheritance mutex on a render
-// thread, which fails with `error` instead of taking it, every try-lock of
-// such a mutex on a render thread finds it taken: the path a render thread
-// takes when a lock cannot be had. Only where the locks are seen.
-void failNextRenderThreadLock(int error);

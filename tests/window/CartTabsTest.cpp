@@ -360,3 +360,37 @@ TEST_F(CartTabCommands, ATabDraggedAlongTheRowWithTheMouseReordersTheCartsButNot
     EXPECT_EQ(grid().cart(), workspace->carts()[1]);
     EXPECT_EQ(workspace->carts()[1]->name(), "Cart 1");
 }
+
+TEST_F(WindowFixture, ATabShownAgainKeepsItsCellsAndShowsWhatChangedWhileItWasHidden) {
+    auto shown = std::make_shared<Workspace>(device, files.path("cache"));
+    for (const char* name : {"Act One", "Act Two"}) {
+        auto cart = std::make_shared<Cart>();
+        cart->setName(name);
+        cart->setSize({4, 4});
+        shown->addCart(cart);
+    }
+    showWorkspace(shown);
+    const std::shared_ptr<Cart> first = workspace->carts()[0];
+    const CueCellView* kept = &cell(0);
+    ASSERT_EQ(grid().gridView()->cells().size(), 16u);
+
+    controller->selectTab(1);
+    auto cue = AudioCue::initWithFile(wav("a.wav", 0.25f), device);
+    first->setCue(cue, 3);
+    first->setSize({5, 5});
+    controller->selectTab(0);
+    ASSERT_EQ(grid().cart(), first);
+    EXPECT_EQ(&cell(0), kept);
+    EXPECT_EQ(grid().gridView()->cells().size(), 25u);
+    EXPECT_EQ(cell(3).cue(), cue);
+    // Keys follow the new size, in the kept cells as in the new ones.
+    for (std::size_t index : {4u, 5u, 24u}) {
+        EXPECT_EQ(cell(index).defaultHotkey(), first->defaultHotkeyForIndex(index)) << index;
+    }
+
+    first->setSize({2, 2});
+    controller->selectTab(1);
+    controller->selectTab(0);
+    EXPECT_EQ(grid().gridView()->cells().size(), 4u);
+    EXPECT_EQ(&cell(0), kept);
+}

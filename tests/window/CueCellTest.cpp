@@ -6,8 +6,10 @@
 #include "window/CueTextColors.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
+#include <QPaintEvent>
 
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +20,39 @@ QByteArray contents(const std::string& path) {
     QFile file(QString::fromStdString(path));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// What a widget paints, collected from its paint events.
+class PaintedRegion : public QObject {
+public:
+    explicit PaintedRegion(QWidget& widget)
+        : _widget(widget) {
+        widget.installEventFilter(this);
+    }
+    ~PaintedRegion() override { _widget.removeEventFilter(this); }
+
+    // What the widget paints of the updates asked for so far.
+    QRegion next() {
+        _region = {};
+        QElapsedTimer waited;
+        waited.start();
+        while (_region.isEmpty() && waited.elapsed() < 1000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return _region;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            _region += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QWidget& _widget;
+    QRegion _region;
+};
 
 } // namespace
 
@@ -180,4 +215,31 @@ TEST_F(WindowFixture, AShortCellMovesTheNameIntoItsTopRowAndDropsTheTimes) {
     ASSERT_GT(progress->geometry().top(), below);
     EXPECT_EQ(
         markedPixels(shortCell, QRect(40, below, 140, progress->geometry().top() - below), 35), 0);
+}
+
+TEST_F(WindowFixture, AProgressTickRedrawsTheTimesOfTheCellButNotItsName) {
+    openWindow();
+    placeCue(wav("a.wav", 0.1f, 4.0), 0, "Q")->triggerDown();
+    controller->setShowMode();
+    CueCellView& view = cell(0);
+    PaintedRegion painted(view);
+    painted.next();
+
+    // Each tick finds the cue further on.
+    view.resize(220, 120);
+    painted.next();
+    render(400);
+    scheduler.advance(0.1);
+    QRegion tick = painted.next();
+    // The time left sits right above the progress bar, the name in the middle.
+    EXPECT_TRUE(tick.contains(QPoint(180, 120 - 5 - 12 - 14))) << "the time left";
+    EXPECT_FALSE(tick.contains(QPoint(110, 60))) << "the name";
+
+    // A short cell writes the time left in its top row.
+    view.resize(220, 60);
+    painted.next();
+    render(400);
+    scheduler.advance(0.1);
+    tick = painted.next();
+    EXPECT_TRUE(tick.contains(QPoint(180, 5 + 9))) << "the time left";
 }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -39,6 +40,19 @@ std::uint32_t playbackPortCount(jack_client_t* client) {
         jack_free(ports);
     }
     return count;
+}
+
+// What libjack calls the server a client reaches without naming one.
+constexpr const char* kDefaultServer = "default";
+
+// The server a client of these options reaches: the one named, else the one
+// the environment makes the default (as libjack reads it), else "default".
+std::string serverNameOf(const JackBackend::Options& options) {
+    if (!options.serverName.empty()) {
+        return options.serverName;
+    }
+    const char* fromEnvironment = std::getenv("JACK_DEFAULT_SERVER");
+    return fromEnvironment && *fromEnvironment ? fromEnvironment : kDefaultServer;
 }
 
 } // namespace
@@ -78,7 +92,8 @@ JackBackend::JackBackend()
     : JackBackend(Options{}) {}
 
 JackBackend::JackBackend(Options options)
-    : _options(std::move(options)) {
+    : _options(std::move(options))
+    , _serverName(serverNameOf(_options)) {
     jack_set_error_function(libraryMessage);
     jack_set_info_function(libraryMessage);
     // Before the first rescan: the watching client's callbacks wake through it.
@@ -113,7 +128,7 @@ JackBackend::~JackBackend() {
 }
 
 std::string JackBackend::uid() const {
-    return "jack:" + (_options.serverName.empty() ? std::string("default") : _options.serverName);
+    return "jack:" + _serverName;
 }
 
 void JackBackend::setListener(AudioBackendListener* listener) {
@@ -146,8 +161,8 @@ std::unique_ptr<AudioOutputStream> JackBackend::openOutput(const std::string& ui
         }
     }
     std::lock_guard clients(_clientsMutex);
-    auto stream = JackOutputStream::open(_options.serverName, uid, config, callback,
-                                         [this]() noexcept { wake(); });
+    auto stream =
+        JackOutputStream::open(_serverName, uid, config, callback, [this]() noexcept { wake(); });
     if (!stream) {
         return nullptr;
     }
@@ -201,9 +216,8 @@ std::vector<AudioDeviceInfo> JackBackend::readServer() {
     }
     if (!_watch) {
         jack_status_t status{};
-        const char* server = _options.serverName.empty() ? nullptr : _options.serverName.c_str();
         _watch = jack_client_open("Pondra watch", JackOptions(JackNoStartServer | JackServerName),
-                                  &status, server);
+                                  &status, _serverName.c_str());
         if (_watch) {
             _reportedAbsent = false;
             jack_on_shutdown(_watch, &JackBackend::watchLost, this);
@@ -221,7 +235,7 @@ std::vector<AudioDeviceInfo> JackBackend::readServer() {
     if (_watch) {
         AudioDeviceInfo info;
         info.uid = uid();
-        info.name = _options.serverName.empty() ? "JACK" : "JACK (" + _options.serverName + ")";
+        info.name = _serverName == kDefaultServer ? "JACK" : "JACK (" + _serverName + ")";
         info.manufacturer = "JACK";
         info.modelUID = "jack";
         info.outputChannels = std::max<std::uint32_t>(2, playbackPortCount(_watch));

@@ -11,11 +11,14 @@ typedef struct _jack_client jack_client_t;
 class JackOutputStream;
 
 // Output through a JACK server, never started by us. The server is one
-// device, listed while it is reachable. A client of the backend's own
-// watches it: a monitor thread, the backend's notification thread, opens
-// that client when a server appears (trying again every second while none
-// runs), drops it when the server shuts down, and reports a changed list, a
-// changed rate or buffer size, and the xruns and deaths the streams flag.
+// device, listed while it is reachable, under the server's own name: the
+// one asked for, else the one the environment's JACK_DEFAULT_SERVER names,
+// else "default" (uid "jack:<name>"; named "JACK", or "JACK (<name>)" for a
+// server of another name), so that a show saved on a server reopens on it. A client of the
+// backend's own watches it: a monitor thread, the backend's notification thread, opens that client
+// when a server appears (trying again every second while none runs), drops it when the server shuts
+// down, and reports a changed list, a changed rate or buffer size, and the xruns and deaths the
+// streams flag.
 class JackBackend : public AudioBackend {
 public:
     struct Options {
@@ -55,6 +58,7 @@ private:
     static int formatChanged(std::uint32_t, void* self);
 
     const Options _options;
+    const std::string _serverName; // the server every client of this backend reaches
 
     mutable std::mutex _mutex; // guards the fields below; never held across a listener call
     AudioBackendListener* _listener = nullptr;

@@ -55,6 +55,9 @@ public:
     bool seek(std::int64_t clientFrame);
     // No more frames will come before the next seek.
     bool isFinished() const { return _state == State::Finished; }
+    // A read since the last seek found the file failing: what it delivers
+    // from there on is silence standing in for the file.
+    bool readFailed() const { return _state == State::Silence; }
 
 private:
     enum class State { Decoding, Flushing, Silence, Finished };

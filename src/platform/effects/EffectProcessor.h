@@ -59,18 +59,19 @@ struct EffectChannelPair {
     bool operator==(const EffectChannelPair&) const = default;
 };
 
-// The render lock of the source whose chain holds the processor, held.
-// process() runs under it on the render thread, so whatever changes what
-// process() reads (preparing, restoring state, applying a preset) asks for
-// the held lock as its proof and refuses a lock of any other mutex, or one
-// not held, with kEffectCannotDoInCurrentContext. Parameters and bypass need
-// no lock.
+// The render lock of the graph that holds the processor, held. Whatever
+// changes what process() reads (preparing, restoring state, applying a
+// preset) asks for the held lock as its proof and refuses a lock of any other
+// mutex, or one not held, with kEffectCannotDoInCurrentContext: an owner
+// that runs process() under the same lock never runs it meanwhile, and an
+// owner that runs it from a chain handed to its render thread changes only
+// processors that chain does not hold. Parameters and bypass need no lock.
 using EffectRenderLock = std::unique_lock<std::mutex>;
 
 // An effect unit: one plugin, prepared for a rate, a block size and a channel
 // count, processing non-interleaved float. Made on the main thread, bound to
-// the mutex its owner's render path holds while calling process(); it must be
-// unhooked from that path before it is destroyed.
+// its graph's render lock; it must be unhooked from the render path before
+// it is destroyed.
 class EffectProcessor {
 public:
     explicit EffectProcessor(std::mutex& renderLock)
@@ -93,7 +94,7 @@ public:
     // Main thread. The layouts prepare() accepts.
     virtual std::vector<EffectChannelPair> supportedChannels() const = 0;
 
-    // Render thread, render lock held; never allocates or blocks. One buffer
+    // Render thread; never allocates or blocks. One buffer
     // per prepared channel; input and output may be the same buffers. Any
     // number of frames (runs in blocks of at most maxFrames). Unprepared, it
     // does nothing.

@@ -109,5 +109,6 @@ Lv2PortLayout Lv2PortLayout::read(const Lv2World& world, const LilvPlugin* plugi
     if (layout.latencyPort && layout.ports[*layout.latencyPort].kind != Lv2Port::Kind::Control) {
         layout.latencyPort.reset();
     }
+    layout.inPlaceBroken = lilv_plugin_has_feature(plugin, n.inPlaceBroken);
     return layout;
 }

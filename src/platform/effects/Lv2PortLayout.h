@@ -38,6 +38,8 @@ struct Lv2PortLayout {
     std::optional<std::uint32_t> enabledPort; // control input designated lv2:enabled
     std::optional<std::uint32_t> latencyPort; // control output reporting latency
     bool hasMidiInput = false;
+    // The plugin may not write an output into the buffer of an input.
+    bool inPlaceBroken = false;
 
     static Lv2PortLayout read(const Lv2World& world, const LilvPlugin* plugin);
 };

@@ -12,11 +12,11 @@
 // An effect unit over one LV2 plugin.
 //
 // Threads: the main thread makes it, prepares it, reads and restores state
-// and applies presets; the render thread calls process() under the render
-// lock the processor was made with, which is also the lock prepare(),
-// setState() and applyFactoryPreset() demand as proof. Parameter values and
-// bypass are atomics written from any thread and copied into the plugin's
-// port buffers at the start of each block.
+// and applies presets, holding the render lock the processor was made with
+// (prepare(), setState() and applyFactoryPreset() demand it as proof), never
+// while the render thread runs process() (see EffectRenderLock). Parameter
+// values and bypass are atomics written from any thread and copied into the
+// plugin's port buffers at the start of each block.
 class Lv2Processor final : public EffectProcessor {
 public:
     // Main thread. nullptr with kEffectComponentNotFound when the world does
@@ -98,7 +98,7 @@ private:
     // Written by the render thread after each block, read anywhere.
     std::atomic<float> _latencyFrames{0.0f};
 
-    // Swapped on the main thread under the render lock; read by the render thread under it.
+    // Swapped on the main thread under the render lock, never while the render thread reads it.
     std::unique_ptr<Lv2Runtime> _runtime;
     // Main thread: the plugin's own state waiting for an instance.
     StatePointer _pendingState;

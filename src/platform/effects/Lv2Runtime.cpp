@@ -55,6 +55,15 @@ Lv2Runtime::Lv2Runtime(Lv2World& world, const Lv2PortLayout& layout, double samp
     , _maxBlock(static_cast<std::int32_t>(maxFrames))
     , _sequenceSize(static_cast<std::int32_t>(kAtomBufferBytes))
     , _rate(static_cast<float>(sampleRate)) {
+    for (const Lv2Port& port : layout.ports) {
+        if (port.kind == Lv2Port::Kind::Atom) {
+            _atomPorts.push_back(port.index);
+        } else if (port.kind == Lv2Port::Kind::Control && !port.input) {
+            _controlOutputs.push_back(port.index);
+        } else if (port.kind == Lv2Port::Kind::Control && port.index != layout.enabledPort) {
+            _controlInputs.push_back(port.index);
+        }
+    }
     UridMap& urids = world.urids();
     const std::uint32_t atomInt = urids.map(LV2_ATOM__Int);
     const std::uint32_t atomFloat = urids.map(LV2_ATOM__Float);
@@ -126,13 +135,9 @@ bool Lv2Runtime::instantiate(const LilvPlugin* plugin, std::size_t count) {
 }
 
 void Lv2Runtime::resetAtomPorts(Instance& instance) {
-    for (const Lv2Port& port : _layout.ports) {
-        if (port.kind != Lv2Port::Kind::Atom) {
-            continue;
-        }
-        auto* sequence =
-            reinterpret_cast<LV2_Atom_Sequence*>(instance.atomBuffers[port.index].data());
-        if (port.input) {
+    for (const std::uint32_t index : _atomPorts) {
+        auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(instance.atomBuffers[index].data());
+        if (_layout.ports[index].input) {
             // An empty sequence: a header and no events.
             sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
             sequence->atom.type = _atomSequence;
@@ -152,32 +157,35 @@ float Lv2Runtime::run(const float* const* input, float* const* output, std::uint
     const std::size_t perInstance = _layout.audioInputs.size();
     for (std::size_t k = 0; k < _instances.size(); ++k) {
         Instance& instance = _instances[k];
-        for (const Lv2Port& port : _layout.ports) {
-            if (port.kind == Lv2Port::Kind::Control && port.input) {
-                instance.floatBuffers[port.index][0] =
-                    port.index == _layout.enabledPort
-                        ? enabled
-                        : values[port.index].load(std::memory_order_relaxed);
-            }
+        for (const std::uint32_t index : _controlInputs) {
+            instance.floatBuffers[index][0] = values[index].load(std::memory_order_relaxed);
+        }
+        if (_layout.enabledPort) {
+            instance.floatBuffers[*_layout.enabledPort][0] = enabled;
         }
         resetAtomPorts(instance);
         for (std::size_t c = 0; c < perInstance; ++c) {
-            std::memcpy(instance.floatBuffers[_layout.audioInputs[c]].data(),
-                        input[k * perInstance + c] + offset, frames * sizeof(float));
+            const std::size_t channel = k * perInstance + c;
+            // lilv takes a writable pointer for every port; an input is only read.
+            lilv_instance_connect_port(instance.instance, _layout.audioInputs[c],
+                                       const_cast<float*>(input[channel] + offset));
+            lilv_instance_connect_port(instance.instance, _layout.audioOutputs[c],
+                                       _layout.inPlaceBroken
+                                           ? instance.floatBuffers[_layout.audioOutputs[c]].data()
+                                           : output[channel] + offset);
         }
         lilv_instance_run(instance.instance, frames);
         if (k == 0) {
-            for (const Lv2Port& port : _layout.ports) {
-                if (port.kind == Lv2Port::Kind::Control && !port.input) {
-                    values[port.index].store(instance.floatBuffers[port.index][0],
-                                             std::memory_order_relaxed);
-                }
+            for (const std::uint32_t index : _controlOutputs) {
+                values[index].store(instance.floatBuffers[index][0], std::memory_order_relaxed);
             }
         }
-        for (std::size_t c = 0; c < perInstance; ++c) {
-            std::memcpy(output[k * perInstance + c] + offset,
-                        instance.floatBuffers[_layout.audioOutputs[c]].data(),
-                        frames * sizeof(float));
+        if (_layout.inPlaceBroken) {
+            for (std::size_t c = 0; c < perInstance; ++c) {
+                std::memcpy(output[k * perInstance + c] + offset,
+                            instance.floatBuffers[_layout.audioOutputs[c]].data(),
+                            frames * sizeof(float));
+            }
         }
     }
     return _layout.latencyPort ? _instances[0].floatBuffers[*_layout.latencyPort][0] : 0.0f;

@@ -41,6 +41,9 @@ public:
     // control outputs back, runs every instance on the
     // frames [offset, offset + frames) of each channel buffer, frames being
     // at most maxFrames, and returns the frames of latency the plugin reports.
+    // The plugin reads and writes the channel buffers themselves (in place
+    // when `input` and `output` are the same), unless it cannot work in
+    // place: then it writes into its own buffers, copied out after.
     float run(const float* const* input, float* const* output, std::uint32_t offset,
               std::uint32_t frames, std::atomic<float>* values, float enabled);
 
@@ -57,6 +60,10 @@ private:
     void resetAtomPorts(Instance& instance);
 
     const Lv2PortLayout& _layout;
+    // Port indices by what run() does with them.
+    std::vector<std::uint32_t> _controlInputs; // the enabled port left out
+    std::vector<std::uint32_t> _controlOutputs;
+    std::vector<std::uint32_t> _atomPorts;
     double _sampleRate;
     std::uint32_t _maxFrames;
     std::uint32_t _channels;

@@ -56,6 +56,7 @@ Lv2World::Lv2World()
         uri(LV2_PRESETS__Preset),
         uri(kRdfsLabel),
         uri(LV2_STATE__interface),
+        uri(LV2_CORE__inPlaceBroken),
     };
 }
 
@@ -64,7 +65,7 @@ Lv2World::~Lv2World() {
                            _nodes.inputPort, _nodes.outputPort, _nodes.midiEvent, _nodes.enabled,
                            _nodes.latency, _nodes.reportsLatency, _nodes.toggled, _nodes.integer,
                            _nodes.logarithmic, _nodes.enumeration, _nodes.notOnGui, _nodes.preset,
-                           _nodes.label, _nodes.stateInterface}) {
+                           _nodes.label, _nodes.stateInterface, _nodes.inPlaceBroken}) {
         lilv_node_free(node);
     }
     lilv_world_free(_world);

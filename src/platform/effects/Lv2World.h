@@ -27,6 +27,7 @@ struct Lv2Nodes {
     LilvNode* preset;
     LilvNode* label;
     LilvNode* stateInterface;
+    LilvNode* inPlaceBroken;
 };
 
 // One loaded LV2 world: every bundle on LV2_PATH (lilv's default path when

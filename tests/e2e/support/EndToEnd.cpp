@@ -239,8 +239,12 @@ void EndToEnd::open(const TopLevel& window, const std::string& typed) {
     answerPanel(window, 'o', Control, typed);
 }
 
-void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
+void EndToEnd::answerSaveAs(const TopLevel& window, const std::string& package) {
     answerPanel(window, 's', Control | Shift, package);
+}
+
+void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
+    answerSaveAs(window, package);
     if (HasFatalFailure()) {
         return;
     }

@@ -63,6 +63,8 @@ protected:
     void dropFiles(const std::vector<std::string>& files, QPoint target);
     // File > Save As... to a package path, typed into the panel; waits for the save.
     void saveAs(const TopLevel& window, const std::string& package);
+    // Save As through its panel, without waiting for what the save does.
+    void answerSaveAs(const TopLevel& window, const std::string& package);
     // File > Open... with a path typed into the panel; waits for the panel to go.
     void open(const TopLevel& window, const std::string& typed);
     // The package's archive as the program wrote it.

@@ -12,6 +12,12 @@ WindowMap::WindowMap(QRect frame, bool tabsShown, int columns, int rows)
     _inspectorTopLeft = QPoint(frame.left(), frame.top() + inspectorTop);
 }
 
+WindowMap WindowMap::inShowMode(QRect frame, bool tabsShown, int columns, int rows) {
+    WindowMap map(frame, tabsShown, columns, rows);
+    map._grid.setBottom(frame.bottom() - PondraWindow::kBottomBarHeight);
+    return map;
+}
+
 QRect WindowMap::cell(int index) const {
     const int width = (_grid.width() - 4 - (2 * _columns + 2)) / _columns;
     const int height = (_grid.height() - 4 - (2 * _rows + 2)) / _rows;
@@ -25,6 +31,16 @@ QRect WindowMap::cell(int index) const {
 QPoint WindowMap::cellName(int index) const {
     const QRect drawn = cell(index);
     return {drawn.center().x(), drawn.top() + drawn.height() * 2 / 5};
+}
+
+QRect WindowMap::cellStatus(int index) const {
+    const QRect drawn = cell(index);
+    return {drawn.left() + 34, drawn.top() + 4, 26, 26};
+}
+
+QRect WindowMap::cellTimes(int index) const {
+    const QRect drawn = cell(index);
+    return {drawn.left() + 2, drawn.bottom() - 33, drawn.width() - 4, 17};
 }
 
 QPoint WindowMap::volume(double fraction) const {

@@ -16,6 +16,8 @@ public:
     static constexpr int kSplitterHeight = 12;
 
     explicit WindowMap(QRect frame, bool tabsShown = false, int columns = 4, int rows = 4);
+    // Show mode: the grid reaches down to the bottom bar.
+    static WindowMap inShowMode(QRect frame, bool tabsShown = false, int columns = 4, int rows = 4);
 
     QRect frame() const { return _frame; }
     // A cell as drawn, and its middle, by index row * columns + column.
@@ -23,6 +25,10 @@ public:
     QPoint cellCentre(int index) const { return cell(index).center(); }
     // A place inside the cell that holds no button of its own.
     QPoint cellName(int index) const;
+    // The corner where a cell shows that its cue plays, is paused or cannot
+    // play (show mode), and the line of its times.
+    QRect cellStatus(int index) const;
+    QRect cellTimes(int index) const;
 
     // The inspector of a selected cue.
     QPoint nameField() const { return inspector(173, 24); }
@@ -45,6 +51,9 @@ public:
     QPoint showButton() const { return bottom(117); }
     QPoint pauseButton() const { return bottom(390); }
     QPoint outputPopUp() const { return {_frame.right() - 109, _frame.bottom() - 31}; }
+    // Where the warnings button shows, right of the mode buttons, while
+    // there are warnings.
+    QRect warningButton() const { return {_frame.left() + 160, _frame.bottom() - 44, 80, 26}; }
 
 private:
     QPoint inspector(int x, int y) const { return _inspectorTopLeft + QPoint(x, y); }

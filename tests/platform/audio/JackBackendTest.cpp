@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -119,6 +120,33 @@ TEST_F(JackServer, ListsTheServerWithItsRatePeriodAndPlaybackPorts) {
     EXPECT_EQ(devices[0].bufferSizeInFrames, 256u);
     EXPECT_EQ(devices[0].outputChannels, 2u);
     EXPECT_EQ(backend.defaultOutputUID(), devices[0].uid);
+}
+
+// A backend told no server reaches the one JACK_DEFAULT_SERVER names, as
+// every JACK client does, and lists it under that server's name, so that a
+// show saved on it looks for it by that name.
+TEST_F(JackServer, TheDefaultServerIsListedUnderTheNameTheEnvironmentGivesIt) {
+    const char* before = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string kept = before ? before : "";
+    setenv("JACK_DEFAULT_SERVER", server.name().c_str(), 1);
+    JackBackend::Options options;
+    options.monitor = false;
+    JackBackend backend(options);
+    if (before) {
+        setenv("JACK_DEFAULT_SERVER", kept.c_str(), 1);
+    } else {
+        unsetenv("JACK_DEFAULT_SERVER");
+    }
+    EXPECT_EQ(backend.uid(), "jack:" + server.name());
+    const auto devices = backend.devices();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0].uid, "jack:" + server.name());
+    EXPECT_EQ(devices[0].name, "JACK (" + server.name() + ")");
+    RenderProbe probe;
+    auto stream = backend.openOutput(devices[0].uid, {}, probe);
+    ASSERT_TRUE(stream) << "the stream reaches the server the device is named by";
+    EXPECT_TRUE(stream->start());
+    stream->stop();
 }
 
 TEST(JackBackend, WithoutAServerNothingIsListedAndOneLineIsLogged) {
