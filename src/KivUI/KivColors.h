@@ -118,4 +118,31 @@ inline QPalette darkPalette(QPalette palette) {
     return palette;
 }
 
+// The dark palette made whole for stock dialogs and lists (file panels, a
+// pop-up's list): buttons, bevels, selected rows and greyed-out entries too.
+inline QPalette darkDialogPalette(QPalette palette) {
+    palette = darkPalette(palette);
+    palette.setColor(QPalette::AlternateBase, tableRowEven());
+    palette.setColor(QPalette::Button, inspectorTop());
+    palette.setColor(QPalette::ButtonText, textFieldText());
+    palette.setColor(QPalette::BrightText, Qt::white);
+    palette.setColor(QPalette::Highlight, outlineSelection());
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Light, grey(0.32));
+    palette.setColor(QPalette::Midlight, grey(0.26));
+    palette.setColor(QPalette::Mid, grey(0.14));
+    palette.setColor(QPalette::Dark, lineDark());
+    palette.setColor(QPalette::Shadow, grey(0.0));
+    palette.setColor(QPalette::ToolTipBase, inspectorTop());
+    palette.setColor(QPalette::ToolTipText, textFieldText());
+    palette.setColor(QPalette::PlaceholderText, grey(0.5));
+    palette.setColor(QPalette::Link, rgb(0.45, 0.68, 0.9));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, outlineSelectionInactive());
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, grey(0.45));
+    }
+    return palette;
+}
+
 } // namespace KivColors

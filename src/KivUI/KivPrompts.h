@@ -24,7 +24,9 @@ struct KivOpenPanelOptions {
     // Name filters such as "Audio files (*.wav *.aiff)"; empty takes any file.
     QStringList nameFilters;
     bool allowsMultipleSelection = false;
-    bool choosesDirectories = false;
+    // Folders whose names end so (".pondra") are packages: picked whole as
+    // one item, never entered.
+    QString packageExtension;
 };
 
 struct KivSavePanelOptions {

@@ -1,7 +1,11 @@
 #include "KivUI/KivQtPrompts.h"
 
+#include "KivUI/KivColors.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -45,6 +49,55 @@ QMessageBox* makeBox(QWidget* parent, const KivAlert& alert,
     return box;
 }
 
+// Qt's own file panel in the dark windows' colours (a desktop's native one
+// would neither take them nor know packages). A folder ending in the package
+// extension is picked, as a file is, when it is opened or chosen.
+class PanelDialog : public QFileDialog {
+public:
+    PanelDialog(const QString& title, const QString& directory,
+                const QString& packageExtension = QString())
+        : QFileDialog(nullptr, title, directory)
+        , _packageExtension(packageExtension) {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setPalette(KivColors::darkDialogPalette(palette()));
+        if (!_packageExtension.isEmpty()) {
+            // A double click enters a folder without asking accept().
+            connect(this, &QFileDialog::directoryEntered, this, [this](const QString& folder) {
+                if (isPackage(folder)) {
+                    choose(folder);
+                }
+            });
+        }
+    }
+
+    // The package picked, or empty when files were.
+    const QString& package() const { return _package; }
+
+protected:
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && isPackage(chosen.front())) {
+            choose(chosen.front());
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool isPackage(const QString& path) const {
+        const QFileInfo info(QDir::cleanPath(path));
+        return !_packageExtension.isEmpty() && info.isDir() &&
+               info.fileName().endsWith(_packageExtension) && info.fileName() != _packageExtension;
+    }
+    void choose(const QString& package) {
+        _package = QDir::cleanPath(package);
+        QDialog::accept();
+    }
+
+    const QString _packageExtension;
+    QString _package;
+};
+
 int indexOf(const std::vector<QAbstractButton*>& buttons, QAbstractButton* clicked) {
     for (size_t i = 0; i < buttons.size(); ++i) {
         if (buttons[i] == clicked) {
@@ -82,22 +135,21 @@ void KivQtPrompts::beep() {
 }
 
 QStringList KivQtPrompts::runOpenPanel(const KivOpenPanelOptions& options) {
-    QFileDialog dialog(nullptr, options.title, options.directory);
+    PanelDialog dialog(options.title, options.directory, options.packageExtension);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (options.choosesDirectories) {
-        dialog.setFileMode(QFileDialog::Directory);
-    } else {
-        dialog.setFileMode(options.allowsMultipleSelection ? QFileDialog::ExistingFiles
-                                                           : QFileDialog::ExistingFile);
-    }
+    dialog.setFileMode(options.allowsMultipleSelection ? QFileDialog::ExistingFiles
+                                                       : QFileDialog::ExistingFile);
     if (!options.nameFilters.isEmpty()) {
         dialog.setNameFilters(options.nameFilters);
     }
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.package().isEmpty() ? dialog.selectedFiles() : QStringList{dialog.package()};
 }
 
 QString KivQtPrompts::runSavePanel(const KivSavePanelOptions& options) {
-    QFileDialog dialog(nullptr, options.title, options.directory);
+    PanelDialog dialog(options.title, options.directory);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!options.fileName.isEmpty()) {

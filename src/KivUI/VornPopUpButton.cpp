@@ -75,6 +75,11 @@ void VornPopUpButton::setHighlighted(bool highlighted) {
 
 void VornPopUpButton::showPopup() {
     setHighlighted(true);
+    // The list opens over the dark window in its colours, not the desktop's
+    // menu colours Qt gives it.
+    const QPalette colours = KivColors::darkDialogPalette(view()->palette());
+    view()->window()->setPalette(colours);
+    view()->setPalette(colours);
     QComboBox::showPopup();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/undo/UndoManager.h"
 
 #include <QAbstractEventDispatcher>
+#include <QIcon>
 
 #include <chrono>
 #include <cstdlib>
@@ -38,6 +39,9 @@ Pondra::Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory)
     setOrganizationName(kOrganizationName);
     setApplicationName(kApplicationName);
     setApplicationVersion(versionString());
+    // The desktop matches the windows to the installed desktop entry and icon.
+    setDesktopFileName(QStringLiteral(PONDRA_APP_ID));
+    setWindowIcon(QIcon(QStringLiteral(":/Pondra.png")));
     initializeClass();
     installEventFilter(&_toolTipDelay);
     // exit() ends the loop without a quit request.

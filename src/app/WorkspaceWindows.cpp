@@ -3,6 +3,7 @@
 #include "KivUI/KivPrompts.h"
 #include "app/Pondra.h"
 #include "model/Cart.h"
+#include "model/PackagePath.h"
 #include "model/Workspace.h"
 #include "tabbar/TavTabBarControl.h"
 #include "window/CartTabBar.h"
@@ -79,8 +80,8 @@ std::shared_ptr<Workspace> WorkspaceWindows::openUntitled() {
 }
 
 std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path) {
-    const std::string absolute =
-        QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+    const std::string absolute = PackagePath::packageOf(
+        QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
     if (auto open = _controller.documentForPath(absolute)) {
         if (WorkspaceController* window = windowControllerOf(*open)) {
             window->window()->raise();
@@ -166,8 +167,15 @@ void WorkspaceWindows::newDocument() {
 }
 
 void WorkspaceWindows::openDocument() {
-    const QStringList chosen =
-        _prompts.runOpenPanel({QStringLiteral("Open Workspace"), QString(), {}, false, true});
+    // A workspace is a package folder; its archive inside may be picked too.
+    const QStringList chosen = _prompts.runOpenPanel(
+        {.title = QStringLiteral("Open Workspace"),
+         .directory = QString(),
+         .nameFilters = {QStringLiteral("Workspaces (*%1 %2)")
+                             .arg(QString::fromLatin1(kPackageExtension),
+                                  QString::fromLatin1(PackagePath::kDocumentFile))},
+         .allowsMultipleSelection = false,
+         .packageExtension = QString::fromLatin1(kPackageExtension)});
     for (const QString& path : chosen) {
         openPackage(path.toStdString());
     }

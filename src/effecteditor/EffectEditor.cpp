@@ -206,7 +206,9 @@ void EffectEditor::loadPreset() {
     const QStringList chosen = _prompts.runOpenPanel(KivOpenPanelOptions{
         QStringLiteral("Load Preset"),
         QString::fromStdString(_userPresets.path()),
-        {QStringLiteral("Presets (*.%1)").arg(KivEffectPresetFolders::kPresetExtension)}});
+        {QStringLiteral("Presets (*.%1)").arg(KivEffectPresetFolders::kPresetExtension)},
+        false,
+        QString()});
     if (!chosen.isEmpty()) {
         loadUserPreset(chosen.front().toStdString());
     }

@@ -2,6 +2,7 @@
 
 #include "foundation/KivLog.h"
 #include "model/MediaName.h"
+#include "model/PackagePath.h"
 #include "model/SavingError.h"
 #include "platform/files/FileOperations.h"
 
@@ -87,7 +88,8 @@ KivError PackageWriter::build(const PackageContents& contents, const std::string
     }
     error = fault(Step::WriteDocument);
     if (error == 0) {
-        error = FileOperations::writeNewFile(staging + "/document", contents.documentText);
+        error = FileOperations::writeNewFile(staging + "/" + PackagePath::kDocumentFile,
+                                             contents.documentText);
     }
     if (error != 0) {
         return SavingError::saveDocument(FileOperations::errorText(error));

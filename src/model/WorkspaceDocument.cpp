@@ -8,6 +8,7 @@
 #include "model/Cart.h"
 #include "model/MediaName.h"
 #include "model/PackageMediaFile.h"
+#include "model/PackagePath.h"
 #include "model/PondraLogger.h"
 #include "model/SavingError.h"
 #include "model/Workspace.h"
@@ -76,7 +77,7 @@ bool Workspace::readFromPackage(const std::string& path, KivError& error) {
         logLine("Reading workspace data from disk...");
     }
     std::string reason;
-    const auto text = readDocument(path + "/document", reason);
+    const auto text = readDocument(path + "/" + PackagePath::kDocumentFile, reason);
     auto archive = text ? WorkspaceArchive::fromText(*text, reason) : std::nullopt;
     if (!archive) {
         error = SavingError::readFailed(path, reason);

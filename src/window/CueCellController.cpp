@@ -3,6 +3,7 @@
 #include "KivUI/KivPrompts.h"
 #include "foundation/KivLog.h"
 #include "model/AudioCue.h"
+#include "platform/audiofile/AudioFileTypes.h"
 #include "platform/undo/UndoManager.h"
 #include "window/CueCellView.h"
 #include "window/GridView.h"
@@ -15,6 +16,15 @@
 #include <QTimer>
 
 namespace {
+
+// "Audio Files (*.wav *.aiff ...)": what the readers take.
+QString audioFilesFilter() {
+    QStringList patterns;
+    for (const std::string& extension : readableAudioFileExtensions()) {
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
+    }
+    return QStringLiteral("Audio Files (%1)").arg(patterns.join(QLatin1Char(' ')));
+}
 
 // Copies through a temporary file in the target's folder that replaces the
 // target only once it is complete.
@@ -125,7 +135,11 @@ void CueCellController::importFile() {
         return;
     }
     const QStringList chosen = delegate->prompts().runOpenPanel(
-        {QStringLiteral("Import File"), QString(), {}, true, false});
+        {.title = QStringLiteral("Import File"),
+         .directory = QString(),
+         .nameFilters = {audioFilesFilter(), QStringLiteral("All Files (*)")},
+         .allowsMultipleSelection = true,
+         .packageExtension = QString()});
     if (chosen.isEmpty()) {
         return;
     }

@@ -1,9 +1,15 @@
 #include "KivUI/VornPopUpButton.h"
 
+#include "KivUI/KivColors.h"
 #include "KivUI/PixelProbe.h"
 #include "KivUI/WidgetRender.h"
+#include "support/Gallery.h"
 
 #include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+
+#include <algorithm>
 
 TEST(VornPopUpButtonTest, TheBezelIsInsetAndCentredAndHalfAsOpaqueWhenDisabled) {
     VornPopUpButton popUp;
@@ -28,4 +34,35 @@ TEST(VornPopUpButtonTest, SmallAndPullDownUseTheirOwnImages) {
     const QImage pullDown = renderWidget(popUp);
     popUp.setPullsDown(false);
     EXPECT_NE(renderWidget(popUp), pullDown);
+}
+
+TEST(VornPopUpButtonTest, ItsOpenListWearsTheDarkWindowsColours) {
+    QWidget window;
+    window.resize(320, 200);
+    VornPopUpButton popUp(&window);
+    popUp.addItems({QStringLiteral("Default ALSA Output"), QStringLiteral("JACK (default)"),
+                    QStringLiteral("No Sound")});
+    popUp.setGeometry(10, 10, 220, 27);
+    window.show();
+    popUp.showPopup();
+    QWidget* list = popUp.view()->window();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_EQ(popUp.view()->palette().color(QPalette::Base), KivColors::textFieldBody(false));
+    EXPECT_EQ(popUp.view()->palette().color(QPalette::Text), KivColors::textFieldText());
+
+    // Drawn as it shows: the rows and the frame around them dark, the
+    // names light. The current row is the first; the last is unselected.
+    const QImage shown = renderWidget(*list);
+    const QRect last = popUp.view()->visualRect(popUp.model()->index(2, 0));
+    const QPoint inList = popUp.view()->viewport()->mapTo(list, last.topRight()) + QPoint(-4, 2);
+    EXPECT_LT(qGray(shown.pixel(inList)), 80) << "the list's ground is light";
+    EXPECT_LT(qGray(shown.pixel(1, list->height() / 2)), 100) << "the list's frame is light";
+    int lightest = 0;
+    for (int x = 0; x < last.width(); ++x) {
+        const QPoint at = popUp.view()->viewport()->mapTo(list, QPoint(x, last.center().y()));
+        lightest = std::max(lightest, qGray(shown.pixel(at)));
+    }
+    EXPECT_GT(lightest, 170) << "no light text in the last row";
+    saveToGallery(*list, QStringLiteral("PopUpList"));
+    popUp.hidePopup();
 }

@@ -10,6 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
 
 #include <chrono>
 
@@ -54,6 +57,17 @@ TEST_F(PondraFixture, TheToolTipDelayIsWrittenAtEveryStart) {
 
     application->defaults().waitForWrites();
     EXPECT_EQ(defaults()->value("NSInitialToolTipDelay").toInt(), 800);
+}
+
+TEST_F(PondraFixture, TheWindowsNameTheInstalledDesktopEntryAndCarryTheIcon) {
+    auto application = makeApplication();
+
+    // The desktop finds the entry by this name, so it must be the installed file's.
+    const QString entry = QGuiApplication::desktopFileName() + QStringLiteral(".desktop");
+    EXPECT_EQ(entry, QFileInfo(QStringLiteral(PONDRA_DESKTOP_ENTRY)).fileName());
+    const QIcon icon = QGuiApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixmap(QSize(256, 256)).size(), QSize(256, 256));
 }
 
 TEST_F(PondraFixture, AnUntitledWorkspaceIsOpenedWhenNoneIsAskedFor) {

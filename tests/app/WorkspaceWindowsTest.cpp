@@ -21,6 +21,18 @@ protected:
         workspace.carts().front()->setName("Edited");
         workspace.undoManager().endTurn();
     }
+    // An untitled workspace saved under this name in the test's folder, then
+    // closed; answers the package's path.
+    std::string savedAndClosed(const std::string& name) {
+        const std::string package = files.path(name);
+        auto workspace = windows->openUntitled();
+        prompts.saveAnswers = {QString::fromStdString(package)};
+        windows->saveDocumentAs(*workspace);
+        windows->documentController().finishSaving(*workspace);
+        EXPECT_TRUE(windows->closeDocument(*workspace));
+        QCoreApplication::processEvents();
+        return package;
+    }
 };
 
 } // namespace
@@ -109,6 +121,34 @@ TEST_F(WorkspaceWindowsTest, APackageThatCannotBeReadGivesAnAlertAndNoWindow) {
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("missing.pondra")));
     EXPECT_TRUE(windows->documentController().documents().empty());
+}
+
+TEST_F(WorkspaceWindowsTest, APackageByNameWithASlashOrByItsDocumentOpensOneWorkspace) {
+    const std::string package = savedAndClosed("Show.pondra");
+    for (const std::string& spelling : {package + "/document", package + "/", package}) {
+        auto workspace = windows->openPackage(spelling);
+        ASSERT_TRUE(workspace) << spelling;
+        EXPECT_EQ(workspace->filePath(), package) << spelling;
+        EXPECT_EQ(windows->windowControllerOf(*workspace)->window()->windowTitle(),
+                  QStringLiteral("Show[*] \u2014 Pondra"));
+    }
+    EXPECT_EQ(windows->documentController().documents().size(), 1u);
+    EXPECT_TRUE(prompts.alerts.empty());
+}
+
+TEST_F(WorkspaceWindowsTest, TheOpenPanelOffersPackagesWholeAndOpensThePackageOfAPickedDocument) {
+    const std::string package = savedAndClosed("Panel.pondra");
+    prompts.openAnswers = {{QString::fromStdString(package + "/document")}};
+    windows->openDocument();
+    ASSERT_EQ(prompts.openPanels.size(), 1u);
+    const KivOpenPanelOptions& panel = prompts.openPanels.front();
+    EXPECT_EQ(panel.packageExtension, QStringLiteral(".pondra"));
+    EXPECT_FALSE(panel.allowsMultipleSelection);
+    ASSERT_EQ(panel.nameFilters.size(), 1);
+    EXPECT_TRUE(panel.nameFilters.front().contains(QStringLiteral("*.pondra")));
+    EXPECT_TRUE(panel.nameFilters.front().contains(QStringLiteral(" document)")));
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    EXPECT_EQ(windows->documentController().documents().front()->filePath(), package);
 }
 
 TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {

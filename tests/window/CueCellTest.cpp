@@ -7,6 +7,7 @@
 #include "window/CueCellView.h"
 #include "window/CueTextColors.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
@@ -137,6 +138,19 @@ TEST_F(WindowFixture, AnImportIntoACellReplacesItsCueWithoutDefaultTriggers) {
     ASSERT_TRUE(cart().cueAtIndex(2));
     EXPECT_EQ(cart().cueAtIndex(2)->name(), "new");
     EXPECT_EQ(cart().cueAtIndex(2)->hotkey(), "K");
+    // The panel shows the audio files the readers take, in any letter case.
+    ASSERT_EQ(prompts.openPanels.size(), 1u);
+    ASSERT_FALSE(prompts.openPanels[0].nameFilters.isEmpty());
+    const QString audio = prompts.openPanels[0].nameFilters.front();
+    const QStringList patterns =
+        audio.mid(audio.indexOf('(') + 1).chopped(1).split(' ', Qt::SkipEmptyParts);
+    for (const char* name :
+         {"a.wav", "b.AIFF", "c.flac", "d.ogg", "e.opus", "f.mp3", "g.m4a", "h.caf", "i.mov"}) {
+        EXPECT_TRUE(QDir::match(patterns, QString::fromLatin1(name))) << name;
+    }
+    for (const char* name : {"notes.txt", "cover.png", "Show.pondra", "a.wav.part"}) {
+        EXPECT_FALSE(QDir::match(patterns, QString::fromLatin1(name))) << name;
+    }
 
     // An empty cell gets no default hot key from an import.
     prompts.openAnswers.push_back({QString::fromStdString(wav("other.wav", 0.1f))});

@@ -17,6 +17,7 @@ constexpr std::uint32_t kBusyChannels = 2;
 constexpr double kBusyRate = 48000.0;
 // A converting PCM reports an unbounded channel range; it has no native count.
 constexpr unsigned kMaxNativeChannels = 64;
+constexpr std::uint32_t kStereo = 2;
 constexpr std::uint32_t kDefaultBufferFrames = 512;
 
 void trace(const char* format, const std::string& name, int err) {
@@ -25,9 +26,10 @@ void trace(const char* format, const std::string& name, int err) {
     }
 }
 
-// Fills channels, rate and buffer sizes from the PCM's hardware ranges.
-// Answers 0, or the negative errno of the open or the query.
-int probe(const AlsaConfiguration& configuration, const std::string& pcmName,
+// Fills channels, rate and buffer sizes from the PCM's hardware ranges; a
+// card's PCM or a named one (see alsaListedChannels). Answers 0, or the
+// negative errno of the open or the query.
+int probe(const AlsaConfiguration& configuration, const std::string& pcmName, bool card,
           AudioDeviceInfo& info) {
     snd_pcm_t* pcm = nullptr;
     int err = configuration.openPlayback(&pcm, pcmName, true);
@@ -38,9 +40,11 @@ int probe(const AlsaConfiguration& configuration, const std::string& pcmName,
     snd_pcm_hw_params_alloca(&params);
     err = snd_pcm_hw_params_any(pcm, params);
     if (err >= 0) {
-        unsigned channels = 0;
-        snd_pcm_hw_params_get_channels_max(params, &channels);
-        info.outputChannels = channels > kMaxNativeChannels ? 2 : channels;
+        unsigned minimum = 0;
+        unsigned maximum = 0;
+        snd_pcm_hw_params_get_channels_min(params, &minimum);
+        snd_pcm_hw_params_get_channels_max(params, &maximum);
+        info.outputChannels = alsaListedChannels(minimum, maximum, card);
         if (snd_pcm_hw_params_test_rate(pcm, params, 48000, 0) == 0) {
             info.nominalSampleRate = 48000.0;
         } else if (snd_pcm_hw_params_test_rate(pcm, params, 44100, 0) == 0) {
@@ -125,7 +129,7 @@ void addCardDevices(Scan& scan, int card) {
         info.uid = "hw:CARD=" + cardId + ",DEV=" + std::to_string(device);
         info.name = cardName + ": " + snd_pcm_info_get_name(pcmInfo);
         info.modelUID = driver;
-        err = probe(scan.configuration, info.uid, info);
+        err = probe(scan.configuration, info.uid, true, info);
         if (err < 0 && err != -EBUSY && err != -EAGAIN) {
             trace("ALSA device %s could not be probed: %s", info.uid, err);
         }
@@ -168,7 +172,7 @@ void addNamedPcm(Scan& scan, const std::string& pcmName, const std::string& desc
     info.uid = pcmName;
     info.name = description.empty() ? pcmName : description;
     info.modelUID = pcmName;
-    const int err = probe(scan.configuration, pcmName, info);
+    const int err = probe(scan.configuration, pcmName, false, info);
     if (err == -EBUSY || err == -EAGAIN) {
         fillBusy(scan, info);
     } else if (err < 0) {
@@ -216,6 +220,13 @@ std::vector<AudioDeviceInfo> enumerateAlsaDevices(const AlsaConfiguration& confi
         addNamedPcm(scan, name, descriptionOf(name));
     }
     return std::move(scan.devices);
+}
+
+std::uint32_t alsaListedChannels(unsigned minimum, unsigned maximum, bool card) {
+    if (!card && minimum <= kStereo && maximum >= kStereo) {
+        return kStereo;
+    }
+    return maximum > kMaxNativeChannels ? kStereo : maximum;
 }
 
 std::string alsaPcmNameForUID(const std::string& uid) {

@@ -18,6 +18,13 @@ std::vector<AudioDeviceInfo> enumerateAlsaDevices(const AlsaConfiguration& confi
                                                   const std::vector<std::string>& extraPcms,
                                                   const std::vector<AudioDeviceInfo>& previous);
 
+// The channels a device is listed with, from the counts its PCM takes. A
+// card's PCM has the card's own count. A named PCM ("default", a sound
+// server's) converts into the layout behind it and takes any count up to a
+// limit of its own (PipeWire's 64, PulseAudio's 32, plug's thousands), which
+// is no count of any output: it plays stereo where it takes two channels.
+std::uint32_t alsaListedChannels(unsigned minimum, unsigned maximum, bool card);
+
 // The PCM name a stream opens for a UID: a card's PCM through the "plughw"
 // converter (cards rarely take float), anything else as it is named.
 std::string alsaPcmNameForUID(const std::string& uid);

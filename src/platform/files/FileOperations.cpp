@@ -239,6 +239,11 @@ bool itemExists(const std::string& path) {
     return ::lstat(path.c_str(), &status) == 0;
 }
 
+bool isDirectory(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 std::string errorText(int error) {
     char buffer[256];
     // The GNU form: thread-safe, and the text may not be in the buffer.

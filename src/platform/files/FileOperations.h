@@ -48,6 +48,8 @@ int rename(const std::string& from, const std::string& to);
 int removeTree(const std::string& path);
 // True when anything, a dangling symbolic link too, is at the path.
 bool itemExists(const std::string& path);
+// True when the path leads, through any symbolic links, to a folder.
+bool isDirectory(const std::string& path);
 
 std::string errorText(int error);
 

@@ -30,7 +30,7 @@ std::string caseName() {
 } // namespace
 
 void EndToEnd::SetUp() {
-    if (!XvfbDisplay::installed() || !JackTestServer::installed()) {
+    if (!XvfbDisplay::installed() || (usesJackServer() && !JackTestServer::installed())) {
         GTEST_SKIP() << "The end-to-end suite needs Xvfb and jackd; scripts/install-deps "
                         "installs both.";
     }
@@ -47,6 +47,9 @@ void EndToEnd::SetUp() {
     ASSERT_FALSE(display->name().empty()) << "Xvfb did not start";
     x = std::make_unique<XDriver>(display->name());
     ASSERT_TRUE(x->connected()) << "no connection to " << display->name();
+    if (!usesJackServer()) {
+        return;
+    }
     // libjack's own complaints while the server comes up are not the case's.
     jack_set_error_function([](const char*) {});
     jack_set_info_function([](const char*) {});
@@ -96,30 +99,37 @@ std::string EndToEnd::tone(const std::string& name, int n, double seconds, unsig
     return file;
 }
 
+std::map<std::string, std::string> EndToEnd::homeEnvironment() const {
+    const std::string home = path("home");
+    return {
+        {"HOME", home},
+        {"XDG_CONFIG_HOME", home + "/.config"},
+        {"XDG_DATA_HOME", home + "/.local/share"},
+        {"XDG_STATE_HOME", home + "/.local/state"},
+        {"XDG_CACHE_HOME", home + "/.cache"},
+        {"XDG_RUNTIME_DIR", path("run")},
+    };
+}
+
 TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
     // The tree's own program, unless the environment names another build.
     const char* other = std::getenv("PONDRA_E2E_PROGRAM");
-    std::vector<std::string> command{other && *other ? other : PONDRA_E2E_PROGRAM};
+    std::vector<std::string> command = launcher;
+    command.push_back(other && *other ? other : PONDRA_E2E_PROGRAM);
     command.insert(command.end(), arguments.begin(), arguments.end());
-    const std::string home = path("home");
-    program = std::make_unique<ChildProcess>(command,
-                                             std::map<std::string, std::string>{
-                                                 {"HOME", home},
-                                                 {"XDG_CONFIG_HOME", home + "/.config"},
-                                                 {"XDG_DATA_HOME", home + "/.local/share"},
-                                                 {"XDG_CACHE_HOME", home + "/.cache"},
-                                                 {"XDG_RUNTIME_DIR", path("run")},
-                                                 {"DISPLAY", display->name()},
-                                                 {"QT_QPA_PLATFORM", "xcb"},
-                                                 {"WAYLAND_DISPLAY", ""},
-                                                 {"SESSION_MANAGER", ""},
-                                                 {"DBUS_SESSION_BUS_ADDRESS", ""},
-                                                 {"LV2_PATH", ""},
-                                                 {"LANG", "C.UTF-8"},
-                                                 {"JACK_DEFAULT_SERVER", jack->name()},
-                                                 {"JACK_NO_AUDIO_RESERVATION", "1"},
-                                             },
-                                             _outputPath);
+    std::map<std::string, std::string> environment = homeEnvironment();
+    environment.insert({
+        {"DISPLAY", display->name()},
+        {"QT_QPA_PLATFORM", "xcb"},
+        {"WAYLAND_DISPLAY", ""},
+        {"SESSION_MANAGER", ""},
+        {"DBUS_SESSION_BUS_ADDRESS", ""},
+        {"LV2_PATH", ""},
+        {"LANG", "C.UTF-8"},
+        {"JACK_DEFAULT_SERVER", jack ? jack->name() : ""},
+        {"JACK_NO_AUDIO_RESERVATION", "1"},
+    });
+    program = std::make_unique<ChildProcess>(command, environment, _outputPath);
     const auto window = x->waitForWindow(isWorkspaceWindow, kLaunchLimit);
     if (!window) {
         ADD_FAILURE() << "no workspace window showed; the program printed:\n" << output();
@@ -211,20 +221,33 @@ void EndToEnd::dropFiles(const std::vector<std::string>& files, QPoint target) {
     x->settle(300ms);
 }
 
-void EndToEnd::answerSaveAs(const TopLevel& window, const std::string& package) {
+void EndToEnd::answerPanel(const TopLevel& window, char shortcut, unsigned modifiers,
+                           const std::string& typed) {
     x->focus(window);
-    x->key('s', Control | Shift);
+    x->key(shortcut, modifiers);
     const auto panel = waitForOtherWindow();
-    ASSERT_TRUE(panel) << "no save panel";
+    ASSERT_TRUE(panel) << "no file panel";
     x->focus(*panel);
     x->key('a', Control);
-    x->type(package);
+    x->type(typed);
     x->key(Keys::Return);
-    ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == panel->id; }, 10s));
+    ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == panel->id; }, 10s))
+        << "the panel stayed open after " << typed;
+}
+
+void EndToEnd::open(const TopLevel& window, const std::string& typed) {
+    answerPanel(window, 'o', Control, typed);
+}
+
+void EndToEnd::answerSaveAs(const TopLevel& window, const std::string& package) {
+    answerPanel(window, 's', Control | Shift, package);
 }
 
 void EndToEnd::saveAs(const TopLevel& window, const std::string& package) {
     answerSaveAs(window, package);
+    if (HasFatalFailure()) {
+        return;
+    }
     // A package is written beside its place and renamed into it whole.
     const auto end = std::chrono::steady_clock::now() + 30s;
     while (!std::filesystem::exists(package + "/document")) {
@@ -249,14 +272,18 @@ std::map<int, nlohmann::json> EndToEnd::cuesOf(const nlohmann::json& document, i
     return cues;
 }
 
-void EndToEnd::chooseJackOutput(const TopLevel& window) {
+void EndToEnd::chooseOutput(const TopLevel& window, const std::string& name) {
     const WindowMap map(window.frame);
     x->focus(window);
     x->click(map.outputPopUp());
     x->settle(300ms);
-    x->type("JACK");
+    x->type(name);
     x->key(Keys::Return);
     x->settle(500ms);
+}
+
+void EndToEnd::chooseJackOutput(const TopLevel& window) {
+    chooseOutput(window, "JACK");
 }
 
 void EndToEnd::record(double seconds) {

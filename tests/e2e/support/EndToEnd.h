@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -30,6 +31,11 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
+
+    // Whether the case runs a JACK server of its own (dummy driver).
+    virtual bool usesJackServer() const { return true; }
+    // HOME and the XDG folders of the case, as the program gets them.
+    std::map<std::string, std::string> homeEnvironment() const;
 
     // A path in the case's own folder.
     std::string path(const std::string& name) const { return _folder + "/" + name; }
@@ -59,12 +65,16 @@ protected:
     void saveAs(const TopLevel& window, const std::string& package);
     // Save As through its panel, without waiting for what the save does.
     void answerSaveAs(const TopLevel& window, const std::string& package);
+    // File > Open... with a path typed into the panel; waits for the panel to go.
+    void open(const TopLevel& window, const std::string& typed);
     // The package's archive as the program wrote it.
     static nlohmann::json readDocument(const std::string& package);
     // The cues of the document's first cart by slot.
     static std::map<int, nlohmann::json> cuesOf(const nlohmann::json& document, int cart = 0);
 
-    // The window's output set to the JACK server through its pop-up.
+    // The window's output set through its pop-up, by typing the start of
+    // the device's name; to the JACK server.
+    void chooseOutput(const TopLevel& window, const std::string& name);
     void chooseJackOutput(const TopLevel& window);
     // Starts recording what the program plays into JACK.
     void record(double seconds = 60.0);
@@ -85,6 +95,9 @@ protected:
     void showMode(const TopLevel& window);
     void editMode(const TopLevel& window);
 
+    // A command the program is started through ("pw-jack"), when not empty.
+    std::vector<std::string> launcher;
+
     std::unique_ptr<XvfbDisplay> display;
     std::unique_ptr<XDriver> x;
     std::unique_ptr<JackTestServer> jack;
@@ -93,6 +106,9 @@ protected:
 
 private:
     void keepEvidence();
+    // The panel a shortcut brings, answered with a typed path and Return.
+    void answerPanel(const TopLevel& window, char shortcut, unsigned modifiers,
+                     const std::string& typed);
 
     std::string _folder;
     std::string _outputPath;

@@ -208,6 +208,22 @@ TEST(AlsaEnumeration, CardsOpenThroughTheConverter) {
     EXPECT_FALSE(sameDeviceUIDs({a}, {a, b}));
 }
 
+// A sound server's PCM takes any count up to its own limit; listed with
+// that limit, a show would play into channels no output has (PipeWire mixes
+// 64 channels of unknown position into a stereo sink as silence).
+TEST(AlsaEnumeration, ANamedPcmThatTakesTwoChannelsIsStereoAndACardKeepsItsCount) {
+    EXPECT_EQ(alsaListedChannels(1, 64, false), 2u) << "PipeWire's default";
+    EXPECT_EQ(alsaListedChannels(1, 32, false), 2u) << "PulseAudio's default";
+    EXPECT_EQ(alsaListedChannels(1, 10000, false), 2u) << "plug";
+    EXPECT_EQ(alsaListedChannels(2, 2, false), 2u) << "dmix";
+    EXPECT_EQ(alsaListedChannels(6, 6, false), 6u) << "a named route to six outputs";
+    EXPECT_EQ(alsaListedChannels(1, 1, false), 1u);
+    EXPECT_EQ(alsaListedChannels(2, 8, true), 8u) << "a card's surround outputs";
+    EXPECT_EQ(alsaListedChannels(18, 18, true), 18u) << "an interface's outputs";
+    EXPECT_EQ(alsaListedChannels(1, 64, true), 64u) << "a card of 64 outputs";
+    EXPECT_EQ(alsaListedChannels(1, 10000, true), 2u) << "a card behind a converter";
+}
+
 // A user's PONDRA_BUFFER_FRAMES sets the buffer ALSA devices open at; what
 // is not a plain frame count in range leaves the 512 frames.
 TEST(AlsaEnumeration, TheUsersBufferSizeComesFromTheEnvironmentText) {
