@@ -16,6 +16,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kNone = CartGrid::kNotFound;
@@ -43,6 +45,9 @@ GridController::GridController(std::shared_ptr<Cart> cart, WorkspaceController& 
             undo.setActionName("Change Size");
         }
         reloadData();
+        // The selected slot now holds whatever cue the new size puts there:
+        // nothing stays selected and the inspector empties.
+        select(kNone);
     });
     _nameObservation =
         _cart->nameChanged().connect([this](const std::string& old, const std::string& name) {
@@ -345,29 +350,32 @@ void GridController::gridViewDroppedFiles(const QStringList& paths, std::size_t 
     if (paths.isEmpty() || _import || index >= slotCount()) {
         return;
     }
-    QStringList refused;
-    for (const QString& path : paths) {
-        if (!isImportable(path)) {
-            refused << QFileInfo(path).fileName();
+    // In the order given, up to the first file that cannot be read: that one
+    // and every file after it are left out, and one alert names them.
+    const auto unreadable = std::find_if(paths.begin(), paths.end(),
+                                         [](const QString& path) { return !isImportable(path); });
+    if (unreadable != paths.end()) {
+        QStringList left;
+        for (auto path = unreadable; path != paths.end(); ++path) {
+            left << QFileInfo(*path).fileName();
         }
-    }
-    if (!refused.isEmpty()) {
         prompts().runAlert(
-            {refused.size() == 1
-                 ? QStringLiteral("The file could not be imported.")
-                 : QStringLiteral("%1 files could not be imported.").arg(refused.size()),
-             QStringLiteral("Only audio files that can be read can be added to the grid, and "
-                            "nothing was added. Could not read: %1")
-                 .arg(refused.join(QStringLiteral(", "))),
+            {QStringLiteral("\u201C%1\u201D could not be imported.").arg(left.front()),
+             QStringLiteral("Only audio files that can be read can be added to the grid; the "
+                            "import stopped at this file. Not added: %1")
+                 .arg(left.join(QStringLiteral(", "))),
              {QStringLiteral("OK")}});
+    }
+    const QStringList importable(paths.begin(), unreadable);
+    if (importable.isEmpty()) {
         return;
     }
     ImportProgressSheet& sheet = _workspaceController.importProgress();
-    sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
+    sheet.begin(QStringLiteral("Importing media"), static_cast<int>(importable.size()));
     Workspace& workspace = _workspaceController.workspace();
     auto slot = std::make_shared<std::size_t>(index);
     _import = std::make_unique<MediaImport>(
-        paths,
+        importable,
         MediaImport::Steps{
             [&workspace](const std::string& path) { return workspace.copyFileIntoTmp(path); },
             [this, slot, withDefaultTriggers](const std::string& copy) {

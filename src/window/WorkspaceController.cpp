@@ -16,6 +16,8 @@
 #include "model/Cart.h"
 #include "model/SafetyConcern.h"
 #include "model/Workspace.h"
+#include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
 #include "window/BrokenCueController.h"
 #include "window/BrokenCueView.h"
 #include "window/CartTabBar.h"
@@ -77,7 +79,6 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _documents(documents)
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
-    _workspace->setSaveProgress(_window->saveProgress());
     _settings.setUndoManager(&undoManager());
     // The hardware tells on its own thread; the pop-ups are the GUI thread's.
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
@@ -85,15 +86,21 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             QMetaObject::invokeMethod(
                 this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
         });
+    _tabDragBeginObservation = NotificationCenter::defaultCenter().addObserver(
+        TavTabDragAssistant::kDidBeginNotification, nullptr,
+        [this](const Notification&) { tabDragDidBegin(); });
+    _tabDragEndObservation = NotificationCenter::defaultCenter().addObserver(
+        TavTabDragAssistant::kDidEndNotification, nullptr,
+        [this](const Notification&) { tabDragDidEnd(); });
     _brokenCues = std::make_unique<BrokenCueController>(
         [this] { return brokenOrFlaggedCues(); },
         [this](const std::shared_ptr<AudioCue>& cue) { selectCue(*cue); },
         MainRunLoop::scheduler());
-    _brokenCues->setWarningButton(_window->warningButton());
     // Undo and redo change cues behind the cells' backs.
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
         validateMenus();
+        updateVolumeSlider();
         updateInspectorCue();
         for (const auto& controller : _gridControllers) {
             controller->gridView()->update();
@@ -106,11 +113,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             _brokenCues->reloadData();
         }
     });
-    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
-    _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
-                                      [this](QWidget* page) { tabDidClose(page); });
-    _window->tabs()->setDragController(this);
-    makeInspector();
+    wireWindow();
 }
 
 WorkspaceController::~WorkspaceController() {
@@ -122,6 +125,8 @@ WorkspaceController::~WorkspaceController() {
     }
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
+    _tabDragBeginObservation.disconnect();
+    _tabDragEndObservation.disconnect();
     if (_workspace->saveProgress() == _window->saveProgress()) {
         _workspace->setSaveProgress(nullptr);
     }
@@ -159,10 +164,7 @@ void WorkspaceController::addTab(GridController& controller) {
 }
 
 void WorkspaceController::showWindow() {
-    _window->volumeSlider()->blockSignals(true);
-    _window->volumeSlider()->setValue(
-        static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
-    _window->volumeSlider()->blockSignals(false);
+    updateVolumeSlider();
     updateDuckingButton();
     updatePauseButton();
     _window->tabs()->setCurrentIndex(0);
@@ -184,19 +186,29 @@ void WorkspaceController::showWindow() {
     _brokenCues->reloadData();
 }
 
-void WorkspaceController::reloadCarts() {
-    const int selected = _window->tabs()->currentIndex();
-    _brokenCues->hidePopover();
-    _window.reset();
-    _gridControllers.clear();
-    _closedControllers.clear();
-    _window = std::make_unique<PondraWindow>(*this);
+void WorkspaceController::wireWindow() {
     _workspace->setSaveProgress(_window->saveProgress());
     _brokenCues->setWarningButton(_window->warningButton());
     _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
     _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
                                       [this](QWidget* page) { tabDidClose(page); });
+    _window->tabs()->setDragController(this);
+    connect(_window->splitView(), &QSplitter::splitterMoved, this,
+            [this] { inspectorPaneMoved(); });
     makeInspector();
+}
+
+void WorkspaceController::reloadCarts() {
+    const int selected = _window->tabs()->currentIndex();
+    // The new window takes the old one's place and size.
+    const QByteArray frame = _window->saveGeometry();
+    _brokenCues->hidePopover();
+    _window.reset();
+    _gridControllers.clear();
+    _closedControllers.clear();
+    _window = std::make_unique<PondraWindow>(*this);
+    _window->restoreGeometry(frame);
+    wireWindow();
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
     }
@@ -242,6 +254,30 @@ void WorkspaceController::showInspector() {
     split->setSizes({std::max(total - _heightOfInspector, 0), _heightOfInspector});
     _inspectorVisible = true;
     updateInspectorCue();
+}
+
+void WorkspaceController::toggleInspector() {
+    if (isLocked()) {
+        return;
+    }
+    // Over the warnings list the command brings the cue inspector back, even
+    // once the list is empty and its button gone.
+    if (_inspectorVisible && _inspector && _inspector->brokenCueViewIsVisible()) {
+        _inspector->toggleBrokenCueView();
+    } else if (_inspectorVisible) {
+        hideInspector();
+    } else {
+        showInspector();
+    }
+    validateMenus();
+}
+
+void WorkspaceController::inspectorPaneMoved() {
+    // The divider dragged to the bottom collapses the pane: it is hidden, as
+    // by the command, and the command shows it again.
+    if (_inspectorVisible && _window->splitView()->sizes().value(1) == 0) {
+        hideInspector();
+    }
 }
 
 void WorkspaceController::hideInspector() {
@@ -416,11 +452,19 @@ void WorkspaceController::stopDuckingTimer() {
     }
 }
 
+void WorkspaceController::updateVolumeSlider() {
+    VornSlider* slider = _window->volumeSlider();
+    // A drag under way is the user's: the slider is where the hand is.
+    if (slider->isSliderDown()) {
+        return;
+    }
+    slider->blockSignals(true);
+    slider->setValue(static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
+    slider->blockSignals(false);
+}
+
 void WorkspaceController::followDucking() {
-    _window->volumeSlider()->blockSignals(true);
-    _window->volumeSlider()->setValue(
-        static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
-    _window->volumeSlider()->blockSignals(false);
+    updateVolumeSlider();
     if (MainRunLoop::clock().now() > _duckingStart + kDuckingFollowTime) {
         stopDuckingTimer();
     }
@@ -949,6 +993,7 @@ void WorkspaceController::validateMenus() {
     enable("editWorkspaceSettings", !locked);
     enable("changeGrid", !locked);
     enable("renameCart", !locked);
+    enable("toggleInspector", !locked);
     UndoManager& undo = undoManager();
     const auto named = [](const char* verb, const std::string& name) {
         return name.empty() ? QString::fromLatin1(verb)
@@ -990,10 +1035,12 @@ void WorkspaceController::tabSelected() {
 }
 
 void WorkspaceController::selectCue(const AudioCue& cue) {
-    for (std::size_t i = 0; i < _gridControllers.size(); ++i) {
-        if (_gridControllers[i]->cart().get() == cue.cart()) {
-            _window->tabs()->setCurrentIndex(static_cast<int>(i));
-            _gridControllers[i]->selectCue(cue);
+    for (const auto& controller : _gridControllers) {
+        // By the tab's place in the row, which a reorder changes.
+        if (const int tab = tabIndexOf(*controller);
+            tab >= 0 && controller->cart().get() == cue.cart()) {
+            _window->tabs()->setCurrentIndex(tab);
+            controller->selectCue(cue);
         }
     }
 }

@@ -1,5 +1,5 @@
 // Audio files dropped on the grid: imported in the background with default
-// triggers, refused as a whole when any cannot be read, and cancellable.
+// triggers, in order up to the first that cannot be read, and cancellable.
 #include "KivUI/VornButton.h"
 #include "WindowFixture.h"
 #include "window/ImportProgressSheet.h"
@@ -40,22 +40,33 @@ TEST_F(WindowFixture, DroppedFilesReplaceTheOccupantKeepingItsTriggersThenFillTh
     EXPECT_TRUE(cart().cueAtIndex(6));
 }
 
-TEST_F(WindowFixture, UnreadableVanishedAndFolderDropsGiveOneAlertNamingThemAndAddNothing) {
+TEST_F(WindowFixture, ADropImportsUpToTheFirstUnreadableFileAndOneAlertNamesTheRest) {
     openWindow();
     const std::string text = files.path("notes.txt");
     std::ofstream(text) << "not audio";
     const std::string folder = files.path("folder");
     QDir().mkpath(QString::fromStdString(folder));
-    dropFiles({wav("good.wav", 0.1f), text, files.path("gone.wav"), folder}, 0);
+    dropFiles({wav("good.wav", 0.1f), wav("fine.wav", 0.1f), text, wav("later.wav", 0.1f),
+               files.path("gone.wav"), folder},
+              0);
 
-    EXPECT_EQ(cart().count(), 0u);
+    ASSERT_EQ(cart().count(), 2u);
+    EXPECT_EQ(cart().cueAtIndex(0)->name(), "good");
+    EXPECT_EQ(cart().cueAtIndex(1)->name(), "fine");
     ASSERT_EQ(prompts.alerts.size(), 1u);
-    const QString said = prompts.alerts[0].messageText + prompts.alerts[0].informativeText;
-    for (const char* name : {"notes.txt", "gone.wav", "folder"}) {
+    EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("notes.txt")));
+    const QString said = prompts.alerts[0].informativeText;
+    for (const char* name : {"notes.txt", "later.wav", "gone.wav", "folder"}) {
         EXPECT_TRUE(said.contains(QString::fromLatin1(name))) << said.toStdString();
     }
     EXPECT_FALSE(said.contains(QStringLiteral("good.wav")));
     EXPECT_FALSE(controller->window()->importProgress()->isVisible());
+
+    // A first file that cannot be read adds nothing.
+    dropFiles({files.path("gone.wav"), wav("other.wav", 0.1f)}, 8);
+    EXPECT_EQ(cart().count(), 2u);
+    ASSERT_EQ(prompts.alerts.size(), 2u);
+    EXPECT_TRUE(prompts.alerts[1].informativeText.contains(QStringLiteral("other.wav")));
 }
 
 TEST_F(WindowFixture, AnImportShowsItsProgressAndStopsWhenCancelled) {

@@ -14,6 +14,9 @@ public:
     static constexpr int kMenuBarHeight = 23;
     static constexpr int kTabBarHeight = 22;
     static constexpr int kSplitterHeight = 12;
+    static constexpr int kTabWidth = 150;
+    static constexpr int kTabRowLeft = 2;
+    static constexpr int kWarningButtonX = 200;
 
     explicit WindowMap(QRect frame, bool tabsShown = false, int columns = 4, int rows = 4);
 
@@ -23,6 +26,11 @@ public:
     QPoint cellCentre(int index) const { return cell(index).center(); }
     // A place inside the cell that holds no button of its own.
     QPoint cellName(int index) const;
+
+    // The middle of cart tab n of a shown tab row, each tab 150 points wide.
+    QPoint tab(int n) const;
+    // The warnings button, beside the mode switch.
+    QPoint warningButton() const { return bottom(kWarningButtonX); }
 
     // The inspector of a selected cue.
     QPoint nameField() const { return inspector(173, 24); }
