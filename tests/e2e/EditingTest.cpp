@@ -98,6 +98,7 @@ TEST_F(Editing, AWarningPickedAfterTheTabsMovedShowsItsCuesOwnCart) {
 
 TEST_F(Editing, ATabDraggedOntoAWindowOfOneCartLandsThere) {
     const TopLevel opened = launch();
+    x->focus(opened);
     x->key('t', Control);
     x->key('n', Control);
     const auto second = x->waitForWindow(
