@@ -20,6 +20,8 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace {
 
 QLabel* barLabel(const QString& text, QWidget* parent) {
@@ -200,7 +202,8 @@ QAction* PondraWindow::addAction(QMenu* menu, const char* name, const QString& t
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);
     }
-    connect(action, &QAction::triggered, this, [this, slot] { (_controller.*slot)(); });
+    // std::invoke rather than .*: GCC 12's vptr check misreads a captured this there.
+    connect(action, &QAction::triggered, this, [this, slot] { std::invoke(slot, _controller); });
     _actions[action->objectName()] = action;
     return action;
 }

@@ -19,6 +19,8 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace {
 
 constexpr int kChannels = 16;
@@ -144,11 +146,20 @@ SettingsSheet::SettingsSheet(WorkspaceController& controller)
     refreshView();
 }
 
+SettingsSheet::~SettingsSheet() {
+    // QDialog's destructor hides the sheet; the duration field losing the focus
+    // then must not edit the settings through what is left of the sheet.
+    _panicDurationField->disconnect(this);
+}
+
 VornHotKeyTextView* SettingsSheet::addKeyRow(QGridLayout& grid, int row, const QString& title,
                                              const char* name, KeySetter setter) {
     auto* field = new VornHotKeyTextView(ground());
     field->setObjectName(QString::fromLatin1(name));
-    field->hotKeyDidChange = [this, field, setter] { (_settings.*setter)(field->key()); };
+    // std::invoke rather than .*: GCC 12's vptr check misreads a captured this there.
+    field->hotKeyDidChange = [this, field, setter] {
+        std::invoke(setter, _settings, field->key());
+    };
     field->cancel = [this] { _controller.cancel(); };
     auto* clear = new VornButton(QStringLiteral("Clear"), ground());
     clear->setObjectName(QStringLiteral("clear") + field->objectName());
@@ -156,7 +167,7 @@ VornHotKeyTextView* SettingsSheet::addKeyRow(QGridLayout& grid, int row, const Q
     clear->setAutoDefault(false);
     clear->setFocusPolicy(Qt::NoFocus);
     connect(clear, &QPushButton::clicked, this, [this, field, setter] {
-        (_settings.*setter)(KivHotKey());
+        std::invoke(setter, _settings, KivHotKey());
         field->setKey(KivHotKey());
     });
     grid.addWidget(rowTitle(title, ground()), row, 0);

@@ -18,6 +18,7 @@ class WorkspaceController;
 class SettingsSheet final : public PondraSheet {
 public:
     explicit SettingsSheet(WorkspaceController& controller);
+    ~SettingsSheet() override;
 
     // The controls show the settings as they are now (after an undo too).
     void refreshView();

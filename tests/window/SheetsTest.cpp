@@ -146,6 +146,24 @@ TEST_F(Sheets, ThePanicDurationFieldTakesOnlyADurationOfZeroOrMore) {
     EXPECT_EQ(field.text(), "0.0");
 }
 
+// Quitting with the sheet in front: the sheet goes with the window, and its
+// duration field loses the focus as it goes.
+TEST_F(Sheets, ADurationStillBeingTypedWhenTheWindowGoesIsNoEdit) {
+    openWindow();
+    SettingsSheet& sheet = openSettings();
+    VornTextField& field = *sheet.panicDurationField();
+    field.setFocus();
+    ASSERT_TRUE(field.hasFocus());
+    field.setText(QStringLiteral("3"));
+    undo().endTurn();
+    ASSERT_FALSE(undo().canUndo());
+
+    controller.reset();
+    undo().endTurn();
+    EXPECT_FALSE(undo().canUndo());
+    EXPECT_FALSE(undo().hasUnsavedChanges());
+}
+
 TEST_F(Sheets, EscapeInAHotKeyFieldPanicsEveryWorkspaceAndTheKeyStays) {
     RecordingDocuments application;
     documents = &application;

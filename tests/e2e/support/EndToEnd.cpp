@@ -55,6 +55,12 @@ void EndToEnd::SetUp() {
 }
 
 void EndToEnd::TearDown() {
+    // In the sanitized tree the program itself is checked: a report fails the case.
+    if (!_outputPath.empty()) {
+        const std::string printed = output();
+        EXPECT_EQ(printed.find("Sanitizer"), std::string::npos) << printed;
+        EXPECT_EQ(printed.find("runtime error:"), std::string::npos) << printed;
+    }
     if (HasFailure() && x) {
         keepEvidence();
     }
