@@ -1,16 +1,34 @@
 #include "e2e/support/EndToEnd.h"
 #include "e2e/support/Tones.h"
+#include "platform/audiofile/AudioFixtures.h"
 
 #include <fstream>
 
-// Edits that must do what the user did: a paste, a reopened show's settings,
-// a warning picked after the tabs moved, a tab dropped on another window.
+// Edits that must do what the user did: a paste, a start moved, a
+// right-click, a drop with a bad file, the inspector toggled, a reopened
+// show's settings, a warning picked after the tabs moved, a tab dropped on
+// another window, a quit called off.
 class Editing : public EndToEnd {
 protected:
     // Periods from `from` to the end of the recording in which tone n sounds.
     static std::size_t periodsOf(const std::vector<float>& heard, int n, std::size_t from) {
         return Tones::periodsSounding(heard, Tones::frequency(n), kSounding, from / Tones::kPeriod,
                                       heard.size() / Tones::kPeriod);
+    }
+
+    // Through JACK in show mode, recording, key 1 pressed: the frame of the press.
+    std::size_t pressOneInShowMode(const TopLevel& window) {
+        chooseJackOutput(window);
+        showMode(window);
+        record();
+        const std::size_t pressed = recordedFrames();
+        x->key('1');
+        return pressed;
+    }
+
+    // Whole periods in so many seconds.
+    static constexpr std::size_t periods(double seconds) {
+        return static_cast<std::size_t>(seconds * Tones::kRate / Tones::kPeriod);
     }
 
     static constexpr double kSounding = 0.05;
@@ -27,12 +45,7 @@ TEST_F(Editing, ACueCopiedAndPastedIntoANewCartPlays) {
     x->settle(300ms);
     x->key('v', Control);
     x->settle(300ms);
-    chooseJackOutput(window);
-    showMode(window);
-    record();
-
-    const std::size_t pressed = recordedFrames();
-    x->key('1');
+    const std::size_t pressed = pressOneInShowMode(window);
     const std::vector<float> heard = recordFor(1.0);
     EXPECT_GT(periodsOf(heard, 0, pressed), 100u) << "the pasted cue is silent";
 }
@@ -86,11 +99,7 @@ TEST_F(Editing, AWarningPickedAfterTheTabsMovedShowsItsCuesOwnCart) {
     // The first row of the warnings list, picked with the keyboard.
     x->key(Keys::Down);
     x->settle(300ms);
-    chooseJackOutput(window);
-    showMode(window);
-    record();
-    const std::size_t pressed = recordedFrames();
-    x->key('1');
+    const std::size_t pressed = pressOneInShowMode(window);
     const std::vector<float> heard = recordFor(1.0);
     EXPECT_GT(periodsOf(heard, 1, pressed), 100u) << "the warning's cart is not the one shown";
     EXPECT_EQ(periodsOf(heard, 0, pressed), 0u) << "the other cart is shown";
@@ -118,8 +127,135 @@ TEST_F(Editing, ATabDraggedOntoAWindowOfOneCartLandsThere) {
     const std::string package = path("Taken.pondra");
     saveAs(target, package);
     const nlohmann::json document = readDocument(package);
-    const auto& carts = document.at("carts");
-    const auto& list = carts.is_object() && carts.contains("$array") ? carts["$array"] : carts;
+    const nlohmann::json& list = cartsOf(document);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list.at(1).value("name", ""), "Cart 2");
+}
+
+TEST_F(Editing, AStoppedCuesStartMovedEarlierPlaysFromTheNewStart) {
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+    dropFiles({tone("six.wav", 0, 6)}, map.cellCentre(0));
+    selectCell(map, 0);
+    editText(map.startField(), "00:05.000");
+    editText(map.startField(), "00:02.000");
+    selectCell(map, 0);
+    const std::size_t pressed = pressOneInShowMode(window);
+    const std::vector<float> heard = recordFor(4.5);
+    // Four seconds from 2 s to the end of the file; from 5 s it would be one.
+    EXPECT_GT(periodsOf(heard, 0, pressed), periods(3.0))
+        << "the cue started where its old start was";
+}
+
+TEST_F(Editing, ARightClickKeepsTheSelectedCueOrSelectsTheCellItLandsOn) {
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+    dropFiles({tone("rain.wav", 0, 2), tone("door.wav", 1, 2)}, map.cellCentre(0));
+    selectCell(map, 0);
+    x->click(map.cellName(0), NoModifier, 3);
+    x->settle(300ms);
+    x->key(Keys::Escape);
+    editText(map.nameField(), "Kept");
+    x->click(map.cellName(1), NoModifier, 3);
+    x->settle(300ms);
+    x->key(Keys::Escape);
+    editText(map.nameField(), "Chosen");
+
+    const std::string package = path("Named.pondra");
+    saveAs(window, package);
+    const auto cues = cuesOf(readDocument(package));
+    ASSERT_EQ(cues.size(), 2u);
+    EXPECT_EQ(cues.at(0).value("name", ""), "Kept") << "the right-click emptied the inspector";
+    EXPECT_EQ(cues.at(1).value("name", ""), "Chosen") << "the right-clicked cell is not selected";
+}
+
+TEST_F(Editing, ADropImportsUpToTheFirstUnreadableFileWhichOneAlertNames) {
+    const std::string corrupt = path("broken.wav");
+    AudioFixtures::writeBytes(corrupt, std::string("RIFF\x10\0\0\0WAVEjunkjunkjunkjunk", 28));
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+
+    dropFiles({tone("rain.wav", 0, 2), corrupt, tone("door.wav", 1, 2)}, map.cellCentre(0));
+    const auto alert = waitForOtherWindow();
+    ASSERT_TRUE(alert) << "no alert";
+    EXPECT_EQ(otherWindows().size(), 1u);
+    ASSERT_TRUE(answer(*alert, Keys::Return));
+    x->settle(500ms);
+
+    const std::string package = path("Dropped.pondra");
+    saveAs(window, package);
+    const auto cues = cuesOf(readDocument(package));
+    ASSERT_EQ(cues.size(), 1u) << "not the files before the unreadable one alone";
+    EXPECT_EQ(cues.begin()->second.value("name", ""), "rain");
+}
+
+TEST_F(Editing, ToggleInspectorBringsTheCueInspectorBackOnceTheWarningsAreGone) {
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+    dropFiles({tone("rain.wav", 0, 2), tone("door.wav", 1, 2)}, map.cellCentre(0));
+    // Both cues on key 1, and the warnings list in the inspector's place.
+    setHotKey(map, 1, '1');
+    x->click(map.warningButton());
+    x->settle(500ms);
+    // The clash undone: no warning is left, and the list's button goes.
+    x->focus(window);
+    x->key('z', Control);
+    x->settle(500ms);
+    x->key('i', Control);
+    x->settle(300ms);
+    selectCell(map, 1);
+    editText(map.nameField(), "Back");
+
+    const std::string package = path("Back.pondra");
+    saveAs(window, package);
+    const auto cues = cuesOf(readDocument(package));
+    ASSERT_EQ(cues.count(1), 1u);
+    EXPECT_EQ(cues.at(1).value("name", ""), "Back") << "the cue inspector never came back";
+}
+
+TEST_F(Editing, AQuitCalledOffAtTheSaveQuestionLeavesTheShowPlaying) {
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+    dropFiles({tone("rain.wav", 0, 8)}, map.cellCentre(0));
+    pressOneInShowMode(window);
+    recordFor(0.5);
+
+    // Ctrl+Q asks about the unsaved show; the show plays on while it asks.
+    x->key('q', Control);
+    const auto question = waitForOtherWindow();
+    ASSERT_TRUE(question) << "no save question";
+    const std::size_t asked = recordedFrames();
+    ASSERT_TRUE(answer(*question, Keys::Escape));
+    const std::vector<float> heard = recordFor(1.0);
+    EXPECT_GT(periodsOf(heard, 0, asked), periods(1.0))
+        << "the quit stopped the show before it was certain";
+    EXPECT_TRUE(program->running());
+}
+
+TEST_F(Editing, AfterRevertToSavedTheWindowKeepsItsPlaceAndItsTabsStillDrag) {
+    const TopLevel opened = launch();
+    x->focus(opened);
+    x->key('t', Control);
+    x->settle(300ms);
+    saveAs(opened, path("Tabs.pondra"));
+    const TopLevel moved = x->move(opened, {120, 60});
+
+    // File > Revert to Saved, and Revert in its question.
+    x->focus(moved);
+    x->key('f', Alt);
+    x->settle(300ms);
+    x->key('r');
+    const auto question = waitForOtherWindow();
+    ASSERT_TRUE(question) << "no question";
+    ASSERT_TRUE(answer(*question, Keys::Return));
+    const auto reverted = x->waitForWindow(
+        [&](const TopLevel& w) { return w.id != moved.id && w.title.startsWith("Tabs"); }, 10s);
+    ASSERT_TRUE(reverted) << "no reverted window";
+    x->settle(500ms);
+    EXPECT_EQ(reverted->frame, moved.frame) << "the reverted window left its place";
+
+    // The second tab dragged to the front: the show is edited.
+    const WindowMap map(reverted->frame, true);
+    x->drag(map.tab(1), map.tab(0) - QPoint(WindowMap::kTabWidth / 2 - 4, 0));
+    EXPECT_TRUE(waitForTitle(QStringLiteral("Tabs*"), 3s)) << "the tab did not move";
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -43,6 +44,8 @@ protected:
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
     std::optional<TopLevel> waitForOtherWindow(std::chrono::milliseconds limit = 10s);
+    // Answers an alert or panel with a key; false when it stays on screen.
+    bool answer(const TopLevel& alert, std::uint32_t key);
     // The workspace window with this title, once it shows.
     std::optional<TopLevel> waitForTitle(const QString& title,
                                          std::chrono::milliseconds limit = 10s);
@@ -59,6 +62,8 @@ protected:
     void saveAs(const TopLevel& window, const std::string& package);
     // The package's archive as the program wrote it.
     static nlohmann::json readDocument(const std::string& package);
+    // The document's carts, in the order of their tabs.
+    static const nlohmann::json& cartsOf(const nlohmann::json& document);
     // The cues of the document's first cart by slot.
     static std::map<int, nlohmann::json> cuesOf(const nlohmann::json& document, int cart = 0);
 
