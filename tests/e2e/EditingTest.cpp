@@ -251,7 +251,9 @@ TEST_F(Editing, AfterRevertToSavedTheWindowKeepsItsPlaceAndItsTabsStillDrag) {
     const auto reverted = x->waitForWindow(
         [&](const TopLevel& w) { return w.id != moved.id && w.title.startsWith("Tabs"); }, 10s);
     ASSERT_TRUE(reverted) << "no reverted window";
-    x->settle(500ms);
+    // A new window: drawn and answering before it is dragged in.
+    x->focus(*reverted);
+    x->settle(1500ms);
     EXPECT_EQ(reverted->frame, moved.frame) << "the reverted window left its place";
 
     // The second tab dragged to the front: the show is edited.
