@@ -101,10 +101,11 @@ bool Pondra::event(QEvent* event) {
     if (event->type() != QEvent::Quit) {
         return QApplication::event(event);
     }
-    applicationWillTerminate();
+    // The windows are asked first; the show plays on while they answer, and
+    // on through a quit that one of them calls off.
     const bool handled = QApplication::event(event);
-    if (!event->isAccepted()) {
-        _hardStopPosted = false;
+    if (event->isAccepted()) {
+        applicationWillTerminate();
     }
     return handled;
 }

@@ -54,8 +54,8 @@ public:
     // An untitled workspace is opened when no document is asked for.
     bool applicationShouldOpenUntitledFile() const { return true; }
 
-    // Main thread, when the program quits and before any window closes:
-    // every cue hard-stops.
+    // Main thread, once the quit is certain (every window has agreed to
+    // close): every cue hard-stops.
     void applicationWillTerminate();
 
     // Any thread (MIDI reader threads). Queues the batch for the GUI thread
@@ -94,8 +94,8 @@ public:
     EulaWindow* eulaWindow() const { return _eulaWindow.get(); }
 
 protected:
-    // A quit closes the windows before the event loop ends, so the cues are
-    // stopped on the quit request itself.
+    // A quit request asks every window to close; only when all have agreed
+    // are the cues stopped, before the event loop ends.
     bool event(QEvent* event) override;
 
 private:
@@ -115,8 +115,7 @@ private:
     std::unique_ptr<UserDefaultsMidiSettings> _midiSettings;
     bool _midiInitialized = false;
     bool _applicationHasFinishedLaunching = false;
-    // Set by the hard stop of a quit under way; cleared when a window refuses
-    // to close and the quit is called off.
+    // Set by the hard stop of a quit: the loop's end posts it no second time.
     bool _hardStopPosted = false;
     ApplicationDocuments* _documents = nullptr;
     ToolTipDelay _toolTipDelay;

@@ -112,12 +112,7 @@ WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& docume
 
 void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {
     auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
-    const double springDelay = _defaults
-                                   .value(QString::fromLatin1(kSpringingDelayKey),
-                                          TavTabBarControl::kDefaultSpringDelay * 1000.0)
-                                   .toDouble() /
-                               1000.0;
-    controller->window()->tabs()->tabBar()->setSpringDelay(springDelay);
+    applySpringDelay(*controller);
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
     }
@@ -125,6 +120,15 @@ void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& w
     controller->showWindow();
     auto midi = std::make_unique<MidiProcessor>(*controller);
     _windows[workspace.get()] = Window{std::move(controller), std::move(midi)};
+}
+
+void WorkspaceWindows::applySpringDelay(WorkspaceController& controller) const {
+    const double springDelay = _defaults
+                                   .value(QString::fromLatin1(kSpringingDelayKey),
+                                          TavTabBarControl::kDefaultSpringDelay * 1000.0)
+                                   .toDouble() /
+                               1000.0;
+    controller.window()->tabs()->tabBar()->setSpringDelay(springDelay);
 }
 
 void WorkspaceWindows::restoreWindowFrame(WorkspaceController& controller) {
@@ -252,6 +256,7 @@ void WorkspaceWindows::revertDocument(Workspace& workspace) {
     }
     if (WorkspaceController* window = windowControllerOf(workspace)) {
         window->reloadCarts();
+        applySpringDelay(*window);
     }
 }
 

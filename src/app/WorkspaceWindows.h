@@ -57,6 +57,9 @@ private:
     class MidiProcessor;
 
     void makeWindowControllers(const std::shared_ptr<Workspace>& workspace);
+    // How long a file drag rests on a cart tab before it opens, from the
+    // user defaults; a window made anew (a revert) takes it again.
+    void applySpringDelay(WorkspaceController& controller) const;
     // A saved workspace's window keeps its place and size from one opening
     // to the next.
     void restoreWindowFrame(WorkspaceController& controller);

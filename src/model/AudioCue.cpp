@@ -40,8 +40,10 @@ const bool registered = [] {
     return true;
 }();
 
-// The key of the root object in the pasteboard's archive.
+// The keys of the pasteboard's archive: the cue as root object, and beside it
+// the reference to the file it plays.
 constexpr const char* kRootKey = "root";
+constexpr const char* kFileReferenceKey = "fileReference";
 
 } // namespace
 
@@ -245,6 +247,9 @@ std::shared_ptr<AudioCue> AudioCue::initWithCoder(const KivKeyedDecoder& coder) 
 std::vector<std::uint8_t> AudioCue::pasteboardData() const {
     KivKeyedEncoder encoder;
     encoder.encodeObject(*this, kRootKey);
+    if (const auto alias = _audioSource->alias()) {
+        encoder.encodeObject(*alias, kFileReferenceKey);
+    }
     const auto text = encoder.archivedText();
     if (!text) {
         logFormat("Error: could not archive %s: %s", description().c_str(),
@@ -258,9 +263,16 @@ std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std:
     const auto decoder = KivKeyedDecoder::decoderForText(
         std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     auto cue = decoder.decodeObjectForKey<AudioCue>(kRootKey);
+    const auto reference = decoder.decodeObjectForKey<KivAlias>(kFileReferenceKey);
     if (decoder.failed() || !cue) {
         logFormat("Warning: the pasteboard holds no usable cue: %s", decoder.error().c_str());
         return nullptr;
+    }
+    // The very file the copied cue played, wherever it lies now; a file gone
+    // leaves the cue without one, broken.
+    if (reference) {
+        const std::string path = reference->fullPath();
+        cue->updateFile(path.empty() ? cue->file() : path, path.empty() ? nullptr : reference);
     }
     return cue;
 }

@@ -64,9 +64,11 @@ public:
     // playing the file this cue plays.
     std::shared_ptr<AudioCue> copy() const;
 
-    // The keyed archive with the cue as root object.
+    // The keyed archive with the cue as root object and the reference to its
+    // file beside it.
     std::vector<std::uint8_t> pasteboardData() const;
-    // nullptr for data that is not an archived cue.
+    // nullptr for data that is not an archived cue. The cue plays the file the
+    // reference finds; it has no device yet.
     static std::shared_ptr<AudioCue> cueFromPasteboardData(const std::vector<std::uint8_t>& data);
 
     AudioCue(Token, std::shared_ptr<KivAudioSource> source);

@@ -236,8 +236,11 @@ void AudioCue::setStartTime(double seconds) {
     const bool wasRunning = isRunning();
     pause();
     const double start = std::clamp(seconds, 0.0, std::max(0.0, _endTime - kShortestRange));
-    // The same place in the file; a start moved past it begins at the new start.
-    const double position = std::max(0.0, _startTime - start + _audioSource->elapsedPlayTime());
+    // A playing or paused cue goes on from the same place in the file (a start
+    // moved past it begins at the new start); a stopped one fires from the
+    // new start.
+    const double position =
+        _playing ? std::max(0.0, _startTime - start + _audioSource->elapsedPlayTime()) : 0.0;
     const double old = std::exchange(_startTime, start);
     updateSlices();
     _audioSource->goToTime(position);
@@ -255,7 +258,8 @@ void AudioCue::setEndTime(double seconds) {
         return;
     }
     const bool wasPlaying = _audioSource->isPlaying();
-    const double time = _audioSource->elapsedPlayTime();
+    // As for the start: only a playing or paused cue keeps its place.
+    const double time = _playing ? _audioSource->elapsedPlayTime() : 0.0;
     double end = std::max(seconds, _startTime + kShortestRange);
     if (_audioSource->isValid() && end > _audioSource->fileLengthInSeconds()) {
         end = _audioSource->fileLengthInSeconds();

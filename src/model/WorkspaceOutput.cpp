@@ -62,13 +62,15 @@ void WorkspaceOutput::setMasterVolume(float volume) {
     // The stored value, not the device's: a fade under way would otherwise
     // make the undo step restore a volume half-way through it.
     _previousVolume = stored;
+    stored = volume;
+    applyMasterVolume();
+    // After the change: whoever the registration tells already reads the
+    // new volume.
     _undoManager.registerUndo(this,
                               [this, previous = _previousVolume] { setMasterVolume(previous); });
     if (!_undoManager.isUndoing()) {
         _undoManager.setActionName(_ducked ? "Ducking Volume Change" : "Volume Change");
     }
-    stored = volume;
-    applyMasterVolume();
 }
 
 void WorkspaceOutput::duck() {

@@ -631,6 +631,9 @@ void TavTabBarControl::changeEvent(QEvent* event) {
 }
 
 bool TavTabBarControl::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        TavTabDragAssistant::sharedDragAssistant().tabBarWindowActivated(*this);
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         TavTabBarCell* cell = cellForPoint(help->pos());

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -59,8 +60,16 @@ TavTabDragAssistant::TavTabDragAssistant() {
 TavTabDragAssistant::~TavTabDragAssistant() = default;
 
 void TavTabDragAssistant::registerTabBar(TavTabBarControl& bar) {
+    // A new window opens in front of the others.
     if (!contains(_registeredTabBars, &bar)) {
-        _registeredTabBars.emplace_back(&bar);
+        _registeredTabBars.emplace(_registeredTabBars.begin(), &bar);
+    }
+}
+
+void TavTabDragAssistant::tabBarWindowActivated(TavTabBarControl& bar) {
+    if (contains(_registeredTabBars, &bar)) {
+        forget(_registeredTabBars, &bar);
+        _registeredTabBars.emplace(_registeredTabBars.begin(), &bar);
     }
 }
 
@@ -79,12 +88,33 @@ void TavTabDragAssistant::removeTabBar(TavTabBarControl& bar) {
 }
 
 TavTabBarControl* TavTabDragAssistant::tabBarAtGlobalPoint(const QPointF& global) const {
+    const QPoint at = global.toPoint();
+    // The windows under the point; the window hidden while its lone tab is
+    // dragged out of it is not there for the user.
+    std::vector<TavTabBarControl*> under;
     for (const auto& bar : _registeredTabBars) {
-        if (bar && bar->isVisible() && bar->rect().contains(bar->mapFromGlobal(global).toPoint())) {
-            return bar;
+        if (bar && bar->isVisible() && bar->window() != _transparentSourceWindow &&
+            bar->window()->frameGeometry().contains(at)) {
+            under.push_back(bar);
         }
     }
-    return nullptr;
+    if (under.empty()) {
+        return nullptr;
+    }
+    // Only the window in front takes the drag: the one the windowing system
+    // names at the point, else (a drag window in the way, or a system that
+    // cannot tell) the one opened or activated last.
+    TavTabBarControl* front = under.front();
+    if (under.size() > 1) {
+        const QWindow* top = QGuiApplication::topLevelAt(at);
+        const auto named = std::find_if(under.begin(), under.end(), [top](const auto* bar) {
+            return top && bar->window()->windowHandle() == top;
+        });
+        if (named != under.end()) {
+            front = *named;
+        }
+    }
+    return front->rect().contains(front->mapFromGlobal(global).toPoint()) ? front : nullptr;
 }
 
 std::vector<int> TavTabDragAssistant::sineCurveWidthsForCell(const TavTabBarCell& cell) {
@@ -539,7 +569,9 @@ void TavTabDragAssistant::performDragOperation() {
         // The delegate moves the page; the bars follow their tab views. A tab
         // that stays in the source gets its cell back when the drag ends.
         if (TavTabBarControlDelegate* barDelegate = source->delegate()) {
+            _dropIndex = m;
             barDelegate->tabViewDidDropTabViewItem(*sourceView, *item, *destination);
+            _dropIndex = -1;
         }
         if (sourceView->indexOfTabViewItem(item) < 0) {
             _draggedCell.reset();

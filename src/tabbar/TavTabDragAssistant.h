@@ -49,8 +49,14 @@ public:
     // ends a drag it is the source of.
     void registerTabBar(TavTabBarControl& bar);
     void removeTabBar(TavTabBarControl& bar);
-    // The registered bar under a global point, else null.
+    // The bar's window came to the front.
+    void tabBarWindowActivated(TavTabBarControl& bar);
+    // The registered bar under a global point, of the window in front there;
+    // null when that window has no bar under the point.
     TavTabBarControl* tabBarAtGlobalPoint(const QPointF& global) const;
+    // While a drop into another bar is told to the source's delegate: where
+    // the gap was, counted among the destination's tabs; else -1.
+    int dropIndex() const { return _dropIndex; }
 
     bool isDragging() const { return _isDragging; }
     // Out of every bar while dragged: a placeholder holds its place.
@@ -118,6 +124,7 @@ private:
     void startFade(bool in);
     void stopFade();
 
+    // The window opened or activated last first.
     std::vector<QPointer<TavTabBarControl>> _registeredTabBars;
     std::vector<QPointer<TavTabBarControl>> _participatingTabBars;
     QPointer<TavTabBarControl> _sourceTabBar;
@@ -126,6 +133,7 @@ private:
     int _draggedCellIndex = -1;
     // Its index among the source's tabs when the drag began.
     int _draggedTabIndex = -1;
+    int _dropIndex = -1;
     bool _isDragging = false;
     QString _pasteboardString;
     std::vector<int> _sineCurveWidths;

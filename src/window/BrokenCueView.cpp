@@ -34,6 +34,8 @@ BrokenCueView::BrokenCueView(QWidget* parent)
     layout->setSpacing(4);
     layout->addWidget(_label);
     layout->addWidget(_table, 1);
+    // Given the keyboard, the list hands it to its table: arrows pick a warning.
+    setFocusProxy(_table);
     connect(_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { selectionChanged(); });
     setConcerns({});

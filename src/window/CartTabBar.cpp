@@ -156,9 +156,11 @@ bool CartTabBar::tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavT
 
 void CartTabBar::tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item,
                                            TavTabBarControl& bar) {
-    // The page stays in this window's stack: the destination gets a copy.
+    // The page stays in this window's stack: the destination gets a copy, in
+    // the gap the drag opened there.
     if (WorkspaceController* destination = controllerOfBar(&bar); destination && _controller) {
-        _controller->didDropTab(item.view(), *destination);
+        _controller->didDropTab(item.view(), *destination,
+                                TavTabDragAssistant::sharedDragAssistant().dropIndex());
     }
 }
 

@@ -470,7 +470,12 @@ QRectF CueCellView::drawBrokenMark(QPainter& painter, const QRectF& r) {
 
 void CueCellView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(event);
+        // Another button only points at the cell (its menu acts on it): it
+        // selects the cell unless it is selected already, and fires nothing.
+        if (!_locked && !isSelected()) {
+            _grid.cellClicked(_index);
+        }
+        event->accept();
         return;
     }
     _grid.cellClicked(_index);

@@ -20,6 +20,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kNone = CartGrid::kNotFound;
@@ -75,6 +77,9 @@ GridController::GridController(std::shared_ptr<Cart> cart, WorkspaceController& 
             undo.setActionName("Change Size");
         }
         reloadData();
+        // The selected slot now holds whatever cue the new size puts there:
+        // nothing stays selected and the inspector empties.
+        select(kNone);
     });
     _nameObservation =
         _cart->nameChanged().connect([this](const std::string& old, const std::string& name) {

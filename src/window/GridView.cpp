@@ -168,8 +168,10 @@ void GridView::resizeEvent(QResizeEvent*) {
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
-    // A click between the cells clears the selection.
-    setSelectedIndex(kNoSelection);
+    // A click between the cells clears the selection; another button leaves it.
+    if (event->button() == Qt::LeftButton) {
+        setSelectedIndex(kNoSelection);
+    }
     setFocus(Qt::MouseFocusReason);
     QWidget::mousePressEvent(event);
 }

@@ -56,7 +56,6 @@ void PondraWindow::buildLayout() {
     layout->setSpacing(0);
     _splitView = new VornSplitView(Qt::Vertical, content);
     _splitView->setObjectName(QStringLiteral("splitView"));
-    _splitView->setChildrenCollapsible(false);
     _tabs = new CartTabBar(_splitView);
     _tabs->setObjectName(QStringLiteral("mainPane"));
     _tabs->setMinimumHeight(kMinimumGridHeight);
@@ -68,6 +67,9 @@ void PondraWindow::buildLayout() {
     pane->setSpacing(0);
     _splitView->addWidget(_tabs);
     _splitView->addWidget(_inspectorPane);
+    // Only the inspector folds away when the divider is dragged to the bottom.
+    _splitView->setCollapsible(0, false);
+    _splitView->setCollapsible(1, true);
     // The grid takes what the window gains; the inspector keeps its height.
     _splitView->setStretchFactor(0, 1);
     _splitView->setStretchFactor(1, 0);
@@ -282,6 +284,9 @@ void PondraWindow::buildMenus() {
               QKeySequence(QStringLiteral("Ctrl+PgDown")), &W::selectNextTab);
     addAction(window, "selectPreviousTab", QStringLiteral("Select &Previous Tab"),
               QKeySequence(QStringLiteral("Ctrl+PgUp")), &W::selectPreviousTab);
+    window->addSeparator();
+    addAction(window, "toggleInspector", QStringLiteral("Toggle &Inspector"),
+              QKeySequence(QStringLiteral("Ctrl+I")), &W::toggleInspector);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addHelpAction(help, "showAboutWindow", QStringLiteral("&About Pondra"),

@@ -54,8 +54,12 @@ void SettingsController::setShouldPerformSafetyChecks(bool perform) {
     edit([this, perform] { _performSafetyCheck = perform; });
 }
 
+bool SettingsController::isValidPanicDuration(double seconds) {
+    return seconds >= 0 && std::isfinite(seconds);
+}
+
 void SettingsController::setPanicDuration(double seconds) {
-    if (seconds >= 0 && std::isfinite(seconds)) {
+    if (isValidPanicDuration(seconds)) {
         edit([this, seconds] { _panicDuration = seconds; });
     }
 }
@@ -116,8 +120,10 @@ void SettingsController::setState(const nlohmann::json& state) {
         } else if (check.is_number()) {
             _performSafetyCheck = check.get<double>() != 0;
         }
-        if (const auto duration = entry(general, "panicDuration"); duration.is_number()) {
-            setPanicDuration(duration.get<double>());
+        // Straight into the field: reading a document is no edit of it.
+        if (const auto duration = entry(general, "panicDuration");
+            duration.is_number() && isValidPanicDuration(duration.get<double>())) {
+            _panicDuration = duration.get<double>();
         }
     }
 }

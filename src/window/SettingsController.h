@@ -46,6 +46,7 @@ public:
     void setState(const nlohmann::json& state) override;
 
 private:
+    static bool isValidPanicDuration(double seconds);
     // Applies `change` and, when the state differs, records its undo.
     void edit(const std::function<void()>& change);
 

@@ -16,6 +16,8 @@
 #include "model/Cart.h"
 #include "model/SafetyConcern.h"
 #include "model/Workspace.h"
+#include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
 #include "window/BrokenCueController.h"
 #include "window/BrokenCueView.h"
 #include "window/CartTabBar.h"
@@ -74,7 +76,6 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _documents(documents)
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
-    _workspace->setSaveProgress(_window->saveProgress());
     _settings.setUndoManager(&undoManager());
     // The hardware tells on its own thread; the pop-ups are the GUI thread's.
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
@@ -82,15 +83,21 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
             QMetaObject::invokeMethod(
                 this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
         });
+    _tabDragBeginObservation = NotificationCenter::defaultCenter().addObserver(
+        TavTabDragAssistant::kDidBeginNotification, nullptr,
+        [this](const Notification&) { tabDragDidBegin(); });
+    _tabDragEndObservation = NotificationCenter::defaultCenter().addObserver(
+        TavTabDragAssistant::kDidEndNotification, nullptr,
+        [this](const Notification&) { tabDragDidEnd(); });
     _brokenCues = std::make_unique<BrokenCueController>(
         [this] { return brokenOrFlaggedCues(); },
         [this](const std::shared_ptr<AudioCue>& cue) { selectCue(*cue); },
         MainRunLoop::scheduler());
-    _brokenCues->setWarningButton(_window->warningButton());
     // Undo and redo change cues behind the cells' backs.
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
         validateMenus();
+        updateVolumeSlider();
         updateInspectorCue();
         for (const auto& controller : _gridControllers) {
             controller->gridView()->update();
@@ -109,14 +116,10 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         updateWindowTitle();
         validateMenus();
     });
-    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
-    _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
-                                      [this](QWidget* page) { tabDidClose(page); });
-    _window->tabs()->setDragController(this);
     // A cue copied in another window, or another program, can be pasted here.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] { validateMenus(); });
-    makeInspector();
+    wireWindow();
 }
 
 WorkspaceController::~WorkspaceController() {
@@ -129,6 +132,8 @@ WorkspaceController::~WorkspaceController() {
     _deviceListObservation.disconnect();
     _checkpointObservation.disconnect();
     _saveObservation.disconnect();
+    _tabDragBeginObservation.disconnect();
+    _tabDragEndObservation.disconnect();
     if (_workspace->saveProgress() == _window->saveProgress()) {
         _workspace->setSaveProgress(nullptr);
     }
@@ -166,10 +171,7 @@ void WorkspaceController::addTab(GridController& controller) {
 }
 
 void WorkspaceController::showWindow() {
-    _window->volumeSlider()->blockSignals(true);
-    _window->volumeSlider()->setValue(
-        static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
-    _window->volumeSlider()->blockSignals(false);
+    updateVolumeSlider();
     updateDuckingButton();
     updatePauseButton();
     _window->tabs()->setCurrentIndex(0);
@@ -191,8 +193,22 @@ void WorkspaceController::showWindow() {
     _brokenCues->reloadData();
 }
 
+void WorkspaceController::wireWindow() {
+    _workspace->setSaveProgress(_window->saveProgress());
+    _brokenCues->setWarningButton(_window->warningButton());
+    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
+    _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
+                                      [this](QWidget* page) { tabDidClose(page); });
+    _window->tabs()->setDragController(this);
+    connect(_window->splitView(), &QSplitter::splitterMoved, this,
+            [this] { inspectorPaneMoved(); });
+    makeInspector();
+}
+
 void WorkspaceController::reloadCarts() {
     const int selected = _window->tabs()->currentIndex();
+    // The new window takes the old one's place and size.
+    const QByteArray frame = _window->saveGeometry();
     // A sheet on the old window goes with it.
     _deviceAlertShown = false;
     _brokenCues->hidePopover();
@@ -200,12 +216,8 @@ void WorkspaceController::reloadCarts() {
     _gridControllers.clear();
     _closedControllers.clear();
     _window = std::make_unique<PondraWindow>(*this);
-    _workspace->setSaveProgress(_window->saveProgress());
-    _brokenCues->setWarningButton(_window->warningButton());
-    _window->tabs()->setSelectionChanged([this](int) { tabSelected(); });
-    _window->tabs()->setCloseHandlers([this](int index) { return shouldCloseTab(index); },
-                                      [this](QWidget* page) { tabDidClose(page); });
-    makeInspector();
+    _window->restoreGeometry(frame);
+    wireWindow();
     for (const auto& cart : _workspace->carts()) {
         addControllerForCart(cart);
     }
@@ -251,6 +263,30 @@ void WorkspaceController::showInspector() {
     split->setSizes({std::max(total - _heightOfInspector, 0), _heightOfInspector});
     _inspectorVisible = true;
     updateInspectorCue();
+}
+
+void WorkspaceController::toggleInspector() {
+    if (isLocked()) {
+        return;
+    }
+    // Over the warnings list the command brings the cue inspector back, even
+    // once the list is empty and its button gone.
+    if (_inspectorVisible && _inspector && _inspector->brokenCueViewIsVisible()) {
+        _inspector->toggleBrokenCueView();
+    } else if (_inspectorVisible) {
+        hideInspector();
+    } else {
+        showInspector();
+    }
+    validateMenus();
+}
+
+void WorkspaceController::inspectorPaneMoved() {
+    // The divider dragged to the bottom collapses the pane: it is hidden, as
+    // by the command, and the command shows it again.
+    if (_inspectorVisible && _window->splitView()->sizes().value(1) == 0) {
+        hideInspector();
+    }
 }
 
 void WorkspaceController::hideInspector() {
@@ -425,11 +461,19 @@ void WorkspaceController::stopDuckingTimer() {
     }
 }
 
+void WorkspaceController::updateVolumeSlider() {
+    VornSlider* slider = _window->volumeSlider();
+    // A drag under way is the user's: the slider is where the hand is.
+    if (slider->isSliderDown()) {
+        return;
+    }
+    slider->blockSignals(true);
+    slider->setValue(static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
+    slider->blockSignals(false);
+}
+
 void WorkspaceController::followDucking() {
-    _window->volumeSlider()->blockSignals(true);
-    _window->volumeSlider()->setValue(
-        static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
-    _window->volumeSlider()->blockSignals(false);
+    updateVolumeSlider();
     if (MainRunLoop::clock().now() > _duckingStart + kDuckingFollowTime) {
         stopDuckingTimer();
     }
@@ -1017,6 +1061,7 @@ void WorkspaceController::validateMenus() {
     enable("editWorkspaceSettings", !locked);
     enable("changeGrid", !locked);
     enable("renameCart", !locked);
+    enable("toggleInspector", !locked);
     UndoManager& undo = undoManager();
     const auto named = [](const char* verb, const std::string& name) {
         return name.empty() ? QString::fromLatin1(verb)
@@ -1058,10 +1103,12 @@ void WorkspaceController::tabSelected() {
 }
 
 void WorkspaceController::selectCue(const AudioCue& cue) {
-    for (std::size_t i = 0; i < _gridControllers.size(); ++i) {
-        if (_gridControllers[i]->cart().get() == cue.cart()) {
-            _window->tabs()->setCurrentIndex(static_cast<int>(i));
-            _gridControllers[i]->selectCue(cue);
+    for (const auto& controller : _gridControllers) {
+        // By the tab's place in the row, which a reorder changes.
+        if (const int tab = tabIndexOf(*controller);
+            tab >= 0 && controller->cart().get() == cue.cart()) {
+            _window->tabs()->setCurrentIndex(tab);
+            controller->selectCue(cue);
         }
     }
 }

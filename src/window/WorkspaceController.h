@@ -104,6 +104,9 @@ public:
     void showInspector();
     // Disarms MIDI learn and keeps the pane's height for the next showing.
     void hideInspector();
+    // Hides a shown pane, shows a hidden one; over the warnings list it
+    // brings the cue inspector back instead. Only in edit mode.
+    void toggleInspector();
     void makeCartFirstResponder();
 
     // Transport.
@@ -180,9 +183,10 @@ public:
     // The tab showing `page`, a page of this window's, was dropped on the bar
     // of `destination`. On this window's own bar the tabs are already in
     // their new order and the carts follow it. On another window's bar that
-    // window gets a copy of the cart in a new tab, and the tab here closes
-    // with undo ("Close Tab") unless the bar has closed it already.
-    void didDropTab(QWidget* page, WorkspaceController& destination);
+    // window gets a copy of the cart in a new tab at `index` among its tabs
+    // (-1: at the end), and the tab here closes with undo ("Close Tab")
+    // unless the bar has closed it already.
+    void didDropTab(QWidget* page, WorkspaceController& destination, int index = -1);
     // The window a torn-off tab goes to: a new workspace without carts.
     WorkspaceController* newWindowForDraggedTab();
     // At the end of a drag that left this window without tabs.
@@ -225,7 +229,12 @@ public:
     void cartRenamed(GridController& controller, const std::string& name);
 
 private:
+    // Ties a new window's tabs, warnings button, save sheet and inspector to
+    // this controller.
+    void wireWindow();
     void makeInspector();
+    // The divider was dragged: a pane dragged shut counts as hidden.
+    void inspectorPaneMoved();
     // The inspector shows the selected grid's selected cue; none in show mode.
     void updateInspectorCue();
     void enterShowMode();
@@ -243,10 +252,17 @@ private:
     void recreateTabFor(GridController* controller);
     // The tab shown is the controller's; undo closes that very tab.
     void selectNewTab(GridController& controller);
-    // A copy of a cart dropped from another window.
-    void addDroppedCart(const Cart& cart);
-    // The workspace's carts in the tabs' order.
+    // A copy of a cart dropped from another window, in a tab at `index`
+    // (-1: at the end).
+    void addDroppedCart(const Cart& cart, int index);
+    // The tabs were put in a new order by the user: the carts follow.
     void tabsDidReorder();
+    // The workspace's carts in the tabs' order.
+    void orderCartsAsTabs();
+    // While any tab drag is on, a row folded for its single tab shows, so
+    // that it can take the tab.
+    void tabDragDidBegin();
+    void tabDragDidEnd();
     void tabSelected();
     void updateWindowTitle();
     void followDucking();
@@ -257,6 +273,9 @@ private:
     void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel, bool asEdit);
     // An undo step back to that output, whose own undo (the redo) comes back here.
     void registerOutputUndo(const std::shared_ptr<KivAudioDevice>& backTo, int channel);
+    // The master slider shows the workspace's volume: after an undo or redo,
+    // and while a duck fades.
+    void updateVolumeSlider();
     void stopDuckingTimer();
     // After the alert of a vanished device: the workspace plays on through
     // the default output device, when there is one to offer.
@@ -287,6 +306,8 @@ private:
     Connection _deviceListObservation;
     Connection _checkpointObservation;
     Connection _saveObservation;
+    Connection _tabDragBeginObservation;
+    Connection _tabDragEndObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.

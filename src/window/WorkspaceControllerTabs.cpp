@@ -4,6 +4,7 @@
 #include "KivUI/KivPrompts.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
+#include "tabbar/TavTabBarControl.h"
 #include "window/CartTabBar.h"
 #include "window/DocumentActions.h"
 #include "window/GridController.h"
@@ -166,7 +167,7 @@ bool WorkspaceController::shouldDropTab(const WorkspaceController* destination) 
     return !isLocked() && (!destination || !destination->isLocked());
 }
 
-void WorkspaceController::didDropTab(QWidget* page, WorkspaceController& destination) {
+void WorkspaceController::didDropTab(QWidget* page, WorkspaceController& destination, int index) {
     if (!page || !shouldDropTab(&destination)) {
         return;
     }
@@ -184,22 +185,32 @@ void WorkspaceController::didDropTab(QWidget* page, WorkspaceController& destina
     if (!dropped) {
         return;
     }
-    destination.addDroppedCart(*dropped->cart());
+    destination.addDroppedCart(*dropped->cart(), index);
     // The close is this window's step, in this window's undo; the other
     // window only gains a tab.
     closeTabOf(dropped);
 }
 
-void WorkspaceController::addDroppedCart(const Cart& cart) {
+void WorkspaceController::addDroppedCart(const Cart& cart, int index) {
     auto copy = cart.copy();
     _workspace->addCart(copy);
     GridController& controller = addControllerForCart(std::move(copy));
+    const int last = tabs().count() - 1;
+    if (index >= 0 && index < last) {
+        tabs().moveTab(last, index);
+        orderCartsAsTabs();
+    }
     selectNewTab(controller);
     controller.importForeignMedia();
 }
 
 void WorkspaceController::tabsDidReorder() {
     undoManager().countChangeWithoutUndo();
+    orderCartsAsTabs();
+    updateWindowTitle();
+}
+
+void WorkspaceController::orderCartsAsTabs() {
     const auto& carts = _workspace->carts();
     for (int i = 0; i < tabs().count(); ++i) {
         const GridController* controller = controllerAtTab(i);
@@ -212,7 +223,19 @@ void WorkspaceController::tabsDidReorder() {
             _workspace->swapCartAtIndex(j, static_cast<std::size_t>(i));
         }
     }
-    updateWindowTitle();
+}
+
+void WorkspaceController::tabDragDidBegin() {
+    // A drag that ends as its window goes tells of it once the window is gone.
+    if (_window) {
+        _window->tabs()->tabBar()->setHideForSingleTab(false);
+    }
+}
+
+void WorkspaceController::tabDragDidEnd() {
+    if (_window) {
+        _window->tabs()->tabBar()->setHideForSingleTab(true);
+    }
 }
 
 WorkspaceController* WorkspaceController::newWindowForDraggedTab() {

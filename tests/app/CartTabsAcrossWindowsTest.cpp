@@ -14,6 +14,7 @@
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabDragAssistant.h"
+#include "tabbar/TavTabStyle.h"
 #include "window/CartTabBar.h"
 #include "window/GridController.h"
 #include "window/GridView.h"
@@ -26,6 +27,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTest>
 
 #include <algorithm>
 
@@ -124,10 +127,109 @@ protected:
         return captured.empty() ? 0.0f : captured.at(captured.size() - kCycle * 2);
     }
 
+    // The user's drag of a tab with the mouse: the source bar has the mouse
+    // from the press to the release, wherever on the screen it goes.
+    static void mouse(TavTabBarControl& source, QEvent::Type type, QPointF global) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, source.mapFromGlobal(global), global, Qt::LeftButton, held,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(&source, &event);
+    }
+    static void beginDrag(TavTabBarControl& source, int tab) {
+        const QPointF from = source.mapToGlobal(source.cells().at(tab)->frame().center());
+        mouse(source, QEvent::MouseButtonPress, from);
+        mouse(source, QEvent::MouseMove, from + QPointF(0, 20));
+        ASSERT_TRUE(TavTabDragAssistant::sharedDragAssistant().isDragging());
+    }
+    // Over the point, a tick of the gaps' animation, then the release there.
+    static void dropAt(TavTabBarControl& source, QPointF global) {
+        mouse(source, QEvent::MouseMove, global);
+        TavTabDragAssistant::sharedDragAssistant().animateDrag();
+        mouse(source, QEvent::MouseButtonRelease, global);
+        EXPECT_FALSE(TavTabDragAssistant::sharedDragAssistant().isDragging());
+    }
+    // A row unfolding for its second tab has grown to its full height.
+    static bool waitForRow(const TavTabBarControl& bar) {
+        const int full = static_cast<int>(bar.style().tabCellHeight());
+        return QTest::qWaitFor([&] { return bar.height() == full; });
+    }
+    static QPointF onTab(const TavTabBarControl& bar, int tab, double along) {
+        const QRectF frame = bar.cells().at(tab)->frame();
+        return bar.mapToGlobal(QPointF(frame.x() + frame.width() * along, frame.center().y()));
+    }
+
     std::shared_ptr<KivAudioDevice> stage;
 };
 
 } // namespace
+
+TEST_F(CartTabsAcrossWindows, ATabDraggedOntoAOneCartWindowLandsThere) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    songsCart(*source, from);
+    from.window()->move(0, 0);
+    QCoreApplication::processEvents();
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+    to.window()->move(200, 360);
+    QCoreApplication::processEvents();
+    TavTabBarControl& fromBar = *from.window()->tabs()->tabBar();
+    TavTabBarControl& toBar = *to.window()->tabs()->tabBar();
+    ASSERT_TRUE(toBar.isTabBarHidden());
+
+    // Once a tab is dragged, the folded row shows, ready to take it.
+    beginDrag(fromBar, 0);
+    EXPECT_FALSE(toBar.isTabBarHidden());
+    ASSERT_TRUE(waitForRow(toBar));
+    dropAt(fromBar, onTab(toBar, 0, 0.9));
+    source->undoManager().endTurn();
+    target->undoManager().endTurn();
+
+    EXPECT_EQ(windows->documentController().documents().size(), 2u) << "torn off instead";
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Songs"}));
+    EXPECT_EQ(tabLabels(to), (std::vector<QString>{"Cart 1", "Songs"}));
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
+    // The drag over, a row of one tab folds again; one of two stays.
+    EXPECT_TRUE(fromBar.isTabBarHidden());
+    EXPECT_FALSE(toBar.isTabBarHidden());
+}
+
+TEST_F(CartTabsAcrossWindows, ATabDroppedWhereWindowsOverlapGoesToTheOneInFrontAndIntoItsGap) {
+    auto source = windows->openUntitled();
+    WorkspaceController& from = windowOf(*source);
+    songsCart(*source, from);
+    from.window()->move(100, 100);
+    // Opened later, in front, over the right of the first window's row.
+    auto target = windows->openUntitled();
+    WorkspaceController& to = windowOf(*target);
+    to.newTab();
+    target->undoManager().endTurn();
+    to.window()->move(500, 100);
+    QCoreApplication::processEvents();
+    TavTabBarControl& fromBar = *from.window()->tabs()->tabBar();
+    TavTabBarControl& toBar = *to.window()->tabs()->tabBar();
+    ASSERT_TRUE(waitForRow(fromBar));
+    ASSERT_TRUE(waitForRow(toBar));
+    const QPointF between = onTab(toBar, 0, 0.9);
+    ASSERT_GT(between.x(), 500.0);
+    ASSERT_TRUE(from.window()->frameGeometry().contains(between.toPoint()));
+    ASSERT_TRUE(fromBar.rect().contains(fromBar.mapFromGlobal(between).toPoint()));
+
+    // Songs dropped in the gap opened after the front window's first tab.
+    beginDrag(fromBar, 0);
+    dropAt(fromBar, between);
+    source->undoManager().endTurn();
+    target->undoManager().endTurn();
+
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Songs", "Cart 2"}));
+    EXPECT_EQ(tabLabels(to), (std::vector<QString>{"Cart 1", "Songs", "Cart 2"}));
+    EXPECT_EQ(to.selectedController()->cart()->name(), "Songs");
+    EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
+    EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
+    to.undo();
+    EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Cart 2"}));
+}
 
 TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnItsDevice) {
     auto source = windows->openUntitled();

@@ -3,12 +3,23 @@
 #include "app/WorkspaceWindows.h"
 
 #include "WorkspaceWindowsFixture.h"
+#include "audio/KivAudioSource.h"
+#include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
+#include "platform/undo/UndoManager.h"
+#include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
+#include "window/CartTabBar.h"
 #include "window/GridController.h"
 #include "window/PondraWindow.h"
 #include "window/WorkspaceController.h"
 
+#include <sndfile.h>
+
+#include <QAction>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
 
@@ -32,6 +43,17 @@ protected:
         EXPECT_TRUE(windows->closeDocument(*workspace));
         QCoreApplication::processEvents();
         return package;
+    }
+    // The untitled workspace saved as a package, its save finished.
+    std::string saveAs(Workspace& workspace, const std::string& name) {
+        const std::string package = files.path(name);
+        prompts.saveAnswers = {QString::fromStdString(package)};
+        windows->saveDocumentAs(workspace);
+        windows->documentController().finishSaving(workspace);
+        return package;
+    }
+    static void trigger(const WorkspaceController& window, const char* action) {
+        window.window()->action(QString::fromLatin1(action))->trigger();
     }
 };
 
@@ -190,4 +212,116 @@ TEST_F(WorkspaceWindowsTest, ASavedWorkspaceReopensInTheWindowFrameItClosedIn) {
     // An untitled window starts at its own size.
     auto untitled = windows->openUntitled();
     EXPECT_NE(windows->windowControllerOf(*untitled)->window()->size(), QSize(1000, 700));
+}
+
+TEST_F(WorkspaceWindowsTest, AShowWithAPanicFadeOfItsOwnOpensCleanWithNothingToUndo) {
+    auto workspace = windows->openUntitled();
+    windows->windowControllerOf(*workspace)->settings().setPanicDuration(2.0);
+    const std::string package = saveAs(*workspace, "fade.pondra");
+    ASSERT_TRUE(windows->closeDocument(*workspace));
+    QCoreApplication::processEvents();
+    workspace.reset();
+
+    // File > Open from another window.
+    auto untitled = windows->openUntitled();
+    prompts.openAnswers = {{QString::fromStdString(package)}};
+    trigger(*windows->windowControllerOf(*untitled), "openDocument");
+    const auto opened = std::dynamic_pointer_cast<Workspace>(
+        windows->documentController().documentForPath(package));
+    ASSERT_TRUE(opened);
+    WorkspaceController& window = *windows->windowControllerOf(*opened);
+    opened->undoManager().endTurn();
+    window.validateMenus();
+    EXPECT_FALSE(opened->isDocumentEdited());
+    EXPECT_FALSE(window.window()->isWindowModified());
+    EXPECT_FALSE(window.window()->action(QStringLiteral("undo"))->isEnabled());
+    EXPECT_EQ(window.window()->action(QStringLiteral("undo"))->text(), QStringLiteral("&Undo"));
+    trigger(window, "undo");
+    EXPECT_DOUBLE_EQ(window.settings().panicDuration(), 2.0);
+    EXPECT_FALSE(opened->isDocumentEdited());
+
+    // Nothing to save: closing asks nothing.
+    EXPECT_TRUE(windows->closeDocument(*opened));
+    EXPECT_TRUE(prompts.alerts.empty());
+}
+
+TEST_F(WorkspaceWindowsTest, RevertKeepsTheWindowsFrameItsSelectedTabAndItsTabDrags) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*workspace);
+    trigger(window, "newTab");
+    trigger(window, "newTab");
+    workspace->undoManager().endTurn();
+    const std::string package = saveAs(*workspace, "revert.pondra");
+    window.window()->resize(1100, 760);
+    window.window()->move(40, 30);
+    trigger(window, "selectPreviousTab");
+    edit(*workspace);
+    ASSERT_EQ(window.window()->tabs()->currentIndex(), 1);
+
+    prompts.alertAnswers = {0};
+    trigger(window, "revertDocumentToSaved");
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
+    PondraWindow& reverted = *window.window();
+    EXPECT_EQ(reverted.size(), QSize(1100, 760));
+    EXPECT_EQ(reverted.pos(), QPoint(40, 30));
+    EXPECT_EQ(reverted.tabs()->currentIndex(), 1);
+
+    // The first tab dragged past the last one with the mouse: the carts follow.
+    TavTabBarControl& bar = *reverted.tabs()->tabBar();
+    const QPointF from = bar.cells().at(0)->frame().center();
+    const QPointF to(bar.cells().back()->frame().right() - 4.0, from.y());
+    const auto mouse = [&bar](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, bar.mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&bar, &event);
+    };
+    mouse(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    mouse(QEvent::MouseMove, from + QPointF(20, 0), Qt::LeftButton);
+    ASSERT_TRUE(TavTabDragAssistant::sharedDragAssistant().isDragging()) << "no drag after revert";
+    mouse(QEvent::MouseMove, to, Qt::LeftButton);
+    TavTabDragAssistant::sharedDragAssistant().animateDrag();
+    mouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    EXPECT_FALSE(TavTabDragAssistant::sharedDragAssistant().isDragging());
+    std::vector<std::string> names;
+    for (const auto& cart : workspace->carts()) {
+        names.push_back(cart->name());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Cart 2", "Cart 3", "Cart 1"}));
+}
+
+TEST_F(WorkspaceWindowsTest, AQuitCalledOffAtTheSaveQuestionLeavesTheShowPlaying) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*workspace);
+    const std::string path = files.path("music.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(48000, 0.25f), 1, 48000));
+    auto cue = AudioCue::initWithFile(path, device);
+    cue->audioSource()->useManualBuffers();
+    window.selectedController()->addCue(cue, 0);
+    workspace->undoManager().endTurn();
+    cue->play();
+    cue->audioSource()->tendBuffers();
+    hardware.backend->render(64);
+
+    // Ctrl+Q, then Cancel at the question about the unsaved show.
+    prompts.alertAnswers = {1};
+    bool playing = false;
+    float heard = 0.0f;
+    QTimer::singleShot(0, application.get(), [&] {
+        trigger(window, "terminate");
+        QTimer::singleShot(0, application.get(), [&] {
+            playing = cue->isPlaying();
+            cue->audioSource()->tendBuffers();
+            hardware.backend->render(64);
+            heard = hardware.backend->capturedOutput("card").at(64 * 2);
+            // The end of the loop itself stops every cue.
+            QCoreApplication::exit(0);
+        });
+    });
+    QCoreApplication::exec();
+    ASSERT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_TRUE(window.window()->isVisible());
+    EXPECT_TRUE(playing);
+    EXPECT_EQ(heard, 0.25f);
+    EXPECT_FALSE(cue->isPlaying());
 }

@@ -20,7 +20,7 @@ protected:
         }
         const TopLevel window = launch();
         place(window);
-        noWarnings = x->grab(map->warningButton());
+        noWarnings = x->grab(map->warningButtonArea());
         dropFiles(files, map->cellCentre(0));
         return window;
     }
@@ -34,7 +34,7 @@ protected:
         return CellMarks::has(x->grab(shown->cellStatus(cell)), mark);
     }
     bool warningsShown() {
-        return CellMarks::changedPixels(noWarnings, x->grab(map->warningButton())) > 100;
+        return CellMarks::changedPixels(noWarnings, x->grab(map->warningButtonArea())) > 100;
     }
     bool sounds(const std::vector<float>& heard, int n, std::size_t fromFrame) const {
         return Tones::onsetPeriod(heard, Tones::frequency(n), kSounding, fromFrame) !=

@@ -1,20 +1,16 @@
 // Renders the tab bar close up to PNG files under the build tree's gallery
 // folder, at 1x and 2x: the mouse over a tab's close button, a count, an
 // edited tab, the same bar in a window that is not active, a pressed close
-// button, a tab's contextual menu, a tab dragged along the row with a gap
-// opening where it would land, and a tab dragged out of a tear-off style 0
-// row fading into the image of its content.
+// button, a tab dragged along the row with a gap opening where it would
+// land, and a tab dragged out of a tear-off style 0 row fading into the image
+// of its content.
 #include "TabDragFixture.h"
 #include "support/CapturingLogSink.h"
 #include "tabbar/TavTabDragAssistant.h"
 #include "tabbar/TavTabDragWindowController.h"
 
-#include <QContextMenuEvent>
 #include <QDir>
-#include <QMenu>
 #include <QPainter>
-
-#include <algorithm>
 
 namespace {
 
@@ -116,17 +112,7 @@ TEST_F(TabBarGallery, TheBarWithACloseButtonUnderTheMouseACountAndAnEditedTab) {
     save(window, QStringLiteral("tabbar-inactive"));
 }
 
-namespace {
-
-class CartMenuDelegate : public RecordingTabBarDelegate {
-public:
-    QMenu* tabViewMenuForTabViewItem(KivTabView&, KivTabViewItem&) override { return &menu; }
-    QMenu menu;
-};
-
-} // namespace
-
-TEST_F(TabBarGallery, TheBarWithACloseButtonPressedAndATabsContextualMenu) {
+TEST_F(TabBarGallery, TheBarWithACloseButtonPressed) {
     dress();
     for (const char* name : {"Preshow", "Act One", "Interval", "Act Two"}) {
         addItem(QString::fromLatin1(name));
@@ -139,39 +125,6 @@ TEST_F(TabBarGallery, TheBarWithACloseButtonPressedAndATabsContextualMenu) {
     save(window, QStringLiteral("tabbar-close-pressed"));
     sendMouse(*bar, QEvent::MouseMove, cell(1).frame().center());
     sendMouse(*bar, QEvent::MouseButtonRelease, cell(1).frame().center());
-
-    CartMenuDelegate menus;
-    for (const char* name : {"Rename Tab", "Close Tab"}) {
-        menus.menu.addAction(QString::fromLatin1(name));
-    }
-    menus.menu.setActiveAction(menus.menu.actions().constFirst());
-    // Dressed as the workspace window dresses its menus.
-    menus.menu.setStyleSheet(
-        QStringLiteral("QMenu { background: #2d2b2b; color: #e6e6e6; border: 1px solid #141414; }"
-                       "QMenu::item { padding: 4px 28px 4px 20px; }"
-                       "QMenu::item:selected { background: #3a77a3; }"));
-    bar->setDelegate(&menus);
-    const QPoint at = cell(2).frame().center().toPoint();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
-    QApplication::sendEvent(bar, &event);
-    ASSERT_TRUE(menus.menu.isVisible());
-    // The pop-up is a window of its own: draw it over the bar where it opened.
-    const QPoint offset = window.mapFromGlobal(menus.menu.pos());
-    const QSize size(std::max(window.width(), offset.x() + menus.menu.width()),
-                     std::max(window.height(), offset.y() + menus.menu.height() + 8));
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    for (qreal ratio : {1.0, 2.0}) {
-        QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(KivColors::windowBackground());
-        window.render(&image);
-        menus.menu.render(&image, offset);
-        const QString file = QStringLiteral(PONDRA_GALLERY_DIR "/tabbar-context-menu@%1x.png")
-                                 .arg(static_cast<int>(ratio));
-        EXPECT_TRUE(image.save(file)) << file.toStdString();
-    }
-    menus.menu.hide();
-    bar->setDelegate(&delegate);
 }
 
 TEST_F(TabBarGallery, ADragOpensAGapWhereTheTabWouldLand) {

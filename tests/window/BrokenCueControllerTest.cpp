@@ -5,14 +5,20 @@
 
 #include "KivUI/KivTableView.h"
 #include "KivUI/VornButton.h"
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "foundation/ManualScheduler.h"
+#include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarControl.h"
+#include "tabbar/TavTabDragAssistant.h"
 #include "window/BrokenCueView.h"
+#include "window/CartTabBar.h"
 #include "window/InspectorController.h"
 #include "window/PondraWindow.h"
 #include "window/PopoverWindow.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -201,6 +207,41 @@ TEST_F(WindowFixture, TheWarningsListNamesEachCueItsCartAndTheWarning) {
     // Picking a row selects its cue in the grid.
     warnings.brokenCueTableView()->selectRow(2);
     EXPECT_EQ(grid().selectedCue(), b);
+}
+
+TEST_F(WindowFixture, AWarningPickedAfterATabReorderShowsTheCueInItsOwnTab) {
+    openWindow();
+    for (int tab = 0; tab < 2; ++tab) {
+        controller->window()->action(QStringLiteral("newTab"))->trigger();
+        workspace->undoManager().endTurn();
+    }
+    // The row unfolds for the second cart.
+    scheduler.advance(0.1);
+    const std::shared_ptr<Cart> third = grid().cart();
+    placeCue(wav("a.wav", 0.1f), 0, "A");
+    placeCue(wav("b.wav", 0.1f), 5, "A");
+
+    // The third tab dragged to the front of the row with the mouse.
+    TavTabBarControl& bar = *controller->window()->tabs()->tabBar();
+    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
+    const QPointF from = bar.cells().at(2)->frame().center();
+    const QPointF front(bar.genericCellRect().left() + 2.0, from.y());
+    sendMouse(bar, QEvent::MouseButtonPress, from);
+    sendMouse(bar, QEvent::MouseMove, from - QPointF(40, 0));
+    ASSERT_TRUE(assistant.isDragging());
+    sendMouse(bar, QEvent::MouseMove, front);
+    assistant.animateDrag();
+    sendMouse(bar, QEvent::MouseButtonRelease, front);
+    ASSERT_EQ(controller->controllerAtTab(0)->cart(), third);
+    controller->selectTab(2);
+
+    BrokenCueController& warnings = controller->brokenCueController();
+    warnings.reloadDataNow();
+    ASSERT_EQ(warnings.brokenOrFlaggedCues().size(), 1u);
+    warnings.brokenCueTableView()->selectRow(0);
+    EXPECT_EQ(controller->window()->tabs()->currentIndex(), 0);
+    EXPECT_EQ(grid().cart(), third);
+    EXPECT_EQ(grid().selectedCue(), warnings.brokenOrFlaggedCues()[0].cue());
 }
 
 TEST_F(WindowFixture, UndoStepsReloadTheWarningsOutsideShowModeOnly) {

@@ -148,6 +148,87 @@ TEST_F(GridEditing, PasteLandsInTheNextEmptySlotWrappingAndAFullGridAlerts) {
     EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("No empty slot to paste a cue into."));
 }
 
+TEST_F(GridEditing, APastedCuePlaysInTheSameCartAnotherCartAndAnotherWindow) {
+    openWindow();
+    PondraWindow& window = *controller->window();
+    const auto menu = [&window](const char* name) {
+        window.action(QString::fromLatin1(name))->trigger();
+    };
+    const auto fire = [this] {
+        press(Qt::Key_A, QStringLiteral("a"));
+        release(Qt::Key_A, QStringLiteral("a"));
+    };
+    // The workspace's own media, as an import leaves them.
+    const auto imported = workspace->copyFileIntoTmp(wav("rain.wav", 0.25f, 2.0));
+    ASSERT_TRUE(imported);
+    auto original = AudioCue::initWithFile(*imported, device);
+    original->setHotkey("A");
+    grid().addCue(original, 0);
+    endTurn();
+
+    // Cut and pasted back into the same cart.
+    grid().gridView()->setSelectedIndex(0);
+    menu("cut");
+    endTurn();
+    ASSERT_FALSE(cart().cueAtIndex(0));
+    menu("paste");
+    waitForImport();
+    endTurn();
+    const auto back = cart().cueAtIndex(0);
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->isBroken()) << back->brokenExplanation();
+    EXPECT_EQ(back->file(), *imported) << "the same media, not a copy";
+    byHand(*back);
+    fire();
+    std::size_t first = render(3);
+    EXPECT_TRUE(back->isPlaying());
+    EXPECT_EQ(firstFrames(first).back(), 0.25f);
+    fire();
+
+    // Copied into a cart of its own.
+    grid().gridView()->setSelectedIndex(0);
+    menu("copy");
+    menu("newTab");
+    endTurn();
+    ASSERT_EQ(workspace->carts().size(), 2u);
+    menu("paste");
+    waitForImport();
+    endTurn();
+    const auto other = workspace->carts()[1]->cueAtIndex(0);
+    ASSERT_TRUE(other);
+    EXPECT_FALSE(other->isBroken()) << other->brokenExplanation();
+    byHand(*other);
+    render(2);
+    fire();
+    first = render(3);
+    EXPECT_TRUE(other->isPlaying());
+    EXPECT_EQ(firstFrames(first).back(), 0.25f);
+    fire();
+
+    // Into another window: the media are copied into that workspace.
+    auto elsewhere = std::make_shared<Workspace>(device, files.path("elsewhere"));
+    elsewhere->initializeUntitled();
+    WorkspaceController otherWindow(elsewhere, prompts, nullptr);
+    for (const auto& each : elsewhere->carts()) {
+        otherWindow.addControllerForCart(each);
+    }
+    otherWindow.showWindow();
+    otherWindow.window()->action(QStringLiteral("paste"))->trigger();
+    waitForImport(*otherWindow.selectedController());
+    elsewhere->undoManager().endTurn();
+    const auto visitor = elsewhere->carts()[0]->cueAtIndex(0);
+    ASSERT_TRUE(visitor);
+    EXPECT_FALSE(visitor->isBroken()) << visitor->brokenExplanation();
+    EXPECT_TRUE(elsewhere->containsMediaFile(visitor->file()));
+    EXPECT_NE(visitor->file(), *imported);
+    byHand(*visitor);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(otherWindow.selectedController()->gridView(), &down);
+    first = render(3);
+    EXPECT_TRUE(visitor->isPlaying());
+    EXPECT_EQ(firstFrames(first).back(), 0.25f);
+}
+
 TEST_F(GridEditing, ADropDuringACellsDragRebuildsTheGridOnlyOnceTheDragHasReturned) {
     openWindow();
     auto moving = placeCue(wav("a.wav", 0.1f), 0);

@@ -62,6 +62,12 @@ TEST_F(WindowFixture, AnUnreadableFileStopsTheDropAndOneAlertNamesItAndEveryFile
               QStringLiteral("Only audio files that can be read can be added to the grid. "
                              "Not added: notes.txt, gone.wav, folder, later.wav"));
     EXPECT_FALSE(controller->window()->importProgress()->isVisible());
+
+    // A first file that cannot be read adds nothing.
+    dropFiles({files.path("gone.wav"), wav("other.wav", 0.1f)}, 8);
+    EXPECT_EQ(cart().count(), 1u);
+    ASSERT_EQ(prompts.sheets.size(), 2u);
+    EXPECT_TRUE(prompts.sheets[1].informativeText.contains(QStringLiteral("other.wav")));
 }
 
 TEST_F(WindowFixture, WithoutATemporaryFolderADropAddsNothingAndSaysWhy) {

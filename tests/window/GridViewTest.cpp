@@ -1,6 +1,7 @@
 // The grid's geometry, its selection and the arrow keys.
 #include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
+#include "window/InspectorController.h"
 
 TEST_F(WindowFixture, A600By400GridGivesWholePointCellsForFourAndFiveSlotsASide) {
     openWindow();
@@ -56,6 +57,34 @@ TEST_F(WindowFixture, SelectionIsIgnoredInShowModeAndClicksBetweenCellsClearIt) 
     sendMouse(cell(6), QEvent::MouseButtonRelease, {30, 30});
     EXPECT_EQ(view.selectedIndex(), GridView::kNoSelection);
     press(Qt::Key_Right, {});
+    EXPECT_EQ(view.selectedIndex(), GridView::kNoSelection);
+}
+
+TEST_F(WindowFixture, ARightClickSelectsOnlyAnotherCellAndFiresNothing) {
+    openWindow();
+    GridView& view = *grid().gridView();
+    auto rain = placeCue(wav("rain.wav", 0.1f), 2);
+    auto door = placeCue(wav("door.wav", 0.1f), 6);
+    const auto click = [](QWidget& on, QPointF at, Qt::MouseButton button) {
+        sendMouse(on, QEvent::MouseButtonPress, at, button);
+        sendMouse(on, QEvent::MouseButtonRelease, at, button);
+    };
+    click(cell(2), {30, 30}, Qt::LeftButton);
+    ASSERT_EQ(controller->inspectorController()->cue(), rain);
+
+    click(cell(2), {30, 30}, Qt::RightButton);
+    EXPECT_EQ(view.selectedIndex(), 2u);
+    EXPECT_EQ(controller->inspectorController()->cue(), rain);
+    click(view, {1, 1}, Qt::RightButton);
+    EXPECT_EQ(view.selectedIndex(), 2u);
+    EXPECT_EQ(controller->inspectorController()->cue(), rain);
+    click(cell(6), {30, 30}, Qt::RightButton);
+    EXPECT_EQ(view.selectedIndex(), 6u);
+    EXPECT_EQ(controller->inspectorController()->cue(), door);
+
+    controller->setShowMode();
+    click(cell(6), {30, 30}, Qt::RightButton);
+    EXPECT_FALSE(door->isPlaying());
     EXPECT_EQ(view.selectedIndex(), GridView::kNoSelection);
 }
 

@@ -6,13 +6,17 @@
 #include "KivUI/VornButton.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
+#include "KivUI/VornSplitView.h"
+#include "KivUI/WidgetRender.h"
 #include "audio/KivEffect.h"
 #include "audio/KivLv2Catalogue.h"
 #include "platform/effects/TestPlugins.h"
 #include "platform/undo/UndoManager.h"
+#include "window/BrokenCueController.h"
 #include "window/CueEffectsModel.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QMenu>
@@ -231,6 +235,52 @@ TEST_F(InspectorTest, TimesPastTheFileOrLeavingATenthOfASecondAreRefusedWithTheF
     EXPECT_TRUE(inspector.timeMessage()->text().isEmpty());
 }
 
+TEST_F(InspectorTest, ATimeChangedOnAStoppedCueTakesEffectFromTheNewStartAtTheNextFire) {
+    openWindow();
+    inspector().setAnimated(false);
+    // Each second of the file has a level of its own: 0.1, 0.2, ... 0.6.
+    std::vector<float> samples;
+    for (int second = 1; second <= 6; ++second) {
+        samples.insert(samples.end(), kRate, 0.1f * static_cast<float>(second));
+    }
+    const std::string path = files.path("steps.wav");
+    ASSERT_TRUE(
+        AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, samples, 1, kRate));
+    auto cue = placeCue(path, 0, "S");
+    grid().gridView()->setSelectedIndex(0);
+    const auto fire = [this] {
+        press(Qt::Key_S, QStringLiteral("s"));
+        release(Qt::Key_S, QStringLiteral("s"));
+    };
+    const auto heard = [this](std::uint32_t cycles) { return firstFrames(render(cycles)).back(); };
+
+    type(*cueInspector().startTime(), QStringLiteral("5"));
+    fire();
+    EXPECT_FLOAT_EQ(heard(3), 0.6f);
+    fire();
+    ASSERT_FALSE(cue->playing());
+    // The stop's short fade.
+    render(4);
+
+    // Stopped, the cue starts again from its new start, earlier in the file.
+    type(*cueInspector().startTime(), QStringLiteral("2"));
+    fire();
+    EXPECT_FLOAT_EQ(heard(3), 0.3f);
+    // Playing, it keeps its place: still in the third second of the file.
+    type(*cueInspector().startTime(), QStringLiteral("1"));
+    EXPECT_TRUE(cue->playing());
+    EXPECT_FLOAT_EQ(heard(3), 0.3f);
+    fire();
+    render(4);
+
+    // Stopped after a click in the waveform put it further in, an end
+    // change too leaves it to fire from its start.
+    cue->loadActionAt(2.5);
+    type(*cueInspector().endTime(), QStringLiteral("5"));
+    fire();
+    EXPECT_FLOAT_EQ(heard(3), 0.2f);
+}
+
 TEST_F(InspectorTest, AltArrowsInAFieldMoveTheGridSelectionAndEscapePanics) {
     openWithSelectedCue();
     VornTextField& name = *cueInspector().name();
@@ -304,6 +354,57 @@ TEST_F(InspectorTest, TheOutputPairRoutesInTheCuesOwnMixerAndLeavesTheSharedDevi
     choose("Card card - channels 1/2");
     EXPECT_EQ(second->audioDevice(), card);
     EXPECT_EQ(second->deviceChannel(), 1);
+}
+
+TEST_F(InspectorTest, ToggleInspectorHidesAndShowsThePaneAndBringsTheCueEditorBack) {
+    auto cue = openWithSelectedCue();
+    PondraWindow& window = *controller->window();
+    QAction* toggle = window.action(QStringLiteral("toggleInspector"));
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(toggle->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
+    // A second cue on the same hot key, and the warnings list in the pane.
+    placeCue(wav("Twin.wav", 0.1f), 1, "S");
+    undo().endTurn();
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    controller->brokenCueController().hidePopover();
+    window.warningButton()->click();
+    ASSERT_TRUE(inspector().brokenCueViewIsVisible());
+    // The clash undone, the list empties and its button goes.
+    window.action(QStringLiteral("undo"))->trigger();
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    ASSERT_TRUE(window.warningButton()->isHidden());
+    ASSERT_TRUE(inspector().brokenCueViewIsVisible());
+
+    toggle->trigger();
+    EXPECT_FALSE(inspector().brokenCueViewIsVisible());
+    EXPECT_TRUE(controller->inspectorVisible());
+    EXPECT_EQ(cueInspector().cue(), cue);
+    EXPECT_TRUE(cueInspector().isVisible());
+
+    toggle->trigger();
+    EXPECT_FALSE(controller->inspectorVisible());
+    EXPECT_FALSE(window.inspectorPane()->isVisible());
+    toggle->trigger();
+    EXPECT_TRUE(controller->inspectorVisible());
+    EXPECT_TRUE(window.inspectorPane()->isVisible());
+    EXPECT_TRUE(cueInspector().isVisible());
+
+    // The divider dragged to the bottom folds the pane away like the command.
+    VornSplitView& split = *window.splitView();
+    QWidget& divider = *split.handle(1);
+    const QPointF grip(divider.width() / 2.0, divider.height() / 2.0);
+    sendMouse(divider, QEvent::MouseButtonPress, grip);
+    sendMouse(divider, QEvent::MouseMove, grip + QPointF(0, split.height()), Qt::LeftButton);
+    sendMouse(divider, QEvent::MouseButtonRelease, grip + QPointF(0, split.height()));
+    EXPECT_FALSE(controller->inspectorVisible());
+    toggle->trigger();
+    EXPECT_TRUE(controller->inspectorVisible());
+    EXPECT_GE(window.inspectorPane()->height(), PondraWindow::kMinimumInspectorHeight);
+
+    controller->setShowMode();
+    EXPECT_FALSE(toggle->isEnabled());
+    toggle->trigger();
+    EXPECT_FALSE(controller->inspectorVisible());
 }
 
 TEST_F(InspectorTest, TheWarningsSlideOverTheCueEditorAndInShowModeTheWindowGoesToEditMode) {

@@ -97,6 +97,8 @@ TEST_F(PasteMedia, ACueNamingAFileThatIsNoAudioIsRefusedAndNothingOfItIsCopied) 
     nlohmann::json archive =
         nlohmann::json::parse(AudioCue::initWithFile(sound, device)->pasteboardData());
     replaceStrings(archive, sound, key);
+    // Nothing left for the cue's file reference to find: it names only the key.
+    std::filesystem::remove(sound);
     const std::string crafted = archive.dump();
     putOnClipboard({crafted.begin(), crafted.end()});
 

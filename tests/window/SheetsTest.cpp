@@ -6,12 +6,14 @@
 #include "KivUI/VornHotKeyTextView.h"
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornTextField.h"
+#include "KivUI/WidgetRender.h"
 #include "WindowFixture.h"
 #include "model/DocumentController.h"
 #include "model/PackageWriter.h"
 #include "platform/undo/UndoManager.h"
 #include "window/CartTabBar.h"
 #include "window/GridSelectorController.h"
+#include "window/InspectorController.h"
 #include "window/PondraProgressSheet.h"
 #include "window/RenameCartWindowController.h"
 #include "window/SettingsSheet.h"
@@ -245,6 +247,34 @@ TEST_F(Sheets, ACellOfTheGridSizeSheetResizesTheCartAndClosesIt) {
     EXPECT_EQ(cart().size(), (CartSize{5, 2}));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(sheet);
+}
+
+TEST_F(Sheets, ANewGridSizeLeavesNothingSelectedAndTheInspectorEmpty) {
+    openWindow();
+    controller->inspectorController()->setAnimated(false);
+    placeCue(wav("door.wav", 0.1f), 4)->setName("Door");
+    placeCue(wav("rain.wav", 0.1f), 5)->setName("Rain");
+    undo().endTurn();
+    sendMouse(cell(5), QEvent::MouseButtonPress, {30, 30});
+    sendMouse(cell(5), QEvent::MouseButtonRelease, {30, 30});
+    ASSERT_EQ(controller->inspectorController()->cue()->name(), "Rain");
+
+    // Five columns put the door where the rain was selected.
+    controller->window()->action(QStringLiteral("changeGrid"))->trigger();
+    GridSelectorController* sheet = openSheet<GridSelectorController>();
+    ASSERT_TRUE(sheet);
+    QTest::mouseClick(sheet->cellTitled(QStringLiteral("5x2")), Qt::LeftButton);
+    ASSERT_EQ(cart().cueAtIndex(5)->name(), "Door");
+    EXPECT_EQ(grid().gridView()->selectedIndex(), GridView::kNoSelection);
+    EXPECT_EQ(controller->inspectorController()->cue(), nullptr);
+
+    // Its undo too.
+    undo().endTurn();
+    grid().gridView()->setSelectedIndex(4);
+    controller->window()->action(QStringLiteral("undo"))->trigger();
+    EXPECT_EQ(cart().size(), (CartSize{4, 4}));
+    EXPECT_EQ(grid().gridView()->selectedIndex(), GridView::kNoSelection);
+    EXPECT_EQ(controller->inspectorController()->cue(), nullptr);
 }
 
 TEST_F(Sheets, TheRenameSheetNamesTheCartAndItsTabAndOffersNoBlankName) {

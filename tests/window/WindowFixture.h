@@ -133,8 +133,9 @@ protected:
         QApplication::sendEvent(&target, &drop);
         waitForImport();
     }
-    void waitForImport() {
-        if (MediaImport* import = grid().currentImport()) {
+    void waitForImport() { waitForImport(grid()); }
+    static void waitForImport(const GridController& grid) {
+        if (MediaImport* import = grid.currentImport()) {
             QEventLoop loop;
             QObject::connect(import, &QObject::destroyed, &loop, &QEventLoop::quit);
             loop.exec();

@@ -20,6 +20,7 @@
 #include "window/RenameCartWindowController.h"
 #include "window/SettingsSheet.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDir>
 #include <QMenu>
@@ -220,6 +221,19 @@ TEST_F(WindowGallery, CuesNamedAtGreatLengthShowTheirNamesStartAndEnd) {
     saveToGallery(window, QStringLiteral("window-long-names"));
 }
 
+TEST_F(WindowGallery, TheWorkspaceWindowWithItsInspectorFoldedAway) {
+    PondraWindow& window = showCarts({"Preshow", "Act One"});
+    grid().gridView()->setSelectedIndex(5);
+    window.action(QStringLiteral("toggleInspector"))->trigger();
+    QApplication::processEvents();
+    ASSERT_FALSE(controller->inspectorVisible());
+    saveToGallery(window, QStringLiteral("window-inspector-hidden"));
+    // Back at the height it had.
+    window.action(QStringLiteral("toggleInspector"))->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(window.inspectorPane()->height(), PondraWindow::kInspectorHeight);
+}
+
 TEST_F(WindowGallery, TheSettingsGridSizeRenameAndProgressSheets) {
     openWindow();
     fillShow();
@@ -284,6 +298,13 @@ TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
     window.resize(900, 620);
     QApplication::processEvents();
     saveToGallery(window, QStringLiteral("window-tabs"));
+
+    // A right-click on a tab opens nothing: there is no menu of a tab to show.
+    TavTabBarControl& bar = *controller->window()->tabs()->tabBar();
+    const QPoint on = bar.cells().at(1)->frame().center().toPoint();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, on, bar.mapToGlobal(on));
+    QApplication::sendEvent(&bar, &rightClick);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 
     controller->validateMenus();
     for (const auto& [action, picture] :

@@ -277,6 +277,29 @@ TEST_F(WindowFixture, ADragOfTheVolumeSliderIsOneUndoStep) {
     EXPECT_FALSE(undo.canUndo());
 }
 
+TEST_F(WindowFixture, TheMasterSliderFollowsUndoAndRedoOfAVolumeChange) {
+    openWindow();
+    PondraWindow& window = *controller->window();
+    VornSlider& slider = *window.volumeSlider();
+    UndoManager& undo = workspace->undoManager();
+    undo.removeAllActions();
+    const QPointF start = slider.knobRect().center();
+    sendMouse(slider, QEvent::MouseButtonPress, start);
+    sendMouse(slider, QEvent::MouseMove, start - QPointF(60, 0));
+    sendMouse(slider, QEvent::MouseButtonRelease, start - QPointF(60, 0));
+    undo.endTurn();
+    const int dragged = slider.value();
+    ASSERT_LT(dragged, 1000);
+    ASSERT_EQ(undo.undoActionName(), "Volume Change");
+
+    window.action(QStringLiteral("undo"))->trigger();
+    EXPECT_FLOAT_EQ(workspace->masterVolume(), 1.0f);
+    EXPECT_EQ(slider.value(), 1000);
+    window.action(QStringLiteral("redo"))->trigger();
+    EXPECT_EQ(slider.value(), dragged);
+    EXPECT_FLOAT_EQ(workspace->masterVolume(), static_cast<float>(dragged) / 1000.0f);
+}
+
 TEST_F(WindowFixture, TheSliderFollowsADuckForOneSecond) {
     openWindow();
     controller->toggleDucking();

@@ -174,6 +174,12 @@ std::optional<TopLevel> EndToEnd::waitForOtherWindow(std::chrono::milliseconds l
     return window;
 }
 
+bool EndToEnd::answer(const TopLevel& alert, std::uint32_t key) {
+    x->focus(alert);
+    x->key(key);
+    return x->waitUntilGone([&](const TopLevel& w) { return w.id == alert.id; }, 5s);
+}
+
 std::optional<TopLevel> EndToEnd::waitForTitle(const QString& title,
                                                std::chrono::milliseconds limit) {
     return x->waitForWindow(
@@ -262,11 +268,14 @@ nlohmann::json EndToEnd::readDocument(const std::string& package) {
     return nlohmann::json::parse(in, nullptr, false);
 }
 
+const nlohmann::json& EndToEnd::cartsOf(const nlohmann::json& document) {
+    const auto& carts = document.at("carts");
+    return carts.is_object() && carts.contains("$array") ? carts["$array"] : carts;
+}
+
 std::map<int, nlohmann::json> EndToEnd::cuesOf(const nlohmann::json& document, int cart) {
     std::map<int, nlohmann::json> cues;
-    const auto& carts = document.at("carts");
-    const auto& list = carts.is_object() && carts.contains("$array") ? carts["$array"] : carts;
-    for (const auto& [slot, cue] : list.at(cart).at("cues").items()) {
+    for (const auto& [slot, cue] : cartsOf(document).at(cart).at("cues").items()) {
         cues[std::stoi(slot)] = cue;
     }
     return cues;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -49,6 +50,8 @@ protected:
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
     std::optional<TopLevel> waitForOtherWindow(std::chrono::milliseconds limit = 10s);
+    // Answers an alert or panel with a key; false when it stays on screen.
+    bool answer(const TopLevel& alert, std::uint32_t key);
     // The workspace window with this title, once it shows.
     std::optional<TopLevel> waitForTitle(const QString& title,
                                          std::chrono::milliseconds limit = 10s);
@@ -69,6 +72,8 @@ protected:
     void open(const TopLevel& window, const std::string& typed);
     // The package's archive as the program wrote it.
     static nlohmann::json readDocument(const std::string& package);
+    // The document's carts, in the order of their tabs.
+    static const nlohmann::json& cartsOf(const nlohmann::json& document);
     // The cues of the document's first cart by slot.
     static std::map<int, nlohmann::json> cuesOf(const nlohmann::json& document, int cart = 0);
 

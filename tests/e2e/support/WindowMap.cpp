@@ -46,3 +46,8 @@ QRect WindowMap::cellTimes(int index) const {
 QPoint WindowMap::volume(double fraction) const {
     return inspector(66 + static_cast<int>(fraction * (274 - 66)), 116);
 }
+
+QPoint WindowMap::tab(int n) const {
+    return {_frame.left() + kTabRowLeft + kTabWidth * n + kTabWidth / 2,
+            _frame.top() + kMenuBarHeight + kTabBarHeight / 2};
+}

@@ -14,6 +14,9 @@ public:
     static constexpr int kMenuBarHeight = 23;
     static constexpr int kTabBarHeight = 22;
     static constexpr int kSplitterHeight = 12;
+    static constexpr int kTabWidth = 150;
+    static constexpr int kTabRowLeft = 2;
+    static constexpr int kWarningButtonX = 200;
 
     explicit WindowMap(QRect frame, bool tabsShown = false, int columns = 4, int rows = 4);
     // Show mode: the grid reaches down to the bottom bar.
@@ -29,6 +32,11 @@ public:
     // play (show mode), and the line of its times.
     QRect cellStatus(int index) const;
     QRect cellTimes(int index) const;
+
+    // The middle of cart tab n of a shown tab row, each tab 150 points wide.
+    QPoint tab(int n) const;
+    // The warnings button, beside the mode switch.
+    QPoint warningButton() const { return bottom(kWarningButtonX); }
 
     // The inspector of a selected cue.
     QPoint nameField() const { return inspector(173, 24); }
@@ -53,7 +61,9 @@ public:
     QPoint outputPopUp() const { return {_frame.right() - 109, _frame.bottom() - 31}; }
     // Where the warnings button shows, right of the mode buttons, while
     // there are warnings.
-    QRect warningButton() const { return {_frame.left() + 160, _frame.bottom() - 44, 80, 26}; }
+    QRect warningButtonArea() const {
+        return {_frame.left() + kWarningButtonX - 40, _frame.bottom() - 44, 80, 26};
+    }
 
 private:
     QPoint inspector(int x, int y) const { return _inspectorTopLeft + QPoint(x, y); }

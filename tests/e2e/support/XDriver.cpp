@@ -176,6 +176,17 @@ void XDriver::close(const TopLevel& window) {
     settle();
 }
 
+TopLevel XDriver::move(const TopLevel& window, QPoint topLeft) {
+    // No window manager stands between: the window is configured directly.
+    const std::uint32_t values[] = {static_cast<std::uint32_t>(topLeft.x()),
+                                    static_cast<std::uint32_t>(topLeft.y())};
+    xcb_configure_window(_connection, window.id, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+    settle(std::chrono::milliseconds(300));
+    TopLevel moved = window;
+    moved.frame.moveTopLeft(topLeft);
+    return moved;
+}
+
 XDriver::KeyCode XDriver::keyCodeOf(std::uint32_t keysym) const {
     for (std::size_t i = 0; i < _keymap.size(); ++i) {
         const auto column = static_cast<int>(i % _keysymsPerCode);

@@ -68,6 +68,9 @@ public:
     void focus(const TopLevel& window);
     // Asks a window to close, as its title bar's close button does.
     void close(const TopLevel& window);
+    // Puts a window's top-left corner there, as a user dragging its title
+    // bar does; answers the window where it now is.
+    TopLevel move(const TopLevel& window, QPoint topLeft);
 
     void moveTo(QPoint at);
     void click(QPoint at, unsigned modifiers = NoModifier, int button = 1);
