@@ -165,11 +165,18 @@ void EffectEditor::readPresetFolders(std::function<void()> then) {
         std::make_shared<KivEffectUserPresetGroup>(_systemPresets.path(), _systemPresets.name());
     auto user =
         std::make_shared<KivEffectUserPresetGroup>(_userPresets.path(), _userPresets.name());
-    _executor->runInBackground([this, executor = _executor, alive = std::weak_ptr<bool>(_alive),
-                                system, user, then = std::move(then)]() mutable {
+    // Weakly: the executor's own queue holds this job, and a job that never
+    // runs must not keep its executor alive.
+    _executor->runInBackground([this, executor = std::weak_ptr<EffectPresetExecutor>(_executor),
+                                alive = std::weak_ptr<bool>(_alive), system, user,
+                                then = std::move(then)]() mutable {
         system->refresh();
         user->refresh();
-        executor->runOnOwner([this, alive, system, user, then = std::move(then)] {
+        const auto owner = executor.lock();
+        if (!owner) {
+            return;
+        }
+        owner->runOnOwner([this, alive, system, user, then = std::move(then)] {
             if (!alive.lock()) {
                 return;
             }

@@ -104,7 +104,7 @@ TEST_F(HugeDefaults, NeitherTheLaunchNorALaterSettingsWriteWaitsOnTheFile) {
     windows.showPreferences();
     windows.preferences()->setLogLevel(1);
     GuiWatchdog::spinUntil([] { return false; }, std::chrono::milliseconds(1000));
-    EXPECT_LT(watchdog.longestStall(), std::chrono::milliseconds(100));
+    EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     application->defaults().waitForWrites();
     EXPECT_EQ(defaults()->value("LogLevel").toInt(), 1);
     KivEnvironment::setLogLevel(0);

@@ -385,6 +385,6 @@ TEST_F(EffectEditorTest, OpeningReadsPresetFoldersOffTheGuiThreadEvenWhenTheyLoo
     presetWork->runAll();
     const auto users = [editor] { return titles(*submenu(*editor->presetsMenu(), "User")); };
     EXPECT_TRUE(GuiWatchdog::spinUntil([&] { return users().size() > 1; }));
-    EXPECT_LT(watchdog.longestStall(), std::chrono::milliseconds(100));
+    EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     EXPECT_EQ(users().size(), 1500);
 }

@@ -25,6 +25,13 @@
 class GuiWatchdog {
 public:
     static constexpr std::chrono::milliseconds kTick{5};
+    // The longest stall a user does not yet feel as a freeze. A sanitized
+    // build runs every instruction several times slower, so it is given more.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    static constexpr std::chrono::milliseconds kFreeze{400};
+#else
+    static constexpr std::chrono::milliseconds kFreeze{100};
+#endif
 
     GuiWatchdog()
         : _schedstat("/proc/self/task/" + std::to_string(gettid()) + "/schedstat")

@@ -66,7 +66,7 @@ TEST_F(PasteMedia, ALongMediaFileIsCopiedWithoutFreezingTheWindow) {
     GuiWatchdog watchdog;
     controller->paste();
     waitForImport();
-    EXPECT_LT(watchdog.longestStall(), 100ms);
+    EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     ASSERT_TRUE(cart().cueAtIndex(0));
     const std::string copy = cart().cueAtIndex(0)->file();
     EXPECT_TRUE(workspace->containsMediaFile(copy));
@@ -85,7 +85,7 @@ TEST_F(PasteMedia, AWindowClosedDuringTheCopyGoesAtOnceAndLeavesNoPartialCopy) {
 
     GuiWatchdog watchdog;
     controller.reset();
-    EXPECT_LT(watchdog.longestStall(), 100ms);
+    EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     EXPECT_FALSE(std::filesystem::exists(tmp + "/long.wav"));
 }
 

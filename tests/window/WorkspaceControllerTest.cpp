@@ -93,7 +93,7 @@ TEST_F(HungDevice, ADevicePickedThatNeverOpensHoldsUpNeitherTheWindowNorTheShow)
     // The show goes on where it was, and its keys still fire.
     press(Qt::Key_A, QStringLiteral("a"));
     GuiWatchdog::spinUntil([] { return false; }, std::chrono::milliseconds(300));
-    EXPECT_LT(watchdog.longestStall(), std::chrono::milliseconds(100));
+    EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
     cue->audioSource()->tendBuffers();
     hangingHardware.backend->render(kCycle);
