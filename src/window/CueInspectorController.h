@@ -31,10 +31,10 @@ class WorkspaceController;
 
 // The editor of one cue: name, hot key, MIDI note with learn, colour,
 // volume, output pair, start and end with the waveform editor, looping, the
-// effect chain and preview. It mirrors the cue through its change signals
-// and registers every change of the cue with the window's undo manager from
-// the old value the signal carries, so an edit made anywhere (here, the
-// grid, undo and redo themselves) undoes the same way. GUI thread.
+// effect chain and preview. It follows the cue through its change signals,
+// and each change becomes an undo step built from the old value the signal
+// carries, so an edit made anywhere (here, the grid, undo and redo
+// themselves) undoes the same way. GUI thread.
 class CueInspectorController final : public QWidget {
 public:
     // The slider's 0..1000 as a cue volume of 0.0..1.0.
@@ -81,7 +81,7 @@ public:
 
     UndoManager& undoManager() const;
 
-    // Outlets, named as their object names.
+    // The controls, each known by its object name.
     VornTextField* name() const { return _name; }
     VornTextField* hotkey() const { return _hotkey; }
     VornTextField* midiNote() const { return _midiNote; }
