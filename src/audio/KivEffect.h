@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -197,11 +198,11 @@ private:
     KivEffectUnit* liveUnit() const;
     bool setFormat(bool input, const KivAudioStreamDescription& format, KivError* error);
     bool applySettings(KivEffectUnit& unit, const nlohmann::json& settings, KivError* error);
+    using ProcessorChange = std::function<std::int32_t(EffectProcessor&, const EffectRenderLock&)>;
     // Runs `change` on the processor of the unit, holding the render lock:
     // in place, or, for a unit a render path runs from a chain, on a new
     // unit like it that then takes its place. Answers the change's status.
-    template <class Change>
-    std::int32_t changeProcessor(KivEffectUnit& unit, Change change);
+    std::int32_t changeProcessor(KivEffectUnit& unit, const ProcessorChange& change);
     bool fail(std::int32_t status, const char* domain, const char* operation, int line,
               KivError* error) const;
 
