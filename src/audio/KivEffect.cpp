@@ -180,3 +180,11 @@ std::unique_ptr<KivEffectEditorWindow> KivEffect::editorWillClose() {
 bool KivEffect::editorIsOpen() const {
     return _editor && _editor->isVisible();
 }
+
+std::unique_ptr<EffectPluginUi> KivEffect::openPluginUi(std::uintptr_t parent,
+                                                        EffectPluginUiCallbacks callbacks,
+                                                        std::string& failure) const {
+    failure.clear();
+    KivEffectUnit* u = unit();
+    return u ? u->processor().openUi(parent, std::move(callbacks), failure) : nullptr;
+}

@@ -188,6 +188,11 @@ public:
     bool editorIsOpen() const;
     KivEffectEditorWindow* editor() const { return _editor.get(); }
     const std::string& lastEditorFrame() const { return _lastEditorFrame; }
+    // The plugin's own view inside the X window `parent` (see
+    // EffectProcessor::openUi); none without a unit.
+    std::unique_ptr<EffectPluginUi> openPluginUi(std::uintptr_t parent,
+                                                 EffectPluginUiCallbacks callbacks,
+                                                 std::string& failure) const;
 
 private:
     friend class KivStream; // keeps _renderUnit on the node's unit

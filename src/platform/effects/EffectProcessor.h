@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/effects/EffectPluginUi.h"
+
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -136,6 +139,16 @@ public:
     // Main thread. The preset last applied or named ({-1, name} names a user preset).
     virtual EffectPreset presentPreset() const = 0;
     virtual void setPresentPreset(const EffectPreset& preset) = 0;
+
+    // Main thread. The plugin's own view, opened inside the X window
+    // `parent`; nullptr when the plugin has none this host can show. A view
+    // that exists but cannot be opened also gives nullptr, and says why in
+    // `failure`. The view keeps no reference to the processor.
+    virtual std::unique_ptr<EffectPluginUi> openUi(std::uintptr_t /*parent*/,
+                                                   EffectPluginUiCallbacks /*callbacks*/,
+                                                   std::string& /*failure*/) const {
+        return nullptr;
+    }
 
 protected:
     // True when `held` is a held lock of this processor's render mutex.

@@ -5,6 +5,7 @@
 #include "foundation/KivStatusError.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectStatus.h"
+#include "platform/effects/Lv2PluginUi.h"
 #include "platform/effects/Lv2StateText.h"
 
 #include <lv2/atom/atom.h>
@@ -364,4 +365,10 @@ std::int32_t Lv2Processor::applyFactoryPreset(const EffectRenderLock& held, std:
     }
     _presentPreset = EffectPreset{number, preset.name};
     return kEffectNoErr;
+}
+
+std::unique_ptr<EffectPluginUi> Lv2Processor::openUi(std::uintptr_t parent,
+                                                     EffectPluginUiCallbacks callbacks,
+                                                     std::string& failure) const {
+    return Lv2PluginUi::open(*this, parent, std::move(callbacks), failure);
 }

@@ -27,7 +27,7 @@ public:
     ~Lv2Processor() override;
 
     const std::string& uri() const { return _uri; }
-    // Main thread: what a plugin UI is found and loaded with.
+    // Main thread: what the plugin's UI is found and loaded with.
     const std::shared_ptr<Lv2World>& world() const { return _world; }
     const LilvPlugin* plugin() const { return _plugin; }
 
@@ -56,6 +56,9 @@ public:
     std::int32_t applyFactoryPreset(const EffectRenderLock& held, std::int32_t number) override;
     EffectPreset presentPreset() const override { return _presentPreset; }
     void setPresentPreset(const EffectPreset& preset) override { _presentPreset = preset; }
+
+    std::unique_ptr<EffectPluginUi> openUi(std::uintptr_t parent, EffectPluginUiCallbacks callbacks,
+                                           std::string& failure) const override;
 
 private:
     struct StateDeleter {
