@@ -311,14 +311,6 @@ std::vector<SafetyConcern> WorkspaceController::brokenOrFlaggedCues() const {
     return concerns;
 }
 
-void WorkspaceController::toggleMode() {
-    if (isLocked()) {
-        setEditMode();
-    } else {
-        setShowMode();
-    }
-}
-
 void WorkspaceController::setShowMode() {
     if (_settings.shouldPerformSafetyChecks()) {
         performSafetyChecksAndLock();

@@ -96,7 +96,6 @@ public:
 
     // Mode. From the user, show mode runs the safety check first when the
     // settings ask for it, and enters show mode in any case.
-    void toggleMode();
     void setShowMode();
     void setEditMode();
     void performSafetyChecksAndLock();
