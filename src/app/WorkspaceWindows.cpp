@@ -10,6 +10,7 @@
 #include "window/PondraWindow.h"
 #include "window/PrefsController.h"
 #include "window/WorkspaceController.h"
+#include "window/WorkspaceKeyRouter.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -22,7 +23,7 @@ public:
     explicit MidiProcessor(WorkspaceController& controller)
         : _controller(controller) {}
     void processMIDIMessages(const MidiBatch& messages) override {
-        _controller.processMIDIMessages(messages);
+        _controller.keys().processMIDIMessages(messages);
     }
 
 private:

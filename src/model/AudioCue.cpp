@@ -369,6 +369,24 @@ bool AudioCue::isLoaded() const {
     return _audioSource->isValid();
 }
 
+std::shared_ptr<KivAlias> AudioCue::mediaAlias() const {
+    return _audioSource->alias();
+}
+
+double AudioCue::fileLengthInSeconds() const {
+    return _audioSource->fileLengthInSeconds();
+}
+
+double AudioCue::currentFileTime() const {
+    return _audioSource->currentFileTime();
+}
+
+void AudioCue::stopKeepingPlace() {
+    const double time = _audioSource->currentFileTime();
+    stop();
+    loadActionAt(time - _audioSource->startTime());
+}
+
 double AudioCue::elapsedTime() const {
     return _audioSource->elapsedLogicalTime();
 }

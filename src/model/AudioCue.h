@@ -93,6 +93,11 @@ public:
     const std::optional<std::string>& documentPath() const { return _documentPath; }
     void setDocumentPath(std::optional<std::string> path) { _documentPath = std::move(path); }
     KivAudioSource* audioSource() const { return _audioSource.get(); }
+    // What a view shows of the file: its reference (null without one), its
+    // length and where the playhead is in it, in seconds of the file.
+    std::shared_ptr<KivAlias> mediaAlias() const;
+    double fileLengthInSeconds() const;
+    double currentFileTime() const;
     std::shared_ptr<KivAudioDevice> audioDevice() const { return _audioDevice; }
     // Moves the source to the device; a playing cue plays on from where it was.
     void setAudioDevice(std::shared_ptr<KivAudioDevice> device);
@@ -106,6 +111,8 @@ public:
     bool isPlaying() const;
     bool isRunning() const { return isPlaying(); }
     bool isLoaded() const;
+    // Stops, then loads the cue where its playhead was, to go on from there.
+    void stopKeepingPlace();
     bool playing() const { return _playing; }
     bool isPaused() const { return _paused; }
     bool dead() const { return _dead; }

@@ -120,6 +120,17 @@ void Workspace::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
     }
 }
 
+std::shared_ptr<KivAudioDevice>
+Workspace::replaceAudioDevice(std::shared_ptr<KivAudioDevice> device) {
+    std::shared_ptr<KivAudioDevice> old = _output.audioDevice();
+    const bool holdOld = old && old->isOpen();
+    if (holdOld) {
+        old->engage();
+    }
+    setAudioDevice(std::move(device));
+    return holdOld ? old : nullptr;
+}
+
 bool Workspace::containsMediaFile(const std::string& path) const {
     return (!filePath().empty() && MediaName::isInsideFolder(path, filePath())) ||
            _tmp.contains(path);

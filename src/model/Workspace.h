@@ -72,6 +72,10 @@ public:
     const std::shared_ptr<KivAudioDevice>& audioDevice() const { return _output.audioDevice(); }
     // Every cue moves to the new device with the workspace.
     void setAudioDevice(std::shared_ptr<KivAudioDevice> device);
+    // The same, but an old device that was open comes back with an engage of
+    // its own kept on it: letting that go closes the device, which waits on
+    // it, so the caller does so off the GUI thread.
+    std::shared_ptr<KivAudioDevice> replaceAudioDevice(std::shared_ptr<KivAudioDevice> device);
     int deviceChannel() const { return _output.deviceChannel(); }
     void setDeviceChannel(int channel) { _output.setDeviceChannel(channel); }
     float masterVolume() const { return _output.masterVolume(); }
@@ -82,6 +86,8 @@ public:
     void duck() { _output.duck(); }
     void unduck() { _output.unduck(); }
     void applyMasterVolume() { _output.applyMasterVolume(); }
+    void previewMasterVolume(float volume) { _output.previewMasterVolume(volume); }
+    std::optional<WorkspaceOutput::Levels> outputLevels() const { return _output.levels(); }
 
     // Made by dragging a tab out of another window: it starts without a cart.
     bool createdFromDrag() const { return _createdFromDrag; }

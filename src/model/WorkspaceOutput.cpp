@@ -4,6 +4,9 @@
 #include "foundation/ThreadRole.h"
 #include "platform/undo/UndoManager.h"
 
+#include <algorithm>
+#include <cstdint>
+
 WorkspaceOutput::WorkspaceOutput(std::shared_ptr<KivAudioDevice> device, UndoManager& undoManager)
     : _device(std::move(device))
     , _undoManager(undoManager) {
@@ -100,4 +103,22 @@ void WorkspaceOutput::applyMasterVolume() {
     if (_device) {
         _device->setMasterVolume(_ducked ? _duckedVolume : _masterVolume);
     }
+}
+
+void WorkspaceOutput::previewMasterVolume(float volume) {
+    if (_device) {
+        _device->setMasterVolume(volume);
+    }
+}
+
+std::optional<WorkspaceOutput::Levels> WorkspaceOutput::levels() const {
+    if (!_device || _device->died()) {
+        return std::nullopt;
+    }
+    // The pair's first channel, counted from 0.
+    const auto k = static_cast<std::uint32_t>(std::max(_deviceChannel - 1, 0));
+    return Levels{_device->outPostAveragePowerAtChannel(k),
+                  _device->outPostPeakHoldLevelAtChannel(k),
+                  _device->outPostAveragePowerAtChannel(k + 1),
+                  _device->outPostPeakHoldLevelAtChannel(k + 1)};
 }

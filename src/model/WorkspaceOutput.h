@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 class KivAudioDevice;
 class UndoManager;
@@ -53,6 +54,18 @@ public:
     void restore(float masterVolume, float duckedVolume, bool ducked);
     // The device's master := the ducked volume while ducked, else the master.
     void applyMasterVolume();
+    // The device's master alone, no edit: the slider while it is dragged.
+    void previewMasterVolume(float volume);
+
+    // What the meters show of the pair played through, in the device's
+    // decibels; none without a live device.
+    struct Levels {
+        float leftPower = 0;
+        float leftPeak = 0;
+        float rightPower = 0;
+        float rightPeak = 0;
+    };
+    std::optional<Levels> levels() const;
 
 private:
     std::shared_ptr<KivAudioDevice> _device;

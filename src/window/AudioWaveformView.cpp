@@ -2,7 +2,6 @@
 
 #include "KivUI/KivColors.h"
 #include "KivUI/KivGradient.h"
-#include "audio/KivAudioSource.h"
 #include "model/AudioCue.h"
 #include "model/AudioWaveform.h"
 #include "platform/alias/KivAlias.h"
@@ -58,15 +57,14 @@ void AudioWaveformView::setWaveform(std::shared_ptr<AudioWaveform> waveform) {
 
 void AudioWaveformView::setCue(const std::shared_ptr<AudioCue>& cue) {
     _cue = cue;
-    KivAudioSource* source = cue ? cue->audioSource() : nullptr;
-    std::shared_ptr<KivAlias> alias = source ? source->alias() : nullptr;
+    std::shared_ptr<KivAlias> alias = cue ? cue->mediaAlias() : nullptr;
     if (!alias) {
         _alias.reset();
         setWaveform(nullptr);
         _editor.setFile(0.0, float(viewport()->width()));
     } else if (!_alias || !alias->isEqual(*_alias)) {
         _alias = alias;
-        _editor.setFile(source->fileLengthInSeconds(), float(viewport()->width()));
+        _editor.setFile(cue->fileLengthInSeconds(), float(viewport()->width()));
         // The redraw comes back on this thread, and only to a view still there.
         QPointer<QWidget> target = viewport();
         setWaveform(AudioWaveform::create(
@@ -134,16 +132,10 @@ void AudioWaveformView::clearSelection() {
     viewport()->update();
 }
 
-void AudioWaveformView::selectAll() {
-    _editor.selectAll();
-    viewport()->update();
-}
-
 void AudioWaveformView::refreshCursorPosition() {
     auto cue = _cue.lock();
     const bool loaded = cue && cue->isLoaded();
-    _editor.setCursorTime(loaded ? std::optional<double>(cue->audioSource()->currentFileTime())
-                                 : std::nullopt);
+    _editor.setCursorTime(loaded ? std::optional<double>(cue->currentFileTime()) : std::nullopt);
     const float position = _editor.cursorPosition();
     const int left = scrollX();
     if (position > float(left + viewport()->width()) ||
@@ -155,8 +147,7 @@ void AudioWaveformView::refreshCursorPosition() {
 
 void AudioWaveformView::openCueFileWithExternalEditor() {
     auto cue = _cue.lock();
-    std::shared_ptr<KivAlias> alias =
-        cue && cue->audioSource() ? cue->audioSource()->alias() : nullptr;
+    std::shared_ptr<KivAlias> alias = cue ? cue->mediaAlias() : nullptr;
     if (alias) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(alias->fullPath())));
     }
@@ -226,13 +217,9 @@ void AudioWaveformView::mouseReleaseEvent(QMouseEvent* event) {
             cue->setStartTime(release.start);
             _editor.setPlayedTimes(cue->startTime(), cue->endTime());
             break;
-        case Action::StopAndKeepPlace: {
-            KivAudioSource* source = cue->audioSource();
-            const double time = source->currentFileTime();
-            cue->stop();
-            cue->loadActionAt(time - source->startTime());
+        case Action::StopAndKeepPlace:
+            cue->stopKeepingPlace();
             break;
-        }
         case Action::Seek:
             cue->loadActionAt(release.start);
             break;

@@ -36,7 +36,6 @@ public:
     // The user's selection becomes the played range when over 0.1 s long.
     void setStartAndEndFromSelection();
     void clearSelection();
-    void selectAll();
     // The cue's progress or playing changed.
     void refreshCursorPosition();
     void openCueFileWithExternalEditor();

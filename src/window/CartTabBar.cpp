@@ -6,6 +6,7 @@
 #include "tabbar/TavTabDragAssistant.h"
 #include "window/PondraWindow.h"
 #include "window/WorkspaceController.h"
+#include "window/WorkspaceTabCommands.h"
 
 #include <QVBoxLayout>
 
@@ -140,7 +141,7 @@ WorkspaceController* controllerOfBar(const TavTabBarControl* bar) {
 } // namespace
 
 bool CartTabBar::tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) {
-    return _controller && _controller->shouldDragTab();
+    return _controller && _controller->tabCommands().shouldDragTab();
 }
 
 bool CartTabBar::tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl* bar) {
@@ -148,10 +149,10 @@ bool CartTabBar::tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavT
         return false;
     }
     if (!bar) {
-        return _controller->shouldDropTab(nullptr);
+        return _controller->tabCommands().shouldDropTab(nullptr);
     }
     WorkspaceController* destination = controllerOfBar(bar);
-    return destination && _controller->shouldDropTab(destination);
+    return destination && _controller->tabCommands().shouldDropTab(destination);
 }
 
 void CartTabBar::tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item,
@@ -159,19 +160,20 @@ void CartTabBar::tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item,
     // The page stays in this window's stack: the destination gets a copy, in
     // the gap the drag opened there.
     if (WorkspaceController* destination = controllerOfBar(&bar); destination && _controller) {
-        _controller->didDropTab(item.view(), *destination,
-                                TavTabDragAssistant::sharedDragAssistant().dropIndex());
+        _controller->tabCommands().didDropTab(
+            item.view(), *destination, TavTabDragAssistant::sharedDragAssistant().dropIndex());
     }
 }
 
 TavTabBarControl* CartTabBar::tabViewNewTabBarForDraggedTabViewItem(KivTabView&, KivTabViewItem&,
                                                                     const QPointF&) {
-    WorkspaceController* window = _controller ? _controller->newWindowForDraggedTab() : nullptr;
+    WorkspaceController* window =
+        _controller ? _controller->tabCommands().newWindowForDraggedTab() : nullptr;
     return window && window->window() ? window->window()->tabs()->tabBar() : nullptr;
 }
 
 void CartTabBar::tabViewCloseWindowForLastTabViewItem(KivTabView&) {
     if (_controller) {
-        _controller->closeWindowForLastTab();
+        _controller->tabCommands().closeWindowForLastTab();
     }
 }

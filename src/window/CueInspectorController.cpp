@@ -7,16 +7,17 @@
 #include "KivUI/VornPopUpButton.h"
 #include "KivUI/VornSlider.h"
 #include "KivUI/VornTextField.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioSource.h"
 #include "audio/KivEffect.h"
 #include "foundation/KivNSString.h"
 #include "model/AudioCue.h"
+#include "model/AudioOutput.h"
 #include "platform/undo/UndoManager.h"
 #include "window/AudioWaveformEditor.h"
 #include "window/AudioWaveformView.h"
 #include "window/CueEffectsModel.h"
 #include "window/WorkspaceController.h"
+#include "window/WorkspaceEditCommands.h"
+#include "window/WorkspaceOutputController.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -41,13 +42,6 @@ void registerChange(UndoManager& undo, const std::shared_ptr<AudioCue>& cue,
     if (!undo.isUndoing()) {
         undo.setActionName(actionName);
     }
-}
-
-QString outputTitle(const std::string& name, int channel) {
-    return QStringLiteral("%1 - channels %2/%3")
-        .arg(QString::fromStdString(name))
-        .arg(channel)
-        .arg(channel + 1);
 }
 
 QString noteText(const std::optional<int>& note) {
@@ -321,13 +315,12 @@ void CueInspectorController::setFinalVolumeFromSlider() {
 
 std::optional<double> CueInspectorController::checkedTime(VornTextField* field, bool start) {
     const double value = KivNSString::secondsFromFormattedString(field->text().toStdString());
-    const KivAudioSource& source = *_cue->audioSource();
     QString refusal;
     if (value < 0.0) {
         refusal = QStringLiteral("A time cannot be negative.");
-    } else if (source.isValid() && value > source.fileLengthInSeconds() + 0.0005) {
+    } else if (_cue->isLoaded() && value > _cue->fileLengthInSeconds() + 0.0005) {
         refusal =
-            QStringLiteral("The file is only %1 long.").arg(timeText(source.fileLengthInSeconds()));
+            QStringLiteral("The file is only %1 long.").arg(timeText(_cue->fileLengthInSeconds()));
     } else if ((start ? _cue->endTime() - value : value - _cue->startTime()) <
                AudioCue::kShortestRange - 0.0005) {
         refusal = QStringLiteral("Start and end must be more than 0.1 s apart.");
@@ -379,10 +372,9 @@ void CueInspectorController::togglePreview() {
 }
 
 void CueInspectorController::updateOutput() {
-    const auto& device = _cue->audioDevice();
+    const AudioOutput output{_cue->audioDevice(), _cue->deviceChannel()};
     _output->blockSignals(true);
-    _output->setCurrentIndex(_output->findText(
-        outputTitle(device ? device->name().value_or("") : std::string(), _cue->deviceChannel())));
+    _output->setCurrentIndex(_output->findText(QString::fromStdString(output.title())));
     _output->blockSignals(false);
 }
 
@@ -395,13 +387,12 @@ void CueInspectorController::setOutputTitles(const QStringList& titles) {
 }
 
 void CueInspectorController::changeOutputDevice(int index) {
-    const auto& outputs = _workspaceController.outputDevices();
+    const auto& outputs = _workspaceController.output().outputs();
     if (!_cue || index < 0 || index >= static_cast<int>(outputs.size())) {
         return;
     }
-    const WorkspaceController::Output& entry = outputs[static_cast<std::size_t>(index)];
-    const auto& current = _cue->audioDevice();
-    if (current && current->deviceID() == entry.device->deviceID()) {
+    const AudioOutput& entry = outputs[static_cast<std::size_t>(index)];
+    if (AudioOutput::sameDevice(_cue->audioDevice(), entry.device)) {
         if (entry.channel != _cue->deviceChannel()) {
             _cue->setDeviceChannel(entry.channel);
         }
@@ -495,16 +486,16 @@ bool CueInspectorController::windowCommand(int key, Qt::KeyboardModifiers modifi
     }
     switch (key) {
     case Qt::Key_Up:
-        _workspaceController.moveUp();
+        _workspaceController.edits().moveUp();
         return true;
     case Qt::Key_Down:
-        _workspaceController.moveDown();
+        _workspaceController.edits().moveDown();
         return true;
     case Qt::Key_Left:
-        _workspaceController.moveLeft();
+        _workspaceController.edits().moveLeft();
         return true;
     case Qt::Key_Right:
-        _workspaceController.moveRight();
+        _workspaceController.edits().moveRight();
         return true;
     default:
         return false;

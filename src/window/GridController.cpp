@@ -5,6 +5,7 @@
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
+#include "model/SyncedBatch.h"
 #include "model/Workspace.h"
 #include "platform/alias/KivAlias.h"
 #include "window/BrokenCueController.h"
@@ -13,7 +14,6 @@
 #include "window/ImportProgressSheet.h"
 #include "window/MediaImport.h"
 #include "window/PondraWindow.h"
-#include "window/SyncedBatch.h"
 #include "window/WorkspaceController.h"
 
 #include <sys/stat.h>

@@ -12,6 +12,10 @@
 #include "window/ImportProgressSheet.h"
 #include "window/PondraAudioLevelView.h"
 #include "window/WorkspaceController.h"
+#include "window/WorkspaceEditCommands.h"
+#include "window/WorkspaceKeyRouter.h"
+#include "window/WorkspaceOutputController.h"
+#include "window/WorkspaceTabCommands.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -188,7 +192,7 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
     _outputs->setFocusPolicy(Qt::NoFocus);
     _outputs->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(_outputs, &QComboBox::activated, this,
-            [this](int index) { _controller.changeOutputDevice(index); });
+            [this](int index) { _controller.output().changeOutputDevice(index); });
     volume->addWidget(_outputs);
     row->addWidget(_volumeContainer);
     return bar;
@@ -196,20 +200,27 @@ QWidget* PondraWindow::buildBottomBar(QWidget* parent) {
 
 QAction* PondraWindow::addAction(QMenu* menu, const char* name, const QString& title,
                                  const QKeySequence& shortcut,
-                                 void (WorkspaceController::*slot)()) {
+                                 std::function<void(WorkspaceController&)> command) {
     auto* action = menu->addAction(title);
     action->setObjectName(QString::fromLatin1(name));
     if (!shortcut.isEmpty()) {
         action->setShortcut(shortcut);
     }
-    // std::invoke rather than .*: GCC 12's vptr check misreads a captured this there.
-    connect(action, &QAction::triggered, this, [this, slot] { std::invoke(slot, _controller); });
+    connect(action, &QAction::triggered, this,
+            [this, command = std::move(command)] { command(_controller); });
     _actions[action->objectName()] = action;
     return action;
 }
 
 void PondraWindow::buildMenus() {
     using W = WorkspaceController;
+    // std::invoke rather than .*: GCC 12's vptr check misreads a captured this there.
+    const auto onEdits = [](void (WorkspaceEditCommands::*command)()) {
+        return [command](W& controller) { std::invoke(command, controller.edits()); };
+    };
+    const auto onTabs = [](void (WorkspaceTabCommands::*command)()) {
+        return [command](W& controller) { std::invoke(command, controller.tabCommands()); };
+    };
     menuBar()->setStyleSheet(QStringLiteral(
         "QMenuBar { background: #262424; color: #e6e6e6; border-bottom: 1px solid #141414; }"
         "QMenuBar::item { padding: 4px 10px; background: transparent; }"
@@ -225,9 +236,10 @@ void PondraWindow::buildMenus() {
               &W::openDocument);
     file->addSeparator();
     addAction(file, "newTab", QStringLiteral("New &Tab"), QKeySequence(QStringLiteral("Ctrl+T")),
-              &W::newTab);
+              onTabs(&WorkspaceTabCommands::newTab));
     addAction(file, "closeTab", QStringLiteral("Close Ta&b"),
-              QKeySequence(QStringLiteral("Ctrl+Shift+W")), &W::closeTab);
+              QKeySequence(QStringLiteral("Ctrl+Shift+W")),
+              onTabs(&WorkspaceTabCommands::closeTab));
     file->addSeparator();
     addAction(file, "performClose", QStringLiteral("&Close"), QKeySequence::Close, &W::closeWindow);
     addAction(file, "saveDocument", QStringLiteral("&Save"), QKeySequence::Save, &W::saveDocument);
@@ -240,15 +252,20 @@ void PondraWindow::buildMenus() {
               &W::quit);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    addAction(edit, "undo", QStringLiteral("&Undo"), QKeySequence::Undo, &W::undo);
+    addAction(edit, "undo", QStringLiteral("&Undo"), QKeySequence::Undo,
+              onEdits(&WorkspaceEditCommands::undo));
     addAction(edit, "redo", QStringLiteral("&Redo"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")),
-              &W::redo);
+              onEdits(&WorkspaceEditCommands::redo));
     edit->addSeparator();
-    addAction(edit, "cut", QStringLiteral("Cu&t"), QKeySequence::Cut, &W::cut);
-    addAction(edit, "copy", QStringLiteral("&Copy"), QKeySequence::Copy, &W::copy);
-    addAction(edit, "paste", QStringLiteral("&Paste"), QKeySequence::Paste, &W::paste);
+    addAction(edit, "cut", QStringLiteral("Cu&t"), QKeySequence::Cut,
+              onEdits(&WorkspaceEditCommands::cut));
+    addAction(edit, "copy", QStringLiteral("&Copy"), QKeySequence::Copy,
+              onEdits(&WorkspaceEditCommands::copy));
+    addAction(edit, "paste", QStringLiteral("&Paste"), QKeySequence::Paste,
+              onEdits(&WorkspaceEditCommands::paste));
     // The Delete key itself reaches the window controller as a key.
-    addAction(edit, "delete", QStringLiteral("&Delete"), {}, &W::deleteSelected);
+    addAction(edit, "delete", QStringLiteral("&Delete"), {},
+              onEdits(&WorkspaceEditCommands::deleteSelected));
     edit->addSeparator();
     addAction(edit, "renameCart", QStringLiteral("Re&name Cart..."), {}, &W::renameCart);
     addAction(edit, "changeGrid", QStringLiteral("&Grid Size..."), {}, &W::changeGrid);
@@ -281,9 +298,11 @@ void PondraWindow::buildMenus() {
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
     addAction(window, "selectNextTab", QStringLiteral("Select &Next Tab"),
-              QKeySequence(QStringLiteral("Ctrl+PgDown")), &W::selectNextTab);
+              QKeySequence(QStringLiteral("Ctrl+PgDown")),
+              onTabs(&WorkspaceTabCommands::selectNextTab));
     addAction(window, "selectPreviousTab", QStringLiteral("Select &Previous Tab"),
-              QKeySequence(QStringLiteral("Ctrl+PgUp")), &W::selectPreviousTab);
+              QKeySequence(QStringLiteral("Ctrl+PgUp")),
+              onTabs(&WorkspaceTabCommands::selectPreviousTab));
     window->addSeparator();
     addAction(window, "toggleInspector", QStringLiteral("Toggle &Inspector"),
               QKeySequence(QStringLiteral("Ctrl+I")), &W::toggleInspector);
@@ -331,13 +350,13 @@ QAction* PondraWindow::action(const QString& name) const {
 }
 
 void PondraWindow::keyPressEvent(QKeyEvent* event) {
-    if (!_controller.keyDown(*event)) {
+    if (!_controller.keys().keyDown(*event)) {
         QMainWindow::keyPressEvent(event);
     }
 }
 
 void PondraWindow::keyReleaseEvent(QKeyEvent* event) {
-    if (!_controller.keyUp(*event)) {
+    if (!_controller.keys().keyUp(*event)) {
         QMainWindow::keyReleaseEvent(event);
     }
 }

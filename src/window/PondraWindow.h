@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
 
 class CartTabBar;
@@ -67,7 +68,8 @@ private:
     QWidget* buildBottomBar(QWidget* parent);
     void buildMenus();
     QAction* addAction(QMenu* menu, const char* name, const QString& title,
-                       const QKeySequence& shortcut, void (WorkspaceController::*slot)());
+                       const QKeySequence& shortcut,
+                       std::function<void(WorkspaceController&)> command);
     QAction* addHelpAction(QMenu* menu, const char* name, const QString& title,
                            void (HelpActions::*slot)());
 

@@ -2,14 +2,11 @@
 
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
-#include "platform/midi/MidiMessage.h"
-#include "window/OutputOpener.h"
 #include "window/SettingsController.h"
 
 #include <QObject>
 #include <QPointer>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,31 +21,26 @@ class HelpActions;
 class GridController;
 class ImportProgressSheet;
 class InspectorController;
-class KivAudioDevice;
 class KivPrompts;
 class LogController;
 class PondraWindow;
 class SettingsSheet;
-class QKeyEvent;
-class QWidget;
 class SafetyConcern;
 class UndoManager;
 class Workspace;
-struct KivKeyEvent;
+class WorkspaceEditCommands;
+class WorkspaceKeyRouter;
+class WorkspaceOutputController;
+class WorkspaceTabCommands;
 
 // The window controller of one workspace: owns its window and one grid
 // controller per cart, switches edit and show mode, carries out the
-// transport, drives the master volume and the output pop-up, routes keys
-// and MIDI batches to the grids and validates the menus. GUI thread only:
-// MIDI batches and device-list changes reach it there.
+// transport, drives the master volume and the meters, shows the inspector
+// and validates the menus. The output pop-up, the edit commands, the keys
+// and MIDI, and the cart tabs each have a part of their own, which it makes
+// and coordinates. GUI thread only.
 class WorkspaceController final : public QObject {
 public:
-    // One entry of the output pop-up: a device and the first channel of the
-    // pair, counted from 1.
-    struct Output {
-        std::shared_ptr<KivAudioDevice> device;
-        int channel = 1;
-    };
     static constexpr double kLevelInterval = 0.05;
     static constexpr double kDuckingFollowTime = 1.0;
 
@@ -70,6 +62,8 @@ public:
     const std::shared_ptr<Workspace>& sharedWorkspace() const { return _workspace; }
     SettingsController& settings() { return _settings; }
     KivPrompts& prompts() const { return _prompts; }
+    // Null for a window on its own.
+    DocumentActions* documents() const { return _documents; }
     UndoManager& undoManager() const;
     ImportProgressSheet& importProgress() const;
     bool isLocked() const;
@@ -79,10 +73,20 @@ public:
     GridController* selectedController() const;
     // The grid controller of the tab at the index in tab order; null when none.
     GridController* controllerAtTab(int index) const;
+    // The open tabs' controllers, in the order they were made.
     const std::vector<std::unique_ptr<GridController>>& gridControllers() const {
         return _gridControllers;
     }
-    const std::vector<Output>& outputDevices() const { return _outputDevices; }
+    // For the tab commands: a closed tab's controller leaves the open ones,
+    // to come back with its tab's undo. Null for one not open.
+    std::unique_ptr<GridController> releaseGridController(GridController& controller);
+    void restoreGridController(std::unique_ptr<GridController> controller);
+
+    // The parts.
+    WorkspaceOutputController& output() const { return *_output; }
+    WorkspaceEditCommands& edits() const { return *_edits; }
+    WorkspaceKeyRouter& keys() const { return *_keys; }
+    WorkspaceTabCommands& tabCommands() const { return *_tabCommands; }
     // Every safety concern of every cart, cart by cart.
     std::vector<SafetyConcern> brokenOrFlaggedCues() const;
     // The warnings button, its popover and lists.
@@ -92,7 +96,6 @@ public:
 
     // Mode. From the user, show mode runs the safety check first when the
     // settings ask for it, and enters show mode in any case.
-    void toggleMode();
     void setShowMode();
     void setEditMode();
     void performSafetyChecksAndLock();
@@ -125,32 +128,12 @@ public:
     void previewVolume(int sliderValue);
     void setVolumeMax();
     void setVolumeMin();
-    // The workspace moves to the pop-up's entry once its device has opened,
-    // off the GUI thread: a device that hangs holds up nothing else. Another
-    // pair of the device in use is taken at once.
-    void changeOutputDevice(int index);
-    bool isOpeningOutput() const;
-    void updateOutputDevices();
     void updatePauseButton();
     // The level-meter timer's tick: the meter shows the device's pair.
     void updateAudioLevels();
     void updateDuckingButton();
 
-    // Editing.
-    bool canCopy() const;
-    bool canCut() const;
-    bool canPaste() const;
-    bool canDelete() const;
-    void copy();
-    void cut();
-    void paste();
-    void deleteSelected();
-    void undo();
-    void redo();
-    void moveUp();
-    void moveDown();
-    void moveLeft();
-    void moveRight();
+    // The tab at the index is shown.
     void selectTab(int index);
 
     // Sheets, each only in edit mode.
@@ -159,41 +142,6 @@ public:
     void renameCart();
     // Made on first use.
     SettingsSheet* settingsSheet() const;
-
-    // Cart tabs (WorkspaceControllerTabs.cpp). None is added, closed, dragged
-    // or dropped while the workspace is locked.
-    // A new empty cart in a tab of its own, with undo ("New Tab").
-    void newTab();
-    // The selected tab, after shouldCloseTab(), with undo ("Close Tab"); the
-    // only tab closes the window instead.
-    void closeTab();
-    // Wrapping round at either end.
-    void selectNextTab();
-    void selectPreviousTab();
-    // The tab bar's questions and reports, asked by the bar and the tab drag.
-    // An empty cart closes at once; another only after the user agrees.
-    bool shouldCloseTab(int index);
-    // The bar has taken the tab showing `page` away: its cart leaves the
-    // workspace, with undo. A page of another window is none of this one's.
-    void tabDidClose(QWidget* page);
-    bool shouldDragTab() const;
-    // Into `destination`'s bar; a null destination is a drop outside every
-    // window, which tears the tab off.
-    bool shouldDropTab(const WorkspaceController* destination) const;
-    // The tab showing `page`, a page of this window's, was dropped on the bar
-    // of `destination`. On this window's own bar the tabs are already in
-    // their new order and the carts follow it. On another window's bar that
-    // window gets a copy of the cart in a new tab at `index` among its tabs
-    // (-1: at the end), and the tab here closes with undo ("Close Tab")
-    // unless the bar has closed it already.
-    void didDropTab(QWidget* page, WorkspaceController& destination, int index = -1);
-    // The window a torn-off tab goes to: a new workspace without carts.
-    WorkspaceController* newWindowForDraggedTab();
-    // At the end of a drag that left this window without tabs.
-    void closeWindowForLastTab();
-    // The tab at the index moves to a new workspace window of its own; a
-    // window left without tabs closes.
-    void tearOffTab(int index);
 
     // Documents.
     void newDocument();
@@ -214,16 +162,8 @@ public:
     // Rebuilds the grids from the carts (after a revert).
     void reloadCarts();
 
-    // Keys, in this order: the workspace's own keys, cue hot keys, Ctrl+digit
-    // for a tab, Delete, arrows. True when consumed.
-    bool keyDown(const QKeyEvent& event);
-    bool keyUp(const QKeyEvent& event);
-    bool keyDownHotkey(const KivKeyEvent& event);
-    // One batch from the application's MIDI input, in one synchronised batch
-    // of the device.
-    void processMIDIMessages(const MidiBatch& messages);
-
     void validateMenus();
+    void updateWindowTitle();
     // From the grid controllers.
     void selectionChanged();
     void cartRenamed(GridController& controller, const std::string& name);
@@ -238,48 +178,12 @@ private:
     // The inspector shows the selected grid's selected cue; none in show mode.
     void updateInspectorCue();
     void enterShowMode();
-    void addTab(GridController& controller);
-    CartTabs& tabs() const;
-    int tabIndexOf(const GridController& controller) const;
-    GridController* controllerForPage(const QWidget* page) const;
-    // Takes the controller's tab away and its cart out of the workspace,
-    // without asking: the undo of a new tab, a redo of a close, a drop. A
-    // controller whose tab is closed already is left alone.
-    void closeTabOf(GridController* controller);
-    // The cart of a tab already gone stops and leaves the workspace; the
-    // controller is kept for the undo, which brings the tab back.
-    void removeTabFor(GridController& controller);
-    void recreateTabFor(GridController* controller);
-    // The tab shown is the controller's; undo closes that very tab.
-    void selectNewTab(GridController& controller);
-    // A copy of a cart dropped from another window, in a tab at `index`
-    // (-1: at the end).
-    void addDroppedCart(const Cart& cart, int index);
-    // The tabs were put in a new order by the user: the carts follow.
-    void tabsDidReorder();
-    // The workspace's carts in the tabs' order.
-    void orderCartsAsTabs();
-    // While any tab drag is on, a row folded for its single tab shows, so
-    // that it can take the tab.
-    void tabDragDidBegin();
-    void tabDragDidEnd();
     void tabSelected();
-    void updateWindowTitle();
     void followDucking();
-    // The workspace moves to the output once its device is open; `asEdit`
-    // makes it an edit with undo ("Change Output").
-    void requestOutput(const std::shared_ptr<KivAudioDevice>& device, int channel, bool asEdit);
-    // The device (open) and first channel the workspace plays through.
-    void useOutput(const std::shared_ptr<KivAudioDevice>& device, int channel, bool asEdit);
-    // An undo step back to that output, whose own undo (the redo) comes back here.
-    void registerOutputUndo(const std::shared_ptr<KivAudioDevice>& backTo, int channel);
     // The master slider shows the workspace's volume: after an undo or redo,
     // and while a duck fades.
     void updateVolumeSlider();
     void stopDuckingTimer();
-    // After the alert of a vanished device: the workspace plays on through
-    // the default output device, when there is one to offer.
-    void fallBackToDefaultOutput();
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
@@ -287,27 +191,18 @@ private:
     SettingsController _settings;
     // In the order they were made; the tabs keep their own order.
     std::vector<std::unique_ptr<GridController>> _gridControllers;
-    // Of closed tabs, for their undo; their views stay hidden in the window.
-    std::vector<std::unique_ptr<GridController>> _closedControllers;
-    std::vector<Output> _outputDevices;
-    OutputOpener _outputOpener;
-    // The "Device disappeared" sheet is up.
-    bool _deviceAlertShown = false;
+    std::unique_ptr<WorkspaceOutputController> _output;
+    std::unique_ptr<WorkspaceEditCommands> _edits;
+    std::unique_ptr<WorkspaceKeyRouter> _keys;
+    std::unique_ptr<WorkspaceTabCommands> _tabCommands;
     // On the main run loop, so the slider follows the fade's own clock.
     std::optional<Scheduler::TimerId> _duckingTimer;
     std::optional<Scheduler::TimerId> _levelTimer;
     double _duckingStart = 0;
-    // Tabs made so far, never fewer: it numbers the default cart names.
-    int _tabCount = 0;
     bool _inspectorVisible = true;
     int _heightOfInspector = 0;
-    // The hot key each physical key (evdev code) fired on its press, for its release.
-    std::map<std::uint16_t, std::string> _pressedShortcuts;
-    Connection _deviceListObservation;
     Connection _checkpointObservation;
     Connection _saveObservation;
-    Connection _tabDragBeginObservation;
-    Connection _tabDragEndObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.

@@ -21,6 +21,9 @@
 #include "window/MediaImport.h"
 #include "window/PondraWindow.h"
 #include "window/WorkspaceController.h"
+#include "window/WorkspaceEditCommands.h"
+#include "window/WorkspaceOutputController.h"
+#include "window/WorkspaceTabCommands.h"
 
 #include <sndfile.h>
 
@@ -80,14 +83,14 @@ protected:
     }
     // The window's workspace plays through the device's first pair.
     static void playOn(WorkspaceController& window, const std::shared_ptr<KivAudioDevice>& on) {
-        const auto& outputs = window.outputDevices();
+        const auto& outputs = window.output().outputs();
         const auto found = std::find_if(outputs.begin(), outputs.end(), [&](const auto& output) {
             return output.device->deviceUID() == on->deviceUID() && output.channel == 1;
         });
         ASSERT_NE(found, outputs.end());
-        window.changeOutputDevice(static_cast<int>(found - outputs.begin()));
+        window.output().changeOutputDevice(static_cast<int>(found - outputs.begin()));
         // The device opens off the GUI thread.
-        EXPECT_TRUE(GuiWatchdog::spinUntil([&] { return !window.isOpeningOutput(); }));
+        EXPECT_TRUE(GuiWatchdog::spinUntil([&] { return !window.output().isOpeningOutput(); }));
     }
     void render(const std::vector<std::shared_ptr<AudioCue>>& cues, std::uint32_t cycles) {
         for (std::uint32_t c = 0; c < cycles; ++c) {
@@ -99,7 +102,7 @@ protected:
     }
     // A second tab, then the first cart renamed "Songs" with a cue of 0.25 on "a".
     std::shared_ptr<Cart> songsCart(Workspace& workspace, WorkspaceController& window) {
-        window.newTab();
+        window.tabCommands().newTab();
         workspace.undoManager().endTurn();
         const std::shared_ptr<Cart> songs = workspace.carts()[0];
         songs->setName("Songs");
@@ -203,7 +206,7 @@ TEST_F(CartTabsAcrossWindows, ATabDroppedWhereWindowsOverlapGoesToTheOneInFrontA
     // Opened later, in front, over the right of the first window's row.
     auto target = windows->openUntitled();
     WorkspaceController& to = windowOf(*target);
-    to.newTab();
+    to.tabCommands().newTab();
     target->undoManager().endTurn();
     to.window()->move(500, 100);
     QCoreApplication::processEvents();
@@ -227,7 +230,7 @@ TEST_F(CartTabsAcrossWindows, ATabDroppedWhereWindowsOverlapGoesToTheOneInFrontA
     EXPECT_EQ(to.selectedController()->cart()->name(), "Songs");
     EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
     EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
-    to.undo();
+    to.edits().undo();
     EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Cart 2"}));
 }
 
@@ -245,15 +248,15 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnIt
 
     // A locked window takes no tab.
     to.setShowMode();
-    EXPECT_FALSE(from.shouldDropTab(&to));
-    from.didDropTab(page, to);
+    EXPECT_FALSE(from.tabCommands().shouldDropTab(&to));
+    from.tabCommands().didDropTab(page, to);
     EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1"}));
     EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Songs", "Cart 2"}));
     to.setEditMode();
 
-    ASSERT_TRUE(from.shouldDragTab());
-    ASSERT_TRUE(from.shouldDropTab(&to));
-    from.didDropTab(page, to);
+    ASSERT_TRUE(from.tabCommands().shouldDragTab());
+    ASSERT_TRUE(from.tabCommands().shouldDropTab(&to));
+    from.tabCommands().didDropTab(page, to);
     source->undoManager().endTurn();
     target->undoManager().endTurn();
 
@@ -271,7 +274,7 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnIt
     EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
     EXPECT_TRUE(target->isDocumentEdited());
     // The other bar reporting the source's tab gone changes nothing there.
-    to.tabDidClose(page);
+    to.tabCommands().tabDidClose(page);
     target->undoManager().endTurn();
     EXPECT_EQ(target->undoManager().undoActionName(), "New Tab");
     EXPECT_EQ(cartNames(*target), (std::vector<std::string>{"Cart 1", "Songs"}));
@@ -282,7 +285,7 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartIsCopiedIntoTheOtherWindowAndPlaysOnIt
     expectPlaysOnStage(to, cue);
 
     // In the source, undo brings the very cart back.
-    from.undo();
+    from.edits().undo();
     EXPECT_EQ(source->carts().back(), songs);
     EXPECT_EQ(tabLabels(from), (std::vector<QString>{"Cart 2", "Songs"}));
 }
@@ -329,12 +332,12 @@ TEST_F(CartTabsAcrossWindows, ATabDraggedOntoAnotherWindowsBarPlaysThereOnItsDev
 TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTakesItsWindow) {
     auto source = windows->openUntitled();
     WorkspaceController& from = windowOf(*source);
-    from.newTab();
+    from.tabCommands().newTab();
     source->undoManager().endTurn();
     source->carts()[1]->setName("Encore");
     source->undoManager().endTurn();
 
-    from.tearOffTab(1);
+    from.tabCommands().tearOffTab(1);
     ASSERT_EQ(windows->documentController().documents().size(), 2u);
     auto torn = std::dynamic_pointer_cast<Workspace>(windows->documentController().documents()[1]);
     ASSERT_TRUE(torn);
@@ -348,7 +351,7 @@ TEST_F(CartTabsAcrossWindows, ATornOffTabGetsAWorkspaceOfItsOwnAndTheLastTabTake
 
     // Its last tab torn off, the source window closes as a document does.
     prompts.alertAnswers = {2};
-    from.tearOffTab(0);
+    from.tabCommands().tearOffTab(0);
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("save the changes")));
     QCoreApplication::processEvents();
@@ -387,13 +390,13 @@ TEST_F(CartTabsAcrossWindows, ATabDraggedOutOfItsLastPlaceTearsOffAndClosesItsWi
 TEST_F(CartTabsAcrossWindows, AReorderedRowSurvivesSaveAndReopen) {
     auto workspace = windows->openUntitled();
     WorkspaceController& window = windowOf(*workspace);
-    window.newTab();
-    window.newTab();
+    window.tabCommands().newTab();
+    window.tabCommands().newTab();
     workspace->undoManager().endTurn();
     CartTabBar& tabs = *window.window()->tabs();
     // The drag moves the third tab to the front, then tells of the drop.
     tabs.moveTab(2, 0);
-    window.didDropTab(tabs.page(0), window);
+    window.tabCommands().didDropTab(tabs.page(0), window);
 
     const std::string package = files.path("order.pondra");
     prompts.saveAnswers.push_back(QString::fromStdString(package));
@@ -413,7 +416,7 @@ TEST_F(CartTabsAcrossWindows, AReorderedRowSurvivesSaveAndReopen) {
 TEST_F(CartTabsAcrossWindows, ADroppedCartKeepsItsSoundsWhenItsSourceClosesUnsaved) {
     auto source = windows->openUntitled();
     WorkspaceController& from = windowOf(*source);
-    from.newTab();
+    from.tabCommands().newTab();
     source->undoManager().endTurn();
     // Media imported into the untitled source live in its temporary folder.
     const std::string path = files.path("rain.wav");
@@ -427,7 +430,7 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartKeepsItsSoundsWhenItsSourceClosesUnsav
     auto target = windows->openUntitled();
     WorkspaceController& to = windowOf(*target);
 
-    from.didDropTab(from.window()->tabs()->page(0), to);
+    from.tabCommands().didDropTab(from.window()->tabs()->page(0), to);
     waitForImport(to);
     const std::shared_ptr<Cart> copy = target->carts()[1];
     for (std::size_t slot : {0u, 1u}) {
@@ -454,7 +457,7 @@ TEST_F(CartTabsAcrossWindows, ADroppedCartKeepsItsSoundsWhenItsSourceClosesUnsav
 TEST_F(CartTabsAcrossWindows, ADropAfterTheBarHasClosedTheTabMovesTheCartOnce) {
     auto source = windows->openUntitled();
     WorkspaceController& from = windowOf(*source);
-    from.newTab();
+    from.tabCommands().newTab();
     source->undoManager().endTurn();
     const std::shared_ptr<Cart> first = source->carts()[0];
     auto target = windows->openUntitled();
@@ -464,8 +467,8 @@ TEST_F(CartTabsAcrossWindows, ADropAfterTheBarHasClosedTheTabMovesTheCartOnce) {
     CartTabBar& tabs = *from.window()->tabs();
     QWidget* page = tabs.page(0);
     tabs.removeTab(0);
-    from.tabDidClose(page);
-    from.didDropTab(page, to);
+    from.tabCommands().tabDidClose(page);
+    from.tabCommands().didDropTab(page, to);
     source->undoManager().endTurn();
     target->undoManager().endTurn();
 
@@ -473,7 +476,7 @@ TEST_F(CartTabsAcrossWindows, ADropAfterTheBarHasClosedTheTabMovesTheCartOnce) {
     EXPECT_NE(target->carts()[1], first);
     EXPECT_EQ(cartNames(*source), (std::vector<std::string>{"Cart 2"}));
     // One close, one undo step.
-    from.undo();
+    from.edits().undo();
     EXPECT_EQ(source->carts().back(), first);
     EXPECT_EQ(source->undoManager().undoActionName(), "New Tab");
 }

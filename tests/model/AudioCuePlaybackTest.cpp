@@ -329,3 +329,21 @@ TEST_F(AudioCuePlayback, MediaGoneIsFoundAtTheTriggerWhichPlaysNothingAndSilence
     EXPECT_FALSE(cue->playing());
     EXPECT_EQ(cycleOutput(render(), 0), constant(0.25f));
 }
+
+TEST_F(AudioCuePlayback, StoppedKeepingItsPlaceACuePlaysOnFromWhereItWas) {
+    auto cue = cueOf(rampFile("ramp.wav", 1.0));
+    cue->setStartTime(0.25);
+    cue->play();
+    render(10);
+    const double at = cue->currentFileTime();
+    EXPECT_NEAR(at, 0.25 + 10.0 * kCycle / kRate, 1.0 / kRate);
+    EXPECT_DOUBLE_EQ(cue->fileLengthInSeconds(), 1.0);
+
+    cue->stopKeepingPlace();
+    EXPECT_FALSE(cue->isPlaying());
+    // Within a frame: the place is loaded in whole frames.
+    EXPECT_NEAR(cue->currentFileTime(), at, 1.0 / kRate);
+    cue->play();
+    const std::size_t cycle = render();
+    EXPECT_NEAR(cycleOutput(cycle, 0).front(), static_cast<float>(at * kRate) * kStep, kStep);
+}

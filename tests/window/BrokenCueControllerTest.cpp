@@ -254,7 +254,7 @@ TEST_F(WindowFixture, UndoStepsReloadTheWarningsOutsideShowModeOnly) {
     scheduler.advance(BrokenCueController::kReloadDelay);
     EXPECT_EQ(button.text(), QStringLiteral("1 Warnings"));
     EXPECT_FALSE(button.isHidden());
-    controller->undo();
+    controller->edits().undo();
     scheduler.advance(BrokenCueController::kReloadDelay);
     EXPECT_TRUE(button.isHidden());
 

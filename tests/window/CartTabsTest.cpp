@@ -107,11 +107,11 @@ protected:
     }
     // One user action each: its undo step ends with it.
     void newTab() {
-        controller->newTab();
+        controller->tabCommands().newTab();
         undo().endTurn();
     }
     void closeTab() {
-        controller->closeTab();
+        controller->tabCommands().closeTab();
         undo().endTurn();
     }
 };
@@ -142,14 +142,14 @@ TEST_F(CartTabCommands, NewTabsAreNumberedByEveryTabEverMadeAndUndoClosesTheNewT
     undo().endTurn();
     newTab();
     controller->selectTab(0);
-    controller->undo();
+    controller->edits().undo();
     EXPECT_TRUE(prompts.alerts.empty());
     EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 3", "Cart 4"}));
     EXPECT_EQ(workspace->carts()[0]->cueAtIndex(0), cue);
     EXPECT_EQ(tabs().currentIndex(), 0);
     EXPECT_EQ(undo().redoActionName(), "New Tab");
     // Redo brings that same tab back.
-    controller->redo();
+    controller->edits().redo();
     EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 1", "Cart 3", "Cart 4", "Cart 5"}));
     EXPECT_EQ(tabs().currentIndex(), 3);
 }
@@ -181,7 +181,7 @@ TEST_F(CartTabCommands, ACartWithCuesClosesOnlyAfterTheQuestionAndUndoBringsItBa
     EXPECT_EQ(first->workspace(), nullptr);
 
     // The same cart with its cue, at the end of the row.
-    controller->undo();
+    controller->edits().undo();
     EXPECT_EQ(workspace->carts().back(), first);
     EXPECT_EQ(first->workspace(), workspace.get());
     EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 2", "Cart 1"}));
@@ -189,7 +189,7 @@ TEST_F(CartTabCommands, ACartWithCuesClosesOnlyAfterTheQuestionAndUndoBringsItBa
     EXPECT_EQ(grid().cart(), first);
     EXPECT_EQ(cell(3).cue(), cue);
     // Redo closes it again, without a second question.
-    controller->redo();
+    controller->edits().redo();
     EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 2"}));
     EXPECT_EQ(prompts.alerts.size(), 2u);
 
@@ -203,13 +203,13 @@ TEST_F(CartTabCommands, NextAndPreviousWrapRoundAtTheEnds) {
     openWindow();
     newTab();
     newTab();
-    controller->selectNextTab();
+    controller->tabCommands().selectNextTab();
     EXPECT_EQ(tabs().currentIndex(), 0);
-    controller->selectPreviousTab();
+    controller->tabCommands().selectPreviousTab();
     EXPECT_EQ(tabs().currentIndex(), 2);
-    controller->selectPreviousTab();
+    controller->tabCommands().selectPreviousTab();
     EXPECT_EQ(tabs().currentIndex(), 1);
-    controller->selectNextTab();
+    controller->tabCommands().selectNextTab();
     EXPECT_EQ(tabs().currentIndex(), 2);
     EXPECT_EQ(grid().cart(), workspace->carts()[2]);
 }
@@ -223,7 +223,7 @@ TEST_F(CartTabCommands, AReorderedRowPutsTheCartsInItsOrder) {
     const auto third = workspace->carts()[2];
     // The drag moves the third tab to the front, then tells of the drop.
     tabs().moveTab(2, 0);
-    controller->didDropTab(tabs().page(0), *controller);
+    controller->tabCommands().didDropTab(tabs().page(0), *controller);
     EXPECT_EQ(cartNames(), (std::vector<std::string>{"Cart 3", "Cart 1", "Cart 2"}));
     EXPECT_TRUE(workspace->isDocumentEdited()) << "edited, though no undo step";
     EXPECT_FALSE(undo().canUndo());
@@ -252,14 +252,14 @@ TEST_F(CartTabCommands, ALockedWorkspaceNeitherAddsClosesDragsNorDropsTabs) {
     EXPECT_EQ(tabs().count(), 2);
     EXPECT_EQ(workspace->carts().size(), 2u);
     EXPECT_TRUE(prompts.alerts.empty());
-    EXPECT_FALSE(controller->shouldCloseTab(1)) << "not even an empty cart";
-    EXPECT_FALSE(controller->shouldDragTab());
-    EXPECT_FALSE(controller->shouldDropTab(controller.get()));
-    EXPECT_FALSE(controller->shouldDropTab(nullptr));
+    EXPECT_FALSE(controller->tabCommands().shouldCloseTab(1)) << "not even an empty cart";
+    EXPECT_FALSE(controller->tabCommands().shouldDragTab());
+    EXPECT_FALSE(controller->tabCommands().shouldDropTab(controller.get()));
+    EXPECT_FALSE(controller->tabCommands().shouldDropTab(nullptr));
     EXPECT_FALSE(controller->window()->action(QStringLiteral("newTab"))->isEnabled());
     EXPECT_FALSE(controller->window()->action(QStringLiteral("closeTab"))->isEnabled());
     // Tabs are still selected in show mode.
-    controller->selectNextTab();
+    controller->tabCommands().selectNextTab();
     EXPECT_EQ(tabs().currentIndex(), 1);
 
     // Nor does the only tab close the window.
@@ -271,7 +271,7 @@ TEST_F(CartTabCommands, ALockedWorkspaceNeitherAddsClosesDragsNorDropsTabs) {
     EXPECT_TRUE(controller->window()->isVisible());
 
     controller->setEditMode();
-    EXPECT_TRUE(controller->shouldDragTab());
+    EXPECT_TRUE(controller->tabCommands().shouldDragTab());
     EXPECT_TRUE(controller->window()->action(QStringLiteral("newTab"))->isEnabled());
 }
 
@@ -314,7 +314,7 @@ TEST_F(CartTabCommands, ATabsCloseButtonClosesItsCartAfterTheQuestionButNotWhile
     EXPECT_EQ(undo().undoActionName(), "Close Tab");
 
     // The cart comes back with its own grid and cue.
-    controller->undo();
+    controller->edits().undo();
     EXPECT_EQ(tabLabels(), (std::vector<QString>{"Cart 2", "Cart 1"}));
     EXPECT_EQ(grid().cart(), first);
     EXPECT_EQ(tabs().page(1), grid().gridView());

@@ -135,15 +135,15 @@ TEST_F(GridEditing, PasteLandsInTheNextEmptySlotWrappingAndAFullGridAlerts) {
         placeCue(wav("s" + std::to_string(slot) + ".wav", 0.1f), slot);
     }
     grid().gridView()->setSelectedIndex(14);
-    controller->copy();
-    controller->paste();
+    controller->edits().copy();
+    controller->edits().paste();
     waitForImport();
     EXPECT_TRUE(cart().cueAtIndex(1));
     EXPECT_EQ(cart().count(), 4u);
 
     cart().setSize({1, 1});
     grid().gridView()->setSelectedIndex(0);
-    controller->paste();
+    controller->edits().paste();
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_EQ(prompts.alerts[0].messageText, QStringLiteral("No empty slot to paste a cue into."));
 }

@@ -182,7 +182,7 @@ TEST_F(InspectorTest, MidiLearnTakesTheFirstMessageOfTheNextBatchAndFiresNothing
     EXPECT_FALSE(inspector().processMIDIMessages({}));
     EXPECT_TRUE(cueInspector().captureMIDI()) << "an empty batch leaves learn armed";
 
-    controller->processMIDIMessages({{0x90, 1, 40, 100}, {0x90, 1, 12, 100}});
+    controller->keys().processMIDIMessages({{0x90, 1, 40, 100}, {0x90, 1, 12, 100}});
     render(4);
     EXPECT_EQ(learner->midiNote(), 40);
     EXPECT_FALSE(other->isPlaying()) << "the learned batch fired a cue";
@@ -194,7 +194,7 @@ TEST_F(InspectorTest, MidiLearnTakesTheFirstMessageOfTheNextBatchAndFiresNothing
     EXPECT_EQ(undo().undoActionName(), "Change MIDI Note");
 
     // The next batch plays as any other.
-    controller->processMIDIMessages({{0x90, 1, 40, 100}});
+    controller->keys().processMIDIMessages({{0x90, 1, 40, 100}});
     render(2);
     EXPECT_TRUE(other->isPlaying());
     EXPECT_TRUE(learner->isPlaying());
@@ -202,7 +202,7 @@ TEST_F(InspectorTest, MidiLearnTakesTheFirstMessageOfTheNextBatchAndFiresNothing
     // A cue without a trigger learns one, and undo takes it away again.
     learner->setMidiTrigger(std::nullopt);
     cueInspector().captureMIDINote();
-    controller->processMIDIMessages({{0x90, 1, 70, 100}});
+    controller->keys().processMIDIMessages({{0x90, 1, 70, 100}});
     undo().endTurn();
     EXPECT_EQ(learner->midiNote(), 70);
     ASSERT_TRUE(undo().undo());

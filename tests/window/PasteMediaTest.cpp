@@ -64,7 +64,7 @@ TEST_F(PasteMedia, ALongMediaFileIsCopiedWithoutFreezingTheWindow) {
     putOnClipboard(cue->pasteboardData());
 
     GuiWatchdog watchdog;
-    controller->paste();
+    controller->edits().paste();
     waitForImport();
     EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     ASSERT_TRUE(cart().cueAtIndex(0));
@@ -78,7 +78,7 @@ TEST_F(PasteMedia, AWindowClosedDuringTheCopyGoesAtOnceAndLeavesNoPartialCopy) {
     const std::string file = longWav("long.wav");
     putOnClipboard(AudioCue::initWithFile(file, device)->pasteboardData());
     const std::string tmp = workspace->tmpPath();
-    controller->paste();
+    controller->edits().paste();
     // The copy has begun.
     ASSERT_TRUE(
         GuiWatchdog::spinUntil([&] { return std::filesystem::exists(tmp + "/long.wav"); }, 20s));
@@ -102,7 +102,7 @@ TEST_F(PasteMedia, ACueNamingAFileThatIsNoAudioIsRefusedAndNothingOfItIsCopied) 
     const std::string crafted = archive.dump();
     putOnClipboard({crafted.begin(), crafted.end()});
 
-    controller->paste();
+    controller->edits().paste();
     waitForImport();
     EXPECT_EQ(cart().count(), 0u);
     EXPECT_TRUE(mediaCopies().empty());

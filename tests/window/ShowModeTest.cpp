@@ -141,11 +141,11 @@ TEST_F(ShowMode, ANoteOnPressesItsCellUntilTheNoteOffAndOtherCartsHearTheBatchDi
     byHand(*elsewhere);
     controller->setShowMode();
 
-    controller->processMIDIMessages({{0x90, 1, 7, 100}, {0x90, 1, 9, 100}});
+    controller->keys().processMIDIMessages({{0x90, 1, 7, 100}, {0x90, 1, 9, 100}});
     EXPECT_TRUE(cell(7).isPressed());
     const std::size_t first = render(2);
     EXPECT_EQ(firstFrames(first).front(), 0.375f);
-    controller->processMIDIMessages({{0x80, 1, 7, 0}});
+    controller->keys().processMIDIMessages({{0x80, 1, 7, 0}});
     EXPECT_FALSE(cell(7).isPressed());
     render(2);
     EXPECT_FALSE(cue->isPlaying());
@@ -153,8 +153,8 @@ TEST_F(ShowMode, ANoteOnPressesItsCellUntilTheNoteOffAndOtherCartsHearTheBatchDi
 
     // With a channel set, other channels pass by.
     controller->settings().setMidiChannel(5);
-    controller->processMIDIMessages({{0x90, 1, 7, 100}});
+    controller->keys().processMIDIMessages({{0x90, 1, 7, 100}});
     EXPECT_FALSE(cell(7).isPressed());
-    controller->processMIDIMessages({{0x90, 5, 7, 100}});
+    controller->keys().processMIDIMessages({{0x90, 5, 7, 100}});
     EXPECT_TRUE(cell(7).isPressed());
 }

@@ -19,6 +19,10 @@
 #include "window/MediaImport.h"
 #include "window/PondraWindow.h"
 #include "window/WorkspaceController.h"
+#include "window/WorkspaceEditCommands.h"
+#include "window/WorkspaceKeyRouter.h"
+#include "window/WorkspaceOutputController.h"
+#include "window/WorkspaceTabCommands.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -72,11 +76,12 @@ protected:
     // for its device, which opens off the GUI thread.
     void chooseOutput(int index) {
         controller->window()->outputs()->setCurrentIndex(index);
-        controller->changeOutputDevice(index);
+        controller->output().changeOutputDevice(index);
         waitForOutput();
     }
     void waitForOutput() {
-        EXPECT_TRUE(GuiWatchdog::spinUntil([this] { return !controller->isOpeningOutput(); }));
+        EXPECT_TRUE(
+            GuiWatchdog::spinUntil([this] { return !controller->output().isOpeningOutput(); }));
     }
 
     GridController& grid() const { return *controller->selectedController(); }

@@ -288,10 +288,10 @@ TEST_F(WindowGallery, TheTabBarWithThreeCartsAndWithTwelveOverflowing) {
 
 TEST_F(WindowGallery, TheCartTabsAndTheirMenus) {
     openWindow();
-    controller->newTab();
-    controller->newTab();
+    controller->tabCommands().newTab();
+    controller->tabCommands().newTab();
     controller->window()->tabs()->moveTab(2, 0);
-    controller->didDropTab(controller->window()->tabs()->page(0), *controller);
+    controller->tabCommands().didDropTab(controller->window()->tabs()->page(0), *controller);
     controller->selectTab(1);
     fillShow();
     PondraWindow& window = *controller->window();

@@ -88,8 +88,8 @@ TEST_F(HungDevice, ADevicePickedThatNeverOpensHoldsUpNeitherTheWindowNorTheShow)
 
     GuiWatchdog watchdog;
     controller->window()->outputs()->setCurrentIndex(1);
-    controller->changeOutputDevice(1);
-    EXPECT_TRUE(controller->isOpeningOutput());
+    controller->output().changeOutputDevice(1);
+    EXPECT_TRUE(controller->output().isOpeningOutput());
     // The show goes on where it was, and its keys still fire.
     press(Qt::Key_A, QStringLiteral("a"));
     GuiWatchdog::spinUntil([] { return false; }, std::chrono::milliseconds(300));
