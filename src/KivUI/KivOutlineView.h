@@ -64,22 +64,15 @@ public:
     void setAction(Action action) { _action = std::move(action); }
 
     QColor backgroundColor() const { return _backgroundColor; }
-    void setBackgroundColor(const QColor& colour);
     QColor alternatingRowColor() const { return _alternatingRowColor; }
-    void setAlternatingRowColor(const QColor& colour);
     // Invalid colours draw no lines.
     QColor dividingLineColor() const { return _dividingLineColor; }
-    void setDividingLineColor(const QColor& colour);
     QColor secondDividingLineColor() const { return _secondDividingLineColor; }
-    void setSecondDividingLineColor(const QColor& colour);
     QColor selectedColor() const { return _selectedColor; }
-    void setSelectedColor(const QColor& colour);
     QColor selectedButNotMainColor() const { return _selectedButNotMainColor; }
-    void setSelectedButNotMainColor(const QColor& colour);
     bool allowsMultipleSelection() const { return _allowsMultipleSelection; }
     void setAllowsMultipleSelection(bool allows) { _allowsMultipleSelection = allows; }
     int rowsOfSpaceAtBottom() const { return _rowsOfSpaceAtBottom; }
-    void setRowsOfSpaceAtBottom(int rows);
     // Off refuses dragging out and dropping; clicks and keys still work.
     bool outlineEnabled() const { return _enabled; }
     void setOutlineEnabled(bool enabled) { _enabled = enabled; }
@@ -107,12 +100,9 @@ public:
 
     int indexOfItem(KivOutlineItem item) const;
     KivOutlineItem itemForIndex(int index) const;
-    void redrawItem(KivOutlineItem item);
-    void redrawItemImmediately(KivOutlineItem item);
     void expandItem(KivOutlineItem item, bool expandChildren = false);
     void collapseItem(KivOutlineItem item, bool collapseChildren = false);
     void expandUntilItemIsVisible(KivOutlineItem item);
-    QRect rectOfItem(KivOutlineItem item) const;
     // Whether item is what one reaches from ancestor by stepping to the last
     // child while the rows are expanded.
     bool itemIsLastChildOfAncestor(KivOutlineItem item, KivOutlineItem ancestor) const;
@@ -120,14 +110,11 @@ public:
     KivOutlineItem selectedItem() const;
     // In row order; hidden selected items keep the order they were selected in.
     std::vector<KivOutlineItem> allSelectedItems() const;
-    bool itemIsSelected(KivOutlineItem item) const;
     void selectItem(KivOutlineItem item, bool extendSelection = false);
     void selectItems(const std::vector<KivOutlineItem>& items, bool extendSelection = true);
     void selectAll();
     void selectPrevious(bool extendSelection);
     void selectNext(bool extendSelection);
-    void scrollItemToVisible(KivOutlineItem item);
-    void scrollItemToMiddle(KivOutlineItem item);
 
     void editItem(KivOutlineItem item, const QString& key);
     void abortEditing();
@@ -196,7 +183,6 @@ private:
     QColor colorForEntry(const KivOutlineViewEntry& entry, int row) const;
     void cleanUpLiveRowViews();
     KivOutlineRowView* liveRowViewForRow(int row) const;
-    void displayEntryWithNeighbors(const Entry& entry, bool immediately);
     QPixmap dragImage(const std::vector<Entry>& entries) const;
 
     QString _name;

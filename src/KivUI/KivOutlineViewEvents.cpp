@@ -227,13 +227,13 @@ void KivOutlineView::startDrag(QPointF pointer) {
     if (items.empty() || !_dataSource) {
         return;
     }
-    auto data = std::make_unique<QMimeData>();
-    if (!_dataSource->writeItems(*this, items, *data).value_or(false)) {
+    auto mime = std::make_unique<QMimeData>();
+    if (!_dataSource->writeItems(*this, items, *mime).value_or(false)) {
         return;
     }
     const QRect visible = visibleRect();
     auto* drag = new QDrag(this);
-    drag->setMimeData(data.release());
+    drag->setMimeData(mime.release());
     drag->setPixmap(dragImage(entries));
     // The picture starts where the rows lie, moved as far as the pointer has.
     const QPointF imageOrigin = QPointF(visible.topLeft()) + (pointer - _initialMouseDownLocation);

@@ -25,11 +25,6 @@ void KivSimpleProgress::setLabel(const QString& text) {
     _label->repaint();
 }
 
-void KivSimpleProgress::setMinValue(double value) {
-    _minValue = value;
-    _progressIndicator->setMinimum(static_cast<int>(value));
-}
-
 void KivSimpleProgress::setMaxValue(double value) {
     _maxValue = value;
     _progressIndicator->setMaximum(static_cast<int>(value));

@@ -15,7 +15,6 @@ public:
     void setLabel(const QString& text);
 
     double minValue() const { return _minValue; }
-    void setMinValue(double value);
     double maxValue() const { return _maxValue; }
     void setMaxValue(double value);
     double doubleValue() const { return _theValue; }

@@ -29,11 +29,6 @@ KivTableView::KivTableView(QWidget* parent)
     setPalette(colours);
 }
 
-void KivTableView::setColumnLinesVisible(bool visible) {
-    _columnLines = visible;
-    viewport()->update();
-}
-
 QColor KivTableView::bandColor(int row) {
     return row % 2 == 0 ? KivColors::tableRowEven() : KivColors::tableRowOdd();
 }

@@ -9,7 +9,6 @@ public:
     explicit KivTableView(QWidget* parent = nullptr);
 
     bool columnLinesVisible() const { return _columnLines; }
-    void setColumnLinesVisible(bool visible);
 
     // The band colour of a row: even rows the lighter grey.
     static QColor bandColor(int row);

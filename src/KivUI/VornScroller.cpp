@@ -23,11 +23,6 @@ void VornScroller::setBackgroundColor(const QColor& color) {
     update();
 }
 
-void VornScroller::setScrollerColor(const QColor& color) {
-    _scrollerColor = color;
-    update();
-}
-
 QRectF VornScroller::knobRect() const {
     QStyleOptionSlider option;
     initStyleOption(&option);

@@ -15,7 +15,6 @@ public:
     QColor backgroundColor() const { return _backgroundColor; }
     void setBackgroundColor(const QColor& color);
     QColor scrollerColor() const { return _scrollerColor; }
-    void setScrollerColor(const QColor& color);
 
     // The knob as drawn: the style's knob rectangle inset by one point.
     QRectF knobRect() const;

@@ -23,11 +23,6 @@ std::string codeText(std::uint32_t code) {
 
 } // namespace
 
-KivAudioComponentDescription::KivAudioComponentDescription(const KivComponentRecord& record,
-                                                           std::string uri)
-    : _record(record)
-    , _uri(std::move(uri)) {}
-
 KivAudioComponentDescription::KivAudioComponentDescription(std::uint32_t type,
                                                            std::uint32_t subtype,
                                                            std::uint32_t manufacturer,
@@ -66,16 +61,6 @@ KivAudioComponentDescription::componentDescriptionsOfType(std::uint32_t type) {
 
 void KivAudioComponentDescription::setType(std::uint32_t type) {
     _record.componentType = type;
-    _name.reset();
-}
-
-void KivAudioComponentDescription::setSubtype(std::uint32_t subtype) {
-    _record.componentSubType = subtype;
-    _name.reset();
-}
-
-void KivAudioComponentDescription::setManufacturer(std::uint32_t manufacturer) {
-    _record.componentManufacturer = manufacturer;
     _name.reset();
 }
 

@@ -31,7 +31,6 @@ inline constexpr const char* kKivMatrixMixerURI = "urn:pondra:builtin:matrix-mix
 class KivAudioComponentDescription {
 public:
     KivAudioComponentDescription() = default;
-    explicit KivAudioComponentDescription(const KivComponentRecord& record, std::string uri = {});
     KivAudioComponentDescription(std::uint32_t type, std::uint32_t subtype,
                                  std::uint32_t manufacturer, std::uint32_t flags = 0,
                                  std::uint32_t flagsMask = 0, std::string uri = {});
@@ -51,9 +50,7 @@ public:
     std::uint32_t type() const { return _record.componentType; }
     void setType(std::uint32_t type);
     std::uint32_t subtype() const { return _record.componentSubType; }
-    void setSubtype(std::uint32_t subtype);
     std::uint32_t manufacturer() const { return _record.componentManufacturer; }
-    void setManufacturer(std::uint32_t manufacturer);
     const std::string& pluginURI() const { return _uri; }
     void setPluginURI(std::string uri);
     // The stored record itself, for a catalogue that fills it in place.

@@ -45,7 +45,6 @@ public:
     KivAudioSend& operator=(const KivAudioSend&) = delete;
 
     KivAudioDevice* device() const override;
-    std::shared_ptr<KivAudioDevice> sharedDevice() const;
     // Detaches from and disengages the old device, engages the new one, rebuilds.
     void setDevice(std::shared_ptr<KivAudioDevice> device);
 
@@ -57,14 +56,9 @@ public:
 
     std::vector<std::shared_ptr<KivEffectBus>> effectBusses() const;
     void addEffectBus(std::shared_ptr<KivEffectBus> bus);
-    void removeEffectBus(const std::shared_ptr<KivEffectBus>& bus);
-    void removeAllEffectBusses();
     // The effect bus holding aux channel `channel`, counting through the
     // buses in order; null past the last.
     std::shared_ptr<KivEffectBus> busAtChannel(std::uint32_t channel) const;
-
-    // Rebuilds the graph and posts kKivAudioSendDidUpdateStreamNotification.
-    void updateStream();
 
     // A return gain: aux channel `input` into device feed channel `output`.
     void setAuxCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output);

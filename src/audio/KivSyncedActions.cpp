@@ -164,11 +164,6 @@ void KivSyncedActions::setRendering(bool rendering) {
     }
 }
 
-bool KivSyncedActions::isRendering() const {
-    std::lock_guard control(_control);
-    return _rendering;
-}
-
 std::size_t KivSyncedActions::pendingCount() const {
     std::lock_guard handover(_handover);
     return _pending.size();

@@ -71,7 +71,6 @@ public:
     // Switching off runs every handed-over action at once on the caller's
     // thread; while off, endSyncedActions() runs its batch at once.
     void setRendering(bool rendering);
-    bool isRendering() const;
 
     // Control thread: actions handed over and not yet run (cancelled ones
     // included until the render thread passes them).

@@ -241,5 +241,6 @@ void ZorCrashReporter::storeLastReportDate() {
     if (_feedbackMode) {
         return;
     }
-    CrashLogCheck::setLastReportDate(_defaults, QDateTime::currentMSecsSinceEpoch() / 1000.0);
+    CrashLogCheck::setLastReportDate(
+        _defaults, static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
 }

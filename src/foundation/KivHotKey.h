@@ -17,7 +17,6 @@ class KivHotKey : public KivArchivable {
 public:
     KivHotKey() = default;
 
-    void setEmpty();
     // True when all eight fields are zero.
     bool isEmpty() const;
 

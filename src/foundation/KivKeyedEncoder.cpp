@@ -25,10 +25,6 @@ std::string KivKeyedEncoder::pathFor(std::string_view key) const {
     return _path.empty() ? std::string(key) : _path + "." + std::string(key);
 }
 
-void KivKeyedEncoder::failWithError(std::string message) {
-    fail(_path.empty() ? std::move(message) : _path + ": " + message);
-}
-
 void KivKeyedEncoder::fail(std::string message) {
     if (_state->error.empty()) {
         _state->error = std::move(message);

@@ -71,9 +71,6 @@ public:
         put(std::move(dictionary), key);
     }
 
-    // Marks the archive as failed (an object that finds itself unarchivable);
-    // the message is prefixed with the object's path.
-    void failWithError(std::string message);
     bool failed() const;
     std::string error() const;
 

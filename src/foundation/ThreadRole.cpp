@@ -6,10 +6,6 @@ namespace {
 thread_local ThreadRole tRole = ThreadRole::Other;
 }
 
-ThreadRole currentThreadRole() {
-    return tRole;
-}
-
 void setCurrentThreadRole(ThreadRole role) {
     tRole = role;
 }

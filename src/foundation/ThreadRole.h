@@ -6,7 +6,6 @@
 // main() (and a test program's) takes that role before anything else runs.
 enum class ThreadRole { Other, Main, Render };
 
-ThreadRole currentThreadRole();
 void setCurrentThreadRole(ThreadRole role);
 bool isRenderThread();
 bool isMainThread();

@@ -222,8 +222,6 @@ public:
     void stop();
     // Silent at once, then stopped.
     void hardStop();
-    void duck();
-    void unduck();
     // Seeks the source.
     void loadActionAt(double seconds);
 

@@ -170,18 +170,6 @@ void AudioCue::panicAction() {
     });
 }
 
-void AudioCue::duck() {
-    assertMainThread();
-    _audioSource->fadeToMasterVolume(kDuckedVolume, kDuckTime);
-    setDuckVolume(kDuckedVolume);
-}
-
-void AudioCue::unduck() {
-    assertMainThread();
-    _audioSource->fadeToMasterVolume(1.0f, kDuckTime);
-    setDuckVolume(1.0f);
-}
-
 void AudioCue::updateProgress() {
     const double ratio = _audioSource->elapsedLogicalTime() / _audioSource->audioLengthInSeconds();
     setProgress(std::isnan(ratio) ? 1.0f : static_cast<float>(std::clamp(ratio, 0.0, 1.0)));

@@ -290,16 +290,6 @@ void Cart::hardStopCues() {
     forEachCue([](AudioCue& cue) { cue.hardStop(); });
 }
 
-void Cart::duckCues() {
-    assertMainThread();
-    forEachCue([](AudioCue& cue) { cue.duck(); });
-}
-
-void Cart::unduckCues() {
-    assertMainThread();
-    forEachCue([](AudioCue& cue) { cue.unduck(); });
-}
-
 void Cart::panicCues() {
     assertMainThread();
     forEachCue([](AudioCue& cue) { cue.panic(); });
@@ -413,10 +403,6 @@ std::shared_ptr<Cart> Cart::copy() const {
         cart->place(internalIndex, cue->copy());
     }
     return cart;
-}
-
-std::string Cart::description() const {
-    return "Cart: " + _name + " - " + std::to_string(_cues.size()) + " cues";
 }
 
 void Cart::encodeWithCoder(KivKeyedEncoder& coder) const {

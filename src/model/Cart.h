@@ -86,8 +86,6 @@ public:
     void playCues();
     void stopCues();
     void hardStopCues();
-    void duckCues();
-    void unduckCues();
     void panicCues();
     void updateCuesWithAudioDevice(const std::shared_ptr<KivAudioDevice>& device);
     // The whole batch to every cue (edit mode, and carts of unselected tabs).
@@ -111,8 +109,6 @@ public:
 
     // Same name and size, a copy of every cue under the same internal index.
     std::shared_ptr<Cart> copy() const;
-    // "Cart: <name> - <n> cues".
-    std::string description() const;
 
     void encodeWithCoder(KivKeyedEncoder& coder) const override;
     // Sizes are clamped to 1..5, a missing or zero size becomes 5 x 4; cues

@@ -135,11 +135,3 @@ bool Workspace::containsMediaFile(const std::string& path) const {
     return (!filePath().empty() && MediaName::isInsideFolder(path, filePath())) ||
            _tmp.contains(path);
 }
-
-std::string Workspace::description() const {
-    std::string text = "Workspace " + displayName() + " - (";
-    for (std::size_t i = 0; i < _carts.size(); ++i) {
-        text += (i == 0 ? "" : ", ") + _carts[i]->description();
-    }
-    return text + ")";
-}

@@ -104,9 +104,6 @@ public:
     // the temporary folder, whole components compared in any letter case.
     bool containsMediaFile(const std::string& path) const;
 
-    // "Workspace <display name> - <carts>".
-    std::string description() const;
-
     // Document.
     // An untitled workspace not made by dragging gets one cart "Cart 1".
     void initializeUntitled() override;

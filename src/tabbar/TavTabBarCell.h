@@ -102,7 +102,6 @@ public:
     // Where the indicator goes in the cell's frame.
     QRectF indicatorRect() const;
     QRectF closeButtonRectForFrame(const QRectF& frame) const;
-    qreal minimumWidthOfCell() const;
     qreal desiredWidthOfCell() const;
 
     // A placeholder is a shadow over its frame; a tab is the style's.

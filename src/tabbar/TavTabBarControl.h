@@ -51,8 +51,6 @@ public:
     KivTabView* tabView() const { return _tabView; }
     void setDelegate(TavTabBarControlDelegate* delegate) { _delegate = delegate; }
     TavTabBarControlDelegate* delegate() const { return _delegate; }
-    // Adds a cell for every item of the tab view that has none yet.
-    void awakeFromNib();
 
     TavTabStyle& style() const { return *_style; }
     void setStyle(std::unique_ptr<TavTabStyle> style);
@@ -90,7 +88,6 @@ public:
     int tearOffStyle() const { return _tearOffStyle; }
     void setTearOffStyle(int value) { _tearOffStyle = value; }
     int orientation() const { return _orientation; }
-    void setOrientation(int orientation);
     double springDelay() const { return _springDelay; }
     void setSpringDelay(double seconds) { _springDelay = seconds; }
 
@@ -181,7 +178,7 @@ private:
     bool startDragIfMoved(const QPointF& point);
     std::optional<QPointF> mousePosition() const;
     // A drag of a type the delegate allows.
-    bool acceptsDrag(const QMimeData& data) const;
+    bool acceptsDrag(const QMimeData& mime) const;
     // Arms the spring for the tab under the drag; false off the tabs.
     bool springOver(const QPointF& point);
     void fireSpring();

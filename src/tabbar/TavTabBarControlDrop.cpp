@@ -13,12 +13,12 @@
 #include <QDropEvent>
 #include <QMimeData>
 
-bool TavTabBarControl::acceptsDrag(const QMimeData& data) const {
+bool TavTabBarControl::acceptsDrag(const QMimeData& mime) const {
     if (!_delegate || !_tabView) {
         return false;
     }
     const QStringList types = _delegate->allowedDraggedTypesForTabView(*_tabView);
-    for (const QString& format : data.formats()) {
+    for (const QString& format : mime.formats()) {
         if (types.contains(format)) {
             return true;
         }

@@ -12,12 +12,6 @@ ImageButton::ImageButton(const QString& normal, const QString& highlighted, QWid
     setFocusPolicy(Qt::NoFocus);
 }
 
-void ImageButton::setImages(const QString& normal, const QString& highlighted) {
-    _normal = normal;
-    _highlightedName = highlighted;
-    update();
-}
-
 void ImageButton::setHighlighted(bool highlighted) {
     _highlighted = highlighted;
     update();

@@ -8,7 +8,6 @@ class ImageButton final : public QAbstractButton {
 public:
     ImageButton(const QString& normal, const QString& highlighted, QWidget* parent = nullptr);
 
-    void setImages(const QString& normal, const QString& highlighted);
     // Shows the highlighted image whatever the mouse does.
     void setHighlighted(bool highlighted);
     bool isHighlighted() const { return _highlighted; }

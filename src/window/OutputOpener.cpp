@@ -38,9 +38,9 @@ void OutputOpener::open(std::shared_ptr<KivAudioDevice> device, Opened opened) {
                 return;
             }
             state->opening = false;
-            const Opened opened = std::move(state->opened);
+            const Opened tellOpened = std::move(state->opened);
             state->opened = nullptr;
-            opened(device, open);
+            tellOpened(device, open);
             // Whoever took the device over holds it open now; a device nobody
             // took is closed where closing may hang.
             if (device->engagedCount() > 1 || !open) {

@@ -47,7 +47,7 @@ PrefsController::PrefsController(UserDefaults& defaults, QWidget* parent)
     const int index = _logLevelButton->findData(isNumber ? level : 0);
     _logLevelButton->setCurrentIndex(index < 0 ? 0 : index);
     connect(_logLevelButton, &QComboBox::activated, this,
-            [this](int index) { setLogLevel(_logLevelButton->itemData(index).toInt()); });
+            [this](int chosen) { setLogLevel(_logLevelButton->itemData(chosen).toInt()); });
     connect(done, &QPushButton::clicked, this, [this] { this->done(); });
 
     resize(sizeHint().expandedTo(QSize(320, 0)));

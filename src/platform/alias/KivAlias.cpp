@@ -100,19 +100,9 @@ std::shared_ptr<KivAlias> KivAlias::aliasWithPath(const std::string& path) {
     return alias;
 }
 
-std::shared_ptr<KivAlias> KivAlias::aliasWithRecord(std::optional<KivAliasRecord> record) {
-    return std::make_shared<KivAlias>(std::move(record));
-}
-
 std::optional<KivAliasRecord> KivAlias::record() const {
     std::lock_guard lock(_mutex);
     return _record;
-}
-
-void KivAlias::setRecord(std::optional<KivAliasRecord> record) {
-    std::lock_guard lock(_mutex);
-    _record = std::move(record);
-    _descriptor.reset();
 }
 
 void KivAlias::refer(const KivAlias& other) {

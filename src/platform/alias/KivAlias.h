@@ -31,7 +31,6 @@ public:
     // nullptr for an empty path or a file that does not exist (silently);
     // other failures are logged and give nullptr too.
     static std::shared_ptr<KivAlias> aliasWithPath(const std::string& path);
-    static std::shared_ptr<KivAlias> aliasWithRecord(std::optional<KivAliasRecord> record);
 
     // The file's present path, or the empty string when it cannot be found.
     // A successful resolution becomes the last known path.
@@ -41,8 +40,6 @@ public:
     std::string lastKnownFullPath() const;
 
     std::optional<KivAliasRecord> record() const;
-    // Takes a new record, giving up the hold on the previous file.
-    void setRecord(std::optional<KivAliasRecord> record);
     // From now on refers to the other alias's file as the other does (record,
     // hold and last known path); whoever shares this alias follows at once,
     // without reopening anything.

@@ -26,5 +26,3 @@ struct AudioFileError {
 
     explicit operator bool() const { return kind != AudioFileErrorKind::None; }
 };
-
-const char* audioFileErrorKindName(AudioFileErrorKind kind);

@@ -27,6 +27,11 @@ constexpr int kMaxConsecutiveDecodeErrors = 32;
 // needs the frame before, HE-AAC's spectral band replication a few more.
 constexpr std::int64_t kSeekPreroll = 8192;
 
+std::string sampleFormatName(AVSampleFormat format) {
+    const char* name = av_get_sample_fmt_name(format);
+    return name ? name : "none";
+}
+
 std::string errorText(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(error, text, sizeof text);
@@ -150,8 +155,7 @@ AudioFileError FfmpegDecoder::openStreams() {
     }
     if (!isConvertibleSampleFormat(_codec->sample_fmt)) {
         return {AudioFileErrorKind::Unreadable, AVERROR_PATCHWELCOME,
-                std::string("Unsupported sample format ") +
-                    (av_get_sample_fmt_name(_codec->sample_fmt) ?: "none")};
+                std::string("Unsupported sample format ") + sampleFormatName(_codec->sample_fmt)};
     }
 
     const int rate = _codec->sample_rate;

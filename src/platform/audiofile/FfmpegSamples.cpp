@@ -21,7 +21,7 @@ float toFloat(std::int32_t v) {
     return static_cast<float>(v * (1.0 / 2147483648.0));
 }
 float toFloat(std::int64_t v) {
-    return static_cast<float>(v * (1.0 / 9223372036854775808.0));
+    return static_cast<float>(static_cast<double>(v) * (1.0 / 9223372036854775808.0));
 }
 float toFloat(float v) {
     return v;
