@@ -105,7 +105,8 @@ struct Look {
     DeviceRGBColor start;
     DeviceRGBColor end;
     std::string hotkey;
-    std::string name;
+    // As far as the cell could show it: a name may be megabytes long.
+    QString name;
     bool hold = false;
     bool loops = false;
     bool solo = false;
@@ -300,7 +301,8 @@ const QImage& CueCellView::picture(qreal ratio) {
         look.start = _cue->color().startColor();
         look.end = _cue->color().endColor();
         look.hotkey = _cue->hotkey();
-        look.name = _cue->name().empty() ? _cue->displayName() : _cue->name();
+        look.name = KivDrawing::boundedText(
+            _cue->name().empty() ? _cue->displayName() : _cue->name(), width());
         look.hold = _cue->hold();
         look.loops = _cue->loops();
         look.solo = _cue->solo();
