@@ -8,6 +8,7 @@
 #include "KivUI/PondraProgressView.h"
 #include "foundation/KivNSString.h"
 #include "model/AudioCue.h"
+#include "model/DeviceRGBColor.h"
 #include "window/CueCellController.h"
 #include "window/CueTextColors.h"
 #include "window/GridView.h"
@@ -86,7 +87,40 @@ bool isCompact(const QRectF& cell) {
     return cell.height() - 34 - kProgressHeight - 24 < 16;
 }
 
+// A picture is kept for each of the last few looks of a cell.
+constexpr std::size_t kKeptPictures = 4;
+
+// Everything the fixed parts of a cell are drawn from.
+struct Look {
+    QSize size;
+    qreal ratio = 1;
+    bool selected = false;
+    bool highlighted = false;
+    bool locked = false;
+    bool pressed = false;
+    // The empty slot's default hot key, while the grid shows it.
+    std::string defaultHotkey;
+    bool cue = false;
+    CueState state = CueState::Stopped;
+    DeviceRGBColor start;
+    DeviceRGBColor end;
+    std::string hotkey;
+    // As far as the cell could show it: a name may be megabytes long.
+    QString name;
+    bool hold = false;
+    bool loops = false;
+    bool solo = false;
+    bool missing = false;
+
+    bool operator==(const Look&) const = default;
+};
+
 } // namespace
+
+struct CueCellView::Picture {
+    Look look;
+    QImage image;
+};
 
 CueCellView::CueCellView(GridView& grid, std::size_t index, QWidget* parent)
     : QWidget(parent)
@@ -244,6 +278,60 @@ void CueCellView::paintEvent(QPaintEvent*) {
     if (_dragging) {
         painter.setOpacity(0.25);
     }
+    painter.drawImage(QPointF(0, 0), picture(KivPainterRatio(painter)));
+    if (_cue) {
+        drawCue(painter, cellRect(), false);
+    }
+}
+
+const QImage& CueCellView::picture(qreal ratio) {
+    Look look;
+    look.size = size();
+    look.ratio = ratio;
+    look.selected = isSelected();
+    look.highlighted = _highlighted;
+    look.locked = _locked;
+    look.pressed = _pressed;
+    if (!_cue && _grid.showsDefaultHotkeys()) {
+        look.defaultHotkey = _defaultHotkey;
+    }
+    if (_cue) {
+        look.cue = true;
+        look.state = _cue->state();
+        look.start = _cue->color().startColor();
+        look.end = _cue->color().endColor();
+        look.hotkey = _cue->hotkey();
+        look.name = KivDrawing::boundedText(
+            _cue->name().empty() ? _cue->displayName() : _cue->name(), width());
+        look.hold = _cue->hold();
+        look.loops = _cue->loops();
+        look.solo = _cue->solo();
+        look.missing = _cue->isMediaMissing();
+    }
+    const auto found = std::find_if(_pictures.begin(), _pictures.end(),
+                                    [&](const Picture& kept) { return kept.look == look; });
+    if (found != _pictures.end()) {
+        std::rotate(_pictures.begin(), found, std::next(found));
+        return _pictures.front().image;
+    }
+    QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        drawFixed(painter);
+    }
+    if (_pictures.size() == kKeptPictures) {
+        _pictures.pop_back();
+    }
+    _pictures.insert(_pictures.begin(), Picture{std::move(look), std::move(image)});
+    return _pictures.front().image;
+}
+
+void CueCellView::drawFixed(QPainter& painter) {
     const QRectF r = cellRect();
     if (isSelected()) {
         const QColor ring = QColor::fromRgbF(0.227, 0.467, 0.639, 1.0);
@@ -254,7 +342,7 @@ void CueCellView::paintEvent(QPaintEvent*) {
         });
     }
     if (_cue) {
-        drawCue(painter, r);
+        drawCue(painter, r, true);
     } else {
         drawEmpty(painter, r);
     }
@@ -283,40 +371,42 @@ void CueCellView::drawEmpty(QPainter& painter, const QRectF& r) {
     painter.restore();
 }
 
-void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
+void CueCellView::drawCue(QPainter& painter, const QRectF& r, bool fixed) {
     const CueState state = _cue->state();
     const bool broken = state == CueState::Broken;
     const bool running = isRunning(state);
-    const QPainterPath body = roundedPath(r, 5);
-    if (!_pressed && !isSelected()) {
-        KivShadow::withColor(black(0.25), 8, {0, -2}).paint(painter, rect(), [&](QPainter& p) {
-            p.fillPath(body, Qt::black);
-        });
-    }
-    // The colour: start at the top, turned over while pressed.
     const PondraColor& color = _cue->color();
-    QLinearGradient gradient(r.topLeft(), r.bottomLeft());
-    gradient.setColorAt(_pressed ? 1 : 0, deviceColor(color.startColor()));
-    gradient.setColorAt(_pressed ? 0 : 1, deviceColor(color.endColor()));
-    painter.fillPath(body, gradient);
-    if (broken) {
-        // A veil over the colour: the cell reads as switched off.
-        painter.fillPath(body, black(kBrokenVeil));
+    if (fixed) {
+        const QPainterPath body = roundedPath(r, 5);
+        if (!_pressed && !isSelected()) {
+            KivShadow::withColor(black(0.25), 8, {0, -2}).paint(painter, rect(), [&](QPainter& p) {
+                p.fillPath(body, Qt::black);
+            });
+        }
+        // The colour: start at the top, turned over while pressed.
+        QLinearGradient gradient(r.topLeft(), r.bottomLeft());
+        gradient.setColorAt(_pressed ? 1 : 0, deviceColor(color.startColor()));
+        gradient.setColorAt(_pressed ? 0 : 1, deviceColor(color.endColor()));
+        painter.fillPath(body, gradient);
+        if (broken) {
+            // A veil over the colour: the cell reads as switched off.
+            painter.fillPath(body, black(kBrokenVeil));
+        }
+        painter.setPen(QPen(black(0.6), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(roundedPath(r.adjusted(0.5, 0.5, -0.5, -0.5), 4.5));
+        painter.save();
+        if (_pressed) {
+            painter.setClipRect(QRectF(r.left() + 0.5, r.bottom() - 5, r.width() - 1, 6));
+            painter.setPen(QPen(white(0.05), 1));
+            painter.drawPath(roundedPath(r.adjusted(-0.5, -0.5, 0.5, 0.5), 6));
+        } else {
+            painter.setClipRect(QRectF(r.left(), r.top(), r.width(), 5));
+            painter.setPen(QPen(white(0.3), 1));
+            painter.drawPath(roundedPath(r.adjusted(1.5, 1.5, -1.5, -1.5), 4.5));
+        }
+        painter.restore();
     }
-    painter.setPen(QPen(black(0.6), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(roundedPath(r.adjusted(0.5, 0.5, -0.5, -0.5), 4.5));
-    painter.save();
-    if (_pressed) {
-        painter.setClipRect(QRectF(r.left() + 0.5, r.bottom() - 5, r.width() - 1, 6));
-        painter.setPen(QPen(white(0.05), 1));
-        painter.drawPath(roundedPath(r.adjusted(-0.5, -0.5, 0.5, 0.5), 6));
-    } else {
-        painter.setClipRect(QRectF(r.left(), r.top(), r.width(), 5));
-        painter.setPen(QPen(white(0.3), 1));
-        painter.drawPath(roundedPath(r.adjusted(1.5, 1.5, -1.5, -1.5), 4.5));
-    }
-    painter.restore();
 
     const CueTextColors colors =
         broken ? CueTextColors{white(0.5), black(0.45), white(0.75)} : CueTextColors::over(color);
@@ -325,47 +415,50 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     const QColor& timeColor = colors.time;
 
     const qreal ratio = KivPainterRatio(painter);
-    const QString hotkey = QString::fromStdString(_cue->hotkey());
-    if (_locked && !hotkey.isEmpty()) {
+    const std::string& hotkey = _cue->hotkey();
+    if (fixed && _locked && !hotkey.empty()) {
         painter.setFont(cellFont(24, false));
         const QRectF keyRect(r.left() + 10, r.top() + 4, 40, 30);
+        const QString key = QString::fromStdString(hotkey);
         painter.setPen(textShadow);
-        painter.drawText(keyRect.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter, hotkey);
+        painter.drawText(keyRect.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter, key);
         painter.setPen(textColor);
-        painter.drawText(keyRect, Qt::AlignLeft | Qt::AlignVCenter, hotkey);
-    } else if (!hotkey.isEmpty()) {
+        painter.drawText(keyRect, Qt::AlignLeft | Qt::AlignVCenter, key);
+    } else if (fixed && !hotkey.empty()) {
         // Edit mode: the hot key sits in a small badge at the top right.
         const QRectF badge(r.right() - 28, r.top() + 8, 20, 20);
         painter.fillPath(roundedPath(badge, 4), black(0.3));
         painter.setFont(cellFont(12, true));
         painter.setPen(white(0.9));
-        painter.drawText(badge, Qt::AlignCenter, hotkey);
+        painter.drawText(badge, Qt::AlignCenter, QString::fromStdString(hotkey));
     }
 
     // Hold, loop and solo, right to left.
     qreal iconX = r.right() - (_locked ? 24 : 54);
     // Where a name in the top row must stop.
-    qreal topRowRight = r.right() - (!_locked && !hotkey.isEmpty() ? 32 : 8);
+    qreal topRowRight = r.right() - (!_locked && !hotkey.empty() ? 32 : 8);
     for (const auto& [on, name] :
          {std::pair{_cue->hold(), "hold_icon_cell"}, std::pair{_cue->loops(), "loop_icon_cell"},
           std::pair{_cue->solo(), "solo_icon_cell"}}) {
         if (on) {
-            // A dark halo keeps the light icons readable on light colours.
-            const QString image = QString::fromLatin1(name);
-            const QRectF target(QPointF(iconX, r.top() + 10), KivNamedImages::sizeOf(image));
-            KivShadow::withColor(black(0.6), 2, {0, -1})
-                .paint(painter, target.adjusted(-4, -4, 4, 4), [&](QPainter& p) {
-                    p.drawImage(target, KivNamedImages::named(image, ratio));
-                });
+            if (fixed) {
+                // A dark halo keeps the light icons readable on light colours.
+                const QString image = QString::fromLatin1(name);
+                const QRectF target(QPointF(iconX, r.top() + 10), KivNamedImages::sizeOf(image));
+                KivShadow::withColor(black(0.6), 2, {0, -1})
+                    .paint(painter, target.adjusted(-4, -4, 4, 4), [&](QPainter& p) {
+                        p.drawImage(target, KivNamedImages::named(image, ratio));
+                    });
+            }
             topRowRight = std::min(topRowRight, iconX - 4);
         }
         iconX -= 25;
     }
-    qreal topRowLeft = _locked && !hotkey.isEmpty() ? r.left() + 50 : r.left() + 36;
+    qreal topRowLeft = _locked && !hotkey.empty() ? r.left() + 50 : r.left() + 36;
     if (running) {
-        const QRectF status = drawStatus(painter, r, state);
+        const QRectF status = drawStatus(painter, r, state, fixed);
         topRowLeft = std::max(topRowLeft, status.right() + 6);
-    } else if (broken) {
+    } else if (broken && fixed) {
         const QRectF mark = drawBrokenMark(painter, r);
         topRowLeft = std::max(topRowLeft, mark.right() + 6);
     }
@@ -375,40 +468,47 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r) {
     const qreal band = r.height() - 34 - kProgressHeight - 24;
     const bool compact = isCompact(r);
     if (compact && _locked && running) {
-        painter.setFont(cellFont(11, true));
-        painter.setPen(timeColor);
-        const QRectF time(topRowRight - 64, r.top() + 8, 64, 20);
-        painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
+        if (!fixed) {
+            painter.setFont(cellFont(11, true));
+            painter.setPen(timeColor);
+            const QRectF time(topRowRight - 64, r.top() + 8, 64, 20);
+            painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
+        }
         topRowRight -= 68;
     }
-    const QRectF nameRect = compact ? QRectF(topRowLeft, r.top() + 8, topRowRight - topRowLeft, 20)
+    if (fixed) {
+        const QRectF nameRect = compact
+                                    ? QRectF(topRowLeft, r.top() + 8, topRowRight - topRowLeft, 20)
                                     : QRectF(r.left() + 8, r.top() + 34, r.width() - 16, band);
-    QFont nameFont = cellFont(compact ? 12 : (_locked ? 14 : 13), true);
-    nameFont.setStrikeOut(broken);
-    painter.setFont(nameFont);
-    // Cut before it is laid out: a name from a document may be megabytes long.
-    const QString name = _cue->name().empty()
-                             ? KivDrawing::boundedText(_cue->displayName(), nameRect.width())
-                             : KivDrawing::boundedText(_cue->name(), nameRect.width());
-    const QString shown = painter.fontMetrics().elidedText(
-        name, Qt::ElideMiddle, static_cast<int>(std::max<qreal>(nameRect.width(), 0)));
-    painter.setPen(textShadow);
-    painter.drawText(nameRect.translated(0, 1), Qt::AlignCenter, shown);
-    painter.setPen(textColor);
-    painter.drawText(nameRect, Qt::AlignCenter, shown);
+        QFont nameFont = cellFont(compact ? 12 : (_locked ? 14 : 13), true);
+        nameFont.setStrikeOut(broken);
+        painter.setFont(nameFont);
+        // Cut before it is laid out: a name from a document may be megabytes long.
+        const QString name = _cue->name().empty()
+                                 ? KivDrawing::boundedText(_cue->displayName(), nameRect.width())
+                                 : KivDrawing::boundedText(_cue->name(), nameRect.width());
+        const QString shown = painter.fontMetrics().elidedText(
+            name, Qt::ElideMiddle, static_cast<int>(std::max<qreal>(nameRect.width(), 0)));
+        painter.setPen(textShadow);
+        painter.drawText(nameRect.translated(0, 1), Qt::AlignCenter, shown);
+        painter.setPen(textColor);
+        painter.drawText(nameRect, Qt::AlignCenter, shown);
+    }
 
     if (broken) {
-        // Where the progress bar would run, why nothing will.
-        painter.setFont(cellFont(11, true));
-        painter.setPen(QColor::fromRgbF(1.0, 0.62, 0.56));
-        const QRectF why(r.left() + 8, r.bottom() - kProgressHeight - 8, r.width() - 16,
-                         kProgressHeight + 4);
-        painter.drawText(why, Qt::AlignCenter,
-                         _cue->isMediaMissing() ? QStringLiteral("File missing")
-                                                : QStringLiteral("Cannot play"));
+        if (fixed) {
+            // Where the progress bar would run, why nothing will.
+            painter.setFont(cellFont(11, true));
+            painter.setPen(QColor::fromRgbF(1.0, 0.62, 0.56));
+            const QRectF why(r.left() + 8, r.bottom() - kProgressHeight - 8, r.width() - 16,
+                             kProgressHeight + 4);
+            painter.drawText(why, Qt::AlignCenter,
+                             _cue->isMediaMissing() ? QStringLiteral("File missing")
+                                                    : QStringLiteral("Cannot play"));
+        }
         return;
     }
-    if (compact) {
+    if (compact || fixed) {
         return;
     }
     if (!_locked) {
@@ -437,22 +537,25 @@ QRectF CueCellView::statusRect(const QRectF& r, const QSizeF& size) const {
     return QRectF(QPointF(x, r.top() + 18 - size.height() / 2), size);
 }
 
-QRectF CueCellView::drawStatus(QPainter& painter, const QRectF& r, CueState state) {
+QRectF CueCellView::drawStatus(QPainter& painter, const QRectF& r, CueState state, bool fixed) {
     const qreal ratio = KivPainterRatio(painter);
     const QString running = QStringLiteral("status_running");
     const QRectF target = statusRect(r, KivNamedImages::sizeOf(running));
-    // On a dark badge, as the hot key's: the marks read on light colours too.
-    painter.fillPath(roundedPath(target.adjusted(-2, -2, 2, 2), 4), black(0.45));
-    if (state == CueState::Fading) {
+    if (fixed) {
+        // On a dark badge, as the hot key's: the marks read on light colours too.
+        painter.fillPath(roundedPath(target.adjusted(-2, -2, 2, 2), 4), black(0.45));
+        if (state != CueState::Fading) {
+            const QString image =
+                state == CueState::Paused ? QStringLiteral("status_paused") : running;
+            painter.drawImage(target, KivNamedImages::named(image, ratio));
+        }
+    } else if (state == CueState::Fading) {
         // One frame of the spinner strip, turning 24 frames a second.
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
         const int frame = static_cast<int>(std::chrono::duration<double>(now).count() * 24) % 12;
         const QImage strip = KivNamedImages::named(QStringLiteral("status_spinner"), ratio);
         const QRectF source(0, 30 * frame * ratio, 30 * ratio, 30 * ratio);
         painter.drawImage(target.adjusted(-1, -1, 1, 1), strip, source);
-    } else {
-        const QString image = state == CueState::Paused ? QStringLiteral("status_paused") : running;
-        painter.drawImage(target, KivNamedImages::named(image, ratio));
     }
     return target;
 }

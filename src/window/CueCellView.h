@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class AudioCue;
 enum class CueState;
@@ -15,6 +16,7 @@ class CueCellController;
 class GridView;
 class PondraButton;
 class PondraProgressView;
+class QImage;
 
 // One slot of a grid: draws its cue (colour, name, hot key, times, progress,
 // state icons and play state) or an empty slot, presses and releases the cue
@@ -80,13 +82,20 @@ private:
     void endHover();
     // The rectangle the cell draws in: its bounds inset by 5 points.
     QRectF cellRect() const;
+    // What stays put between ticks (ring, shadow, colour, texts but the
+    // times, icons), drawn once into a picture kept for what it shows.
+    const QImage& picture(qreal ratio);
+    void drawFixed(QPainter& painter);
     void drawEmpty(QPainter& painter, const QRectF& rect);
-    void drawCue(QPainter& painter, const QRectF& rect);
+    // The cue's fixed parts, or else what moves: the times and the spinner.
+    void drawCue(QPainter& painter, const QRectF& rect, bool fixed);
     // Where a status image of `size` sits in the cell rectangle.
     QRectF statusRect(const QRectF& rect, const QSizeF& size) const;
-    // Each answers where it drew.
-    QRectF drawStatus(QPainter& painter, const QRectF& rect, CueState state);
+    // Each answers where it drew (or, for what moves, would draw).
+    QRectF drawStatus(QPainter& painter, const QRectF& rect, CueState state, bool fixed);
     QRectF drawBrokenMark(QPainter& painter, const QRectF& rect);
+
+    struct Picture;
 
     GridView& _grid;
     const std::size_t _index;
@@ -101,6 +110,8 @@ private:
     std::unique_ptr<CueCellController> _controller;
     PondraButton* _play;
     PondraProgressView* _progress;
+    // The latest pictures, newest first: a tab shown again finds its own.
+    std::vector<Picture> _pictures;
     Connection _progressObservation;
     Connection _stateObservation;
     Connection _refusalObservation;

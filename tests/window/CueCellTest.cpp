@@ -6,6 +6,7 @@
 #include "window/CueCellController.h"
 #include "window/CueCellView.h"
 #include "window/CueTextColors.h"
+#include "window/GridView.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,6 +16,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <tuple>
 
 namespace {
 
@@ -266,4 +269,49 @@ TEST_F(WindowFixture, AProgressTickRedrawsTheTimesOfTheCellButNotItsName) {
     scheduler.advance(0.1);
     tick = painted.next();
     EXPECT_TRUE(tick.contains(QPoint(180, 5 + 9))) << "the time left";
+}
+
+TEST_F(WindowFixture, ACellDrawsEveryChangeOfWhatItShowsAndItsFormerLookWhenThatComesBack) {
+    openWindow();
+    auto cue = placeCue(wav("a.wav", 0.1f, 4.0), 0, "Q");
+    cue->setName("Door Slam");
+    CueCellView& view = cell(0);
+    QApplication::processEvents();
+    const QImage first = renderWidget(view);
+    const PondraColor colour = cue->color();
+    GridView& gridView = *grid().gridView();
+    // More changes than a cell keeps pictures of, each made and taken back.
+    const std::vector<std::tuple<const char*, std::function<void()>, std::function<void()>>>
+        changes = {
+            {"name", [&] { cue->setName("Door Slams"); }, [&] { cue->setName("Door Slam"); }},
+            {"colour", [&] { cue->setColor(PondraColor::colorWithName("red")); },
+             [&] { cue->setColor(colour); }},
+            {"hot key", [&] { cue->setHotkey("W"); }, [&] { cue->setHotkey("Q"); }},
+            {"hold", [&] { cue->setHold(true); }, [&] { cue->setHold(false); }},
+            {"loop", [&] { cue->setLoops(true); }, [&] { cue->setLoops(false); }},
+            {"solo", [&] { cue->setSolo(true); }, [&] { cue->setSolo(false); }},
+            {"selection", [&] { gridView.setSelectedIndex(0); },
+             [&] { gridView.setSelectedIndex(GridView::kNoSelection); }},
+            {"show mode", [&] { view.setLocked(true); }, [&] { view.setLocked(false); }},
+            {"size", [&] { view.resize(view.size() + QSize(10, 0)); },
+             [&] { view.resize(view.size() - QSize(10, 0)); }},
+        };
+    for (const auto& [what, change, back] : changes) {
+        change();
+        EXPECT_NE(renderWidget(view), first) << what;
+        back();
+        EXPECT_EQ(renderWidget(view), first) << what;
+    }
+
+    // An empty slot under a drag of files lights up and shows its key.
+    CueCellView& empty = cell(1);
+    const QImage idle = renderWidget(empty);
+    empty.setHighlighted(true);
+    const QImage hovered = renderWidget(empty);
+    EXPECT_NE(hovered, idle);
+    gridView.setShowDefaultHotkeys(true);
+    EXPECT_NE(renderWidget(empty), hovered);
+    gridView.setShowDefaultHotkeys(false);
+    empty.setHighlighted(false);
+    EXPECT_EQ(renderWidget(empty), idle);
 }

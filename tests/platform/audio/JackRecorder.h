@@ -70,6 +70,12 @@ public:
 
     bool setBufferSize(std::uint32_t frames) { return jack_set_buffer_size(_client, frames) == 0; }
 
+    // Where in the recording JACK's clock is now: the frame that a sound
+    // starting at this instant would land on, had it no latency.
+    std::size_t frameNow() const {
+        return static_cast<jack_nframes_t>(jack_frame_time(_client) - _firstFrame.load());
+    }
+
     // The first recorded frame at or after `from` whose sample on `channel` is not silent.
     std::size_t firstSound(int channel, std::size_t from = 0) const {
         const std::vector<float>& samples = channel == 0 ? _left : _right;
@@ -100,6 +106,9 @@ private:
         const auto* left = static_cast<const float*>(jack_port_get_buffer(self._in[0], frames));
         const auto* right = static_cast<const float*>(jack_port_get_buffer(self._in[1], frames));
         const std::size_t at = self.recorded.load();
+        if (at == 0) {
+            self._firstFrame.store(jack_last_frame_time(self._client));
+        }
         const std::size_t n = std::min<std::size_t>(frames, self._left.size() - at);
         std::copy_n(left, n, self._left.begin() + at);
         std::copy_n(right, n, self._right.begin() + at);
@@ -117,6 +126,8 @@ private:
     std::vector<float> _left;
     std::vector<float> _right;
     std::atomic<long> _stall{0};
+    // JACK's frame time of the first frame recorded.
+    std::atomic<jack_nframes_t> _firstFrame{0};
     std::mutex _mutex;
     std::condition_variable _changed;
 };
