@@ -4,9 +4,9 @@
 // mixed to its stereo output. "percentOfCycle" is the share of one core, in
 // percent, of the cycle's 10.7 ms at 48 kHz (printed with an "s").
 #include "OfflineBenchDevice.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioHardware.h"
-#include "audio/KivAudioPlayable.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/device/KivAudioHardware.h"
+#include "audio/source/KivAudioPlayable.h"
 #include "foundation/ThreadRole.h"
 
 #include <benchmark/benchmark.h>

@@ -5,7 +5,7 @@
 // at once (2); a moving gain ramps across the cycle. The counter
 // "percentOfCycle" is the share of one core, in percent, that the mix takes
 // of the cycle's 10.7 ms at 48 kHz (the library prints it with an "s").
-#include "audio/MatrixMixer.h"
+#include "audio/render/MatrixMixer.h"
 
 #include <benchmark/benchmark.h>
 

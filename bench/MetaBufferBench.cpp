@@ -1,4 +1,4 @@
-#include "audio/KivAudioMetaBuffer.h"
+#include "audio/source/KivAudioMetaBuffer.h"
 #include "foundation/ThreadRole.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"

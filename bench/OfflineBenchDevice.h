@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioHardware.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/device/KivAudioHardware.h"
 #include "platform/audio/OfflineBackend.h"
 
 #include <memory>

@@ -8,9 +8,9 @@
 // all of it.
 //   audio_source_soak [seconds]
 #include "SourceVoices.h"
-#include "audio/KivAudioComponentDescription.h"
-#include "audio/KivEffect.h"
-#include "audio/KivLv2Catalogue.h"
+#include "audio/effects/KivAudioComponentDescription.h"
+#include "audio/effects/KivEffect.h"
+#include "audio/effects/KivLv2Catalogue.h"
 #include "foundation/KivLog.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/audio/NullBackend.h"

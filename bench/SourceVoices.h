@@ -1,11 +1,11 @@
 #pragma once
 
-#include "audio/KivAudioComponentDescription.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioHardware.h"
-#include "audio/KivAudioSource.h"
-#include "audio/KivEffect.h"
-#include "audio/KivLv2Catalogue.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/device/KivAudioHardware.h"
+#include "audio/effects/KivAudioComponentDescription.h"
+#include "audio/effects/KivEffect.h"
+#include "audio/effects/KivLv2Catalogue.h"
+#include "audio/source/KivAudioSource.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"
 #include "platform/effects/Lv2World.h"

@@ -12,10 +12,10 @@
 // process cycle that renders the cue's first frame. The server's playback
 // latency comes on top (the counter playback_latency_ms, as the server
 // reports it for our ports).
-#include "audio/KivActionInfo.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioHardware.h"
-#include "audio/KivAudioPlayable.h"
+#include "audio/device/KivActionInfo.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/device/KivAudioHardware.h"
+#include "audio/source/KivAudioPlayable.h"
 #include "foundation/KivClock.h"
 #include "platform/audio/JackBackend.h"
 #include "platform/audio/JackTestServer.h"

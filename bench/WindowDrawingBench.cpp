@@ -10,10 +10,10 @@
 //
 // BM_CartTabSwitch: two such carts in two tabs (nothing playing); each
 // iteration selects the other tab and lets the window draw it.
-#include "KivUI/KivQtPrompts.h"
+#include "KivUI/services/KivQtPrompts.h"
 #include "app/QtScheduler.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioHardware.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/device/KivAudioHardware.h"
 #include "foundation/Clock.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/ThreadRole.h"
@@ -22,9 +22,9 @@
 #include "model/Workspace.h"
 #include "platform/audio/NullBackend.h"
 #include "platform/audiofile/AudioFixtures.h"
-#include "window/GridController.h"
-#include "window/PondraWindow.h"
-#include "window/WorkspaceController.h"
+#include "window/grid/GridController.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
 
 #include <benchmark/benchmark.h>
 #include <sndfile.h>

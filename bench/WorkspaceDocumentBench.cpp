@@ -1,5 +1,5 @@
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioHardware.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/device/KivAudioHardware.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/ManualScheduler.h"
 #include "model/AudioCue.h"

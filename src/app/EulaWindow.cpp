@@ -1,6 +1,6 @@
 #include "app/EulaWindow.h"
 
-#include "KivUI/KivColors.h"
+#include "KivUI/drawing/KivColors.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "KivUI/KivQtPrompts.h"
-#include "KivUI/UrlOpener.h"
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/KivQtPrompts.h"
+#include "KivUI/services/UrlOpener.h"
+#include "KivUI/services/UserDefaults.h"
 #include "app/ApplicationDocuments.h"
 #include "app/QtScheduler.h"
 #include "app/ToolTipDelay.h"
@@ -10,7 +10,7 @@
 #include "foundation/MainRunLoop.h"
 #include "platform/midi/MidiInput.h"
 #include "platform/midi/SMMessageDestination.h"
-#include "window/HelpActions.h"
+#include "window/workspace/HelpActions.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 #include "app/PondraSession.h"
 
 #include "app/Pondra.h"
-#include "audio/KivComponentCatalogue.h"
-#include "audio/KivEffectEditorWindow.h"
-#include "audio/KivLv2Catalogue.h"
+#include "audio/effects/KivComponentCatalogue.h"
+#include "audio/effects/KivEffectEditorWindow.h"
+#include "audio/effects/KivLv2Catalogue.h"
 #include "effecteditor/EffectEditor.h"
 #include "model/Workspace.h"
 #include "platform/effects/Lv2World.h"

@@ -1,6 +1,6 @@
 #include "app/UserDefaultsMidiSettings.h"
 
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/UserDefaults.h"
 
 int UserDefaultsMidiSettings::virtualInputStreamID() const {
     bool isNumber = false;

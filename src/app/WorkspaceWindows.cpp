@@ -1,16 +1,16 @@
 #include "app/WorkspaceWindows.h"
 
-#include "KivUI/KivPrompts.h"
+#include "KivUI/services/KivPrompts.h"
 #include "app/Pondra.h"
 #include "model/Cart.h"
 #include "model/PackagePath.h"
 #include "model/Workspace.h"
 #include "tabbar/TavTabBarControl.h"
-#include "window/CartTabBar.h"
-#include "window/PondraWindow.h"
-#include "window/PrefsController.h"
-#include "window/WorkspaceController.h"
-#include "window/WorkspaceKeyRouter.h"
+#include "window/sheets/PrefsController.h"
+#include "window/tabs/CartTabBar.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
+#include "window/workspace/WorkspaceKeyRouter.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

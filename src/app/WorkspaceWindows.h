@@ -1,9 +1,9 @@
 #pragma once
 
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/UserDefaults.h"
 #include "app/ControllerDocuments.h"
 #include "model/DocumentController.h"
-#include "window/DocumentActions.h"
+#include "window/workspace/DocumentActions.h"
 
 #include <map>
 #include <memory>

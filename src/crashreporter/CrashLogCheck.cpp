@@ -1,6 +1,6 @@
 #include "crashreporter/CrashLogCheck.h"
 
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/UserDefaults.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "crashreporter/CrashReportText.h"
 
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/UserDefaults.h"
 #include "platform/system/SystemInformation.h"
 
 #include <QStringList>

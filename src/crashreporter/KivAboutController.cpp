@@ -1,7 +1,7 @@
 #include "crashreporter/KivAboutController.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/VornButton.h"
+#include "KivUI/controls/VornButton.h"
+#include "KivUI/drawing/KivColors.h"
 #include "crashreporter/KivAboutHeaderView.h"
 #include "crashreporter/ResourceStrings.h"
 

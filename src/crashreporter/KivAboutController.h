@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivUI/UrlOpener.h"
+#include "KivUI/services/UrlOpener.h"
 
 #include <QPointer>
 #include <QRect>

@@ -1,7 +1,7 @@
 #include "crashreporter/KivAboutHeaderView.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivShadow.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/drawing/KivShadow.h"
 #include "crashreporter/ResourceStrings.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "crashreporter/ZorCrashReporter.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivPrompts.h"
-#include "KivUI/UserDefaults.h"
-#include "KivUI/VornButton.h"
+#include "KivUI/controls/VornButton.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/services/KivPrompts.h"
+#include "KivUI/services/UserDefaults.h"
 #include "crashreporter/CrashLogCheck.h"
 #include "crashreporter/CrashReportText.h"
 #include "crashreporter/CrashReportUpload.h"

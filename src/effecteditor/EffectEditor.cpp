@@ -1,9 +1,9 @@
 #include "effecteditor/EffectEditor.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivPrompts.h"
-#include "KivUI/VornCheckBox.h"
-#include "audio/KivEffect.h"
+#include "KivUI/controls/VornCheckBox.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/services/KivPrompts.h"
+#include "audio/effects/KivEffect.h"
 #include "effecteditor/EffectEditorWindow.h"
 #include "effecteditor/EffectGenericView.h"
 #include "effecteditor/EffectPluginView.h"

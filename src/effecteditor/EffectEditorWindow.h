@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivEffectEditorWindow.h"
+#include "audio/effects/KivEffectEditorWindow.h"
 
 #include <memory>
 

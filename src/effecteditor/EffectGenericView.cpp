@@ -1,10 +1,10 @@
 #include "effecteditor/EffectGenericView.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/VornCheckBox.h"
-#include "KivUI/VornPopUpButton.h"
-#include "KivUI/VornSlider.h"
-#include "audio/KivEffect.h"
+#include "KivUI/controls/VornCheckBox.h"
+#include "KivUI/controls/VornPopUpButton.h"
+#include "KivUI/controls/VornSlider.h"
+#include "KivUI/drawing/KivColors.h"
+#include "audio/effects/KivEffect.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "effecteditor/EffectPluginView.h"
 
-#include "audio/KivEffect.h"
+#include "audio/effects/KivEffect.h"
 #include "foundation/KivLog.h"
 #include "platform/effects/EffectPluginUi.h"
 

@@ -1,9 +1,9 @@
 #include "effecteditor/EffectPresetSaveSheet.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/VornButton.h"
-#include "KivUI/VornPopUpButton.h"
-#include "KivUI/VornTextField.h"
+#include "KivUI/controls/VornButton.h"
+#include "KivUI/controls/VornPopUpButton.h"
+#include "KivUI/controls/VornTextField.h"
+#include "KivUI/drawing/KivColors.h"
 #include "effecteditor/KivEffectUserPresetGroup.h"
 
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "effecteditor/EffectPresetSaver.h"
 
-#include "KivUI/KivPrompts.h"
+#include "KivUI/services/KivPrompts.h"
 #include "effecteditor/EffectPresetExecutor.h"
 #include "effecteditor/KivEffectPresetFolders.h"
 #include "foundation/KivLog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivUI/VornPopUpButton.h"
+#include "KivUI/controls/VornPopUpButton.h"
 
 #include <QMenu>
 

@@ -1,9 +1,9 @@
 #include "effecteditor/KivEffectPresetManageSheet.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivPrompts.h"
-#include "KivUI/VornButton.h"
-#include "KivUI/VornScrollView.h"
+#include "KivUI/controls/VornButton.h"
+#include "KivUI/controls/VornScrollView.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/services/KivPrompts.h"
 #include "effecteditor/KivEffectPresetFolders.h"
 #include "effecteditor/KivEffectPresetRowView.h"
 #include "effecteditor/KivEffectUserPresetGroup.h"

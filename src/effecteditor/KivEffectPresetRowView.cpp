@@ -1,6 +1,6 @@
 #include "effecteditor/KivEffectPresetRowView.h"
 
-#include "KivUI/VornTextField.h"
+#include "KivUI/controls/VornTextField.h"
 
 #include <QKeyEvent>
 

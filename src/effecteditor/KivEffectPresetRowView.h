@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivUI/KivOutlineTextRowView.h"
+#include "KivUI/outline/KivOutlineTextRowView.h"
 
 #include <QLineEdit>
 #include <QPointer>

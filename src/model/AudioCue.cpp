@@ -1,9 +1,9 @@
 #include "model/AudioCue.h"
 
-#include "audio/KivAudioBuses.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioSource.h"
-#include "audio/KivEffect.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/effects/KivEffect.h"
+#include "audio/render/KivAudioBuses.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/KivClassRegistry.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivKeyedDecoder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioSourceDelegate.h"
+#include "audio/source/KivAudioSourceDelegate.h"
 #include "foundation/KivArchivable.h"
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"

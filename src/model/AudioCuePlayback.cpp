@@ -1,5 +1,5 @@
-#include "audio/KivAudioSource.h"
-#include "audio/KivEffect.h"
+#include "audio/effects/KivEffect.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivNSArray.h"

@@ -1,6 +1,6 @@
 #include "model/AudioOutput.h"
 
-#include "audio/KivAudioDevice.h"
+#include "audio/device/KivAudioDevice.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "model/AudioWaveform.h"
 
-#include "audio/KivReadAheadPool.h"
+#include "audio/source/KivReadAheadPool.h"
 #include "foundation/KivLog.h"
 #include "platform/alias/KivAlias.h"
 

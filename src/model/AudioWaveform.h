@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioBuffer.h"
+#include "audio/source/KivAudioBuffer.h"
 #include "model/AudioWaveformExecutor.h"
 
 #include <atomic>

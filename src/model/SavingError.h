@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivError.h"
+#include "audio/core/KivError.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioDevice.h"
+#include "audio/device/KivAudioDevice.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "model/Workspace.h"
 
-#include "audio/KivAudioDevice.h"
+#include "audio/device/KivAudioDevice.h"
 #include "foundation/ThreadRole.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"

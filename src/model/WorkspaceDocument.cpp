@@ -1,6 +1,6 @@
 // The workspace's document side: reading, saving and moving its package.
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioSource.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/ThreadRole.h"

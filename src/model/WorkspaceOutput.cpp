@@ -1,6 +1,6 @@
 #include "model/WorkspaceOutput.h"
 
-#include "audio/KivAudioDevice.h"
+#include "audio/device/KivAudioDevice.h"
 #include "foundation/ThreadRole.h"
 #include "platform/undo/UndoManager.h"
 

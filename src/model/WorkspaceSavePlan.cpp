@@ -1,6 +1,6 @@
 #include "model/WorkspaceSavePlan.h"
 
-#include "audio/KivAudioSource.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/KivLog.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"

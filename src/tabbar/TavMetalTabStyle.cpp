@@ -1,7 +1,7 @@
 #include "tabbar/TavMetalTabStyle.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivNamedImages.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/drawing/KivNamedImages.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 

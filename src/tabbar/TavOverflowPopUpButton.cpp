@@ -1,6 +1,6 @@
 #include "tabbar/TavOverflowPopUpButton.h"
 
-#include "KivUI/KivNamedImages.h"
+#include "KivUI/drawing/KivNamedImages.h"
 #include "foundation/MainRunLoop.h"
 
 #include <QMenu>

@@ -1,6 +1,6 @@
 #include "tabbar/TavProgressIndicator.h"
 
-#include "KivUI/KivNamedImages.h"
+#include "KivUI/drawing/KivNamedImages.h"
 #include "foundation/MainRunLoop.h"
 #include "tabbar/TavTabBarControl.h"
 

@@ -1,8 +1,8 @@
 #include "tabbar/TavTabBarControl.h"
 
-#include "KivUI/KivAnimation.h"
-#include "KivUI/KivTabView.h"
-#include "KivUI/KivTabViewItem.h"
+#include "KivUI/tabview/KivTabView.h"
+#include "KivUI/tabview/KivTabViewItem.h"
+#include "KivUI/views/KivAnimation.h"
 #include "tabbar/TavMetalTabStyle.h"
 #include "tabbar/TavOverflowPopUpButton.h"
 #include "tabbar/TavProgressIndicator.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KivUI/KivTabView.h"
-#include "KivUI/KivTabViewDelegate.h"
+#include "KivUI/tabview/KivTabView.h"
+#include "KivUI/tabview/KivTabViewDelegate.h"
 #include "foundation/Scheduler.h"
 
 #include <QPointer>

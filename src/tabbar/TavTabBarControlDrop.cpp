@@ -1,7 +1,7 @@
 // The bar as a drop target for drags other than tabs: a drag of a type the
 // delegate allows springs the tab under it open after a rest, and a drop is
 // handed to the delegate.
-#include "KivUI/KivTabView.h"
+#include "KivUI/tabview/KivTabView.h"
 #include "foundation/MainRunLoop.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"

@@ -1,7 +1,7 @@
 #include "tabbar/TavTabBarController.h"
 
-#include "KivUI/KivTabView.h"
-#include "KivUI/KivTabViewItem.h"
+#include "KivUI/tabview/KivTabView.h"
+#include "KivUI/tabview/KivTabViewItem.h"
 #include "foundation/KivLog.h"
 #include "tabbar/AITruncation.h"
 #include "tabbar/TavRolloverButton.h"

@@ -1,7 +1,7 @@
 #include "tabbar/TavTabDragWindow.h"
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivCompositing.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/drawing/KivCompositing.h"
 #include "tabbar/TavTabDragView.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "tabbar/TavTabDragWindowController.h"
 
-#include "KivUI/KivAnimation.h"
+#include "KivUI/views/KivAnimation.h"
 #include "tabbar/TavTabDragView.h"
 
 #include <QCursor>

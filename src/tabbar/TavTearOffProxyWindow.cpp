@@ -1,7 +1,7 @@
 #include "tabbar/TavTearOffProxyWindow.h"
 
-#include "KivUI/KivAnimation.h"
-#include "KivUI/KivCompositing.h"
+#include "KivUI/drawing/KivCompositing.h"
+#include "KivUI/views/KivAnimation.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivUI/KivOutlineView.h"
+#include "KivUI/outline/KivOutlineView.h"
 
 #include <QDropEvent>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivUI/KivPrompts.h"
+#include "KivUI/services/KivPrompts.h"
 
 #include <deque>
 #include <vector>

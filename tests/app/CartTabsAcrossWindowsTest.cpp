@@ -1,11 +1,11 @@
 // Cart tabs between workspace windows: a tab dropped on another window's bar
 // moves its cart there as a copy, a tab torn off gets a workspace of its
 // own, and a reordered row is what the package keeps.
-#include "KivUI/KivTabView.h"
-#include "KivUI/KivTabViewItem.h"
+#include "KivUI/tabview/KivTabView.h"
+#include "KivUI/tabview/KivTabViewItem.h"
 #include "WorkspaceWindowsFixture.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioSource.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/source/KivAudioSource.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
@@ -15,15 +15,15 @@
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabDragAssistant.h"
 #include "tabbar/TavTabStyle.h"
-#include "window/CartTabBar.h"
-#include "window/GridController.h"
-#include "window/GridView.h"
-#include "window/MediaImport.h"
-#include "window/PondraWindow.h"
-#include "window/WorkspaceController.h"
-#include "window/WorkspaceEditCommands.h"
-#include "window/WorkspaceOutputController.h"
-#include "window/WorkspaceTabCommands.h"
+#include "window/grid/GridController.h"
+#include "window/grid/GridView.h"
+#include "window/grid/MediaImport.h"
+#include "window/tabs/CartTabBar.h"
+#include "window/tabs/WorkspaceTabCommands.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
+#include "window/workspace/WorkspaceEditCommands.h"
+#include "window/workspace/WorkspaceOutputController.h"
 
 #include <sndfile.h>
 

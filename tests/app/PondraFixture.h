@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/UserDefaults.h"
 #include "app/Pondra.h"
 #include "foundation/KivEnvironment.h"
 #include "platform/midi/FakeMidiSequencer.h"

@@ -5,8 +5,8 @@
 #include "crashreporter/KivAboutController.h"
 #include "crashreporter/ZorCrashReporter.h"
 #include "support/GuiWatchdog.h"
-#include "window/PondraWindow.h"
-#include "window/WorkspaceController.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,10 +3,10 @@
 #include "PondraFixture.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/EffectCatalogue.h"
-#include "window/CueInspectorController.h"
-#include "window/InspectorController.h"
-#include "window/PondraWindow.h"
-#include "window/WorkspaceController.h"
+#include "window/inspector/CueInspectorController.h"
+#include "window/inspector/InspectorController.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
 
 #include <gmock/gmock.h>
 

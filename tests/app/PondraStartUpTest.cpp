@@ -4,7 +4,7 @@
 #include "audio/OfflineHardware.h"
 #include "model/Workspace.h"
 #include "support/GuiWatchdog.h"
-#include "window/PrefsController.h"
+#include "window/sheets/PrefsController.h"
 
 #include <gmock/gmock.h>
 

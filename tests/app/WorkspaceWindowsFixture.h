@@ -3,8 +3,8 @@
 #include "KivUI/ScriptedPrompts.h"
 #include "PondraFixture.h"
 #include "app/WorkspaceWindows.h"
-#include "audio/KivAudioDevice.h"
 #include "audio/OfflineHardware.h"
+#include "audio/device/KivAudioDevice.h"
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
 

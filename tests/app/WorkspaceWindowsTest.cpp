@@ -3,7 +3,7 @@
 #include "app/WorkspaceWindows.h"
 
 #include "WorkspaceWindowsFixture.h"
-#include "audio/KivAudioSource.h"
+#include "audio/source/KivAudioSource.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/Workspace.h"
@@ -11,10 +11,10 @@
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabDragAssistant.h"
-#include "window/CartTabBar.h"
-#include "window/GridController.h"
-#include "window/PondraWindow.h"
-#include "window/WorkspaceController.h"
+#include "window/grid/GridController.h"
+#include "window/tabs/CartTabBar.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
 
 #include <sndfile.h>
 

@@ -1,7 +1,7 @@
 #include "PondraFixture.h"
 #include "app/ControllerDocuments.h"
-#include "audio/KivAudioDevice.h"
 #include "audio/OfflineHardware.h"
+#include "audio/device/KivAudioDevice.h"
 #include "foundation/MainRunLoop.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"

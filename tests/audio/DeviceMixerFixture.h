@@ -1,8 +1,8 @@
 #pragma once
 
-#include "audio/KivAudioBusMap.h"
-#include "audio/KivAudioBuses.h"
-#include "audio/MatrixMixer.h"
+#include "audio/render/KivAudioBusMap.h"
+#include "audio/render/KivAudioBuses.h"
+#include "audio/render/MatrixMixer.h"
 
 #include <gtest/gtest.h>
 

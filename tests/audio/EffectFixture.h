@@ -1,9 +1,9 @@
 #pragma once
 
-#include "audio/KivEffect.h"
-#include "audio/KivEffectUnit.h"
-#include "audio/KivLv2Catalogue.h"
-#include "audio/KivStream.h"
+#include "audio/effects/KivEffect.h"
+#include "audio/effects/KivEffectUnit.h"
+#include "audio/effects/KivLv2Catalogue.h"
+#include "audio/render/KivStream.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/TestPlugins.h"
 

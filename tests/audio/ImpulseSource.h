@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/KivActionInfo.h"
-#include "audio/KivAudioRendering.h"
+#include "audio/device/KivActionInfo.h"
+#include "audio/render/KivAudioRendering.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioMetaBuffer.h"
+#include "audio/source/KivAudioMetaBuffer.h"
 #include "foundation/ThreadRole.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioComponentDescription.h"
+#include "audio/effects/KivAudioComponentDescription.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/KivAudioHardware.h"
+#include "audio/device/KivAudioHardware.h"
 #include "platform/audio/OfflineBackend.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OfflineHardware.h"
-#include "audio/KivAudioDevice.h"
+#include "audio/device/KivAudioDevice.h"
 
 #include <gtest/gtest.h>
 

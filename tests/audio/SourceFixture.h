@@ -1,7 +1,7 @@
 #pragma once
 
 #include "OpenDeviceFixture.h"
-#include "audio/KivAudioSource.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"

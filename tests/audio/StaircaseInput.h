@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/MatrixMixerInput.h"
+#include "audio/render/MatrixMixerInput.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "crashreporter/KivAboutController.h"
 
-#include "KivUI/VornButton.h"
+#include "KivUI/controls/VornButton.h"
 #include "crashreporter/KivAboutHeaderView.h"
 
 #include <gtest/gtest.h>

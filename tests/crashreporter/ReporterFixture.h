@@ -1,7 +1,7 @@
 #pragma once
 
 #include "KivUI/ScriptedPrompts.h"
-#include "KivUI/UserDefaults.h"
+#include "KivUI/services/UserDefaults.h"
 #include "crashreporter/ZorCrashReporter.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "effecteditor/EffectGenericView.h"
 
-#include "KivUI/VornCheckBox.h"
-#include "KivUI/VornPopUpButton.h"
-#include "KivUI/VornSlider.h"
+#include "KivUI/controls/VornCheckBox.h"
+#include "KivUI/controls/VornPopUpButton.h"
+#include "KivUI/controls/VornSlider.h"
 #include "effecteditor/EffectEditorFixture.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "effecteditor/KivEffectPresetManageSheet.h"
 
-#include "KivUI/KivColors.h"
 #include "KivUI/ScriptedPrompts.h"
-#include "KivUI/VornButton.h"
+#include "KivUI/controls/VornButton.h"
+#include "KivUI/drawing/KivColors.h"
 #include "effecteditor/KivEffectUserPresetGroup.h"
 #include "effecteditor/PresetFolder.h"
 

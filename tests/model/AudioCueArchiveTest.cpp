@@ -1,7 +1,7 @@
 #include "CueFixture.h"
-#include "audio/KivAudioSource.h"
-#include "audio/KivEffect.h"
 #include "audio/MissingEffect.h"
+#include "audio/effects/KivEffect.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
 

@@ -1,6 +1,6 @@
 #include "CueEngineFixture.h"
-#include "audio/KivEffect.h"
 #include "audio/MissingEffect.h"
+#include "audio/effects/KivEffect.h"
 #include "foundation/NotificationCenter.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "model/AudioOutput.h"
 
-#include "audio/KivAudioDevice.h"
 #include "audio/OfflineHardware.h"
+#include "audio/device/KivAudioDevice.h"
 #include "model/Workspace.h"
 #include "platform/audiofile/AudioFixtures.h"
 

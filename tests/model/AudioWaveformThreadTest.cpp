@@ -1,4 +1,4 @@
-#include "audio/KivReadAheadPool.h"
+#include "audio/source/KivReadAheadPool.h"
 #include "model/AudioWaveform.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/audiofile/AudioFixtures.h"

@@ -1,5 +1,5 @@
 #include "WorkspaceDocumentFixture.h"
-#include "audio/KivAudioSource.h"
+#include "audio/source/KivAudioSource.h"
 #include "model/PondraLogger.h"
 #include "model/WorkspaceArchive.h"
 #include "platform/alias/KivAlias.h"

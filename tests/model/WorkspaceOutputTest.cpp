@@ -1,8 +1,8 @@
 #include "model/WorkspaceOutput.h"
 
-#include "audio/KivAudioDevice.h"
 #include "audio/OfflineHardware.h"
 #include "audio/TestPlayable.h"
+#include "audio/device/KivAudioDevice.h"
 #include "foundation/Clock.h"
 #include "platform/undo/UndoManager.h"
 

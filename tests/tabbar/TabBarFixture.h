@@ -1,9 +1,9 @@
 #pragma once
 
-#include "KivUI/KivColors.h"
-#include "KivUI/KivTabView.h"
-#include "KivUI/KivTabViewItem.h"
 #include "KivUI/WidgetRender.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/tabview/KivTabView.h"
+#include "KivUI/tabview/KivTabViewItem.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/ManualScheduler.h"
 #include "tabbar/TavOverflowPopUpButton.h"

@@ -1,6 +1,6 @@
 #include "tabbar/TavTabDragAssistant.h"
 
-#include "KivUI/KivAnimation.h"
+#include "KivUI/views/KivAnimation.h"
 #include "TabDragFixture.h"
 #include "foundation/NotificationCenter.h"
 #include "support/CapturingLogSink.h"

@@ -2,8 +2,8 @@
 // floating window, and the morph between the tab's image and the window's.
 #include "tabbar/TavTabDragWindow.h"
 
-#include "KivUI/KivAnimation.h"
 #include "KivUI/WidgetRender.h"
+#include "KivUI/views/KivAnimation.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/ManualScheduler.h"
 #include "tabbar/TavTabDragView.h"

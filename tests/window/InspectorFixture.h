@@ -1,9 +1,9 @@
 #pragma once
 
-#include "KivUI/VornTextField.h"
+#include "KivUI/controls/VornTextField.h"
 #include "WindowFixture.h"
-#include "window/CueInspectorController.h"
-#include "window/InspectorController.h"
+#include "window/inspector/CueInspectorController.h"
+#include "window/inspector/InspectorController.h"
 
 #include <QKeyEvent>
 

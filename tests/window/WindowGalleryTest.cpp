@@ -1,9 +1,9 @@
 // Renders the workspace window in edit mode, in show mode and with a cue
 // playing, its sheets, and a cart tab dragged out of it, to PNG files under the build tree's
 // gallery folder, at 1x and 2x, for people judging the look.
-#include "KivUI/KivAnimation.h"
-#include "KivUI/KivColors.h"
 #include "KivUI/WidgetRender.h"
+#include "KivUI/drawing/KivColors.h"
+#include "KivUI/views/KivAnimation.h"
 #include "WindowFixture.h"
 #include "model/PondraColor.h"
 #include "support/Gallery.h"
@@ -12,13 +12,13 @@
 #include "tabbar/TavTabDragAssistant.h"
 #include "tabbar/TavTabDragView.h"
 #include "tabbar/TavTabDragWindowController.h"
-#include "window/BrokenCueController.h"
-#include "window/CartTabBar.h"
-#include "window/GridSelectorController.h"
-#include "window/ImportProgressSheet.h"
-#include "window/PondraProgressSheet.h"
-#include "window/RenameCartWindowController.h"
-#include "window/SettingsSheet.h"
+#include "window/sheets/GridSelectorController.h"
+#include "window/sheets/ImportProgressSheet.h"
+#include "window/sheets/PondraProgressSheet.h"
+#include "window/sheets/RenameCartWindowController.h"
+#include "window/sheets/SettingsSheet.h"
+#include "window/tabs/CartTabBar.h"
+#include "window/warnings/BrokenCueController.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>

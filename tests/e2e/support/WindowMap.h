@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/PondraWindow.h"
+#include "window/workspace/PondraWindow.h"
 
 #include <QPoint>
 #include <QRect>

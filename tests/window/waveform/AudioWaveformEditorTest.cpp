@@ -1,4 +1,4 @@
-#include "window/AudioWaveformEditor.h"
+#include "window/waveform/AudioWaveformEditor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "window/AudioWaveformView.h"
+#include "window/waveform/AudioWaveformView.h"
 
 #include "KivUI/WidgetRender.h"
-#include "audio/KivAudioDevice.h"
-#include "audio/KivAudioSource.h"
 #include "audio/OfflineHardware.h"
+#include "audio/device/KivAudioDevice.h"
+#include "audio/source/KivAudioSource.h"
 #include "foundation/MainRunLoop.h"
 #include "foundation/ManualScheduler.h"
 #include "model/AudioCue.h"

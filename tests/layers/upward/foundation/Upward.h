@@ -1,3 +1,3 @@
 #pragma once
 
-#include "audio/KivAudioSource.h"
+#include "audio/source/KivAudioSource.h"

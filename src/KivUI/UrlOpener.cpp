@@ -1,7 +1,0 @@
-#include "KivUI/UrlOpener.h"
-
-#include <QDesktopServices>
-
-UrlOpener systemUrlOpener() {
-    return [](const QUrl& url) { QDesktopServices::openUrl(url); };
-}

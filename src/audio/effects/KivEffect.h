@@ -1,0 +1,224 @@
+#pragma once
+
+#include "audio/core/KivAudioStreamDescription.h"
+#include "audio/core/KivError.h"
+#include "audio/effects/KivAudioComponentDescription.h"
+#include "audio/effects/KivEffectEditorWindow.h"
+#include "audio/render/KivAudioRendering.h"
+#include "foundation/KivArchivable.h"
+#include "foundation/RenderLogLimiter.h"
+#include "foundation/Signal.h"
+#include "platform/effects/EffectProcessor.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+class KivEffectUnit;
+class KivKeyedDecoder;
+class KivStream;
+
+// Posted (object none) when an effect's bypass changes; editors re-read it.
+inline constexpr const char* kKivEffectBypassChangedNotification = "bypassChanged";
+// The parameter id that stands for every parameter of a unit.
+inline constexpr std::uint32_t kKivEffectAnyParameter = 0xFFFFFFFF;
+
+// One effect of a chain: a component, the node that runs it in a stream, and
+// the state dictionary that brings it back as it was.
+//
+// The state dictionary keys: "class", "component" (bytes of the component
+// description), "manufacturer", "name", "displayName", "enabled",
+// "editorIsOpen", "lastEditorFrame" (when known) and "settings": a dictionary
+// of "parameters" (values keyed by port symbol), "pluginState" (the plugin's
+// own state as text, when it keeps one) and "presetName".
+//
+// A state given by setProperties() is held until setParameters() applies it
+// to a live unit; while held, it is what saving writes, unchanged (so an
+// effect whose plugin is missing, or that never got a unit, keeps everything).
+// Once applied, saving reads the live unit.
+//
+// Threads: everything here runs on the main thread but render(). Parameter
+// and bypass writes are atomics the render thread reads at its next block;
+// format, state, preset and connection writes hold the stream's render lock.
+// A state or preset for a unit that a render path runs from a chain goes to
+// a new unit instead, which takes the old one's place in the stream (the
+// owner crossfades to it).
+class KivEffect : public KivArchivable, public KivAudioRendering {
+public:
+    // Main thread. nullptr with -2005 in "KivEffectErrorDomain" when the
+    // component is not installed.
+    static std::shared_ptr<KivEffect>
+    effectWithDescription(const KivAudioComponentDescription& description,
+                          KivError* error = nullptr);
+    // From a state dictionary. A dictionary that is not one of an effect gives
+    // nullptr with kEffectInvalidPropertyValue. A component that is not
+    // installed gives an effect holding the dictionary, with -2005 in `error`:
+    // it stays out of every signal path and saves its dictionary unchanged.
+    static std::shared_ptr<KivEffect> effectWithProperties(const nlohmann::json& properties,
+                                                           KivError* error = nullptr);
+    static std::shared_ptr<KivEffect> initWithCoder(const KivKeyedDecoder& coder);
+
+    ~KivEffect() override;
+    KivEffect(const KivEffect&) = delete;
+    KivEffect& operator=(const KivEffect&) = delete;
+
+    // A new effect of the same component with a copy of the saved state, in no stream.
+    std::shared_ptr<KivEffect> copy();
+    void encodeWithCoder(KivKeyedEncoder& coder) const override;
+
+    // Identity.
+    bool setComponentDescription(const KivAudioComponentDescription& description,
+                                 KivError* error = nullptr);
+    KivAudioComponentDescription componentDescription() const;
+    // False for an effect whose component is not installed.
+    bool isAvailable() const { return _available; }
+    const std::string& manufacturer() const { return _manufacturer; }
+    const std::string& name() const { return _name; }
+    const std::string& displayName() const { return _displayName; }
+    void setDisplayName(std::string displayName);
+    // The name, for log lines.
+    const std::string& description() const { return _name; }
+
+    // Graph membership.
+    bool addToStream(KivStream& stream, KivError* error = nullptr);
+    bool removeFromStream(KivError* error = nullptr);
+    // Keeps both; leaving a stream first saves the live state, then forgets the unit.
+    void setStream(KivStream* stream, std::int32_t node);
+    KivStream* stream() const { return _stream; }
+    std::int32_t node() const { return _node; }
+    // The node's unit; none outside a stream.
+    KivEffectUnit* unit() const;
+
+    // Connections inside the stream (bus 0 only). Failures are logged and
+    // returned in "AUGraphErrorDomain".
+    // This effect's output feeds `other`'s input bus.
+    bool connectToInputOf(KivEffect& other, std::uint32_t bus = 0, KivError* error = nullptr);
+    // The input is pulled through `info` (the owner's callback).
+    bool setRenderCallback(const KivRenderInfo& info, std::uint32_t bus = 0,
+                           KivError* error = nullptr);
+    // The input is left unfed (silence).
+    void clearRenderCallback(std::uint32_t bus = 0);
+
+    // Render thread, with the stream's render lock held. Pulls the input and
+    // processes it in place; outside a stream, silence and kEffectUninitialized.
+    std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
+                        std::uint32_t busNumber, const AudioChannels& data) override;
+
+    // Writes a side's format. On an initialized unit the stream is stopped,
+    // the unit uninitialized, the format written again and everything
+    // restarted; the error is that of the last attempt. Without a unit,
+    // kEffectUninitialized in "AudioUnitErrorDomain". -10868 when refused.
+    bool setInputStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr);
+    bool setOutputStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr);
+    // Input, then output.
+    bool setStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr);
+
+    // Parameters (ids are control input port indices); empty without a unit.
+    std::vector<EffectParameter> parameters() const;
+    // The control outputs the plugin reports, read-only; empty without a unit.
+    std::vector<EffectParameter> outputParameters() const;
+    // Inputs and outputs alike. 0, logged, for an unknown id or without a unit.
+    float valueForParameter(std::uint32_t id) const;
+    // Atomic; the render thread takes it at its next block. Listeners hear of it.
+    bool setValueForParameter(std::uint32_t id, float value);
+    // Tells the listeners that every parameter may have changed.
+    void updateParameters();
+    // Emitted on the main thread with the id (kKivEffectAnyParameter for all).
+    Signal<std::uint32_t>& parameterListeners() { return _parameterListeners; }
+    // The parameter's name, else "Parameter #<id + 1>".
+    std::string titleOfParameter(std::uint32_t id, KivError* error = nullptr) const;
+
+    // State. properties() is the held dictionary while one waits for its
+    // unit (or no unit exists), else the dictionary made now from the unit.
+    nlohmann::json properties() const;
+    // Keeps properties() as the held state.
+    void saveState();
+    // setProperties() with the held state.
+    bool restoreState();
+    // Holds the dictionary until setParameters() applies it and takes the
+    // identity it names. False for anything but a dictionary, or when its
+    // component is not installed (the dictionary is held all the same).
+    bool setProperties(const nlohmann::json& properties);
+    // Applies a held state to the unit (bypass, settings, editor) and drops
+    // it. Without a unit, or when the unit refuses the settings, the state
+    // stays held and the answer is false; a unit that refuses them is
+    // bypassed.
+    bool setParameters(KivError* error = nullptr);
+    bool hasPendingState() const { return _state.has_value() && _statePending; }
+    bool enabled() const;
+    void setEnabled(bool enabled);
+    nlohmann::json settings() const;
+    bool setSettings(const nlohmann::json& settings, KivError* error = nullptr);
+
+    // Presets.
+    std::vector<EffectPreset> factoryPresets() const;
+    bool setFactoryPreset(std::int32_t number, const std::string& name, KivError* error = nullptr);
+    // Reads a preset file (a settings dictionary in the archive's JSON). A
+    // file that cannot be read or that the unit refuses changes nothing and
+    // answers "The preset could not be loaded" in `error`.
+    bool setUserPreset(const std::string& path, KivError* error = nullptr);
+    std::string currentPresetName() const;
+    void setCurrentPresetName(const std::string& name);
+
+    // Seconds; 0 without a unit. The delay the audio really has: a plugin
+    // bypassed through its own "enabled" port keeps its latency, one
+    // bypassed by the host has none.
+    double latency() const;
+    // Seconds; 0 while bypassed or without a unit.
+    double tailTime() const;
+
+    // Editor.
+    void openEditor();
+    void closeEditor();
+    // The editor's window tells its effect it closed; ownership of the
+    // window goes back to the caller.
+    std::unique_ptr<KivEffectEditorWindow> editorWillClose();
+    bool editorIsOpen() const;
+    KivEffectEditorWindow* editor() const { return _editor.get(); }
+    const std::string& lastEditorFrame() const { return _lastEditorFrame; }
+    // The plugin's own view inside the X window `parent` (see
+    // EffectProcessor::openUi); none without a unit.
+    std::unique_ptr<EffectPluginUi> openPluginUi(std::uintptr_t parent,
+                                                 EffectPluginUiCallbacks callbacks,
+                                                 std::string& failure) const;
+
+private:
+    friend class KivStream; // keeps _renderUnit on the node's unit
+
+    KivEffect() = default;
+
+    // The live unit, when there is one and no held state waits for it.
+    KivEffectUnit* liveUnit() const;
+    bool setFormat(bool input, const KivAudioStreamDescription& format, KivError* error);
+    bool applySettings(KivEffectUnit& unit, const nlohmann::json& settings, KivError* error);
+    using ProcessorChange = std::function<std::int32_t(EffectProcessor&, const EffectRenderLock&)>;
+    // Runs `change` on the processor of the unit, holding the render lock:
+    // in place, or, for a unit a render path runs from a chain, on a new
+    // unit like it that then takes its place. Answers the change's status.
+    std::int32_t changeProcessor(KivEffectUnit& unit, const ProcessorChange& change);
+    bool fail(std::int32_t status, const char* domain, const char* operation, int line,
+              KivError* error) const;
+
+    KivAudioComponentDescription _componentDescription;
+    bool _available = false;
+    std::string _manufacturer;
+    std::string _name;
+    std::string _displayName;
+    KivStream* _stream = nullptr;
+    std::int32_t _node = 0;
+    // The node's unit as render() reaches it: set by setStream and
+    // KivStream::replaceUnit, read by the render thread; a unit is let go of
+    // only under the render lock, after this no longer names it.
+    std::atomic<KivEffectUnit*> _renderUnit{nullptr};
+    std::optional<nlohmann::json> _state;
+    bool _statePending = false;
+    std::unique_ptr<KivEffectEditorWindow> _editor;
+    std::string _lastEditorFrame;
+    Signal<std::uint32_t> _parameterListeners;
+    RenderLogLimiter _renderErrors; // render thread
+};

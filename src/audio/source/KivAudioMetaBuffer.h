@@ -1,0 +1,293 @@
+#pragma once
+
+#include "audio/core/KivAudioStreamDescription.h"
+#include "audio/render/KivRetireList.h"
+#include "audio/source/KivAudioReading.h"
+#include "audio/source/KivReadAheadPool.h"
+#include "audio/source/KivSlice.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <string>
+#include <vector>
+
+class Clock;
+class KivAlias;
+class KivAudioBuffer;
+
+// Who runs the tend steps: the shared read-ahead pool (which fills the
+// read-ahead buffers too), or (tests) the caller, through tendOnce() and
+// fillBuffersOnce().
+enum class KivAudioMetaBufferWorker { Thread, Manual };
+
+// Plays a list of slices of one file without a gap at any loop point, through
+// two read-ahead buffers: while one plays, the other already reads from the
+// start of the range playback will jump back to next, so that the render call
+// that reaches the jump switches buffers within the call. A buffer holds only
+// its head until it is read (see KivAudioBuffer), so an idle meta buffer
+// costs a head or two, and a task in the pool rather than a thread.
+//
+// The render thread takes no lock here and never waits. It alone owns the
+// play state (the slices with their passes left, the position, the buffers
+// that play); everything reaches it by hand-over:
+// - seeks and new slice lists: the owner builds the next state and hands it
+//   over through one atomic pointer, taken at the start of the next read (a
+//   later change before that is folded into the one still waiting);
+// - read-ahead buffers: the render thread (or, for a state it has not taken
+//   yet, the owner) asks for a buffer by a serial number and a start frame;
+//   the tend step makes it and hands it over through one atomic pointer per
+//   buffer slot; a buffer that comes for a request no longer current is
+//   retired;
+// - what the render thread lets go of (buffers, old states) goes onto a
+//   retire list that the tend step frees.
+// The times the owner and the GUI poll are atomics the render thread
+// publishes after each read.
+class KivAudioMetaBuffer final : public KivAudioReading, private KivReadAheadTask {
+public:
+    static constexpr std::uint32_t kBufferFrames = 22050;
+
+    // Owner's thread. One slice covering the whole file once; with
+    // KivAudioMetaBufferWorker::Thread a tend step in the pool starts
+    // reading ahead from frame 0.
+    // Null, without a message, for no alias or format, a rate not above 0 or
+    // a file of no length. `clock` (kept, not owned) gives the times of the
+    // finish and the drop warning; null means the steady clock.
+    static std::unique_ptr<KivAudioMetaBuffer>
+    create(std::shared_ptr<KivAlias> alias, const KivAudioStreamDescription* format,
+           KivAudioMetaBufferWorker worker = KivAudioMetaBufferWorker::Thread,
+           const Clock* clock = nullptr);
+
+    // Owner's thread, once the meta buffer is off the render path.
+    ~KivAudioMetaBuffer();
+    KivAudioMetaBuffer(const KivAudioMetaBuffer&) = delete;
+    KivAudioMetaBuffer& operator=(const KivAudioMetaBuffer&) = delete;
+
+    // Owner's thread. Takes an array of {"startTime", "endTime", "playCount"}
+    // dictionaries (an empty array: the whole file once); from the next read
+    // on both buffers are retired and the finish is cleared. An invalid list
+    // is refused with a warning and false, and the previous list stays. The
+    // position is left as it is: follow with goToTime().
+    bool setSlices(const nlohmann::json& slices);
+    // Owner's thread. The slice list as dictionaries.
+    nlohmann::json slices() const;
+
+    // Owner's thread. Moves play to `seconds` of logical time from the first
+    // slice's start, honouring loops, from the next read on; a negative time
+    // (or NaN) is 0. At 0 with nothing read, nothing changed and the position
+    // at the first slice's start, it does nothing, so freshly made buffers
+    // stay.
+    void goToTime(double seconds);
+
+    // Render thread. Writes `frames` frames (cut to fit the destination from
+    // `offset`), silence where no audio is ready or play has ended; answers
+    // the frames written. Allocates nothing, reads no file, takes no lock.
+    std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
+                             std::uint32_t offset) override;
+
+    // Any thread but the render thread; none takes a lock the render thread
+    // takes. A seek or slice list not yet taken by a read shows at once.
+    bool isFinished() const;
+    // The clock's time when the end of play was noticed; 0 before.
+    double approximateTimeOfFinish() const;
+    // Seconds of frames handed out since the last seek, plus the seek's time.
+    double elapsedPlayTime() const;
+    // Seconds of logical time: every pass of a finite loop counts, a forever
+    // slice's passes each run over its own stretch again.
+    double elapsedLogicalTime() const;
+    // The play position in the file.
+    double currentFileTime() const;
+    // From the play position to the end of the next slice that loops back,
+    // or of the last slice.
+    double timeUntilLoop() const;
+    double startTime() const { return _startTime.load(std::memory_order_relaxed); }
+    double endTime() const { return _endTime.load(std::memory_order_relaxed); }
+    double fileLengthInSeconds() const { return _fileEndTime; }
+    std::uint32_t fileChannels() const { return _fileChannels; }
+    // Sum of each slice's length times its play count, a forever slice once.
+    double audioLengthInSeconds() const { return _totalSliceTime.load(std::memory_order_relaxed); }
+    // Any thread. Every frame silenced by an underrun since the meta buffer
+    // was made; the warning counts only since its last line.
+    std::uint64_t droppedFrames() const { return _droppedFrames.load(std::memory_order_relaxed); }
+
+    // Any thread, the render thread included: never waits. From the next
+    // readFrames on, the next slice that would loop back plays this pass to
+    // its end and play runs on, as if its count ran out then. setSlices and
+    // goToTime drop a devamp not yet applied.
+    void devamp();
+
+    // Owner's thread: takes the meta buffer out of the pool and returns once
+    // no tend step runs; later calls do nothing.
+    void killWorker();
+
+    // Pool worker (or, made with KivAudioMetaBufferWorker::Manual, the test
+    // standing in for it): one step. Frees what the render thread retired,
+    // makes the buffers asked for and hands them over. Answers true when the
+    // requests changed while it made buffers, so the step must run again at
+    // once.
+    bool tendOnce();
+    // Manual mode only (does nothing otherwise): one fill step of each
+    // read-ahead buffer, on the caller's thread, which in this mode also
+    // reads, never at the same time.
+    void fillBuffersOnce();
+
+private:
+    // A read-ahead buffer asked for: `serial` names the request (0: none),
+    // `plays` marks the one that plays at once from the position.
+    struct Want {
+        std::uint64_t serial = 0;
+        std::int64_t startFrame = 0;
+        bool plays = false;
+    };
+    struct Position {
+        std::int64_t framesRead = 0;
+        std::int64_t framesSansInfLoops = 0;
+        std::int64_t logicalFrame = 0;
+        std::int64_t playbackFrame = 0;
+    };
+    // A read-ahead buffer as the tend step hands it over, labelled with the
+    // request it answers and the state generation that asked for it.
+    struct Delivery final : KivRetired {
+        ~Delivery() override;
+        std::unique_ptr<KivAudioBuffer> buffer;
+        KivReadFramesInfo info;
+        std::uint64_t serial = 0;
+        std::uint64_t generation = 0;
+    };
+    // The next play state as the owner hands it over. Once taken it holds the
+    // slices it replaced, to be freed off the render thread.
+    struct Reset final : KivRetired {
+        std::uint64_t generation = 0;
+        std::vector<KivSlice> slices;
+        // A seek sets the position; new slices alone keep the one playing.
+        bool hasPosition = false;
+        Position position;
+        double seekTime = 0.0;
+        // The position the owner saw (for new slices alone): the buffers it
+        // asked for start there.
+        std::int64_t seenPlaybackFrame = 0;
+        Want wants[2];
+    };
+
+    KivAudioMetaBuffer() = default;
+
+    // KivReadAheadTask: tend steps until nothing changed meanwhile.
+    void runStep() override;
+    // Any thread, the render thread included: a tend step runs soon; an
+    // urgent one (playback waits for a buffer) before the steps of idle cues.
+    void wake(bool urgent = false);
+    std::uint64_t nextSerial() { return _serials.fetch_add(1, std::memory_order_relaxed) + 1; }
+    // Any thread: the buffers a start from `frame` asks for, one that plays
+    // and the pre-roll of the next jump.
+    void planFresh(std::span<const KivSlice> slices, std::int64_t frame, Want wants[2]);
+    double secondsFromFrames(std::int64_t frames) const;
+    // The start time of a read-ahead buffer that begins at `frame`.
+    double bufferStartTime(std::int64_t frame) const;
+    // Owner's thread: hands over the next state, made by `change` from the
+    // one still waiting (or from none), with the buffers it asks for.
+    template <class Change>
+    void handOver(Change change);
+    // Owner's thread: the value a getter shows, the one asked for while a
+    // hand-over waits.
+    std::int64_t shown(const std::atomic<std::int64_t>& asked,
+                       const std::atomic<std::int64_t>& published) const;
+    bool handOverWaits() const;
+
+    // Render thread.
+    void take(Reset& reset);
+    void takeDeliveries();
+    void offer(std::size_t slot, Delivery* delivery);
+    void install(std::size_t slot, Delivery* delivery);
+    void retire(Delivery*& delivery);
+    void readUnderway(std::uint32_t n, const AudioChannels& destination, std::uint32_t offset);
+    void readSegment(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset);
+    // The jump point is reached: retires the playing buffer and switches to
+    // the pre-roll, or starts over from the position when there is none.
+    void jump();
+    void devampNow();
+    // Retires both buffers and asks for a fresh start from the position.
+    void startOver();
+    // Asks for the pre-roll of the next jump in the free slot, if any.
+    void askForPreRoll();
+    void publishWants();
+    void publishTimes();
+    void warnOfDroppedFrames();
+
+    // Fixed once made.
+    std::shared_ptr<KivAlias> _alias;
+    std::string _aliasName; // resolved once, so the render thread never resolves
+    KivAudioStreamDescription _format;
+    double _fileEndTime = 0.0;
+    std::uint32_t _fileChannels = 0;
+    double _fileRate = 0.0;
+    std::int64_t _fileFrames = 0; // the file's length at the working rate
+    const Clock* _clock = nullptr;
+    KivAudioMetaBufferWorker _workerMode = KivAudioMetaBufferWorker::Thread;
+
+    // Runs the tend steps; posting never blocks, so the render thread may.
+    // A post with nothing to do costs one idle step. Kept until the meta
+    // buffer goes: the render thread may post after killWorker.
+    std::shared_ptr<KivReadAheadPool> _pool;
+
+    // Serials of states and requests, from every thread; never 0.
+    std::atomic<std::uint64_t> _serials{0};
+
+    // Owner and tend step; never the render thread.
+    mutable std::mutex _ownerMutex;
+    std::vector<KivSlice> _sliceList;   // the list as set
+    std::uint64_t _ownerGeneration = 0; // the last state handed over
+    Want _ownerWants[2];                // ... and the buffers it asks for
+    // Written by the owner, read anywhere.
+    std::atomic<double> _totalSliceTime{0.0};
+    std::atomic<double> _startTime{0.0};
+    std::atomic<double> _endTime{0.0};
+
+    // Owner hands over, render thread takes (exchanging it for null).
+    std::atomic<Reset*> _pendingReset{nullptr};
+    // What the state handed over shows until it is taken: owner writes.
+    std::atomic<std::uint64_t> _askedGeneration{0};
+    std::atomic<std::int64_t> _askedFramesRead{0};
+    std::atomic<std::int64_t> _askedLogicalFrame{0};
+    std::atomic<std::int64_t> _askedPlaybackFrame{0};
+    std::atomic<std::int64_t> _askedUntilLoop{0};
+
+    // Tend step hands over per slot, render thread takes.
+    std::atomic<Delivery*> _delivered[2] = {};
+    // Tend step only: the request each slot last got a buffer for.
+    std::uint64_t _made[2] = {0, 0};
+    // Render thread pushes; the tend step (or the destructor) frees.
+    KivRetireList _retired;
+
+    // Render thread publishes, anyone reads.
+    std::atomic<std::uint64_t> _takenGeneration{0};
+    std::atomic<std::uint64_t> _renderGeneration{0};
+    std::atomic<std::uint64_t> _renderWantSerial[2] = {};
+    std::atomic<std::int64_t> _renderWantStart[2] = {};
+    std::atomic<std::int64_t> _shownFramesRead{0};
+    std::atomic<std::int64_t> _shownLogicalFrame{0};
+    std::atomic<std::int64_t> _shownPlaybackFrame{0};
+    std::atomic<std::int64_t> _shownUntilLoop{0};
+    std::atomic<bool> _shownFinished{false};
+    std::atomic<double> _shownFinishTime{0.0};
+    std::atomic<std::uint64_t> _droppedFrames{0};
+    // Any thread sets, the render thread takes; setSlices and goToTime clear.
+    std::atomic<bool> _devampRequested{false};
+
+    // Render thread only (and the owner while no read can run: made, freed).
+    std::vector<KivSlice> _slices; // passes left counted down
+    Position _position;
+    std::uint64_t _generation = 0; // of the state taken last
+    Delivery* _installed[2] = {nullptr, nullptr};
+    // Buffers for a state handed over but not taken yet.
+    Delivery* _early[2] = {nullptr, nullptr};
+    Want _wants[2];
+    int _playing = -1; // the slot that plays; -1 none
+    bool _wantsChanged = false;
+    bool _isFinished = false;
+    double _timeWeNoticedWeWereFinished = 0.0;
+    std::uint64_t _totalDroppedFrames = 0; // the warning resets
+    double _lastTimeWeLoggedDroppedFrames = 0.0;
+};

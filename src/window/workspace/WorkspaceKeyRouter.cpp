@@ -1,0 +1,165 @@
+#include "window/workspace/WorkspaceKeyRouter.h"
+
+#include "KivUI/controls/KivHotKeyAdapter.h"
+#include "foundation/KivEnvironment.h"
+#include "foundation/KivLog.h"
+#include "model/AudioCue.h"
+#include "model/Cart.h"
+#include "model/SyncedBatch.h"
+#include "model/Workspace.h"
+#include "window/grid/GridController.h"
+#include "window/grid/GridView.h"
+#include "window/inspector/InspectorController.h"
+#include "window/tabs/CartTabBar.h"
+#include "window/workspace/PondraWindow.h"
+#include "window/workspace/WorkspaceController.h"
+#include "window/workspace/WorkspaceEditCommands.h"
+
+#include <QKeyEvent>
+
+#include <algorithm>
+
+namespace {
+
+// The text the key typed, folded as a cue's hot key is when it is stored,
+// so that "!" or "é" typed in the inspector meets the same key pressed;
+// empty for a key that types nothing, which so never matches a hot key.
+std::string shortcutOf(const KivKeyEvent& event) {
+    return AudioCue::parseHotkey(QString::fromStdU16String(event.characters).toStdString());
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return !item.empty() && std::find(list.begin(), list.end(), item) != list.end();
+}
+
+} // namespace
+
+WorkspaceKeyRouter::WorkspaceKeyRouter(WorkspaceController& controller)
+    : _controller(controller) {}
+
+bool WorkspaceKeyRouter::keyDown(const QKeyEvent& qtEvent) {
+    const std::optional<KivKeyEvent> event = KivHotKeyAdapter::keyEvent(qtEvent);
+    if (!event) {
+        // Auto-repeat: the key is held, nothing new happens.
+        return qtEvent.isAutoRepeat();
+    }
+    // The workspace's own keys come first, even one set to Escape.
+    if (keyDownHotkey(*event)) {
+        return true;
+    }
+    if (qtEvent.key() == Qt::Key_Escape) {
+        _controller.cancel();
+        return true;
+    }
+    const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
+    const std::string shortcut = shortcutOf(*event);
+    GridController* grid = _controller.selectedController();
+    if (!command && grid && contains(grid->validShortcuts(), shortcut)) {
+        // The release may type another text (Shift let go first): the key
+        // itself says what it pressed.
+        if (event->keyCode != 0) {
+            _pressedShortcuts[event->keyCode] = shortcut;
+        }
+        grid->triggerCueDownWithShortcut(shortcut);
+        return true;
+    }
+    if (command && qtEvent.key() >= Qt::Key_1 && qtEvent.key() <= Qt::Key_9) {
+        const int index = qtEvent.key() - Qt::Key_1;
+        if (index < _controller.window()->tabs()->count()) {
+            _controller.selectTab(index);
+        }
+        return true;
+    }
+    if (qtEvent.key() == Qt::Key_Delete || qtEvent.key() == Qt::Key_Backspace) {
+        if (grid && !_controller.isLocked() &&
+            grid->gridView()->selectedIndex() != GridView::kNoSelection) {
+            grid->removeCueAtIndex(grid->gridView()->selectedIndex());
+        }
+        return true;
+    }
+    WorkspaceEditCommands& edits = _controller.edits();
+    switch (qtEvent.key()) {
+    case Qt::Key_Up:
+        edits.moveUp();
+        return true;
+    case Qt::Key_Down:
+        edits.moveDown();
+        return true;
+    case Qt::Key_Left:
+        edits.moveLeft();
+        return true;
+    case Qt::Key_Right:
+        edits.moveRight();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WorkspaceKeyRouter::keyUp(const QKeyEvent& qtEvent) {
+    const std::optional<KivKeyEvent> event = KivHotKeyAdapter::keyEvent(qtEvent);
+    if (!event) {
+        return qtEvent.isAutoRepeat();
+    }
+    GridController* grid = _controller.selectedController();
+    if (const auto pressed = _pressedShortcuts.find(event->keyCode);
+        pressed != _pressedShortcuts.end()) {
+        const std::string shortcut = pressed->second;
+        _pressedShortcuts.erase(pressed);
+        if (grid) {
+            grid->triggerCueUpWithShortcut(shortcut);
+        }
+        return true;
+    }
+    const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
+    const std::string shortcut = shortcutOf(*event);
+    if (!command && grid && contains(grid->validShortcuts(), shortcut)) {
+        grid->triggerCueUpWithShortcut(shortcut);
+        return true;
+    }
+    return false;
+}
+
+bool WorkspaceKeyRouter::keyDownHotkey(const KivKeyEvent& event) {
+    const SettingsController& settings = _controller.settings();
+    if (settings.pauseAllKey().matchesKeyEvent(event)) {
+        _controller.pauseAll();
+        return true;
+    }
+    if (settings.resumeAllKey().matchesKeyEvent(event)) {
+        _controller.resumeAll();
+        return true;
+    }
+    if (settings.duckMasterKey().matchesKeyEvent(event)) {
+        _controller.toggleDucking();
+        return true;
+    }
+    return false;
+}
+
+void WorkspaceKeyRouter::processMIDIMessages(const MidiBatch& messages) {
+    SyncedBatch batch(_controller.workspace().audioDevice());
+    const int channel = _controller.settings().midiChannel();
+    MidiBatch kept;
+    for (const MidiMessage& message : messages) {
+        if (KivEnvironment::logLevel() >= 3) {
+            logFormat("MIDI voice message received on channel %u", message.channel());
+        }
+        if (channel == 0 || static_cast<unsigned>(channel) == message.channel()) {
+            kept.push_back(message);
+        }
+    }
+    // MIDI learn takes the whole batch: the learned message fires nothing.
+    InspectorController* inspector = _controller.inspectorController();
+    if (kept.empty() || (inspector && inspector->processMIDIMessages(kept))) {
+        return;
+    }
+    GridController* selected = _controller.selectedController();
+    for (const auto& controller : _controller.gridControllers()) {
+        if (controller.get() == selected) {
+            controller->processMIDIMessages(kept);
+        } else {
+            controller->cart()->processMIDIMessages(kept);
+        }
+    }
+}

@@ -1,0 +1,99 @@
+#include "window/workspace/LogController.h"
+
+#include "model/PondraLogger.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::shared_ptr<PondraLogger> loggerAtNoon() {
+    return std::make_shared<PondraLogger>(
+        [] { return std::chrono::system_clock::time_point(std::chrono::hours(24 * 20000 + 12)); });
+}
+
+QString text(const LogController& window) {
+    return window.textView()->toPlainText();
+}
+
+} // namespace
+
+TEST(LogController, ShowsTheLinesAppendedOnAnotherThreadOnceTheGuiThreadRuns) {
+    auto logger = loggerAtNoon();
+    logger->appendLog("Preshow Music (preshow.wav)");
+    LogController window;
+    window.setLogger(logger);
+    EXPECT_EQ(text(window), QString::fromStdString(logger->stringWithContentsOfLog()));
+
+    std::thread midi([&] {
+        logger->appendLog("Thunder Crack (thunder.wav)");
+        logger->appendLog("Door Slam (door.wav)");
+    });
+    midi.join();
+    EXPECT_EQ(text(window).count(QLatin1Char('\n')), 1);
+    QApplication::processEvents();
+    EXPECT_EQ(text(window), QString::fromStdString(logger->stringWithContentsOfLog()));
+    EXPECT_EQ(text(window).count(QLatin1Char('\n')), 3);
+    EXPECT_TRUE(text(window).endsWith(QStringLiteral(" - Door Slam (door.wav)\n")));
+}
+
+TEST(LogController, PausesResumesAndClearsTheLog) {
+    auto logger = loggerAtNoon();
+    LogController window;
+    window.setLogger(logger);
+    EXPECT_EQ(window.muteButton()->text(), QStringLiteral("Pause logging"));
+    window.muteButton()->click();
+    EXPECT_TRUE(logger->muted());
+    EXPECT_EQ(window.muteButton()->text(), QStringLiteral("Resume logging"));
+    logger->appendLog("missed");
+    QApplication::processEvents();
+    EXPECT_EQ(text(window), QString());
+    window.muteButton()->click();
+    EXPECT_FALSE(logger->muted());
+    EXPECT_EQ(window.muteButton()->text(), QStringLiteral("Pause logging"));
+
+    logger->appendLog("Curtain Call (curtain.wav)");
+    QApplication::processEvents();
+    EXPECT_FALSE(text(window).isEmpty());
+    window.clearButton()->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(logger->log().empty());
+    EXPECT_EQ(text(window), QString());
+}
+
+TEST(LogController, FollowsOnlyTheLoggerItShows) {
+    auto first = loggerAtNoon();
+    auto second = loggerAtNoon();
+    second->appendLog("second");
+    LogController window;
+    window.setLogger(first);
+    window.setLogger(second);
+    first->appendLog("first");
+    QApplication::processEvents();
+    EXPECT_EQ(text(window), QString::fromStdString(second->stringWithContentsOfLog()));
+}
+
+TEST(LogController, RendersToTheGallery) {
+    auto logger = loggerAtNoon();
+    for (const char* line : {"Preshow Music (preshow.wav)", "Welcome Announcement (welcome.wav)",
+                             "Thunder Crack (thunder.wav)", "Door Slam (door.wav)"}) {
+        logger->appendLog(line);
+    }
+    LogController window;
+    window.setLogger(logger);
+    window.show();
+    QApplication::processEvents();
+    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    window.render(&image);
+    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
+    EXPECT_TRUE(image.save(QStringLiteral(PONDRA_GALLERY_DIR "/log-window.png")));
+}
