@@ -45,10 +45,10 @@ protected:
         workspace = windows->openUntitled();
     }
 
-    void trigger(const char* name) {
-        QAction* action = windows->windowControllerOf(*workspace)->window()->action(name);
-        ASSERT_NE(action, nullptr) << name;
-        EXPECT_TRUE(action->isEnabled()) << name;
+    void trigger(const char* actionName) {
+        QAction* action = windows->windowControllerOf(*workspace)->window()->action(actionName);
+        ASSERT_NE(action, nullptr) << actionName;
+        EXPECT_TRUE(action->isEnabled()) << actionName;
         action->trigger();
     }
 
@@ -111,10 +111,10 @@ TEST_F(PondraHelpTest, FeedbackOpensAReportWindowInFeedbackMode) {
 }
 
 TEST_F(LaunchCrashCheckTest, EveryLaunchOffersACrashLogUntilItIsDealtWith) {
-    QFile log(reports + "/Pondra_2026-12-09-211403_4242.crash");
-    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
-    log.write("Process: Pondra [4242]\nSignal: SIGSEGV (11)\n");
-    log.close();
+    QFile crashLog(reports + "/Pondra_2026-12-09-211403_4242.crash");
+    ASSERT_TRUE(crashLog.open(QIODevice::WriteOnly));
+    crashLog.write("Process: Pondra [4242]\nSignal: SIGSEGV (11)\n");
+    crashLog.close();
 
     for (int launch = 0; launch < 2; ++launch) {
         auto application = makeApplication();

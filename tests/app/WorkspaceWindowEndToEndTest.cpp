@@ -304,10 +304,10 @@ TEST_F(WorkspaceWindowEndToEnd,
         {[&] { type(*inspector.endTime(), QStringLiteral("00:01.5")); }, "Change End Time"},
         {[&] { gain->trigger(); }, "Add Effect"},
     };
-    for (const auto& [edit, name] : edits) {
+    for (const auto& [edit, undoName] : edits) {
         edit();
         undo.endTurn();
-        EXPECT_EQ(undo.undoActionName(), name);
+        EXPECT_EQ(undo.undoActionName(), undoName);
     }
     const auto edited = [&](const AudioCue& c) {
         EXPECT_EQ(c.name(), "Rain Storm");

@@ -34,8 +34,8 @@ protected:
     }
     // An untitled workspace saved under this name in the test's folder, then
     // closed; answers the package's path.
-    std::string savedAndClosed(const std::string& name) {
-        const std::string package = files.path(name);
+    std::string savedAndClosed(const std::string& fileName) {
+        const std::string package = files.path(fileName);
         auto workspace = windows->openUntitled();
         prompts.saveAnswers = {QString::fromStdString(package)};
         windows->saveDocumentAs(*workspace);
@@ -45,8 +45,8 @@ protected:
         return package;
     }
     // The untitled workspace saved as a package, its save finished.
-    std::string saveAs(Workspace& workspace, const std::string& name) {
-        const std::string package = files.path(name);
+    std::string saveAs(Workspace& workspace, const std::string& fileName) {
+        const std::string package = files.path(fileName);
         prompts.saveAnswers = {QString::fromStdString(package)};
         windows->saveDocumentAs(workspace);
         windows->documentController().finishSaving(workspace);

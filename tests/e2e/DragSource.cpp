@@ -36,9 +36,9 @@ protected:
         }
         _dragged = true;
         auto* drag = new QDrag(this);
-        auto* data = new QMimeData;
-        data->setData(QStringLiteral("text/uri-list"), _uris);
-        drag->setMimeData(data);
+        auto* mime = new QMimeData;
+        mime->setData(QStringLiteral("text/uri-list"), _uris);
+        drag->setMimeData(mime);
         const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction);
         std::printf("drop: %d\n", static_cast<int>(action));
         std::fflush(stdout);

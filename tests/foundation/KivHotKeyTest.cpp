@@ -9,7 +9,7 @@
 namespace {
 
 KivKeyEvent keyEvent(std::uint16_t code, std::u16string characters, std::uint32_t flags = 0) {
-    return KivKeyEvent{code, std::move(characters), flags};
+    return KivKeyEvent{code, std::move(characters), flags, {}};
 }
 
 } // namespace

@@ -38,7 +38,7 @@ public:
     }
     void didSave(bool success) override { saves.push_back(success); }
     SaveProgress* saveProgress() override { return this; }
-    void beginProgress(const std::string& text) override { progress.push_back("begin " + text); }
+    void beginProgress(const std::string& title) override { progress.push_back("begin " + title); }
     void endProgress() override { progress.push_back("end"); }
     void close() override { closed = true; }
 

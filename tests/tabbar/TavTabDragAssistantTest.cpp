@@ -156,14 +156,14 @@ TEST_F(TavTabDragAssistantTest, TheDraggedTabFollowsThePointerAndIsTheWindowOuts
     const QImage tab = cell(1).dragImage();
     assistant.startDraggingCell(cell(1), *bar, press);
     ASSERT_NE(assistant.draggedTab(), nullptr);
-    const QPointer<QWidget> window = &assistant.draggedTab()->window();
-    EXPECT_TRUE(window->isVisible());
+    const QPointer<QWidget> dragged = &assistant.draggedTab()->window();
+    EXPECT_TRUE(dragged->isVisible());
     EXPECT_EQ(assistant.draggedTab()->image().size(), tab.size());
-    EXPECT_EQ(window->size(), tab.size());
-    EXPECT_EQ(window->pos(), bar->mapToGlobal(frame.topLeft().toPoint()));
+    EXPECT_EQ(dragged->size(), tab.size());
+    EXPECT_EQ(dragged->pos(), bar->mapToGlobal(frame.topLeft().toPoint()));
     // Along the bar it keeps its place against the pointer.
     assistant.mouseMovedTo(bar->mapToGlobal(press + QPointF(30, 0)));
-    EXPECT_EQ(window->pos(), bar->mapToGlobal(frame.topLeft().toPoint() + QPoint(30, 0)));
+    EXPECT_EQ(dragged->pos(), bar->mapToGlobal(frame.topLeft().toPoint() + QPoint(30, 0)));
     EXPECT_FALSE(assistant.draggedTab()->isShowingAlternate());
 
     // Out of the bar it morphs into the window's image, centred on the pointer.
@@ -177,11 +177,11 @@ TEST_F(TavTabDragAssistantTest, TheDraggedTabFollowsThePointerAndIsTheWindowOuts
     for (int i = 0; i < 8; ++i) {
         scheduler.advance(KivAnimation::kTick);
     }
-    EXPECT_EQ(window->size(), image);
+    EXPECT_EQ(dragged->size(), image);
     EXPECT_EQ(assistant.draggedTab()->window().dragView().fadeValue(), 0.0);
     const QPoint further = outside + QPoint(40, 10);
     assistant.mouseMovedTo(further);
-    EXPECT_LE((window->geometry().center() - further).manhattanLength(), 2);
+    EXPECT_LE((dragged->geometry().center() - further).manhattanLength(), 2);
 
     // Back on the bar it is the tab again.
     const QPoint inside = bar->mapToGlobal(press.toPoint());
@@ -192,7 +192,7 @@ TEST_F(TavTabDragAssistantTest, TheDraggedTabFollowsThePointerAndIsTheWindowOuts
     for (int i = 0; i < 8; ++i) {
         scheduler.advance(KivAnimation::kTick);
     }
-    EXPECT_EQ(window->size(), tab.size());
+    EXPECT_EQ(dragged->size(), tab.size());
     EXPECT_EQ(assistant.draggedTab()->window().dragView().fadeValue(), 1.0);
 
     for (int i = 0; i < TavTabDragAssistant::kSteps; ++i) {
@@ -201,7 +201,7 @@ TEST_F(TavTabDragAssistantTest, TheDraggedTabFollowsThePointerAndIsTheWindowOuts
     assistant.mouseReleasedAt(inside);
     EXPECT_FALSE(assistant.isDragging());
     EXPECT_EQ(assistant.draggedTab(), nullptr);
-    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(dragged.isNull());
     EXPECT_EQ(labels(), (std::vector<QString>{"Tab 1", "Tab 2", "Tab 3"}));
     assistant.removeTabBar(*bar);
 }

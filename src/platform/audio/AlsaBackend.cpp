@@ -6,11 +6,8 @@
 #include "platform/audio/AlsaEnumeration.h"
 #include "platform/audio/AlsaOutputStream.h"
 #include "platform/audio/AlsaSharedStream.h"
-#include "platform/audio/StreamEvents.h"
 
 #include <libudev.h>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -41,7 +38,7 @@ public:
         _member.reset();
         std::lock_guard open(_backend._openMutex);
         if (_shared.use_count() == 1) {
-            _backend.streamClosed(&_shared->stream());
+            _backend.removeStream(&_shared->stream());
         }
         _shared.reset();
     }
@@ -61,42 +58,18 @@ AlsaBackend::AlsaBackend()
     : AlsaBackend(Options{}) {}
 
 AlsaBackend::AlsaBackend(Options options)
-    : _options(std::move(options))
-    , _configuration((AlsaConfiguration::routeLibraryErrorsToLog(), _options.extraDefinitions)) {
+    : BackendBase("the ALSA backend")
+    , _options(std::move(options))
+    , _configuration((AlsaConfiguration::routeLibraryErrorsToLog(), _options.extraDefinitions))
+    , _monitor("the ALSA backend") {
     _devices = enumerateAlsaDevices(_configuration, _options.extraPcms, {});
-    _wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (_wakeFd < 0) {
-        logFormat("Error: the ALSA backend has no event descriptor: %s", std::strerror(errno));
-        return;
-    }
-    if (_options.monitor) {
-        _monitor = std::thread([this] { monitorLoop(); });
+    if (_options.monitor && _monitor.canWake()) {
+        _monitor.start([this] { monitorLoop(); });
     }
 }
 
 AlsaBackend::~AlsaBackend() {
-    _stopping.store(true, std::memory_order_release);
-    wake();
-    if (_monitor.joinable()) {
-        _monitor.join();
-    }
-    if (_wakeFd >= 0) {
-        close(_wakeFd);
-    }
-    std::lock_guard lock(_mutex);
-    if (!_streams.empty()) {
-        logFormat("Error: the ALSA backend is destroyed with %zu streams open", _streams.size());
-    }
-}
-
-void AlsaBackend::setListener(AudioBackendListener* listener) {
-    std::lock_guard lock(_mutex);
-    _listener = listener;
-}
-
-std::vector<AudioDeviceInfo> AlsaBackend::devices() {
-    std::lock_guard lock(_mutex);
-    return _devices;
+    _monitor.stop();
 }
 
 std::string AlsaBackend::defaultOutputUID() {
@@ -112,49 +85,28 @@ std::string AlsaBackend::defaultOutputUID() {
 std::unique_ptr<AudioOutputStream> AlsaBackend::openOutput(const std::string& uid,
                                                            const AudioStreamConfig& requested,
                                                            AudioRenderCallback& callback) {
-    AudioStreamConfig config = requested;
+    AudioStreamConfig config;
     {
         std::lock_guard lock(_mutex);
-        auto found = std::find_if(_devices.begin(), _devices.end(),
-                                  [&](const AudioDeviceInfo& d) { return d.uid == uid; });
-        if (found == _devices.end()) {
+        const AudioDeviceInfo* found = findDeviceLocked(uid);
+        if (!found) {
             logFormat("Error: ALSA lists no device %s", uid.c_str());
             return nullptr;
         }
-        if (config.sampleRate <= 0.0) {
-            config.sampleRate = found->nominalSampleRate;
-        }
-        if (config.channels == 0) {
-            config.channels = found->outputChannels;
-        }
-        if (config.framesPerBuffer == 0) {
-            config.framesPerBuffer = found->bufferSizeInFrames ? found->bufferSizeInFrames : 512;
-        }
+        config = withDeviceDefaults(requested, *found);
     }
     std::lock_guard open(_openMutex);
     std::shared_ptr<AlsaSharedStream> shared = _shared[uid].lock();
     if (!shared) {
-        shared = AlsaSharedStream::open(_configuration, uid, config, [this]() noexcept { wake(); });
+        shared = AlsaSharedStream::open(_configuration, uid, config,
+                                        [this]() noexcept { _monitor.wake(); });
         if (!shared) {
             return nullptr;
         }
         _shared[uid] = shared;
-        std::lock_guard lock(_mutex);
-        _streams.push_back(&shared->stream());
+        addStream(&shared->stream());
     }
     return std::make_unique<AlsaStreamHandle>(*this, std::move(shared), callback);
-}
-
-void AlsaBackend::streamClosed(AlsaOutputStream* stream) {
-    std::lock_guard lock(_mutex);
-    std::erase(_streams, stream);
-}
-
-void AlsaBackend::wake() noexcept {
-    if (_wakeFd >= 0) {
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(_wakeFd, &one, sizeof one);
-    }
 }
 
 void AlsaBackend::rescan() {
@@ -172,10 +124,6 @@ void AlsaBackend::rescan() {
     if (changed && listener) {
         listener->deviceListChanged();
     }
-}
-
-void AlsaBackend::reportStreamEvents() {
-    ::reportStreamEvents(_mutex, _streams, _listener);
 }
 
 void AlsaBackend::monitorLoop() {
@@ -209,28 +157,25 @@ void AlsaBackend::monitorLoop() {
 
     std::uint64_t settleAt = 0; // host time of the pending rescan, 0 for none
     std::uint64_t nextSlowRescan = HostTimeNow() + kRescanMilliseconds * 1000000ull;
-    while (!_stopping.load(std::memory_order_acquire)) {
+    for (;;) {
         const std::uint64_t now = HostTimeNow();
         std::uint64_t deadline = settleAt ? settleAt : (slowRescan ? nextSlowRescan : 0);
         int timeout = -1;
         if (deadline) {
             timeout = deadline > now ? static_cast<int>((deadline - now) / 1000000ull) : 0;
         }
-        pollfd fds[2] = {{_wakeFd, POLLIN, 0}, {changeFd, POLLIN, 0}};
-        const int ready = poll(fds, changeFd >= 0 ? 2 : 1, timeout);
-        if (ready < 0 && errno != EINTR) {
+        const BackendMonitor::Event event = _monitor.wait(changeFd, timeout);
+        if (event == BackendMonitor::Event::Stopped) {
+            break;
+        }
+        if (event == BackendMonitor::Event::Failed) {
             logFormat("Error: the ALSA device monitor stops: %s", std::strerror(errno));
             break;
         }
-        if (ready > 0 && (fds[0].revents & POLLIN)) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const ssize_t got = ::read(_wakeFd, &count, sizeof count);
-            if (_stopping.load(std::memory_order_acquire)) {
-                break;
-            }
+        if (event == BackendMonitor::Event::Woken) {
             reportStreamEvents();
         }
-        if (ready > 0 && changeFd >= 0 && (fds[1].revents & POLLIN)) {
+        if (event == BackendMonitor::Event::Ready) {
             if (monitor) {
                 while (udev_device* device = udev_monitor_receive_device(monitor)) {
                     udev_device_unref(device);

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "platform/audio/AlsaConfiguration.h"
-#include "platform/audio/AudioBackend.h"
+#include "platform/audio/BackendBase.h"
+#include "platform/audio/BackendMonitor.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 class AlsaOutputStream;
 class AlsaSharedStream;
@@ -18,7 +18,7 @@ class AlsaSharedStream;
 // the underruns and deaths that the streams' render threads flag. A device
 // has one stream, shared by everyone who opens it (AlsaSharedStream.h): a
 // hardware PCM takes one client at a time.
-class AlsaBackend : public AudioBackend {
+class AlsaBackend : public BackendBase<AlsaOutputStream> {
 public:
     struct Options {
         // ALSA configuration text merged over the system's.
@@ -34,8 +34,6 @@ public:
     explicit AlsaBackend(Options options);
     ~AlsaBackend() override;
 
-    void setListener(AudioBackendListener* listener) override;
-    std::vector<AudioDeviceInfo> devices() override;
     std::string defaultOutputUID() override;
     std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
                                                   const AudioStreamConfig& config,
@@ -48,9 +46,6 @@ public:
 private:
     friend class AlsaStreamHandle;
     void monitorLoop();
-    void wake() noexcept;
-    void reportStreamEvents();
-    void streamClosed(AlsaOutputStream* stream);
 
     const Options _options;
     AlsaConfiguration _configuration;
@@ -59,13 +54,6 @@ private:
     std::mutex _openMutex;
     std::map<std::string, std::weak_ptr<AlsaSharedStream>> _shared; // guarded by _openMutex
 
-    mutable std::mutex _mutex; // guards the fields below; never held across a listener call
-    AudioBackendListener* _listener = nullptr;
-    std::vector<AudioDeviceInfo> _devices;
-    std::vector<AlsaOutputStream*> _streams; // one per device with a stream
-
     std::mutex _scanMutex; // one enumeration at a time
-    int _wakeFd = -1;      // eventfd: written by render threads and the destructor
-    std::atomic<bool> _stopping{false};
-    std::thread _monitor;
+    BackendMonitor _monitor;
 };

@@ -4,13 +4,9 @@
 #include "foundation/KivLog.h"
 #include "platform/audio/JackCallbackGuard.h"
 #include "platform/audio/JackOutputStream.h"
-#include "platform/audio/StreamEvents.h"
 
 #include <jack/jack.h>
-#include <poll.h>
 #include <pthread.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -65,10 +61,7 @@ public:
         , _stream(std::move(stream)) {}
     ~JackStreamHandle() override {
         std::lock_guard clients(_backend._clientsMutex);
-        {
-            std::lock_guard lock(_backend._mutex);
-            std::erase(_backend._streams, _stream.get());
-        }
+        _backend.removeStream(_stream.get());
         _stream.reset();
     }
 
@@ -92,53 +85,27 @@ JackBackend::JackBackend()
     : JackBackend(Options{}) {}
 
 JackBackend::JackBackend(Options options)
-    : _options(std::move(options))
-    , _serverName(serverNameOf(_options)) {
+    : BackendBase("the JACK backend")
+    , _options(std::move(options))
+    , _serverName(serverNameOf(_options))
+    // Before the first rescan: the watching client's callbacks wake through it.
+    , _monitor("the JACK backend") {
     jack_set_error_function(libraryMessage);
     jack_set_info_function(libraryMessage);
-    // Before the first rescan: the watching client's callbacks wake through it.
-    _wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     rescan();
-    if (_wakeFd < 0) {
-        logFormat("Error: the JACK backend has no event descriptor: %s", std::strerror(errno));
-        return;
-    }
-    if (_options.monitor) {
-        _monitor = std::thread([this] { monitorLoop(); });
+    if (_options.monitor && _monitor.canWake()) {
+        _monitor.start([this] { monitorLoop(); });
     }
 }
 
 JackBackend::~JackBackend() {
-    _stopping.store(true, std::memory_order_release);
-    wake();
-    if (_monitor.joinable()) {
-        _monitor.join();
-    }
-    {
-        std::lock_guard clients(_clientsMutex);
-        closeWatch();
-    }
-    if (_wakeFd >= 0) {
-        close(_wakeFd);
-    }
-    std::lock_guard lock(_mutex);
-    if (!_streams.empty()) {
-        logFormat("Error: the JACK backend is destroyed with %zu streams open", _streams.size());
-    }
+    _monitor.stop();
+    std::lock_guard clients(_clientsMutex);
+    closeWatch();
 }
 
 std::string JackBackend::uid() const {
     return "jack:" + _serverName;
-}
-
-void JackBackend::setListener(AudioBackendListener* listener) {
-    std::lock_guard lock(_mutex);
-    _listener = listener;
-}
-
-std::vector<AudioDeviceInfo> JackBackend::devices() {
-    std::lock_guard lock(_mutex);
-    return _devices;
 }
 
 std::string JackBackend::defaultOutputUID() {
@@ -161,35 +128,27 @@ std::unique_ptr<AudioOutputStream> JackBackend::openOutput(const std::string& ui
         }
     }
     std::lock_guard clients(_clientsMutex);
-    auto stream =
-        JackOutputStream::open(_serverName, uid, config, callback, [this]() noexcept { wake(); });
+    // On libjack's threads the wake comes only from a callback, whose guard
+    // holds off a cancellation in it.
+    auto stream = JackOutputStream::open(_serverName, uid, config, callback,
+                                         [this]() noexcept { _monitor.wake(); });
     if (!stream) {
         return nullptr;
     }
-    std::lock_guard lock(_mutex);
-    _streams.push_back(stream.get());
+    addStream(stream.get());
     return std::make_unique<JackStreamHandle>(*this, std::move(stream));
-}
-
-void JackBackend::wake() noexcept {
-    if (_wakeFd >= 0) {
-        // On libjack's threads only from a callback, whose guard holds off
-        // a cancellation here.
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(_wakeFd, &one, sizeof one);
-    }
 }
 
 void JackBackend::watchLost(void* self) {
     JackCallbackGuard guard;
     auto& backend = *static_cast<JackBackend*>(self);
     backend._watchLost.store(true, std::memory_order_release);
-    backend.wake();
+    backend._monitor.wake();
 }
 
 int JackBackend::formatChanged(std::uint32_t, void* self) {
     JackCallbackGuard guard;
-    static_cast<JackBackend*>(self)->wake();
+    static_cast<JackBackend*>(self)->_monitor.wake();
     return 0;
 }
 
@@ -275,34 +234,25 @@ void JackBackend::rescan() {
     }
 }
 
-void JackBackend::reportStreamEvents() {
-    ::reportStreamEvents(_mutex, _streams, _listener);
-}
-
 void JackBackend::monitorLoop() {
-    while (!_stopping.load(std::memory_order_acquire)) {
+    for (;;) {
         bool watching = false;
         {
             std::lock_guard clients(_clientsMutex);
             watching = _watch != nullptr;
         }
-        pollfd fd{_wakeFd, POLLIN, 0};
-        const int ready = poll(&fd, 1, watching ? -1 : kRetryMilliseconds);
-        if (ready < 0 && errno != EINTR) {
+        const BackendMonitor::Event event = _monitor.wait(-1, watching ? -1 : kRetryMilliseconds);
+        if (event == BackendMonitor::Event::Stopped) {
+            break;
+        }
+        if (event == BackendMonitor::Event::Failed) {
             logFormat("Error: the JACK server monitor stops: %s", std::strerror(errno));
             break;
         }
-        if (ready > 0 && (fd.revents & POLLIN)) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const ssize_t got = ::read(_wakeFd, &count, sizeof count);
-            if (_stopping.load(std::memory_order_acquire)) {
-                break;
-            }
-            // Released streams report their death here.
-            rescan();
-            reportStreamEvents();
-            continue;
-        }
         rescan();
+        // Released streams report their death here.
+        if (event == BackendMonitor::Event::Woken) {
+            reportStreamEvents();
+        }
     }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/audio/AudioBackend.h"
+#include "platform/audio/BackendBase.h"
+#include "platform/audio/BackendMonitor.h"
 
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 typedef struct _jack_client jack_client_t;
 class JackOutputStream;
@@ -19,7 +19,7 @@ class JackOutputStream;
 // when a server appears (trying again every second while none runs), drops it when the server shuts
 // down, and reports a changed list, a changed rate or buffer size, and the xruns and deaths the
 // streams flag.
-class JackBackend : public AudioBackend {
+class JackBackend : public BackendBase<JackOutputStream> {
 public:
     struct Options {
         // The server to reach; empty for the default server.
@@ -33,8 +33,6 @@ public:
     explicit JackBackend(Options options);
     ~JackBackend() override;
 
-    void setListener(AudioBackendListener* listener) override;
-    std::vector<AudioDeviceInfo> devices() override;
     std::string defaultOutputUID() override;
     std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
                                                   const AudioStreamConfig& config,
@@ -50,8 +48,6 @@ public:
 private:
     friend class JackStreamHandle;
     void monitorLoop();
-    void wake() noexcept;
-    void reportStreamEvents();
     void closeWatch();
     std::vector<AudioDeviceInfo> readServer();
     static void watchLost(void* self);
@@ -60,11 +56,6 @@ private:
     const Options _options;
     const std::string _serverName; // the server every client of this backend reaches
 
-    mutable std::mutex _mutex; // guards the fields below; never held across a listener call
-    AudioBackendListener* _listener = nullptr;
-    std::vector<AudioDeviceInfo> _devices;
-    std::vector<JackOutputStream*> _streams;
-
     // Every client open, close and (de)activation of this backend, since
     // libjack frees a dead server's clients at the next open. Taken before
     // _mutex; never held across a listener call.
@@ -72,7 +63,5 @@ private:
     jack_client_t* _watch = nullptr; // guarded by _clientsMutex; open while the server is reachable
     bool _reportedAbsent = false;    // guarded by _clientsMutex
     std::atomic<bool> _watchLost{false}; // raised by JACK's thread, taken by the monitor
-    int _wakeFd = -1;
-    std::atomic<bool> _stopping{false};
-    std::thread _monitor;
+    BackendMonitor _monitor;
 };

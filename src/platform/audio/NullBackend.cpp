@@ -1,6 +1,7 @@
 #include "platform/audio/NullBackend.h"
 
 #include "foundation/KivLog.h"
+#include "platform/audio/BackendBase.h"
 #include "platform/audio/NullOutputStream.h"
 
 void NullBackend::setListener(AudioBackendListener*) {
@@ -37,16 +38,7 @@ std::unique_ptr<AudioOutputStream> NullBackend::openOutput(const std::string& ui
         return nullptr;
     }
     const AudioDeviceInfo info = deviceInfo();
-    AudioStreamConfig actual = config;
-    if (actual.sampleRate <= 0.0) {
-        actual.sampleRate = info.nominalSampleRate;
-    }
-    if (actual.channels == 0) {
-        actual.channels = info.outputChannels;
-    }
-    if (actual.framesPerBuffer == 0) {
-        actual.framesPerBuffer = info.bufferSizeInFrames;
-    }
+    AudioStreamConfig actual = withDeviceDefaults(config, info);
     if (actual.framesPerBuffer < info.minBufferSizeInFrames) {
         actual.framesPerBuffer = info.minBufferSizeInFrames;
     }

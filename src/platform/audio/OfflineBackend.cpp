@@ -5,22 +5,8 @@
 
 #include <algorithm>
 
-OfflineBackend::~OfflineBackend() {
-    std::lock_guard lock(_mutex);
-    if (!_streams.empty()) {
-        logFormat("Error: the offline backend is destroyed with %zu streams open", _streams.size());
-    }
-}
-
-void OfflineBackend::setListener(AudioBackendListener* listener) {
-    std::lock_guard lock(_mutex);
-    _listener = listener;
-}
-
-std::vector<AudioDeviceInfo> OfflineBackend::devices() {
-    std::lock_guard lock(_mutex);
-    return _devices;
-}
+OfflineBackend::OfflineBackend()
+    : BackendBase("the offline backend") {}
 
 std::string OfflineBackend::defaultOutputUID() {
     std::lock_guard lock(_mutex);
@@ -36,31 +22,16 @@ std::unique_ptr<AudioOutputStream> OfflineBackend::openOutput(const std::string&
                                                               const AudioStreamConfig& config,
                                                               AudioRenderCallback& callback) {
     std::lock_guard lock(_mutex);
-    auto found = std::find_if(_devices.begin(), _devices.end(),
-                              [&](const AudioDeviceInfo& d) { return d.uid == uid; });
-    if (found == _devices.end()) {
+    const AudioDeviceInfo* found = findDeviceLocked(uid);
+    if (!found) {
         logFormat("Error: the offline backend has no device %s", uid.c_str());
         return nullptr;
     }
-    AudioStreamConfig actual = config;
-    if (actual.sampleRate <= 0.0) {
-        actual.sampleRate = found->nominalSampleRate;
-    }
-    if (actual.channels == 0) {
-        actual.channels = found->outputChannels;
-    }
-    if (actual.framesPerBuffer == 0) {
-        actual.framesPerBuffer = found->bufferSizeInFrames ? found->bufferSizeInFrames : 512;
-    }
+    AudioStreamConfig actual = withDeviceDefaults(config, *found);
     actual.interleaved = actual.interleaved || _interleavedOnly;
     auto stream = std::make_unique<OfflineOutputStream>(*this, uid, actual, callback);
     _streams.push_back(stream.get());
     return stream;
-}
-
-void OfflineBackend::streamClosed(OfflineOutputStream* stream) {
-    std::lock_guard lock(_mutex);
-    std::erase(_streams, stream);
 }
 
 void OfflineBackend::plug(const AudioDeviceInfo& info) {
@@ -68,9 +39,7 @@ void OfflineBackend::plug(const AudioDeviceInfo& info) {
     bool defaultChanged = false;
     {
         std::lock_guard lock(_mutex);
-        auto found = std::find_if(_devices.begin(), _devices.end(),
-                                  [&](const AudioDeviceInfo& d) { return d.uid == info.uid; });
-        if (found != _devices.end()) {
+        if (AudioDeviceInfo* found = findDeviceLocked(info.uid)) {
             *found = info;
             return;
         }
@@ -132,9 +101,8 @@ void OfflineBackend::changeSampleRate(const std::string& uid, double rate) {
     AudioBackendListener* listener = nullptr;
     {
         std::lock_guard lock(_mutex);
-        auto found = std::find_if(_devices.begin(), _devices.end(),
-                                  [&](const AudioDeviceInfo& d) { return d.uid == uid; });
-        if (found == _devices.end()) {
+        AudioDeviceInfo* found = findDeviceLocked(uid);
+        if (!found) {
             return;
         }
         found->nominalSampleRate = rate;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/audio/AudioBackend.h"
+#include "platform/audio/BackendBase.h"
 
 #include <map>
 #include <mutex>
@@ -11,13 +11,10 @@ class OfflineOutputStream;
 // when the test calls render(), and every change is told to the listener at
 // once on the calling thread, which stands in for the notification thread.
 // The backend must outlive the streams it opened.
-class OfflineBackend : public AudioBackend {
+class OfflineBackend : public BackendBase<OfflineOutputStream> {
 public:
-    OfflineBackend() = default;
-    ~OfflineBackend() override;
+    OfflineBackend();
 
-    void setListener(AudioBackendListener* listener) override;
-    std::vector<AudioDeviceInfo> devices() override;
     std::string defaultOutputUID() override;
     std::unique_ptr<AudioOutputStream> openOutput(const std::string& uid,
                                                   const AudioStreamConfig& config,
@@ -45,14 +42,10 @@ public:
 
 private:
     friend class OfflineOutputStream;
-    void streamClosed(OfflineOutputStream* stream);
     bool isPresent(const std::string& uid) const;
 
-    mutable std::mutex _mutex; // guards the fields below; never held across a listener call
-    AudioBackendListener* _listener = nullptr;
-    std::vector<AudioDeviceInfo> _devices;
+    // Guarded by _mutex.
     std::string _defaultUID;
     bool _interleavedOnly = false;
-    std::vector<OfflineOutputStream*> _streams;
     std::map<std::string, std::vector<float>> _captured;
 };

@@ -14,7 +14,7 @@ OfflineOutputStream::OfflineOutputStream(OfflineBackend& backend, std::string ui
     , _buffer(config.channels, config.framesPerBuffer, config.interleaved) {}
 
 OfflineOutputStream::~OfflineOutputStream() {
-    _backend.streamClosed(this);
+    _backend.removeStream(this);
 }
 
 bool OfflineOutputStream::start() {

@@ -629,15 +629,15 @@ void CueCellView::startDrag() {
     if (isSelected()) {
         _grid.setSelectedIndex(GridView::kNoSelection);
     }
-    auto* data = new QMimeData;
+    auto* mime = new QMimeData;
     const QJsonObject index{{QStringLiteral("index"), static_cast<qint64>(_index)}};
-    data->setData(QString::fromLatin1(kCueIndexType), QJsonDocument(index).toJson());
+    mime->setData(QString::fromLatin1(kCueIndexType), QJsonDocument(index).toJson());
     const auto bytes = _cue->pasteboardData();
-    data->setData(QString::fromLatin1(kCueType),
+    mime->setData(QString::fromLatin1(kCueType),
                   QByteArray(reinterpret_cast<const char*>(bytes.data()),
                              static_cast<qsizetype>(bytes.size())));
     auto* drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(mime);
     drag->setPixmap(grab());
     drag->setHotSpot(_lastMouseDown.toPoint());
     _dragging = true;
@@ -662,12 +662,12 @@ void CueCellView::dragEnterEvent(QDragEnterEvent* event) {
         event->ignore();
         return;
     }
-    const QMimeData* data = event->mimeData();
+    const QMimeData* mime = event->mimeData();
     const auto* source = dynamic_cast<CueCellView*>(event->source());
     const bool fromThisGrid =
-        source && &source->grid() == &_grid && data->hasFormat(QString::fromLatin1(kCueIndexType));
-    const bool files = !localFiles(*data).empty();
-    if (!fromThisGrid && !files && !data->hasFormat(QString::fromLatin1(kCueType))) {
+        source && &source->grid() == &_grid && mime->hasFormat(QString::fromLatin1(kCueIndexType));
+    const bool files = !localFiles(*mime).empty();
+    if (!fromThisGrid && !files && !mime->hasFormat(QString::fromLatin1(kCueType))) {
         event->ignore();
         return;
     }
@@ -699,14 +699,14 @@ void CueCellView::dropEvent(QDropEvent* event) {
         return;
     }
     GridViewDelegate* delegate = _grid.delegate();
-    const QMimeData* data = event->mimeData();
+    const QMimeData* mime = event->mimeData();
     const auto* source = dynamic_cast<CueCellView*>(event->source());
-    if (const std::vector<std::string> files = localFiles(*data); !files.empty()) {
+    if (const std::vector<std::string> files = localFiles(*mime); !files.empty()) {
         _grid.droppedFiles(files, _index);
     } else if (source && &source->grid() == &_grid &&
-               data->hasFormat(QString::fromLatin1(kCueIndexType))) {
+               mime->hasFormat(QString::fromLatin1(kCueIndexType))) {
         const auto from = static_cast<std::size_t>(
-            QJsonDocument::fromJson(data->data(QString::fromLatin1(kCueIndexType)))
+            QJsonDocument::fromJson(mime->data(QString::fromLatin1(kCueIndexType)))
                 .object()
                 .value(QStringLiteral("index"))
                 .toInteger(-1));
@@ -715,8 +715,8 @@ void CueCellView::dropEvent(QDropEvent* event) {
         } else {
             delegate->gridViewDidMoveCue(from, _index);
         }
-    } else if (data->hasFormat(QString::fromLatin1(kCueType))) {
-        const QByteArray bytes = data->data(QString::fromLatin1(kCueType));
+    } else if (mime->hasFormat(QString::fromLatin1(kCueType))) {
+        const QByteArray bytes = mime->data(QString::fromLatin1(kCueType));
         auto cue =
             AudioCue::cueFromPasteboardData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
         if (!cue) {

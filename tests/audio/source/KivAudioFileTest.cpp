@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"OggVorbis", "a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, false},
                       FormatCase{"Mp3", "a.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, false},
                       FormatCase{"M4a", "a.m4a", 0, true}),
-    [](const ::testing::TestParamInfo<FormatCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<FormatCase>& tested) { return tested.param.name; });
 
 class KivAudioFileReading : public ::testing::Test {
 protected:

@@ -104,9 +104,9 @@ INSTANTIATE_TEST_SUITE_P(Rates, ReaderConversion,
                          ::testing::Values(Rates{44100, 48000}, Rates{48000, 44100},
                                            Rates{22050, 48000}, Rates{44100, 44100},
                                            Rates{44100, 47999}, Rates{96000, 44101, 2e-3f}),
-                         [](const ::testing::TestParamInfo<Rates>& info) {
-                             return std::to_string(info.param.file) + "to" +
-                                    std::to_string(info.param.client);
+                         [](const ::testing::TestParamInfo<Rates>& tested) {
+                             return std::to_string(tested.param.file) + "to" +
+                                    std::to_string(tested.param.client);
                          });
 
 class Reader : public ::testing::Test {

@@ -96,6 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptCase{"Vorbis", "a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
                       CorruptCase{"Mp3", "a.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
                       CorruptCase{"M4a", "a.m4a", 0}),
-    [](const ::testing::TestParamInfo<CorruptCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CorruptCase>& tested) {
+        return std::string(tested.param.name);
+    });
 
 } // namespace

@@ -95,6 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"Opus", "a.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, true, "Opus"},
         FormatCase{"Mp3", "a.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, false, "MPEG"},
         FormatCase{"M4a", "a.m4a", 0, 44100, false, "QuickTime / MOV, AAC"}),
-    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FormatCase>& tested) {
+        return std::string(tested.param.name);
+    });
 
 } // namespace

@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AllocationCase{"Flac", "a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
                       AllocationCase{"Vorbis", "a.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
                       AllocationCase{"Mp3", "a.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III}),
-    [](const ::testing::TestParamInfo<AllocationCase>& info) {
-        return std::string(info.param.name);
+    [](const ::testing::TestParamInfo<AllocationCase>& tested) {
+        return std::string(tested.param.name);
     });
 
 } // namespace

@@ -91,8 +91,8 @@ TEST_F(WindowFixture, SettingsSurviveSavingAndReopeningTheDocument) {
     DocumentController::DocumentFactory factory = [this, caches] {
         return std::make_shared<Workspace>(device, caches);
     };
-    DocumentController documents{factory, PackageWriter(), scheduler};
-    auto saved = std::dynamic_pointer_cast<Workspace>(documents.newDocument());
+    DocumentController documentController{factory, PackageWriter(), scheduler};
+    auto saved = std::dynamic_pointer_cast<Workspace>(documentController.newDocument());
     SettingsController settings;
     saved->setSettings(&settings);
     settings.setMidiChannel(12);
@@ -100,8 +100,8 @@ TEST_F(WindowFixture, SettingsSurviveSavingAndReopeningTheDocument) {
     settings.setShouldPerformSafetyChecks(true);
     const std::string package = files.path("Show.pondra");
     KivError result;
-    documents.saveDocumentAs(*saved, package, [&](const KivError& e) { result = e; });
-    documents.finishSaving(*saved);
+    documentController.saveDocumentAs(*saved, package, [&](const KivError& e) { result = e; });
+    documentController.finishSaving(*saved);
     ASSERT_FALSE(result) << result.code;
     saved->setSettings(nullptr);
 

@@ -112,18 +112,18 @@ TEST_F(AudioWaveformViewTest, TheWheelZoomsAboutThePlayhead) {
 }
 
 TEST_F(AudioWaveformViewTest, ClosingTheViewMidPassLeavesThePassNothingToReach) {
-    auto view =
+    auto waveformView =
         std::make_unique<AudioWaveformView>(executor, KivAudioBufferWorker::Manual, nullptr);
-    view->resize(600, 160);
-    view->setCue(cue("long.wav", 60.0));
-    std::weak_ptr<AudioWaveform> waveform = view->waveform();
+    waveformView->resize(600, 160);
+    waveformView->setCue(cue("long.wav", 60.0));
+    std::weak_ptr<AudioWaveform> waveform = waveformView->waveform();
     auto& buffer = waveform.lock()->buffer();
     buffer.fillOnce();
     ASSERT_TRUE(executor->runOne()); // the pause before the first pass
     ASSERT_TRUE(executor->runOne()); // a pass: more to come
     EXPECT_GT(waveform.lock()->validPoints(), 0u);
     EXPECT_FALSE(waveform.lock()->isComplete());
-    view.reset();
+    waveformView.reset();
     // The queued redraw and the next pass run with the view gone.
     while (executor->runOne()) {
     }
