@@ -301,8 +301,9 @@ const QImage& CueCellView::picture(qreal ratio) {
         look.start = _cue->color().startColor();
         look.end = _cue->color().endColor();
         look.hotkey = _cue->hotkey();
-        look.name = KivDrawing::boundedText(
-            _cue->name().empty() ? _cue->displayName() : _cue->name(), width());
+        // Apart, so a named cue's name is cut in place, never copied whole.
+        look.name = _cue->name().empty() ? KivDrawing::boundedText(_cue->displayName(), width())
+                                         : KivDrawing::boundedText(_cue->name(), width());
         look.hold = _cue->hold();
         look.loops = _cue->loops();
         look.solo = _cue->solo();
