@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -109,18 +107,4 @@ TEST_F(KivAboutControllerTest, WebLinksOpenOutsideAndResourcesInPlace) {
     Q_EMIT controller.credits()->anchorClicked(QUrl("qrc:/eula.html"));
     EXPECT_EQ(controller.credits()->source(), QUrl("qrc:/eula.html"));
     EXPECT_EQ(opened.size(), 1u);
-}
-
-TEST_F(KivAboutControllerTest, RendersToTheGallery) {
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    controller.showWindow();
-    QWidget& window = *controller.window();
-    for (const char* file : {"about-window.png", "about-window-credits.png"}) {
-        QCoreApplication::processEvents();
-        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::black);
-        window.render(&image);
-        EXPECT_TRUE(image.save(QStringLiteral(PONDRA_GALLERY_DIR "/") + file));
-        controller.toggleButton()->click();
-    }
 }

@@ -5,9 +5,7 @@
 #include "platform/system/SystemInformation.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QEventLoop>
-#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -166,25 +164,4 @@ TEST_F(ZorCrashReporterTest, DiscardingStoresTheDateAndClosesTheWindow) {
     flushDeletes();
     EXPECT_TRUE(reporter.isNull());
     EXPECT_GE(CrashLogCheck::lastReportDate(defaults), std::floor(before));
-}
-
-TEST_F(ZorCrashReporterTest, RendersToTheGallery) {
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    auto* crash = new ZorCrashReporter(
-        QStringLiteral("Model:\t\tUnknown (Standard PC)\nCPU Speed:\t4x 2.40 GHz\nRAM:\t\t7936 "
-                       "MBs\nProcess: Pondra [4242]\nDate: 2026-12-09 21:14:03 UTC\nSignal: "
-                       "SIGSEGV (11)\n\nBacktrace:\n/usr/bin/pondra(+0x1c2f3e)[0x55d0c2a1ff3e]\n"
-                       "/lib/x86_64-linux-gnu/libc.so.6(+0x3bfd0)[0x7f3a5c45bfd0]\n"),
-        prompts, defaults);
-    auto* feedback = new ZorCrashReporter(prompts, defaults);
-    for (const auto& [window, file] :
-         {std::pair{crash, "crash-reporter.png"}, std::pair{feedback, "feedback-window.png"}}) {
-        window->show();
-        QCoreApplication::processEvents();
-        QImage image(window->size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::black);
-        window->render(&image);
-        EXPECT_TRUE(image.save(QStringLiteral(PONDRA_GALLERY_DIR "/") + file));
-        window->close();
-    }
 }

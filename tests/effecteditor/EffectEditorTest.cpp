@@ -108,6 +108,14 @@ TEST_F(EffectEditorTest, OpeningTwiceRaisesTheOneEditor) {
     EXPECT_TRUE(second->isVisible());
 }
 
+TEST_F(EffectEditorTest, TheGenericEditorOfAnEffectWithControlsOpensTallEnoughToShowThem) {
+    auto controls = placedEffect(kTestGainControlsUri);
+    EffectEditor* editor = EffectEditor::open(*controls);
+    ASSERT_NE(editor, nullptr);
+    editor->adjustSize();
+    EXPECT_GE(editor->height(), EffectEditor::kStripHeight + 100);
+}
+
 TEST_F(EffectEditorTest, ThePresetsMenuInItsOrderAndTheTitle) {
     auto stereo = placedEffect(kTestGainStereoUri, 48000.0, 2);
     EffectEditor* editor = EffectEditor::open(*stereo);

@@ -1,15 +1,11 @@
 #include "effecteditor/KivEffectPresetManageSheet.h"
 
-#include "KivUI/ScriptedPrompts.h"
 #include "KivUI/controls/VornButton.h"
-#include "KivUI/drawing/KivColors.h"
-#include "effecteditor/KivEffectUserPresetGroup.h"
-#include "effecteditor/PresetFolder.h"
+#include "effecteditor/PresetManageSheetFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -26,47 +22,6 @@ std::string contents(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-// System: Hall. User: Bright, Live/Stage, Warm.
-class PresetManageSheetTest : public ::testing::Test {
-protected:
-    PresetManageSheetTest() {
-        hall = folder.write("system/Hall.aupreset", "{\"hall\":1}");
-        bright = folder.write("user/Bright.aupreset", "{\"bright\":1}");
-        stage = folder.write("user/Live/Stage.aupreset");
-        warm = folder.write("user/Warm.aupreset", "{\"warm\":1}");
-        window.resize(520, 420);
-        window.show();
-        // The editor reads on a worker; here the folders are read at once.
-        sheet.readFolders = [this](std::function<void()> done) {
-            ++reads;
-            system.refresh();
-            user.refresh();
-            done();
-        };
-        sheet.begin();
-        // Every change below reads the folders once more.
-        reads = 0;
-    }
-
-    KivOutlineView& table() { return *sheet.table(); }
-    KivOutlineItem item(const std::string& path) { return sheet.itemForPath(path); }
-    void mouse(QEvent::Type type, QPointF at) {
-        QMouseEvent event(type, at, table().mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(&table(), &event);
-    }
-
-    PresetFolder folder{"preset-manage"};
-    KivEffectUserPresetGroup system{folder.path("system"), "System Presets"};
-    KivEffectUserPresetGroup user{folder.path("user"), "User Presets"};
-    ScriptedPrompts prompts;
-    QWidget window;
-    KivEffectPresetManageSheet sheet{&window, system, user, prompts};
-    std::string hall, bright, stage, warm;
-    int reads = 0;
-};
 
 using Items = std::vector<KivOutlineItem>;
 
@@ -174,25 +129,4 @@ TEST_F(PresetManageSheetTest, TheButtonsLineUpWithTheListsEdges) {
     const QRectF list(table().mapTo(&sheet, QPoint()), QSizeF(table().size()));
     EXPECT_EQ(add->bezelRect().translated(add->mapTo(&sheet, QPoint())).left(), list.left());
     EXPECT_EQ(done->bezelRect().translated(done->mapTo(&sheet, QPoint())).right(), list.right());
-}
-
-TEST_F(PresetManageSheetTest, GalleryRender) {
-    folder.write("user/Live/Matinee.aupreset");
-    folder.write("user/Rooms/Booth.aupreset");
-    sheet.begin();
-    table().expandItem(item(folder.path("user/Live")));
-    table().selectItem(item(stage));
-    table().setFocus();
-    QApplication::setActiveWindow(&window);
-    QCoreApplication::processEvents();
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    for (qreal ratio : {1.0, 2.0}) {
-        QImage image(window.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(KivColors::windowBackground());
-        window.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        const QString file = QStringLiteral(PONDRA_GALLERY_DIR "/preset-manager@%1x.png")
-                                 .arg(static_cast<int>(ratio));
-        EXPECT_TRUE(image.save(file)) << file.toStdString();
-    }
 }

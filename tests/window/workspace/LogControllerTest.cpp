@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -79,21 +77,4 @@ TEST(LogController, FollowsOnlyTheLoggerItShows) {
     first->appendLog("first");
     QApplication::processEvents();
     EXPECT_EQ(text(window), QString::fromStdString(second->stringWithContentsOfLog()));
-}
-
-TEST(LogController, RendersToTheGallery) {
-    auto logger = loggerAtNoon();
-    for (const char* line : {"Preshow Music (preshow.wav)", "Welcome Announcement (welcome.wav)",
-                             "Thunder Crack (thunder.wav)", "Door Slam (door.wav)"}) {
-        logger->appendLog(line);
-    }
-    LogController window;
-    window.setLogger(logger);
-    window.show();
-    QApplication::processEvents();
-    QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    window.render(&image);
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    EXPECT_TRUE(image.save(QStringLiteral(PONDRA_GALLERY_DIR "/log-window.png")));
 }

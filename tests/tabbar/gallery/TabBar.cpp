@@ -4,28 +4,15 @@
 // button, a tab dragged along the row with a gap opening where it would
 // land, and a tab dragged out of a tear-off style 0 row fading into the image
 // of its content.
-#include "TabDragFixture.h"
 #include "support/CapturingLogSink.h"
+#include "support/Gallery.h"
+#include "tabbar/TabDragFixture.h"
 #include "tabbar/TavTabDragAssistant.h"
 #include "tabbar/TavTabDragWindowController.h"
 
-#include <QDir>
 #include <QPainter>
 
 namespace {
-
-void save(QWidget& widget, const QString& name) {
-    QDir().mkpath(QStringLiteral(PONDRA_GALLERY_DIR));
-    for (qreal ratio : {1.0, 2.0}) {
-        QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::black);
-        widget.render(&image);
-        const QString file =
-            QStringLiteral(PONDRA_GALLERY_DIR "/%1@%2x.png").arg(name).arg(static_cast<int>(ratio));
-        EXPECT_TRUE(image.save(file)) << file.toStdString();
-    }
-}
 
 // A page of cue rows, so the content image has something to show.
 class CuePage final : public QWidget {
@@ -65,8 +52,8 @@ void saveWithDragWindows(QWidget& window,
                               QWidget::DrawChildren);
     }
     painter.end();
-    const QString file = QStringLiteral(PONDRA_GALLERY_DIR "/%1@1x.png").arg(name);
-    EXPECT_TRUE(image.save(file)) << file.toStdString();
+    const QString file = name + QStringLiteral("@1x.png");
+    EXPECT_TRUE(image.save(galleryPath(file))) << file.toStdString();
 }
 
 class TabBarGallery : public TabBarFixture {
@@ -98,18 +85,18 @@ TEST_F(TabBarGallery, TheBarWithACloseButtonUnderTheMouseACountAndAnEditedTab) {
     cell(2).setCount(3);
     bar->relayout(false);
     sendMouse(*bar, QEvent::MouseMove, closeButtonOf(0), Qt::NoButton);
-    save(window, QStringLiteral("tabbar-hover-close"));
+    saveToGallery(window, QStringLiteral("tabbar-hover-close"));
 
     cell(1).setIsEdited(true);
     sendMouse(*bar, QEvent::MouseMove, cell(1).frame().center(), Qt::NoButton);
-    save(window, QStringLiteral("tabbar-edited"));
+    saveToGallery(window, QStringLiteral("tabbar-edited"));
 
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(bar, &leave);
-    save(window, QStringLiteral("tabbar-inactive"));
+    saveToGallery(window, QStringLiteral("tabbar-inactive"));
 }
 
 TEST_F(TabBarGallery, TheBarWithACloseButtonPressed) {
@@ -122,7 +109,7 @@ TEST_F(TabBarGallery, TheBarWithACloseButtonPressed) {
     sendMouse(*bar, QEvent::MouseMove, closeButtonOf(1), Qt::NoButton);
     sendMouse(*bar, QEvent::MouseButtonPress, closeButtonOf(1));
     ASSERT_TRUE(cell(1).closeButtonPressed());
-    save(window, QStringLiteral("tabbar-close-pressed"));
+    saveToGallery(window, QStringLiteral("tabbar-close-pressed"));
     sendMouse(*bar, QEvent::MouseMove, cell(1).frame().center());
     sendMouse(*bar, QEvent::MouseButtonRelease, cell(1).frame().center());
 }
@@ -143,7 +130,7 @@ TEST_F(TabBarGallery, ADragOpensAGapWhereTheTabWouldLand) {
     for (int i = 0; i < 4; ++i) {
         assistant.animateDrag();
     }
-    save(window, QStringLiteral("tabbar-drag"));
+    saveToGallery(window, QStringLiteral("tabbar-drag"));
     assistant.draggedImageEndedAt(QPointF(-1, -1));
 }
 

@@ -10,7 +10,6 @@
 #include "window/warnings/BrokenCueController.h"
 #include "window/waveform/AudioWaveformView.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QMenu>
 

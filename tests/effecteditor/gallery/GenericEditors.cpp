@@ -1,15 +1,16 @@
+// The generic editor of an effect with controls and meters, and of a plain
+// gain with a factory preset, drawn to the gallery at 1x and 2x.
 #include "effecteditor/EffectEditorFixture.h"
 #include "effecteditor/EffectGenericView.h"
 #include "support/Gallery.h"
 
-#include <QDir>
 #include <QImage>
 
 namespace {
 
-using EffectEditorGalleryTest = EffectEditorFixture;
+using EffectEditorGallery = EffectEditorFixture;
 
-TEST_F(EffectEditorGalleryTest, RendersTheGenericEditors) {
+TEST_F(EffectEditorGallery, TheGenericEditorsOfAnEffectWithControlsAndOfAPlainGain) {
     auto controls = placedEffect(kTestGainControlsUri);
     controls->setValueForParameter(4, 2.5f);
     sinePeak(*controls);
@@ -17,7 +18,6 @@ TEST_F(EffectEditorGalleryTest, RendersTheGenericEditors) {
     ASSERT_NE(editor, nullptr);
     editor->genericView()->refreshOutputs();
     editor->adjustSize();
-    EXPECT_GE(editor->height(), EffectEditor::kStripHeight + 100);
     saveToGallery(*editor, QStringLiteral("effect_editor_generic"));
 
     auto gain = placedEffect(kTestGainUri);
