@@ -1,5 +1,6 @@
 #include "app/Pondra.h"
 #include "app/PondraSession.h"
+#include "audio/device/KivAudioHardware.h"
 #include "foundation/ThreadRole.h"
 #include "platform/alias/FileDescriptorLimit.h"
 #include "platform/crash/CrashWriter.h"
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     CrashWriter::install("Pondra", CrashWriter::reportsFolder("Pondra"));
     raiseFileDescriptorLimit();
     Pondra application(argc, argv);
+    // Once the log level is set: the devices are scanned while the rest starts.
+    KivAudioHardware::prepareDefault();
     PondraSession session(application);
     // Qt has taken its own arguments out: what is left names packages.
     session.launch(application.arguments().mid(1));

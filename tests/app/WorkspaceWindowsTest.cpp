@@ -19,7 +19,10 @@
 #include <sndfile.h>
 
 #include <QAction>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -287,6 +290,37 @@ TEST_F(WorkspaceWindowsTest, RevertKeepsTheWindowsFrameItsSelectedTabAndItsTabDr
         names.push_back(cart->name());
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Cart 2", "Cart 3", "Cart 1"}));
+}
+
+TEST_F(WorkspaceWindowsTest, ARevertFromTheFileMenusKeyLeavesTheMenuUntilItsKeyIsHandled) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*workspace);
+    saveAs(*workspace, "revert.pondra");
+    edit(*workspace);
+    QMenu* file = nullptr;
+    for (QObject* holder :
+         window.window()->action(QStringLiteral("revertDocumentToSaved"))->associatedObjects()) {
+        file = file ? file : qobject_cast<QMenu*>(holder);
+    }
+    ASSERT_NE(file, nullptr);
+    window.validateMenus();
+    file->popup(window.window()->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(file->isVisible());
+
+    const QPointer<QMenu> menu(file);
+    bool handlingKey = true;
+    bool goneDuringKey = false;
+    QObject::connect(file, &QObject::destroyed, [&] { goneDuringKey = handlingKey; });
+    prompts.alertAnswers = {0};
+    QTest::keyClick(file, Qt::Key_R);
+    handlingKey = false;
+    ASSERT_EQ(prompts.alerts.size(), 1u) << "the key did not revert";
+    EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
+    EXPECT_FALSE(goneDuringKey) << "the menu went while its key press was still being handled";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(menu.isNull()) << "the old window stays";
+    EXPECT_TRUE(window.window()->isVisible());
 }
 
 TEST_F(WorkspaceWindowsTest, AQuitCalledOffAtTheSaveQuestionLeavesTheShowPlaying) {

@@ -186,7 +186,11 @@ void WorkspaceController::reloadCarts() {
     // A sheet on the old window goes with it.
     _output->windowReplaced();
     _brokenCues->hidePopover();
-    _window.reset();
+    // Not at once: the revert may come from a key that the old window's own
+    // menu is still handling, and the menu goes with the window.
+    PondraWindow* old = _window.release();
+    old->hide();
+    old->deleteLater();
     _gridControllers.clear();
     _tabCommands->forgetClosedTabs();
     _window = std::make_unique<PondraWindow>(*this);
