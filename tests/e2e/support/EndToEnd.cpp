@@ -53,7 +53,7 @@ void EndToEnd::SetUp() {
     // libjack's own complaints while the server comes up are not the case's.
     jack_set_error_function([](const char*) {});
     jack_set_info_function([](const char*) {});
-    jack = std::make_unique<JackTestServer>(kJackRate, kJackPeriod);
+    jack = std::make_unique<JackTestServer>(kJackRate, kJackPeriod, path("jackd.log"));
     ASSERT_TRUE(jack->start()) << "the JACK server did not start";
 }
 
@@ -107,8 +107,11 @@ void EndToEnd::keepEvidence() {
     const std::string folder = std::string(PONDRA_E2E_EVIDENCE_DIR) + "/" + caseName();
     std::filesystem::create_directories(folder);
     x->grab(QRect(0, 0, 1280, 1024)).save(QString::fromStdString(folder + "/screen.png"));
-    std::filesystem::copy_file(_outputPath, folder + "/pondra.log",
-                               std::filesystem::copy_options::overwrite_existing);
+    for (const char* log : {"pondra.log", "jackd.log"}) {
+        std::error_code absent;
+        std::filesystem::copy_file(path(log), folder + "/" + log,
+                                   std::filesystem::copy_options::overwrite_existing, absent);
+    }
     // What the screen cannot show: the program's state and its windows,
     // unmapped ones too.
     std::ofstream state(folder + "/state.txt");
