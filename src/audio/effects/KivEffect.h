@@ -98,6 +98,8 @@ public:
     // returned in "AUGraphErrorDomain".
     // This effect's output feeds `other`'s input bus.
     bool connectToInputOf(KivEffect& other, std::uint32_t bus = 0, KivError* error = nullptr);
+    // `other`'s output feeds this effect's input.
+    bool connectToOutputOf(KivEffect& other, KivError* error = nullptr);
     // The input is pulled through `info` (the owner's callback).
     bool setRenderCallback(const KivRenderInfo& info, std::uint32_t bus = 0,
                            KivError* error = nullptr);
@@ -109,6 +111,12 @@ public:
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                         std::uint32_t busNumber, const AudioChannels& data) override;
 
+    // Formats of bus 0 (the only bus); none without a unit.
+    std::optional<KivAudioStreamDescription> inputStreamFormat() const;
+    std::optional<KivAudioStreamDescription> outputStreamFormat() const;
+    // Channels of bus 0; 0 without a unit.
+    std::uint32_t inputChannels() const;
+    std::uint32_t outputChannels() const;
     // Writes a side's format. On an initialized unit the stream is stopped,
     // the unit uninitialized, the format written again and everything
     // restarted; the error is that of the last attempt. Without a unit,

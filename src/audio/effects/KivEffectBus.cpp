@@ -149,6 +149,13 @@ void KivEffectBus::connectEffects() {
     }
 }
 
+void KivEffectBus::connectEffectsToEffect(KivEffect& target, std::uint32_t bus) {
+    connectEffects();
+    if (auto last = lastUsedEffect()) {
+        last->connectToInputOf(target, bus);
+    }
+}
+
 bool KivEffectBus::setRenderCallback(const KivRenderInfo& info) {
     auto first = firstUsedEffect();
     return first && first->setRenderCallback(info);

@@ -71,6 +71,8 @@ public:
     // feeds the next one's input; the inputs of the others are left unfed.
     // The signal enters at firstUsedEffect() and leaves at lastUsedEffect().
     void connectEffects();
+    // The same, with the last used effect feeding `target`'s input bus.
+    void connectEffectsToEffect(KivEffect& target, std::uint32_t bus = 0);
     // The chain's input end pulls through `info`; false when no effect is used.
     bool setRenderCallback(const KivRenderInfo& info);
     // Fills `info` with the chain's output end (the last used effect); clears

@@ -192,3 +192,42 @@ TEST_F(KivEffectBusTest, RemovingAnEffectUnhooksWhatPulledIt) {
     ASSERT_TRUE(stream.removeEffect(first.get()));
     EXPECT_FALSE(last->unit()->input().isSet());
 }
+
+TEST_F(KivEffectBusTest, ConnectEffectsToEffectEndsTheChainInTheTarget) {
+    auto first = make(kTestGainUri);
+    auto second = make(kTestGainUri);
+    auto target = make(kTestGainUri);
+    KivEffectBus bus(1);
+    bus.addEffect(first);
+    bus.addEffect(second);
+    build(bus, KivAudioStreamDescription(48000.0, 1));
+    ASSERT_TRUE(stream.addEffect(*target));
+    ASSERT_TRUE(target->setStreamFormat(KivAudioStreamDescription(48000.0, 1)));
+    for (const auto& effect : {first, second, target}) {
+        ASSERT_TRUE(effect->setValueForParameter(kGainPort, -6.0206f));
+    }
+    bus.connectEffectsToEffect(*target);
+    SineInput sine(48000.0);
+    KivRenderInfo input;
+    sine.registerRenderInfo(&input);
+    ASSERT_TRUE(bus.setRenderCallback(input));
+    EXPECT_EQ(second->unit()->input().target, static_cast<KivAudioRendering*>(first->unit()));
+    EXPECT_EQ(target->unit()->input().target, static_cast<KivAudioRendering*>(second->unit()))
+        << "the last effect of the list feeds the target";
+    KivRenderInfo output;
+    target->registerRenderInfo(&output);
+    EXPECT_NEAR(pull(output, 1).front(), 0.125f, 1e-3f) << "three halvings, each once";
+
+    // Units have one bus: another is refused, logged, and changes nothing.
+    CapturingLogSink log;
+    bus.connectEffectsToEffect(*target, 1);
+    EXPECT_EQ(target->unit()->input().target, static_cast<KivAudioRendering*>(second->unit()));
+    EXPECT_EQ(log.lines().size(), 1u);
+
+    // With no effect used, nothing reaches the target.
+    target->clearRenderCallback();
+    bus.setEffects({});
+    build(bus, KivAudioStreamDescription(48000.0, 1));
+    bus.connectEffectsToEffect(*target);
+    EXPECT_FALSE(target->unit()->input().isSet());
+}
