@@ -180,7 +180,19 @@ public:
     // Seconds; 0 while bypassed or without a unit.
     double tailTime() const;
 
-    // Editor.
+    // The channel count of the chain this effect is in when its plugin cannot
+    // be fitted to it (the chain then leaves it out of its signal path); 0
+    // while it takes the chain's channels.
+    std::uint32_t refusedChannels() const { return _refusedChannels; }
+    // The chain tells, at each fitting. Emits fitChanged() on a change.
+    void setRefusedChannels(std::uint32_t channels);
+    // Emitted on the thread that fits the chain, possibly under the locks of
+    // the chain's owner: an observer defers whatever it does to its own
+    // thread's next turn.
+    Signal<>& fitChanged() { return _fitChanged; }
+
+    // Editor. An effect whose plugin cannot take its chain's channels opens
+    // its editor all the same, to say so.
     void openEditor();
     void closeEditor();
     // The editor's window tells its effect it closed; ownership of the
@@ -228,5 +240,7 @@ private:
     std::unique_ptr<KivEffectEditorWindow> _editor;
     std::string _lastEditorFrame;
     Signal<std::uint32_t> _parameterListeners;
+    std::uint32_t _refusedChannels = 0;
+    Signal<> _fitChanged;
     RenderLogLimiter _renderErrors; // render thread
 };

@@ -135,6 +135,9 @@ void KivEffectBus::setProperties() {
         if (!input && !output) {
             _usedEffects.push_back(effect);
         }
+        const bool refused =
+            input.code == kEffectFormatNotSupported || output.code == kEffectFormatNotSupported;
+        effect->setRefusedChannels(refused ? format.channels() : 0);
     }
 }
 

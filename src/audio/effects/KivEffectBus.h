@@ -64,7 +64,8 @@ public:
 
     // Fits the chain to the format: each effect gets it on input and output;
     // those that accept both are used. A refusal (-10868) is logged as
-    // "Error: %s does not support input format: %s" (or output).
+    // "Error: %s does not support input format: %s" (or output), and the
+    // effect is told the channels it refused (see KivEffect::refusedChannels).
     void setProperties();
 
     // Wires the used effects in series, in list order: each one's output

@@ -79,8 +79,9 @@ TEST_F(KivEffectTest, CatalogueListsTheTestPluginUnderItsMaker) {
     for (const auto& item : maker->items) {
         titles.push_back(item.title);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Test Gain", "Test Gain Controls",
-                                                "Test Gain Stereo", "Test Gain MIDI"}))
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"Test Gain", "Test Gain Controls", "Test Gain Narrow",
+                                        "Test Gain Stereo", "Test Gain Widen", "Test Gain MIDI"}))
         << "effects first, music effects after, each in catalogue order";
 }
 
@@ -530,4 +531,24 @@ TEST_F(KivEffectTest, ConnectToOutputOfFeedsThisEffectFromTheOther) {
     EXPECT_EQ(error.domain, "AUGraphErrorDomain");
     EXPECT_EQ(error.code, KivStream::kNodeNotFound);
     EXPECT_EQ(log.lines().size(), 1u) << "the failure is logged at once";
+}
+
+TEST_F(KivEffectEditorTest, AnEffectThatCannotTakeItsChainsChannelsOpensItsEditorToSaySo) {
+    auto stereo = KivEffect::effectWithDescription(gainDescription(kTestGainStereoUri));
+    ASSERT_TRUE(stream.addEffect(*stereo));
+    ASSERT_FALSE(stereo->setStreamFormat(KivAudioStreamDescription(48000.0, 6)));
+    ASSERT_TRUE(stream.initialize());
+    ASSERT_TRUE(stereo->unit());
+
+    // Uninitialized for another reason, no editor opens.
+    stereo->unit()->uninitialize();
+    CapturingLogSink log;
+    stereo->openEditor();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(log.lines().size(), 1u);
+
+    stereo->setRefusedChannels(6);
+    stereo->openEditor();
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(stereo->editorIsOpen());
 }
