@@ -12,6 +12,7 @@
 #include "audio/effects/KivLv2Catalogue.h"
 #include "audio/source/KivAudioSource.h"
 #include "effecteditor/EffectEditor.h"
+#include "effecteditor/EffectEditorPlacement.h"
 #include "effecteditor/EffectGenericView.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
@@ -25,6 +26,7 @@
 #include "window/grid/MediaImport.h"
 #include "window/inspector/CueInspectorController.h"
 #include "window/inspector/InspectorController.h"
+#include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceController.h"
 
 #include <sndfile.h>
@@ -35,6 +37,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -423,7 +426,7 @@ TEST_F(WorkspaceWindowEndToEnd, AnEffectAddedInTheInspectorIsEditedAndItsPresetC
     EffectEditor* editor = EffectEditor::of(gain);
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(editor->windowTitle(), "Test Gain : ");
+    EXPECT_EQ(editor->windowTitle(), "Test Gain");
 
     // A double click on its row raises the same one editor.
     editor->hide();
@@ -508,4 +511,48 @@ TEST_F(WorkspaceWindowEndToEnd,
     first = render(2);
     expectCycle(first + 1, wet);
     cue->stop();
+}
+
+TEST_F(WorkspaceWindowEndToEnd,
+       AnEffectsEditorOpensBesideItsWindowAndReopensWithTheShowWhereItWas) {
+    InstalledEffectEditors editors(prompts);
+    auto untitled = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*untitled);
+    QWidget& frame = *window.window();
+    frame.move(10, 20);
+    GridController& grid = *window.selectedController();
+    const std::shared_ptr<AudioCue> cue = dropRain(*untitled, grid, 48000);
+    ASSERT_TRUE(cue);
+    grid.gridView()->setSelectedIndex(0);
+    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
+    QAction* add =
+        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
+    ASSERT_TRUE(add);
+    add->trigger();
+    ASSERT_EQ(cue->effects().size(), 1u);
+    EffectEditor* editor = EffectEditor::of(*cue->effects().front());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->isVisible());
+    // The window fills the test screen's width: the editor sits over its
+    // right edge, level with its top, whole on the screen.
+    const QRect screen = frame.screen()->availableGeometry();
+    ASSERT_GT(frame.frameGeometry().width() + EffectEditorPlacement::kGap + editor->width(),
+              screen.width());
+    EXPECT_EQ(editor->frameGeometry().right(), screen.right());
+    EXPECT_EQ(editor->frameGeometry().top(), frame.frameGeometry().top());
+
+    // Moved by the user and saved open: the reopened show brings it back there.
+    editor->move(screen.x() + 60, screen.y() + 70);
+    const std::string package = files.path("editor.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*untitled);
+    windows->documentController().finishSaving(*untitled);
+    const auto back = closeAndReopen(untitled, package);
+    ASSERT_TRUE(back);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(back->effects().size(), 1u);
+    EffectEditor* again = EffectEditor::of(*back->effects().front());
+    ASSERT_NE(again, nullptr) << "the editor was open when the show was saved";
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(again->pos(), QPoint(screen.x() + 60, screen.y() + 70));
 }

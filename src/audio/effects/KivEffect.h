@@ -25,6 +25,9 @@ class KivStream;
 
 // Posted (object none) when an effect's bypass changes; editors re-read it.
 inline constexpr const char* kKivEffectBypassChangedNotification = "bypassChanged";
+// What an effect whose plugin cannot be fitted to its cue's channels is
+// shown with, in the cue's effects list and in its editor.
+inline constexpr const char* kKivEffectRefusedChannelsNotice = "does not take this cue's channels";
 // The parameter id that stands for every parameter of a unit.
 inline constexpr std::uint32_t kKivEffectAnyParameter = 0xFFFFFFFF;
 
@@ -132,7 +135,9 @@ public:
     std::vector<EffectParameter> outputParameters() const;
     // Inputs and outputs alike. 0, logged, for an unknown id or without a unit.
     float valueForParameter(std::uint32_t id) const;
-    // Atomic; the render thread takes it at its next block. Listeners hear of it.
+    // Atomic; the render thread takes it at its next block. Listeners hear of
+    // it. A value that changes leaves the effect on no preset: its settings
+    // are no longer the preset's.
     bool setValueForParameter(std::uint32_t id, float value);
     // Tells the listeners that every parameter may have changed.
     void updateParameters();
@@ -170,6 +175,8 @@ public:
     // file that cannot be read or that the unit refuses changes nothing and
     // answers "The preset could not be loaded" in `error`.
     bool setUserPreset(const std::string& path, KivError* error = nullptr);
+    // The preset the settings are, as loaded or saved; empty once a
+    // parameter moved away from it.
     std::string currentPresetName() const;
     void setCurrentPresetName(const std::string& name);
 
