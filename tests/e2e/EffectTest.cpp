@@ -46,7 +46,7 @@ protected:
 
 TEST_F(Effects, AnInstalledPluginAddedFromAddEffectChangesWhatTheCueSounds) {
     const double frequency = Tones::frequency(0);
-    // The installed effects are stereo: they run on a cue of two channels.
+    // The installed effects are stereo: on a cue of two channels they run as they stand.
     const std::string file = tone("one.wav", 0, 6, 2);
     const TopLevel window = launch();
     const WindowMap map(window.frame);
@@ -82,6 +82,44 @@ TEST_F(Effects, AnInstalledPluginAddedFromAddEffectChangesWhatTheCueSounds) {
     EXPECT_GT(dry, 0.2);
     EXPECT_LT(wet, dry / 10) << "dry " << dry << ", with the effect " << wet;
     EXPECT_GT(rms(heard, wetAt, 8 * Tones::kPeriod), dry / 4);
+}
+
+// A stereo plugin on a mono cue: the cue's one channel is fed to both of its
+// inputs and its outputs come back averaged, so the effect is heard.
+TEST_F(Effects, AStereoPluginOnAMonoCueChangesWhatTheCueSounds) {
+    const double frequency = Tones::frequency(0);
+    const std::string file = tone("mono.wav", 0, 6, 1);
+    const TopLevel window = launch();
+    const WindowMap map(window.frame);
+    dropFiles({file}, map.cellCentre(0));
+    selectCell(map, 0);
+    record();
+
+    std::size_t from = recordedFrames();
+    x->key('1');
+    std::vector<float> heard = recordFor(1.0);
+    const std::size_t dryOnset = Tones::onsetPeriod(heard, frequency, 0.05, from);
+    ASSERT_NE(dryOnset, std::string::npos) << "the cue never sounded";
+    const double dry =
+        Tones::amplitude(heard, (dryOnset + 4) * Tones::kPeriod, 8 * Tones::kPeriod, frequency);
+    x->key('1');
+    x->settle(300ms);
+
+    const auto editor = addRingMod(map);
+    ASSERT_TRUE(editor) << "the effect's editor never showed";
+    EXPECT_EQ(editor->title, QStringLiteral("MDA RingMod")) << "no preset yet: the name alone";
+    x->close(*editor);
+    ASSERT_TRUE(x->waitUntilGone([&](const TopLevel& w) { return w.id == editor->id; }, 5s));
+    selectCell(map, 0);
+
+    from = recordedFrames();
+    x->key('1');
+    heard = recordFor(1.0);
+    const std::size_t wetAt = from + Tones::kRate / 2;
+    const double wet = Tones::amplitude(heard, wetAt, 8 * Tones::kPeriod, frequency);
+    EXPECT_GT(dry, 0.2);
+    EXPECT_LT(wet, dry / 10) << "dry " << dry << ", with the effect " << wet;
+    EXPECT_GT(rms(heard, wetAt, 8 * Tones::kPeriod), dry / 4) << "the cue still sounds";
 }
 
 // An effect added while the cue plays: the cue sounds through the change, and
