@@ -268,6 +268,19 @@ QAction* effectItem(const CueInspectorController& inspector, const QString& make
     return nullptr;
 }
 
+// Selects the window's first cell and adds the test gain to its cue from the
+// inspector's menu, as a user does: the cue's new effect, none when none came.
+KivEffect* addTestGain(WorkspaceController& window, const AudioCue& cue) {
+    window.selectedController()->gridView()->setSelectedIndex(0);
+    QAction* add = effectItem(window.inspectorController()->cueInspectorController(),
+                              QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
+    if (!add) {
+        return nullptr;
+    }
+    add->trigger();
+    return cue.effects().size() == 1 ? cue.effects().front().get() : nullptr;
+}
+
 } // namespace
 
 TEST_F(WorkspaceWindowEndToEnd,
@@ -466,14 +479,9 @@ TEST_F(WorkspaceWindowEndToEnd,
     ASSERT_TRUE(cue);
     // Before the effect is added: a new stream would close its editor.
     everyCueByHand(*untitled);
-    grid.gridView()->setSelectedIndex(0);
-    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
-    QAction* add =
-        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
-    ASSERT_TRUE(add);
-    add->trigger();
-    ASSERT_EQ(cue->effects().size(), 1u);
-    KivEffect& gain = *cue->effects().front();
+    KivEffect* added = addTestGain(window, *cue);
+    ASSERT_NE(added, nullptr);
+    KivEffect& gain = *added;
     EffectEditor* editor = EffectEditor::of(gain);
     ASSERT_NE(editor, nullptr);
     ASSERT_NE(editor->genericView(), nullptr);
@@ -523,14 +531,9 @@ TEST_F(WorkspaceWindowEndToEnd,
     GridController& grid = *window.selectedController();
     const std::shared_ptr<AudioCue> cue = dropRain(*untitled, grid, 48000);
     ASSERT_TRUE(cue);
-    grid.gridView()->setSelectedIndex(0);
-    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
-    QAction* add =
-        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
-    ASSERT_TRUE(add);
-    add->trigger();
-    ASSERT_EQ(cue->effects().size(), 1u);
-    EffectEditor* editor = EffectEditor::of(*cue->effects().front());
+    KivEffect* gain = addTestGain(window, *cue);
+    ASSERT_NE(gain, nullptr);
+    EffectEditor* editor = EffectEditor::of(*gain);
     ASSERT_NE(editor, nullptr);
     ASSERT_TRUE(editor->isVisible());
     // The window fills the test screen's width: the editor sits over its
