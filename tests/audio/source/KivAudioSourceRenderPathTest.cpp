@@ -39,11 +39,12 @@ TEST_F(SourceRenderPathTest, DevampTakesNoBlockingLockOnTheRenderThread) {
     const auto locks = renderThreadBlockingLocks();
     const std::size_t first = render(kLoopCycles);
     EXPECT_EQ(renderThreadBlockingLocks(), locks);
-    // The pass plays out to its end and the loop does not come round again.
+    // The pass plays out to its end (which is inside the file, so it fades
+    // out onto it) and the loop does not come round again.
     const std::size_t rest = (kLoopCycles - 3) * kCycle;
     const auto played = output(first, kLoopCycles);
     EXPECT_EQ(std::vector<float>(played.begin(), played.begin() + rest),
-              ramp(kRate / 2 + 3 * kCycle, rest));
+              endingAtTheEndPoint(ramp(kRate / 2 + 3 * kCycle, rest)));
     EXPECT_EQ(std::vector<float>(played.begin() + rest, played.end()),
               std::vector<float>(3 * kCycle, 0.0f));
 }
