@@ -239,8 +239,17 @@ void KivAudioMetaBuffer::handOver(Change change) {
         _ownerWants[0] = reset->wants[0];
         _ownerWants[1] = reset->wants[1];
     }
+    reset->seeks.store(reset->hasPosition, std::memory_order_relaxed);
     _pendingReset.store(reset.release(), std::memory_order_release);
     wake();
+}
+
+bool KivAudioMetaBuffer::seekWaits() const {
+    // Only the render thread retires a reset handed over, so this one lives
+    // on while it looks; the owner may take it back meanwhile, but then
+    // hands it over again, a seek still.
+    const Reset* reset = _pendingReset.load(std::memory_order_acquire);
+    return reset != nullptr && reset->seeks.load(std::memory_order_relaxed);
 }
 
 bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {

@@ -98,6 +98,8 @@ public:
     // file (the last slice ends before the file does) with no loop jump on
     // the way; kNoEndPoint when there is no such point, or only beyond a jump.
     static constexpr std::int64_t kNoEndPoint = INT64_MAX;
+    // Render thread: a seek is handed over that the next readFrames takes.
+    bool seekWaits() const;
     std::int64_t lastReadStartFrame() const { return _lastReadStartFrame; }
     std::int64_t lastReadFramesToEndPoint() const { return _lastReadEndPoint; }
 
@@ -177,6 +179,9 @@ private:
         std::vector<KivSlice> slices;
         // A seek sets the position; new slices alone keep the one playing.
         bool hasPosition = false;
+        // The same, for the render thread to peek at while the owner may
+        // still fold a later change in.
+        std::atomic<bool> seeks{false};
         Position position;
         double seekTime = 0.0;
         // The position the owner saw (for new slices alone): the buffers it

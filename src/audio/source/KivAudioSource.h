@@ -193,6 +193,9 @@ private:
     void takeHandedOverChain();
     // Render thread: nothing sounds any more, so the next sound starts from silence.
     void closeEdges();
+    // Render thread: a seek while the file plays; the sound it leaves fades
+    // out under the one it goes to, unless that goes on where it was.
+    void crossfadeToSeek(const AudioChannels& data);
     // Control thread: a stop the render thread has not faded out yet.
     bool stopStillToFade() const;
     // KivFadeTarget.
@@ -284,6 +287,9 @@ private:
     bool _attached = false;
     std::vector<float> _scratch;        // feeds channels nobody reads
     std::vector<float*> _chainChannels; // the chain's buffers for one call
+    // Where the sound a seek leaves is read, to fade out under the new one.
+    std::vector<float> _tail;
+    std::vector<float*> _tailChannels;
     std::uint32_t _scratchFrames = 0;
     KivRenderFlags* _cycleFlags = nullptr;               // render thread, during one render
     const KivRenderTimeStamp* _cycleTimeStamp = nullptr; // render thread, during one render

@@ -112,6 +112,9 @@ std::int32_t KivAudioSource::_finalRender(KivRenderFlags&, const KivRenderTimeSt
     }
     if (_hardStopFading) {
         _buffer->readOn(data.frameCount, data, 0);
+    } else if (open && _buffer->seekWaits()) {
+        crossfadeToSeek(data);
+        return 0;
     } else {
         _readInfo.call(data.frameCount, data, 0);
     }
@@ -124,6 +127,27 @@ std::int32_t KivAudioSource::_finalRender(KivRenderFlags&, const KivRenderTimeSt
     }
     KivEdgeRamp::fadeToEnd(data, _buffer->lastReadFramesToEndPoint());
     return 0;
+}
+
+void KivAudioSource::crossfadeToSeek(const AudioChannels& data) {
+    const std::uint32_t frames = std::min(data.frameCount, KivEdgeRamp::kFrames);
+    const AudioChannels tail{_tailChannels.data(), data.channelCount, frames};
+    _buffer->readOn(frames, tail, 0);
+    KivEdgeRamp::fadeToEnd(tail, _buffer->lastReadFramesToEndPoint());
+    const std::int64_t wouldGoOnFrom = _buffer->lastReadStartFrame();
+    _readInfo.call(data.frameCount, data, 0);
+    if (_buffer->lastReadStartFrame() != wouldGoOnFrom) {
+        KivEdgeRamp::fadeOut(tail, frames);
+        KivEdgeRamp::fadeIn(data, frames);
+        for (std::uint32_t c = 0; c < data.channelCount; ++c) {
+            if (data.channels[c] != nullptr) {
+                for (std::uint32_t i = 0; i < frames; ++i) {
+                    data.channels[c][i] += tail.channels[c][i];
+                }
+            }
+        }
+    }
+    KivEdgeRamp::fadeToEnd(data, _buffer->lastReadFramesToEndPoint());
 }
 
 void KivAudioSource::closeEdges() {

@@ -199,3 +199,51 @@ TEST_F(SourceEdges, LoopSeamsStaySampleExact) {
         cycles(2);
     }
 }
+
+// A seek while the file plays (a cue's start, end or loop changed, an
+// effect added) goes from one place in the file to another: the sound it
+// leaves fades out under the one it goes to, in the next cycle.
+TEST_F(SourceEdges, ASeekWhilePlayingFadesFromTheOldPlaceToTheNew) {
+    auto source = sineSource();
+    source->play();
+    const std::size_t played = cycles(5) + 5 * kPeriod;
+    source->goToTime(1.0 + 60.0 / kRate); // a peak; the old place is near a zero
+    const std::size_t sought = cycles(2);
+    std::vector<float> expected(kFade);
+    for (std::size_t i = 0; i < kFade; ++i) {
+        expected[i] = sine[48060 + i] * rise(i) + sine[played + i] * fall(i);
+    }
+    EXPECT_EQ(heardFrom(sought, kFade), expected);
+    EXPECT_EQ(heardFrom(sought + kFade, 2 * kPeriod - kFade),
+              sineFrom(48060 + kFade, 2 * kPeriod - kFade));
+    EXPECT_LE(stepThroughFadeFrom(sought), ownStep);
+}
+
+// The audio cue stopped and played again before the device's next cycle
+// (its stop sends it back to its start): the sound that played fades out
+// under the new start.
+TEST_F(SourceEdges, AStopAndAPlayBetweenTwoCyclesFadeFromOneToTheOther) {
+    auto source = sineSource();
+    source->play();
+    const std::size_t played = cycles(3) + 3 * kPeriod;
+    source->stop();
+    source->goToTime(0.0);
+    source->play();
+    const std::size_t again = cycles(1);
+    std::vector<float> expected(kFade);
+    for (std::size_t i = 0; i < kFade; ++i) {
+        expected[i] = sine[i] * rise(i) + sine[played + i] * fall(i);
+    }
+    EXPECT_EQ(heardFrom(again, kFade), expected);
+    EXPECT_LE(stepThroughFadeFrom(again), ownStep);
+}
+
+TEST_F(SourceEdges, ASeekToWherePlayGoesOnLeavesItSampleExact) {
+    auto source = sineSource();
+    source->play();
+    const std::size_t first = cycles(18);
+    renderCycles(1, 192);
+    source->goToTime(0.1); // frame 4800, the next one to play
+    cycles(2);
+    EXPECT_EQ(heardFrom(first, 4800 + 2 * kPeriod), sineFrom(0, 4800 + 2 * kPeriod));
+}

@@ -186,7 +186,9 @@ TEST_F(AudioSourceTransport, APlayAfterFinishingStartsAgain) {
     source->play();
     render();
     source->hardStop();
+    render();
     scheduler.advance(1.0);
+    EXPECT_EQ(device->busOf(*source), std::nullopt) << "finished and detached";
     source->goToTime(0.0);
     source->play();
     const std::size_t again = render();
