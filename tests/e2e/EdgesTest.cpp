@@ -39,6 +39,28 @@ protected:
     // The recording's frame count now, where a cut made next lies after.
     std::size_t mark() const { return recordedFrames(); }
 
+    // Makes a cut with `action` and answers the sound heard ending, or
+    // starting, after it within `seconds`.
+    template <class Action>
+    EdgeSteps::Cut endAfter(Action action, double seconds = 0.4) {
+        const std::size_t from = mark();
+        action();
+        const std::vector<float> heard = recordFor(seconds);
+        return EdgeSteps::end(heard, from - kJackPeriod, heard.size());
+    }
+    template <class Action>
+    EdgeSteps::Cut startAfter(Action action, double seconds = 0.6) {
+        const std::size_t from = mark();
+        action();
+        const std::vector<float> heard = recordFor(seconds);
+        return EdgeSteps::start(heard, from, heard.size());
+    }
+    // Cue 0 from its start, sounding steadily for a while.
+    void playTheFirst() {
+        x->key('1');
+        recordFor(0.6);
+    }
+
     void expectClean(const EdgeSteps::Cut& cut, const char* edge) {
         ASSERT_TRUE(cut.found()) << edge << ": no such cut heard";
         std::printf("edge %-24s step %+6.2f dB against the tone's own\n", edge, cut.db());
@@ -85,41 +107,23 @@ TEST_F(Edges, EveryCutAnOperatorMakesFadesRatherThanSteps) {
         << "the last sound is not on the end point";
 
     // A stop.
-    x->key('1');
-    recordFor(0.6);
-    from = mark();
-    x->key('1');
-    heard = recordFor(0.4);
-    expectClean(EdgeSteps::end(heard, from - kJackPeriod, heard.size()), "stop");
+    playTheFirst();
+    expectClean(endAfter([&] { x->key('1'); }), "stop");
 
     // Pause All, then Resume All.
-    x->key('1');
-    recordFor(0.6);
-    from = mark();
-    x->key('[');
-    heard = recordFor(0.5);
-    expectClean(EdgeSteps::end(heard, from - kJackPeriod, heard.size()), "pause");
-    from = mark();
-    x->key(']');
-    heard = recordFor(0.6);
-    expectClean(EdgeSteps::start(heard, from, heard.size()), "resume");
+    playTheFirst();
+    expectClean(endAfter([&] { x->key('['); }), "pause");
+    expectClean(startAfter([&] { x->key(']'); }), "resume");
     x->key('1');
     recordFor(0.4);
 
     // A hold cue let go of before the keyboard repeats its key.
     x->keyDown('3');
     recordFor(0.45);
-    from = mark();
-    x->keyUp('3');
-    heard = recordFor(0.4);
-    expectClean(EdgeSteps::end(heard, from - kJackPeriod, heard.size()), "hold release");
+    expectClean(endAfter([&] { x->keyUp('3'); }), "hold release");
 
     // A solo cue (silent itself) stops the one that plays.
-    x->key('1');
-    recordFor(0.6);
-    from = mark();
-    x->key('4');
-    heard = recordFor(0.4);
-    expectClean(EdgeSteps::end(heard, from - kJackPeriod, heard.size()), "solo stop");
+    playTheFirst();
+    expectClean(endAfter([&] { x->key('4'); }), "solo stop");
     x->key('4');
 }
