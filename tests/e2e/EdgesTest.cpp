@@ -95,35 +95,58 @@ TEST_F(Edges, EveryCutAnOperatorMakesFadesRatherThanSteps) {
     record(90.0);
     recordFor(0.5);
 
-    // A start from inside the file, and its end point 2 s of the file later.
-    std::size_t from = mark();
-    x->key('2');
-    std::vector<float> heard = recordFor(2.8);
-    const EdgeSteps::Cut inside = EdgeSteps::start(heard, from, heard.size());
-    const EdgeSteps::Cut endPoint = EdgeSteps::end(heard, from, heard.size());
-    expectClean(inside, "start inside the file");
-    expectClean(endPoint, "end point");
-    EXPECT_NEAR(double(endPoint.frame - inside.frame), 2.0 * kJackRate, double(kJackPeriod))
-        << "the last sound is not on the end point";
+    // Each cut measured again if a cycle the server ran late spoiled it,
+    // after Stop All has silenced what its take left playing.
+    const auto again = [&] { stopAllAndWait(window); };
 
-    // A stop.
-    playTheFirst();
-    expectClean(endAfter([&] { x->key('1'); }), "stop");
+    // A start from inside the file, and its end point 2 s of the file later.
+    measure(
+        [&] {
+            const std::size_t from = mark();
+            x->key('2');
+            const std::vector<float> heard = recordFor(2.8);
+            const EdgeSteps::Cut inside = EdgeSteps::start(heard, from, heard.size());
+            const EdgeSteps::Cut endPoint = EdgeSteps::end(heard, from, heard.size());
+            expectClean(inside, "start inside the file");
+            expectClean(endPoint, "end point");
+            EXPECT_NEAR(double(endPoint.frame - inside.frame), 2.0 * kJackRate, double(kJackPeriod))
+                << "the last sound is not on the end point";
+        },
+        again);
+
+    measure(
+        [&] {
+            playTheFirst();
+            expectClean(endAfter([&] { x->key('1'); }), "stop");
+        },
+        again);
 
     // Pause All, then Resume All.
-    playTheFirst();
-    expectClean(endAfter([&] { x->key('['); }), "pause");
-    expectClean(startAfter([&] { x->key(']'); }), "resume");
-    x->key('1');
-    recordFor(0.4);
+    measure(
+        [&] {
+            playTheFirst();
+            expectClean(endAfter([&] { x->key('['); }), "pause");
+            expectClean(startAfter([&] { x->key(']'); }), "resume");
+            x->key('1');
+            recordFor(0.4);
+        },
+        again);
 
     // A hold cue let go of before the keyboard repeats its key.
-    x->keyDown('3');
-    recordFor(0.45);
-    expectClean(endAfter([&] { x->keyUp('3'); }), "hold release");
+    measure(
+        [&] {
+            x->keyDown('3');
+            recordFor(0.45);
+            expectClean(endAfter([&] { x->keyUp('3'); }), "hold release");
+        },
+        again);
 
     // A solo cue (silent itself) stops the one that plays.
-    playTheFirst();
-    expectClean(endAfter([&] { x->key('4'); }), "solo stop");
-    x->key('4');
+    measure(
+        [&] {
+            playTheFirst();
+            expectClean(endAfter([&] { x->key('4'); }), "solo stop");
+            x->key('4');
+        },
+        again);
 }
