@@ -6,6 +6,7 @@
 #include "audio/effects/KivEffectChain.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "audio/render/KivAudioSend.h"
+#include "audio/render/KivEdgeRamp.h"
 #include "audio/render/KivStream.h"
 #include "audio/render/MatrixMixer.h"
 #include "audio/source/KivAudioFile.h"
@@ -416,6 +417,11 @@ void KivAudioSource::updateStream() {
             _scratchFrames = _stream->maximumFramesPerSlice();
             _scratch.assign(std::size_t(_mixerInChannels) * _scratchFrames, 0.0f);
             _chainChannels.assign(_mixerInChannels, nullptr);
+            _tail.assign(std::size_t(_mixerInChannels) * KivEdgeRamp::kFrames, 0.0f);
+            _tailChannels.assign(_mixerInChannels, nullptr);
+            for (std::uint32_t k = 0; k < _mixerInChannels; ++k) {
+                _tailChannels[k] = _tail.data() + std::size_t(k) * KivEdgeRamp::kFrames;
+            }
             _validStream.store(true, std::memory_order_release);
         }
     }

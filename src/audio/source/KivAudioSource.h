@@ -110,8 +110,11 @@ public:
     void goToTime(double seconds);
 
     // Transport, control thread. play attaches the source and queues its
-    // start on the device; stop lets the effects ring out; hardStop is silent
-    // from the next cycle; devamp plays the current loop out and runs on.
+    // start on the device; stop fades the file out and lets the effects ring
+    // on; hardStop fades everything out within the next cycle; devamp plays
+    // the current loop out and runs on. Every edge is a short fade (see
+    // KivEdgeRamp) that begins on the first frame of the cycle the action
+    // runs before.
     void play();
     void stop();
     void hardStop();
@@ -172,7 +175,8 @@ public:
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                         std::uint32_t busNumber, const AudioChannels& data) override;
     // Render thread: the chain's input end, the meta buffer's frames while
-    // playing, else silence (so effect tails ring out after a stop).
+    // playing, else silence (so effect tails ring out after a stop); faded
+    // in at a start inside the file, out at a stop and onto an end point.
     std::int32_t _finalRender(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                               std::uint32_t busNumber, const AudioChannels& data);
 
@@ -187,6 +191,13 @@ private:
     // Render thread, `_renderMutex` held: takes a chain handed over, unless
     // the way to the last one still runs.
     void takeHandedOverChain();
+    // Render thread: nothing sounds any more, so the next sound starts from silence.
+    void closeEdges();
+    // Render thread: a seek while the file plays; the sound it leaves fades
+    // out under the one it goes to, unless that goes on where it was.
+    void crossfadeToSeek(const AudioChannels& data);
+    // Control thread: a stop the render thread has not faded out yet.
+    bool stopStillToFade() const;
     // KivFadeTarget.
     float fadeVolume() override { return masterVolume(); }
     void setFadeVolume(float volume) override { setMasterVolume(volume); }
@@ -276,6 +287,9 @@ private:
     bool _attached = false;
     std::vector<float> _scratch;        // feeds channels nobody reads
     std::vector<float*> _chainChannels; // the chain's buffers for one call
+    // Where the sound a seek leaves is read, to fade out under the new one.
+    std::vector<float> _tail;
+    std::vector<float*> _tailChannels;
     std::uint32_t _scratchFrames = 0;
     KivRenderFlags* _cycleFlags = nullptr;               // render thread, during one render
     const KivRenderTimeStamp* _cycleTimeStamp = nullptr; // render thread, during one render
@@ -293,6 +307,16 @@ private:
     std::atomic<double> _timeWeWereStopped;
     // Render cycles that found the graph rebuilding.
     std::atomic<std::uint64_t> _missedCycles{0};
+    // Written by the render thread, read by the cleanup check. Whether the
+    // last cycle let the file through to the chain, and whether the feed
+    // may have sounded (an effect's tail included): a change of what the
+    // actions ask for fades in or out from there (see KivEdgeRamp).
+    std::atomic<bool> _inputOpen{false};
+    std::atomic<bool> _outputOpen{false};
+    bool _hardStopFading = false; // render thread, for the length of one render
+    // `_controlMutex`: the cleanup check found a stop still to fade once and
+    // let the source be pulled one more round.
+    bool _detachDeferred = false;
     RenderLogLimiter _renderErrors; // render thread
 
     SteadyClock _steadyClock;

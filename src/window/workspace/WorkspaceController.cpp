@@ -36,6 +36,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -186,11 +187,7 @@ void WorkspaceController::reloadCarts() {
     // A sheet on the old window goes with it.
     _output->windowReplaced();
     _brokenCues->hidePopover();
-    // Not at once: the revert may come from a key that the old window's own
-    // menu is still handling, and the menu goes with the window.
-    PondraWindow* old = _window.release();
-    old->hide();
-    old->deleteLater();
+    _window.reset();
     _gridControllers.clear();
     _tabCommands->forgetClosedTabs();
     _window = std::make_unique<PondraWindow>(*this);
@@ -548,9 +545,13 @@ void WorkspaceController::saveDocumentAs() {
 }
 
 void WorkspaceController::revertDocument() {
-    if (_documents && !_workspace->filePath().empty()) {
-        _documents->revertDocument(*_workspace);
-    }
+    // A revert replaces the window, and the menu that asked for it is still
+    // handling its key or click: the window goes on the next turn.
+    QTimer::singleShot(0, this, [this] {
+        if (_documents && !_workspace->filePath().empty()) {
+            _documents->revertDocument(*_workspace);
+        }
+    });
 }
 
 void WorkspaceController::closeWindow() {

@@ -46,6 +46,7 @@ TEST_F(AudioSend, SourcesThroughItAreMixedIntoOneDeviceBus) {
 
     a->hardStop();
     b->hardStop();
+    render();
     scheduler.advance(1.0);
     EXPECT_FALSE(send->hasAudioAttached());
     EXPECT_EQ(device->busOf(*send), std::nullopt) << "the last source out takes the send off";

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -47,6 +48,10 @@ protected:
     // Starts the program with these arguments and answers its first
     // workspace window.
     TopLevel launch(const std::vector<std::string>& arguments = {});
+    // Whether a window is the program's: made by the process the case
+    // started (or one it started), whatever the program file is called.
+    bool ours(const TopLevel& window) const;
+    bool isWorkspaceWindow(const TopLevel& window) const;
     // The program's workspace windows, and its other windows (alerts, panels).
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
@@ -88,6 +93,14 @@ protected:
     std::size_t recordedFrames() const;
     // Waits until the recording holds `seconds` more, then answers the left channel.
     std::vector<float> recordFor(double seconds);
+    // Ends the recording.
+    void stopRecording();
+    // Cycles the JACK server has reported late to the case's recorders.
+    std::size_t lateCycles();
+    // A measurement on the recording, taken again when it fails across a
+    // cycle the server reported late, after `again` has brought the program
+    // back to where the take starts (see cleanTake).
+    void measure(const std::function<void()>& take, const std::function<void()>& again = {});
 
     // Selects a cell of the grid by a click on its name.
     void selectCell(const WindowMap& map, int index);
@@ -97,6 +110,9 @@ protected:
     void setHotKey(const WindowMap& map, int index, char key);
     // Picks entry n of a cell's contextual menu (Loop, Hold, Solo, Ducking).
     void contextMenuEntry(const WindowMap& map, int index, int entry);
+    // Stops every cue (Controls > Stop All, Ctrl+.) and waits until the
+    // recording has been silent for a tenth of a second.
+    void stopAllAndWait(const TopLevel& window);
     // Ctrl+R, Ctrl+E.
     void showMode(const TopLevel& window);
     void editMode(const TopLevel& window);
@@ -112,6 +128,13 @@ protected:
     std::unique_ptr<ChildProcess> program;
     std::unique_ptr<JackRecorder> recorder;
 
+    // Fails the case when the program it started ended by a signal (a
+    // crash), whenever that was; TearDown asks.
+    void expectNoCrash();
+    // A case that cannot run on this machine: skipped, but failed in CI
+    // (CI=true). The caller returns right after it.
+    void cannotRun(const std::string& why);
+
 private:
     void keepEvidence();
     // The panel a shortcut brings, answered with a typed path and Return.
@@ -120,4 +143,7 @@ private:
 
     std::string _folder;
     std::string _outputPath;
+    // Late cycles counted by recorders the case has replaced.
+    std::size_t _lateCyclesBefore = 0;
+    bool _crashTold = false;
 };
