@@ -114,6 +114,10 @@ TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
     openWindow();
     const QStringList titles = items(*controller->window()->outputs());
     EXPECT_EQ(titles.size(), 8);
+    ASSERT_EQ(controller->outputDevices().size(), 8u) << "one entry per pop-up item";
+    EXPECT_EQ(controller->outputDevices()[3].device->deviceUID(), "eight");
+    EXPECT_EQ(controller->outputDevices()[3].channel, 3);
+    EXPECT_EQ(&controller->outputDevices(), &controller->output().outputs());
     EXPECT_EQ(titles.front(), QStringLiteral("Card card - channels 1/2"));
     EXPECT_EQ(titles[1], QStringLiteral("Card eight - channels 1/2"));
     EXPECT_EQ(titles.back(), QStringLiteral("Card eight - channels 7/8"));
@@ -199,6 +203,24 @@ TEST_F(WindowFixture, TheSafetyCheckLooksAtTheCuesAsTheyAreWhenShowModeIsEntered
     EXPECT_EQ(warnings.popover(), nullptr);
     EXPECT_TRUE(warnings.brokenOrFlaggedCues().empty());
     EXPECT_TRUE(prompts.alerts.empty());
+}
+
+TEST_F(WindowFixture, ToggleModeSwitchesBetweenEditAndShowModeWithTheSafetyCheck) {
+    openWindow();
+    controller->settings().setShouldPerformSafetyChecks(true);
+    placeCue(wav("a.wav", 0.1f), 0, "A");
+    placeCue(wav("b.wav", 0.1f), 1, "A");
+    ASSERT_TRUE(controller->inEditMode());
+    controller->toggleMode();
+    EXPECT_TRUE(workspace->isLocked());
+    EXPECT_TRUE(controller->inShowMode());
+    EXPECT_NE(controller->brokenCueController().popover(), nullptr) << "checked on the way in";
+    controller->brokenCueController().hidePopover();
+    controller->toggleMode();
+    EXPECT_FALSE(workspace->isLocked());
+    EXPECT_TRUE(controller->inEditMode());
+    controller->toggleMode();
+    EXPECT_TRUE(controller->inShowMode());
 }
 
 TEST_F(WindowFixture, TheSliderRunsFrom0To1000ForTheMasterVolume) {
