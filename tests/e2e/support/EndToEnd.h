@@ -46,6 +46,8 @@ protected:
     // Starts the program with these arguments and answers its first
     // workspace window.
     TopLevel launch(const std::vector<std::string>& arguments = {});
+    // Starts it without waiting for anything.
+    void start(const std::vector<std::string>& arguments);
     // The program's workspace windows, and its other windows (alerts, panels).
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
