@@ -109,20 +109,21 @@ std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path
              {QStringLiteral("OK")}});
         return nullptr;
     }
-    if (!replaced) {
-        makeWindowControllers(workspace);
-        return workspace;
-    }
     // As document programs do: the show takes the fresh Untitled window's
     // place. That window may be the one asking (its menu is on the stack),
     // so it goes on the next turn, unless it was touched meanwhile.
-    makeWindowControllers(workspace, windowControllerOf(*replaced)->window()->saveGeometry());
-    QTimer::singleShot(0, &_application, [this, replaced] {
-        const auto found = _windows.find(replaced);
-        if (found != _windows.end() && isUntouchedUntitled(found->second.controller->workspace())) {
-            dropDocument(*replaced);
-        }
-    });
+    makeWindowControllers(workspace, replaced
+                                         ? windowControllerOf(*replaced)->window()->saveGeometry()
+                                         : QByteArray());
+    if (replaced) {
+        QTimer::singleShot(0, &_application, [this, replaced] {
+            const auto found = _windows.find(replaced);
+            if (found != _windows.end() &&
+                isUntouchedUntitled(found->second.controller->workspace())) {
+                dropDocument(*replaced);
+            }
+        });
+    }
     return workspace;
 }
 
