@@ -45,6 +45,12 @@ QString frameName(const Workspace& workspace) {
     return QUrl::fromLocalFile(QString::fromStdString(workspace.filePath())).toString();
 }
 
+// Untitled, and nothing ever done in it, not even undone again.
+bool isUntouchedUntitled(const Document& document) {
+    return document.filePath().empty() && !document.isDocumentEdited() &&
+           !document.undoManager().canUndo() && !document.undoManager().canRedo();
+}
+
 } // namespace
 
 WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::DocumentFactory factory,
@@ -95,6 +101,7 @@ std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path
         }
         return std::dynamic_pointer_cast<Workspace>(open);
     }
+    const Document* replaced = untouchedUntitledDocument();
     KivError error;
     auto workspace =
         std::dynamic_pointer_cast<Workspace>(_controller.openDocument(absolute, error));
@@ -107,8 +114,31 @@ std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path
              {QStringLiteral("OK")}});
         return nullptr;
     }
-    makeWindowControllers(workspace);
+    // As document programs do: the show takes the fresh Untitled window's
+    // place. That window may be the one asking (its menu is on the stack),
+    // so it goes on the next turn, unless it was touched meanwhile.
+    makeWindowControllers(workspace, replaced
+                                         ? windowControllerOf(*replaced)->window()->saveGeometry()
+                                         : QByteArray());
+    if (replaced) {
+        QTimer::singleShot(0, &_application, [this, replaced] {
+            const auto found = _windows.find(replaced);
+            if (found != _windows.end() &&
+                isUntouchedUntitled(found->second.controller->workspace())) {
+                dropDocument(*replaced);
+            }
+        });
+    }
     return workspace;
+}
+
+const Document* WorkspaceWindows::untouchedUntitledDocument() const {
+    const auto& documents = _controller.documents();
+    if (documents.size() != 1 || !isUntouchedUntitled(*documents.front()) ||
+        !windowControllerOf(*documents.front())) {
+        return nullptr;
+    }
+    return documents.front().get();
 }
 
 WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& document) const {
@@ -131,13 +161,14 @@ QWidget* WorkspaceWindows::windowOfEffect(const KivEffect& effect) const {
     return nullptr;
 }
 
-void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {
+void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace,
+                                             const QByteArray& fallbackFrame) {
     auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
     applySpringDelay(*controller);
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
     }
-    restoreWindowFrame(*controller);
+    restoreWindowFrame(*controller, fallbackFrame);
     controller->showWindow();
     auto midi = std::make_unique<MidiProcessor>(*controller);
     _windows[workspace.get()] = Window{std::move(controller), std::move(midi)};
@@ -152,12 +183,16 @@ void WorkspaceWindows::applySpringDelay(WorkspaceController& controller) const {
     controller.window()->tabs()->tabBar()->setSpringDelay(springDelay);
 }
 
-void WorkspaceWindows::restoreWindowFrame(WorkspaceController& controller) {
-    if (controller.workspace().filePath().empty()) {
-        return;
+void WorkspaceWindows::restoreWindowFrame(WorkspaceController& controller,
+                                          const QByteArray& fallbackFrame) {
+    QByteArray frame;
+    if (!controller.workspace().filePath().empty()) {
+        const QVariantMap frames = _defaults.value(QString::fromLatin1(kWindowFramesKey)).toMap();
+        frame = frames.value(frameName(controller.workspace())).toByteArray();
     }
-    const QVariantMap frames = _defaults.value(QString::fromLatin1(kWindowFramesKey)).toMap();
-    const QByteArray frame = frames.value(frameName(controller.workspace())).toByteArray();
+    if (frame.isEmpty()) {
+        frame = fallbackFrame;
+    }
     if (!frame.isEmpty()) {
         controller.window()->restoreGeometry(frame);
     }

@@ -13,3 +13,14 @@ TEST_F(StartAndQuit, TheFirstStartShowsAnUntitledWindowAndAnUntouchedQuitAsksNot
     EXPECT_EQ(exit->code, 0);
     EXPECT_EQ(output().find("Error"), std::string::npos) << output();
 }
+
+TEST_F(StartAndQuit, HelpIsPrintedAndTheProgramEndsWithoutAWindow) {
+    start({"--help"});
+    const auto exit = program->waitForExit(10s);
+    ASSERT_TRUE(exit) << "still running; its windows: " << x->windows().size();
+    EXPECT_FALSE(exit->signalled);
+    EXPECT_EQ(exit->code, 0);
+    EXPECT_NE(output().find("Usage: pondra"), std::string::npos) << output();
+    EXPECT_TRUE(workspaceWindows().empty());
+    EXPECT_TRUE(otherWindows().empty()) << "an alert showed";
+}

@@ -312,6 +312,18 @@ std::vector<SafetyConcern> WorkspaceController::brokenOrFlaggedCues() const {
     return concerns;
 }
 
+const std::vector<AudioOutput>& WorkspaceController::outputDevices() const {
+    return _output->outputs();
+}
+
+void WorkspaceController::toggleMode() {
+    if (isLocked()) {
+        setEditMode();
+    } else {
+        setShowMode();
+    }
+}
+
 void WorkspaceController::setShowMode() {
     if (_settings.shouldPerformSafetyChecks()) {
         performSafetyChecksAndLock();

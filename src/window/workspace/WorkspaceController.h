@@ -31,6 +31,7 @@ class Workspace;
 class WorkspaceEditCommands;
 class WorkspaceKeyRouter;
 class WorkspaceOutputController;
+struct AudioOutput;
 class WorkspaceTabCommands;
 
 // The window controller of one workspace: owns its window and one grid
@@ -84,6 +85,8 @@ public:
 
     // The parts.
     WorkspaceOutputController& output() const { return *_output; }
+    // The output pop-up's entries, in its order (the output part's).
+    const std::vector<AudioOutput>& outputDevices() const;
     WorkspaceEditCommands& edits() const { return *_edits; }
     WorkspaceKeyRouter& keys() const { return *_keys; }
     WorkspaceTabCommands& tabCommands() const { return *_tabCommands; }
@@ -96,6 +99,8 @@ public:
 
     // Mode. From the user, show mode runs the safety check first when the
     // settings ask for it, and enters show mode in any case.
+    // toggleMode goes to edit mode from show mode, else to show mode.
+    void toggleMode();
     void setShowMode();
     void setEditMode();
     void performSafetyChecksAndLock();

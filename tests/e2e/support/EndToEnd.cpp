@@ -154,6 +154,19 @@ std::map<std::string, std::string> EndToEnd::homeEnvironment() const {
 }
 
 TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+    start(arguments);
+    const auto window =
+        x->waitForWindow([this](const TopLevel& w) { return isWorkspaceWindow(w); }, kLaunchLimit);
+    if (!window) {
+        ADD_FAILURE() << "no workspace window showed; the program printed:\n" << output();
+        return {};
+    }
+    // Drawn and answering before the case goes on.
+    x->settle(500ms);
+    return *window;
+}
+
+void EndToEnd::start(const std::vector<std::string>& arguments) {
     // The tree's own program, unless the environment names another build.
     const char* other = std::getenv("PONDRA_E2E_PROGRAM");
     std::vector<std::string> command = launcher;
@@ -172,15 +185,6 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
         {"JACK_NO_AUDIO_RESERVATION", "1"},
     });
     program = std::make_unique<ChildProcess>(command, environment, _outputPath);
-    const auto window =
-        x->waitForWindow([this](const TopLevel& w) { return isWorkspaceWindow(w); }, kLaunchLimit);
-    if (!window) {
-        ADD_FAILURE() << "no workspace window showed; the program printed:\n" << output();
-        return {};
-    }
-    // Drawn and answering before the case goes on.
-    x->settle(500ms);
-    return *window;
 }
 
 bool EndToEnd::ours(const TopLevel& window) const {

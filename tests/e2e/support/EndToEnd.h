@@ -51,6 +51,8 @@ protected:
     // started (or one it started), whatever the program file is called.
     bool ours(const TopLevel& window) const;
     bool isWorkspaceWindow(const TopLevel& window) const;
+    // Starts it without waiting for anything.
+    void start(const std::vector<std::string>& arguments);
     // The program's workspace windows, and its other windows (alerts, panels).
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
