@@ -112,7 +112,8 @@ WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& docume
 }
 
 void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {
-    auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
+    auto controller =
+        std::make_unique<WorkspaceController>(workspace, _prompts, _application.pasteboard(), this);
     applySpringDelay(*controller);
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
