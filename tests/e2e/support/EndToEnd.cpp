@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -111,12 +112,16 @@ std::map<std::string, std::string> EndToEnd::homeEnvironment() const {
     };
 }
 
-TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+std::vector<std::string> EndToEnd::programCommand(const std::vector<std::string>& arguments) const {
     // The tree's own program, unless the environment names another build.
     const char* other = std::getenv("PONDRA_E2E_PROGRAM");
     std::vector<std::string> command = launcher;
     command.push_back(other && *other ? other : PONDRA_E2E_PROGRAM);
     command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+std::map<std::string, std::string> EndToEnd::programEnvironment() const {
     std::map<std::string, std::string> environment = homeEnvironment();
     environment.insert({
         {"DISPLAY", display->name()},
@@ -129,7 +134,12 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
         {"JACK_DEFAULT_SERVER", jack ? jack->name() : ""},
         {"JACK_NO_AUDIO_RESERVATION", "1"},
     });
-    program = std::make_unique<ChildProcess>(command, environment, _outputPath);
+    return environment;
+}
+
+TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+    program = std::make_unique<ChildProcess>(programCommand(arguments), programEnvironment(),
+                                             _outputPath);
     const auto window = x->waitForWindow(isWorkspaceWindow, kLaunchLimit);
     if (!window) {
         ADD_FAILURE() << "no workspace window showed; the program printed:\n" << output();
@@ -138,6 +148,29 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
     // Drawn and answering before the case goes on.
     x->settle(500ms);
     return *window;
+}
+
+std::unique_ptr<ChildProcess> EndToEnd::launchAnother(const std::vector<std::string>& arguments,
+                                                      const std::string& outputName,
+                                                      TopLevel& window) {
+    const std::vector<TopLevel> before = workspaceWindows();
+    auto another = std::make_unique<ChildProcess>(programCommand(arguments), programEnvironment(),
+                                                  path(outputName));
+    const auto shown = x->waitForWindow(
+        [&](const TopLevel& w) {
+            return isWorkspaceWindow(w) &&
+                   std::none_of(before.begin(), before.end(),
+                                [&](const TopLevel& old) { return old.id == w.id; });
+        },
+        kLaunchLimit);
+    if (!shown) {
+        ADD_FAILURE() << "the second program showed no window; it printed:\n"
+                      << readTextFile(path(outputName));
+        return another;
+    }
+    x->settle(500ms);
+    window = *shown;
+    return another;
 }
 
 std::vector<TopLevel> EndToEnd::workspaceWindows() {

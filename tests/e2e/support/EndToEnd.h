@@ -46,6 +46,11 @@ protected:
     // Starts the program with these arguments and answers its first
     // workspace window.
     TopLevel launch(const std::vector<std::string>& arguments = {});
+    // Starts a second copy of the program beside the first, as a user who
+    // opens it again does, with its output in the case's file of that name;
+    // `window` becomes its first workspace window.
+    std::unique_ptr<ChildProcess> launchAnother(const std::vector<std::string>& arguments,
+                                                const std::string& outputName, TopLevel& window);
     // The program's workspace windows, and its other windows (alerts, panels).
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
@@ -111,6 +116,9 @@ protected:
 
 private:
     void keepEvidence();
+    // The program's command line and environment, as a user's desktop starts it.
+    std::vector<std::string> programCommand(const std::vector<std::string>& arguments) const;
+    std::map<std::string, std::string> programEnvironment() const;
     // The panel a shortcut brings, answered with a typed path and Return.
     void answerPanel(const TopLevel& window, char shortcut, unsigned modifiers,
                      const std::string& typed);
