@@ -1,6 +1,6 @@
 #include "KivUI/services/KivPasteboard.h"
 
-#include "KivUI/services/X11ClipboardReader.h"
+#include "platform/pasteboard/X11ClipboardReader.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "KivUI/services/X11ClipboardReader.h"
+#include "platform/pasteboard/X11ClipboardReader.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
