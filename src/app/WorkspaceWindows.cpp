@@ -2,6 +2,8 @@
 
 #include "KivUI/services/KivPrompts.h"
 #include "app/Pondra.h"
+#include "effecteditor/EffectEditorWindow.h"
+#include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/PackagePath.h"
 #include "model/SavingError.h"
@@ -58,6 +60,8 @@ WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::Docu
                  })
     , _defaults(application.defaults()) {
     _application.setDocuments(&_documents);
+    EffectEditorWindow::setWorkspaceWindowFinder(
+        [this](const KivEffect& effect) { return windowOfEffect(effect); });
 }
 
 HelpActions* WorkspaceWindows::helpActions() {
@@ -65,6 +69,7 @@ HelpActions* WorkspaceWindows::helpActions() {
 }
 
 WorkspaceWindows::~WorkspaceWindows() {
+    EffectEditorWindow::setWorkspaceWindowFinder(nullptr);
     _application.setDocuments(nullptr);
     for (const auto& [document, window] : _windows) {
         saveWindowFrame(*window.controller);
@@ -110,6 +115,21 @@ std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path
 WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& document) const {
     const auto found = _windows.find(&document);
     return found == _windows.end() ? nullptr : found->second.controller.get();
+}
+
+QWidget* WorkspaceWindows::windowOfEffect(const KivEffect& effect) const {
+    for (const auto& [document, window] : _windows) {
+        for (const auto& cart : window.controller->workspace().carts()) {
+            for (const auto& [index, cue] : cart->cues()) {
+                for (const auto& held : cue->effects()) {
+                    if (held.get() == &effect) {
+                        return window.controller->window();
+                    }
+                }
+            }
+        }
+    }
+    return nullptr;
 }
 
 void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {

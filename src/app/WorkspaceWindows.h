@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class KivEffect;
 class KivPrompts;
 class PrefsController;
 class Pondra;
@@ -36,6 +37,9 @@ public:
     std::shared_ptr<Workspace> openPackage(const std::string& path);
     // Null for a document without a window.
     WorkspaceController* windowControllerOf(const Document& document) const;
+    // The window whose workspace holds the cue of the effect; null when none
+    // does. Effect editors open beside it.
+    QWidget* windowOfEffect(const KivEffect& effect) const;
 
     void newDocument() override;
     void openDocument() override;

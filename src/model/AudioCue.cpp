@@ -49,6 +49,7 @@ constexpr const char* kFileReferenceKey = "fileReference";
 
 AudioCue::AudioCue(Token, std::shared_ptr<KivAudioSource> source)
     : _scheduler(MainRunLoop::scheduler())
+    , _clock(MainRunLoop::clock())
     , _audioSource(std::move(source)) {
     _audioSource->setDelegate(this);
     _hardStopObservation = NotificationCenter::defaultCenter().addObserver(
@@ -342,7 +343,7 @@ void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
     const double time = _audioSource->elapsedLogicalTime();
     _audioSource->setDevice(std::move(device));
     _audioSource->setDefaultVolumes();
-    _audioSource->setMasterVolume(_volume);
+    _audioSource->setMasterVolume(playedVolume());
     routeMonoToBothOutputs();
     if (_deviceChannel > 1) {
         setDeviceChannel(_deviceChannel);
@@ -445,8 +446,17 @@ std::string AudioCue::brokenExplanation() const {
 
 void AudioCue::setVolume(float volume) {
     assertMainThread();
-    _audioSource->setMasterVolume(volume);
     setDuckVolume(volume);
+    // A duck's fade under way would carry on to the level of the old volume:
+    // it goes on to the new one in the time it has left.
+    const double left = _duckFadeStart && !_doPanic && _audioSource->isPlaying()
+                            ? kDuckTime - (_clock.now() - *_duckFadeStart)
+                            : 0.0;
+    if (left > 0.0) {
+        _audioSource->fadeToMasterVolume(playedVolume(), left);
+    } else {
+        _audioSource->setMasterVolume(playedVolume());
+    }
 }
 
 void AudioCue::setDuckVolume(float volume) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/source/KivAudioSourceDelegate.h"
+#include "foundation/Clock.h"
 #include "foundation/KivArchivable.h"
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
@@ -160,8 +161,11 @@ public:
     void setHold(bool hold) { _hold = hold; }
     bool solo() const { return _solo; }
     void setSolo(bool solo) { _solo = solo; }
+    // A cue that ducks the others of its workspace while it plays (see
+    // Workspace::updateCueDucking); it is never ducked itself, so setting the
+    // flag brings a ducked cue back.
     bool ducking() const { return _ducking; }
-    void setDucking(bool ducking) { _ducking = ducking; }
+    void setDucking(bool ducking);
     const PondraColor& color() const { return _color; }
     // Tells the observers of every call, the same colour too.
     void setColor(PondraColor color);
@@ -212,7 +216,11 @@ public:
     // At `index` of the chain (at the end when past it).
     void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index);
     void removeEffect(const std::shared_ptr<KivEffect>& effect);
+    // Moves the entry, then updateEffects.
     void moveEffectAtIndex(std::size_t from, std::size_t to);
+    // Saves every effect's state and rebuilds the source's chain with it; a
+    // playing cue plays on from where it was.
+    void updateEffects();
     void closeEffectEditors();
     Signal<>& effectsChanged() { return _effectsChanged; }
 
@@ -234,6 +242,15 @@ public:
     // Seeks the source.
     void loadActionAt(double seconds);
 
+    // Under a cue that ducks: the source fades to kDuckedVolume of the cue's
+    // volume over kDuckTime, and back to the volume. The volume itself stays
+    // the user's. A cue that is ducked plays at the ducked level from its
+    // start; one that ducks the others is never ducked. Each does nothing
+    // when the cue is already so; a panic fade keeps the level it owns.
+    void duck();
+    void unduck();
+    bool isDucked() const { return _ducked; }
+
     void audioSourceDidFinish(KivAudioSource& source) override;
 
 private:
@@ -247,6 +264,10 @@ private:
     void panicAction() override;
     double panicDuration() const;
     void setDuckVolume(float volume);
+    // The volume, lowered while ducked: what the source's master is set to.
+    float playedVolume() const;
+    // Fades the source to playedVolume() as a duck or an unduck does.
+    void fadeToPlayedVolume();
     void updateProgress();
     void audioFinished();
     void updateSlices();
@@ -263,6 +284,7 @@ private:
     void keepingPosition(Change change);
 
     Scheduler& _scheduler;
+    const Clock& _clock;
     std::string _file;
     std::optional<std::string> _documentPath;
     std::shared_ptr<KivAudioSource> _audioSource;
@@ -274,6 +296,9 @@ private:
     bool _hold = false;
     bool _solo = false;
     bool _ducking = false;
+    bool _ducked = false;
+    // When the last duck or unduck began its fade, on the main loop's clock.
+    std::optional<double> _duckFadeStart;
     bool _paused = false;
     bool _playing = false;
     bool _dead = false;

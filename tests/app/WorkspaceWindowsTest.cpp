@@ -19,7 +19,10 @@
 #include <sndfile.h>
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -189,6 +192,34 @@ TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {
     EXPECT_TRUE(controller->window()->isVisible());
 }
 
+TEST_F(WorkspaceWindowsTest, ARevertChosenByKeyFromTheFileMenuReplacesTheWindowAfterTheMenu) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController& controller = *windows->windowControllerOf(*workspace);
+    prompts.saveAnswers = {QString::fromStdString(files.path("keyed.pondra"))};
+    windows->saveDocumentAs(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    edit(*workspace);
+    const QPointer<PondraWindow> old = controller.window();
+    QAction* revert = old->action(QStringLiteral("revertDocumentToSaved"));
+    ASSERT_NE(revert, nullptr);
+    auto* menu = qobject_cast<QMenu*>(revert->parent());
+    ASSERT_NE(menu, nullptr);
+
+    // The menu's own key handler triggers the revert, as a user's R does.
+    prompts.alertAnswers = {0};
+    menu->popup(old->mapToGlobal(QPoint(10, 10)));
+    menu->setActiveAction(revert);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &press);
+    ASSERT_FALSE(old.isNull()) << "the window went while its menu still handled the key";
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
+    EXPECT_TRUE(old.isNull()) << "the old window stayed";
+    EXPECT_TRUE(controller.window()->isVisible());
+}
+
 TEST_F(WorkspaceWindowsTest, ASavedWorkspaceReopensInTheWindowFrameItClosedIn) {
     auto workspace = windows->openUntitled();
     const std::string package = files.path("frame.pondra");
@@ -260,6 +291,9 @@ TEST_F(WorkspaceWindowsTest, RevertKeepsTheWindowsFrameItsSelectedTabAndItsTabDr
 
     prompts.alertAnswers = {0};
     trigger(window, "revertDocumentToSaved");
+    // The window that asked is replaced on the next turn, not under its menu.
+    EXPECT_TRUE(prompts.alerts.empty());
+    QCoreApplication::processEvents();
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
     PondraWindow& reverted = *window.window();

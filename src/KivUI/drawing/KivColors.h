@@ -48,6 +48,12 @@ inline QColor textFieldFace(bool editing) {
     return editing ? rgb(0.18, 0.176, 0.176) : rgb(0.105, 0.101, 0.101);
 }
 
+// What a user must know about a control beside it: a refused entry, an
+// effect left out of the sound.
+inline QColor warningText() {
+    return rgb(0.94, 0.69, 0.25);
+}
+
 inline QColor lineDark() {
     return grey(0.1);
 }

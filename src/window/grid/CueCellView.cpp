@@ -110,6 +110,7 @@ struct Look {
     bool hold = false;
     bool loops = false;
     bool solo = false;
+    bool ducking = false;
     bool missing = false;
 
     bool operator==(const Look&) const = default;
@@ -307,6 +308,7 @@ const QImage& CueCellView::picture(qreal ratio) {
         look.hold = _cue->hold();
         look.loops = _cue->loops();
         look.solo = _cue->solo();
+        look.ducking = _cue->ducking();
         look.missing = _cue->isMediaMissing();
     }
     const auto found = std::find_if(_pictures.begin(), _pictures.end(),
@@ -434,13 +436,14 @@ void CueCellView::drawCue(QPainter& painter, const QRectF& r, bool fixed) {
         painter.drawText(badge, Qt::AlignCenter, QString::fromStdString(hotkey));
     }
 
-    // Hold, loop and solo, right to left.
+    // Hold, loop, solo and ducking, right to left.
     qreal iconX = r.right() - (_locked ? 24 : 54);
     // Where a name in the top row must stop.
     qreal topRowRight = r.right() - (!_locked && !hotkey.empty() ? 32 : 8);
     for (const auto& [on, name] :
          {std::pair{_cue->hold(), "hold_icon_cell"}, std::pair{_cue->loops(), "loop_icon_cell"},
-          std::pair{_cue->solo(), "solo_icon_cell"}}) {
+          std::pair{_cue->solo(), "solo_icon_cell"},
+          std::pair{_cue->ducking(), "ducking_icon_cell"}}) {
         if (on) {
             if (fixed) {
                 // A dark halo keeps the light icons readable on light colours.

@@ -35,6 +35,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QLayout>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -544,9 +545,13 @@ void WorkspaceController::saveDocumentAs() {
 }
 
 void WorkspaceController::revertDocument() {
-    if (_documents && !_workspace->filePath().empty()) {
-        _documents->revertDocument(*_workspace);
-    }
+    // A revert replaces the window, and the menu that asked for it is still
+    // handling its key or click: the window goes on the next turn.
+    QTimer::singleShot(0, this, [this] {
+        if (_documents && !_workspace->filePath().empty()) {
+            _documents->revertDocument(*_workspace);
+        }
+    });
 }
 
 void WorkspaceController::closeWindow() {

@@ -303,6 +303,7 @@ TEST_F(WindowFixture, ACellDrawsEveryChangeOfWhatItShowsAndItsFormerLookWhenThat
             {"hold", [&] { cue->setHold(true); }, [&] { cue->setHold(false); }},
             {"loop", [&] { cue->setLoops(true); }, [&] { cue->setLoops(false); }},
             {"solo", [&] { cue->setSolo(true); }, [&] { cue->setSolo(false); }},
+            {"ducking", [&] { cue->setDucking(true); }, [&] { cue->setDucking(false); }},
             {"selection", [&] { gridView.setSelectedIndex(0); },
              [&] { gridView.setSelectedIndex(GridView::kNoSelection); }},
             {"show mode", [&] { view.setLocked(true); }, [&] { view.setLocked(false); }},
