@@ -6,6 +6,7 @@
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/PackagePath.h"
+#include "model/SavingError.h"
 #include "model/Workspace.h"
 #include "tabbar/TavTabBarControl.h"
 #include "window/sheets/PrefsController.h"
@@ -163,7 +164,8 @@ QWidget* WorkspaceWindows::windowOfEffect(const KivEffect& effect) const {
 
 void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace,
                                              const QByteArray& fallbackFrame) {
-    auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
+    auto controller =
+        std::make_unique<WorkspaceController>(workspace, _prompts, _application.pasteboard(), this);
     applySpringDelay(*controller);
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
@@ -246,11 +248,53 @@ void WorkspaceWindows::saveDocument(Workspace& workspace) {
         saveDocumentAs(workspace);
         return;
     }
-    _controller.saveDocument(workspace, [this](const KivError& error) {
-        if (!error.domain.empty()) {
+    // The save ends before its document goes: closing waits for it.
+    _controller.saveDocument(workspace, [this, &workspace](const KivError& error) {
+        if (error.domain.empty()) {
+            return;
+        }
+        if (error.code != SavingError::kChangedOnDisk) {
             alertSaveError(error);
+            return;
+        }
+        switch (askAboutChangedPackage(workspace)) {
+        case OnChangedPackage::SaveAnyway:
+            _controller.saveDocument(
+                workspace,
+                [this](const KivError& again) {
+                    if (!again.domain.empty()) {
+                        alertSaveError(again);
+                    }
+                },
+                true);
+            break;
+        case OnChangedPackage::Revert:
+            revertAndReload(workspace);
+            break;
+        case OnChangedPackage::Cancel:
+            break;
         }
     });
+}
+
+WorkspaceWindows::OnChangedPackage
+WorkspaceWindows::askAboutChangedPackage(const Workspace& workspace) {
+    const int answer = _prompts.runAlert(
+        {QStringLiteral("The document \u201C%1\u201D was changed by another program.")
+             .arg(QString::fromStdString(workspace.displayName())),
+         QStringLiteral("Another program has saved it since it was opened or saved here. Save "
+                        "Anyway replaces what that program saved with this window\u2019s show; "
+                        "Revert drops this window\u2019s changes and opens what was saved."),
+         // Cancel second: the escape key's, as in every alert here.
+         {QStringLiteral("Save Anyway"), QStringLiteral("Cancel"), QStringLiteral("Revert")}});
+    switch (answer) {
+    case 0:
+        return OnChangedPackage::SaveAnyway;
+    case 2:
+        return OnChangedPackage::Revert;
+    default:
+        return OnChangedPackage::Cancel;
+    }
 }
 
 void WorkspaceWindows::saveDocumentAs(Workspace& workspace) {
@@ -280,8 +324,11 @@ void WorkspaceWindows::alertSaveError(const KivError& error) {
 
 bool WorkspaceWindows::saveAndWait(Workspace& workspace, const std::string& path) {
     bool failed = false;
-    const auto completion = [this, &failed](const KivError& error) {
-        if (!error.domain.empty()) {
+    bool changedOnDisk = false;
+    const auto completion = [this, &failed, &changedOnDisk](const KivError& error) {
+        if (error.code == SavingError::kChangedOnDisk && !error.domain.empty()) {
+            changedOnDisk = true;
+        } else if (!error.domain.empty()) {
             failed = true;
             alertSaveError(error);
         }
@@ -292,7 +339,20 @@ bool WorkspaceWindows::saveAndWait(Workspace& workspace, const std::string& path
         _controller.saveDocumentAs(workspace, path, completion);
     }
     _controller.finishSaving(workspace);
-    return !failed;
+    if (!changedOnDisk) {
+        return !failed;
+    }
+    switch (askAboutChangedPackage(workspace)) {
+    case OnChangedPackage::SaveAnyway:
+        _controller.saveDocument(workspace, completion, true);
+        _controller.finishSaving(workspace);
+        return !failed;
+    case OnChangedPackage::Revert:
+        return revertAndReload(workspace);
+    case OnChangedPackage::Cancel:
+        break;
+    }
+    return false;
 }
 
 void WorkspaceWindows::revertDocument(Workspace& workspace) {
@@ -305,15 +365,20 @@ void WorkspaceWindows::revertDocument(Workspace& workspace) {
     if (answer != 0) {
         return;
     }
+    revertAndReload(workspace);
+}
+
+bool WorkspaceWindows::revertAndReload(Workspace& workspace) {
     KivError error;
     if (!_controller.revertDocument(workspace, error)) {
         alertSaveError(error);
-        return;
+        return false;
     }
     if (WorkspaceController* window = windowControllerOf(workspace)) {
         window->reloadCarts();
         applySpringDelay(*window);
     }
+    return true;
 }
 
 bool WorkspaceWindows::closeDocument(Workspace& workspace) {

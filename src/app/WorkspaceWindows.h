@@ -79,6 +79,11 @@ private:
     // Runs the save to its end; false when it failed (after an alert).
     bool saveAndWait(Workspace& workspace, const std::string& path);
     void alertSaveError(const KivError& error);
+    // Another program saved over the package: what the user wants done.
+    enum class OnChangedPackage { SaveAnyway, Revert, Cancel };
+    OnChangedPackage askAboutChangedPackage(const Workspace& workspace);
+    // Reads the package again and shows what it holds; false (told) on failure.
+    bool revertAndReload(Workspace& workspace);
     void dropDocument(const Document& document);
 
     Pondra& _application;

@@ -21,6 +21,7 @@ class HelpActions;
 class GridController;
 class ImportProgressSheet;
 class InspectorController;
+class KivPasteboard;
 class KivPrompts;
 class LogController;
 class PondraWindow;
@@ -47,7 +48,7 @@ public:
 
     // The documents may be null (a window on its own, in tests).
     WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
-                        DocumentActions* documents);
+                        KivPasteboard& pasteboard, DocumentActions* documents);
     ~WorkspaceController() override;
 
     // The cart's grid controller and its tab at the end of the row; a cart
@@ -63,6 +64,7 @@ public:
     const std::shared_ptr<Workspace>& sharedWorkspace() const { return _workspace; }
     SettingsController& settings() { return _settings; }
     KivPrompts& prompts() const { return _prompts; }
+    KivPasteboard& pasteboard() const { return _pasteboard; }
     // Null for a window on its own.
     DocumentActions* documents() const { return _documents; }
     UndoManager& undoManager() const;
@@ -192,6 +194,7 @@ private:
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
+    KivPasteboard& _pasteboard;
     DocumentActions* _documents;
     SettingsController _settings;
     // In the order they were made; the tabs keep their own order.
@@ -208,6 +211,7 @@ private:
     int _heightOfInspector = 0;
     Connection _checkpointObservation;
     Connection _saveObservation;
+    Connection _pasteboardObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.

@@ -312,10 +312,10 @@ TEST_F(OutlineViewTest, ARowLayoutThatCannotBeMadeIsLoggedAndClicksThenDoNothing
     EXPECT_EQ(view->rowView(), nullptr);
     EXPECT_TRUE(selection().empty());
     EXPECT_TRUE(view->activeRowViews().empty());
-    ASSERT_EQ(log.lines.size(), 3U);
-    for (const std::string& line : log.lines) {
-        EXPECT_EQ(line, "Error: Could not load row nib named 'BrokenRow'.");
-    }
+    // Once, and how many times more.
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Error: Could not load row nib named 'BrokenRow'.",
+                                        "last line repeated 2 more times"}));
 }
 
 TEST_F(OutlineViewTest, RowsAreDrawnInTheColoursSetAndRedrawnWhenOneChanges) {
