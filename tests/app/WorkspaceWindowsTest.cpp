@@ -176,6 +176,57 @@ TEST_F(WorkspaceWindowsTest, TheOpenPanelOffersPackagesWholeAndOpensThePackageOf
     EXPECT_EQ(windows->documentController().documents().front()->filePath(), package);
 }
 
+TEST_F(WorkspaceWindowsTest, AShowOpenedFromAFreshUntitledWindowTakesItsPlace) {
+    const std::string package = savedAndClosed("Show.pondra");
+    // A show that has no frame of its own yet takes the Untitled window's.
+    application->defaults().remove(QStringLiteral("window frames"));
+    auto untitled = windows->openUntitled();
+    windows->windowControllerOf(*untitled)->window()->resize(900, 650);
+    prompts.openAnswers = {{QString::fromStdString(package)}};
+    trigger(*windows->windowControllerOf(*untitled), "openDocument");
+    ASSERT_EQ(windows->documentController().documents().size(), 2u)
+        << "the asking window stays until its menu has returned";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    const auto& show = windows->documentController().documents().front();
+    EXPECT_EQ(show->filePath(), package);
+    EXPECT_EQ(windows->windowControllerOf(*untitled), nullptr);
+    EXPECT_EQ(windows->windowControllerOf(*show)->window()->size(), QSize(900, 650));
+    EXPECT_TRUE(prompts.alerts.empty()) << "nothing to ask about an untouched window";
+}
+
+TEST_F(WorkspaceWindowsTest, AnUntitledWindowThatWasTouchedOrIsNotAloneStays) {
+    const std::string package = savedAndClosed("Show.pondra");
+    // Edited, then undone: not edited, but no longer fresh.
+    auto touched = windows->openUntitled();
+    edit(*touched);
+    ASSERT_TRUE(touched->undoManager().undo());
+    ASSERT_FALSE(touched->isDocumentEdited());
+    auto show = windows->openPackage(package);
+    ASSERT_TRUE(show);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(windows->documentController().documents().size(), 2u);
+    EXPECT_NE(windows->windowControllerOf(*touched), nullptr);
+    EXPECT_TRUE(windows->closeDocument(*show));
+    EXPECT_TRUE(windows->closeDocument(*touched));
+    QCoreApplication::processEvents();
+
+    // Two fresh windows: which one would the show replace? Neither.
+    windows->openUntitled();
+    windows->openUntitled();
+    ASSERT_TRUE(windows->openPackage(package));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(windows->documentController().documents().size(), 3u);
+}
+
+TEST_F(WorkspaceWindowsTest, AShowThatCannotBeReadLeavesTheFreshUntitledWindow) {
+    auto untitled = windows->openUntitled();
+    EXPECT_FALSE(windows->openPackage(files.path("missing.pondra")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    EXPECT_NE(windows->windowControllerOf(*untitled), nullptr);
+}
+
 TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {
     auto workspace = windows->openUntitled();
     const std::string package = files.path("revert.pondra");

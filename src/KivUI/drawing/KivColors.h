@@ -151,4 +151,16 @@ inline QPalette darkDialogPalette(QPalette palette) {
     return palette;
 }
 
+// Every menu's colours (the menu bar's, contextual and pop-up menus): the
+// dark dialogs' with a ground a step lighter than the window's, so a menu
+// stands off it, and greyed-out entries without the light emboss the
+// style gives them on a light ground.
+inline QPalette darkMenuPalette(QPalette palette) {
+    palette = darkDialogPalette(palette);
+    palette.setColor(QPalette::Window, inspectorTop());
+    palette.setColor(QPalette::Base, inspectorTop());
+    palette.setColor(QPalette::Disabled, QPalette::Light, Qt::transparent);
+    return palette;
+}
+
 } // namespace KivColors

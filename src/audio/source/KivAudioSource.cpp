@@ -134,6 +134,11 @@ void KivAudioSource::setDevice(std::shared_ptr<KivAudioDevice> device) {
     updateStream();
 }
 
+std::shared_ptr<KivAudioSend> KivAudioSource::send() const {
+    std::lock_guard control(_controlMutex);
+    return _send;
+}
+
 void KivAudioSource::setSend(std::shared_ptr<KivAudioSend> send) {
     std::lock_guard control(_controlMutex);
     if (send == _send) {
@@ -149,6 +154,11 @@ void KivAudioSource::sendDidUpdateStream(const void* send) {
     if (send != nullptr && send == _send.get()) {
         updateStream();
     }
+}
+
+nlohmann::json KivAudioSource::slices() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->slices() : nlohmann::json::array();
 }
 
 bool KivAudioSource::setSlices(const nlohmann::json& slices) {
@@ -305,6 +315,11 @@ std::uint32_t KivAudioSource::fileChannels() const {
 std::uint32_t KivAudioSource::micChannels() const {
     std::lock_guard control(_controlMutex);
     return _alias || !_device ? 0 : _device->inputChannels();
+}
+
+KivAudioSourceDelegate* KivAudioSource::delegate() const {
+    std::lock_guard control(_controlMutex);
+    return _delegate;
 }
 
 void KivAudioSource::setDelegate(KivAudioSourceDelegate* delegate) {

@@ -81,7 +81,10 @@ public:
     // Stops and detaches from the old device, lets go of its use count and
     // engages the new one (opening it when closed).
     void setDevice(std::shared_ptr<KivAudioDevice> device);
+    std::shared_ptr<KivAudioSend> send() const;
     void setSend(std::shared_ptr<KivAudioSend> send);
+    // The meta buffer's slice list; empty without a file.
+    nlohmann::json slices() const;
     bool setSlices(const nlohmann::json& slices);
     std::vector<std::shared_ptr<KivEffect>> effects() const;
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
@@ -96,6 +99,7 @@ public:
     std::uint32_t fileChannels() const;
     // 0 with a file, else the device's input channels.
     std::uint32_t micChannels() const;
+    KivAudioSourceDelegate* delegate() const;
     void setDelegate(KivAudioSourceDelegate* delegate);
 
     // Times in seconds, from the meta buffer; control thread.
@@ -170,6 +174,19 @@ public:
     // as silence) since the last rebuild.
     std::uint64_t droppedFrames() const;
 
+    // Post-fader meters of a feed channel, in dB; the floor without a valid
+    // stream. A side's meters run from the first read on.
+    float outPostAveragePowerAtChannel(std::uint32_t channel) const;
+    float outPostPeakHoldLevelAtChannel(std::uint32_t channel) const;
+    // Through a send, whose aux channels follow the device feed: as
+    // setVolume with column c standing for aux channel c (row 0 its output
+    // gain, row r the crosspoint from file channel r - 1). Logs and does
+    // nothing without a send.
+    void setAuxVolume(float volume, std::uint32_t row, std::uint32_t column);
+    // The meters of aux channel `channel`; 0 without a send.
+    float outPostAveragePowerAtAuxChannel(std::uint32_t channel) const;
+    float outPostPeakHoldLevelAtAuxChannel(std::uint32_t channel) const;
+
     // Render thread. Fills the feed with the mixer's output, silence when
     // invalid, hard-stopped or rebuilding. Never waits, never allocates.
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
@@ -232,6 +249,8 @@ private:
     // Runs `f` on the mixer under `_mixerMutex` (shared); false without one.
     template <class F>
     bool withMixer(F&& f) const;
+    // The feed channel of a send's aux channel; none without a send.
+    std::optional<std::uint32_t> auxFeedChannel(std::uint32_t channel) const;
 
     Scheduler& _scheduler;
     const Clock& _clock;

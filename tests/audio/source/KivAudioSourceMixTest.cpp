@@ -3,6 +3,7 @@
 #include "audio/effects/KivEffect.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "audio/effects/KivLv2Catalogue.h"
+#include "audio/render/ChannelMeter.h"
 #include "audio/render/KivFadeCurve.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/effects/TestPlugins.h"
@@ -146,6 +147,28 @@ TEST_F(AudioSourceMix, ASlicedSourceLoopsWithoutAGap) {
     EXPECT_FALSE(source->setSlices(
         nlohmann::json::array({{{"startTime", 0.5}, {"endTime", 0.55}, {"playCount", 1}}})))
         << "shorter than the shortest slice";
+    const nlohmann::json slices = source->slices();
+    ASSERT_EQ(slices.size(), 1u) << "a refused list leaves the last one";
+    EXPECT_EQ(slices[0]["startTime"], 0.5);
+    EXPECT_EQ(slices[0]["endTime"], 0.65);
+    EXPECT_EQ(slices[0]["playCount"], -1);
+}
+
+TEST_F(AudioSourceMix, MetersReadTheFeedAfterTheSourcesGains) {
+    auto source = sourceOf(levelFile("a.wav", 0.5f, 5.0));
+    // The meters run from the first read on; that read gives the floor.
+    EXPECT_EQ(source->outPostPeakHoldLevelAtChannel(0), kMeterFloorDb);
+    EXPECT_EQ(source->outPostAveragePowerAtChannel(0), kMeterFloorDb);
+    source->setMasterVolume(0.5f);
+    source->play();
+    render(static_cast<std::uint32_t>(2 * kRate / kCycle));
+    EXPECT_NEAR(source->outPostPeakHoldLevelAtChannel(0), -12.04f, 0.01f) << "0.5 times 0.5";
+    EXPECT_NEAR(source->outPostAveragePowerAtChannel(0), -12.04f, 0.05f) << "a constant level";
+    EXPECT_EQ(source->outPostPeakHoldLevelAtChannel(1), kMeterFloorDb) << "nothing routed there";
+
+    auto unplayable = KivAudioSource::create(scheduler, clock);
+    EXPECT_EQ(unplayable->outPostPeakHoldLevelAtChannel(0), kMeterFloorDb) << "no stream";
+    EXPECT_EQ(unplayable->outPostAveragePowerAtChannel(0), kMeterFloorDb);
 }
 
 // Rebuilds (a new file) and effect changes on the control thread while

@@ -108,7 +108,9 @@ TEST_F(AudioSourceTransport, HardStopFadesOutWithinTheNextCycleAndIsFinishedAtOn
 TEST_F(AudioSourceTransport, ASoftStopStaysAttachedUntilTheCleanupTimerDetachesIt) {
     auto source = sourceOf(levelFile("a.wav", 0.5f, 10.0));
     CountingDelegate delegate;
+    EXPECT_EQ(source->delegate(), nullptr);
     source->setDelegate(&delegate);
+    EXPECT_EQ(source->delegate(), &delegate);
     source->play();
     render();
     source->stop();
@@ -203,6 +205,8 @@ TEST_F(AudioSourceTransport, WithoutAFileTimesAreEmptyAndVolumesUntouched) {
     EXPECT_EQ(source->audioLengthInSeconds(), 0.0);
     EXPECT_EQ(source->elapsedPlayTime(), 0.0);
     EXPECT_EQ(source->micChannels(), 0u) << "an output device has no input";
+    EXPECT_EQ(source->slices(), nlohmann::json::array());
+    EXPECT_EQ(source->send(), nullptr);
     CapturingLogSink log;
     source->setDefaultVolumes();
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"Warning: KivAudioSource could not set "

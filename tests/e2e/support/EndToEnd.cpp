@@ -76,8 +76,11 @@ void EndToEnd::TearDown() {
     fakeJack.reset();
     // jackd waits two minutes for a killed client before it ends gracefully:
     // after a case that leaves the program running it goes the hard way.
-    const bool killed = program && program->running();
+    const bool killed = (program && program->running()) ||
+                        std::any_of(others.begin(), others.end(),
+                                    [](const auto& other) { return other->running(); });
     program.reset();
+    others.clear();
     if (jack) {
         jack->kill(killed ? SIGKILL : SIGTERM);
     }
@@ -161,12 +164,16 @@ std::map<std::string, std::string> EndToEnd::homeEnvironment() const {
     };
 }
 
-TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+std::vector<std::string> EndToEnd::programCommand(const std::vector<std::string>& arguments) const {
     // The tree's own program, unless the environment names another build.
     const char* other = std::getenv("PONDRA_E2E_PROGRAM");
     std::vector<std::string> command = launcher;
     command.push_back(other && *other ? other : PONDRA_E2E_PROGRAM);
     command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+std::map<std::string, std::string> EndToEnd::programEnvironment() const {
     std::map<std::string, std::string> environment = homeEnvironment();
     environment.insert({
         {"DISPLAY", display->name()},
@@ -179,7 +186,11 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
         {"JACK_DEFAULT_SERVER", jack ? jack->name() : (fakeJack ? fakeJack->name() : "")},
         {"JACK_NO_AUDIO_RESERVATION", "1"},
     });
-    program = std::make_unique<ChildProcess>(command, environment, _outputPath);
+    return environment;
+}
+
+TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+    start(arguments);
     const auto window =
         x->waitForWindow([this](const TopLevel& w) { return isWorkspaceWindow(w); }, kLaunchLimit);
     if (!window) {
@@ -191,8 +202,39 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
     return *window;
 }
 
+void EndToEnd::start(const std::vector<std::string>& arguments) {
+    program = std::make_unique<ChildProcess>(programCommand(arguments), programEnvironment(),
+                                             _outputPath);
+}
+
+TopLevel EndToEnd::launchAnother(const std::vector<std::string>& arguments,
+                                 const std::string& outputName) {
+    const std::vector<TopLevel> before = workspaceWindows();
+    others.push_back(std::make_unique<ChildProcess>(programCommand(arguments), programEnvironment(),
+                                                    path(outputName)));
+    const auto window = x->waitForWindow(
+        [&](const TopLevel& w) {
+            return isWorkspaceWindow(w) &&
+                   std::none_of(before.begin(), before.end(),
+                                [&](const TopLevel& old) { return old.id == w.id; });
+        },
+        kLaunchLimit);
+    if (!window) {
+        ADD_FAILURE() << "the second program showed no window; it printed:\n"
+                      << readTextFile(path(outputName));
+        return {};
+    }
+    x->settle(500ms);
+    return *window;
+}
+
 bool EndToEnd::ours(const TopLevel& window) const {
-    return program && window.pid > 0 && program->includes(window.pid);
+    if (window.pid <= 0) {
+        return false;
+    }
+    return (program && program->includes(window.pid)) ||
+           std::any_of(others.begin(), others.end(),
+                       [&](const auto& other) { return other->includes(window.pid); });
 }
 
 bool EndToEnd::isWorkspaceWindow(const TopLevel& window) const {

@@ -48,10 +48,17 @@ protected:
     // Starts the program with these arguments and answers its first
     // workspace window.
     TopLevel launch(const std::vector<std::string>& arguments = {});
+    // Starts a second copy of the program beside the first, as a user who
+    // opens it again does, with its output in the case's file of that name;
+    // answers its first workspace window. Its windows are the program's too.
+    TopLevel launchAnother(const std::vector<std::string>& arguments,
+                           const std::string& outputName);
     // Whether a window is the program's: made by the process the case
     // started (or one it started), whatever the program file is called.
     bool ours(const TopLevel& window) const;
     bool isWorkspaceWindow(const TopLevel& window) const;
+    // Starts it without waiting for anything.
+    void start(const std::vector<std::string>& arguments);
     // The program's workspace windows, and its other windows (alerts, panels).
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
@@ -126,6 +133,8 @@ protected:
     // A server that never answers, reached by the program instead of `jack`.
     std::unique_ptr<FakeJackServer> fakeJack;
     std::unique_ptr<ChildProcess> program;
+    // The copies launchAnother started.
+    std::vector<std::unique_ptr<ChildProcess>> others;
     std::unique_ptr<JackRecorder> recorder;
 
     // Fails the case when the program it started ended by a signal (a
@@ -137,6 +146,9 @@ protected:
 
 private:
     void keepEvidence();
+    // The program's command line and environment, as a user's desktop starts it.
+    std::vector<std::string> programCommand(const std::vector<std::string>& arguments) const;
+    std::map<std::string, std::string> programEnvironment() const;
     // The panel a shortcut brings, answered with a typed path and Return.
     void answerPanel(const TopLevel& window, char shortcut, unsigned modifiers,
                      const std::string& typed);
