@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Pondra.h"
 #include "app/PondraSession.h"
+#include "audio/device/KivAudioHardware.h"
 #include "foundation/ThreadRole.h"
 #include "platform/alias/FileDescriptorLimit.h"
 #include "platform/crash/CrashWriter.h"
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     if (line.action != CommandLine::Action::Run) {
         return answer(line);
     }
+    // Once the log level is set: the devices are scanned while the rest starts.
+    KivAudioHardware::prepareDefault();
     PondraSession session(application);
     QStringList packages;
     for (const std::string& package : line.packages) {

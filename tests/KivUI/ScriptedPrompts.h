@@ -18,6 +18,14 @@ public:
     std::vector<KivAlert> sheets;
     // The window each sheet was shown on.
     std::vector<QWidget*> sheetWindows;
+    bool holdSheets = false;
+    struct HeldSheet {
+        QWidget* window;
+        std::function<void(int)> done;
+    };
+    std::vector<HeldSheet> heldSheets;
+    // The answers of the sheets the program itself ended.
+    std::vector<int> endedSheets;
     std::vector<KivOpenPanelOptions> openPanels;
     std::vector<KivSavePanelOptions> savePanels;
     int beeps = 0;
@@ -26,14 +34,34 @@ public:
         alerts.push_back(alert);
         return nextAnswer();
     }
-    // Ends at once, as if the user had answered straight away.
+    // Ends at once, as if the user had answered straight away; while
+    // `holdSheets` is set it stays up until answerSheet() or endSheet().
     void beginSheet(QWidget* window, const KivAlert& alert,
                     std::function<void(int)> done) override {
         sheets.push_back(alert);
         sheetWindows.push_back(window);
+        if (holdSheets) {
+            heldSheets.push_back({window, std::move(done)});
+            return;
+        }
         const int answer = nextAnswer();
         if (done) {
             done(answer);
+        }
+    }
+    void endSheet(QWidget* window, int answer) override {
+        for (auto held = heldSheets.begin(); held != heldSheets.end(); ++held) {
+            if (held->window == window) {
+                endedSheets.push_back(answer);
+                finish(held, answer);
+                return;
+            }
+        }
+    }
+    // The user answers the oldest sheet held up.
+    void answerSheet(int answer) {
+        if (!heldSheets.empty()) {
+            finish(heldSheets.begin(), answer);
         }
     }
     void beep() override { ++beeps; }
@@ -47,6 +75,13 @@ public:
     }
 
 private:
+    void finish(std::vector<HeldSheet>::iterator held, int answer) {
+        std::function<void(int)> done = std::move(held->done);
+        heldSheets.erase(held);
+        if (done) {
+            done(answer);
+        }
+    }
     int nextAnswer() {
         if (alertAnswers.empty()) {
             return 0;

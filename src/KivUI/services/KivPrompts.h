@@ -48,6 +48,9 @@ public:
     // when the sheet ends.
     virtual void beginSheet(QWidget* window, const KivAlert& alert,
                             std::function<void(int)> done) = 0;
+    // Ends the sheet up on `window` as if its button at `answer` was chosen,
+    // `done` included; nothing when no sheet is up there.
+    virtual void endSheet(QWidget* window, int answer) = 0;
     virtual void beep() = 0;
     // The chosen files, or none when cancelled.
     virtual QStringList runOpenPanel(const KivOpenPanelOptions& options) = 0;

@@ -14,6 +14,10 @@
 
 namespace {
 
+// A sheet's box is known by its name; an ended one carries the answer given.
+constexpr const char* kSheetName = "KivSheet";
+constexpr const char* kEndedAnswer = "kivEndedAnswer";
+
 QMessageBox::Icon iconOf(KivAlert::Style style) {
     switch (style) {
     case KivAlert::Style::Informational:
@@ -120,14 +124,29 @@ void KivQtPrompts::beginSheet(QWidget* window, const KivAlert& alert,
                               std::function<void(int)> done) {
     auto buttons = std::make_shared<std::vector<QAbstractButton*>>();
     QMessageBox* box = makeBox(window, alert, *buttons);
+    box->setObjectName(QString::fromLatin1(kSheetName));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(box, &QMessageBox::finished, box, [box, buttons, done = std::move(done)] {
         if (done) {
-            done(indexOf(*buttons, box->clickedButton()));
+            const QVariant ended = box->property(kEndedAnswer);
+            done(ended.isValid() ? ended.toInt() : indexOf(*buttons, box->clickedButton()));
         }
     });
     box->open();
+}
+
+void KivQtPrompts::endSheet(QWidget* window, int answer) {
+    if (!window) {
+        return;
+    }
+    for (QMessageBox* box : window->findChildren<QMessageBox*>(QString::fromLatin1(kSheetName),
+                                                               Qt::FindDirectChildrenOnly)) {
+        if (box->isVisible() && !box->property(kEndedAnswer).isValid()) {
+            box->setProperty(kEndedAnswer, answer);
+            box->done(QDialog::Accepted);
+        }
+    }
 }
 
 void KivQtPrompts::beep() {

@@ -5,12 +5,33 @@
 #include "platform/audio/AlsaBackend.h"
 #include "platform/audio/JackBackend.h"
 #include "platform/audio/NullBackend.h"
+#include "platform/audio/WorkerBackend.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 std::mutex gCurrentMutex;
 std::shared_ptr<KivAudioHardware> gCurrent;
+
+// The default hardware made ahead of its first use; that use joins it, or the
+// end of the process does, before anything it writes goes.
+std::mutex gPreparingMutex;
+std::thread gPreparing;
+struct JoinPreparing {
+    ~JoinPreparing();
+} gJoinPreparing;
+
+void waitForPreparing() {
+    std::lock_guard lock(gPreparingMutex);
+    if (gPreparing.joinable() && gPreparing.get_id() != std::this_thread::get_id()) {
+        gPreparing.join();
+    }
+}
+
+JoinPreparing::~JoinPreparing() {
+    waitForPreparing();
+}
 
 std::uint32_t withinRange(std::uint32_t frames, const AudioDeviceInfo& info) {
     return std::clamp(frames, info.minBufferSizeInFrames,
@@ -20,13 +41,32 @@ std::uint32_t withinRange(std::uint32_t frames, const AudioDeviceInfo& info) {
 
 std::shared_ptr<KivAudioHardware> KivAudioHardware::makeDefault() {
     std::vector<std::unique_ptr<AudioBackend>> backends;
-    backends.push_back(std::make_unique<AlsaBackend>());
-    backends.push_back(std::make_unique<JackBackend>());
+    // A sound server or a device that never answers must hold up no one:
+    // their calls run on workers of their own, each with a time limit.
+    backends.push_back(std::make_unique<WorkerBackend>(
+        "the ALSA backend", [] { return std::make_unique<AlsaBackend>(); }));
+    backends.push_back(std::make_unique<WorkerBackend>(
+        "the JACK backend", [] { return std::make_unique<JackBackend>(); }));
     backends.push_back(std::make_unique<NullBackend>());
     return std::make_shared<KivAudioHardware>(std::move(backends));
 }
 
+void KivAudioHardware::prepareDefault() {
+    std::lock_guard lock(gPreparingMutex);
+    if (gPreparing.joinable()) {
+        return;
+    }
+    gPreparing = std::thread([] {
+        std::shared_ptr<KivAudioHardware> made = makeDefault();
+        std::lock_guard current(gCurrentMutex);
+        if (!gCurrent) {
+            gCurrent = std::move(made);
+        }
+    });
+}
+
 std::shared_ptr<KivAudioHardware> KivAudioHardware::current() {
+    waitForPreparing();
     std::lock_guard lock(gCurrentMutex);
     if (!gCurrent) {
         gCurrent = makeDefault();
@@ -35,6 +75,7 @@ std::shared_ptr<KivAudioHardware> KivAudioHardware::current() {
 }
 
 void KivAudioHardware::setCurrent(std::shared_ptr<KivAudioHardware> hardware) {
+    waitForPreparing();
     std::shared_ptr<KivAudioHardware> previous;
     {
         std::lock_guard lock(gCurrentMutex);

@@ -28,6 +28,10 @@ public:
     // The hardware that KivAudioDevice's class operations use; made with
     // makeDefault() on first use unless one was installed. Any thread.
     static std::shared_ptr<KivAudioHardware> current();
+    // Main thread, at start-up: starts making the default hardware on a
+    // thread of its own, so that its first scans (each waited for up to a
+    // limit) run while the rest of the program starts; current() waits for it.
+    static void prepareDefault();
     // Main thread, at start-up or in a test; null returns to the default.
     static void setCurrent(std::shared_ptr<KivAudioHardware> hardware);
 

@@ -2,6 +2,7 @@
 
 #include "KivUI/controls/VornPopUpButton.h"
 #include "KivUI/services/KivPrompts.h"
+#include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioNotifications.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
@@ -21,7 +22,7 @@ WorkspaceOutputController::WorkspaceOutputController(WorkspaceController& contro
     _deviceListObservation = NotificationCenter::defaultCenter().addObserver(
         KivAudioHardwareDeviceListDidChangeNotification, nullptr, [this](const Notification&) {
             QMetaObject::invokeMethod(
-                this, [this] { updateOutputDevices(); }, Qt::QueuedConnection);
+                this, [this] { devicesChanged(); }, Qt::QueuedConnection);
         });
 }
 
@@ -50,40 +51,101 @@ void WorkspaceOutputController::updateOutputDevices() {
         logLine("Attempting to use previously selected device...");
     }
     Workspace& workspace = _controller.workspace();
-    if (AudioOutput::offers(_outputs, workspace.audioDevice())) {
+    const bool present = AudioOutput::offers(_outputs, workspace.audioDevice());
+    if (present) {
         if (KivEnvironment::logLevel() >= 3) {
             logLine("success");
         }
         const AudioOutput current{workspace.audioDevice(), workspace.deviceChannel()};
         popUp->setCurrentText(QString::fromStdString(current.title()));
         popUp->blockSignals(false);
+        noteOutputInUse();
     } else {
         logLine("previously selected device is missing");
         popUp->insertSeparator(popUp->count());
         popUp->addItem(QStringLiteral("Device missing"));
         popUp->setCurrentIndex(popUp->count() - 1);
         popUp->blockSignals(false);
-        // About this window's device, so modal to this window alone: the
-        // shows of the other windows go on taking keys.
-        if (!_deviceAlertShown) {
-            _deviceAlertShown = true;
-            QPointer<WorkspaceOutputController> self(this);
-            _controller.prompts().beginSheet(
-                _controller.window(),
-                {QStringLiteral("Device disappeared"),
-                 QStringLiteral("The output device for this document has disappeared. "
-                                "Please reconnect it or choose a different device."),
-                 {QStringLiteral("OK")}},
-                [self](int) {
-                    if (self) {
-                        self->_deviceAlertShown = false;
-                        self->fallBackToDefaultOutput();
-                    }
-                });
+        if (!_lost) {
+            _lost = _inUse;
         }
+        alertDeviceDisappeared();
     }
     if (KivEnvironment::logLevel() >= 3) {
         logLine("Finished refreshing devices");
+    }
+}
+
+void WorkspaceOutputController::devicesChanged() {
+    updateOutputDevices();
+    // The lost pair first: the show goes back to it the moment it can, and
+    // elsewhere meanwhile, without waiting for anyone to answer the alert.
+    // Only on a change of the list, so a device that will not open is not
+    // asked again and again.
+    if (const auto back = lostOutputBack()) {
+        logLine("The lost output device is back");
+        requestOutput(_outputs[*back], false);
+    } else if (!AudioOutput::offers(_outputs, _controller.workspace().audioDevice()) &&
+               !isOpeningOutput()) {
+        fallBackToDefaultOutput();
+    }
+}
+
+void WorkspaceOutputController::alertDeviceDisappeared() {
+    if (_deviceAlertShown) {
+        return;
+    }
+    _deviceAlertShown = true;
+    // About this window's device, so modal to this window alone, and the
+    // window's own loop goes on: the shows of the other windows take keys,
+    // and the device is taken back as it returns.
+    QPointer<WorkspaceOutputController> self(this);
+    _controller.prompts().beginSheet(
+        _controller.window(),
+        {QStringLiteral("Device disappeared"),
+         QStringLiteral("The output device for this document has disappeared. "
+                        "Please reconnect it or choose a different device."),
+         {QStringLiteral("OK")}},
+        [self](int) {
+            if (self) {
+                self->_deviceAlertShown = false;
+            }
+        });
+}
+
+std::optional<std::size_t> WorkspaceOutputController::lostOutputBack() const {
+    if (!_lost) {
+        return std::nullopt;
+    }
+    const auto& device = _controller.workspace().audioDevice();
+    const auto inUse = device && !device->died() ? device->deviceUID() : std::nullopt;
+    if (inUse == _lost->uid) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < _outputs.size(); ++i) {
+        if (_outputs[i].device->deviceUID() == _lost->uid &&
+            (!found || _outputs[i].channel == _lost->channel)) {
+            found = i;
+        }
+    }
+    return found;
+}
+
+void WorkspaceOutputController::noteOutputInUse() {
+    const Workspace& workspace = _controller.workspace();
+    const auto& device = workspace.audioDevice();
+    const auto uid = device && !device->died() ? device->deviceUID() : std::nullopt;
+    if (!uid) {
+        return;
+    }
+    _inUse = Pair{*uid, workspace.deviceChannel()};
+    if (_lost && _lost->uid == *uid) {
+        // Taken back: the alert has nothing left to say.
+        _lost.reset();
+        if (_deviceAlertShown) {
+            _controller.prompts().endSheet(_controller.window(), 0);
+        }
     }
 }
 
@@ -102,6 +164,8 @@ void WorkspaceOutputController::changeOutputDevice(int index) {
     if (index < 0 || index >= static_cast<int>(_outputs.size())) {
         return;
     }
+    // The user's pick wins over a lost pair that might come back.
+    _lost.reset();
     requestOutput(_outputs[static_cast<std::size_t>(index)], true);
 }
 
@@ -149,6 +213,7 @@ void WorkspaceOutputController::useOutput(const AudioOutput& output, bool asEdit
         registerOutputUndo(old);
     }
     workspace.applyMasterVolume();
+    noteOutputInUse();
 }
 
 void WorkspaceOutputController::registerOutputUndo(const AudioOutput& backTo) {

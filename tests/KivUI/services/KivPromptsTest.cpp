@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -195,4 +196,26 @@ TEST(KivPromptsTest, ASheetIsAWindowModalBoxWithTheAlertsButtonsInOrder) {
     ASSERT_NE(dontSave, nullptr);
     dontSave->click();
     EXPECT_EQ(answer, 2);
+}
+
+TEST(KivPromptsTest, ASheetEndedByTheProgramGivesItsAnswerAndGoes) {
+    QWidget window;
+    window.show();
+    KivQtPrompts prompts;
+    std::vector<int> answers;
+    prompts.beginSheet(&window,
+                       {QStringLiteral("Device disappeared"), QString(), {QStringLiteral("OK")}},
+                       [&](int chosen) { answers.push_back(chosen); });
+    QPointer<QMessageBox> box = openMessageBox(window);
+    ASSERT_NE(box, nullptr);
+    QWidget other;
+    prompts.endSheet(&other, 0);
+    EXPECT_TRUE(answers.empty()) << "a sheet of another window ended";
+
+    prompts.endSheet(&window, 0);
+    EXPECT_EQ(answers, std::vector<int>{0});
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull()) << "the ended sheet stays";
+    prompts.endSheet(&window, 0);
+    EXPECT_EQ(answers.size(), 1u);
 }

@@ -73,6 +73,7 @@ void EndToEnd::TearDown() {
                       << " cycles late while the case recorded.";
     }
     recorder.reset();
+    fakeJack.reset();
     // jackd waits two minutes for a killed client before it ends gracefully:
     // after a case that leaves the program running it goes the hard way.
     const bool killed = (program && program->running()) ||
@@ -134,6 +135,13 @@ void EndToEnd::keepEvidence() {
                   << (window.mapped ? "" : " unmapped") << "\n";
         }
     }
+    // Where each thread of a program that still runs stands: what a hang waits on.
+    if (program && program->running() && std::system("command -v gdb >/dev/null 2>&1") == 0) {
+        const std::string command = "gdb -p " + std::to_string(program->pid()) +
+                                    " -batch -ex 'thread apply all bt' >'" + folder +
+                                    "/threads.txt' 2>&1";
+        [[maybe_unused]] const int status = std::system(command.c_str());
+    }
     ADD_FAILURE() << "The screen and the program's output are kept in " << folder
                   << "; the case's files in " << _folder;
 }
@@ -175,7 +183,7 @@ std::map<std::string, std::string> EndToEnd::programEnvironment() const {
         {"DBUS_SESSION_BUS_ADDRESS", ""},
         {"LV2_PATH", ""},
         {"LANG", "C.UTF-8"},
-        {"JACK_DEFAULT_SERVER", jack ? jack->name() : ""},
+        {"JACK_DEFAULT_SERVER", jack ? jack->name() : (fakeJack ? fakeJack->name() : "")},
         {"JACK_NO_AUDIO_RESERVATION", "1"},
     });
     return environment;

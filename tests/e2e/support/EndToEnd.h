@@ -4,6 +4,7 @@
 #include "e2e/support/WindowMap.h"
 #include "e2e/support/XDriver.h"
 #include "e2e/support/XvfbDisplay.h"
+#include "platform/audio/FakeJackServer.h"
 #include "platform/audio/JackRecorder.h"
 #include "platform/audio/JackTestServer.h"
 
@@ -129,6 +130,8 @@ protected:
     std::unique_ptr<XvfbDisplay> display;
     std::unique_ptr<XDriver> x;
     std::unique_ptr<JackTestServer> jack;
+    // A server that never answers, reached by the program instead of `jack`.
+    std::unique_ptr<FakeJackServer> fakeJack;
     std::unique_ptr<ChildProcess> program;
     // The copies launchAnother started.
     std::vector<std::unique_ptr<ChildProcess>> others;

@@ -1,5 +1,7 @@
 #include "platform/audio/JackBackend.h"
 
+#include "Blocker.h"
+#include "FakeJackServer.h"
 #include "JackRecorder.h"
 #include "JackTestServer.h"
 #include "RenderProbe.h"
@@ -8,6 +10,7 @@
 #include "audio/device/KivAudioHardware.h"
 #include "audio/source/KivAudioPlayable.h"
 #include "foundation/KivEnvironment.h"
+#include "platform/audio/WorkerBackend.h"
 #include "support/CannotRun.h"
 #include "support/CapturingLogSink.h"
 #include "support/CleanTake.h"
@@ -17,7 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -432,4 +437,66 @@ TEST(JackBackend, AServerThatStartsLaterIsListed) {
     ASSERT_TRUE(listener.waitFor(listener.listChanges, 1));
     EXPECT_EQ(backend.devices().size(), 1u);
     backend.setListener(nullptr);
+}
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+std::unique_ptr<WorkerBackend> onWorker(const std::string& serverName) {
+    using namespace std::chrono_literals;
+    return std::make_unique<WorkerBackend>(
+        "the JACK backend",
+        [serverName] {
+            JackBackend::Options options;
+            options.serverName = serverName;
+            return std::make_unique<JackBackend>(options);
+        },
+        WorkerBackend::Limits{500ms, 1000ms, 200ms});
+}
+
+} // namespace
+
+// libjack's open waits for the first reply without a limit: only the
+// worker's limit stands between it and its caller.
+TEST(JackBackend, OnItsWorkerAServerThatNeverAnswersIsAbsentWithinTheLimitAndHoldsUpNoOne) {
+    FakeJackServer fake("pondra-fake-" + std::to_string(getpid()));
+    ASSERT_TRUE(fake.listening());
+    const auto start = Steady::now();
+    auto backend = onWorker(fake.name());
+    EXPECT_LT(Steady::now() - start, std::chrono::seconds(3));
+    EXPECT_TRUE(backend->devices().empty());
+    EXPECT_FALSE(backend->answers());
+    EXPECT_TRUE(eventually([&] { return fake.connections() > 0; }))
+        << "the backend never tried the server";
+    const auto closing = Steady::now();
+    backend.reset();
+    EXPECT_LT(Steady::now() - closing, std::chrono::seconds(2));
+}
+
+TEST_F(JackServer, OnItsWorkerAStoppedServerHoldsUpNoStopNorCloseAndIsListedAgainWhenItGoesOn) {
+    auto backend = onWorker(server.name());
+    ASSERT_EQ(backend->devices().size(), 1u);
+    Listener listener;
+    backend->setListener(&listener);
+    RenderProbe probe;
+    auto stream = backend->openOutput("jack:" + server.name(), {}, probe);
+    ASSERT_TRUE(stream);
+    ASSERT_TRUE(stream->start());
+    ASSERT_TRUE(probe.waitForFrames(256 * 4));
+
+    server.suspend();
+    const auto start = Steady::now();
+    stream->stop();
+    const int cycles = probe.cycles.load();
+    stream.reset();
+    EXPECT_LT(Steady::now() - start, std::chrono::milliseconds(200));
+    ASSERT_TRUE(listener.waitFor(listener.listChanges, 1));
+    EXPECT_TRUE(backend->devices().empty()) << "a server that does not answer is listed";
+
+    server.resume();
+    ASSERT_TRUE(listener.waitFor(listener.listChanges, 2));
+    EXPECT_EQ(backend->devices().size(), 1u);
+    EXPECT_EQ(probe.cycles.load(), cycles) << "the callback was called after the stop";
+    backend->setListener(nullptr);
 }

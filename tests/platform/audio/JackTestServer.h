@@ -82,12 +82,27 @@ public:
         return false;
     }
 
-    // Ends the server the way a crash would (SIGKILL) or a user would.
+    // Ends the server the way a crash would (SIGKILL) or a user would; a
+    // stopped server is woken to take the signal.
     void kill(int signal) {
         if (_pid > 0) {
             ::kill(_pid, signal);
+            ::kill(_pid, SIGCONT);
             waitpid(_pid, nullptr, 0);
             _pid = -1;
+        }
+    }
+
+    // Stops the server where it stands (SIGSTOP), as a hung one would be:
+    // its clients' requests wait until it is resumed.
+    void suspend() {
+        if (_pid > 0) {
+            ::kill(_pid, SIGSTOP);
+        }
+    }
+    void resume() {
+        if (_pid > 0) {
+            ::kill(_pid, SIGCONT);
         }
     }
 

@@ -174,6 +174,60 @@ TEST_F(WindowFixture, AMissingDeviceIsShownWithAnAlertAndTheWorkspacePlaysOnTheD
     EXPECT_EQ(hardware.backend->capturedOutput("other").at(0), 0.25f);
 }
 
+TEST_F(WindowFixture, ALostDeviceBackWhileItsAlertIsUpIsTakenBackAtOnceAndEndsTheAlert) {
+    hardware.backend->plug(OfflineHardware::device("other"));
+    prompts.holdSheets = true;
+    openWindow();
+    auto cue = AudioCue::initWithFile(wav("a.wav", 0.25f, 4.0), workspace->audioDevice());
+    grid().addCue(cue, 0);
+    cue->audioSource()->useManualBuffers();
+    cue->play();
+    hardware.backend->unplug("card");
+    QApplication::processEvents();
+    waitForOutput();
+    ASSERT_EQ(prompts.heldSheets.size(), 1u);
+    EXPECT_EQ(prompts.sheets.back().messageText, QStringLiteral("Device disappeared"));
+    // Nobody has answered, and the show plays on.
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "other");
+    EXPECT_TRUE(cue->audioSource()->isPlaying());
+    cue->audioSource()->tendBuffers();
+    hardware.backend->render(kCycle);
+    EXPECT_EQ(hardware.backend->capturedOutput("other").at(0), 0.25f);
+
+    hardware.backend->plug(OfflineHardware::device("card"));
+    QApplication::processEvents();
+    waitForOutput();
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "card");
+    EXPECT_EQ(cue->audioDevice()->deviceUID(), "card");
+    EXPECT_EQ(controller->window()->outputs()->currentText(),
+              QStringLiteral("Card card - channels 1/2"));
+    EXPECT_TRUE(prompts.heldSheets.empty()) << "the alert still says the device is gone";
+    EXPECT_EQ(prompts.endedSheets, std::vector<int>{0});
+    EXPECT_FALSE(workspace->isDocumentEdited());
+    // Past the fade in at the place it goes on from.
+    for (int cycle = 0; cycle < 8; ++cycle) {
+        cue->audioSource()->tendBuffers();
+        hardware.backend->render(kCycle);
+    }
+    EXPECT_EQ(hardware.backend->capturedOutput("card").back(), 0.25f);
+}
+
+TEST_F(WindowFixture, APairPickedWhileTheDeviceIsGoneWinsOverItsReturn) {
+    hardware.backend->plug(OfflineHardware::device("other"));
+    hardware.backend->plug(OfflineHardware::device("third"));
+    openWindow();
+    hardware.backend->unplug("card");
+    QApplication::processEvents();
+    waitForOutput();
+    ASSERT_EQ(workspace->audioDevice()->deviceUID(), "other");
+    chooseOutput(1);
+    ASSERT_EQ(workspace->audioDevice()->deviceUID(), "third");
+    hardware.backend->plug(OfflineHardware::device("card"));
+    QApplication::processEvents();
+    waitForOutput();
+    EXPECT_EQ(workspace->audioDevice()->deviceUID(), "third");
+}
+
 TEST_F(WindowFixture, WithoutAnyDeviceLeftThePopUpShowsTheDeviceMissing) {
     openWindow();
     hardware.backend->unplug("card");
