@@ -59,14 +59,14 @@ int Ladder::rungAt(const std::vector<float>& samples, std::size_t first, std::si
 }
 
 std::size_t Ladder::boundary(const std::vector<float>& samples, int rung, std::size_t from,
-                             std::size_t to) const {
+                             std::size_t to, double threshold) const {
     if (rung + 1 >= rungs()) {
         return std::string::npos;
     }
     constexpr std::size_t window = Tones::kPeriod;
     for (std::size_t first = from; first + window <= std::min(to, samples.size()); first += kHop) {
-        if (Tones::amplitude(samples, first, window, frequency(rung + 1)) >
-            Tones::amplitude(samples, first, window, frequency(rung))) {
+        const double next = Tones::amplitude(samples, first, window, frequency(rung + 1));
+        if (next >= threshold && next > Tones::amplitude(samples, first, window, frequency(rung))) {
             return first + window / 2;
         }
     }

@@ -33,10 +33,10 @@ public:
     int rungAt(const std::vector<float>& samples, std::size_t first, std::size_t count = 256,
                double threshold = 0.05) const;
     // Where, in [from, to), rung `rung` gives way to the next one: the middle
-    // of the first 256 frames in which the next is the louder; npos when it
-    // never does.
+    // of the first 256 frames in which the next is heard (its amplitude
+    // reaches `threshold`) and is the louder; npos when it never does.
     std::size_t boundary(const std::vector<float>& samples, int rung, std::size_t from,
-                         std::size_t to) const;
+                         std::size_t to, double threshold = 0.05) const;
 
 private:
     std::vector<int> _bins;

@@ -2,6 +2,8 @@
 
 #include "e2e/support/Tones.h"
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -66,6 +68,27 @@ std::size_t fallsBelow(const std::vector<float>& samples, double frequency, doub
         }
     }
     return npos;
+}
+
+std::optional<double> fileAmplitude(const std::string& path, double frequency, std::size_t first,
+                                    std::size_t count) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<float> frames(static_cast<std::size_t>(std::max<sf_count_t>(info.frames, 0)) *
+                              static_cast<std::size_t>(info.channels));
+    const sf_count_t read = sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
+    std::vector<float> left(static_cast<std::size_t>(std::max<sf_count_t>(read, 0)));
+    for (std::size_t frame = 0; frame < left.size(); ++frame) {
+        left[frame] = frames[frame * static_cast<std::size_t>(info.channels)];
+    }
+    if (info.samplerate != Tones::kRate || first + count > left.size()) {
+        return std::nullopt;
+    }
+    return Tones::amplitude(left, first, count, frequency);
 }
 
 } // namespace Listening

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,5 +41,11 @@ float largestStep(const std::vector<float>& samples, std::size_t first, std::siz
 // Windows move a quarter of their length at a time.
 std::size_t fallsBelow(const std::vector<float>& samples, double frequency, double threshold,
                        std::size_t from, std::size_t count = 256);
+
+// The amplitude of a sine of `frequency` in a file's first channel, over
+// `count` frames from `first`, as libsndfile decodes it: what a lossy
+// file holds of the tone it was made of. None when libsndfile cannot read it.
+std::optional<double> fileAmplitude(const std::string& path, double frequency, std::size_t first,
+                                    std::size_t count);
 
 } // namespace Listening
