@@ -2,7 +2,7 @@
 // volume set on its slider, the start and end typed into the inspector, a
 // loop's passes and seams, and each of the formats a drop takes played at
 // its level.
-#include "e2e/support/EndToEnd.h"
+#include "e2e/support/HeardCase.h"
 #include "e2e/support/Ladder.h"
 #include "e2e/support/Listening.h"
 #include "e2e/support/Tones.h"
@@ -14,36 +14,9 @@ using Listening::npos;
 
 namespace {
 
-class Playback : public EndToEnd {
+class Playback : public HeardCase {
 protected:
-    TopLevel openShow(const std::vector<std::string>& files) {
-        const TopLevel window = launch();
-        map = std::make_unique<WindowMap>(window.frame);
-        dropFiles(files, map->cellCentre(0));
-        return window;
-    }
-
-    std::string ladderFile(const std::string& name, const Ladder& ladder) {
-        const std::string file = path(name);
-        EXPECT_TRUE(ladder.write(file)) << name;
-        return file;
-    }
-
-    // Presses a key and answers the first frame of sound after it, having
-    // recorded `seconds` from the press.
-    std::size_t fire(std::uint32_t key, double seconds, std::vector<float>& heard) {
-        const std::size_t pressed = recordedFrames();
-        x->key(key);
-        heard = recordFor(seconds);
-        // A hot key's cues start on the first frame of a period.
-        const std::size_t first = Listening::firstSound(heard, pressed);
-        return first == npos ? npos : first / Tones::kPeriod * Tones::kPeriod;
-    }
-
-    // The files' sines are at half scale.
-    static constexpr double kFull = 0.5;
     static constexpr double kWithinDb = 0.5;
-    std::unique_ptr<WindowMap> map;
 };
 
 } // namespace

@@ -59,9 +59,26 @@ void WorkspaceKeyRouter::releasePending() {
     if (!_pendingRelease) {
         return;
     }
-    const PendingRelease pending = *std::exchange(_pendingRelease, std::nullopt);
-    MainRunLoop::scheduler().cancel(pending.timer);
-    triggerUp(pending.keyCode);
+    const std::uint16_t keyCode = _pendingRelease->keyCode;
+    MainRunLoop::scheduler().cancel(_pendingRelease->timer);
+    _pendingRelease.reset();
+    triggerUp(keyCode);
+}
+
+void WorkspaceKeyRouter::answerPending() {
+    if (!_pendingRelease || !_pendingRelease->query) {
+        return;
+    }
+    const std::optional<bool> down = _pendingRelease->query->answer();
+    if (down && *down) {
+        // Still held: the release was X's repeat, whose press does nothing.
+        MainRunLoop::scheduler().cancel(_pendingRelease->timer);
+        _pendingRelease.reset();
+        return;
+    }
+    if (down || MainRunLoop::clock().now() >= _pendingRelease->deadline) {
+        releasePending();
+    }
 }
 
 void WorkspaceKeyRouter::triggerUp(std::uint16_t keyCode) {
@@ -153,9 +170,19 @@ bool WorkspaceKeyRouter::keyUp(const QKeyEvent& qtEvent) {
         if (time == 0) {
             triggerUp(event->keyCode);
         } else {
-            _pendingRelease = PendingRelease{event->keyCode,
-                                             MainRunLoop::scheduler().scheduleOnce(
-                                                 kRepeatPairWindow, [this] { releasePending(); })};
+            Scheduler& scheduler = MainRunLoop::scheduler();
+            PendingRelease pending;
+            pending.keyCode = event->keyCode;
+            pending.query = KivKeyDownQuery::ask(event->keyCode);
+            if (pending.query) {
+                pending.deadline = MainRunLoop::clock().now() + kAnswerWait;
+                pending.timer =
+                    scheduler.scheduleRepeating(kAnswerInterval, [this] { answerPending(); });
+            } else {
+                pending.timer =
+                    scheduler.scheduleOnce(kRepeatPairWindow, [this] { releasePending(); });
+            }
+            _pendingRelease = std::move(pending);
         }
         return true;
     }

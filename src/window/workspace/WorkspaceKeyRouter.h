@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KivUI/controls/KivKeyDownQuery.h"
 #include "foundation/Scheduler.h"
 #include "platform/midi/MidiMessage.h"
 
@@ -22,13 +23,19 @@ struct KivKeyEvent;
 // A key held past the keyboard's repeat delay comes from X as a release and
 // a press of the same moment, again and again; Qt marks the pair as
 // auto-repeated only when the press is already queued as it reads the
-// release. So a release of a hot key is carried out a moment later, unless
-// a press of the same key and the same time comes first: that pair is the
-// key still held, and neither half does anything.
+// release. So a release of a hot key is carried out once the X server has
+// said that the key is up, and not at all when the key is still down or a
+// press of the same key and the same time comes first: that pair is the key
+// still held, and neither half does anything. Without an X server to ask,
+// the release waits a moment for such a press.
 class WorkspaceKeyRouter {
 public:
-    // How long a hot key's release waits for the press of its repeat.
+    // How long a hot key's release waits for the press of its repeat, when
+    // no X server can say whether the key is still down.
     static constexpr double kRepeatPairWindow = 0.025;
+    // How often the X server's answer is looked for, and how long at most.
+    static constexpr double kAnswerInterval = 0.001;
+    static constexpr double kAnswerWait = 0.25;
 
     explicit WorkspaceKeyRouter(WorkspaceController& controller);
     ~WorkspaceKeyRouter();
@@ -47,11 +54,17 @@ private:
     struct PendingRelease {
         std::uint16_t keyCode = 0;
         Scheduler::TimerId timer = 0;
+        // Whether the key is still down, asked of the X server.
+        std::optional<KivKeyDownQuery> query;
+        double deadline = 0.0;
     };
     // A press of the key and the moment of the last release: a repeat.
     bool isRepeatedPress(std::uint16_t keyCode, std::uint64_t time);
     // Carries out the release waiting for its repeat's press, if any.
     void releasePending();
+    // Carries out the waiting release once the X server says the key is up,
+    // drops it when the key is down.
+    void answerPending();
     void triggerUp(std::uint16_t keyCode);
 
     WorkspaceController& _controller;

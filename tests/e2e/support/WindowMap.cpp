@@ -49,11 +49,6 @@ QPoint WindowMap::volume(double fraction) const {
     return inspector(72 + static_cast<int>(std::lround(fraction * 202)), 116);
 }
 
-QPoint WindowMap::masterVolume(double fraction) const {
-    return {_frame.right() - 322 + static_cast<int>(std::lround(fraction * 105)),
-            _frame.bottom() - 31};
-}
-
 QPoint WindowMap::tab(int n) const {
     return {_frame.left() + kTabRowLeft + kTabWidth * n + kTabWidth / 2,
             _frame.top() + kMenuBarHeight + kTabBarHeight / 2};

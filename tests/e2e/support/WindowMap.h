@@ -61,9 +61,6 @@ public:
     QPoint showButton() const { return bottom(117); }
     QPoint pauseButton() const { return bottom(390); }
     QPoint outputPopUp() const { return {_frame.right() - 109, _frame.bottom() - 31}; }
-    // Where a click sets the master volume to a fraction: its knob's middle
-    // travels 105 points, so the value taken is the fraction to within 0.005.
-    QPoint masterVolume(double fraction) const;
     // Where the warnings button shows, right of the mode buttons, while
     // there are warnings.
     QRect warningButtonArea() const {
