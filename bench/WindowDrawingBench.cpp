@@ -10,6 +10,7 @@
 //
 // BM_CartTabSwitch: two such carts in two tabs (nothing playing); each
 // iteration selects the other tab and lets the window draw it.
+#include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivQtPrompts.h"
 #include "app/QtScheduler.h"
 #include "audio/device/KivAudioDevice.h"
@@ -85,7 +86,7 @@ public:
             }
             workspace->addCart(cart);
         }
-        controller = std::make_unique<WorkspaceController>(workspace, prompts, nullptr);
+        controller = std::make_unique<WorkspaceController>(workspace, prompts, pasteboard, nullptr);
         for (const auto& cart : workspace->carts()) {
             controller->addControllerForCart(cart);
         }
@@ -111,6 +112,7 @@ public:
     SteadyClock clock;
     MainRunLoop::ScopedInstall install{scheduler, clock};
     KivQtPrompts prompts;
+    KivPasteboard pasteboard;
     std::shared_ptr<KivAudioDevice> device;
     std::shared_ptr<Workspace> workspace;
     std::unique_ptr<WorkspaceController> controller;

@@ -53,6 +53,13 @@ public:
     static constexpr float kDuckedVolume = 0.05f;
     // The top of the inspector's volume slider; a decoded volume is held to it.
     static constexpr float kMaximumVolume = 1.0f;
+    // Past these an archived cue is refused before anything more of it is
+    // decoded: far more than any cue made in the program holds.
+    static constexpr std::size_t kMaximumEffects = 64;
+    // A file's path, as the system takes one.
+    static constexpr std::size_t kMaximumPathSize = 4096;
+    static constexpr std::size_t kMaximumHotkeySize = 256;
+    static constexpr std::size_t kMaximumPasteboardSize = 4u << 20;
 
     // Named after the file, volume 1.0, playing the whole file. nullptr when
     // no source can be made; a file the source cannot open gives a broken cue.
@@ -68,9 +75,11 @@ public:
     // The keyed archive with the cue as root object and the reference to its
     // file beside it.
     std::vector<std::uint8_t> pasteboardData() const;
-    // nullptr for data that is not an archived cue. The cue plays the file the
-    // reference finds; it has no device yet.
-    static std::shared_ptr<AudioCue> cueFromPasteboardData(const std::vector<std::uint8_t>& data);
+    // nullptr for data that is not an archived cue, or that is larger than
+    // kMaximumPasteboardSize (refused unread), with why in `problem`. The cue
+    // plays the file the reference finds; it has no device yet.
+    static std::shared_ptr<AudioCue> cueFromPasteboardData(const std::vector<std::uint8_t>& data,
+                                                           std::string* problem = nullptr);
 
     AudioCue(Token, std::shared_ptr<KivAudioSource> source);
     ~AudioCue() override;

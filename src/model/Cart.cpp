@@ -448,9 +448,10 @@ std::shared_ptr<Cart> Cart::initWithCoder(const KivKeyedDecoder& coder) {
         return nullptr;
     }
     if (coder.containsValueForKey("name")) {
-        cart->_name = coder.decodeStringForKey("name");
+        cart->_name = coder.decodeStringForKey("name", Cue::kMaximumNameSize);
     }
-    for (auto& [index, cue] : coder.decodeObjectDictionaryForKey<AudioCue>("cues")) {
+    for (auto& [index, cue] :
+         coder.decodeObjectDictionaryForKey<AudioCue>("cues", CartGrid::kInternalSlots)) {
         if (index < 0 || index >= static_cast<std::int64_t>(CartGrid::kInternalSlots)) {
             coder.failWithError("Pondra: a cue lies beyond the 25 cells of a cart");
             return nullptr;

@@ -103,10 +103,11 @@ public:
 
     // Imported media. The copy runs on any thread: see TemporaryMediaFolder.
     const std::string& tmpPath() const { return _tmp.path(); }
-    std::optional<std::string> copyFileIntoTmp(const std::string& path,
-                                               const std::atomic<bool>* cancelled = nullptr,
-                                               std::string* problem = nullptr) const {
-        return _tmp.copyFileIntoTmp(path, cancelled, problem);
+    std::optional<std::string>
+    copyFileIntoTmp(const std::string& path, const std::atomic<bool>* cancelled = nullptr,
+                    std::string* problem = nullptr,
+                    const FileOperations::FileState* expected = nullptr) const {
+        return _tmp.copyFileIntoTmp(path, cancelled, problem, expected);
     }
     // True for a path inside the package (once the workspace has a file) or
     // the temporary folder, whole components compared in any letter case.

@@ -50,43 +50,49 @@ TEST_F(Ducking, AnAnnouncementLowersTheMusicAndTheMusicComesBackWhenItEnds) {
     showMode(window);
     record();
 
-    x->key('1');
-    std::vector<float> heard = recordFor(1.0);
-    const std::size_t last = heard.size() / Tones::kPeriod - 1;
-    const double music = amplitude(heard, 0, last);
-    ASSERT_NEAR(music, kLevel, 0.02) << "the music does not play at its own level";
+    measure(
+        [&] {
+            x->key('1');
+            std::vector<float> heard = recordFor(1.0);
+            const std::size_t last = heard.size() / Tones::kPeriod - 1;
+            const double music = amplitude(heard, 0, last);
+            ASSERT_NEAR(music, kLevel, 0.02) << "the music does not play at its own level";
 
-    const std::size_t pressed = recordedFrames();
-    x->key('2');
-    heard = recordFor(kAnnouncementSeconds + kWithin + 1.5);
-    const std::size_t start = Tones::onsetPeriod(heard, Tones::frequency(1), kSounding, pressed);
-    ASSERT_NE(start, std::string::npos) << "the announcement never sounded";
-    const std::size_t end = endPeriod(heard, 1, start);
-    ASSERT_LT((end + periodOf(kWithin) + periodOf(0.3)) * Tones::kPeriod, heard.size())
-        << "the announcement never ended";
-    EXPECT_NEAR(static_cast<double>(end - start), static_cast<double>(periodOf(4.0)), 4.0);
+            const std::size_t pressed = recordedFrames();
+            x->key('2');
+            heard = recordFor(kAnnouncementSeconds + kWithin + 1.5);
+            const std::size_t start =
+                Tones::onsetPeriod(heard, Tones::frequency(1), kSounding, pressed);
+            ASSERT_NE(start, std::string::npos) << "the announcement never sounded";
+            const std::size_t end = endPeriod(heard, 1, start);
+            ASSERT_LT((end + periodOf(kWithin) + periodOf(0.3)) * Tones::kPeriod, heard.size())
+                << "the announcement never ended";
+            EXPECT_NEAR(static_cast<double>(end - start), static_cast<double>(periodOf(4.0)), 4.0);
 
-    // The announcement at its own level throughout.
-    for (std::size_t p = start + 1; p + 1 < end; ++p) {
-        ASSERT_NEAR(amplitude(heard, 1, p), kLevel, 0.02)
-            << "the announcement is not at its own level " << (p - start) * Tones::kPeriod
-            << " frames in";
-    }
-    // Down by 20 dB at the latest 2.2 s in, and ducked, not stopped.
-    for (std::size_t p = start + periodOf(kWithin); p + 1 < end; ++p) {
-        const double ducked = decibels(amplitude(heard, 0, p), music);
-        ASSERT_LE(ducked, -20.0) << "the music is not ducked "
-                                 << static_cast<double>((p - start) * Tones::kPeriod) / Tones::kRate
-                                 << " s into the announcement";
-        ASSERT_GE(ducked, -40.0) << "the music stopped instead of ducking";
-    }
-    // Back within 2.2 s of the announcement's end.
-    for (std::size_t p = end + periodOf(kWithin); p < end + periodOf(kWithin + 0.3); ++p) {
-        ASSERT_GE(decibels(amplitude(heard, 0, p), music), -1.0)
-            << "the music is not back "
-            << static_cast<double>((p - end) * Tones::kPeriod) / Tones::kRate
-            << " s after the announcement's end";
-    }
+            // The announcement at its own level throughout.
+            for (std::size_t p = start + 1; p + 1 < end; ++p) {
+                ASSERT_NEAR(amplitude(heard, 1, p), kLevel, 0.02)
+                    << "the announcement is not at its own level " << (p - start) * Tones::kPeriod
+                    << " frames in";
+            }
+            // Down by 20 dB at the latest 2.2 s in, and ducked, not stopped.
+            for (std::size_t p = start + periodOf(kWithin); p + 1 < end; ++p) {
+                const double ducked = decibels(amplitude(heard, 0, p), music);
+                ASSERT_LE(ducked, -20.0)
+                    << "the music is not ducked "
+                    << static_cast<double>((p - start) * Tones::kPeriod) / Tones::kRate
+                    << " s into the announcement";
+                ASSERT_GE(ducked, -40.0) << "the music stopped instead of ducking";
+            }
+            // Back within 2.2 s of the announcement's end.
+            for (std::size_t p = end + periodOf(kWithin); p < end + periodOf(kWithin + 0.3); ++p) {
+                ASSERT_GE(decibels(amplitude(heard, 0, p), music), -1.0)
+                    << "the music is not back "
+                    << static_cast<double>((p - end) * Tones::kPeriod) / Tones::kRate
+                    << " s after the announcement's end";
+            }
+        },
+        [&] { stopAllAndWait(window); });
 }
 
 } // namespace
