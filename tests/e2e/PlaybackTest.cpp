@@ -56,11 +56,11 @@ TEST_F(Playback, ACueIsHeardFromItsStartTimeToItsEndTimeWithinAPeriod) {
     std::vector<float> heard;
     const std::size_t onset = fire('1', 2.5, heard);
     ASSERT_NE(onset, npos) << "the cue never sounded";
+    const int first = ladder.rungAt(heard, onset + Tones::kPeriod);
+    ASSERT_EQ(first, 10) << "the cue does not start at 1 s in its file";
     const std::size_t last = Listening::lastSound(heard, onset);
     ASSERT_LT(last + Listening::frames(0.3), heard.size()) << "the cue sounds past its end";
 
-    const int first = ladder.rungAt(heard, onset + Tones::kPeriod);
-    ASSERT_EQ(first, 10) << "the cue does not start at 1 s in its file";
     const std::size_t eleven = ladder.boundary(heard, 10, onset, last);
     ASSERT_NE(eleven, npos) << "rung 10 never gave way to rung 11";
     const double start = 1.1 - Listening::seconds(eleven - onset);
@@ -137,11 +137,20 @@ TEST_F(Playback, EachOfTheSixFormatsADropTakesPlaysAtItsOwnLevel) {
     EXPECT_TRUE(otherWindows().empty()) << "an alert came up";
     showMode(window);
     record();
-    // The default keys of the first six cells of a four-column cart.
+    // Every other cue by its default key (the first six cells of a
+    // four-column cart), the others by a click on its cell.
     const std::string keys = "1234qw";
+    const WindowMap shown = WindowMap::inShowMode(window.frame);
     for (std::size_t i = 0; i < formats.size(); ++i) {
+        const auto trigger = [&] {
+            if (i % 2 == 0) {
+                x->key(static_cast<unsigned char>(keys[i]));
+            } else {
+                x->click(shown.cellCentre(static_cast<int>(i)));
+            }
+        };
         std::vector<float> heard;
-        const std::size_t onset = fire(static_cast<unsigned char>(keys[i]), 1.2, heard);
+        const std::size_t onset = fire(trigger, 1.2, heard);
         ASSERT_NE(onset, npos) << formats[i] << " never sounded";
         const std::size_t from = onset + Listening::frames(0.3);
         const std::size_t count = Listening::frames(0.6);
@@ -164,7 +173,7 @@ TEST_F(Playback, EachOfTheSixFormatsADropTakesPlaysAtItsOwnLevel) {
                     << "the " << formats[other] << " cue sounds with the " << formats[i] << " one";
             }
         }
-        x->key(static_cast<unsigned char>(keys[i]));
+        trigger();
         recordFor(0.3);
     }
 }

@@ -20,8 +20,13 @@ std::string HeardCase::ladderFile(const std::string& name, const Ladder& ladder)
 }
 
 std::size_t HeardCase::fire(std::uint32_t key, double seconds, std::vector<float>& heard) {
+    return fire([&] { x->key(key); }, seconds, heard);
+}
+
+std::size_t HeardCase::fire(const std::function<void()>& trigger, double seconds,
+                            std::vector<float>& heard) {
     const std::size_t pressed = recordedFrames();
-    x->key(key);
+    trigger();
     heard = recordFor(seconds);
     const std::size_t first = Listening::firstSound(heard, pressed);
     return first == Listening::npos ? Listening::npos : first / Tones::kPeriod * Tones::kPeriod;

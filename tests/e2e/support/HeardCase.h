@@ -3,6 +3,7 @@
 #include "e2e/support/EndToEnd.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ protected:
     // frame of the period in which sound begins after it (a hot key's cues
     // start on a period's first frame), npos when none does.
     std::size_t fire(std::uint32_t key, double seconds, std::vector<float>& heard);
+    // The same with a trigger of the case's own (a click on a cell).
+    std::size_t fire(const std::function<void()>& trigger, double seconds,
+                     std::vector<float>& heard);
     // A sheet from the Edit menu, by its entry's underlined letter ('s' the
     // workspace settings, 'n' a cart's name, 'g' its grid size); none when
     // none showed.
