@@ -3,6 +3,7 @@
 #include "KivUI/controls/KivHotKeyAdapter.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
+#include "foundation/MainRunLoop.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/SyncedBatch.h"
@@ -37,12 +38,72 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 WorkspaceKeyRouter::WorkspaceKeyRouter(WorkspaceController& controller)
     : _controller(controller) {}
 
+WorkspaceKeyRouter::~WorkspaceKeyRouter() {
+    if (_pendingRelease) {
+        MainRunLoop::scheduler().cancel(_pendingRelease->timer);
+    }
+}
+
+bool WorkspaceKeyRouter::isRepeatedPress(std::uint16_t keyCode, std::uint64_t time) {
+    if (keyCode == 0 || time == 0 || _lastRelease != std::pair(keyCode, time)) {
+        return false;
+    }
+    if (_pendingRelease && _pendingRelease->keyCode == keyCode) {
+        MainRunLoop::scheduler().cancel(_pendingRelease->timer);
+        _pendingRelease.reset();
+    }
+    return true;
+}
+
+void WorkspaceKeyRouter::releasePending() {
+    if (!_pendingRelease) {
+        return;
+    }
+    const std::uint16_t keyCode = _pendingRelease->keyCode;
+    MainRunLoop::scheduler().cancel(_pendingRelease->timer);
+    _pendingRelease.reset();
+    triggerUp(keyCode);
+}
+
+void WorkspaceKeyRouter::answerPending() {
+    if (!_pendingRelease || !_pendingRelease->query) {
+        return;
+    }
+    const std::optional<bool> down = _pendingRelease->query->answer();
+    if (down && *down) {
+        // Still held: the release was X's repeat, whose press does nothing.
+        MainRunLoop::scheduler().cancel(_pendingRelease->timer);
+        _pendingRelease.reset();
+        return;
+    }
+    if (down || MainRunLoop::clock().now() >= _pendingRelease->deadline) {
+        releasePending();
+    }
+}
+
+void WorkspaceKeyRouter::triggerUp(std::uint16_t keyCode) {
+    const auto pressed = _pressedShortcuts.find(keyCode);
+    if (pressed == _pressedShortcuts.end()) {
+        return;
+    }
+    const std::string shortcut = pressed->second;
+    _pressedShortcuts.erase(pressed);
+    if (GridController* grid = _controller.selectedController()) {
+        grid->triggerCueUpWithShortcut(shortcut);
+    }
+}
+
 bool WorkspaceKeyRouter::keyDown(const QKeyEvent& qtEvent) {
     const std::optional<KivKeyEvent> event = KivHotKeyAdapter::keyEvent(qtEvent);
     if (!event) {
         // Auto-repeat: the key is held, nothing new happens.
         return qtEvent.isAutoRepeat();
     }
+    if (isRepeatedPress(event->keyCode, qtEvent.timestamp())) {
+        return true;
+    }
+    // A release still waiting is older than this press.
+    releasePending();
     // The workspace's own keys come first, even one set to Escape.
     if (keyDownHotkey(*event)) {
         return true;
@@ -101,16 +162,31 @@ bool WorkspaceKeyRouter::keyUp(const QKeyEvent& qtEvent) {
     if (!event) {
         return qtEvent.isAutoRepeat();
     }
-    GridController* grid = _controller.selectedController();
-    if (const auto pressed = _pressedShortcuts.find(event->keyCode);
-        pressed != _pressedShortcuts.end()) {
-        const std::string shortcut = pressed->second;
-        _pressedShortcuts.erase(pressed);
-        if (grid) {
-            grid->triggerCueUpWithShortcut(shortcut);
+    releasePending();
+    const std::uint64_t time = qtEvent.timestamp();
+    _lastRelease = std::pair(event->keyCode, time);
+    if (_pressedShortcuts.count(event->keyCode) != 0) {
+        // Without a time (an event made by a program) no repeat can be told.
+        if (time == 0) {
+            triggerUp(event->keyCode);
+        } else {
+            Scheduler& scheduler = MainRunLoop::scheduler();
+            PendingRelease pending;
+            pending.keyCode = event->keyCode;
+            pending.query = KivKeyDownQuery::ask(event->keyCode);
+            if (pending.query) {
+                pending.deadline = MainRunLoop::clock().now() + kAnswerWait;
+                pending.timer =
+                    scheduler.scheduleRepeating(kAnswerInterval, [this] { answerPending(); });
+            } else {
+                pending.timer =
+                    scheduler.scheduleOnce(kRepeatPairWindow, [this] { releasePending(); });
+            }
+            _pendingRelease = std::move(pending);
         }
         return true;
     }
+    GridController* grid = _controller.selectedController();
     const bool command = (event->modifierFlags & KivKeyModifier::Ctrl) != 0;
     const std::string shortcut = shortcutOf(*event);
     if (!command && grid && contains(grid->validShortcuts(), shortcut)) {

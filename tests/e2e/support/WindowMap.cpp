@@ -1,5 +1,7 @@
 #include "e2e/support/WindowMap.h"
 
+#include <cmath>
+
 WindowMap::WindowMap(QRect frame, bool tabsShown, int columns, int rows)
     : _frame(frame)
     , _columns(columns)
@@ -44,7 +46,7 @@ QRect WindowMap::cellTimes(int index) const {
 }
 
 QPoint WindowMap::volume(double fraction) const {
-    return inspector(66 + static_cast<int>(fraction * (274 - 66)), 116);
+    return inspector(72 + static_cast<int>(std::lround(fraction * 202)), 116);
 }
 
 QPoint WindowMap::tab(int n) const {

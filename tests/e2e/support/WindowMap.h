@@ -44,7 +44,9 @@ public:
     QPoint midiField() const { return inspector(160, 55); }
     // Swatch n of the eight colours, from grey.
     QPoint colourSwatch(int n) const { return inspector(73 + 22 * n, 86); }
-    // The volume slider's track at a fraction of its length.
+    // Where a click sets the volume slider to a fraction of its range: its
+    // knob's middle travels 202 points from 7.5 points into the slider, so
+    // the value taken is the fraction to within 0.003.
     QPoint volume(double fraction) const;
     QPoint loopCheckBox() const { return inspector(73, 177); }
     QPoint startField() const { return inspector(372, 176); }

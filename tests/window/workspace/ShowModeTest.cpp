@@ -75,6 +75,54 @@ TEST_F(ShowMode, AutoRepeatedReleasesDoNotStopAHoldCueWhileItsKeyIsHeld) {
     EXPECT_FALSE(held->isPlaying());
 }
 
+// As X sends a held key's repeats when Qt has not marked them: each a release
+// and a press of one moment, 40 ms apart once the repeat delay has passed.
+TEST_F(ShowMode, AReleaseAndAPressOfOneMomentAreAKeyStillHeldThoughUnmarked) {
+    openWindow();
+    auto held = placeCue(wav("held.wav", 0.25f, 2.0), 0, "H");
+    held->setHold(true);
+    auto plain = placeCue(wav("plain.wav", 0.125f, 2.0), 1, "P");
+    controller->setShowMode();
+    const auto timed = [&](QEvent::Type type, int qtKey, const QString& text, quint64 time) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier, text);
+        event.setTimestamp(time);
+        QApplication::sendEvent(grid().gridView(), &event);
+    };
+    timed(QEvent::KeyPress, Qt::Key_H, QStringLiteral("h"), 1000);
+    timed(QEvent::KeyPress, Qt::Key_P, QStringLiteral("p"), 1001);
+    render(1);
+    ASSERT_TRUE(held->isPlaying());
+    ASSERT_TRUE(plain->isPlaying());
+    for (int i = 0; i < 3; ++i) {
+        const quint64 time = 1660 + 40 * i;
+        timed(QEvent::KeyRelease, Qt::Key_H, QStringLiteral("h"), time);
+        timed(QEvent::KeyPress, Qt::Key_H, QStringLiteral("h"), time);
+        timed(QEvent::KeyRelease, Qt::Key_P, QStringLiteral("p"), time + 1);
+        timed(QEvent::KeyPress, Qt::Key_P, QStringLiteral("p"), time + 1);
+        scheduler.advance(2 * WorkspaceKeyRouter::kRepeatPairWindow);
+        render(1);
+        EXPECT_TRUE(held->isPlaying()) << "repeat " << i << " stopped the hold cue";
+        EXPECT_TRUE(plain->isPlaying()) << "repeat " << i << " pressed the plain cue again";
+    }
+    // Let go for good: no press follows, and the hold cue stops.
+    timed(QEvent::KeyRelease, Qt::Key_H, QStringLiteral("h"), 2000);
+    scheduler.advance(WorkspaceKeyRouter::kRepeatPairWindow);
+    render(2);
+    EXPECT_FALSE(held->isPlaying());
+    // A release and a press of a later moment are two strokes: the hold cue
+    // stops and plays again from its start.
+    timed(QEvent::KeyPress, Qt::Key_H, QStringLiteral("h"), 2100);
+    render(6);
+    timed(QEvent::KeyRelease, Qt::Key_H, QStringLiteral("h"), 2200);
+    scheduler.advance(WorkspaceKeyRouter::kRepeatPairWindow);
+    render(1);
+    timed(QEvent::KeyPress, Qt::Key_H, QStringLiteral("h"), 2260);
+    render(2);
+    EXPECT_TRUE(held->isPlaying());
+    EXPECT_LT(held->audioSource()->elapsedPlayTime(), 4.0 * kCycle / kRate)
+        << "the second stroke was taken for the key still held";
+}
+
 TEST_F(ShowMode, KeysWithoutTextFireNoCueButAWorkspaceKeyCanNameThem) {
     openWindow();
     auto cue = placeCue(wav("a.wav", 0.25f), 0, "A");
