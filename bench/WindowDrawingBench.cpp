@@ -15,6 +15,7 @@
 // window of a show of 40 carts of 25 cues at a scale factor of 1 or 2, open
 // (open_mib) and once every cart has been shown (visited_mib), and what the
 // visit added (grown_mib), measured by window_memory in a fresh process.
+#include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivQtPrompts.h"
 #include "app/QtScheduler.h"
 #include "audio/device/KivAudioDevice.h"
@@ -92,7 +93,7 @@ public:
             }
             workspace->addCart(cart);
         }
-        controller = std::make_unique<WorkspaceController>(workspace, prompts, nullptr);
+        controller = std::make_unique<WorkspaceController>(workspace, prompts, pasteboard, nullptr);
         for (const auto& cart : workspace->carts()) {
             controller->addControllerForCart(cart);
         }
@@ -118,6 +119,7 @@ public:
     SteadyClock clock;
     MainRunLoop::ScopedInstall install{scheduler, clock};
     KivQtPrompts prompts;
+    KivPasteboard pasteboard;
     std::shared_ptr<KivAudioDevice> device;
     std::shared_ptr<Workspace> workspace;
     std::unique_ptr<WorkspaceController> controller;

@@ -1,5 +1,6 @@
 #include "app/Pondra.h"
 
+#include "KivUI/drawing/KivMenuTheme.h"
 #include "app/EulaWindow.h"
 #include "app/UserDefaultsMidiSettings.h"
 #include "crashreporter/CheckForNewCrashReport.h"
@@ -42,6 +43,8 @@ Pondra::Pondra(int& argc, char** argv, MidiSequencerFactory midiFactory)
     // The desktop matches the windows to the installed desktop entry and icon.
     setDesktopFileName(QStringLiteral(PONDRA_APP_ID));
     setWindowIcon(QIcon(QStringLiteral(":/Pondra.png")));
+    // Menus and pop-ups over the dark windows, whatever the desktop's colours.
+    installDarkMenuTheme();
     initializeClass();
     installEventFilter(&_toolTipDelay);
     // exit() ends the loop without a quit request.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivQtPrompts.h"
 #include "KivUI/services/UrlOpener.h"
 #include "KivUI/services/UserDefaults.h"
@@ -74,6 +75,8 @@ public:
     // own unless replaced.
     KivPrompts& prompts() const { return *_prompts; }
     void setPrompts(KivPrompts& prompts) { _prompts = &prompts; }
+    // Main thread. The clipboard as the windows read and write it.
+    KivPasteboard& pasteboard() { return _pasteboard; }
     // The system's default handlers unless replaced; the about window keeps
     // the opener it was made with.
     void setUrlOpener(UrlOpener openUrl) { _openUrl = std::move(openUrl); }
@@ -121,6 +124,7 @@ private:
     ToolTipDelay _toolTipDelay;
     KivQtPrompts _qtPrompts;
     KivPrompts* _prompts = &_qtPrompts;
+    KivPasteboard _pasteboard;
     UrlOpener _openUrl = systemUrlOpener();
     std::unique_ptr<KivAboutController> _about;
     std::unique_ptr<EulaWindow> _eulaWindow;

@@ -2,8 +2,11 @@
 
 #include "KivUI/services/KivPrompts.h"
 #include "app/Pondra.h"
+#include "effecteditor/EffectEditorWindow.h"
+#include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/PackagePath.h"
+#include "model/SavingError.h"
 #include "model/Workspace.h"
 #include "tabbar/TavTabBarControl.h"
 #include "window/sheets/PrefsController.h"
@@ -43,6 +46,12 @@ QString frameName(const Workspace& workspace) {
     return QUrl::fromLocalFile(QString::fromStdString(workspace.filePath())).toString();
 }
 
+// Untitled, and nothing ever done in it, not even undone again.
+bool isUntouchedUntitled(const Document& document) {
+    return document.filePath().empty() && !document.isDocumentEdited() &&
+           !document.undoManager().canUndo() && !document.undoManager().canRedo();
+}
+
 } // namespace
 
 WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::DocumentFactory factory,
@@ -57,6 +66,8 @@ WorkspaceWindows::WorkspaceWindows(Pondra& application, DocumentController::Docu
                  })
     , _defaults(application.defaults()) {
     _application.setDocuments(&_documents);
+    EffectEditorWindow::setWorkspaceWindowFinder(
+        [this](const KivEffect& effect) { return windowOfEffect(effect); });
 }
 
 HelpActions* WorkspaceWindows::helpActions() {
@@ -64,6 +75,7 @@ HelpActions* WorkspaceWindows::helpActions() {
 }
 
 WorkspaceWindows::~WorkspaceWindows() {
+    EffectEditorWindow::setWorkspaceWindowFinder(nullptr);
     _application.setDocuments(nullptr);
     for (const auto& [document, window] : _windows) {
         saveWindowFrame(*window.controller);
@@ -90,6 +102,7 @@ std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path
         }
         return std::dynamic_pointer_cast<Workspace>(open);
     }
+    const Document* replaced = untouchedUntitledDocument();
     KivError error;
     auto workspace =
         std::dynamic_pointer_cast<Workspace>(_controller.openDocument(absolute, error));
@@ -102,8 +115,31 @@ std::shared_ptr<Workspace> WorkspaceWindows::openPackage(const std::string& path
              {QStringLiteral("OK")}});
         return nullptr;
     }
-    makeWindowControllers(workspace);
+    // As document programs do: the show takes the fresh Untitled window's
+    // place. That window may be the one asking (its menu is on the stack),
+    // so it goes on the next turn, unless it was touched meanwhile.
+    makeWindowControllers(workspace, replaced
+                                         ? windowControllerOf(*replaced)->window()->saveGeometry()
+                                         : QByteArray());
+    if (replaced) {
+        QTimer::singleShot(0, &_application, [this, replaced] {
+            const auto found = _windows.find(replaced);
+            if (found != _windows.end() &&
+                isUntouchedUntitled(found->second.controller->workspace())) {
+                dropDocument(*replaced);
+            }
+        });
+    }
     return workspace;
+}
+
+const Document* WorkspaceWindows::untouchedUntitledDocument() const {
+    const auto& documents = _controller.documents();
+    if (documents.size() != 1 || !isUntouchedUntitled(*documents.front()) ||
+        !windowControllerOf(*documents.front())) {
+        return nullptr;
+    }
+    return documents.front().get();
 }
 
 WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& document) const {
@@ -111,13 +147,30 @@ WorkspaceController* WorkspaceWindows::windowControllerOf(const Document& docume
     return found == _windows.end() ? nullptr : found->second.controller.get();
 }
 
-void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace) {
-    auto controller = std::make_unique<WorkspaceController>(workspace, _prompts, this);
+QWidget* WorkspaceWindows::windowOfEffect(const KivEffect& effect) const {
+    for (const auto& [document, window] : _windows) {
+        for (const auto& cart : window.controller->workspace().carts()) {
+            for (const auto& [index, cue] : cart->cues()) {
+                for (const auto& held : cue->effects()) {
+                    if (held.get() == &effect) {
+                        return window.controller->window();
+                    }
+                }
+            }
+        }
+    }
+    return nullptr;
+}
+
+void WorkspaceWindows::makeWindowControllers(const std::shared_ptr<Workspace>& workspace,
+                                             const QByteArray& fallbackFrame) {
+    auto controller =
+        std::make_unique<WorkspaceController>(workspace, _prompts, _application.pasteboard(), this);
     applySpringDelay(*controller);
     for (const auto& cart : workspace->carts()) {
         controller->addControllerForCart(cart);
     }
-    restoreWindowFrame(*controller);
+    restoreWindowFrame(*controller, fallbackFrame);
     controller->showWindow();
     auto midi = std::make_unique<MidiProcessor>(*controller);
     _windows[workspace.get()] = Window{std::move(controller), std::move(midi)};
@@ -132,12 +185,16 @@ void WorkspaceWindows::applySpringDelay(WorkspaceController& controller) const {
     controller.window()->tabs()->tabBar()->setSpringDelay(springDelay);
 }
 
-void WorkspaceWindows::restoreWindowFrame(WorkspaceController& controller) {
-    if (controller.workspace().filePath().empty()) {
-        return;
+void WorkspaceWindows::restoreWindowFrame(WorkspaceController& controller,
+                                          const QByteArray& fallbackFrame) {
+    QByteArray frame;
+    if (!controller.workspace().filePath().empty()) {
+        const QVariantMap frames = _defaults.value(QString::fromLatin1(kWindowFramesKey)).toMap();
+        frame = frames.value(frameName(controller.workspace())).toByteArray();
     }
-    const QVariantMap frames = _defaults.value(QString::fromLatin1(kWindowFramesKey)).toMap();
-    const QByteArray frame = frames.value(frameName(controller.workspace())).toByteArray();
+    if (frame.isEmpty()) {
+        frame = fallbackFrame;
+    }
     if (!frame.isEmpty()) {
         controller.window()->restoreGeometry(frame);
     }
@@ -191,11 +248,53 @@ void WorkspaceWindows::saveDocument(Workspace& workspace) {
         saveDocumentAs(workspace);
         return;
     }
-    _controller.saveDocument(workspace, [this](const KivError& error) {
-        if (!error.domain.empty()) {
+    // The save ends before its document goes: closing waits for it.
+    _controller.saveDocument(workspace, [this, &workspace](const KivError& error) {
+        if (error.domain.empty()) {
+            return;
+        }
+        if (error.code != SavingError::kChangedOnDisk) {
             alertSaveError(error);
+            return;
+        }
+        switch (askAboutChangedPackage(workspace)) {
+        case OnChangedPackage::SaveAnyway:
+            _controller.saveDocument(
+                workspace,
+                [this](const KivError& again) {
+                    if (!again.domain.empty()) {
+                        alertSaveError(again);
+                    }
+                },
+                true);
+            break;
+        case OnChangedPackage::Revert:
+            revertAndReload(workspace);
+            break;
+        case OnChangedPackage::Cancel:
+            break;
         }
     });
+}
+
+WorkspaceWindows::OnChangedPackage
+WorkspaceWindows::askAboutChangedPackage(const Workspace& workspace) {
+    const int answer = _prompts.runAlert(
+        {QStringLiteral("The document \u201C%1\u201D was changed by another program.")
+             .arg(QString::fromStdString(workspace.displayName())),
+         QStringLiteral("Another program has saved it since it was opened or saved here. Save "
+                        "Anyway replaces what that program saved with this window\u2019s show; "
+                        "Revert drops this window\u2019s changes and opens what was saved."),
+         // Cancel second: the escape key's, as in every alert here.
+         {QStringLiteral("Save Anyway"), QStringLiteral("Cancel"), QStringLiteral("Revert")}});
+    switch (answer) {
+    case 0:
+        return OnChangedPackage::SaveAnyway;
+    case 2:
+        return OnChangedPackage::Revert;
+    default:
+        return OnChangedPackage::Cancel;
+    }
 }
 
 void WorkspaceWindows::saveDocumentAs(Workspace& workspace) {
@@ -225,8 +324,11 @@ void WorkspaceWindows::alertSaveError(const KivError& error) {
 
 bool WorkspaceWindows::saveAndWait(Workspace& workspace, const std::string& path) {
     bool failed = false;
-    const auto completion = [this, &failed](const KivError& error) {
-        if (!error.domain.empty()) {
+    bool changedOnDisk = false;
+    const auto completion = [this, &failed, &changedOnDisk](const KivError& error) {
+        if (error.code == SavingError::kChangedOnDisk && !error.domain.empty()) {
+            changedOnDisk = true;
+        } else if (!error.domain.empty()) {
             failed = true;
             alertSaveError(error);
         }
@@ -237,7 +339,20 @@ bool WorkspaceWindows::saveAndWait(Workspace& workspace, const std::string& path
         _controller.saveDocumentAs(workspace, path, completion);
     }
     _controller.finishSaving(workspace);
-    return !failed;
+    if (!changedOnDisk) {
+        return !failed;
+    }
+    switch (askAboutChangedPackage(workspace)) {
+    case OnChangedPackage::SaveAnyway:
+        _controller.saveDocument(workspace, completion, true);
+        _controller.finishSaving(workspace);
+        return !failed;
+    case OnChangedPackage::Revert:
+        return revertAndReload(workspace);
+    case OnChangedPackage::Cancel:
+        break;
+    }
+    return false;
 }
 
 void WorkspaceWindows::revertDocument(Workspace& workspace) {
@@ -250,15 +365,20 @@ void WorkspaceWindows::revertDocument(Workspace& workspace) {
     if (answer != 0) {
         return;
     }
+    revertAndReload(workspace);
+}
+
+bool WorkspaceWindows::revertAndReload(Workspace& workspace) {
     KivError error;
     if (!_controller.revertDocument(workspace, error)) {
         alertSaveError(error);
-        return;
+        return false;
     }
     if (WorkspaceController* window = windowControllerOf(workspace)) {
         window->reloadCarts();
         applySpringDelay(*window);
     }
+    return true;
 }
 
 bool WorkspaceWindows::closeDocument(Workspace& workspace) {

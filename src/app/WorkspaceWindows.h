@@ -5,10 +5,13 @@
 #include "model/DocumentController.h"
 #include "window/workspace/DocumentActions.h"
 
+#include <QByteArray>
+
 #include <map>
 #include <memory>
 #include <string>
 
+class KivEffect;
 class KivPrompts;
 class PrefsController;
 class Pondra;
@@ -36,6 +39,9 @@ public:
     std::shared_ptr<Workspace> openPackage(const std::string& path);
     // Null for a document without a window.
     WorkspaceController* windowControllerOf(const Document& document) const;
+    // The window whose workspace holds the cue of the effect; null when none
+    // does. Effect editors open beside it.
+    QWidget* windowOfEffect(const KivEffect& effect) const;
 
     void newDocument() override;
     void openDocument() override;
@@ -56,17 +62,28 @@ public:
 private:
     class MidiProcessor;
 
-    void makeWindowControllers(const std::shared_ptr<Workspace>& workspace);
+    // A window restores the frame its show had; otherwise it takes
+    // `fallbackFrame` when one is given, else its own default size.
+    void makeWindowControllers(const std::shared_ptr<Workspace>& workspace,
+                               const QByteArray& fallbackFrame = {});
+    // The one document open, when it is a fresh Untitled one nobody has
+    // touched: a show opened next takes its window's place.
+    const Document* untouchedUntitledDocument() const;
     // How long a file drag rests on a cart tab before it opens, from the
     // user defaults; a window made anew (a revert) takes it again.
     void applySpringDelay(WorkspaceController& controller) const;
     // A saved workspace's window keeps its place and size from one opening
     // to the next.
-    void restoreWindowFrame(WorkspaceController& controller);
+    void restoreWindowFrame(WorkspaceController& controller, const QByteArray& fallbackFrame);
     void saveWindowFrame(const WorkspaceController& controller);
     // Runs the save to its end; false when it failed (after an alert).
     bool saveAndWait(Workspace& workspace, const std::string& path);
     void alertSaveError(const KivError& error);
+    // Another program saved over the package: what the user wants done.
+    enum class OnChangedPackage { SaveAnyway, Revert, Cancel };
+    OnChangedPackage askAboutChangedPackage(const Workspace& workspace);
+    // Reads the package again and shows what it holds; false (told) on failure.
+    bool revertAndReload(Workspace& workspace);
     void dropDocument(const Document& document);
 
     Pondra& _application;

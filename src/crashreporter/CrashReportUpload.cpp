@@ -1,5 +1,6 @@
 #include "crashreporter/CrashReportUpload.h"
 
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -39,8 +40,9 @@ void CrashReportUpload::send(const QUrl& endpoint, const QByteArray& body, Finis
     auto abandoned = std::make_shared<QString>();
     auto* deadline = new QTimer(reply);
     deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply, [reply, abandoned] {
-        *abandoned = QStringLiteral("The report server did not answer in time.");
+    QObject::connect(deadline, &QTimer::timeout, reply, [reply, abandoned, time = _limits.time] {
+        *abandoned = QStringLiteral("The report server did not answer within %1 seconds.")
+                         .arg(QLocale::c().toString(static_cast<double>(time.count()) / 1000.0));
         reply->abort();
     });
     deadline->start(_limits.time);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QNetworkAccessManager>
+#include <QNetworkRequest>
 #include <QPointer>
 #include <QString>
 
@@ -12,10 +13,11 @@ class QNetworkReply;
 class QUrl;
 
 // How far an upload may go before it is abandoned as failed: the bytes of
-// the reply read, and the time from the request to the reply's end.
+// the reply read, and the time from the request to the reply's end, by
+// default the network library's own transfer timeout (30 s).
 struct CrashReportUploadLimits {
     qint64 replyBytes = 64 * 1024;
-    std::chrono::milliseconds time{60'000};
+    std::chrono::milliseconds time{QNetworkRequest::DefaultTransferTimeoutConstant};
 };
 
 // Posts a crash report or feedback message as one multipart form field.

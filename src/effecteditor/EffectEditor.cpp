@@ -17,6 +17,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
@@ -30,6 +31,7 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
                    "User Presets")
     , _enabledButton(new VornCheckBox(QStringLiteral("Enabled")))
     , _presets(new EffectPresetsPullDown)
+    , _channelsNotice(new QLabel(QString::fromLatin1(kKivEffectRefusedChannelsNotice)))
     , _executor(std::move(executor))
     , _saver(std::make_unique<EffectPresetSaver>(prompts, _executor)) {
     setPalette(KivColors::darkPalette(palette()));
@@ -50,10 +52,17 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
     if (!_pluginView) {
         view = _genericView = new EffectGenericView(effect, this);
     }
+    // Left-aligned with the check box's bezel, in the warning colour.
+    _channelsNotice->setObjectName(QStringLiteral("channelsNotice"));
+    _channelsNotice->setContentsMargins(16, 0, 16, 8);
+    QPalette notice = _channelsNotice->palette();
+    notice.setColor(QPalette::WindowText, KivColors::warningText());
+    _channelsNotice->setPalette(notice);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(strip);
+    layout->addWidget(_channelsNotice);
     layout->addWidget(view);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -67,11 +76,20 @@ EffectEditor::EffectEditor(KivEffect& effect, KivPrompts& prompts,
         kKivEffectBypassChangedNotification, nullptr,
         [this](const Notification&) { updateEnabled(); });
 
+    // Parameters change on the main thread: a move off the preset renames the window.
+    _parameterObservation =
+        effect.parameterListeners().connect([this](std::uint32_t) { updateTitle(); });
+    // The cue's chain is fitted under its source's locks: the notice follows later.
+    _fitObservation = effect.fitChanged().connect([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { updateChannelsNotice(); }, Qt::QueuedConnection);
+    });
+
     updateEnabled();
     updateTitle();
+    updateChannelsNotice();
     buildPresetsMenu();
     readPresetFolders();
-    show();
 }
 
 EffectEditor::~EffectEditor() {
@@ -103,6 +121,8 @@ QMenu* EffectEditor::presetsMenu() const {
 
 void EffectEditor::detachFromEffect() {
     _bypassObservation.disconnect();
+    _parameterObservation.disconnect();
+    _fitObservation.disconnect();
     _saver.reset();
     delete _genericView;
     _genericView = nullptr;
@@ -112,10 +132,19 @@ void EffectEditor::detachFromEffect() {
 }
 
 void EffectEditor::updateTitle() {
+    if (!_effect) {
+        return;
+    }
+    const QString name = QString::fromStdString(_effect->displayName());
+    const std::string preset = _effect->currentPresetName();
+    setWindowTitle(preset.empty()
+                       ? name
+                       : QStringLiteral("%1 : %2").arg(name, QString::fromStdString(preset)));
+}
+
+void EffectEditor::updateChannelsNotice() {
     if (_effect) {
-        setWindowTitle(
-            QStringLiteral("%1 : %2").arg(QString::fromStdString(_effect->displayName()),
-                                          QString::fromStdString(_effect->currentPresetName())));
+        _channelsNotice->setVisible(_effect->refusedChannels() != 0);
     }
 }
 

@@ -18,13 +18,17 @@ class EffectPresetsPullDown;
 class KivEffect;
 class KivEffectPresetManageSheet;
 class KivPrompts;
+class QLabel;
 class QMenu;
 class VornCheckBox;
 
 // The window of one effect: a strip with its enable check box and presets
 // pull-down over the effect's view: the plugin's own X11 UI where it has one
-// and Qt runs on xcb, else the generic view. Titled "<display name> : <preset>"; the
-// check box follows the effect's bypass whoever changes it. Main thread.
+// and Qt runs on xcb, else the generic view. Under the strip, while the
+// effect's plugin cannot take its cue's channels, a line says so. Titled with
+// the effect's display name, "<display name> : <preset>" while its settings
+// are a preset's; the check box follows the effect's bypass whoever changes
+// it. Main thread; EffectEditorWindow shows it.
 class EffectEditor final : public QWidget {
 public:
     static constexpr int kStripHeight = 36;
@@ -45,6 +49,8 @@ public:
 
     KivEffect* effect() const { return _effect; }
     VornCheckBox* enabledButton() const { return _enabledButton; }
+    // Shown while the effect cannot take its cue's channels.
+    QLabel* channelsNotice() const { return _channelsNotice; }
     EffectPresetsPullDown* presetsPullDown() const { return _presets; }
     QMenu* presetsMenu() const;
     // nullptr while the effect shows a view of its own.
@@ -56,6 +62,7 @@ public:
 
     void updateTitle();
     void updateEnabled();
+    void updateChannelsNotice();
     // Fills the pull-down from the folders as last read.
     void buildPresetsMenu();
     // Reads both folders again off the main thread, through the executor;
@@ -94,6 +101,7 @@ private:
     KivEffectUserPresetGroup _userPresets;
     VornCheckBox* _enabledButton;
     EffectPresetsPullDown* _presets;
+    QLabel* _channelsNotice;
     EffectGenericView* _genericView = nullptr;
     EffectPluginView* _pluginView = nullptr;
     KivEffectPresetManageSheet* _manageSheet = nullptr;
@@ -102,6 +110,8 @@ private:
     std::unique_ptr<EffectPresetSaver> _saver;
     std::vector<std::unique_ptr<QMenu>> _submenus;
     Connection _bypassObservation;
+    Connection _parameterObservation;
+    Connection _fitObservation;
     // Folder reads handed back after the editor is gone find this expired.
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

@@ -62,6 +62,10 @@ std::uint16_t uint16Value(const nlohmann::json& descriptor, const char* key) {
 
 } // namespace
 
+void KivHotKey::setEmpty() {
+    *this = KivHotKey();
+}
+
 bool KivHotKey::isEmpty() const {
     return *this == KivHotKey();
 }

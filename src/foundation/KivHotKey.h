@@ -17,6 +17,8 @@ class KivHotKey : public KivArchivable {
 public:
     KivHotKey() = default;
 
+    // Clears all eight fields, as a new hot key has them.
+    void setEmpty();
     // True when all eight fields are zero.
     bool isEmpty() const;
 

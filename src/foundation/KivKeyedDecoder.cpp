@@ -158,6 +158,15 @@ bool KivKeyedDecoder::expect(const nlohmann::json& stored, nlohmann::json::value
     return false;
 }
 
+bool KivKeyedDecoder::withinCount(const nlohmann::json& stored, std::size_t maximumCount,
+                                  std::string_view key) const {
+    if (stored.size() <= maximumCount) {
+        return true;
+    }
+    fail(pathFor(key) + ": more than " + std::to_string(maximumCount) + " entries");
+    return false;
+}
+
 bool KivKeyedDecoder::decodeBoolForKey(std::string_view key) const {
     const nlohmann::json* stored = find(key);
     if (stored == nullptr) {
@@ -242,7 +251,8 @@ float KivKeyedDecoder::decodeFloatForKey(std::string_view key) const {
     return static_cast<float>(value);
 }
 
-std::string KivKeyedDecoder::decodeStringForKey(std::string_view key) const {
+std::string KivKeyedDecoder::decodeStringForKey(std::string_view key,
+                                                std::size_t maximumSize) const {
     const nlohmann::json* stored = find(key);
     if (stored == nullptr) {
         return {};
@@ -251,7 +261,12 @@ std::string KivKeyedDecoder::decodeStringForKey(std::string_view key) const {
         wrongType(key, "a string", *stored);
         return {};
     }
-    return KivUTF8::sanitized(stored->get_ref<const std::string&>());
+    const std::string& text = stored->get_ref<const std::string&>();
+    if (text.size() > maximumSize) {
+        fail(pathFor(key) + ": longer than " + std::to_string(maximumSize) + " bytes");
+        return {};
+    }
+    return KivUTF8::sanitized(text);
 }
 
 nlohmann::json KivKeyedDecoder::decodeValueForKey(std::string_view key) const {

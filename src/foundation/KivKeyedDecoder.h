@@ -4,6 +4,7 @@
 #include "foundation/KivClassRegistry.h"
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -25,6 +26,8 @@
 // One decoder and the decoders of its objects are used by one thread at a time.
 class KivKeyedDecoder {
 public:
+    static constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+
     // Parses archived text. Invalid UTF-8 in the text is replaced before parsing.
     static KivKeyedDecoder
     decoderForText(std::string_view text,
@@ -43,7 +46,8 @@ public:
     // A value beyond the float's range is an error.
     float decodeFloatForKey(std::string_view key) const;
     double decodeDoubleForKey(std::string_view key) const;
-    std::string decodeStringForKey(std::string_view key) const;
+    // A text longer than `maximumSize` bytes is an error, and none of it is kept.
+    std::string decodeStringForKey(std::string_view key, std::size_t maximumSize = kNoLimit) const;
     std::vector<std::uint8_t> decodeBytesForKey(std::string_view key) const;
     // A property-list value (bytes as json binary); null when absent.
     nlohmann::json decodeValueForKey(std::string_view key) const;
@@ -58,12 +62,16 @@ public:
         }
         return cast<T>(decodeObject(*stored, pathFor(key), _depth + 1), pathFor(key));
     }
-    // An array of archived objects; elements that fail are left out with an error.
+    // An array of archived objects; elements that fail are left out with an
+    // error. More than `maximumCount` elements is an error, found before any
+    // of them is decoded.
     template <typename T>
-    std::vector<std::shared_ptr<T>> decodeObjectArrayForKey(std::string_view key) const {
+    std::vector<std::shared_ptr<T>>
+    decodeObjectArrayForKey(std::string_view key, std::size_t maximumCount = kNoLimit) const {
         std::vector<std::shared_ptr<T>> objects;
         const nlohmann::json* stored = find(key);
-        if (stored == nullptr || !expect(*stored, nlohmann::json::value_t::array, key)) {
+        if (stored == nullptr || !expect(*stored, nlohmann::json::value_t::array, key) ||
+            !withinCount(*stored, maximumCount, key)) {
             return objects;
         }
         for (std::size_t i = 0; i < stored->size(); ++i) {
@@ -74,13 +82,15 @@ public:
         }
         return objects;
     }
-    // A dictionary of archived objects keyed by decimal integers.
+    // A dictionary of archived objects keyed by decimal integers, bounded as
+    // an array is.
     template <typename T>
     std::map<std::int64_t, std::shared_ptr<T>>
-    decodeObjectDictionaryForKey(std::string_view key) const {
+    decodeObjectDictionaryForKey(std::string_view key, std::size_t maximumCount = kNoLimit) const {
         std::map<std::int64_t, std::shared_ptr<T>> objects;
         const nlohmann::json* stored = find(key);
-        if (stored == nullptr || !expect(*stored, nlohmann::json::value_t::object, key)) {
+        if (stored == nullptr || !expect(*stored, nlohmann::json::value_t::object, key) ||
+            !withinCount(*stored, maximumCount, key)) {
             return objects;
         }
         for (const auto& [name, element] : stored->items()) {
@@ -113,6 +123,8 @@ private:
     std::string pathFor(std::string_view key) const;
     bool expect(const nlohmann::json& stored, nlohmann::json::value_t type,
                 std::string_view key) const;
+    bool withinCount(const nlohmann::json& stored, std::size_t maximumCount,
+                     std::string_view key) const;
     void wrongType(std::string_view key, const char* expected, const nlohmann::json& found) const;
     std::shared_ptr<KivArchivable> decodeObject(const nlohmann::json& stored,
                                                 const std::string& path, int level) const;

@@ -1,5 +1,6 @@
 #include "foundation/KivLog.h"
 
+#include "foundation/LogRepeats.h"
 #include "foundation/RealtimeLogQueue.h"
 #include "foundation/ThreadRole.h"
 
@@ -14,11 +15,18 @@ StderrLogSink gStderrSink;
 std::atomic<LogSink*> gSink{&gStderrSink};
 // Serialises writes so lines from different threads never interleave.
 std::mutex gWriteMutex;
+// Guarded by gWriteMutex.
+LogRepeats gRepeats;
 RealtimeLogQueue gRealtimeQueue;
 
 void writeToSink(std::string_view line) {
     std::lock_guard lock(gWriteMutex);
-    gSink.load(std::memory_order_acquire)->write(line);
+    gRepeats.write(line, *gSink.load(std::memory_order_acquire), LogRepeats::Clock::now());
+}
+
+void flushDueRepeats() {
+    std::lock_guard lock(gWriteMutex);
+    gRepeats.flushDue(*gSink.load(std::memory_order_acquire), LogRepeats::Clock::now());
 }
 
 std::string_view withoutNewline(std::string_view line) {
@@ -38,7 +46,14 @@ void StderrLogSink::write(std::string_view line) {
 
 LogSink* setLogSink(LogSink* sink) {
     std::lock_guard lock(gWriteMutex);
+    // The count of the old sink's last line is its own.
+    gRepeats.flush(*gSink.load(std::memory_order_acquire));
     return gSink.exchange(sink ? sink : &gStderrSink, std::memory_order_acq_rel);
+}
+
+void flushLog() {
+    std::lock_guard lock(gWriteMutex);
+    gRepeats.flush(*gSink.load(std::memory_order_acquire));
 }
 
 void logLine(std::string_view line) {
@@ -84,6 +99,7 @@ void drainRealtimeLog() {
         logFormat("Warning: %llu log lines from the render thread were dropped",
                   static_cast<unsigned long long>(dropped));
     }
+    flushDueRepeats();
 }
 
 RealtimeLogPump::RealtimeLogPump()
@@ -105,4 +121,5 @@ RealtimeLogPump::~RealtimeLogPump() {
     _wake.notify_one();
     _thread.join();
     drainRealtimeLog();
+    flushLog();
 }

@@ -25,17 +25,22 @@ public:
 LogSink* setLogSink(LogSink* sink);
 
 // Any thread. On a render thread the line is queued without allocating or
-// blocking and reaches the sink at the next drainRealtimeLog().
+// blocking and reaches the sink at the next drainRealtimeLog(). A line equal
+// to the one before it is counted rather than written again: the count comes
+// as one line of its own (see LogRepeats).
 void logLine(std::string_view line);
 void logFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void logFormatV(const char* format, va_list args);
 
 // Delivers the lines queued by render threads to the sink, with a warning
-// when some were dropped. Not from a render thread.
+// when some were dropped, and the counts of repeats that have gone quiet.
+// Not from a render thread.
 void drainRealtimeLog();
+// Writes every count of repeats still held. Not from a render thread.
+void flushLog();
 
 // Owns a thread that drains the render threads' lines every few milliseconds;
-// the destructor stops it and drains what is left.
+// the destructor stops it and drains and flushes what is left.
 class RealtimeLogPump {
 public:
     RealtimeLogPump();

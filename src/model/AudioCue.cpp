@@ -49,6 +49,7 @@ constexpr const char* kFileReferenceKey = "fileReference";
 
 AudioCue::AudioCue(Token, std::shared_ptr<KivAudioSource> source)
     : _scheduler(MainRunLoop::scheduler())
+    , _clock(MainRunLoop::clock())
     , _audioSource(std::move(source)) {
     _audioSource->setDelegate(this);
     _hardStopObservation = NotificationCenter::defaultCenter().addObserver(
@@ -178,17 +179,17 @@ std::shared_ptr<AudioCue> AudioCue::initWithCoder(const KivKeyedDecoder& coder) 
         coder.failWithError("no audio source could be made for the cue");
         return nullptr;
     }
-    cue->_file = coder.decodeStringForKey("file");
-    cue->setName(coder.decodeStringForKey("name"));
+    cue->_file = coder.decodeStringForKey("file", kMaximumPathSize);
+    cue->setName(coder.decodeStringForKey("name", kMaximumNameSize));
     if (coder.containsValueForKey("documentPath")) {
-        cue->_documentPath = coder.decodeStringForKey("documentPath");
+        cue->_documentPath = coder.decodeStringForKey("documentPath", kMaximumPathSize);
     }
     if (KivEnvironment::logLevel() >= 3) {
         logFormat("initializing %s", cue->description().c_str());
     }
     cue->_volume = coder.decodeFloatForKey("volume");
     // Stored hot keys are parsed again, so a hand-edited one keeps the invariant.
-    cue->_hotkey = parseHotkey(coder.decodeStringForKey("hotkey"));
+    cue->_hotkey = parseHotkey(coder.decodeStringForKey("hotkey", kMaximumHotkeySize));
     cue->_hold = coder.decodeBoolForKey("hold");
     cue->_loops = coder.decodeBoolForKey("loops");
     cue->_solo = coder.decodeBoolForKey("solo");
@@ -224,16 +225,23 @@ std::shared_ptr<AudioCue> AudioCue::initWithCoder(const KivKeyedDecoder& coder) 
         coder.failWithError("effects: expected an array");
         return nullptr;
     }
-    if (effects.is_array()) {
-        for (const auto& properties : effects) {
-            // A missing plugin still gives an effect that keeps its dictionary.
-            if (auto effect = KivEffect::effectWithProperties(properties)) {
-                cue->addEffect(effect);
-            } else {
-                logFormat("Warning: %s skips an effect entry that describes no effect",
-                          cue->description().c_str());
-            }
+    if (effects.size() > kMaximumEffects) {
+        coder.failWithError("effects: more than " + std::to_string(kMaximumEffects) +
+                            " effects in one cue");
+        return nullptr;
+    }
+    std::size_t skipped = 0;
+    for (const auto& properties : effects) {
+        // A missing plugin still gives an effect that keeps its dictionary.
+        if (auto effect = KivEffect::effectWithProperties(properties)) {
+            cue->addEffect(effect);
+        } else {
+            ++skipped;
         }
+    }
+    if (skipped > 0) {
+        logFormat("Warning: %s skips %zu effect entries that describe no effect",
+                  cue->description().c_str(), skipped);
     }
     cue->updateSlices();
     cue->_saved = true;
@@ -259,14 +267,24 @@ std::vector<std::uint8_t> AudioCue::pasteboardData() const {
     return {text->begin(), text->end()};
 }
 
-std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std::uint8_t>& data) {
+std::shared_ptr<AudioCue> AudioCue::cueFromPasteboardData(const std::vector<std::uint8_t>& data,
+                                                          std::string* problem) {
+    const auto refuse = [problem](const std::string& why) -> std::shared_ptr<AudioCue> {
+        logFormat("Warning: the pasteboard holds no usable cue: %s", why.c_str());
+        if (problem) {
+            *problem = why;
+        }
+        return nullptr;
+    };
+    if (data.size() > kMaximumPasteboardSize) {
+        return refuse("it is larger than " + std::to_string(kMaximumPasteboardSize >> 20) + " MB");
+    }
     const auto decoder = KivKeyedDecoder::decoderForText(
         std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     auto cue = decoder.decodeObjectForKey<AudioCue>(kRootKey);
     const auto reference = decoder.decodeObjectForKey<KivAlias>(kFileReferenceKey);
     if (decoder.failed() || !cue) {
-        logFormat("Warning: the pasteboard holds no usable cue: %s", decoder.error().c_str());
-        return nullptr;
+        return refuse(decoder.failed() ? decoder.error() : "it holds no cue");
     }
     // The very file the copied cue played, wherever it lies now; a file gone
     // leaves the cue without one, broken.
@@ -325,7 +343,7 @@ void AudioCue::setAudioDevice(std::shared_ptr<KivAudioDevice> device) {
     const double time = _audioSource->elapsedLogicalTime();
     _audioSource->setDevice(std::move(device));
     _audioSource->setDefaultVolumes();
-    _audioSource->setMasterVolume(_volume);
+    _audioSource->setMasterVolume(playedVolume());
     routeMonoToBothOutputs();
     if (_deviceChannel > 1) {
         setDeviceChannel(_deviceChannel);
@@ -428,8 +446,17 @@ std::string AudioCue::brokenExplanation() const {
 
 void AudioCue::setVolume(float volume) {
     assertMainThread();
-    _audioSource->setMasterVolume(volume);
     setDuckVolume(volume);
+    // A duck's fade under way would carry on to the level of the old volume:
+    // it goes on to the new one in the time it has left.
+    const double left = _duckFadeStart && !_doPanic && _audioSource->isPlaying()
+                            ? kDuckTime - (_clock.now() - *_duckFadeStart)
+                            : 0.0;
+    if (left > 0.0) {
+        _audioSource->fadeToMasterVolume(playedVolume(), left);
+    } else {
+        _audioSource->setMasterVolume(playedVolume());
+    }
 }
 
 void AudioCue::setDuckVolume(float volume) {

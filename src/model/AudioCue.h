@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/source/KivAudioSourceDelegate.h"
+#include "foundation/Clock.h"
 #include "foundation/KivArchivable.h"
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
@@ -52,6 +53,13 @@ public:
     static constexpr float kDuckedVolume = 0.05f;
     // The top of the inspector's volume slider; a decoded volume is held to it.
     static constexpr float kMaximumVolume = 1.0f;
+    // Past these an archived cue is refused before anything more of it is
+    // decoded: far more than any cue made in the program holds.
+    static constexpr std::size_t kMaximumEffects = 64;
+    // A file's path, as the system takes one.
+    static constexpr std::size_t kMaximumPathSize = 4096;
+    static constexpr std::size_t kMaximumHotkeySize = 256;
+    static constexpr std::size_t kMaximumPasteboardSize = 4u << 20;
 
     // Named after the file, volume 1.0, playing the whole file. nullptr when
     // no source can be made; a file the source cannot open gives a broken cue.
@@ -67,9 +75,11 @@ public:
     // The keyed archive with the cue as root object and the reference to its
     // file beside it.
     std::vector<std::uint8_t> pasteboardData() const;
-    // nullptr for data that is not an archived cue. The cue plays the file the
-    // reference finds; it has no device yet.
-    static std::shared_ptr<AudioCue> cueFromPasteboardData(const std::vector<std::uint8_t>& data);
+    // nullptr for data that is not an archived cue, or that is larger than
+    // kMaximumPasteboardSize (refused unread), with why in `problem`. The cue
+    // plays the file the reference finds; it has no device yet.
+    static std::shared_ptr<AudioCue> cueFromPasteboardData(const std::vector<std::uint8_t>& data,
+                                                           std::string* problem = nullptr);
 
     AudioCue(Token, std::shared_ptr<KivAudioSource> source);
     ~AudioCue() override;
@@ -151,8 +161,11 @@ public:
     void setHold(bool hold) { _hold = hold; }
     bool solo() const { return _solo; }
     void setSolo(bool solo) { _solo = solo; }
+    // A cue that ducks the others of its workspace while it plays (see
+    // Workspace::updateCueDucking); it is never ducked itself, so setting the
+    // flag brings a ducked cue back.
     bool ducking() const { return _ducking; }
-    void setDucking(bool ducking) { _ducking = ducking; }
+    void setDucking(bool ducking);
     const PondraColor& color() const { return _color; }
     // Tells the observers of every call, the same colour too.
     void setColor(PondraColor color);
@@ -203,7 +216,11 @@ public:
     // At `index` of the chain (at the end when past it).
     void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index);
     void removeEffect(const std::shared_ptr<KivEffect>& effect);
+    // Moves the entry, then updateEffects.
     void moveEffectAtIndex(std::size_t from, std::size_t to);
+    // Saves every effect's state and rebuilds the source's chain with it; a
+    // playing cue plays on from where it was.
+    void updateEffects();
     void closeEffectEditors();
     Signal<>& effectsChanged() { return _effectsChanged; }
 
@@ -225,6 +242,15 @@ public:
     // Seeks the source.
     void loadActionAt(double seconds);
 
+    // Under a cue that ducks: the source fades to kDuckedVolume of the cue's
+    // volume over kDuckTime, and back to the volume. The volume itself stays
+    // the user's. A cue that is ducked plays at the ducked level from its
+    // start; one that ducks the others is never ducked. Each does nothing
+    // when the cue is already so; a panic fade keeps the level it owns.
+    void duck();
+    void unduck();
+    bool isDucked() const { return _ducked; }
+
     void audioSourceDidFinish(KivAudioSource& source) override;
 
 private:
@@ -238,6 +264,10 @@ private:
     void panicAction() override;
     double panicDuration() const;
     void setDuckVolume(float volume);
+    // The volume, lowered while ducked: what the source's master is set to.
+    float playedVolume() const;
+    // Fades the source to playedVolume() as a duck or an unduck does.
+    void fadeToPlayedVolume();
     void updateProgress();
     void audioFinished();
     void updateSlices();
@@ -254,6 +284,7 @@ private:
     void keepingPosition(Change change);
 
     Scheduler& _scheduler;
+    const Clock& _clock;
     std::string _file;
     std::optional<std::string> _documentPath;
     std::shared_ptr<KivAudioSource> _audioSource;
@@ -265,6 +296,9 @@ private:
     bool _hold = false;
     bool _solo = false;
     bool _ducking = false;
+    bool _ducked = false;
+    // When the last duck or unduck began its fade, on the main loop's clock.
+    std::optional<double> _duckFadeStart;
     bool _paused = false;
     bool _playing = false;
     bool _dead = false;

@@ -42,9 +42,26 @@ void AudioCue::keepingPosition(Change change) {
     }
 }
 
+namespace {
+
+// The workspace the cue plays in, if any.
+Workspace* workspaceOf(const AudioCue& cue) {
+    const Cart* owner = cue.cart();
+    return owner != nullptr ? owner->workspace() : nullptr;
+}
+
+} // namespace
+
 void AudioCue::setPlaying(bool playing) {
     if (playing != _playing) {
         _playing = playing;
+        // Before the observers hear of it: they find the others already
+        // ducked, or on their way back.
+        if (_ducking) {
+            if (Workspace* workspace = workspaceOf(*this)) {
+                workspace->updateCueDucking();
+            }
+        }
         _playingChanged.emit(!playing, playing);
     }
     updateState();
@@ -95,7 +112,7 @@ void AudioCue::play() {
     setPlaying(true);
     cancelProgressTimer();
     _progressTimer = _scheduler.scheduleRepeating(kProgressInterval, [this] { updateProgress(); });
-    _audioSource->setMasterVolume(_volume);
+    _audioSource->setMasterVolume(playedVolume());
     if (!_audioSource->isPlaying()) {
         _audioSource->play();
     }
@@ -142,8 +159,7 @@ void AudioCue::hardStop() {
 }
 
 double AudioCue::panicDuration() const {
-    const Cart* owner = cart();
-    const Workspace* workspace = owner != nullptr ? owner->workspace() : nullptr;
+    const Workspace* workspace = workspaceOf(*this);
     const WorkspaceSettings* settings = workspace != nullptr ? workspace->settings() : nullptr;
     return settings != nullptr ? settings->panicDuration() : 0.0;
 }
@@ -168,6 +184,52 @@ void AudioCue::panicAction() {
             stop();
         }
     });
+}
+
+float AudioCue::playedVolume() const {
+    return _ducked ? _volume * kDuckedVolume : _volume;
+}
+
+void AudioCue::fadeToPlayedVolume() {
+    // The panic's fade to silence owns the level until the cue stops.
+    if (_doPanic) {
+        return;
+    }
+    _duckFadeStart = _clock.now();
+    _audioSource->fadeToMasterVolume(playedVolume(), kDuckTime);
+}
+
+void AudioCue::duck() {
+    assertMainThread();
+    if (_ducked || _ducking) {
+        return;
+    }
+    _ducked = true;
+    fadeToPlayedVolume();
+}
+
+void AudioCue::unduck() {
+    assertMainThread();
+    if (!_ducked) {
+        return;
+    }
+    _ducked = false;
+    fadeToPlayedVolume();
+}
+
+void AudioCue::setDucking(bool ducking) {
+    assertMainThread();
+    if (ducking == _ducking) {
+        return;
+    }
+    if (ducking) {
+        unduck();
+    }
+    _ducking = ducking;
+    // A playing cue starts or ends a duck; an idle one joins the others.
+    if (Workspace* workspace = workspaceOf(*this)) {
+        workspace->updateCueDucking();
+    }
 }
 
 void AudioCue::updateProgress() {
@@ -300,6 +362,16 @@ void AudioCue::removeEffect(const std::shared_ptr<KivEffect>& effect) {
 
 void AudioCue::moveEffectAtIndex(std::size_t from, std::size_t to) {
     KivNSArray::moveObjectAt(_effects, from, to);
+    updateEffects();
+}
+
+void AudioCue::updateEffects() {
+    assertMainThread();
+    for (const auto& effect : _effects) {
+        effect->saveState();
+    }
+    // One hand-over to the rebuilt chain, which keeps the place: an empty
+    // chain in between would let the dry sound through.
     _audioSource->setEffects(_effects);
     _effectsChanged.emit();
 }

@@ -1,12 +1,13 @@
 #include "model/BackgroundSave.h"
 
 BackgroundSave::BackgroundSave(PackageContents contents, std::string packagePath,
-                               PackageWriter writer, Completion completion, Scheduler& scheduler)
+                               PackageWriter writer, Completion completion, Scheduler& scheduler,
+                               std::optional<FileOperations::FileState> expected)
     : _scheduler(scheduler)
     , _completion(std::move(completion)) {
     _thread = std::thread([this, contents = std::move(contents), path = std::move(packagePath),
-                           writer = std::move(writer)] {
-        _result = writer.write(contents, path);
+                           writer = std::move(writer), expected] {
+        _result = writer.write(contents, path, expected ? &*expected : nullptr, &_writtenState);
         _written.store(true, std::memory_order_release);
     });
     _timer = _scheduler.scheduleOnce(kPollInterval, [this] { poll(); });

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -20,9 +21,11 @@ public:
     // BackgroundSave.
     using Completion = std::function<void(const KivError&)>;
 
-    // Main thread. Starts at once.
+    // Main thread. Starts at once; `expected` makes it a save in place that
+    // first looks at the package on disk (see PackageWriter::write).
     BackgroundSave(PackageContents contents, std::string packagePath, PackageWriter writer,
-                   Completion completion, Scheduler& scheduler = MainRunLoop::scheduler());
+                   Completion completion, Scheduler& scheduler = MainRunLoop::scheduler(),
+                   std::optional<FileOperations::FileState> expected = std::nullopt);
     // Waits for the thread; a completion not yet run is dropped.
     ~BackgroundSave();
     BackgroundSave(const BackgroundSave&) = delete;
@@ -32,6 +35,8 @@ public:
     // has run already.
     void finish();
     bool isFinished() const { return _finished; }
+    // Once finished well: the state of the "document" written.
+    const std::optional<FileOperations::FileState>& written() const { return _writtenState; }
 
 private:
     static constexpr double kPollInterval = 0.02;
@@ -41,9 +46,10 @@ private:
 
     Scheduler& _scheduler;
     Scheduler::TimerId _timer = 0;
-    Completion _completion; // main thread
-    bool _finished = false; // main thread
-    KivError _result;       // written by the thread before _written
+    Completion _completion;                                 // main thread
+    bool _finished = false;                                 // main thread
+    KivError _result;                                       // written by the thread before _written
+    std::optional<FileOperations::FileState> _writtenState; // likewise
     std::atomic<bool> _written{false};
     std::thread _thread; // last: started once everything above exists
 };

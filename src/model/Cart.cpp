@@ -182,16 +182,20 @@ bool Cart::setCue(std::shared_ptr<AudioCue> cue, std::size_t index) {
     if (replaced != _cues.end() && replaced->second == cue) {
         return true;
     }
+    // The replaced cue goes first: while it stops, a moving cue that ducks
+    // is still in the cart and holds its duck.
+    if (replaced != _cues.end()) {
+        removeCueAtInternalIndex(internalIndex);
+    }
     // A cue lives in one cell only; moving it within the cart keeps it playing.
     if (const std::size_t previous = internalIndexOfCue(*cue); previous != kNotFound) {
         _cues.erase(previous);
     } else if (Cart* other = cue->cart(); other != nullptr && other != this) {
         other->removeCue(*cue);
     }
-    if (replaced != _cues.end()) {
-        removeCueAtInternalIndex(internalIndex);
-    }
     place(internalIndex, std::move(cue));
+    // A cue placed while another ducks plays ducked.
+    updateWorkspaceDucking();
     return true;
 }
 
@@ -210,6 +214,7 @@ bool Cart::swapCuesAtIndexes(std::size_t from, std::size_t to) {
         place(fromInternal, std::move(swapped));
     }
     place(toInternal, std::move(moving));
+    updateWorkspaceDucking();
     return true;
 }
 
@@ -217,6 +222,12 @@ void Cart::place(std::size_t internalIndex, std::shared_ptr<AudioCue> cue) {
     cue->setCart(this);
     cue->setDead(isInternalIndexOutsideOfGrid(internalIndex));
     _cues[internalIndex] = std::move(cue);
+}
+
+void Cart::updateWorkspaceDucking() {
+    if (_workspace != nullptr) {
+        _workspace->updateCueDucking();
+    }
 }
 
 void Cart::removeCueAtInternalIndex(std::size_t internalIndex) {
@@ -229,6 +240,8 @@ void Cart::removeCueAtInternalIndex(std::size_t internalIndex) {
     _cues.erase(found);
     cue->hardStop();
     cue->setCart(nullptr);
+    // Out of the workspace, nothing ducks it.
+    cue->unduck();
 }
 
 void Cart::removeCueAtIndex(std::size_t index) {
@@ -288,6 +301,16 @@ void Cart::stopCues() {
 void Cart::hardStopCues() {
     assertMainThread();
     forEachCue([](AudioCue& cue) { cue.hardStop(); });
+}
+
+void Cart::duckCues() {
+    assertMainThread();
+    forEachCue([](AudioCue& cue) { cue.duck(); });
+}
+
+void Cart::unduckCues() {
+    assertMainThread();
+    forEachCue([](AudioCue& cue) { cue.unduck(); });
 }
 
 void Cart::panicCues() {
@@ -405,6 +428,10 @@ std::shared_ptr<Cart> Cart::copy() const {
     return cart;
 }
 
+std::string Cart::description() const {
+    return "Cart: " + _name + " - " + std::to_string(_cues.size()) + " cues";
+}
+
 void Cart::encodeWithCoder(KivKeyedEncoder& coder) const {
     std::map<std::int64_t, std::shared_ptr<AudioCue>> cues;
     for (const auto& [internalIndex, cue] : _cues) {
@@ -421,9 +448,10 @@ std::shared_ptr<Cart> Cart::initWithCoder(const KivKeyedDecoder& coder) {
         return nullptr;
     }
     if (coder.containsValueForKey("name")) {
-        cart->_name = coder.decodeStringForKey("name");
+        cart->_name = coder.decodeStringForKey("name", Cue::kMaximumNameSize);
     }
-    for (auto& [index, cue] : coder.decodeObjectDictionaryForKey<AudioCue>("cues")) {
+    for (auto& [index, cue] :
+         coder.decodeObjectDictionaryForKey<AudioCue>("cues", CartGrid::kInternalSlots)) {
         if (index < 0 || index >= static_cast<std::int64_t>(CartGrid::kInternalSlots)) {
             coder.failWithError("Pondra: a cue lies beyond the 25 cells of a cart");
             return nullptr;

@@ -86,6 +86,10 @@ public:
     void playCues();
     void stopCues();
     void hardStopCues();
+    // duck / unduck to every cue (see AudioCue::duck); the workspace sends
+    // them while a cue that ducks plays.
+    void duckCues();
+    void unduckCues();
     void panicCues();
     void updateCuesWithAudioDevice(const std::shared_ptr<KivAudioDevice>& device);
     // The whole batch to every cue (edit mode, and carts of unselected tabs).
@@ -109,6 +113,8 @@ public:
 
     // Same name and size, a copy of every cue under the same internal index.
     std::shared_ptr<Cart> copy() const;
+    // "Cart: <name> - <n> cues".
+    std::string description() const;
 
     void encodeWithCoder(KivKeyedEncoder& coder) const override;
     // Sizes are clamped to 1..5, a missing or zero size becomes 5 x 4; cues
@@ -117,6 +123,9 @@ public:
 
 private:
     void place(std::size_t internalIndex, std::shared_ptr<AudioCue> cue);
+    // Once every cue is where it goes: a cue that moved within the cart
+    // neither ends nor starts a duck on its way.
+    void updateWorkspaceDucking();
     template <typename Action>
     void forEachCue(Action action) const;
     template <typename Predicate>

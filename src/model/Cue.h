@@ -2,6 +2,7 @@
 
 #include "foundation/Signal.h"
 
+#include <cstddef>
 #include <string>
 
 class Cart;
@@ -10,6 +11,10 @@ class Cart;
 // MIDI batches and keys reach the model there.
 class Cue {
 public:
+    // An archived name longer than this is refused: the name field makes
+    // none so long.
+    static constexpr std::size_t kMaximumNameSize = 128 * 1024;
+
     virtual ~Cue();
     Cue(const Cue&) = delete;
     Cue& operator=(const Cue&) = delete;

@@ -3,6 +3,7 @@
 #include "audio/core/KivError.h"
 #include "foundation/Signal.h"
 #include "model/PackageContents.h"
+#include "platform/files/FileOperations.h"
 #include "platform/undo/UndoManager.h"
 
 #include <optional>
@@ -23,6 +24,12 @@ public:
 
     // Empty while the document is untitled.
     const std::string& filePath() const { return _filePath; }
+    // The package's "document" as this document last read or wrote it; none
+    // before either. A save in place that finds it otherwise asks first.
+    const std::optional<FileOperations::FileState>& diskState() const { return _diskState; }
+    void setDiskState(std::optional<FileOperations::FileState> state) {
+        _diskState = std::move(state);
+    }
     // After a save under a new name or a move.
     virtual void setFilePath(const std::string& path) { _filePath = path; }
     // "Untitled", or the package's name without its extension.
@@ -50,4 +57,5 @@ public:
 private:
     UndoManager _undoManager;
     std::string _filePath;
+    std::optional<FileOperations::FileState> _diskState;
 };

@@ -80,7 +80,8 @@ std::shared_ptr<Document> DocumentController::openDocument(const std::string& pa
     return document;
 }
 
-void DocumentController::saveDocument(Document& document, SaveCompletion completion) {
+void DocumentController::saveDocument(Document& document, SaveCompletion completion,
+                                      bool overwritingChanges) {
     assertMainThread();
     if (document.filePath().empty()) {
         const KivError error = SavingError::notAFile("(untitled)");
@@ -89,13 +90,21 @@ void DocumentController::saveDocument(Document& document, SaveCompletion complet
         }
         return;
     }
-    saveDocumentAs(document, document.filePath(), std::move(completion));
+    finishSaving(document);
+    save(document, document.filePath(), std::move(completion),
+         overwritingChanges ? std::nullopt : document.diskState());
 }
 
 void DocumentController::saveDocumentAs(Document& document, const std::string& requestedPath,
                                         SaveCompletion completion) {
     assertMainThread();
     finishSaving(document);
+    save(document, requestedPath, std::move(completion), std::nullopt);
+}
+
+void DocumentController::save(Document& document, const std::string& requestedPath,
+                              SaveCompletion completion,
+                              std::optional<FileOperations::FileState> expected) {
     const std::string path = PathIdentity::canonicalPath(requestedPath);
     KivError error;
     std::optional<PackageContents> contents;
@@ -124,6 +133,10 @@ void DocumentController::saveDocumentAs(Document& document, const std::string& r
         }
         document.didSave(!result);
         if (!result) {
+            // What this document wrote is what a later save in place expects.
+            if (const auto save = _saves.find(&document); save != _saves.end()) {
+                document.setDiskState(save->second->written());
+            }
             // Saving in place too: the cues now find their media in the package.
             document.setFilePath(path);
             if (document.undoManager().changeCount() == changeCount) {
@@ -138,7 +151,7 @@ void DocumentController::saveDocumentAs(Document& document, const std::string& r
         }
     };
     _saves[&document] = std::make_unique<BackgroundSave>(std::move(*contents), path, _writer,
-                                                         std::move(finished), _scheduler);
+                                                         std::move(finished), _scheduler, expected);
 }
 
 bool DocumentController::isSaving(const Document& document) const {

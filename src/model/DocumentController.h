@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,11 @@ public:
 
     // Saves to the document's own file; an untitled document needs saveDocumentAs.
     // The completion runs when the package is written or the save has failed.
-    void saveDocument(Document& document, SaveCompletion completion = {});
+    // A package another program has changed since the document last read or
+    // wrote it is left as it is, and the save fails with code 8
+    // (SavingError::kChangedOnDisk), unless `overwritingChanges`.
+    void saveDocument(Document& document, SaveCompletion completion = {},
+                      bool overwritingChanges = false);
     // Saves to `path`, which becomes the document's file (canonical) once the
     // save succeeds. Refused (code 2, naming the package) when the package is,
     // or holds, one that another open document uses.
@@ -60,6 +65,9 @@ public:
     void closeDocument(Document& document);
 
 private:
+    // `expected`: the state the package's "document" must be in (in place).
+    void save(Document& document, const std::string& path, SaveCompletion completion,
+              std::optional<FileOperations::FileState> expected);
     // Another open document whose package is at, or below, the path.
     const Document* otherDocumentAt(const Document& document,
                                     const std::string& canonicalPath) const;

@@ -5,6 +5,7 @@
 #include "model/PackagePath.h"
 #include "model/SavingError.h"
 #include "platform/files/FileOperations.h"
+#include "platform/files/PathIdentity.h"
 
 #include <cerrno>
 
@@ -23,8 +24,9 @@ void syncParent(const std::string& parent) {
 
 } // namespace
 
-KivError PackageWriter::write(const PackageContents& contents,
-                              const std::string& packagePath) const {
+KivError PackageWriter::write(const PackageContents& contents, const std::string& packagePath,
+                              const FileOperations::FileState* expected,
+                              std::optional<FileOperations::FileState>* written) const {
     std::string target = packagePath;
     while (target.size() > 1 && target.back() == '/') {
         target.pop_back();
@@ -35,6 +37,13 @@ KivError PackageWriter::write(const PackageContents& contents,
     }
     const std::size_t parentLength = target.size() - name.size() - 1;
     const std::string parent = parentLength == 0 ? "/" : target.substr(0, parentLength);
+    const std::string document = target + "/" + PackagePath::kDocumentFile;
+    const auto unchanged = [&] {
+        return expected == nullptr || FileOperations::fileState(document) == *expected;
+    };
+    if (!unchanged()) {
+        return SavingError::changedOnDisk(target);
+    }
 
     std::string staging;
     int error = fault(Step::CreateStaging);
@@ -45,8 +54,16 @@ KivError PackageWriter::write(const PackageContents& contents,
         return SavingError::createDirectory(target, FileOperations::errorText(error));
     }
     KivError result = build(contents, staging, target);
+    // The staging folder moves whole: its "document" keeps its state.
+    const auto state = FileOperations::fileState(staging + "/" + PackagePath::kDocumentFile);
+    if (!result && !unchanged()) {
+        result = SavingError::changedOnDisk(target);
+    }
     if (!result) {
         result = swapIn(staging, target, parent);
+    }
+    if (!result && written != nullptr) {
+        *written = state;
     }
     if (result) {
         FileOperations::removeTree(staging);
@@ -70,7 +87,12 @@ KivError PackageWriter::build(const PackageContents& contents, const std::string
         if (!MediaName::isTrustedDocumentPath(media.name)) {
             error = EINVAL;
         } else {
-            error = fault(Step::LinkMedia);
+            // A file of the very package this save replaces is the package's
+            // own: linked, it stays the only name of its bytes once the old
+            // package goes. Any other file is copied, so that the package
+            // holds its own media and a change to the file does not reach it.
+            error =
+                PathIdentity::isBelow(media.source, packagePath) ? fault(Step::LinkMedia) : EXDEV;
             if (error == 0) {
                 error = FileOperations::linkFile(media.source, destination);
             }

@@ -2,17 +2,20 @@
 
 #include "audio/core/KivError.h"
 #include "model/PackageContents.h"
+#include "platform/files/FileOperations.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // Writes a package "NAME.pondra/" ("document" and "Media/") without ever
 // losing the one it replaces: the new package is built in a staging folder
 // beside the target, flushed to disk, and swapped in by one rename. Until the
 // swap succeeds the old package is untouched; a failure removes the staging
-// folder. Media are hard-linked, or copied where a link fails (another file
-// system). Media taken from the old package itself are linked before the swap,
-// so saving in place keeps them.
+// folder. Media are copied (reflinked where the file system offers it), so the
+// package holds its own and a change to a file outside it never reaches it;
+// only media taken from the old package itself are hard-linked before the
+// swap, so saving in place keeps them at no cost, the package's own still.
 //
 // Any thread; touches the file system only.
 class PackageWriter {
@@ -21,7 +24,7 @@ public:
     enum class Step {
         CreateStaging,
         CreateMedia,
-        LinkMedia, // a failed link falls back to copying
+        LinkMedia, // media of the package replaced; a failed link falls back to copying
         CopyMedia,
         WriteDocument,
         SyncFolders,
@@ -35,8 +38,14 @@ public:
     explicit PackageWriter(FaultInjector faults = {})
         : _faults(std::move(faults)) {}
 
-    // An empty error on success.
-    KivError write(const PackageContents& contents, const std::string& packagePath) const;
+    // An empty error on success, `written` then holding the state of the new
+    // "document". With `expected`, a save in place: a "document" on disk in
+    // any other state (another program saved over it, or took it away) fails
+    // it with code 8 and leaves the package as it is; it is looked at before
+    // the package is built and again just before the swap.
+    KivError write(const PackageContents& contents, const std::string& packagePath,
+                   const FileOperations::FileState* expected = nullptr,
+                   std::optional<FileOperations::FileState>* written = nullptr) const;
 
 private:
     int fault(Step step) const { return _faults ? _faults(step) : 0; }

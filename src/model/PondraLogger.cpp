@@ -113,6 +113,11 @@ std::shared_ptr<PondraLogger> PondraLogger::initWithCoder(const KivKeyedDecoder&
         coder.failWithError("PondraLogger: log is not an array");
         return nullptr;
     }
+    if (stored.size() > kMaximumLines) {
+        coder.failWithError("PondraLogger: more than " + std::to_string(kMaximumLines) +
+                            " lines in the log");
+        return nullptr;
+    }
     for (const auto& line : stored) {
         if (!line.is_string()) {
             coder.failWithError("PondraLogger: a line of the log is not a string");

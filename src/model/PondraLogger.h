@@ -23,6 +23,8 @@ inline constexpr const char* PondraLogUpdatedNotification = "PondraLogUpdatedNot
 class PondraLogger : public KivArchivable {
 public:
     using WallClock = std::function<std::chrono::system_clock::time_point()>;
+    // An archived log of more lines is refused before any is read.
+    static constexpr std::size_t kMaximumLines = 1000000;
 
     // `now` gives the time of each line; it is called under the logger's lock.
     // An empty one means the system clock.

@@ -55,4 +55,10 @@ KivError noFreeName(const std::string& documentPath) {
                 "Cannot seem to find a filename that does not exist for cue: " + documentPath);
 }
 
+KivError changedOnDisk(const std::string& packagePath) {
+    return made(kChangedOnDisk, "Error - the document at " + packagePath +
+                                    " was changed by another program since it was read or saved "
+                                    "here");
+}
+
 } // namespace SavingError

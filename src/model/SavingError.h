@@ -19,6 +19,8 @@ enum Code {
     kSaveMedia = 5,
     kSaveDocument = 6,
     kNoFreeName = 7,
+    // A save in place found the package changed by another program.
+    kChangedOnDisk = 8,
 };
 
 KivError notAFile(const std::string& path);
@@ -32,5 +34,6 @@ KivError saveMedia(const std::string& file, const std::string& mediaPath,
                    const std::string& reason);
 KivError saveDocument(const std::string& reason);
 KivError noFreeName(const std::string& documentPath);
+KivError changedOnDisk(const std::string& packagePath);
 
 } // namespace SavingError

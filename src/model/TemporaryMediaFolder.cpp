@@ -49,9 +49,10 @@ TemporaryMediaFolder::~TemporaryMediaFolder() {
     remove();
 }
 
-std::optional<std::string> TemporaryMediaFolder::copyFileIntoTmp(const std::string& path,
-                                                                 const std::atomic<bool>* cancelled,
-                                                                 std::string* problem) const {
+std::optional<std::string>
+TemporaryMediaFolder::copyFileIntoTmp(const std::string& path, const std::atomic<bool>* cancelled,
+                                      std::string* problem,
+                                      const FileOperations::FileState* expected) const {
     const auto fail = [&](const std::string& why) -> std::optional<std::string> {
         logFormat("Failed to copy %s when importing: %s", path.c_str(), why.c_str());
         if (problem) {
@@ -71,7 +72,8 @@ std::optional<std::string> TemporaryMediaFolder::copyFileIntoTmp(const std::stri
     int copyError = 0;
     const auto name = MediaName::firstFreeName(
         MediaName::textName(MediaName::lastPathComponent(path)), [&](const std::string& candidate) {
-            copyError = FileOperations::copyFile(*source, _path + "/" + candidate, cancelled);
+            copyError =
+                FileOperations::copyFile(*source, _path + "/" + candidate, cancelled, expected);
             return copyError == EEXIST;
         });
     if (!name) {

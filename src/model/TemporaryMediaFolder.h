@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/FileOperations.h"
+
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -30,10 +32,13 @@ public:
     // the folder under the path's own file name (made valid UTF-8, a name that
     // is not being taken as Latin-1), numbered stem-N.ext when taken; the
     // copy's path, or nullopt (logged, and told in `problem`) when it fails or
-    // is called off through `cancelled`, which leaves no partial copy.
-    std::optional<std::string> copyFileIntoTmp(const std::string& path,
-                                               const std::atomic<bool>* cancelled = nullptr,
-                                               std::string* problem = nullptr) const;
+    // is called off through `cancelled`, which leaves no partial copy. A file
+    // that changes during the copy, or is not in the state `expected` (when
+    // given) as it begins, is not copied (see FileOperations::copyFile).
+    std::optional<std::string>
+    copyFileIntoTmp(const std::string& path, const std::atomic<bool>* cancelled = nullptr,
+                    std::string* problem = nullptr,
+                    const FileOperations::FileState* expected = nullptr) const;
 
     bool contains(const std::string& path) const;
 

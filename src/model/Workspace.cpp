@@ -2,6 +2,7 @@
 
 #include "audio/device/KivAudioDevice.h"
 #include "foundation/ThreadRole.h"
+#include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
 #include "model/PondraLogger.h"
@@ -66,6 +67,7 @@ void Workspace::addCart(std::shared_ptr<Cart> cart) {
     }
     cart->setWorkspace(this);
     _carts.push_back(std::move(cart));
+    updateCueDucking();
 }
 
 void Workspace::removeCart(const std::shared_ptr<Cart>& cart) {
@@ -78,6 +80,9 @@ void Workspace::removeCart(const std::shared_ptr<Cart>& cart) {
     const std::shared_ptr<Cart> removed = *found;
     _carts.erase(found);
     removed->setWorkspace(nullptr);
+    // Its cues play on elsewhere, or not at all: not under this workspace's duck.
+    removed->unduckCues();
+    updateCueDucking();
 }
 
 void Workspace::swapCartAtIndex(std::size_t index, std::size_t otherIndex) {
@@ -92,6 +97,22 @@ void Workspace::panic() {
         cart->panicCues();
     }
     _paused = false;
+}
+
+void Workspace::updateCueDucking() {
+    assertMainThread();
+    _cuesDucked = std::any_of(_carts.begin(), _carts.end(), [](const auto& cart) {
+        return std::any_of(cart->cues().begin(), cart->cues().end(), [](const auto& entry) {
+            return entry.second->ducking() && entry.second->playing();
+        });
+    });
+    for (const auto& cart : std::vector<std::shared_ptr<Cart>>(_carts)) {
+        if (_cuesDucked) {
+            cart->duckCues();
+        } else {
+            cart->unduckCues();
+        }
+    }
 }
 
 bool Workspace::isPaused() const {
@@ -134,4 +155,12 @@ Workspace::replaceAudioDevice(std::shared_ptr<KivAudioDevice> device) {
 bool Workspace::containsMediaFile(const std::string& path) const {
     return (!filePath().empty() && MediaName::isInsideFolder(path, filePath())) ||
            _tmp.contains(path);
+}
+
+std::string Workspace::description() const {
+    std::string text = "Workspace " + displayName() + " - (";
+    for (std::size_t i = 0; i < _carts.size(); ++i) {
+        text += (i == 0 ? "" : ", ") + _carts[i]->description();
+    }
+    return text + ")";
 }

@@ -62,6 +62,14 @@ public:
     // Panics every cart's cues, then clears the pause-all state.
     void panic();
 
+    // While a cue that ducks plays (its ducking flag set, playing or paused)
+    // every other cue of every cart is ducked, and those fired meanwhile
+    // start ducked; when the last one stops they all come back. Cues and
+    // carts call it whenever that may have changed; it may run any number
+    // of times. Apart from the master volume's duck (duck(), unduck()).
+    void updateCueDucking();
+    bool areCuesDucked() const { return _cuesDucked; }
+
     bool isPaused() const;
     void setPaused(bool paused);
     // Show mode.
@@ -95,14 +103,18 @@ public:
 
     // Imported media. The copy runs on any thread: see TemporaryMediaFolder.
     const std::string& tmpPath() const { return _tmp.path(); }
-    std::optional<std::string> copyFileIntoTmp(const std::string& path,
-                                               const std::atomic<bool>* cancelled = nullptr,
-                                               std::string* problem = nullptr) const {
-        return _tmp.copyFileIntoTmp(path, cancelled, problem);
+    std::optional<std::string>
+    copyFileIntoTmp(const std::string& path, const std::atomic<bool>* cancelled = nullptr,
+                    std::string* problem = nullptr,
+                    const FileOperations::FileState* expected = nullptr) const {
+        return _tmp.copyFileIntoTmp(path, cancelled, problem, expected);
     }
     // True for a path inside the package (once the workspace has a file) or
     // the temporary folder, whole components compared in any letter case.
     bool containsMediaFile(const std::string& path) const;
+
+    // "Workspace <display name> - (<cart>, <cart>, ...)".
+    std::string description() const;
 
     // Document.
     // An untitled workspace not made by dragging gets one cart "Cart 1".
@@ -126,6 +138,7 @@ private:
     bool _paused = false;
     bool _locked = false;
     bool _createdFromDrag = false;
+    bool _cuesDucked = false;
     // Settings read before the window existed; null when none wait.
     nlohmann::json _savedSettingsState;
     WorkspaceOutput _output;

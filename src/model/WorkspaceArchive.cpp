@@ -63,7 +63,7 @@ std::optional<WorkspaceArchive> WorkspaceArchive::fromText(std::string_view text
         archive.audioDeviceUID = decoder.decodeStringForKey("audioDeviceUID");
     }
     archive.deviceChannel = std::max(decoder.decodeInt32ForKey("deviceChannel"), 1);
-    archive.carts = decoder.decodeObjectArrayForKey<Cart>("carts");
+    archive.carts = decoder.decodeObjectArrayForKey<Cart>("carts", kMaximumCarts);
     archive.locked = decoder.decodeBoolForKey("locked");
     archive.ducked = decoder.decodeBoolForKey("ducked");
     if (decoder.containsValueForKey("masterVolume")) {

@@ -18,6 +18,8 @@ class PondraLogger;
 struct WorkspaceArchive {
     // A document larger than this is refused before it is parsed.
     static constexpr std::size_t kMaximumDocumentSize = 256u << 20;
+    // More carts than that is refused before any is decoded: each is a tab.
+    static constexpr std::size_t kMaximumCarts = 1000;
 
     std::string version;
     std::optional<std::string> audioDeviceUID;

@@ -27,11 +27,13 @@ namespace {
 constexpr const char* kVersion = PONDRA_VERSION;
 constexpr int kReadingLogLevel = 3;
 
-// The whole "document" file, refused past the size limit before it is read.
-std::optional<std::string> readDocument(const std::string& path, std::string& error) {
+// The whole "document" file, refused past the size limit before it is read,
+// and its state as read.
+std::optional<std::string> readDocument(const std::string& path, std::string& error,
+                                        FileOperations::FileState& state) {
     std::string text;
     switch (const int result = FileOperations::readRegularFile(
-                path, WorkspaceArchive::kMaximumDocumentSize, text)) {
+                path, WorkspaceArchive::kMaximumDocumentSize, text, &state)) {
     case 0:
         return text;
     case EINVAL:
@@ -77,12 +79,14 @@ bool Workspace::readFromPackage(const std::string& path, KivError& error) {
         logLine("Reading workspace data from disk...");
     }
     std::string reason;
-    const auto text = readDocument(path + "/" + PackagePath::kDocumentFile, reason);
+    FileOperations::FileState state;
+    const auto text = readDocument(path + "/" + PackagePath::kDocumentFile, reason, state);
     auto archive = text ? WorkspaceArchive::fromText(*text, reason) : std::nullopt;
     if (!archive) {
         error = SavingError::readFailed(path, reason);
         return false;
     }
+    setDiskState(state);
     logFormat("Loading workspace saved from version %s.", archive->version.c_str());
 
     const auto currentUID = audioDevice() ? audioDevice()->deviceUID() : std::nullopt;

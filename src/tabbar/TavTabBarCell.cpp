@@ -82,6 +82,10 @@ QRectF TavTabBarCell::closeButtonRectForFrame(const QRectF& frame) const {
     return _bar.style().closeButtonRectForTabCell(*this, frame);
 }
 
+qreal TavTabBarCell::minimumWidthOfCell() const {
+    return _bar.style().minimumWidthOfTabCell(*this);
+}
+
 qreal TavTabBarCell::desiredWidthOfCell() const {
     return _bar.style().desiredWidthOfTabCell(*this);
 }

@@ -102,6 +102,8 @@ public:
     // Where the indicator goes in the cell's frame.
     QRectF indicatorRect() const;
     QRectF closeButtonRectForFrame(const QRectF& frame) const;
+    // The style's narrowest and preferred widths of this cell.
+    qreal minimumWidthOfCell() const;
     qreal desiredWidthOfCell() const;
 
     // A placeholder is a shadow over its frame; a tab is the style's.

@@ -65,6 +65,18 @@ void TavTabBarControl::setTabView(KivTabView* tabView) {
     }
 }
 
+void TavTabBarControl::awakeFromNib() {
+    if (!_tabView) {
+        return;
+    }
+    for (int i = 0; i < _tabView->numberOfTabViewItems(); ++i) {
+        KivTabViewItem* item = _tabView->tabViewItemAtIndex(i);
+        if (!cellForItem(item)) {
+            addTabViewItem(*item);
+        }
+    }
+}
+
 void TavTabBarControl::setStyle(std::unique_ptr<TavTabStyle> style) {
     if (!style || style.get() == _style.get()) {
         return;
@@ -139,6 +151,16 @@ void TavTabBarControl::setSizeCellsToFit(bool value) {
 void TavTabBarControl::setUseOverflowMenu(bool value) {
     _useOverflowMenu = value;
     relayout();
+}
+
+void TavTabBarControl::setOrientation(int orientation) {
+    if (orientation == _orientation) {
+        return;
+    }
+    _orientation = orientation;
+    _style->setOrientation(orientation);
+    positionOverflowMenu();
+    relayout(false);
 }
 
 bool TavTabBarControl::isAnimating() const {

@@ -51,6 +51,9 @@ public:
     KivTabView* tabView() const { return _tabView; }
     void setDelegate(TavTabBarControlDelegate* delegate) { _delegate = delegate; }
     TavTabBarControlDelegate* delegate() const { return _delegate; }
+    // Adds a cell for every item of the tab view that has none yet: a bar
+    // set on a tab view that already holds items shows them from here on.
+    void awakeFromNib();
 
     TavTabStyle& style() const { return *_style; }
     void setStyle(std::unique_ptr<TavTabStyle> style);
@@ -88,6 +91,9 @@ public:
     int tearOffStyle() const { return _tearOffStyle; }
     void setTearOffStyle(int value) { _tearOffStyle = value; }
     int orientation() const { return _orientation; }
+    // kHorizontal or kVertical: the cells run along the bar's width or down
+    // its height. The bar's size stays the owner's to set.
+    void setOrientation(int orientation);
     double springDelay() const { return _springDelay; }
     void setSpringDelay(double seconds) { _springDelay = seconds; }
 

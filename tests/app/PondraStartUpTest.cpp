@@ -1,4 +1,5 @@
 #include "KivUI/ScriptedPrompts.h"
+#include "KivUI/drawing/KivColors.h"
 #include "PondraFixture.h"
 #include "app/WorkspaceWindows.h"
 #include "audio/OfflineHardware.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QMenu>
 
 #include <chrono>
 
@@ -68,6 +70,18 @@ TEST_F(PondraFixture, TheWindowsNameTheInstalledDesktopEntryAndCarryTheIcon) {
     const QIcon icon = QGuiApplication::windowIcon();
     ASSERT_FALSE(icon.isNull());
     EXPECT_EQ(icon.pixmap(QSize(256, 256)).size(), QSize(256, 256));
+}
+
+TEST_F(PondraFixture, EveryMenuWearsTheDarkWindowsColoursFromTheStartOn) {
+    auto application = makeApplication();
+    QMenu contextual;
+    QWidget window;
+    QMenu* child = new QMenu(&window);
+    for (QMenu* menu : {&contextual, child}) {
+        menu->ensurePolished();
+        EXPECT_EQ(menu->palette().color(QPalette::Window), KivColors::inspectorTop());
+        EXPECT_EQ(menu->palette().color(QPalette::Text), KivColors::textFieldText());
+    }
 }
 
 TEST_F(PondraFixture, AnUntitledWorkspaceIsOpenedWhenNoneIsAskedFor) {

@@ -12,6 +12,7 @@
 #include "audio/effects/KivLv2Catalogue.h"
 #include "audio/source/KivAudioSource.h"
 #include "effecteditor/EffectEditor.h"
+#include "effecteditor/EffectEditorPlacement.h"
 #include "effecteditor/EffectGenericView.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
@@ -25,6 +26,7 @@
 #include "window/grid/MediaImport.h"
 #include "window/inspector/CueInspectorController.h"
 #include "window/inspector/InspectorController.h"
+#include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceController.h"
 
 #include <sndfile.h>
@@ -35,6 +37,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -265,6 +268,19 @@ QAction* effectItem(const CueInspectorController& inspector, const QString& make
     return nullptr;
 }
 
+// Selects the window's first cell and adds the test gain to its cue from the
+// inspector's menu, as a user does: the cue's new effect, none when none came.
+KivEffect* addTestGain(WorkspaceController& window, const AudioCue& cue) {
+    window.selectedController()->gridView()->setSelectedIndex(0);
+    QAction* add = effectItem(window.inspectorController()->cueInspectorController(),
+                              QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
+    if (!add) {
+        return nullptr;
+    }
+    add->trigger();
+    return cue.effects().size() == 1 ? cue.effects().front().get() : nullptr;
+}
+
 } // namespace
 
 TEST_F(WorkspaceWindowEndToEnd,
@@ -423,7 +439,7 @@ TEST_F(WorkspaceWindowEndToEnd, AnEffectAddedInTheInspectorIsEditedAndItsPresetC
     EffectEditor* editor = EffectEditor::of(gain);
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(editor->windowTitle(), "Test Gain : ");
+    EXPECT_EQ(editor->windowTitle(), "Test Gain");
 
     // A double click on its row raises the same one editor.
     editor->hide();
@@ -463,14 +479,9 @@ TEST_F(WorkspaceWindowEndToEnd,
     ASSERT_TRUE(cue);
     // Before the effect is added: a new stream would close its editor.
     everyCueByHand(*untitled);
-    grid.gridView()->setSelectedIndex(0);
-    CueInspectorController& inspector = window.inspectorController()->cueInspectorController();
-    QAction* add =
-        effectItem(inspector, QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain"));
-    ASSERT_TRUE(add);
-    add->trigger();
-    ASSERT_EQ(cue->effects().size(), 1u);
-    KivEffect& gain = *cue->effects().front();
+    KivEffect* added = addTestGain(window, *cue);
+    ASSERT_NE(added, nullptr);
+    KivEffect& gain = *added;
     EffectEditor* editor = EffectEditor::of(gain);
     ASSERT_NE(editor, nullptr);
     ASSERT_NE(editor->genericView(), nullptr);
@@ -508,4 +519,43 @@ TEST_F(WorkspaceWindowEndToEnd,
     first = render(2);
     expectCycle(first + 1, wet);
     cue->stop();
+}
+
+TEST_F(WorkspaceWindowEndToEnd,
+       AnEffectsEditorOpensBesideItsWindowAndReopensWithTheShowWhereItWas) {
+    InstalledEffectEditors editors(prompts);
+    auto untitled = windows->openUntitled();
+    WorkspaceController& window = *windows->windowControllerOf(*untitled);
+    QWidget& frame = *window.window();
+    frame.move(10, 20);
+    GridController& grid = *window.selectedController();
+    const std::shared_ptr<AudioCue> cue = dropRain(*untitled, grid, 48000);
+    ASSERT_TRUE(cue);
+    KivEffect* gain = addTestGain(window, *cue);
+    ASSERT_NE(gain, nullptr);
+    EffectEditor* editor = EffectEditor::of(*gain);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->isVisible());
+    // The window fills the test screen's width: the editor sits over its
+    // right edge, level with its top, whole on the screen.
+    const QRect screen = frame.screen()->availableGeometry();
+    ASSERT_GT(frame.frameGeometry().width() + EffectEditorPlacement::kGap + editor->width(),
+              screen.width());
+    EXPECT_EQ(editor->frameGeometry().right(), screen.right());
+    EXPECT_EQ(editor->frameGeometry().top(), frame.frameGeometry().top());
+
+    // Moved by the user and saved open: the reopened show brings it back there.
+    editor->move(screen.x() + 60, screen.y() + 70);
+    const std::string package = files.path("editor.pondra");
+    prompts.saveAnswers.push_back(QString::fromStdString(package));
+    windows->saveDocumentAs(*untitled);
+    windows->documentController().finishSaving(*untitled);
+    const auto back = closeAndReopen(untitled, package);
+    ASSERT_TRUE(back);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(back->effects().size(), 1u);
+    EffectEditor* again = EffectEditor::of(*back->effects().front());
+    ASSERT_NE(again, nullptr) << "the editor was open when the show was saved";
+    EXPECT_TRUE(again->isVisible());
+    EXPECT_EQ(again->pos(), QPoint(screen.x() + 60, screen.y() + 70));
 }

@@ -19,7 +19,10 @@
 #include <sndfile.h>
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -173,6 +176,57 @@ TEST_F(WorkspaceWindowsTest, TheOpenPanelOffersPackagesWholeAndOpensThePackageOf
     EXPECT_EQ(windows->documentController().documents().front()->filePath(), package);
 }
 
+TEST_F(WorkspaceWindowsTest, AShowOpenedFromAFreshUntitledWindowTakesItsPlace) {
+    const std::string package = savedAndClosed("Show.pondra");
+    // A show that has no frame of its own yet takes the Untitled window's.
+    application->defaults().remove(QStringLiteral("window frames"));
+    auto untitled = windows->openUntitled();
+    windows->windowControllerOf(*untitled)->window()->resize(900, 650);
+    prompts.openAnswers = {{QString::fromStdString(package)}};
+    trigger(*windows->windowControllerOf(*untitled), "openDocument");
+    ASSERT_EQ(windows->documentController().documents().size(), 2u)
+        << "the asking window stays until its menu has returned";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    const auto& show = windows->documentController().documents().front();
+    EXPECT_EQ(show->filePath(), package);
+    EXPECT_EQ(windows->windowControllerOf(*untitled), nullptr);
+    EXPECT_EQ(windows->windowControllerOf(*show)->window()->size(), QSize(900, 650));
+    EXPECT_TRUE(prompts.alerts.empty()) << "nothing to ask about an untouched window";
+}
+
+TEST_F(WorkspaceWindowsTest, AnUntitledWindowThatWasTouchedOrIsNotAloneStays) {
+    const std::string package = savedAndClosed("Show.pondra");
+    // Edited, then undone: not edited, but no longer fresh.
+    auto touched = windows->openUntitled();
+    edit(*touched);
+    ASSERT_TRUE(touched->undoManager().undo());
+    ASSERT_FALSE(touched->isDocumentEdited());
+    auto show = windows->openPackage(package);
+    ASSERT_TRUE(show);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(windows->documentController().documents().size(), 2u);
+    EXPECT_NE(windows->windowControllerOf(*touched), nullptr);
+    EXPECT_TRUE(windows->closeDocument(*show));
+    EXPECT_TRUE(windows->closeDocument(*touched));
+    QCoreApplication::processEvents();
+
+    // Two fresh windows: which one would the show replace? Neither.
+    windows->openUntitled();
+    windows->openUntitled();
+    ASSERT_TRUE(windows->openPackage(package));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(windows->documentController().documents().size(), 3u);
+}
+
+TEST_F(WorkspaceWindowsTest, AShowThatCannotBeReadLeavesTheFreshUntitledWindow) {
+    auto untitled = windows->openUntitled();
+    EXPECT_FALSE(windows->openPackage(files.path("missing.pondra")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(windows->documentController().documents().size(), 1u);
+    EXPECT_NE(windows->windowControllerOf(*untitled), nullptr);
+}
+
 TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {
     auto workspace = windows->openUntitled();
     const std::string package = files.path("revert.pondra");
@@ -187,6 +241,34 @@ TEST_F(WorkspaceWindowsTest, RevertBringsBackTheSavedCartsInTheWindow) {
     ASSERT_EQ(controller->gridControllers().size(), 1u);
     EXPECT_EQ(controller->gridControllers().front()->cart(), workspace->carts().front());
     EXPECT_TRUE(controller->window()->isVisible());
+}
+
+TEST_F(WorkspaceWindowsTest, ARevertChosenByKeyFromTheFileMenuReplacesTheWindowAfterTheMenu) {
+    auto workspace = windows->openUntitled();
+    WorkspaceController& controller = *windows->windowControllerOf(*workspace);
+    prompts.saveAnswers = {QString::fromStdString(files.path("keyed.pondra"))};
+    windows->saveDocumentAs(*workspace);
+    windows->documentController().finishSaving(*workspace);
+    edit(*workspace);
+    const QPointer<PondraWindow> old = controller.window();
+    QAction* revert = old->action(QStringLiteral("revertDocumentToSaved"));
+    ASSERT_NE(revert, nullptr);
+    auto* menu = qobject_cast<QMenu*>(revert->parent());
+    ASSERT_NE(menu, nullptr);
+
+    // The menu's own key handler triggers the revert, as a user's R does.
+    prompts.alertAnswers = {0};
+    menu->popup(old->mapToGlobal(QPoint(10, 10)));
+    menu->setActiveAction(revert);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(menu, &press);
+    ASSERT_FALSE(old.isNull()) << "the window went while its menu still handled the key";
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompts.alerts.size(), 1u);
+    EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
+    EXPECT_TRUE(old.isNull()) << "the old window stayed";
+    EXPECT_TRUE(controller.window()->isVisible());
 }
 
 TEST_F(WorkspaceWindowsTest, ASavedWorkspaceReopensInTheWindowFrameItClosedIn) {
@@ -260,6 +342,9 @@ TEST_F(WorkspaceWindowsTest, RevertKeepsTheWindowsFrameItsSelectedTabAndItsTabDr
 
     prompts.alertAnswers = {0};
     trigger(window, "revertDocumentToSaved");
+    // The window that asked is replaced on the next turn, not under its menu.
+    EXPECT_TRUE(prompts.alerts.empty());
+    QCoreApplication::processEvents();
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_EQ(workspace->carts().front()->name(), "Cart 1");
     PondraWindow& reverted = *window.window();

@@ -45,6 +45,15 @@ protected:
         }
         return out;
     }
+    // Every frame of output `channel` captured so far, whatever the cycles.
+    std::vector<float> heard(std::uint32_t channel = 0) const {
+        const auto captured = hardware.backend->capturedOutput("card");
+        std::vector<float> out;
+        for (std::size_t f = channel; f < captured.size(); f += _channels) {
+            out.push_back(captured[f]);
+        }
+        return out;
+    }
     // A cycle of `level` on frame 0 and silence after it.
     static std::vector<float> impulse(float level) {
         std::vector<float> out(kCycle, 0.0f);

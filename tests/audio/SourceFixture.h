@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OpenDeviceFixture.h"
+#include "audio/render/KivEdgeRamp.h"
 #include "audio/source/KivAudioSource.h"
 #include "foundation/ManualScheduler.h"
 #include "platform/alias/KivAlias.h"
@@ -8,6 +9,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,6 +87,16 @@ protected:
         }
         return first;
     }
+    // Renders `cycles` cycles of `frames` frames each (at most the device's
+    // buffer size), the read-ahead tended before each.
+    void renderCycles(std::uint32_t cycles, std::uint32_t frames) {
+        for (std::uint32_t c = 0; c < cycles; ++c) {
+            for (KivAudioSource* source : _byHand) {
+                source->tendBuffers();
+            }
+            hardware.backend->render(frames);
+        }
+    }
     // One step of every fade of the sources tended by hand.
     void stepFades() {
         for (KivAudioSource* source : _byHand) {
@@ -100,6 +112,35 @@ protected:
             all.insert(all.end(), part.begin(), part.end());
         }
         return all;
+    }
+
+    // Frames as a start from inside a file plays them: rising from silence
+    // over the first render call (a fade cut to the call's length).
+    static std::vector<float> risen(std::vector<float> frames) {
+        const std::uint32_t length = std::min(kCycle, KivEdgeRamp::kFrames);
+        for (std::uint32_t f = 0; f < length && f < frames.size(); ++f) {
+            frames[f] *= KivEdgeRamp::gain(f + 1, length);
+        }
+        return frames;
+    }
+    // Frames as the cycle a stop takes effect in plays them: falling to
+    // silence within the call.
+    static std::vector<float> fallen(std::vector<float> frames) {
+        const std::uint32_t length = std::min(kCycle, KivEdgeRamp::kFrames);
+        for (std::uint32_t f = 0; f < frames.size(); ++f) {
+            frames[f] = f < length ? frames[f] * KivEdgeRamp::gain(length - f, length) : 0.0f;
+        }
+        return frames;
+    }
+    // Frames as they play up to an end point inside the file that follows
+    // the last of them: the end point's fade over the last kFrames.
+    static std::vector<float> endingAtTheEndPoint(std::vector<float> frames) {
+        const std::size_t size = frames.size();
+        for (std::size_t left = 1; left <= KivEdgeRamp::kFrames && left <= size; ++left) {
+            frames[size - left] *=
+                KivEdgeRamp::gain(static_cast<std::uint32_t>(left), KivEdgeRamp::kFrames);
+        }
+        return frames;
     }
 
     // The ramp's frames [from, from + count).

@@ -29,4 +29,14 @@ inline float largestStep(const std::vector<float>& samples) {
     return largest;
 }
 
+// The largest change between two neighbouring frames of [first, last).
+inline float largestStep(const std::vector<float>& samples, std::size_t first, std::size_t last) {
+    last = std::min(last, samples.size());
+    float largest = 0.0f;
+    for (std::size_t f = first + 1; f < last; ++f) {
+        largest = std::max(largest, std::fabs(samples[f] - samples[f - 1]));
+    }
+    return largest;
+}
+
 } // namespace ToneSteps

@@ -17,14 +17,30 @@ namespace {
 struct Outcome {
     bool sent = false;
     bool finished = false;
+    QString error;
 };
+
+// Sends a report within the limits and waits for its end, at most `wait`.
+Outcome uploadWithin(const QUrl& url, CrashReportUpload::Limits limits,
+                     std::chrono::milliseconds wait) {
+    CrashReportUpload upload(limits);
+    Outcome outcome;
+    QEventLoop loop;
+    upload.send(url, CrashReportUpload::body("message", "log"), [&](bool sent, const QString& why) {
+        outcome = {sent, true, why};
+        loop.quit();
+    });
+    QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+    loop.exec();
+    return outcome;
+}
 
 Outcome upload(OneRequestServer& server, const QByteArray& body) {
     CrashReportUpload upload;
     Outcome outcome;
     QEventLoop loop;
     upload.send(server.url(), body, [&](bool sent, const QString&) {
-        outcome = {sent, true};
+        outcome = {sent, true, {}};
         loop.quit();
     });
     loop.exec();
@@ -89,20 +105,28 @@ TEST(CrashReportUpload, AReplyThatNeverEndsIsCutOffAtItsLimitAndFails) {
     });
     const QUrl url(QStringLiteral("http://127.0.0.1:%1/report").arg(endless.serverPort()));
 
-    CrashReportUpload upload({1 << 20, std::chrono::seconds(20)});
-    Outcome outcome;
-    QString error;
-    QEventLoop loop;
-    upload.send(url, CrashReportUpload::body("message", "log"), [&](bool sent, const QString& why) {
-        outcome = {sent, true};
-        error = why;
-        loop.quit();
-    });
-    QTimer::singleShot(15000, &loop, &QEventLoop::quit);
-    loop.exec();
+    const Outcome outcome =
+        uploadWithin(url, {1 << 20, std::chrono::seconds(20)}, std::chrono::seconds(15));
     ASSERT_TRUE(outcome.finished) << "the upload never ended";
     EXPECT_FALSE(outcome.sent);
-    EXPECT_EQ(error, QStringLiteral("The report server's reply was too long."));
+    EXPECT_EQ(outcome.error, QStringLiteral("The report server's reply was too long."));
     // Read no further than a few buffers past the limit.
     EXPECT_LT(written, 16 << 20);
+}
+
+TEST(CrashReportUpload, AServerThatNeverAnswersIsGivenUpAtTheNetworkLibrarysOwnTimeout) {
+    // Qt's own transfer timeout, 30 s, unless a caller sets another.
+    EXPECT_EQ(CrashReportUploadLimits{}.time,
+              std::chrono::milliseconds(QNetworkRequest::DefaultTransferTimeoutConstant));
+    EXPECT_EQ(CrashReportUploadLimits{}.time, std::chrono::seconds(30));
+
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    const QUrl url(QStringLiteral("http://127.0.0.1:%1/report").arg(silent.serverPort()));
+    const Outcome outcome =
+        uploadWithin(url, {64 * 1024, std::chrono::milliseconds(200)}, std::chrono::seconds(10));
+    ASSERT_TRUE(outcome.finished) << "the upload never ended";
+    EXPECT_FALSE(outcome.sent);
+    EXPECT_EQ(outcome.error,
+              QStringLiteral("The report server did not answer within 0.2 seconds."));
 }

@@ -123,7 +123,7 @@ TEST_F(ZorCrashReporterTest, AServerThatNeverAnswersEndsInTheAlertAfterTheTimeLi
                                      {64 * 1024, std::chrono::milliseconds(300)}));
     ASSERT_EQ(prompts.sheets.size(), 1u);
     EXPECT_EQ(prompts.sheets[0].informativeText,
-              QStringLiteral("The report server did not answer in time."));
+              QStringLiteral("The report server did not answer within 0.3 seconds."));
     EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0);
 }
 

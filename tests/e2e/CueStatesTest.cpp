@@ -68,27 +68,33 @@ TEST_F(CueStates, CuesASoloCueStopsLoseTheirPlayingMarkAtOnce) {
     record();
     // Which stopped cell kept its mark was a race with the device: a few rounds.
     for (int round = 0; round < 3; ++round) {
-        for (const char key : {'1', '2', '3', '4', 'q', 'w', 'e', 'r'}) {
-            x->key(key);
-        }
-        recordFor(0.5);
-        for (int cell = 0; cell < 8; ++cell) {
-            EXPECT_TRUE(shows(cell, Mark::Playing)) << "round " << round << ", cell " << cell;
-        }
+        measure(
+            [&] {
+                for (const char key : {'1', '2', '3', '4', 'q', 'w', 'e', 'r'}) {
+                    x->key(key);
+                }
+                recordFor(0.5);
+                for (int cell = 0; cell < 8; ++cell) {
+                    EXPECT_TRUE(shows(cell, Mark::Playing))
+                        << "round " << round << ", cell " << cell;
+                }
 
-        x->key('a');
-        x->settle(500ms);
-        const std::vector<float> heard = recordFor(0.5);
-        for (int cell = 0; cell < 8; ++cell) {
-            EXPECT_TRUE(silentToTheEnd(heard, cell, 40)) << "round " << round << ", tone " << cell;
-            EXPECT_FALSE(shows(cell, Mark::Playing))
-                << "round " << round << ", cell " << cell << " looks as if it played";
-        }
-        EXPECT_TRUE(soundsToTheEnd(heard, 8, 40));
-        EXPECT_TRUE(shows(8, Mark::Playing));
-        // Its key again stops it for the next round.
-        x->key('a');
-        x->settle(300ms);
+                x->key('a');
+                x->settle(500ms);
+                const std::vector<float> heard = recordFor(0.5);
+                for (int cell = 0; cell < 8; ++cell) {
+                    EXPECT_TRUE(silentToTheEnd(heard, cell, 40))
+                        << "round " << round << ", tone " << cell;
+                    EXPECT_FALSE(shows(cell, Mark::Playing))
+                        << "round " << round << ", cell " << cell << " looks as if it played";
+                }
+                EXPECT_TRUE(soundsToTheEnd(heard, 8, 40));
+                EXPECT_TRUE(shows(8, Mark::Playing));
+                // Its key again stops it for the next round.
+                x->key('a');
+                x->settle(300ms);
+            },
+            [&] { stopAllAndWait(window); });
     }
 }
 
@@ -97,29 +103,35 @@ TEST_F(CueStates, PauseAllShowsEachPausedCueWithItsMarkAndTimesAndResumeBringsTh
     showMode(window);
     const QImage stoppedTimes = x->grab(shown->cellTimes(0));
     record();
-    x->key('1');
-    x->key('2');
-    recordFor(1.0);
+    measure(
+        [&] {
+            x->key('1');
+            x->key('2');
+            recordFor(1.0);
 
-    x->key('[');
-    x->settle(500ms);
-    const std::vector<float> heard = recordFor(0.5);
-    for (int cell = 0; cell < 2; ++cell) {
-        EXPECT_TRUE(silentToTheEnd(heard, cell, 40)) << "tone " << cell << " sounds while paused";
-        EXPECT_TRUE(shows(cell, Mark::Paused)) << "cell " << cell << " shows no paused mark";
-        EXPECT_FALSE(shows(cell, Mark::Playing)) << "cell " << cell;
-    }
-    const QImage pausedTimes = x->grab(shown->cellTimes(0));
-    EXPECT_GT(CellMarks::changedPixels(stoppedTimes, pausedTimes), 40) << "no time shown";
-    // Held where Resume takes it up.
-    std::this_thread::sleep_for(500ms);
-    EXPECT_EQ(CellMarks::changedPixels(pausedTimes, x->grab(shown->cellTimes(0))), 0);
+            x->key('[');
+            x->settle(500ms);
+            const std::vector<float> heard = recordFor(0.5);
+            for (int cell = 0; cell < 2; ++cell) {
+                EXPECT_TRUE(silentToTheEnd(heard, cell, 40))
+                    << "tone " << cell << " sounds while paused";
+                EXPECT_TRUE(shows(cell, Mark::Paused))
+                    << "cell " << cell << " shows no paused mark";
+                EXPECT_FALSE(shows(cell, Mark::Playing)) << "cell " << cell;
+            }
+            const QImage pausedTimes = x->grab(shown->cellTimes(0));
+            EXPECT_GT(CellMarks::changedPixels(stoppedTimes, pausedTimes), 40) << "no time shown";
+            // Held where Resume takes it up.
+            std::this_thread::sleep_for(500ms);
+            EXPECT_EQ(CellMarks::changedPixels(pausedTimes, x->grab(shown->cellTimes(0))), 0);
 
-    x->key(']');
-    x->settle(500ms);
-    EXPECT_TRUE(soundsToTheEnd(recordFor(0.5), 0, 40));
-    EXPECT_TRUE(shows(0, Mark::Playing));
-    EXPECT_TRUE(shows(1, Mark::Playing));
+            x->key(']');
+            x->settle(500ms);
+            EXPECT_TRUE(soundsToTheEnd(recordFor(0.5), 0, 40));
+            EXPECT_TRUE(shows(0, Mark::Playing));
+            EXPECT_TRUE(shows(1, Mark::Playing));
+        },
+        [&] { stopAllAndWait(window); });
 }
 
 TEST_F(CueStates, MediaDeletedWhileTheShowIsOpenAreFoundAtTheTriggerAndAtTheSave) {

@@ -57,10 +57,22 @@ protected:
     }
 
     // Fires the key `presses` times at uneven moments and answers, for each
-    // press, milliseconds from the end of what was recorded when the key
-    // went down to the start of the first period in which tone 0 sounds:
-    // JACK's own clock, counted in the frames it has delivered, so cycles a
-    // loaded server skips do not count.
+    // press, milliseconds from the frame the recording had reached when the
+    // key went down to the start of the first period in which tone 0 sounds.
+    //
+    // Where the press lies in the recording's timeline: XTEST's event time
+    // is the X server's millisecond clock, which shares no origin with
+    // JACK's, and JACK's own frame time, which libjack interpolates between
+    // cycles, parts from the cycles actually recorded on a loaded machine
+    // (here it read up to two periods behind the last cycle recorded, and
+    // ran ahead after late cycles). So the case reads the recording's own
+    // count just before it sends the key: the frames of every cycle recorded
+    // so far, which is the first frame of the first cycle that can still
+    // carry a sound the key starts. The key's request ends in a round trip,
+    // so the X server has handled the press before the next one is read.
+    // The press itself came within the period before that frame: the figure
+    // answered is at most a period short of the press's true latency, and a
+    // bound of one period on it holds the sound within two of the press.
     std::vector<double> pressLatencies(int presses) {
         std::mt19937 random(37);
         std::uniform_int_distribution<int> jitter(0, 97);
@@ -113,36 +125,48 @@ protected:
     static constexpr QPoint kLargestSizeFromCorner{52, 70};
 };
 
-// On a shared machine one press in a few may wait for the processor whatever
-// the program does, so the figures compared are the median and the 90th
-// percentile (the 22nd of 24), each against its own idle figure from the same
-// run of the same program: a window that holds keys back while it draws
-// moves both by tens of milliseconds.
-TEST_F(KeyLatency, AHotKeySoundsWithinAPeriodOfItsIdleTimeWhile17CuesOfTheCartPlay) {
+// A hot key's first sound comes within two periods of its press (median),
+// with the cart quiet and with 17 of its cues playing: within one period of
+// the frame the recording had reached at the press. On a shared machine
+// one press in a few may wait for the processor whatever the program does,
+// so the figures are medians, and with the cues playing the median and the
+// 90th percentile (the 22nd of 24) are also held against their own idle
+// figures from the same run of the same program: a window that holds keys
+// back while it draws moves both by tens of milliseconds.
+TEST_F(KeyLatency, AHotKeySoundsWithinTwoPeriodsOfItsPressIdleAndWhile17CuesOfTheCartPlay) {
     openShow();
-    record();
-    const std::vector<double> idle = pressLatencies(kPresses);
+    // Room for every take of both rounds.
+    record(120.0);
+    const double period = 1000.0 * Tones::kPeriod / Tones::kRate;
+    std::vector<double> idle;
+    measure([&] {
+        idle = pressLatencies(kPresses);
+        print("idle", idle);
+        ASSERT_EQ(idle.size(), static_cast<std::size_t>(kPresses));
+        EXPECT_LE(percentile(idle, 0.5), period);
+    });
+    ASSERT_EQ(idle.size(), static_cast<std::size_t>(kPresses));
 
     for (const char key : std::string("12345qwertasdfgzx")) {
         x->key(static_cast<unsigned char>(key));
     }
     const std::size_t started = recordedFrames();
-    const std::vector<double> busy = pressLatencies(kPresses);
-    const std::vector<float> heard = recordFor(0.1);
-    // From a second after their keys to the end.
-    const std::size_t first = started / Tones::kPeriod + 200;
-    const std::size_t last = heard.size() / Tones::kPeriod - 1;
-    for (int n = 1; n <= kPlaying; ++n) {
-        EXPECT_EQ(Tones::periodsSounding(heard, Tones::frequency(n), 0.01, first, last),
-                  last - first)
-            << "tone " << n << " did not play throughout";
-    }
-
-    print("idle", idle);
-    print("17 playing", busy);
-    const double period = 1000.0 * Tones::kPeriod / Tones::kRate;
-    ASSERT_EQ(idle.size(), static_cast<std::size_t>(kPresses));
-    ASSERT_EQ(busy.size(), static_cast<std::size_t>(kPresses));
-    EXPECT_LE(percentile(busy, 0.5), percentile(idle, 0.5) + period);
-    EXPECT_LE(percentile(busy, 0.9), percentile(idle, 0.9) + period);
+    measure([&] {
+        const std::size_t from = recordedFrames();
+        const std::vector<double> busy = pressLatencies(kPresses);
+        const std::vector<float> heard = recordFor(0.1);
+        // From a second after their keys to the end.
+        const std::size_t first = std::max(started / Tones::kPeriod + 200, from / Tones::kPeriod);
+        const std::size_t last = heard.size() / Tones::kPeriod - 1;
+        for (int n = 1; n <= kPlaying; ++n) {
+            EXPECT_EQ(Tones::periodsSounding(heard, Tones::frequency(n), 0.01, first, last),
+                      last - first)
+                << "tone " << n << " did not play throughout";
+        }
+        print("17 playing", busy);
+        ASSERT_EQ(busy.size(), static_cast<std::size_t>(kPresses));
+        EXPECT_LE(percentile(busy, 0.5), period);
+        EXPECT_LE(percentile(busy, 0.5), percentile(idle, 0.5) + period);
+        EXPECT_LE(percentile(busy, 0.9), percentile(idle, 0.9) + period);
+    });
 }

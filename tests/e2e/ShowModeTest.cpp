@@ -27,6 +27,17 @@ protected:
                                       fromPeriod + periods) == 0;
     }
 
+    // Keys 1 and 2, and both tones heard through the last 20 periods of the
+    // next half second.
+    void playOneAndTwo() {
+        x->key('1');
+        x->key('2');
+        const std::vector<float> heard = recordFor(0.5);
+        const std::size_t playing = heard.size() / Tones::kPeriod - 20;
+        EXPECT_TRUE(sounds(heard, 0, playing, 20));
+        EXPECT_TRUE(sounds(heard, 1, playing, 20));
+    }
+
     static constexpr double kSounding = 0.05;
     std::unique_ptr<WindowMap> map;
 };
@@ -37,19 +48,25 @@ TEST_F(ShowMode, AHotKeyPlaysItsCueAndTwoCuesOnOneKeyStartInTheSamePeriod) {
     showMode(window);
     record();
 
-    const std::size_t pressed = recordedFrames();
-    x->key('1');
-    const std::vector<float> heard = recordFor(1.0);
-    const std::size_t first = Tones::onsetPeriod(heard, Tones::frequency(0), kSounding, pressed);
-    const std::size_t second = Tones::onsetPeriod(heard, Tones::frequency(1), kSounding, pressed);
-    ASSERT_NE(first, std::string::npos) << "the key's first cue never sounded";
-    EXPECT_EQ(second, first) << "the two cues of one key started in different periods";
-    EXPECT_TRUE(silent(heard, 2, pressed / Tones::kPeriod,
-                       heard.size() / Tones::kPeriod - pressed / Tones::kPeriod));
-    // Each starts at the first frame of its period.
-    const std::size_t start = first * Tones::kPeriod;
-    EXPECT_EQ(heard[start - 1], 0.0f);
-    EXPECT_NE(heard[start + 1], 0.0f);
+    measure(
+        [&] {
+            const std::size_t pressed = recordedFrames();
+            x->key('1');
+            const std::vector<float> heard = recordFor(1.0);
+            const std::size_t first =
+                Tones::onsetPeriod(heard, Tones::frequency(0), kSounding, pressed);
+            const std::size_t second =
+                Tones::onsetPeriod(heard, Tones::frequency(1), kSounding, pressed);
+            ASSERT_NE(first, std::string::npos) << "the key's first cue never sounded";
+            EXPECT_EQ(second, first) << "the two cues of one key started in different periods";
+            EXPECT_TRUE(silent(heard, 2, pressed / Tones::kPeriod,
+                               heard.size() / Tones::kPeriod - pressed / Tones::kPeriod));
+            // Each starts at the first frame of its period.
+            const std::size_t start = first * Tones::kPeriod;
+            EXPECT_EQ(heard[start - 1], 0.0f);
+            EXPECT_NE(heard[start + 1], 0.0f);
+        },
+        [&] { stopAllAndWait(window); });
 
     const std::size_t third = recordedFrames();
     x->key('3');
@@ -61,28 +78,26 @@ TEST_F(ShowMode, PauseAllThenResumeAllBringBackTheCuesThatPlayed) {
     const TopLevel window = openShow();
     showMode(window);
     record();
-    x->key('1');
-    x->key('2');
-    std::vector<float> heard = recordFor(0.5);
-    const std::size_t playing = heard.size() / Tones::kPeriod - 20;
-    EXPECT_TRUE(sounds(heard, 0, playing, 20));
-    EXPECT_TRUE(sounds(heard, 1, playing, 20));
+    measure(
+        [&] {
+            playOneAndTwo();
+            x->key('[');
+            x->settle(300ms);
+            std::vector<float> heard = recordFor(0.5);
+            const std::size_t paused = heard.size() / Tones::kPeriod - 40;
+            for (int n = 0; n < 3; ++n) {
+                EXPECT_TRUE(silent(heard, n, paused, 40)) << "tone " << n << " sounds while paused";
+            }
 
-    x->key('[');
-    x->settle(300ms);
-    heard = recordFor(0.5);
-    const std::size_t paused = heard.size() / Tones::kPeriod - 40;
-    for (int n = 0; n < 3; ++n) {
-        EXPECT_TRUE(silent(heard, n, paused, 40)) << "tone " << n << " sounds while paused";
-    }
-
-    x->key(']');
-    x->settle(300ms);
-    heard = recordFor(0.5);
-    const std::size_t resumed = heard.size() / Tones::kPeriod - 40;
-    EXPECT_TRUE(sounds(heard, 0, resumed, 40));
-    EXPECT_TRUE(sounds(heard, 1, resumed, 40));
-    EXPECT_TRUE(silent(heard, 2, resumed, 40));
+            x->key(']');
+            x->settle(300ms);
+            heard = recordFor(0.5);
+            const std::size_t resumed = heard.size() / Tones::kPeriod - 40;
+            EXPECT_TRUE(sounds(heard, 0, resumed, 40));
+            EXPECT_TRUE(sounds(heard, 1, resumed, 40));
+            EXPECT_TRUE(silent(heard, 2, resumed, 40));
+        },
+        [&] { stopAllAndWait(window); });
 }
 
 TEST_F(ShowMode, ASoloCueSilencesTheOthers) {
@@ -91,20 +106,18 @@ TEST_F(ShowMode, ASoloCueSilencesTheOthers) {
     contextMenuEntry(*map, 2, 2);
     showMode(window);
     record();
-    x->key('1');
-    x->key('2');
-    std::vector<float> heard = recordFor(0.5);
-    const std::size_t both = heard.size() / Tones::kPeriod - 20;
-    EXPECT_TRUE(sounds(heard, 0, both, 20));
-    EXPECT_TRUE(sounds(heard, 1, both, 20));
-
-    x->key('3');
-    x->settle(300ms);
-    heard = recordFor(0.5);
-    const std::size_t solo = heard.size() / Tones::kPeriod - 40;
-    EXPECT_TRUE(silent(heard, 0, solo, 40));
-    EXPECT_TRUE(silent(heard, 1, solo, 40));
-    EXPECT_TRUE(sounds(heard, 2, solo, 40));
+    measure(
+        [&] {
+            playOneAndTwo();
+            x->key('3');
+            x->settle(300ms);
+            const std::vector<float> heard = recordFor(0.5);
+            const std::size_t solo = heard.size() / Tones::kPeriod - 40;
+            EXPECT_TRUE(silent(heard, 0, solo, 40));
+            EXPECT_TRUE(silent(heard, 1, solo, 40));
+            EXPECT_TRUE(sounds(heard, 2, solo, 40));
+        },
+        [&] { stopAllAndWait(window); });
 }
 
 TEST_F(ShowMode, ASymbolTypedInTheInspectorFiresItsOwnCueAndNotTheDigitUnderIt) {

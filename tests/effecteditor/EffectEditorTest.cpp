@@ -2,6 +2,8 @@
 #include "KivUI/controls/VornSlider.h"
 #include "KivUI/controls/VornTextField.h"
 #include "effecteditor/EffectEditorFixture.h"
+#include "effecteditor/EffectEditorPlacement.h"
+#include "effecteditor/EffectEditorWindow.h"
 #include "effecteditor/EffectGenericView.h"
 #include "effecteditor/EffectPresetSaveSheet.h"
 #include "effecteditor/EffectPresetsPullDown.h"
@@ -120,7 +122,7 @@ TEST_F(EffectEditorTest, ThePresetsMenuInItsOrderAndTheTitle) {
     auto stereo = placedEffect(kTestGainStereoUri, 48000.0, 2);
     EffectEditor* editor = EffectEditor::open(*stereo);
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->windowTitle(), "Test Gain Stereo : ");
+    EXPECT_EQ(editor->windowTitle(), "Test Gain Stereo") << "no preset: the effect's name alone";
     EXPECT_EQ(editor->presetsPullDown()->currentText(), "Presets");
     const QMenu& menu = *editor->presetsMenu();
     EXPECT_EQ(titles(menu),
@@ -226,7 +228,6 @@ TEST_F(EffectEditorTest, AFailedSaveIsToldAndKeepsTheOldPreset) {
     // A folder where the new file would go: the rename into place fails.
     std::filesystem::create_directories(user + "/Stage.aupreset/inside");
 
-    gain->setValueForParameter(kGainPort, 6.0f);
     prompts.alertAnswers = {0, 0};
     EXPECT_EQ(saveAs(*editor, "Stage", user), EffectPresetSaver::Result::Failed);
     ASSERT_EQ(prompts.alerts.size(), 2u) << "asked to replace, then told of the failure";
@@ -287,7 +288,7 @@ TEST_F(EffectEditorTest, APresetIsWrittenOnTheWorkerAndTheEditorToldAfter) {
         EXPECT_TRUE(editor->isSavingPreset()) << step;
         EXPECT_FALSE(sheet->saveButton()->isEnabled()) << step;
         EXPECT_FALSE(editor->presetsPullDown()->isEnabled()) << step;
-        EXPECT_EQ(editor->windowTitle(), "Test Gain : ") << step;
+        EXPECT_EQ(editor->windowTitle(), "Test Gain") << step;
         EXPECT_FALSE(std::filesystem::exists(path)) << step;
         ASSERT_TRUE(presetWork->runOne()) << step;
     }
@@ -395,4 +396,102 @@ TEST_F(EffectEditorTest, OpeningReadsPresetFoldersOffTheGuiThreadEvenWhenTheyLoo
     EXPECT_TRUE(GuiWatchdog::spinUntil([&] { return users().size() > 1; }));
     EXPECT_LT(watchdog.longestStall(), GuiWatchdog::kFreeze);
     EXPECT_EQ(users().size(), 1500);
+}
+
+TEST_F(EffectEditorTest, TheTitleNamesThePresetOnlyWhileTheSettingsAreIt) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    presetWork->runAll();
+    EXPECT_EQ(editor->windowTitle(), "Test Gain") << "no dangling separator without a preset";
+    QMenu* factory = submenu(*editor->presetsMenu(), "Factory");
+    ASSERT_NE(factory, nullptr);
+    factory->actions().front()->trigger();
+    ASSERT_EQ(editor->windowTitle(), "Test Gain : Half");
+
+    // A view echoing the value it shows changes nothing.
+    gain->setValueForParameter(kGainPort, gain->valueForParameter(kGainPort));
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Half");
+
+    // Moved by the generic view's slider: the settings are no longer the preset.
+    auto* slider = qobject_cast<VornSlider*>(editor->genericView()->controlForParameter(kGainPort));
+    ASSERT_NE(slider, nullptr);
+    slider->setValue(EffectGenericView::sliderPosition(gainOf(*gain), -20.0f));
+    EXPECT_EQ(editor->windowTitle(), "Test Gain");
+    EXPECT_EQ(gain->currentPresetName(), "") << "and the effect saves no preset name";
+    EXPECT_FALSE(gain->properties()["settings"].contains("presetName"));
+
+    factory->actions().front()->trigger();
+    EXPECT_EQ(editor->windowTitle(), "Test Gain : Half") << "the preset chosen again";
+}
+
+TEST_F(EffectEditorTest, AnEffectThatCannotTakeItsCuesChannelsSaysSoInItsEditor) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* fitting = EffectEditor::open(*gain);
+    ASSERT_NE(fitting, nullptr);
+    EXPECT_FALSE(fitting->channelsNotice()->isVisible());
+
+    auto stereo = KivEffect::effectWithDescription(gainDescription(kTestGainStereoUri));
+    ASSERT_TRUE(stream.addEffect(*stereo));
+    ASSERT_FALSE(stereo->setStreamFormat(KivAudioStreamDescription(48000.0, 6)));
+    stereo->setRefusedChannels(6); // as its cue's chain tells it
+    EffectEditor* editor = EffectEditor::open(*stereo);
+    ASSERT_NE(editor, nullptr) << "the editor opens to say why the effect is not heard";
+    presetWork->runAll();
+    EXPECT_TRUE(editor->channelsNotice()->isVisible());
+    EXPECT_EQ(editor->channelsNotice()->text(), "does not take this cue's channels");
+    EXPECT_NE(editor->genericView(), nullptr) << "its settings can still be set";
+
+    // Fitted again (the cue's file replaced by a stereo one): the line goes, at
+    // the event loop's next turn.
+    stereo->setRefusedChannels(0);
+    EXPECT_TRUE(editor->channelsNotice()->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(editor->channelsNotice()->isVisible());
+}
+
+TEST_F(EffectEditorTest, ARememberedPlaceOffEveryScreenIsNotTaken) {
+    auto gain = placedEffect(kTestGainUri);
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    auto* window = dynamic_cast<EffectEditorWindow*>(gain->editor());
+    ASSERT_NE(window, nullptr);
+    window->setFrameText("{{40, 30}, {302, 136}}");
+    EXPECT_EQ(editor->pos(), QPoint(40, 30));
+    EXPECT_EQ(window->frameText(), "{{40, 30}, {" + std::to_string(editor->width()) + ", " +
+                                       std::to_string(editor->height()) + "}}");
+    window->setFrameText("{{9000, 7000}, {302, 136}}");
+    EXPECT_EQ(editor->pos(), QPoint(40, 30)) << "a place no screen shows";
+}
+
+TEST_F(EffectEditorTest, AnEditorOpenedBeforeItsWorkspaceWindowIsUpWaitsToOpenBesideIt) {
+    QWidget workspaceWindow;
+    workspaceWindow.setGeometry(30, 40, 200, 150);
+    EffectEditorWindow::setWorkspaceWindowFinder(
+        [&](const KivEffect&) -> QWidget* { return &workspaceWindow; });
+    struct Forget {
+        ~Forget() { EffectEditorWindow::setWorkspaceWindowFinder(nullptr); }
+    } forget;
+    auto gain = placedEffect(kTestGainUri);
+
+    // A show being opened: its window comes up in the same turn, after the editor.
+    EffectEditor* editor = EffectEditor::open(*gain);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->isVisible()) << "not on its own somewhere first";
+    workspaceWindow.show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->frameGeometry().left(),
+              workspaceWindow.frameGeometry().right() + 1 + EffectEditorPlacement::kGap);
+    EXPECT_EQ(editor->frameGeometry().top(), workspaceWindow.frameGeometry().top());
+
+    // Closed before that turn, it never shows.
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    workspaceWindow.hide();
+    EffectEditor* second = EffectEditor::open(*gain);
+    ASSERT_NE(second, nullptr);
+    gain->closeEditor();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(gain->editor(), nullptr);
 }

@@ -70,6 +70,19 @@ TEST(KivHotKey, EmptyMatchesNothingAndShowsNothing) {
     EXPECT_EQ(empty.description(), "");
 }
 
+TEST(KivHotKey, SetEmptyClearsEveryField) {
+    KivHotKey hotKey;
+    hotKey.setKeyCode(KEY_D);
+    hotKey.setKeyCharacter(u'd');
+    hotKey.setAllFlags(true);
+    ASSERT_FALSE(hotKey.isEmpty());
+    hotKey.setEmpty();
+    EXPECT_TRUE(hotKey.isEmpty());
+    EXPECT_EQ(hotKey, KivHotKey());
+    EXPECT_EQ(hotKey.descriptor(), KivHotKey().descriptor());
+    EXPECT_FALSE(hotKey.matchesKeyEvent(keyEvent(KEY_D, u"d")));
+}
+
 TEST(KivHotKey, DisplayString) {
     const struct {
         char16_t character;

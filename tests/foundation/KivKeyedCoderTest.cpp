@@ -442,3 +442,33 @@ TEST(KivNSCoder, VersionIsSharedByTheProcess) {
     EXPECT_EQ(KivNSCoder::version(), 7);
     KivNSCoder::setVersion(saved);
 }
+
+TEST(KivKeyedDecoder, CountsAndLengthsPastTheirBoundsFailBeforeAnythingIsDecoded) {
+    // Entries that would each fail: past the bound none of them is looked at.
+    const nlohmann::json junk = nlohmann::json::array({1, 2, 3});
+    const nlohmann::json table = {{"0", 1}, {"1", 2}, {"2", 3}};
+    {
+        const KivKeyedDecoder decoder(nlohmann::json{{"order", junk}}, testRegistry());
+        EXPECT_TRUE(decoder.decodeObjectArrayForKey<TestCue>("order", 2).empty());
+        EXPECT_EQ(decoder.error(), "order: more than 2 entries");
+    }
+    {
+        const KivKeyedDecoder decoder(nlohmann::json{{"cues", table}}, testRegistry());
+        EXPECT_TRUE(decoder.decodeObjectDictionaryForKey<TestCue>("cues", 2).empty());
+        EXPECT_EQ(decoder.error(), "cues: more than 2 entries");
+    }
+    {
+        // At the bound the entries are decoded, and fail as they are.
+        const KivKeyedDecoder decoder(nlohmann::json{{"order", junk}}, testRegistry());
+        decoder.decodeObjectArrayForKey<TestCue>("order", 3);
+        EXPECT_EQ(decoder.error().rfind("order[0]: expected an archived object", 0), 0u)
+            << decoder.error();
+    }
+    {
+        const KivKeyedDecoder decoder(nlohmann::json{{"name", "Storm"}}, testRegistry());
+        EXPECT_EQ(decoder.decodeStringForKey("name", 5), "Storm");
+        EXPECT_FALSE(decoder.failed());
+        EXPECT_EQ(decoder.decodeStringForKey("name", 4), "");
+        EXPECT_EQ(decoder.error(), "name: longer than 4 bytes");
+    }
+}

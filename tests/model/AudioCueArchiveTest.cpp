@@ -4,6 +4,7 @@
 #include "audio/source/KivAudioSource.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"
+#include "support/CapturingLogSink.h"
 
 #include <set>
 
@@ -165,4 +166,53 @@ TEST_F(AudioCueArchive, CopyHasItsOwnEffectsOnItsOwnSource) {
     EXPECT_NE(copy->effects()[0], cue->effects()[0]);
     EXPECT_EQ(copy->audioSource()->effects(), copy->effects());
     EXPECT_EQ(cue->audioSource()->effects(), cue->effects());
+}
+
+TEST_F(AudioCueArchive, ACueBeyondItsBoundsIsRefusedBeforeItsEffectsAreMade) {
+    const auto good = storedCue(*dressedCue());
+    CapturingLogSink log;
+    // A hundred thousand empty effect entries: refused whole, with no line per entry.
+    auto many = good;
+    many["effects"] = nlohmann::json::array();
+    for (int entry = 0; entry < 100'000; ++entry) {
+        many["effects"].push_back(nlohmann::json::object());
+    }
+    std::string error;
+    EXPECT_FALSE(decoded(many, error));
+    EXPECT_NE(error.find("more than 64 effects"), std::string::npos) << error;
+    EXPECT_LT(log.lines().size(), 4u);
+
+    // As many as a cue may hold still decode; the entries that describe no
+    // effect are told in one line.
+    auto most = good;
+    most["effects"] = nlohmann::json::array();
+    for (std::size_t entry = 0; entry < AudioCue::kMaximumEffects; ++entry) {
+        most["effects"].push_back(nlohmann::json::object());
+    }
+    const std::size_t before = log.lines().size();
+    ASSERT_TRUE(decoded(most, error)) << error;
+    EXPECT_LE(log.lines().size() - before, 3u);
+    EXPECT_NE(log.lines().back().find("skips 64 effect entries"), std::string::npos);
+
+    for (const auto& [key, size] : std::vector<std::pair<const char*, std::size_t>>{
+             {"name", Cue::kMaximumNameSize},
+             {"file", AudioCue::kMaximumPathSize},
+             {"documentPath", AudioCue::kMaximumPathSize},
+             {"hotkey", AudioCue::kMaximumHotkeySize}}) {
+        auto stored = good;
+        stored[key] = std::string(size, 'a');
+        EXPECT_TRUE(decoded(stored, error)) << key << ": " << error;
+        stored[key] = std::string(size + 1, 'a');
+        EXPECT_FALSE(decoded(stored, error)) << key;
+        EXPECT_NE(error.find(key), std::string::npos) << error;
+    }
+}
+
+TEST_F(AudioCueArchive, PasteboardDataPastItsSizeIsRefusedUnread) {
+    std::string text = "{\"root\":{\"$class\":\"PondraCue\",\"name\":\"";
+    text += std::string(AudioCue::kMaximumPasteboardSize, 'x');
+    text += "\"}}";
+    std::string problem;
+    EXPECT_FALSE(AudioCue::cueFromPasteboardData({text.begin(), text.end()}, &problem));
+    EXPECT_EQ(problem, "it is larger than 4 MB");
 }

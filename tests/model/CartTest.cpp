@@ -42,6 +42,15 @@ TEST_F(CartCues, PlacementConvertsVisibleIndexes) {
     EXPECT_EQ(cart->indexOfCue(*cue), Cart::kNotFound);
 }
 
+TEST_F(CartCues, DescriptionGivesTheNameAndTheCountOfCues) {
+    auto cart = addCart();
+    EXPECT_EQ(cart->description(), "Cart:  - 0 cues");
+    cart->setName("Act 1");
+    cart->setCue(makeCue("a.wav"), 0);
+    cart->setCue(makeCue("b.wav"), 5);
+    EXPECT_EQ(cart->description(), "Cart: Act 1 - 2 cues");
+}
+
 TEST_F(CartCues, ACueReplacedOrRemovedIsHardStoppedAndLetGo) {
     auto cart = addCart();
     auto first = makeCue("first.wav");

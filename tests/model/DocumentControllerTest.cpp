@@ -27,6 +27,7 @@ public:
             return false;
         }
         text = readBytes(path + "/document");
+        setDiskState(FileOperations::fileState(path + "/document"));
         return true;
     }
     std::optional<PackageContents> contentsForSaving(KivError& error) override {
@@ -285,3 +286,53 @@ TEST_F(DocumentControllerTest, SavingOverAPackageAnotherDocumentUsesIsRefused) {
 }
 
 } // namespace
+
+TEST_F(DocumentControllerTest, ASaveInPlaceOverAPackageAnotherProgramChangedAsksFirst) {
+    ASSERT_FALSE(PackageWriter().write({"first", {}}, package));
+    DocumentController controller(factory, PackageWriter{}, scheduler);
+    KivError error;
+    auto document = textDocument(controller.openDocument(package, error));
+    ASSERT_TRUE(document) << error.description;
+
+    // Another program saves the show meanwhile.
+    ASSERT_FALSE(PackageWriter().write({"theirs", {}}, package));
+    document->edit("mine");
+    controller.saveDocument(*document, record);
+    controller.finishSaving(*document);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->domain, "Saving");
+    EXPECT_EQ(result->code, SavingError::kChangedOnDisk);
+    EXPECT_EQ(readBytes(package + "/document"), "theirs");
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_EQ(document->saves, std::vector<bool>{false});
+
+    // Asked, the user saves anyway.
+    result.reset();
+    controller.saveDocument(*document, record, true);
+    controller.finishSaving(*document);
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(*result) << result->description;
+    EXPECT_EQ(readBytes(package + "/document"), "mine");
+    EXPECT_FALSE(document->isDocumentEdited());
+
+    // Its own save is what it expects from then on; a revert reads what is there.
+    document->edit("again");
+    controller.saveDocument(*document, record);
+    controller.finishSaving(*document);
+    EXPECT_FALSE(*result) << result->description;
+    ASSERT_FALSE(PackageWriter().write({"theirs again", {}}, package));
+    ASSERT_TRUE(controller.revertDocument(*document, error)) << error.description;
+    EXPECT_EQ(document->text, "theirs again");
+    document->edit("after the revert");
+    controller.saveDocument(*document, record);
+    controller.finishSaving(*document);
+    EXPECT_FALSE(*result) << result->description;
+    EXPECT_EQ(readBytes(package + "/document"), "after the revert");
+
+    // Save As replaces whatever is at the place it is given: the panel asked.
+    ASSERT_FALSE(PackageWriter().write({"theirs once more", {}}, package));
+    controller.saveDocumentAs(*document, package, record);
+    controller.finishSaving(*document);
+    EXPECT_FALSE(*result) << result->description;
+    EXPECT_EQ(readBytes(package + "/document"), "after the revert");
+}

@@ -44,18 +44,24 @@ TEST_F(MainThreadChecks, CueTriggersAndTransport) {
     EXPECT_DEATH(onAnotherThread([this] { cue->stop(); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { cue->hardStop(); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { cue->panic(); }), kCheck);
+    EXPECT_DEATH(onAnotherThread([this] { cue->duck(); }), kCheck);
+    EXPECT_DEATH(onAnotherThread([this] { cue->unduck(); }), kCheck);
+    EXPECT_DEATH(onAnotherThread([this] { cue->setDucking(true); }), kCheck);
 }
 
 TEST_F(MainThreadChecks, CartTransport) {
     const MidiBatch noteOn{MidiMessage(MidiMessage::kNoteOn, 1, 60, 100)};
     EXPECT_DEATH(onAnotherThread([this] { cart->playCues(); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { cart->hardStopCues(); }), kCheck);
+    EXPECT_DEATH(onAnotherThread([this] { cart->duckCues(); }), kCheck);
+    EXPECT_DEATH(onAnotherThread([this] { cart->unduckCues(); }), kCheck);
     EXPECT_DEATH(onAnotherThread([&] { cart->processMIDIMessages(noteOn); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { cart->triggerDownWithShortcut("A"); }), kCheck);
 }
 
 TEST_F(MainThreadChecks, Workspace) {
     EXPECT_DEATH(onAnotherThread([this] { workspace->panic(); }), kCheck);
+    EXPECT_DEATH(onAnotherThread([this] { workspace->updateCueDucking(); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { workspace->setLocked(true); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { workspace->setMasterVolume(0.5f); }), kCheck);
     EXPECT_DEATH(onAnotherThread([this] { workspace->addCart(std::make_shared<Cart>()); }), kCheck);

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -19,6 +20,12 @@ ino_t inodeOf(const std::string& path) {
     struct stat status {};
     EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
     return status.st_ino;
+}
+
+nlink_t linksOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_nlink;
 }
 
 // Fails the given step (its n-th call) with the given errno.
@@ -47,15 +54,23 @@ protected:
     const std::string package = folder.path("shows/Show.pondra");
 };
 
-TEST_F(PackageWriterTest, NewPackageHoldsDocumentAndLinkedMediaAndNothingElse) {
+TEST_F(PackageWriterTest, NewPackageHoldsDocumentAndItsOwnCopiesOfTheMediaAndNothingElse) {
     ASSERT_FALSE(PackageWriter().write(twoFiles("{\"v\":1}"), package));
 
     EXPECT_EQ(readBytes(package + "/document"), "{\"v\":1}");
     EXPECT_EQ(readBytes(package + "/Media/x.wav"), "first x");
     EXPECT_EQ(readBytes(package + "/Media/x-1.wav"), "second x");
-    EXPECT_EQ(inodeOf(package + "/Media/x.wav"), inodeOf(folder.path("a/x.wav")));
     EXPECT_EQ(folderNames(folder.path("shows")), std::vector<std::string>{"Show.pondra"});
     EXPECT_EQ(folderNames(package), (std::vector<std::string>{"Media", "document"}));
+    // No link to the user's file: a change to it in place leaves the show's copy.
+    EXPECT_NE(inodeOf(package + "/Media/x.wav"), inodeOf(folder.path("a/x.wav")));
+    EXPECT_EQ(linksOf(package + "/Media/x.wav"), 1u);
+    {
+        std::ofstream edited(folder.path("a/x.wav"), std::ios::in | std::ios::out);
+        edited << "FIRST";
+    }
+    EXPECT_EQ(readBytes(folder.path("a/x.wav")), "FIRST x");
+    EXPECT_EQ(readBytes(package + "/Media/x.wav"), "first x");
 }
 
 TEST_F(PackageWriterTest, SavingInPlaceFromThePackagesOwnMediaKeepsThem) {
@@ -70,12 +85,17 @@ TEST_F(PackageWriterTest, SavingInPlaceFromThePackagesOwnMediaKeepsThem) {
     EXPECT_EQ(readBytes(package + "/Media/x.wav"), "first x");
     EXPECT_EQ(readBytes(package + "/Media/x-1.wav"), "second x");
     EXPECT_EQ(folderNames(folder.path("shows")), std::vector<std::string>{"Show.pondra"});
+    // The old package gone, the media are the package's alone again.
+    EXPECT_EQ(linksOf(package + "/Media/x.wav"), 1u);
 }
 
-TEST_F(PackageWriterTest, MediaAreCopiedWhereLinkingFails) {
-    ASSERT_FALSE(PackageWriter(failing(Step::LinkMedia, EXDEV)).write(twoFiles("t"), package));
+TEST_F(PackageWriterTest, ThePackagesOwnMediaAreCopiedWhereLinkingFails) {
+    ASSERT_FALSE(PackageWriter().write(twoFiles("t"), package));
+    const ino_t before = inodeOf(package + "/Media/x.wav");
+    const PackageContents fromPackage{"t", {{package + "/Media/x.wav", "Media/x.wav"}}};
+    ASSERT_FALSE(PackageWriter(failing(Step::LinkMedia, EXDEV)).write(fromPackage, package));
     EXPECT_EQ(readBytes(package + "/Media/x.wav"), "first x");
-    EXPECT_NE(inodeOf(package + "/Media/x.wav"), inodeOf(folder.path("a/x.wav")));
+    EXPECT_NE(inodeOf(package + "/Media/x.wav"), before);
 }
 
 TEST_F(PackageWriterTest, MediaFromAnotherFileSystemAreCopied) {
@@ -204,3 +224,29 @@ TEST_F(PackageWriterTest, AMediaNameOutsideTheMediaFolderIsRefused) {
 }
 
 } // namespace
+
+TEST_F(PackageWriterTest, ASaveInPlaceFindingTheDocumentChangedLeavesThePackageAsItIs) {
+    std::optional<FileOperations::FileState> written;
+    ASSERT_FALSE(PackageWriter().write(twoFiles("mine"), package, nullptr, &written));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(FileOperations::fileState(package + "/document"), written);
+
+    // Another writer's package in its place.
+    ASSERT_FALSE(PackageWriter().write(twoFiles("theirs"), package));
+    const auto before = packageTree(package);
+    CapturingLogSink log;
+    std::optional<FileOperations::FileState> again;
+    const KivError error =
+        PackageWriter().write(twoFiles("mine again"), package, &*written, &again);
+    EXPECT_EQ(error.domain, "Saving");
+    EXPECT_EQ(error.code, 8);
+    EXPECT_FALSE(again);
+    EXPECT_EQ(packageTree(package), before);
+    EXPECT_EQ(folderNames(folder.path("shows")), std::vector<std::string>{"Show.pondra"});
+
+    // The state it finds is the one it may replace.
+    const auto theirs = FileOperations::fileState(package + "/document");
+    ASSERT_FALSE(PackageWriter().write(twoFiles("mine again"), package, &*theirs, &again));
+    EXPECT_EQ(readBytes(package + "/document"), "mine again");
+    EXPECT_EQ(FileOperations::fileState(package + "/document"), again);
+}

@@ -48,6 +48,20 @@ TEST_F(WorkspaceCarts, CartsKnowTheirWorkspaceWhileInIt) {
     EXPECT_EQ(third->workspace(), nullptr);
 }
 
+TEST_F(WorkspaceCarts, DescriptionNamesTheShowAndEachOfItsCarts) {
+    Workspace workspace{nullptr, folder.path("cache")};
+    EXPECT_EQ(workspace.description(), "Workspace Untitled - ()");
+    auto music = std::make_shared<Cart>();
+    music->setName("Music");
+    auto effects = std::make_shared<Cart>();
+    effects->setName("Effects");
+    workspace.addCart(music);
+    workspace.addCart(effects);
+    workspace.setFilePath("/shows/Hamlet.pondra");
+    EXPECT_EQ(workspace.description(),
+              "Workspace Hamlet - (Cart: Music - 0 cues, Cart: Effects - 0 cues)");
+}
+
 TEST_F(WorkspaceCarts, LoggerIsReplacedButNeverNull) {
     Workspace workspace{nullptr, folder.path("cache")};
     ASSERT_TRUE(workspace.logger());

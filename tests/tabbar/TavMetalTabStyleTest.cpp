@@ -63,12 +63,15 @@ TEST_F(MetalStyle, WidthsCountTheCloseButtonIconCountIndicatorAndTitle) {
     TavTabBarCell& tab = cell(1);
     // Close button 12 + 4, six points each side, 30 in place of the title.
     EXPECT_EQ(style().minimumWidthOfTabCell(tab), 6 + 16 + 30 + 6);
+    EXPECT_EQ(tab.minimumWidthOfCell(), style().minimumWidthOfTabCell(tab));
     const qreal title = tab.attributedStringValue().size().width();
     EXPECT_EQ(style().desiredWidthOfTabCell(tab), std::ceil(6 + 16 + title + 6));
+    EXPECT_EQ(tab.desiredWidthOfCell(), style().desiredWidthOfTabCell(tab));
     tab.setCloseButtonSuppressed(true);
     tab.setHasIcon(true);
     tab.setCount(3);
     EXPECT_EQ(style().minimumWidthOfTabCell(tab), 6 + 20 + 30 + 24 + 6);
+    EXPECT_EQ(tab.minimumWidthOfCell(), 6 + 20 + 30 + 24 + 6) << "the cell asks afresh";
     EXPECT_EQ(style().iconRectForTabCell(tab), QRectF(tab.frame().x() + 6, 3, 16, 16));
 }
 

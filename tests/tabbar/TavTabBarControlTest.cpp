@@ -3,6 +3,7 @@
 // context click shows the delegate's menu, a file drag springs a tab open,
 // and a press moved far enough on a tab drags it.
 #include "TabBarFixture.h"
+#include "tabbar/TavMetalTabStyle.h"
 #include "tabbar/TavTabDragAssistant.h"
 
 #include <QContextMenuEvent>
@@ -40,6 +41,54 @@ TEST_F(TabBarFixture, OneTabCollapsesTheBarAtItsFirstShowingAndTellsTheDelegateO
     EXPECT_EQ(bar->height(), 22);
     EXPECT_EQ(scheduler.pendingCount(), 0u);
     EXPECT_EQ(delegate.hidden, 1);
+}
+
+TEST_F(TabBarFixture, AwakingMakesCellsForTheItemsTheTabViewAlreadyHolds) {
+    bar->setTabView(nullptr);
+    bar->awakeFromNib();
+    EXPECT_TRUE(bar->cells().empty()) << "no tab view, nothing to show";
+    addItems(3);
+    bar->setTabView(tabView);
+    EXPECT_TRUE(bar->cells().empty()) << "the tab view's items came before the bar";
+    show();
+    bar->awakeFromNib();
+    ASSERT_EQ(bar->cells().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(cell(i).representedObject(), tabView->tabViewItemAtIndex(static_cast<int>(i)));
+        EXPECT_EQ(cell(i).stringValue(), QStringLiteral("Tab %1").arg(i + 1));
+    }
+    bar->awakeFromNib();
+    EXPECT_EQ(bar->cells().size(), 3u) << "an item keeps its one cell";
+    addItem(QStringLiteral("Later"));
+    EXPECT_EQ(bar->cells().size(), 4u);
+    EXPECT_GT(cell(1).frame().x(), cell(0).frame().x()) << "laid out in a row";
+}
+
+TEST_F(TabBarFixture, AVerticalBarStacksItsCellsAndTellsItsStyle) {
+    show();
+    bar->setFixedSize(150, 200);
+    addItems(3);
+    QApplication::processEvents();
+    const double height = bar->style().tabCellHeight();
+    const double top = bar->style().topMarginForTabBarControl();
+    bar->setOrientation(TavTabBarControl::kVertical);
+    EXPECT_EQ(bar->orientation(), TavTabBarControl::kVertical);
+    EXPECT_EQ(static_cast<TavMetalTabStyle&>(bar->style()).orientation(),
+              TavTabBarControl::kVertical);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_DOUBLE_EQ(cell(i).frame().y(), top + static_cast<double>(i) * height) << i;
+        EXPECT_DOUBLE_EQ(cell(i).frame().x(), cell(0).frame().x()) << i;
+    }
+    EXPECT_EQ(bar->overflowPopUpButton()->geometry(),
+              QRect(0, 200 - static_cast<int>(height), 150, static_cast<int>(height)))
+        << "the overflow button along the bottom";
+
+    bar->setOrientation(TavTabBarControl::kHorizontal);
+    EXPECT_EQ(static_cast<TavMetalTabStyle&>(bar->style()).orientation(),
+              TavTabBarControl::kHorizontal);
+    EXPECT_DOUBLE_EQ(cell(1).frame().y(), cell(0).frame().y());
+    EXPECT_GT(cell(1).frame().x(), cell(0).frame().x());
+    EXPECT_EQ(bar->overflowPopUpButton()->geometry().top(), 0);
 }
 
 TEST_F(TabBarFixture, ClicksSelectTabsAndTheCloseButtonClosesOnlyWhenTheDelegateAgrees) {

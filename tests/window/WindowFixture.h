@@ -2,6 +2,7 @@
 
 #include "KivUI/ScriptedPrompts.h"
 #include "KivUI/controls/VornPopUpButton.h"
+#include "KivUI/services/KivPasteboard.h"
 #include "audio/OfflineHardware.h"
 #include "audio/device/KivAudioDevice.h"
 #include "audio/source/KivAudioSource.h"
@@ -63,7 +64,8 @@ protected:
     }
     WorkspaceController& showWorkspace(std::shared_ptr<Workspace> shown) {
         workspace = std::move(shown);
-        controller = std::make_unique<WorkspaceController>(workspace, prompts, documents);
+        controller =
+            std::make_unique<WorkspaceController>(workspace, prompts, pasteboard, documents);
         for (const auto& cart : workspace->carts()) {
             controller->addControllerForCart(cart);
         }
@@ -194,6 +196,7 @@ protected:
     ManualScheduler scheduler{clock};
     MainRunLoop::ScopedInstall install{scheduler, clock};
     ScriptedPrompts prompts;
+    KivPasteboard pasteboard;
     // The application's side of the window's menus; none unless a test sets it.
     DocumentActions* documents = nullptr;
     std::shared_ptr<Workspace> workspace;

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 KivSimpleProgress::KivSimpleProgress(QWidget* parent)
@@ -16,7 +17,7 @@ KivSimpleProgress::KivSimpleProgress(QWidget* parent)
     _progressIndicator->setTextVisible(false);
     _progressIndicator->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(_progressIndicator);
-    _progressIndicator->setRange(static_cast<int>(_minValue), static_cast<int>(_maxValue));
+    _progressIndicator->setRange(0, kIndicatorSteps);
     showValue();
 }
 
@@ -25,9 +26,14 @@ void KivSimpleProgress::setLabel(const QString& text) {
     _label->repaint();
 }
 
+void KivSimpleProgress::setMinValue(double value) {
+    _minValue = value;
+    showValue();
+}
+
 void KivSimpleProgress::setMaxValue(double value) {
     _maxValue = value;
-    _progressIndicator->setMaximum(static_cast<int>(value));
+    showValue();
 }
 
 void KivSimpleProgress::setDoubleValue(double value) {
@@ -48,7 +54,12 @@ void KivSimpleProgress::showValue() {
     // QProgressBar repaints on its own for changes of a pixel or more; hold
     // that back so only the steps chosen here draw at once.
     _progressIndicator->setUpdatesEnabled(false);
-    _progressIndicator->setValue(static_cast<int>(_theValue));
+    // QProgressBar counts in whole numbers: it gets the fraction of the
+    // range, in fine steps, rather than the value itself.
+    const double span = _maxValue - _minValue;
+    double fraction = span > 0 ? (_theValue - _minValue) / span : 0.0;
+    fraction = std::isfinite(fraction) ? std::clamp(fraction, 0.0, 1.0) : 0.0;
+    _progressIndicator->setValue(static_cast<int>(std::lround(fraction * kIndicatorSteps)));
     _progressIndicator->setUpdatesEnabled(true);
     if (redisplaysAt(_theValue)) {
         _progressIndicator->repaint();

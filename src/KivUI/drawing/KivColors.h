@@ -78,6 +78,12 @@ inline QColor textFieldFace(bool editing) {
     return editing ? rgb(0.18, 0.176, 0.176) : rgb(0.105, 0.101, 0.101);
 }
 
+// What a user must know about a control beside it: a refused entry, an
+// effect left out of the sound.
+inline QColor warningText() {
+    return rgb(0.94, 0.69, 0.25);
+}
+
 inline QColor lineDark() {
     return grey(0.1);
 }
@@ -172,6 +178,18 @@ inline QPalette darkDialogPalette(QPalette palette) {
          {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
         palette.setColor(QPalette::Disabled, role, grey(0.45));
     }
+    return palette;
+}
+
+// Every menu's colours (the menu bar's, contextual and pop-up menus): the
+// dark dialogs' with a ground a step lighter than the window's, so a menu
+// stands off it, and greyed-out entries without the light emboss the
+// style gives them on a light ground.
+inline QPalette darkMenuPalette(QPalette palette) {
+    palette = darkDialogPalette(palette);
+    palette.setColor(QPalette::Window, inspectorTop());
+    palette.setColor(QPalette::Base, inspectorTop());
+    palette.setColor(QPalette::Disabled, QPalette::Light, Qt::transparent);
     return palette;
 }
 

@@ -53,7 +53,7 @@ void progressIndicator(QPainter& painter, const QSizeF& size);
 
 // Cue cells.
 void cueButton(QPainter& painter, const QSizeF& size, bool stop);
-enum class CueIcon { Hold, Loop, Solo };
+enum class CueIcon { Hold, Loop, Solo, Ducking };
 void cueIcon(QPainter& painter, const QSizeF& size, CueIcon icon);
 void statusRunning(QPainter& painter, const QSizeF& size);
 void statusPaused(QPainter& painter, const QSizeF& size);

@@ -82,6 +82,31 @@ void KivImageArt::cueIcon(QPainter& p, const QSizeF& size, CueIcon icon) {
         p.drawEllipse(c, rect.width() / 5, rect.height() / 5);
         break;
     }
+    case CueIcon::Ducking: {
+        // The window's duck button in small, a speaker and an arrow down:
+        // the other cues go down while this one plays.
+        QPainterPath speaker;
+        speaker.moveTo(rect.left(), c.y() - 2);
+        speaker.lineTo(rect.left() + 2.5, c.y() - 2);
+        speaker.lineTo(rect.left() + 6, c.y() - 5.5);
+        speaker.lineTo(rect.left() + 6, c.y() + 5.5);
+        speaker.lineTo(rect.left() + 2.5, c.y() + 2);
+        speaker.lineTo(rect.left(), c.y() + 2);
+        speaker.closeSubpath();
+        p.setPen(Qt::NoPen);
+        p.setBrush(grey(0.92, 0.9));
+        p.drawPath(speaker);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        const qreal x = rect.right() - 2;
+        p.drawLine(QPointF(x, rect.top() + 0.5), QPointF(x, rect.bottom() - 0.5));
+        QPainterPath head;
+        head.moveTo(x - 2.5, rect.bottom() - 3);
+        head.lineTo(x, rect.bottom() - 0.5);
+        head.lineTo(x + 2.5, rect.bottom() - 3);
+        p.drawPath(head);
+        break;
+    }
     }
 }
 

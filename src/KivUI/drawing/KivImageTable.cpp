@@ -83,6 +83,7 @@ const KivImageEntry kImages[] = {
     {"hold_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Hold); }},
     {"loop_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Loop); }},
     {"solo_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Solo); }},
+    {"ducking_icon_cell", {16, 16}, [](QPainter& p, const QSizeF& s) { KivImageArt::cueIcon(p, s, KivImageArt::CueIcon::Ducking); }},
     {"status_running", {22, 22}, [](QPainter& p, const QSizeF& s) { KivImageArt::statusRunning(p, s); }},
     {"status_paused", {22, 22}, [](QPainter& p, const QSizeF& s) { KivImageArt::statusPaused(p, s); }},
     {"status_spinner", {30, 360}, [](QPainter& p, const QSizeF& s) { KivImageArt::statusSpinner(p, s); }},

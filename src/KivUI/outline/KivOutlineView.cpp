@@ -68,6 +68,44 @@ void KivOutlineView::setDelegate(KivOutlineViewDelegate* delegate) {
     }
 }
 
+void KivOutlineView::setBackgroundColor(const QColor& colour) {
+    _backgroundColor = colour;
+    update();
+}
+
+void KivOutlineView::setAlternatingRowColor(const QColor& colour) {
+    _alternatingRowColor = colour;
+    update();
+}
+
+void KivOutlineView::setDividingLineColor(const QColor& colour) {
+    _dividingLineColor = colour;
+    update();
+}
+
+void KivOutlineView::setSecondDividingLineColor(const QColor& colour) {
+    _secondDividingLineColor = colour;
+    update();
+}
+
+void KivOutlineView::setSelectedColor(const QColor& colour) {
+    _selectedColor = colour;
+    update();
+}
+
+void KivOutlineView::setSelectedButNotMainColor(const QColor& colour) {
+    _selectedButNotMainColor = colour;
+    update();
+}
+
+void KivOutlineView::setRowsOfSpaceAtBottom(int rows) {
+    if (rows < 0 || rows == _rowsOfSpaceAtBottom) {
+        return;
+    }
+    _rowsOfSpaceAtBottom = rows;
+    refreshViewSize();
+}
+
 void KivOutlineView::setRowViewClass(KivOutlineRowClass rowClass) {
     _rowViewClass = std::move(rowClass);
     refreshRowView();
@@ -259,6 +297,18 @@ KivOutlineItem KivOutlineView::itemForIndex(int index) const {
     return entry ? entry->item() : nullptr;
 }
 
+void KivOutlineView::redrawItem(KivOutlineItem item) {
+    if (Entry entry = entryForVisibleItem(item)) {
+        displayEntryWithNeighbors(entry, false);
+    }
+}
+
+void KivOutlineView::redrawItemImmediately(KivOutlineItem item) {
+    if (Entry entry = entryForVisibleItem(item)) {
+        displayEntryWithNeighbors(entry, true);
+    }
+}
+
 void KivOutlineView::expandItem(KivOutlineItem item, bool expandChildren) {
     if (Entry entry = entryForVisibleItem(item)) {
         expandEntry(entry, expandChildren);
@@ -324,6 +374,11 @@ void KivOutlineView::expandUntilItemIsVisible(KivOutlineItem item) {
     }
     buildRowModel();
     update();
+}
+
+QRect KivOutlineView::rectOfItem(KivOutlineItem item) const {
+    const Entry entry = entryForVisibleItem(item);
+    return entry ? rectOfRow(entry->index()) : QRect();
 }
 
 bool KivOutlineView::itemIsLastChildOfAncestor(KivOutlineItem item, KivOutlineItem ancestor) const {

@@ -63,16 +63,25 @@ public:
     const Action& action() const { return _action; }
     void setAction(Action action) { _action = std::move(action); }
 
+    // Each colour setter redraws the view.
     QColor backgroundColor() const { return _backgroundColor; }
+    void setBackgroundColor(const QColor& colour);
     QColor alternatingRowColor() const { return _alternatingRowColor; }
+    void setAlternatingRowColor(const QColor& colour);
     // Invalid colours draw no lines.
     QColor dividingLineColor() const { return _dividingLineColor; }
+    void setDividingLineColor(const QColor& colour);
     QColor secondDividingLineColor() const { return _secondDividingLineColor; }
+    void setSecondDividingLineColor(const QColor& colour);
     QColor selectedColor() const { return _selectedColor; }
+    void setSelectedColor(const QColor& colour);
     QColor selectedButNotMainColor() const { return _selectedButNotMainColor; }
+    void setSelectedButNotMainColor(const QColor& colour);
     bool allowsMultipleSelection() const { return _allowsMultipleSelection; }
     void setAllowsMultipleSelection(bool allows) { _allowsMultipleSelection = allows; }
+    // Empty rows the view keeps below the last one; a negative count is ignored.
     int rowsOfSpaceAtBottom() const { return _rowsOfSpaceAtBottom; }
+    void setRowsOfSpaceAtBottom(int rows);
     // Off refuses dragging out and dropping; clicks and keys still work.
     bool outlineEnabled() const { return _enabled; }
     void setOutlineEnabled(bool enabled) { _enabled = enabled; }
@@ -100,9 +109,15 @@ public:
 
     int indexOfItem(KivOutlineItem item) const;
     KivOutlineItem itemForIndex(int index) const;
+    // The item's row and the rows beside it, at the next paint or at once;
+    // nothing for a hidden item.
+    void redrawItem(KivOutlineItem item);
+    void redrawItemImmediately(KivOutlineItem item);
     void expandItem(KivOutlineItem item, bool expandChildren = false);
     void collapseItem(KivOutlineItem item, bool collapseChildren = false);
     void expandUntilItemIsVisible(KivOutlineItem item);
+    // Empty for a hidden item.
+    QRect rectOfItem(KivOutlineItem item) const;
     // Whether item is what one reaches from ancestor by stepping to the last
     // child while the rows are expanded.
     bool itemIsLastChildOfAncestor(KivOutlineItem item, KivOutlineItem ancestor) const;
@@ -110,11 +125,15 @@ public:
     KivOutlineItem selectedItem() const;
     // In row order; hidden selected items keep the order they were selected in.
     std::vector<KivOutlineItem> allSelectedItems() const;
+    bool itemIsSelected(KivOutlineItem item) const;
     void selectItem(KivOutlineItem item, bool extendSelection = false);
     void selectItems(const std::vector<KivOutlineItem>& items, bool extendSelection = true);
     void selectAll();
     void selectPrevious(bool extendSelection);
     void selectNext(bool extendSelection);
+    // Both do nothing for a hidden item.
+    void scrollItemToVisible(KivOutlineItem item);
+    void scrollItemToMiddle(KivOutlineItem item);
 
     void editItem(KivOutlineItem item, const QString& key);
     void abortEditing();
@@ -183,6 +202,7 @@ private:
     QColor colorForEntry(const KivOutlineViewEntry& entry, int row) const;
     void cleanUpLiveRowViews();
     KivOutlineRowView* liveRowViewForRow(int row) const;
+    void displayEntryWithNeighbors(const Entry& entry, bool immediately);
     QPixmap dragImage(const std::vector<Entry>& entries) const;
 
     QString _name;

@@ -40,6 +40,16 @@ void KivOutlineView::cleanUpLiveRowViews() {
     _activeRowViews = std::move(kept);
 }
 
+void KivOutlineView::displayEntryWithNeighbors(const Entry& entry, bool immediately) {
+    const int row = entry->index();
+    const QRect area = rectOfRow(row - 1).united(rectOfRow(row + 1));
+    if (immediately) {
+        repaint(area);
+    } else {
+        update(area);
+    }
+}
+
 void KivOutlineView::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     update();

@@ -26,6 +26,11 @@ std::vector<KivOutlineItem> KivOutlineView::allSelectedItems() const {
     return items;
 }
 
+bool KivOutlineView::itemIsSelected(KivOutlineItem item) const {
+    const Entry entry = entryForItem(item);
+    return entry && entry->selected();
+}
+
 void KivOutlineView::selectItem(KivOutlineItem item, bool extendSelection) {
     if (!item) {
         selectEntries({}, false, false);
@@ -142,6 +147,18 @@ void KivOutlineView::selectEntries(const std::vector<Entry>& entries, bool exten
 
 void KivOutlineView::postSelectionDidChange() {
     NotificationCenter::defaultCenter().post(kKivOutlineViewSelectionDidChangeNotification, this);
+}
+
+void KivOutlineView::scrollItemToVisible(KivOutlineItem item) {
+    if (Entry entry = entryForVisibleItem(item)) {
+        scrollEntryToVisible(entry);
+    }
+}
+
+void KivOutlineView::scrollItemToMiddle(KivOutlineItem item) {
+    if (Entry entry = entryForVisibleItem(item)) {
+        scrollEntryToMiddle(entry);
+    }
 }
 
 void KivOutlineView::scrollEntryToVisible(const Entry& entry) {

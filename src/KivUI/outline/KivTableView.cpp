@@ -7,7 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <cmath>
+#include <algorithm>
 
 KivTableView::KivTableView(QWidget* parent)
     : QTableView(parent) {
@@ -50,14 +50,23 @@ void KivTableView::paintBands(QPainter& painter, const QRect& clip) const {
     if (h <= 0) {
         return;
     }
-    // Bands are laid in content coordinates so they scroll with the rows.
-    const int offset = verticalOffset();
-    const int top = clip.top() + offset;
-    const int bottom = clip.bottom() + 1 + offset;
-    for (int y = (top / h) * h; y < bottom; y += h) {
-        const int row = static_cast<int>((y + h * 0.5) / h);
-        const QRect band = QRect(0, y - offset, viewport()->width(), h).intersected(clip);
-        painter.fillRect(band, bandColor(row));
+    // Each row's band is as tall as the row; below the last row the bands go
+    // on at the default height. Rows' places are the ones they scroll to.
+    const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+    const int end =
+        rows > 0 ? rowViewportPosition(rows - 1) + rowHeight(rows - 1) : -verticalOffset();
+    int row = rowAt(clip.top());
+    int y = row >= 0 ? rowViewportPosition(row) : end;
+    if (row < 0) {
+        // Past the rows: from the first default band that reaches the clip.
+        row = rows + std::max(0, (clip.top() - end) / h);
+        y = end + (row - rows) * h;
+    }
+    for (; y <= clip.bottom(); ++row) {
+        const int height = row < rows ? rowHeight(row) : h;
+        painter.fillRect(QRect(0, y, viewport()->width(), height).intersected(clip),
+                         bandColor(row));
+        y += height;
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include "foundation/KivLog.h"
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,17 +19,36 @@
 
 UserDefaults::UserDefaults(QString path)
     : _path(std::move(path)) {
-    const QFileInfo file(_path);
-    if (file.size() > kReadLimit) {
+    readStored();
+    _writer = std::thread([this] { writerLoop(); });
+}
+
+void UserDefaults::readStored() {
+    // Opened without blocking and looked at before anything is read, so a
+    // FIFO or a device in the file's place is passed over at once.
+    const int fd = ::open(QFile::encodeName(_path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            logFormat("Warning: the user defaults in %s cannot be read: %s", qPrintable(_path),
+                      std::strerror(errno));
+        }
+        return;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        logFormat("Warning: the user defaults in %s are not a regular file and are not read",
+                  qPrintable(_path));
+    } else if (status.st_size > kReadLimit) {
         logFormat("Warning: the user defaults in %s are larger than %lld bytes and are not read",
                   qPrintable(_path), static_cast<long long>(kReadLimit));
-    } else if (file.exists()) {
-        const QSettings stored(_path, QSettings::IniFormat);
+    } else {
+        // The very file looked at, whatever has taken its name since.
+        const QSettings stored(QStringLiteral("/proc/self/fd/%1").arg(fd), QSettings::IniFormat);
         for (const QString& key : stored.allKeys()) {
             _values.insert(key, stored.value(key));
         }
     }
-    _writer = std::thread([this] { writerLoop(); });
+    ::close(fd);
 }
 
 UserDefaults::~UserDefaults() {

@@ -13,8 +13,9 @@
 
 // The process's user defaults, held in memory: the values of a settings file
 // in Qt's format ("<config>/brenmoor/Pondra.conf"). The file is read once, at
-// start, and only when it holds at most kReadLimit bytes (a larger one is
-// left unread, and the defaults start empty). Changes are written by a thread
+// start, and only when it is a regular file of at most kReadLimit bytes
+// (anything else is left unread, without waiting on it, and the defaults
+// start empty). Changes are written by a thread
 // of the object's own, those of a moment together, to a new file that then
 // takes the old one's place: no caller waits on the disk, and a failed write
 // leaves the old file whole. GUI thread, but for the writer.
@@ -47,6 +48,7 @@ public:
     void waitForWrites();
 
 private:
+    void readStored();
     void changed();
     void writerLoop();
     void write(const QVariantMap& values);

@@ -69,6 +69,14 @@ void BrolAttachedWindow::setPoint(KivPoint point, int side) {
     redisplay();
 }
 
+void BrolAttachedWindow::setBorderColor(const QColor& color) {
+    if (color == _borderColor) {
+        return;
+    }
+    _borderColor = color;
+    updateBackground();
+}
+
 void BrolAttachedWindow::setBorderWidth(float width) {
     if (width == _borderWidth) {
         return;
@@ -105,11 +113,35 @@ void BrolAttachedWindow::setArrowBaseWidth(float width) {
     redisplay();
 }
 
+void BrolAttachedWindow::setArrowHeight(float height) {
+    if (height == _geometry.arrowHeight) {
+        return;
+    }
+    _geometry.arrowHeight = height;
+    redisplay();
+}
+
 void BrolAttachedWindow::setHasArrow(bool hasArrow) {
     if (hasArrow == _geometry.hasArrow) {
         return;
     }
     _geometry.hasArrow = hasArrow;
+    updateBackground();
+}
+
+void BrolAttachedWindow::setDrawsRoundCornerBesideArrow(bool round) {
+    if (round == _geometry.drawsRoundCornerBesideArrow) {
+        return;
+    }
+    _geometry.drawsRoundCornerBesideArrow = round;
+    redisplay();
+}
+
+void BrolAttachedWindow::setBackgroundColor(const QColor& color) {
+    if (color == _backgroundColor) {
+        return;
+    }
+    _backgroundColor = color;
     updateBackground();
 }
 

@@ -39,6 +39,7 @@ public:
     int side() const { return _geometry.side; }
 
     QColor borderColor() const { return _borderColor; }
+    void setBorderColor(const QColor& color);
     float borderWidth() const { return _borderWidth; }
     // Held to 0 .. viewMargin.
     void setBorderWidth(float width);
@@ -49,13 +50,18 @@ public:
     // Held to 0 .. what the view's shorter edge leaves beside the corners.
     void setArrowBaseWidth(float width);
     float arrowHeight() const { return _geometry.arrowHeight; }
+    void setArrowHeight(float height);
     bool hasArrow() const { return _geometry.hasArrow; }
     void setHasArrow(bool hasArrow);
     float cornerRadius() const { return _geometry.cornerRadius; }
     // Held to 0 .. what the view's shorter edge leaves beside the arrow.
     void setCornerRadius(float radius);
     bool drawsRoundCornerBesideArrow() const { return _geometry.drawsRoundCornerBesideArrow; }
+    // Off squares the corner beside an arrow placed at a corner.
+    void setDrawsRoundCornerBesideArrow(bool round);
+    // The bubble's fill, not the window's own (clear) background.
     QColor windowBackgroundColor() const { return _backgroundColor; }
+    void setBackgroundColor(const QColor& color);
 
     // Where the window and its view sit, y-up: the window on the screen,
     // the view in the window.

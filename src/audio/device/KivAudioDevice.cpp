@@ -148,6 +148,10 @@ std::optional<std::string> KivAudioDevice::deviceUID() const {
     return text(&AudioDeviceInfo::uid, "KivAudioDevice::deviceUID", __LINE__);
 }
 
+std::optional<std::string> KivAudioDevice::deviceModelUID() const {
+    return text(&AudioDeviceInfo::modelUID, "KivAudioDevice::deviceModelUID", __LINE__);
+}
+
 std::optional<std::string> KivAudioDevice::name() const {
     return text(&AudioDeviceInfo::name, "KivAudioDevice::name", __LINE__);
 }
@@ -173,6 +177,16 @@ bool KivAudioDevice::setBufferSizeInFrames(std::uint32_t frames) {
         return false;
     }
     return true;
+}
+
+std::uint32_t KivAudioDevice::minBufferSizeInFrames() const {
+    return number(&AudioDeviceInfo::minBufferSizeInFrames, "KivAudioDevice::minBufferSizeInFrames",
+                  __LINE__);
+}
+
+std::uint32_t KivAudioDevice::maxBufferSizeInFrames() const {
+    return number(&AudioDeviceInfo::maxBufferSizeInFrames, "KivAudioDevice::maxBufferSizeInFrames",
+                  __LINE__);
 }
 
 std::uint32_t KivAudioDevice::inputChannels() const {

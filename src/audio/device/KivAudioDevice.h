@@ -77,6 +77,8 @@ public:
     // Properties, read afresh. A device that is gone logs the error line and
     // gives none or 0; so does an empty text.
     std::optional<std::string> deviceUID() const;
+    // What identifies the kind of hardware: the card's driver, the PCM's name.
+    std::optional<std::string> deviceModelUID() const;
     std::optional<std::string> name() const;
     std::optional<std::string> manufacturer() const;
     double nominalSampleRate() const;
@@ -85,6 +87,9 @@ public:
     // kept within the device's range; logs and answers false for a device
     // that is gone.
     bool setBufferSizeInFrames(std::uint32_t frames);
+    // The range setBufferSizeInFrames keeps to.
+    std::uint32_t minBufferSizeInFrames() const;
+    std::uint32_t maxBufferSizeInFrames() const;
     std::uint32_t inputChannels() const;
     std::uint32_t outputChannels() const;
     // Non-interleaved float at the nominal rate with the output channels; all

@@ -64,6 +64,16 @@ void KivAudioComponentDescription::setType(std::uint32_t type) {
     _name.reset();
 }
 
+void KivAudioComponentDescription::setSubtype(std::uint32_t subtype) {
+    _record.componentSubType = subtype;
+    _name.reset();
+}
+
+void KivAudioComponentDescription::setManufacturer(std::uint32_t manufacturer) {
+    _record.componentManufacturer = manufacturer;
+    _name.reset();
+}
+
 void KivAudioComponentDescription::setPluginURI(std::string uri) {
     _uri = std::move(uri);
     _name.reset();

@@ -50,7 +50,9 @@ public:
     std::uint32_t type() const { return _record.componentType; }
     void setType(std::uint32_t type);
     std::uint32_t subtype() const { return _record.componentSubType; }
+    void setSubtype(std::uint32_t subtype);
     std::uint32_t manufacturer() const { return _record.componentManufacturer; }
+    void setManufacturer(std::uint32_t manufacturer);
     const std::string& pluginURI() const { return _uri; }
     void setPluginURI(std::string uri);
     // The stored record itself, for a catalogue that fills it in place.

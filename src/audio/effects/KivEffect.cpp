@@ -141,13 +141,20 @@ void KivEffect::setDisplayName(std::string displayName) {
     }
 }
 
+void KivEffect::setRefusedChannels(std::uint32_t channels) {
+    if (channels != _refusedChannels) {
+        _refusedChannels = channels;
+        _fitChanged.emit();
+    }
+}
+
 void KivEffect::openEditor() {
     if (_editor) {
         _editor->show();
         return;
     }
     KivEffectUnit* u = unit();
-    if (!u || !u->isInitialized()) {
+    if (!u || (!u->isInitialized() && _refusedChannels == 0)) {
         logFormat("Warning: could not open editor for %s; effect could not be initialized.",
                   _name.c_str());
         return;

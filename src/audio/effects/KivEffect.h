@@ -25,6 +25,9 @@ class KivStream;
 
 // Posted (object none) when an effect's bypass changes; editors re-read it.
 inline constexpr const char* kKivEffectBypassChangedNotification = "bypassChanged";
+// What an effect whose plugin cannot be fitted to its cue's channels is
+// shown with, in the cue's effects list and in its editor.
+inline constexpr const char* kKivEffectRefusedChannelsNotice = "does not take this cue's channels";
 // The parameter id that stands for every parameter of a unit.
 inline constexpr std::uint32_t kKivEffectAnyParameter = 0xFFFFFFFF;
 
@@ -98,6 +101,8 @@ public:
     // returned in "AUGraphErrorDomain".
     // This effect's output feeds `other`'s input bus.
     bool connectToInputOf(KivEffect& other, std::uint32_t bus = 0, KivError* error = nullptr);
+    // `other`'s output feeds this effect's input.
+    bool connectToOutputOf(KivEffect& other, KivError* error = nullptr);
     // The input is pulled through `info` (the owner's callback).
     bool setRenderCallback(const KivRenderInfo& info, std::uint32_t bus = 0,
                            KivError* error = nullptr);
@@ -109,6 +114,12 @@ public:
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                         std::uint32_t busNumber, const AudioChannels& data) override;
 
+    // Formats of bus 0 (the only bus); none without a unit.
+    std::optional<KivAudioStreamDescription> inputStreamFormat() const;
+    std::optional<KivAudioStreamDescription> outputStreamFormat() const;
+    // Channels of bus 0; 0 without a unit.
+    std::uint32_t inputChannels() const;
+    std::uint32_t outputChannels() const;
     // Writes a side's format. On an initialized unit the stream is stopped,
     // the unit uninitialized, the format written again and everything
     // restarted; the error is that of the last attempt. Without a unit,
@@ -124,7 +135,9 @@ public:
     std::vector<EffectParameter> outputParameters() const;
     // Inputs and outputs alike. 0, logged, for an unknown id or without a unit.
     float valueForParameter(std::uint32_t id) const;
-    // Atomic; the render thread takes it at its next block. Listeners hear of it.
+    // Atomic; the render thread takes it at its next block. Listeners hear of
+    // it. A value that changes leaves the effect on no preset: its settings
+    // are no longer the preset's.
     bool setValueForParameter(std::uint32_t id, float value);
     // Tells the listeners that every parameter may have changed.
     void updateParameters();
@@ -162,6 +175,8 @@ public:
     // file that cannot be read or that the unit refuses changes nothing and
     // answers "The preset could not be loaded" in `error`.
     bool setUserPreset(const std::string& path, KivError* error = nullptr);
+    // The preset the settings are, as loaded or saved; empty once a
+    // parameter moved away from it.
     std::string currentPresetName() const;
     void setCurrentPresetName(const std::string& name);
 
@@ -172,7 +187,19 @@ public:
     // Seconds; 0 while bypassed or without a unit.
     double tailTime() const;
 
-    // Editor.
+    // The channel count of the chain this effect is in when its plugin cannot
+    // be fitted to it (the chain then leaves it out of its signal path); 0
+    // while it takes the chain's channels.
+    std::uint32_t refusedChannels() const { return _refusedChannels; }
+    // The chain tells, at each fitting. Emits fitChanged() on a change.
+    void setRefusedChannels(std::uint32_t channels);
+    // Emitted on the thread that fits the chain, possibly under the locks of
+    // the chain's owner: an observer defers whatever it does to its own
+    // thread's next turn.
+    Signal<>& fitChanged() { return _fitChanged; }
+
+    // Editor. An effect whose plugin cannot take its chain's channels opens
+    // its editor all the same, to say so.
     void openEditor();
     void closeEditor();
     // The editor's window tells its effect it closed; ownership of the
@@ -220,5 +247,7 @@ private:
     std::unique_ptr<KivEffectEditorWindow> _editor;
     std::string _lastEditorFrame;
     Signal<std::uint32_t> _parameterListeners;
+    std::uint32_t _refusedChannels = 0;
+    Signal<> _fitChanged;
     RenderLogLimiter _renderErrors; // render thread
 };

@@ -135,6 +135,9 @@ void KivEffectBus::setProperties() {
         if (!input && !output) {
             _usedEffects.push_back(effect);
         }
+        const bool refused =
+            input.code == kEffectFormatNotSupported || output.code == kEffectFormatNotSupported;
+        effect->setRefusedChannels(refused ? format.channels() : 0);
     }
 }
 
@@ -146,6 +149,13 @@ void KivEffectBus::connectEffects() {
     }
     for (std::size_t i = 1; i < _usedEffects.size(); ++i) {
         _usedEffects[i - 1]->connectToInputOf(*_usedEffects[i]);
+    }
+}
+
+void KivEffectBus::connectEffectsToEffect(KivEffect& target, std::uint32_t bus) {
+    connectEffects();
+    if (auto last = lastUsedEffect()) {
+        last->connectToInputOf(target, bus);
     }
 }
 

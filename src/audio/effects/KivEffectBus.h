@@ -64,13 +64,16 @@ public:
 
     // Fits the chain to the format: each effect gets it on input and output;
     // those that accept both are used. A refusal (-10868) is logged as
-    // "Error: %s does not support input format: %s" (or output).
+    // "Error: %s does not support input format: %s" (or output), and the
+    // effect is told the channels it refused (see KivEffect::refusedChannels).
     void setProperties();
 
     // Wires the used effects in series, in list order: each one's output
     // feeds the next one's input; the inputs of the others are left unfed.
     // The signal enters at firstUsedEffect() and leaves at lastUsedEffect().
     void connectEffects();
+    // The same, with the last used effect feeding `target`'s input bus.
+    void connectEffectsToEffect(KivEffect& target, std::uint32_t bus = 0);
     // The chain's input end pulls through `info`; false when no effect is used.
     bool setRenderCallback(const KivRenderInfo& info);
     // Fills `info` with the chain's output end (the last used effect); clears

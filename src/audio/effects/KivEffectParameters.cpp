@@ -35,10 +35,16 @@ float KivEffect::valueForParameter(std::uint32_t id) const {
 
 bool KivEffect::setValueForParameter(std::uint32_t id, float value) {
     KivEffectUnit* u = unit();
+    const float before = u ? u->processor().parameter(id) : 0.0f;
     const std::int32_t status = u ? u->processor().setParameter(id, value) : kEffectUninitialized;
     if (status != kEffectNoErr) {
         logStatusError(status, _name.c_str(), "setValueForParameter", __LINE__);
         return false;
+    }
+    // A value moved away from the preset's leaves settings of no name (the
+    // same value again, as a view echoes it, leaves the preset as it is).
+    if (u->processor().parameter(id) != before) {
+        setCurrentPresetName("");
     }
     _parameterListeners.emit(id);
     return true;

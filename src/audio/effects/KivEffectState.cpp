@@ -49,8 +49,10 @@ nlohmann::json KivEffect::properties() const {
     properties["displayName"] = _displayName;
     properties["enabled"] = enabled();
     properties["editorIsOpen"] = editorIsOpen();
-    if (!_lastEditorFrame.empty()) {
-        properties["lastEditorFrame"] = _lastEditorFrame;
+    // An open editor's place is the one it has now.
+    const std::string frame = editorIsOpen() ? _editor->frameText() : _lastEditorFrame;
+    if (!frame.empty()) {
+        properties["lastEditorFrame"] = frame;
     }
     if (liveUnit()) {
         properties["settings"] = settings();

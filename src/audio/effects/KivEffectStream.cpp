@@ -46,6 +46,10 @@ bool KivEffect::connectToInputOf(KivEffect& other, std::uint32_t bus, KivError* 
            fail(status, kAUGraphErrorDomain, "connectToInputOf", __LINE__, error);
 }
 
+bool KivEffect::connectToOutputOf(KivEffect& other, KivError* error) {
+    return other.connectToInputOf(*this, 0, error);
+}
+
 bool KivEffect::setRenderCallback(const KivRenderInfo& info, std::uint32_t bus, KivError* error) {
     const std::int32_t status =
         _stream ? _stream->setInputCallback(_node, bus, info) : KivStream::kNodeNotFound;
@@ -65,6 +69,30 @@ KivEffectUnit* KivEffect::unit() const {
 
 KivEffectUnit* KivEffect::liveUnit() const {
     return hasPendingState() ? nullptr : unit();
+}
+
+std::optional<KivAudioStreamDescription> KivEffect::inputStreamFormat() const {
+    if (KivEffectUnit* u = unit()) {
+        return u->inputFormat();
+    }
+    return std::nullopt;
+}
+
+std::optional<KivAudioStreamDescription> KivEffect::outputStreamFormat() const {
+    if (KivEffectUnit* u = unit()) {
+        return u->outputFormat();
+    }
+    return std::nullopt;
+}
+
+std::uint32_t KivEffect::inputChannels() const {
+    const auto format = inputStreamFormat();
+    return format ? format->channels() : 0;
+}
+
+std::uint32_t KivEffect::outputChannels() const {
+    const auto format = outputStreamFormat();
+    return format ? format->channels() : 0;
 }
 
 bool KivEffect::setFormat(bool input, const KivAudioStreamDescription& format, KivError* error) {

@@ -111,6 +111,30 @@ void KivAudioSend::addEffectBus(std::shared_ptr<KivEffectBus> bus) {
     postUpdate();
 }
 
+void KivAudioSend::removeEffectBus(const std::shared_ptr<KivEffectBus>& bus) {
+    {
+        std::lock_guard control(_controlMutex);
+        auto found = std::find(_effectBusses.begin(), _effectBusses.end(), bus);
+        if (found == _effectBusses.end()) {
+            return;
+        }
+        _deadBusses.push_back(*found);
+        _effectBusses.erase(found);
+        updateStreamLocked();
+    }
+    postUpdate();
+}
+
+void KivAudioSend::removeAllEffectBusses() {
+    {
+        std::lock_guard control(_controlMutex);
+        _deadBusses.insert(_deadBusses.end(), _effectBusses.begin(), _effectBusses.end());
+        _effectBusses.clear();
+        updateStreamLocked();
+    }
+    postUpdate();
+}
+
 std::shared_ptr<KivEffectBus> KivAudioSend::busAtChannel(std::uint32_t channel) const {
     std::lock_guard control(_controlMutex);
     std::uint32_t first = 0;
@@ -121,6 +145,14 @@ std::shared_ptr<KivEffectBus> KivAudioSend::busAtChannel(std::uint32_t channel) 
         first += bus->channels();
     }
     return nullptr;
+}
+
+void KivAudioSend::updateStream() {
+    {
+        std::lock_guard control(_controlMutex);
+        updateStreamLocked();
+    }
+    postUpdate();
 }
 
 void KivAudioSend::postUpdate() {

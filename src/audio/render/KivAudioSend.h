@@ -56,9 +56,15 @@ public:
 
     std::vector<std::shared_ptr<KivEffectBus>> effectBusses() const;
     void addEffectBus(std::shared_ptr<KivEffectBus> bus);
+    // Each rebuilds; a bus removed leaves the stream at that rebuild.
+    void removeEffectBus(const std::shared_ptr<KivEffectBus>& bus);
+    void removeAllEffectBusses();
     // The effect bus holding aux channel `channel`, counting through the
     // buses in order; null past the last.
     std::shared_ptr<KivEffectBus> busAtChannel(std::uint32_t channel) const;
+
+    // Rebuilds the graph and posts kKivAudioSendDidUpdateStreamNotification.
+    void updateStream();
 
     // A return gain: aux channel `input` into device feed channel `output`.
     void setAuxCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output);

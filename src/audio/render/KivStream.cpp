@@ -167,6 +167,10 @@ bool KivStream::containsEffect(const KivEffect& effect) const {
     return effect.stream() == this && hasNode(effect.node());
 }
 
+KivEffectUnit* KivStream::unitForEffect(const KivEffect& effect) const {
+    return effect.stream() == this ? unitForNode(effect.node()) : nullptr;
+}
+
 KivEffectUnit* KivStream::unitForNode(std::int32_t node) const {
     auto found = _nodes.find(node);
     return found != _nodes.end() ? found->second.get() : nullptr;
@@ -247,6 +251,15 @@ std::int32_t KivStream::replaceUnit(std::int32_t node, std::shared_ptr<KivEffect
         _unitReplaced();
     }
     return kEffectNoErr;
+}
+
+std::optional<KivAudioComponentDescription>
+KivStream::componentDescriptionForEffect(const KivEffect& effect) const {
+    if (KivEffectUnit* unit = unitForEffect(effect)) {
+        return unit->componentDescription();
+    }
+    logStatusError(kNodeNotFound, "componentDescriptionForEffect", __LINE__);
+    return std::nullopt;
 }
 
 std::int32_t KivStream::addComponentDescription(const KivAudioComponentDescription& description,

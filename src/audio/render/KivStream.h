@@ -70,6 +70,8 @@ public:
     // editor, removes its node and always detaches the effect.
     bool removeEffect(KivEffect* effect, KivError* error = nullptr);
     bool containsEffect(const KivEffect& effect) const;
+    // The unit of the effect's node; none for an effect of another stream.
+    KivEffectUnit* unitForEffect(const KivEffect& effect) const;
     KivEffectUnit* unitForNode(std::int32_t node) const;
     std::shared_ptr<KivEffectUnit> sharedUnitForNode(std::int32_t node) const;
 
@@ -88,6 +90,9 @@ public:
     void setUnitReplacedHandler(std::function<void()> handler) {
         _unitReplaced = std::move(handler);
     }
+    // The component of the effect's node; none, logged, for an effect not in this stream.
+    std::optional<KivAudioComponentDescription>
+    componentDescriptionForEffect(const KivEffect& effect) const;
 
     // Adds a node for an installed component and answers a status, the node
     // through `node`. Its unit is prepared once it has its formats (see

@@ -239,8 +239,17 @@ void KivAudioMetaBuffer::handOver(Change change) {
         _ownerWants[0] = reset->wants[0];
         _ownerWants[1] = reset->wants[1];
     }
+    reset->seeks.store(reset->hasPosition, std::memory_order_relaxed);
     _pendingReset.store(reset.release(), std::memory_order_release);
     wake();
+}
+
+bool KivAudioMetaBuffer::seekWaits() const {
+    // Only the render thread retires a reset handed over, so this one lives
+    // on while it looks; the owner may take it back meanwhile, but then
+    // hands it over again, a seek still.
+    const Reset* reset = _pendingReset.load(std::memory_order_acquire);
+    return reset != nullptr && reset->seeks.load(std::memory_order_relaxed);
 }
 
 bool KivAudioMetaBuffer::setSlices(const nlohmann::json& list) {
@@ -308,20 +317,34 @@ void KivAudioMetaBuffer::devamp() {
 
 std::uint32_t KivAudioMetaBuffer::readFrames(std::uint32_t frames, const AudioChannels& destination,
                                              std::uint32_t offset) {
+    return read(frames, destination, offset, true);
+}
+
+std::uint32_t KivAudioMetaBuffer::readOn(std::uint32_t frames, const AudioChannels& destination,
+                                         std::uint32_t offset) {
+    return read(frames, destination, offset, false);
+}
+
+std::uint32_t KivAudioMetaBuffer::read(std::uint32_t frames, const AudioChannels& destination,
+                                       std::uint32_t offset, bool takeHandOver) {
+    _lastReadEndPoint = kNoEndPoint;
     if (destination.channels == nullptr || offset >= destination.frameCount) {
         return 0;
     }
     const std::uint32_t n = std::min(frames, destination.frameCount - offset);
     _wantsChanged = false;
     const bool hadRetired = !_retired.empty();
-    if (Reset* reset = _pendingReset.exchange(nullptr, std::memory_order_acq_rel)) {
-        take(*reset);
-        _retired.push(reset);
+    if (takeHandOver) {
+        if (Reset* reset = _pendingReset.exchange(nullptr, std::memory_order_acq_rel)) {
+            take(*reset);
+            _retired.push(reset);
+        }
     }
     takeDeliveries();
     if (_devampRequested.exchange(false, std::memory_order_acq_rel)) {
         devampNow();
     }
+    _lastReadStartFrame = _position.playbackFrame;
     readUnderway(n, destination, offset);
     publishTimes();
     if (_wantsChanged) {
@@ -460,6 +483,9 @@ void KivAudioMetaBuffer::readUnderway(std::uint32_t n, const AudioChannels& dest
         const std::size_t j = KivSliceIndexOfNextJump(_position.playbackFrame, _slices);
         const std::size_t k = j < _slices.size() ? j : _slices.size() - 1;
         const std::int64_t toJump = _slices[k].endFrame - _position.playbackFrame;
+        if (j == _slices.size() && _slices[k].endFrame < _fileFrames) {
+            _lastReadEndPoint = static_cast<std::int64_t>(done) + std::max<std::int64_t>(toJump, 0);
+        }
         if (toJump <= 0) {
             _isFinished = true;
             _timeWeNoticedWeWereFinished = _clock->now();

@@ -87,6 +87,21 @@ public:
     // the frames written. Allocates nothing, reads no file, takes no lock.
     std::uint32_t readFrames(std::uint32_t frames, const AudioChannels& destination,
                              std::uint32_t offset) override;
+    // Render thread. The same, but a seek or slice list handed over and not
+    // taken yet waits for the next readFrames: the frames go on from where
+    // play is, so that the fade of a stop is made of the sound that played,
+    // not of the place the stop sends play back to.
+    std::uint32_t readOn(std::uint32_t frames, const AudioChannels& destination,
+                         std::uint32_t offset);
+    // Render thread, of the last read: the file frame it began at, and how
+    // many frames after its first one play stops at an end point inside the
+    // file (the last slice ends before the file does) with no loop jump on
+    // the way; kNoEndPoint when there is no such point, or only beyond a jump.
+    static constexpr std::int64_t kNoEndPoint = INT64_MAX;
+    // Render thread: a seek is handed over that the next readFrames takes.
+    bool seekWaits() const;
+    std::int64_t lastReadStartFrame() const { return _lastReadStartFrame; }
+    std::int64_t lastReadFramesToEndPoint() const { return _lastReadEndPoint; }
 
     // Any thread but the render thread; none takes a lock the render thread
     // takes. A seek or slice list not yet taken by a read shows at once.
@@ -164,6 +179,9 @@ private:
         std::vector<KivSlice> slices;
         // A seek sets the position; new slices alone keep the one playing.
         bool hasPosition = false;
+        // The same, for the render thread to peek at while the owner may
+        // still fold a later change in.
+        std::atomic<bool> seeks{false};
         Position position;
         double seekTime = 0.0;
         // The position the owner saw (for new slices alone): the buffers it
@@ -197,6 +215,8 @@ private:
     bool handOverWaits() const;
 
     // Render thread.
+    std::uint32_t read(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset,
+                       bool takeHandOver);
     void take(Reset& reset);
     void takeDeliveries();
     void offer(std::size_t slot, Delivery* delivery);
@@ -288,6 +308,8 @@ private:
     bool _wantsChanged = false;
     bool _isFinished = false;
     double _timeWeNoticedWeWereFinished = 0.0;
+    std::int64_t _lastReadStartFrame = 0;
+    std::int64_t _lastReadEndPoint = kNoEndPoint;
     std::uint64_t _totalDroppedFrames = 0; // the warning resets
     double _lastTimeWeLoggedDroppedFrames = 0.0;
 };

@@ -6,6 +6,7 @@
 #include "audio/effects/KivEffectChain.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "audio/render/KivAudioSend.h"
+#include "audio/render/KivEdgeRamp.h"
 #include "audio/render/KivStream.h"
 #include "audio/render/MatrixMixer.h"
 #include "audio/source/KivAudioFile.h"
@@ -133,6 +134,11 @@ void KivAudioSource::setDevice(std::shared_ptr<KivAudioDevice> device) {
     updateStream();
 }
 
+std::shared_ptr<KivAudioSend> KivAudioSource::send() const {
+    std::lock_guard control(_controlMutex);
+    return _send;
+}
+
 void KivAudioSource::setSend(std::shared_ptr<KivAudioSend> send) {
     std::lock_guard control(_controlMutex);
     if (send == _send) {
@@ -148,6 +154,11 @@ void KivAudioSource::sendDidUpdateStream(const void* send) {
     if (send != nullptr && send == _send.get()) {
         updateStream();
     }
+}
+
+nlohmann::json KivAudioSource::slices() const {
+    std::lock_guard control(_controlMutex);
+    return _buffer ? _buffer->slices() : nlohmann::json::array();
 }
 
 bool KivAudioSource::setSlices(const nlohmann::json& slices) {
@@ -306,6 +317,11 @@ std::uint32_t KivAudioSource::micChannels() const {
     return _alias || !_device ? 0 : _device->inputChannels();
 }
 
+KivAudioSourceDelegate* KivAudioSource::delegate() const {
+    std::lock_guard control(_controlMutex);
+    return _delegate;
+}
+
 void KivAudioSource::setDelegate(KivAudioSourceDelegate* delegate) {
     std::lock_guard control(_controlMutex);
     _delegate = delegate;
@@ -416,6 +432,11 @@ void KivAudioSource::updateStream() {
             _scratchFrames = _stream->maximumFramesPerSlice();
             _scratch.assign(std::size_t(_mixerInChannels) * _scratchFrames, 0.0f);
             _chainChannels.assign(_mixerInChannels, nullptr);
+            _tail.assign(std::size_t(_mixerInChannels) * KivEdgeRamp::kFrames, 0.0f);
+            _tailChannels.assign(_mixerInChannels, nullptr);
+            for (std::uint32_t k = 0; k < _mixerInChannels; ++k) {
+                _tailChannels[k] = _tail.data() + std::size_t(k) * KivEdgeRamp::kFrames;
+            }
             _validStream.store(true, std::memory_order_release);
         }
     }

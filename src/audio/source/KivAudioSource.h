@@ -81,7 +81,10 @@ public:
     // Stops and detaches from the old device, lets go of its use count and
     // engages the new one (opening it when closed).
     void setDevice(std::shared_ptr<KivAudioDevice> device);
+    std::shared_ptr<KivAudioSend> send() const;
     void setSend(std::shared_ptr<KivAudioSend> send);
+    // The meta buffer's slice list; empty without a file.
+    nlohmann::json slices() const;
     bool setSlices(const nlohmann::json& slices);
     std::vector<std::shared_ptr<KivEffect>> effects() const;
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
@@ -96,6 +99,7 @@ public:
     std::uint32_t fileChannels() const;
     // 0 with a file, else the device's input channels.
     std::uint32_t micChannels() const;
+    KivAudioSourceDelegate* delegate() const;
     void setDelegate(KivAudioSourceDelegate* delegate);
 
     // Times in seconds, from the meta buffer; control thread.
@@ -110,8 +114,11 @@ public:
     void goToTime(double seconds);
 
     // Transport, control thread. play attaches the source and queues its
-    // start on the device; stop lets the effects ring out; hardStop is silent
-    // from the next cycle; devamp plays the current loop out and runs on.
+    // start on the device; stop fades the file out and lets the effects ring
+    // on; hardStop fades everything out within the next cycle; devamp plays
+    // the current loop out and runs on. Every edge is a short fade (see
+    // KivEdgeRamp) that begins on the first frame of the cycle the action
+    // runs before.
     void play();
     void stop();
     void hardStop();
@@ -167,12 +174,26 @@ public:
     // as silence) since the last rebuild.
     std::uint64_t droppedFrames() const;
 
+    // Post-fader meters of a feed channel, in dB; the floor without a valid
+    // stream. A side's meters run from the first read on.
+    float outPostAveragePowerAtChannel(std::uint32_t channel) const;
+    float outPostPeakHoldLevelAtChannel(std::uint32_t channel) const;
+    // Through a send, whose aux channels follow the device feed: as
+    // setVolume with column c standing for aux channel c (row 0 its output
+    // gain, row r the crosspoint from file channel r - 1). Logs and does
+    // nothing without a send.
+    void setAuxVolume(float volume, std::uint32_t row, std::uint32_t column);
+    // The meters of aux channel `channel`; 0 without a send.
+    float outPostAveragePowerAtAuxChannel(std::uint32_t channel) const;
+    float outPostPeakHoldLevelAtAuxChannel(std::uint32_t channel) const;
+
     // Render thread. Fills the feed with the mixer's output, silence when
     // invalid, hard-stopped or rebuilding. Never waits, never allocates.
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                         std::uint32_t busNumber, const AudioChannels& data) override;
     // Render thread: the chain's input end, the meta buffer's frames while
-    // playing, else silence (so effect tails ring out after a stop).
+    // playing, else silence (so effect tails ring out after a stop); faded
+    // in at a start inside the file, out at a stop and onto an end point.
     std::int32_t _finalRender(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
                               std::uint32_t busNumber, const AudioChannels& data);
 
@@ -187,6 +208,13 @@ private:
     // Render thread, `_renderMutex` held: takes a chain handed over, unless
     // the way to the last one still runs.
     void takeHandedOverChain();
+    // Render thread: nothing sounds any more, so the next sound starts from silence.
+    void closeEdges();
+    // Render thread: a seek while the file plays; the sound it leaves fades
+    // out under the one it goes to, unless that goes on where it was.
+    void crossfadeToSeek(const AudioChannels& data);
+    // Control thread: a stop the render thread has not faded out yet.
+    bool stopStillToFade() const;
     // KivFadeTarget.
     float fadeVolume() override { return masterVolume(); }
     void setFadeVolume(float volume) override { setMasterVolume(volume); }
@@ -221,6 +249,8 @@ private:
     // Runs `f` on the mixer under `_mixerMutex` (shared); false without one.
     template <class F>
     bool withMixer(F&& f) const;
+    // The feed channel of a send's aux channel; none without a send.
+    std::optional<std::uint32_t> auxFeedChannel(std::uint32_t channel) const;
 
     Scheduler& _scheduler;
     const Clock& _clock;
@@ -276,6 +306,9 @@ private:
     bool _attached = false;
     std::vector<float> _scratch;        // feeds channels nobody reads
     std::vector<float*> _chainChannels; // the chain's buffers for one call
+    // Where the sound a seek leaves is read, to fade out under the new one.
+    std::vector<float> _tail;
+    std::vector<float*> _tailChannels;
     std::uint32_t _scratchFrames = 0;
     KivRenderFlags* _cycleFlags = nullptr;               // render thread, during one render
     const KivRenderTimeStamp* _cycleTimeStamp = nullptr; // render thread, during one render
@@ -293,6 +326,16 @@ private:
     std::atomic<double> _timeWeWereStopped;
     // Render cycles that found the graph rebuilding.
     std::atomic<std::uint64_t> _missedCycles{0};
+    // Written by the render thread, read by the cleanup check. Whether the
+    // last cycle let the file through to the chain, and whether the feed
+    // may have sounded (an effect's tail included): a change of what the
+    // actions ask for fades in or out from there (see KivEdgeRamp).
+    std::atomic<bool> _inputOpen{false};
+    std::atomic<bool> _outputOpen{false};
+    bool _hardStopFading = false; // render thread, for the length of one render
+    // `_controlMutex`: the cleanup check found a stop still to fade once and
+    // let the source be pulled one more round.
+    bool _detachDeferred = false;
     RenderLogLimiter _renderErrors; // render thread
 
     SteadyClock _steadyClock;

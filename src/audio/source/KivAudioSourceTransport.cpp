@@ -26,6 +26,7 @@ void KivAudioSource::play() {
         return;
     }
     _timeWeWereStopped.store(std::numeric_limits<double>::quiet_NaN());
+    _detachDeferred = false;
     endCleanupTimerLocked();
     if (!attachLocked()) {
         return;
@@ -120,6 +121,14 @@ bool KivAudioSource::isFinished() const {
     return finishedLocked();
 }
 
+bool KivAudioSource::stopStillToFade() const {
+    if (_hardStopped.load(std::memory_order_acquire)) {
+        return _outputOpen.load(std::memory_order_relaxed);
+    }
+    return !_isPlaying.load(std::memory_order_acquire) &&
+           _inputOpen.load(std::memory_order_relaxed);
+}
+
 bool KivAudioSource::finishedLocked() const {
     if (_hardStopped.load(std::memory_order_acquire)) {
         return true;
@@ -140,6 +149,14 @@ void KivAudioSource::_detachIfFinished() {
         if (!finishedLocked()) {
             return;
         }
+        // Detached now, a stop run outside a batch just before this check
+        // would end without its fade. Once only: a device that no longer
+        // renders never fades it.
+        if (!_detachDeferred && stopStillToFade()) {
+            _detachDeferred = true;
+            return;
+        }
+        _detachDeferred = false;
         endCleanupTimerLocked();
         detachLocked();
         _isPlaying.store(false, std::memory_order_release);

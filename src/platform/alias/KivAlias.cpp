@@ -254,6 +254,6 @@ std::shared_ptr<KivAlias> KivAlias::initWithCoder(const KivKeyedDecoder& coder) 
         }
         alias->_record = std::move(record);
     }
-    alias->_lastKnownFullPath = coder.decodeStringForKey("lastKnownPath");
+    alias->_lastKnownFullPath = coder.decodeStringForKey("lastKnownPath", PATH_MAX);
     return alias;
 }

@@ -4,6 +4,7 @@
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
 #include "foundation/ThreadRole.h"
+#include "platform/effects/EffectChannelFit.h"
 #include "platform/effects/EffectStatus.h"
 #include "platform/effects/Lv2PluginUi.h"
 #include "platform/effects/Lv2StateText.h"
@@ -88,12 +89,8 @@ Lv2Processor::Lv2Processor(std::shared_ptr<Lv2World> world, const LilvPlugin* pl
 Lv2Processor::~Lv2Processor() = default;
 
 std::vector<EffectChannelPair> Lv2Processor::supportedChannels() const {
-    const auto ins = static_cast<std::int16_t>(_layout.audioInputs.size());
-    const auto outs = static_cast<std::int16_t>(_layout.audioOutputs.size());
-    if (ins == 1 && outs == 1) {
-        return {EffectChannelPair{-1, -1}};
-    }
-    return {EffectChannelPair{ins, outs}};
+    return EffectChannelFit::layouts(static_cast<std::uint32_t>(_layout.audioInputs.size()),
+                                     static_cast<std::uint32_t>(_layout.audioOutputs.size()));
 }
 
 std::int32_t Lv2Processor::prepare(const EffectRenderLock& held, double sampleRate,

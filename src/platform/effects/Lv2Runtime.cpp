@@ -21,22 +21,16 @@ std::unique_ptr<Lv2Runtime> Lv2Runtime::create(Lv2World& world, const LilvPlugin
                                                const Lv2PortLayout& layout, double sampleRate,
                                                std::uint32_t maxFrames, std::uint32_t channels,
                                                std::int32_t& status) {
-    const std::size_t ins = layout.audioInputs.size();
-    const std::size_t outs = layout.audioOutputs.size();
-    std::size_t count = 0;
-    if (ins == channels && outs == channels) {
-        count = 1;
-    } else if (ins == 1 && outs == 1) {
-        count = channels;
-    }
-    if (count == 0 || channels == 0 || maxFrames == 0 || !std::isfinite(sampleRate) ||
-        sampleRate <= 0.0) {
+    const auto fit =
+        EffectChannelFit::of(static_cast<std::uint32_t>(layout.audioInputs.size()),
+                             static_cast<std::uint32_t>(layout.audioOutputs.size()), channels);
+    if (!fit || maxFrames == 0 || !std::isfinite(sampleRate) || sampleRate <= 0.0) {
         status = kEffectFormatNotSupported;
         return nullptr;
     }
     std::unique_ptr<Lv2Runtime> runtime(
-        new Lv2Runtime(world, layout, sampleRate, maxFrames, channels));
-    if (!runtime->instantiate(plugin, count)) {
+        new Lv2Runtime(world, layout, *fit, sampleRate, maxFrames, channels));
+    if (!runtime->instantiate(plugin, fit->instances)) {
         status = kEffectFailedInitialization;
         return nullptr;
     }
@@ -44,9 +38,10 @@ std::unique_ptr<Lv2Runtime> Lv2Runtime::create(Lv2World& world, const LilvPlugin
     return runtime;
 }
 
-Lv2Runtime::Lv2Runtime(Lv2World& world, const Lv2PortLayout& layout, double sampleRate,
-                       std::uint32_t maxFrames, std::uint32_t channels)
+Lv2Runtime::Lv2Runtime(Lv2World& world, const Lv2PortLayout& layout, EffectChannelFit fit,
+                       double sampleRate, std::uint32_t maxFrames, std::uint32_t channels)
     : _layout(layout)
+    , _fit(fit)
     , _sampleRate(sampleRate)
     , _maxFrames(maxFrames)
     , _channels(channels)
@@ -164,7 +159,10 @@ float Lv2Runtime::run(const float* const* input, float* const* output, std::uint
             instance.floatBuffers[*_layout.enabledPort][0] = enabled;
         }
         resetAtomPorts(instance);
-        for (std::size_t c = 0; c < perInstance; ++c) {
+        if (!_fit.isDirect()) {
+            gatherInputs(instance, input, offset, frames);
+        }
+        for (std::size_t c = 0; _fit.isDirect() && c < perInstance; ++c) {
             const std::size_t channel = k * perInstance + c;
             // lilv takes a writable pointer for every port; an input is only read.
             lilv_instance_connect_port(instance.instance, _layout.audioInputs[c],
@@ -180,7 +178,9 @@ float Lv2Runtime::run(const float* const* input, float* const* output, std::uint
                 values[index].store(instance.floatBuffers[index][0], std::memory_order_relaxed);
             }
         }
-        if (_layout.inPlaceBroken) {
+        if (!_fit.isDirect()) {
+            giveBackOutputs(instance, output, offset, frames);
+        } else if (_layout.inPlaceBroken) {
             for (std::size_t c = 0; c < perInstance; ++c) {
                 std::memcpy(output[k * perInstance + c] + offset,
                             instance.floatBuffers[_layout.audioOutputs[c]].data(),
@@ -189,4 +189,77 @@ float Lv2Runtime::run(const float* const* input, float* const* output, std::uint
         }
     }
     return _layout.latencyPort ? _instances[0].floatBuffers[*_layout.latencyPort][0] : 0.0f;
+}
+
+void Lv2Runtime::gatherInputs(Instance& instance, const float* const* input, std::uint32_t offset,
+                              std::uint32_t frames) {
+    for (std::size_t c = 0; c < _layout.audioInputs.size(); ++c) {
+        const std::uint32_t port = _layout.audioInputs[c];
+        const float* source = nullptr;
+        switch (_fit.in) {
+        case EffectChannelFit::Inputs::OneToOne:
+            source = input[c] + offset;
+            break;
+        case EffectChannelFit::Inputs::Spread:
+            source = input[0] + offset;
+            break;
+        case EffectChannelFit::Inputs::Mix: {
+            // The mean, not the sum: channels that carry the same signal
+            // reach the plugin at the level they have.
+            float* mixed = instance.floatBuffers[port].data();
+            const float scale = 1.0f / static_cast<float>(_channels);
+            std::fill(mixed, mixed + frames, 0.0f);
+            for (std::uint32_t k = 0; k < _channels; ++k) {
+                for (std::uint32_t f = 0; f < frames; ++f) {
+                    mixed[f] += input[k][offset + f] * scale;
+                }
+            }
+            source = mixed;
+            break;
+        }
+        }
+        lilv_instance_connect_port(instance.instance, port, const_cast<float*>(source));
+    }
+    // Outputs go to the plugin's own buffers, since an input may now share
+    // a channel buffer with any of them.
+    for (const std::uint32_t port : _layout.audioOutputs) {
+        lilv_instance_connect_port(instance.instance, port, instance.floatBuffers[port].data());
+    }
+}
+
+void Lv2Runtime::giveBackOutputs(Instance& instance, float* const* output, std::uint32_t offset,
+                                 std::uint32_t frames) const {
+    const auto& outputs = _layout.audioOutputs;
+    switch (_fit.out) {
+    case EffectChannelFit::Outputs::OneToOne:
+        for (std::size_t c = 0; c < outputs.size(); ++c) {
+            std::memcpy(output[c] + offset, instance.floatBuffers[outputs[c]].data(),
+                        frames * sizeof(float));
+        }
+        break;
+    case EffectChannelFit::Outputs::Spread:
+        for (std::uint32_t c = 0; c < _channels; ++c) {
+            std::memcpy(output[c] + offset, instance.floatBuffers[outputs[0]].data(),
+                        frames * sizeof(float));
+        }
+        break;
+    case EffectChannelFit::Outputs::Mix: {
+        // A mono chain keeps the mean of the outputs. A stereo effect fed the
+        // same signal on both inputs gives much the same on both outputs:
+        // their sum would be up to 6 dB louder than the effect makes it (a
+        // bypassed or gain-only effect would not leave the cue as it was),
+        // and either output alone would drop what the effect puts only on
+        // the other side (a ping-pong echo, the far half of a pan).
+        float* mono = output[0] + offset;
+        const float scale = 1.0f / static_cast<float>(outputs.size());
+        for (std::uint32_t f = 0; f < frames; ++f) {
+            float sum = 0.0f;
+            for (const std::uint32_t port : outputs) {
+                sum += instance.floatBuffers[port][f];
+            }
+            mono[f] = sum * scale;
+        }
+        break;
+    }
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/effects/EffectChannelFit.h"
 #include "platform/effects/Lv2PortLayout.h"
 #include "platform/effects/Lv2World.h"
 
@@ -12,14 +13,16 @@
 #include <vector>
 
 // The live side of one prepared format: the plugin's instances with every
-// port connected to a buffer of their own, activated. A plugin with one audio
-// input and one output runs one instance per channel; otherwise one instance
-// takes all channels. Made and destroyed on the main thread, run on the
-// render thread; nothing here allocates after create().
+// port connected to a buffer of their own, activated, and fitted to the
+// channels as EffectChannelFit says: a plugin with one audio input and one
+// output runs one instance per channel; otherwise one instance takes all
+// channels, its inputs and outputs mixed or spread where the counts differ.
+// Made and destroyed on the main thread, run on the render thread; nothing
+// here allocates after create().
 class Lv2Runtime {
 public:
-    // nullptr with kEffectFormatNotSupported when the plugin's channels do not
-    // fit, or kEffectFailedInitialization when the plugin will not instantiate.
+    // nullptr with kEffectFormatNotSupported when the plugin cannot be
+    // fitted to the channels, or kEffectFailedInitialization when the plugin will not instantiate.
     static std::unique_ptr<Lv2Runtime> create(Lv2World& world, const LilvPlugin* plugin,
                                               const Lv2PortLayout& layout, double sampleRate,
                                               std::uint32_t maxFrames, std::uint32_t channels,
@@ -43,7 +46,8 @@ public:
     // at most maxFrames, and returns the frames of latency the plugin reports.
     // The plugin reads and writes the channel buffers themselves (in place
     // when `input` and `output` are the same), unless it cannot work in
-    // place: then it writes into its own buffers, copied out after.
+    // place, or its channels are mixed or spread: then it reads and writes
+    // its own buffers, filled before and copied out after.
     float run(const float* const* input, float* const* output, std::uint32_t offset,
               std::uint32_t frames, std::atomic<float>* values, float enabled);
 
@@ -54,12 +58,21 @@ private:
         std::vector<std::vector<std::uint64_t>> atomBuffers; // by port index; 8-byte aligned
     };
 
-    Lv2Runtime(Lv2World& world, const Lv2PortLayout& layout, double sampleRate,
-               std::uint32_t maxFrames, std::uint32_t channels);
+    Lv2Runtime(Lv2World& world, const Lv2PortLayout& layout, EffectChannelFit fit,
+               double sampleRate, std::uint32_t maxFrames, std::uint32_t channels);
     bool instantiate(const LilvPlugin* plugin, std::size_t count);
     void resetAtomPorts(Instance& instance);
+    // The one instance of a fit that mixes or spreads, on frames [offset,
+    // offset + frames): the inputs gathered from the channels before the run,
+    // and the outputs, which the plugin writes into its own buffers, given
+    // back to the channels after it.
+    void gatherInputs(Instance& instance, const float* const* input, std::uint32_t offset,
+                      std::uint32_t frames);
+    void giveBackOutputs(Instance& instance, float* const* output, std::uint32_t offset,
+                         std::uint32_t frames) const;
 
     const Lv2PortLayout& _layout;
+    const EffectChannelFit _fit;
     // Port indices by what run() does with them.
     std::vector<std::uint32_t> _controlInputs; // the enabled port left out
     std::vector<std::uint32_t> _controlOutputs;

@@ -1,6 +1,8 @@
 #include "platform/files/FileOperations.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,7 +57,15 @@ int writeAll(int fd, std::string_view contents) {
     return 0;
 }
 
-int copyContents(int from, int to, off_t size, const std::atomic<bool>* cancelled) {
+FileState stateOf(const struct stat& status) {
+    return {
+        status.st_dev, status.st_ino, status.st_size,
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
+        static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec};
+}
+
+// The bytes sent, which fall short of `size` when the file shrank meanwhile.
+int copyContents(int from, int to, off_t size, const std::atomic<bool>* cancelled, off_t& copied) {
     off_t offset = 0;
     while (offset < size) {
         if (cancelled && cancelled->load(std::memory_order_relaxed)) {
@@ -71,7 +81,7 @@ int copyContents(int from, int to, off_t size, const std::atomic<bool>* cancelle
             return errno;
         }
         if (sent == 0) {
-            break; // the file shrank while being copied
+            break; // the file shrank while being copied: told by `copied`
         }
         // Each piece reaches the disk before the next is sent, so the final
         // flush is short and a cancel never waits behind gigabytes of it.
@@ -79,10 +89,12 @@ int copyContents(int from, int to, off_t size, const std::atomic<bool>* cancelle
                           SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                               SYNC_FILE_RANGE_WAIT_AFTER);
     }
+    copied = offset;
     return 0;
 }
 
-int copyOpenFile(int from, const std::string& destination, const std::atomic<bool>* cancelled) {
+int copyOpenFile(int from, const std::string& destination, const std::atomic<bool>* cancelled,
+                 const FileState* expected) {
     struct stat status {};
     if (::fstat(from, &status) != 0) {
         return errno;
@@ -90,13 +102,33 @@ int copyOpenFile(int from, const std::string& destination, const std::atomic<boo
     if (!S_ISREG(status.st_mode)) {
         return EINVAL;
     }
+    const FileState before = stateOf(status);
+    if (expected && before != *expected) {
+        return kSourceChanged;
+    }
     Descriptor to(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (to.get() < 0) {
         return errno;
     }
-    int error = copyContents(from, to.get(), status.st_size, cancelled);
+    off_t copied = 0;
+    int error = 0;
+    // A reflink shares the blocks until either side is written to: a copy of
+    // its own at once, where the file system offers one.
+    if (::ioctl(to.get(), FICLONE, from) == 0) {
+        struct stat cloned {};
+        error = ::fstat(to.get(), &cloned) == 0 ? 0 : errno;
+        copied = cloned.st_size;
+    } else {
+        error = copyContents(from, to.get(), status.st_size, cancelled, copied);
+    }
     if (error == 0 && cancelled && cancelled->load(std::memory_order_relaxed)) {
         error = ECANCELED;
+    }
+    // What was copied must be what was there: the whole length, and no
+    // writing into the file meanwhile.
+    if (error == 0 &&
+        (copied != status.st_size || ::fstat(from, &status) != 0 || stateOf(status) != before)) {
+        error = kSourceChanged;
     }
     if (error == 0 && ::fsync(to.get()) != 0) {
         error = errno;
@@ -111,6 +143,14 @@ int copyOpenFile(int from, const std::string& destination, const std::atomic<boo
 }
 
 } // namespace
+
+std::optional<FileState> fileState(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return stateOf(status);
+}
 
 unsigned randomNumber() {
     thread_local std::mt19937 generator{std::random_device{}()};
@@ -150,16 +190,17 @@ int linkFile(const std::string& source, const std::string& destination) {
 }
 
 int copyFile(const std::string& source, const std::string& destination,
-             const std::atomic<bool>* cancelled) {
+             const std::atomic<bool>* cancelled, const FileState* expected) {
     // Non-blocking, so a FIFO in place of the file is refused at once, not waited on.
     Descriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (from.get() < 0) {
         return errno;
     }
-    return copyOpenFile(from.get(), destination, cancelled);
+    return copyOpenFile(from.get(), destination, cancelled, expected);
 }
 
-int readRegularFile(const std::string& path, std::size_t limit, std::string& contents) {
+int readRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                    FileState* state) {
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         return errno;
@@ -192,6 +233,9 @@ int readRegularFile(const std::string& path, std::size_t limit, std::string& con
     // A file that shrank meanwhile gives what it still held.
     text.resize(done);
     contents = std::move(text);
+    if (state != nullptr) {
+        *state = stateOf(status);
+    }
     return 0;
 }
 
@@ -245,6 +289,9 @@ bool isDirectory(const std::string& path) {
 }
 
 std::string errorText(int error) {
+    if (error == kSourceChanged) {
+        return "the file changed while it was being copied";
+    }
     char buffer[256];
     // The GNU form: thread-safe, and the text may not be in the buffer.
     return ::strerror_r(error, buffer, sizeof buffer);

@@ -9,11 +9,18 @@
 #include "window/grid/GridView.h"
 #include "window/grid/GridViewDelegate.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QSaveFile>
 #include <QTimer>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -29,9 +36,22 @@ QString audioFilesFilter() {
 // Copies through a temporary file in the target's folder that replaces the
 // target only once it is complete.
 bool copyReplacing(const QString& source, const QString& target, QString& error) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Opened without blocking and looked at first: a FIFO in the media's
+    // place is refused, never waited on.
+    const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                       : QStringLiteral("It is not a regular file.");
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    QFile in;
+    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         error = in.errorString();
+        ::close(fd);
         return false;
     }
     QSaveFile out(target);

@@ -119,6 +119,7 @@ struct Look {
     bool hold = false;
     bool loops = false;
     bool solo = false;
+    bool ducking = false;
     bool missing = false;
 
     bool operator==(const Look&) const = default;
@@ -268,7 +269,8 @@ std::vector<std::pair<bool, const char*>> CueCellView::marks() const {
     // Right to left.
     return {{_cue->hold(), "hold_icon_cell"},
             {_cue->loops(), "loop_icon_cell"},
-            {_cue->solo(), "solo_icon_cell"}};
+            {_cue->solo(), "solo_icon_cell"},
+            {_cue->ducking(), "ducking_icon_cell"}};
 }
 
 CueCellLayout CueCellView::layout() const {
@@ -351,6 +353,7 @@ const QImage& CueCellView::picture(qreal ratio) {
         look.hold = _cue->hold();
         look.loops = _cue->loops();
         look.solo = _cue->solo();
+        look.ducking = _cue->ducking();
         look.missing = _cue->isMediaMissing();
     }
     const auto found = std::find_if(_pictures.begin(), _pictures.end(),
@@ -484,7 +487,7 @@ void CueCellView::drawCue(QPainter& painter, const CueCellLayout& parts, bool fi
     if (fixed) {
         drawBody(painter, r, state);
         drawHotkey(painter, parts);
-        // Hold, loop, solo: those that are on, right to left.
+        // Hold, loop, solo, ducking: those that are on, right to left.
         QRectF mark = parts.firstMark;
         for (const auto& [on, name] : marks()) {
             if (!on) {

@@ -2,12 +2,14 @@
 
 #include "KivUI/services/KivPrompts.h"
 #include "audio/source/KivAudioFile.h"
+#include "foundation/KivLog.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
 #include "model/MediaName.h"
 #include "model/SyncedBatch.h"
 #include "model/Workspace.h"
 #include "platform/alias/KivAlias.h"
+#include "platform/files/FileOperations.h"
 #include "window/grid/CueCellView.h"
 #include "window/grid/GridView.h"
 #include "window/grid/MediaImport.h"
@@ -17,6 +19,7 @@
 #include "window/workspace/WorkspaceController.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QStringList>
 
@@ -27,40 +30,59 @@ namespace {
 constexpr std::size_t kNone = CartGrid::kNotFound;
 
 const char* const kUnreadable = "Only audio files that can be read can be added to the grid.";
+const char* const kChanged =
+    "A file changed while it was being copied into the show's media; add it again once it is "
+    "complete.";
 const char* const kGridFull = "The grid has no empty slot left.";
 
-// Worker thread. Whether the import takes the file: a regular file (at the
-// end of its links) that opens as audio and plays through. Anything else, a
-// private key named by a cue on the clipboard say, is never read further, let
-// alone copied.
-bool isImportable(const std::string& path) {
+// Worker thread. What the import takes of the file, its length in seconds: a
+// regular file (at the end of its links) that opens as audio and plays
+// through to its end. Anything else, a private key named by a cue on the
+// clipboard say, is never read further, let alone copied.
+std::optional<double> importableLength(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return false;
+        return std::nullopt;
     }
     auto alias = KivAlias::aliasWithPath(path);
     if (!alias) {
-        return false;
+        return std::nullopt;
     }
     KivAudioFile file(alias);
-    return file.validFile() && file.readsThrough();
+    if (!file.validFile() || !file.readsThrough()) {
+        return std::nullopt;
+    }
+    return file.fileLengthInSeconds();
 }
 
 // Worker thread: the file checked, then copied into the workspace's media
-// unless `copy` is false.
+// unless `copy` is false. The copy is the file checked: the same bytes, as
+// long and as readable to its end, or the file is refused.
 MediaImport::Taken take(const Workspace& workspace, const std::string& path, bool copy,
                         const std::atomic<bool>& cancelled) {
-    if (!isImportable(path)) {
+    const auto checked = FileOperations::fileState(path);
+    const auto length = importableLength(path);
+    if (!checked || !length) {
         return {{}, kUnreadable};
     }
     if (!copy) {
         return {path, {}};
     }
     std::string problem;
-    if (auto copied = workspace.copyFileIntoTmp(path, &cancelled, &problem)) {
-        return {*copied, {}};
+    const auto copied = workspace.copyFileIntoTmp(path, &cancelled, &problem, &*checked);
+    if (!copied) {
+        if (problem == FileOperations::errorText(FileOperations::kSourceChanged)) {
+            return {{}, kChanged};
+        }
+        return {{}, "A file could not be copied into the show's media: " + problem + "."};
     }
-    return {{}, "A file could not be copied into the show's media: " + problem + "."};
+    if (importableLength(*copied) != length) {
+        logFormat("Failed to copy %s when importing: the copy does not play as the file did",
+                  path.c_str());
+        ::unlink(copied->c_str());
+        return {{}, kChanged};
+    }
+    return {*copied, {}};
 }
 
 } // namespace

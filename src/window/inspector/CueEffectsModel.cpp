@@ -15,12 +15,28 @@ CueEffectsModel::CueEffectsModel(Move move, QObject* parent)
 void CueEffectsModel::setCue(std::shared_ptr<AudioCue> cue) {
     beginResetModel();
     _cue = std::move(cue);
+    observeEffects();
     endResetModel();
 }
 
 void CueEffectsModel::reload() {
     beginResetModel();
+    observeEffects();
     endResetModel();
+}
+
+void CueEffectsModel::observeEffects() {
+    _fitObservations.clear();
+    if (!_cue) {
+        return;
+    }
+    for (const auto& effect : _cue->effects()) {
+        // The chain is fitted under its source's locks: the rows are told later.
+        _fitObservations.push_back(effect->fitChanged().connect([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { reload(); }, Qt::QueuedConnection);
+        }));
+    }
 }
 
 int CueEffectsModel::rowCount(const QModelIndex& parent) const {
@@ -32,11 +48,22 @@ int CueEffectsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CueEffectsModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !_cue || index.row() < 0 || index.row() >= rowCount()) {
+    if (!_cue || index.row() < 0 || index.row() >= rowCount()) {
         return {};
     }
-    return QString::fromStdString(
-        _cue->effects()[static_cast<std::size_t>(index.row())]->displayName());
+    const KivEffect& effect = *_cue->effects()[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdString(effect.displayName());
+    case kNoticeRole:
+    case Qt::ToolTipRole:
+        if (effect.refusedChannels() != 0) {
+            return QString::fromLatin1(kKivEffectRefusedChannelsNotice);
+        }
+        return {};
+    default:
+        return {};
+    }
 }
 
 Qt::ItemFlags CueEffectsModel::flags(const QModelIndex& index) const {

@@ -387,7 +387,7 @@ void CueInspectorController::setOutputTitles(const QStringList& titles) {
 }
 
 void CueInspectorController::changeOutputDevice(int index) {
-    const auto& outputs = _workspaceController.output().outputs();
+    const auto& outputs = _workspaceController.outputDevices();
     if (!_cue || index < 0 || index >= static_cast<int>(outputs.size())) {
         return;
     }

@@ -12,6 +12,7 @@
 #include "model/AudioCue.h"
 #include "model/PondraColor.h"
 #include "window/inspector/ColorSwatch.h"
+#include "window/inspector/CueEffectRowDelegate.h"
 #include "window/inspector/CueEffectsModel.h"
 #include "window/inspector/CueInspectorController.h"
 #include "window/waveform/AudioWaveformView.h"
@@ -200,6 +201,9 @@ void CueInspectorController::buildLayout() {
     _effectsTable->horizontalHeader()->setStretchLastSection(true);
     _effectsTable->verticalHeader()->hide();
     _effectsTable->verticalHeader()->setDefaultSectionSize(20);
+    // A row that tells why its effect is left out is two lines tall.
+    _effectsTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    _effectsTable->setItemDelegate(new CueEffectRowDelegate(20, _effectsTable));
     _effectsTable->setShowGrid(false);
     _effectsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     _effectsTable->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -33,7 +33,13 @@ std::shared_ptr<AudioCue> InspectorController::cue() const {
 }
 
 void InspectorController::setCue(std::shared_ptr<AudioCue> cue) {
+    const bool selected = cue != nullptr;
     _cueInspector->setCue(std::move(cue));
+    // An empty list has nothing left to show for the cue picked.
+    if (selected && _brokenCueViewIsVisible &&
+        _workspaceController.brokenCueController().brokenOrFlaggedCues().empty()) {
+        slideBrokenCueViewOut();
+    }
     refreshInspector();
 }
 
@@ -95,16 +101,21 @@ void InspectorController::toggleBrokenCueView() {
         slide(_cueInspector, frameForInspectorView(), false);
         _workspaceController.brokenCueController().hidePopover();
     } else {
-        if (_brokenCueView) {
-            slide(_brokenCueView, frameForBrokenCueView(), false);
-        }
-        if (_cueInspector->cue()) {
-            slide(_cueInspector, rect(), true);
-        }
+        slideBrokenCueViewOut();
         _workspaceController.makeCartFirstResponder();
     }
     _workspaceController.brokenCueController().reloadData();
     refreshInspector();
+}
+
+void InspectorController::slideBrokenCueViewOut() {
+    _brokenCueViewIsVisible = false;
+    if (_brokenCueView) {
+        slide(_brokenCueView, frameForBrokenCueView(), false);
+    }
+    if (_cueInspector->cue()) {
+        slide(_cueInspector, rect(), true);
+    }
 }
 
 void InspectorController::slide(QWidget* view, const QRect& frame, bool shown) {

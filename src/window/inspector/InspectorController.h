@@ -25,7 +25,9 @@ public:
 
     CueInspectorController& cueInspectorController() const { return *_cueInspector; }
     std::shared_ptr<AudioCue> cue() const;
-    // The selected cue, or none: grid selection, tab selection, removal, show mode.
+    // The selected cue, or none: grid selection, tab selection, removal, show
+    // mode. Over a warnings list with no warning left, a cue brings the cue
+    // inspector back.
     void setCue(std::shared_ptr<AudioCue> cue);
 
     // The warnings list; the pane takes it as a child, hidden below itself.
@@ -54,6 +56,8 @@ private:
     QRect frameForInspectorView() const;
     QRect frameForBrokenCueView() const;
     void slide(QWidget* view, const QRect& frame, bool shown);
+    // The warnings slide out below, the cue inspector (holding a cue) in.
+    void slideBrokenCueViewOut();
 
     WorkspaceController& _workspaceController;
     CueInspectorController* _cueInspector = nullptr;

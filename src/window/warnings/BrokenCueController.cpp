@@ -38,7 +38,7 @@ BrokenCueController::~BrokenCueController() {
 void BrokenCueController::setWarningButton(QAbstractButton* button) {
     _warningButton = button;
     if (button) {
-        button->setText(QStringLiteral("%1 Warnings").arg(_concerns.size()));
+        button->setText(BrokenCueView::countText(_concerns.size()));
         button->setVisible(!_concerns.empty());
     }
 }
@@ -85,7 +85,7 @@ void BrokenCueController::executeReloadData() {
         view->setConcerns(_concerns);
     }
     if (_warningButton) {
-        _warningButton->setText(QStringLiteral("%1 Warnings").arg(_concerns.size()));
+        _warningButton->setText(BrokenCueView::countText(_concerns.size()));
         _warningButton->setVisible(!_concerns.empty());
     }
     showPopoverOnce();

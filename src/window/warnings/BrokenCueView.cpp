@@ -43,8 +43,12 @@ BrokenCueView::BrokenCueView(QWidget* parent)
 
 BrokenCueView::~BrokenCueView() = default;
 
+QString BrokenCueView::countText(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 Warning") : QStringLiteral("%1 Warnings").arg(count);
+}
+
 void BrokenCueView::setConcerns(std::vector<SafetyConcern> concerns) {
-    _label->setText(QStringLiteral("%1 Warnings").arg(concerns.size()));
+    _label->setText(countText(concerns.size()));
     _model->setConcerns(std::move(concerns));
 }
 

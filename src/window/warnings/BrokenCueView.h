@@ -23,6 +23,9 @@ public:
     explicit BrokenCueView(QWidget* parent = nullptr);
     ~BrokenCueView() override;
 
+    // "1 Warning", else "<count> Warnings": the count wherever it is shown.
+    static QString countText(std::size_t count);
+
     // Shows these concerns, in this order; a selection is cleared.
     void setConcerns(std::vector<SafetyConcern> concerns);
     const std::vector<SafetyConcern>& concerns() const;

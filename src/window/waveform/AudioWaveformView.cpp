@@ -132,6 +132,11 @@ void AudioWaveformView::clearSelection() {
     viewport()->update();
 }
 
+void AudioWaveformView::selectAll() {
+    _editor.selectAll();
+    viewport()->update();
+}
+
 void AudioWaveformView::refreshCursorPosition() {
     auto cue = _cue.lock();
     const bool loaded = cue && cue->isLoaded();

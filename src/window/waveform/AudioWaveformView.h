@@ -36,6 +36,8 @@ public:
     // The user's selection becomes the played range when over 0.1 s long.
     void setStartAndEndFromSelection();
     void clearSelection();
+    // The user's selection becomes the whole file.
+    void selectAll();
     // The cue's progress or playing changed.
     void refreshCursorPosition();
     void openCueFileWithExternalEditor();

@@ -224,12 +224,7 @@ void PondraWindow::buildMenus() {
     menuBar()->setStyleSheet(QStringLiteral(
         "QMenuBar { background: #262424; color: #e6e6e6; border-bottom: 1px solid #141414; }"
         "QMenuBar::item { padding: 4px 10px; background: transparent; }"
-        "QMenuBar::item:selected { background: #3a77a3; }"
-        "QMenu { background: #2d2b2b; color: #e6e6e6; border: 1px solid #141414; }"
-        "QMenu::item { padding: 4px 28px 4px 20px; }"
-        "QMenu::item:selected { background: #3a77a3; }"
-        "QMenu::item:disabled { color: #6e6e6e; }"
-        "QMenu::separator { height: 1px; background: #1a1a1a; margin: 4px 0; }"));
+        "QMenuBar::item:selected { background: #3a77a3; }"));
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     addAction(file, "newDocument", QStringLiteral("&New"), QKeySequence::New, &W::newDocument);
     addAction(file, "openDocument", QStringLiteral("&Open..."), QKeySequence::Open,

@@ -4,6 +4,7 @@
 #include "KivUI/controls/VornPopUpButton.h"
 #include "KivUI/controls/VornSlider.h"
 #include "KivUI/controls/VornSplitView.h"
+#include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivPrompts.h"
 #include "foundation/MainRunLoop.h"
 #include "model/AudioCue.h"
@@ -33,17 +34,17 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QLayout>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 
 WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
-                                         DocumentActions* documents)
+                                         KivPasteboard& pasteboard, DocumentActions* documents)
     : _workspace(std::move(workspace))
     , _prompts(prompts)
+    , _pasteboard(pasteboard)
     , _documents(documents)
     , _output(std::make_unique<WorkspaceOutputController>(*this))
     , _edits(std::make_unique<WorkspaceEditCommands>(*this))
@@ -80,8 +81,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
         validateMenus();
     });
     // A cue copied in another window, or another program, can be pasted here.
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
-            [this] { validateMenus(); });
+    _pasteboardObservation = _pasteboard.changed.connect([this] { validateMenus(); });
     wireWindow();
 }
 
@@ -93,6 +93,7 @@ WorkspaceController::~WorkspaceController() {
     }
     _checkpointObservation.disconnect();
     _saveObservation.disconnect();
+    _pasteboardObservation.disconnect();
     if (_workspace->saveProgress() == _window->saveProgress()) {
         _workspace->setSaveProgress(nullptr);
     }
@@ -309,6 +310,18 @@ std::vector<SafetyConcern> WorkspaceController::brokenOrFlaggedCues() const {
         }
     }
     return concerns;
+}
+
+const std::vector<AudioOutput>& WorkspaceController::outputDevices() const {
+    return _output->outputs();
+}
+
+void WorkspaceController::toggleMode() {
+    if (isLocked()) {
+        setEditMode();
+    } else {
+        setShowMode();
+    }
 }
 
 void WorkspaceController::setShowMode() {
@@ -544,9 +557,13 @@ void WorkspaceController::saveDocumentAs() {
 }
 
 void WorkspaceController::revertDocument() {
-    if (_documents && !_workspace->filePath().empty()) {
-        _documents->revertDocument(*_workspace);
-    }
+    // A revert replaces the window, and the menu that asked for it is still
+    // handling its key or click: the window goes on the next turn.
+    QTimer::singleShot(0, this, [this] {
+        if (_documents && !_workspace->filePath().empty()) {
+            _documents->revertDocument(*_workspace);
+        }
+    });
 }
 
 void WorkspaceController::closeWindow() {

@@ -22,6 +22,7 @@ class HelpActions;
 class GridController;
 class ImportProgressSheet;
 class InspectorController;
+class KivPasteboard;
 class KivPrompts;
 class LogController;
 class PondraWindow;
@@ -32,6 +33,7 @@ class Workspace;
 class WorkspaceEditCommands;
 class WorkspaceKeyRouter;
 class WorkspaceOutputController;
+struct AudioOutput;
 class WorkspaceTabCommands;
 
 // The window controller of one workspace: owns its window and one grid
@@ -47,7 +49,7 @@ public:
 
     // The documents may be null (a window on its own, in tests).
     WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
-                        DocumentActions* documents);
+                        KivPasteboard& pasteboard, DocumentActions* documents);
     ~WorkspaceController() override;
 
     // The cart's grid controller and its tab at the end of the row; a cart
@@ -63,6 +65,7 @@ public:
     const std::shared_ptr<Workspace>& sharedWorkspace() const { return _workspace; }
     SettingsController& settings() { return _settings; }
     KivPrompts& prompts() const { return _prompts; }
+    KivPasteboard& pasteboard() const { return _pasteboard; }
     // Null for a window on its own.
     DocumentActions* documents() const { return _documents; }
     UndoManager& undoManager() const;
@@ -85,6 +88,8 @@ public:
 
     // The parts.
     WorkspaceOutputController& output() const { return *_output; }
+    // The output pop-up's entries, in its order (the output part's).
+    const std::vector<AudioOutput>& outputDevices() const;
     WorkspaceEditCommands& edits() const { return *_edits; }
     WorkspaceKeyRouter& keys() const { return *_keys; }
     WorkspaceTabCommands& tabCommands() const { return *_tabCommands; }
@@ -97,6 +102,8 @@ public:
 
     // Mode. From the user, show mode runs the safety check first when the
     // settings ask for it, and enters show mode in any case.
+    // toggleMode goes to edit mode from show mode, else to show mode.
+    void toggleMode();
     void setShowMode();
     void setEditMode();
     void performSafetyChecksAndLock();
@@ -192,6 +199,7 @@ private:
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
+    KivPasteboard& _pasteboard;
     DocumentActions* _documents;
     SettingsController _settings;
     // Before the window: its grids tell it when they go.
@@ -210,6 +218,7 @@ private:
     int _heightOfInspector = 0;
     Connection _checkpointObservation;
     Connection _saveObservation;
+    Connection _pasteboardObservation;
     // Last: the window and the grid views in it go before the controllers.
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.

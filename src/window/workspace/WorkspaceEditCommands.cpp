@@ -1,14 +1,15 @@
 #include "window/workspace/WorkspaceEditCommands.h"
 
+#include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivPrompts.h"
+#include "foundation/KivLog.h"
 #include "model/AudioCue.h"
 #include "platform/undo/UndoManager.h"
 #include "window/grid/GridController.h"
 #include "window/grid/GridView.h"
+#include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceController.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMimeData>
 
 WorkspaceEditCommands::WorkspaceEditCommands(WorkspaceController& controller)
@@ -27,8 +28,8 @@ bool WorkspaceEditCommands::canPaste() const {
     if (_controller.isLocked()) {
         return false;
     }
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasFormat(QString::fromLatin1(AudioCue::kPasteboardType));
+    // Known from the clipboard's last change, never asked of its holder here.
+    return _controller.pasteboard().offers(QString::fromLatin1(AudioCue::kPasteboardType));
 }
 
 bool WorkspaceEditCommands::canDelete() const {
@@ -44,7 +45,7 @@ void WorkspaceEditCommands::copy() {
     data->setData(QString::fromLatin1(AudioCue::kPasteboardType),
                   QByteArray(reinterpret_cast<const char*>(bytes.data()),
                              static_cast<qsizetype>(bytes.size())));
-    QGuiApplication::clipboard()->setMimeData(data);
+    _controller.pasteboard().write(data);
     _controller.validateMenus();
 }
 
@@ -58,20 +59,62 @@ void WorkspaceEditCommands::cut() {
 }
 
 void WorkspaceEditCommands::paste() {
+    if (!canPaste() || !_controller.selectedController()) {
+        _controller.prompts().beep();
+        return;
+    }
+    // Another program's cue comes when it answers: the window goes on meanwhile.
+    _controller.pasteboard().read(
+        QString::fromLatin1(AudioCue::kPasteboardType), AudioCue::kMaximumPasteboardSize,
+        &_controller, [this](const KivPasteboard::Contents& contents) { pasteContents(contents); });
+}
+
+void WorkspaceEditCommands::pasteContents(const KivPasteboard::Contents& contents) {
+    using Status = KivPasteboard::Contents::Status;
     GridController* grid = _controller.selectedController();
-    if (!canPaste() || !grid) {
-        _controller.prompts().beep();
+    std::string problem;
+    switch (contents.status) {
+    case Status::Read:
+        if (auto cue = AudioCue::cueFromPasteboardData(
+                std::vector<std::uint8_t>(contents.bytes.begin(), contents.bytes.end()),
+                &problem)) {
+            if (grid && !_controller.isLocked()) {
+                grid->handlePasteCue(std::move(cue));
+            } else {
+                _controller.prompts().beep();
+            }
+            return;
+        }
+        refusePaste(QStringLiteral("The clipboard holds no cue that can be pasted: %1.")
+                        .arg(QString::fromStdString(problem)));
         return;
-    }
-    const QByteArray bytes = QGuiApplication::clipboard()->mimeData()->data(
-        QString::fromLatin1(AudioCue::kPasteboardType));
-    auto cue =
-        AudioCue::cueFromPasteboardData(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-    if (!cue) {
-        _controller.prompts().beep();
+    case Status::NoAnswer:
+        logLine("Warning: nothing was pasted: the program holding the clipboard did not answer");
+        refusePaste(QStringLiteral("The program holding the clipboard did not answer within a "
+                                   "second."));
         return;
+    case Status::TooLarge:
+        logFormat("Warning: nothing was pasted: the clipboard's cue is larger than %zu MB",
+                  AudioCue::kMaximumPasteboardSize >> 20);
+        refusePaste(QStringLiteral("The cue on the clipboard is larger than %1 MB, more than "
+                                   "any cue holds.")
+                        .arg(AudioCue::kMaximumPasteboardSize >> 20));
+        return;
+    case Status::Failed:
+        refusePaste(QStringLiteral("The clipboard could not be read."));
+        return;
+    case Status::Empty:
+        break;
     }
-    grid->handlePasteCue(std::move(cue));
+    // It was taken by a program that offers no cue meanwhile.
+    _controller.prompts().beep();
+}
+
+void WorkspaceEditCommands::refusePaste(const QString& why) {
+    // On this window only: a show running in another window keeps its keys.
+    _controller.prompts().beginSheet(
+        _controller.window(), {QStringLiteral("Nothing was pasted."), why, {QStringLiteral("OK")}},
+        nullptr);
 }
 
 void WorkspaceEditCommands::deleteSelected() {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "KivUI/services/KivPasteboard.h"
+
+class QString;
 class WorkspaceController;
 
 // The Edit menu's commands on the selected cart: copy, cut, paste and delete
@@ -14,7 +17,9 @@ public:
     bool canPaste() const;
     bool canDelete() const;
     void copy();
-    // Cut, paste and delete beep when there is nothing they can do.
+    // Cut, paste and delete beep when there is nothing they can do. A paste
+    // whose cue cannot be had (its holder does not answer, it is too large or
+    // no cue) ends in one message on the window.
     void cut();
     void paste();
     void deleteSelected();
@@ -26,5 +31,8 @@ public:
     void moveRight();
 
 private:
+    void pasteContents(const KivPasteboard::Contents& contents);
+    void refusePaste(const QString& why);
+
     WorkspaceController& _controller;
 };

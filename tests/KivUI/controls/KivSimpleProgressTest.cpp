@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <cmath>
+
 namespace {
 
 // Counts the paints a widget gets, none of them from the event loop.
@@ -45,7 +47,7 @@ TEST_F(SimpleProgressFixture, WithAMaximumOf1000OnlyWholeStepsOfTenRedisplay) {
     EXPECT_EQ(paintsFor(15), 0);
     EXPECT_EQ(paintsFor(20), 1);
     EXPECT_EQ(paintsFor(30), 1);
-    EXPECT_EQ(progress.progressIndicator()->value(), 30);
+    EXPECT_EQ(progress.progressIndicator()->value(), KivSimpleProgress::kIndicatorSteps * 3 / 100);
     counter.paints = 0;
     progress.incrementBy(5);
     EXPECT_EQ(counter.paints, 0);
@@ -62,4 +64,36 @@ TEST_F(SimpleProgressFixture, WithAMaximumBelowHundredEveryValueRedisplays) {
     progress.setLabel(QStringLiteral("Saving \"Show\""));
     EXPECT_EQ(progress.label()->text(), QStringLiteral("Saving \"Show\""));
     EXPECT_TRUE(progress.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(SimpleProgressFixture, TheBarShowsFractionsOfTheRangeWhateverItsBounds) {
+    QProgressBar* bar = progress.progressIndicator();
+    const auto shown = [&] { return double(bar->value() - bar->minimum()) / bar->maximum(); };
+    progress.setMinValue(0);
+    progress.setMaxValue(1);
+    EXPECT_EQ(progress.minValue(), 0);
+    EXPECT_EQ(progress.maxValue(), 1);
+    progress.setDoubleValue(0.25);
+    EXPECT_DOUBLE_EQ(shown(), 0.25) << "a range of 0 to 1 fills gradually";
+    progress.incrementBy(0.5);
+    EXPECT_DOUBLE_EQ(progress.doubleValue(), 0.75);
+    EXPECT_DOUBLE_EQ(shown(), 0.75);
+
+    progress.setMinValue(-2);
+    progress.setMaxValue(2);
+    progress.setDoubleValue(1);
+    EXPECT_DOUBLE_EQ(shown(), 0.75) << "measured from the minimum";
+    progress.setMinValue(0);
+    EXPECT_DOUBLE_EQ(shown(), 0.5) << "a new bound moves the bar";
+
+    progress.setDoubleValue(5);
+    EXPECT_DOUBLE_EQ(shown(), 1.0) << "past the maximum: full, not beyond";
+    progress.setDoubleValue(-5);
+    EXPECT_DOUBLE_EQ(shown(), 0.0);
+    progress.setMaxValue(0);
+    progress.setDoubleValue(0);
+    EXPECT_DOUBLE_EQ(shown(), 0.0) << "an empty range shows an empty bar";
+    progress.setMaxValue(1);
+    progress.setDoubleValue(std::nan(""));
+    EXPECT_DOUBLE_EQ(shown(), 0.0);
 }

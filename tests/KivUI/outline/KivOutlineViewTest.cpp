@@ -13,7 +13,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -23,6 +25,15 @@ class DropOutlineView : public KivOutlineView {
 public:
     using KivOutlineView::dragMoveEvent;
     using KivOutlineView::dropEvent;
+
+    // The areas painted, in order.
+    std::vector<QRect> painted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        painted.push_back(event->rect());
+        KivOutlineView::paintEvent(event);
+    }
 };
 
 // Drums{Kick, Snare}, Voices{Lead, Choir{Alto, Tenor}}, Click, in a 300 x 250
@@ -301,8 +312,127 @@ TEST_F(OutlineViewTest, ARowLayoutThatCannotBeMadeIsLoggedAndClicksThenDoNothing
     EXPECT_EQ(view->rowView(), nullptr);
     EXPECT_TRUE(selection().empty());
     EXPECT_TRUE(view->activeRowViews().empty());
-    ASSERT_EQ(log.lines.size(), 3U);
-    for (const std::string& line : log.lines) {
-        EXPECT_EQ(line, "Error: Could not load row nib named 'BrokenRow'.");
-    }
+    // Once, and how many times more.
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Error: Could not load row nib named 'BrokenRow'.",
+                                        "last line repeated 2 more times"}));
+}
+
+TEST_F(OutlineViewTest, RowsAreDrawnInTheColoursSetAndRedrawnWhenOneChanges) {
+    view->expandItem(drums);
+    // Rows: Drums 0, Kick 1, Snare 2, Voices 3, Click 4.
+    const QColor even(200, 0, 0);
+    const QColor odd(0, 200, 0);
+    const QColor line(0, 0, 200);
+    const QColor topLine(200, 200, 0);
+    const QColor selected(0, 200, 200);
+    const QColor inactive(90, 90, 90);
+    QCoreApplication::processEvents();
+    view->painted.clear();
+    view->setBackgroundColor(even);
+    view->setAlternatingRowColor(odd);
+    view->setSelectedColor(selected);
+    view->setSelectedButNotMainColor(inactive);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->painted.empty()) << "a colour change redraws";
+    EXPECT_EQ(view->backgroundColor(), even);
+    EXPECT_EQ(view->alternatingRowColor(), odd);
+    EXPECT_EQ(view->selectedColor(), selected);
+    EXPECT_EQ(view->selectedButNotMainColor(), inactive);
+
+    view->selectItem(snare);
+    view->clearFocus();
+    ASSERT_FALSE(view->hasFocus());
+    QImage image = renderWidget(*view);
+    EXPECT_EQ(image.pixelColor(5, 12), even);
+    EXPECT_EQ(image.pixelColor(5, 37), odd);
+    EXPECT_EQ(image.pixelColor(5, 62), inactive) << "selected while another view has the keys";
+    EXPECT_EQ(image.pixelColor(5, 87), odd);
+    EXPECT_EQ(image.pixelColor(5, 162), even) << "the empty rows below alternate too";
+    EXPECT_EQ(image.pixelColor(5, 24), even) << "no dividing lines until a colour is set";
+
+    view->setFocus();
+    ASSERT_TRUE(view->hasFocus());
+    image = renderWidget(*view);
+    EXPECT_EQ(image.pixelColor(5, 62), selected) << "selected in the view with the keys";
+
+    view->setDividingLineColor(line);
+    view->setSecondDividingLineColor(topLine);
+    EXPECT_EQ(view->dividingLineColor(), line);
+    EXPECT_EQ(view->secondDividingLineColor(), topLine);
+    image = renderWidget(*view);
+    EXPECT_EQ(image.pixelColor(5, 24), line) << "row 0's bottom edge";
+    EXPECT_EQ(image.pixelColor(5, 25), topLine) << "row 1's top edge";
+    EXPECT_EQ(image.pixelColor(5, 12), even);
+}
+
+TEST_F(OutlineViewTest, RowsOfSpaceAtTheBottomLengthenTheViewAndNegativeCountsAreIgnored) {
+    const int viewport = area.viewport()->height();
+    EXPECT_EQ(view->rowsOfSpaceAtBottom(), 0);
+    EXPECT_EQ(view->height(), viewport) << "three rows fill less than the area";
+    view->setRowsOfSpaceAtBottom(20);
+    EXPECT_EQ(view->rowsOfSpaceAtBottom(), 20);
+    EXPECT_EQ(view->height(), (3 + 20) * 25);
+    view->expandItem(drums);
+    EXPECT_EQ(view->height(), (5 + 20) * 25) << "the space follows the rows";
+    view->setRowsOfSpaceAtBottom(-1);
+    EXPECT_EQ(view->rowsOfSpaceAtBottom(), 20);
+    view->setRowsOfSpaceAtBottom(0);
+    EXPECT_EQ(view->height(), viewport);
+}
+
+TEST_F(OutlineViewTest, ItemsAreFoundScrolledToAndAskedAboutByIdentity) {
+    area.resize(300, 100);
+    view->expandItem(voices, true);
+    view->expandItem(drums);
+    // Rows: Drums 0, Kick 1, Snare 2, Voices 3, Lead 4, Choir 5, Alto 6, Tenor 7, Click 8.
+    ASSERT_EQ(view->numberOfRows(), 9);
+    EXPECT_EQ(view->rectOfItem(alto), QRect(0, 150, view->width(), 25));
+    EXPECT_EQ(view->rectOfItem(drums), view->rectOfRow(0));
+
+    QScrollBar* bar = area.verticalScrollBar();
+    const int visible = area.viewport()->height();
+    view->scrollItemToVisible(click);
+    EXPECT_EQ(bar->value(), 225 - visible) << "the last row at the bottom edge";
+    view->scrollItemToVisible(tenor);
+    EXPECT_EQ(bar->value(), 225 - visible) << "already visible: no scrolling";
+    view->scrollItemToVisible(kick);
+    EXPECT_EQ(bar->value(), 25) << "a row above comes in at the top edge";
+    view->scrollItemToMiddle(alto);
+    EXPECT_EQ(bar->value(), view->rectOfItem(alto).center().y() - visible / 2);
+
+    view->selectItem(lead);
+    EXPECT_TRUE(view->itemIsSelected(lead));
+    EXPECT_FALSE(view->itemIsSelected(alto));
+    EXPECT_FALSE(view->itemIsSelected(nullptr));
+
+    view->collapseItem(voices);
+    EXPECT_EQ(view->rectOfItem(alto), QRect()) << "hidden";
+    const int before = bar->value();
+    view->scrollItemToVisible(alto);
+    view->scrollItemToMiddle(tenor);
+    EXPECT_EQ(bar->value(), before) << "a hidden item scrolls nothing";
+}
+
+TEST_F(OutlineViewTest, RedrawingAnItemPaintsItsRowAndTheRowsBesideIt) {
+    view->expandItem(drums);
+    QCoreApplication::processEvents();
+    view->painted.clear();
+
+    view->redrawItemImmediately(kick);
+    ASSERT_EQ(view->painted.size(), 1u) << "at once, without the event loop";
+    EXPECT_EQ(view->painted[0], QRect(0, 0, view->width(), 75));
+
+    view->painted.clear();
+    view->redrawItem(snare);
+    EXPECT_TRUE(view->painted.empty()) << "only marked";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(view->painted.size(), 1u);
+    EXPECT_EQ(view->painted[0], QRect(0, 25, view->width(), 75));
+
+    view->painted.clear();
+    view->redrawItem(alto);
+    view->redrawItemImmediately(lead);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view->painted.empty()) << "hidden items draw nothing";
 }

@@ -41,3 +41,26 @@ TEST(KivTableViewTest, BandsFollowTheRowsWhenScrolled) {
     EXPECT_TRUE(nearRgb(pixelAt(image, 150, h / 2.0), 0.132, 0.128, 0.128, 1));
     EXPECT_TRUE(nearRgb(pixelAt(image, 150, h * 1.5), 0.146, 0.142, 0.142, 1));
 }
+
+TEST(KivTableViewTest, ATallerRowHasOneBandOfItsOwnHeight) {
+    QStandardItemModel model(3, 1);
+    KivTableView table;
+    table.setModel(&model);
+    table.resize(200, 200);
+    table.show();
+    const int h = table.verticalHeader()->defaultSectionSize();
+    table.setRowHeight(1, 3 * h);
+    const QImage image = renderWidget(*table.viewport());
+    const auto lighter = [&](double y) {
+        return nearRgb(pixelAt(image, 150, y), 0.146, 0.142, 0.142, 1);
+    };
+    const auto darker = [&](double y) {
+        return nearRgb(pixelAt(image, 150, y), 0.132, 0.128, 0.128, 1);
+    };
+    EXPECT_TRUE(lighter(h * 0.5));
+    EXPECT_TRUE(darker(h * 1.5));
+    EXPECT_TRUE(darker(h * 3.5)) << "row 1 is dark all the way down";
+    EXPECT_TRUE(lighter(h * 4.5)) << "row 2 begins below it";
+    EXPECT_TRUE(darker(h * 5.5)) << "and the default bands go on after the last row";
+    EXPECT_TRUE(lighter(h * 6.5));
+}

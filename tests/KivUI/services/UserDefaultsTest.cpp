@@ -2,12 +2,18 @@
 // their own, and never lost to a failed write.
 #include "KivUI/services/UserDefaults.h"
 
-#include <gtest/gtest.h>
+#include "support/FifoOpening.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace {
 
@@ -68,4 +74,18 @@ TEST_F(UserDefaultsTest, AFileBeyondTheLimitIsLeftUnreadAndReplacedByTheNextWrit
     defaults.waitForWrites();
     EXPECT_LT(QFileInfo(path()).size(), 1024);
     EXPECT_EQ(UserDefaults(path()).allKeys(), QStringList{"NSInitialToolTipDelay"});
+}
+
+TEST_F(UserDefaultsTest, AFifoInTheFilesPlaceIsPassedOverAtOnceAndReplacedByTheNextWrite) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path()).path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    std::unique_ptr<UserDefaults> defaults;
+    EXPECT_TRUE(returnsWithoutAWriter(QFile::encodeName(path()).toStdString(),
+                                      [&] { defaults = std::make_unique<UserDefaults>(path()); }));
+    ASSERT_TRUE(defaults);
+    EXPECT_TRUE(defaults->allKeys().isEmpty());
+    defaults->setValue(QStringLiteral("LogLevel"), 2);
+    defaults->waitForWrites();
+    EXPECT_TRUE(QFileInfo(path()).isFile());
+    EXPECT_EQ(UserDefaults(path()).value(QStringLiteral("LogLevel")).toInt(), 2);
 }

@@ -167,6 +167,43 @@ TEST(BrolAttachedWindowTest, TheBubbleIsFilledBorderedAndClearAroundItsArrow) {
     EXPECT_GT(pixelAt(window.bubbleImage(), 50, 25).alpha(), 0);
 }
 
+TEST(BrolAttachedWindowTest, ColoursArrowHeightAndTheCornerBesideTheArrowRedrawTheBubble) {
+    auto view = viewOf(100, 50);
+    BrolAttachedWindow window(view.get(), {500, 300}, 3);
+    window.setBorderColor(QColor(255, 0, 0));
+    window.setBackgroundColor(QColor(0, 0, 255));
+    EXPECT_EQ(window.borderColor(), QColor(255, 0, 0));
+    EXPECT_EQ(window.windowBackgroundColor(), QColor(0, 0, 255));
+    QImage bubble = window.bubbleImage();
+    const QColor fill = pixelAt(bubble, 50, 25);
+    EXPECT_TRUE(near(fill.red(), 0) && near(fill.blue(), 255)) << fill.name().toStdString();
+    const QColor border = pixelAt(bubble, 50, 1);
+    EXPECT_TRUE(near(border.red(), 255, 8) && near(border.blue(), 0, 8))
+        << border.name().toStdString();
+
+    // A longer arrow: the window grows by it below the bubble, the view stays above.
+    window.setArrowHeight(30);
+    EXPECT_FLOAT_EQ(window.arrowHeight(), 30);
+    expectRect(window.windowFrame(), 448, 300, 104, 84);
+    expectRect(window.viewFrame(), 2, 32, 100, 50);
+    bubble = window.bubbleImage();
+    ASSERT_EQ(bubble.size(), QSize(104, 84));
+    EXPECT_GT(pixelAt(bubble, 52, 80).alpha(), 0) << "the tip, 30 below the bubble";
+
+    // Side 8: the arrow near the bottom edge's right end. Squaring the corner
+    // beside it fills that corner and moves the arrow closer to it.
+    auto other = viewOf(100, 50);
+    BrolAttachedWindow corner(other.get(), {500, 300}, 8);
+    const QColor rounded = pixelAt(corner.bubbleImage(), 102, 53);
+    expectRect(corner.windowFrame(), 500 - 104 + 18, 300, 104, 70);
+    corner.setDrawsRoundCornerBesideArrow(false);
+    EXPECT_FALSE(corner.drawsRoundCornerBesideArrow());
+    expectRect(corner.windowFrame(), 500 - 104 + 10, 300, 104, 70);
+    EXPECT_EQ(rounded.alpha(), 0);
+    EXPECT_GT(pixelAt(corner.bubbleImage(), 102, 53).alpha(), 0);
+    EXPECT_EQ(pixelAt(corner.bubbleImage(), 1, 1).alpha(), 0) << "the other corners stay round";
+}
+
 TEST(BrolAttachedWindowTest, TheAutomaticSideSetLaterLeavesAPlainBubbleAtThePoint) {
     auto view = viewOf(100, 50);
     BrolAttachedWindow window(view.get(), {500, 300}, 3);

@@ -21,8 +21,10 @@ TEST(KivAudioDeviceBufferSize, ASetSizeOpensTheNextStreamWithinTheRange) {
     EXPECT_EQ(device->streamConfig()->framesPerBuffer, 256u);
 
     EXPECT_TRUE(device->setBufferSizeInFrames(8));
+    EXPECT_EQ(device->bufferSizeInFrames(), device->minBufferSizeInFrames());
     EXPECT_EQ(device->bufferSizeInFrames(), 16u);
     EXPECT_TRUE(device->setBufferSizeInFrames(100000));
+    EXPECT_EQ(device->bufferSizeInFrames(), device->maxBufferSizeInFrames());
     EXPECT_EQ(device->bufferSizeInFrames(), 1024u);
 
     // A rescan that lists the device again keeps the size.

@@ -101,11 +101,42 @@ TEST(KivAudioDeviceDiscovery, PropertiesOfAVanishedDeviceLogAndGiveNothing) {
 
     CapturingLogSink log;
     EXPECT_FALSE(device->name());
+    EXPECT_FALSE(device->deviceModelUID());
     EXPECT_EQ(device->outputChannels(), 0u);
     EXPECT_EQ(device->nominalSampleRate(), 0.0);
+    EXPECT_EQ(device->minBufferSizeInFrames(), 0u);
+    EXPECT_EQ(device->maxBufferSizeInFrames(), 0u);
     EXPECT_EQ(device->outputStreamDescription().sampleRate(), 0.0);
-    EXPECT_EQ(log.lines().size(), 4u);
+    EXPECT_EQ(log.lines().size(), 7u);
     EXPECT_TRUE(hasLine(log, "| KivAudioDevice::outputChannels [line "));
+    EXPECT_TRUE(hasLine(log, "| KivAudioDevice::deviceModelUID [line "));
+    EXPECT_TRUE(hasLine(log, "| KivAudioDevice::maxBufferSizeInFrames [line "));
+}
+
+TEST(KivAudioDeviceDiscovery, IdentityAndBufferRangeAreTheBackendsOwn) {
+    OfflineHardware offline;
+    AudioDeviceInfo info = OfflineHardware::device("a");
+    info.minBufferSizeInFrames = 32;
+    info.maxBufferSizeInFrames = 2048;
+    offline.backend->plug(info);
+    AudioDeviceInfo other = OfflineHardware::device("b");
+    offline.backend->plug(other);
+
+    auto device = KivAudioDevice::deviceWithUID("a");
+    EXPECT_EQ(device->deviceModelUID(), "model-a");
+    EXPECT_EQ(device->minBufferSizeInFrames(), 32u);
+    EXPECT_EQ(device->maxBufferSizeInFrames(), 2048u);
+    EXPECT_EQ(KivAudioDevice::deviceWithUID("b")->deviceModelUID(), "model-b");
+    EXPECT_EQ(KivAudioDevice::deviceWithUID("b")->maxBufferSizeInFrames(), 1024u);
+
+    info = OfflineHardware::device("c");
+    info.modelUID.clear();
+    offline.backend->plug(info);
+    CapturingLogSink log;
+    EXPECT_FALSE(KivAudioDevice::deviceWithUID("c")->deviceModelUID());
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].rfind("Error: 0 [    ] | KivAudioDevice::deviceModelUID", 0), 0u)
+        << log.lines()[0];
 }
 
 TEST(KivAudioDeviceDiscovery, EmptyTextPropertyLogsWithStatusZero) {

@@ -96,6 +96,24 @@ TEST_F(KivAudioComponentDescriptionTest, NameComesFromTheCatalogueOnceAndFollows
     EXPECT_EQ(delay.name(), "urn:other") << "a changed identity is named afresh";
 }
 
+TEST_F(KivAudioComponentDescriptionTest, IdentityWordsAreSetOneByOneAndRenamed) {
+    KivAudioComponentDescription codes(kKivComponentTypeEffect, kDelay, kMaker);
+    EXPECT_EQ(codes.name(), "mda : dely");
+    const std::uint32_t kReverb = kivFourCharCode("verb");
+    codes.setSubtype(kReverb);
+    EXPECT_EQ(codes.subtype(), kReverb);
+    EXPECT_EQ(codes.componentRecord().componentSubType, kReverb);
+    EXPECT_EQ(codes.name(), "mda : verb") << "a changed subtype is named afresh";
+    const std::uint32_t kOther = kivFourCharCode("othr");
+    codes.setManufacturer(kOther);
+    EXPECT_EQ(codes.manufacturer(), kOther);
+    EXPECT_EQ(codes.name(), "othr: verb") << "a changed manufacturer is named afresh";
+    EXPECT_EQ(codes.type(), kKivComponentTypeEffect);
+    EXPECT_EQ(codes, KivAudioComponentDescription(kKivComponentTypeEffect, kReverb, kOther));
+    EXPECT_NE(codes, KivAudioComponentDescription(kKivComponentTypeEffect, kDelay, kMaker));
+    EXPECT_EQ(KivAudioComponentDescription::descriptionWithState(codes.state()), codes);
+}
+
 TEST_F(KivAudioComponentDescriptionTest, ListingByTypeAndComponentLookup) {
     EXPECT_TRUE(
         KivAudioComponentDescription::componentDescriptionsOfType(kKivComponentTypeEffect).empty());

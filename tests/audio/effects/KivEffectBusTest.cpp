@@ -37,17 +37,22 @@ protected:
 
 } // namespace
 
-TEST_F(KivEffectBusTest, AStereoPluginRefusingAMonoChainStaysInItOutOfThePath) {
+TEST_F(KivEffectBusTest, AStereoPluginRefusingASixChannelChainStaysInItOutOfThePath) {
     auto first = make(kTestGainUri);
     auto stereo = make(kTestGainStereoUri);
     auto last = make(kTestGainUri);
-    KivEffectBus bus(1);
+    KivEffectBus bus(6);
     bus.setName("cue");
     for (const auto& effect : {first, stereo, last}) {
         bus.addEffect(effect);
     }
+    int fitChanges = 0;
+    Connection fit = stereo->fitChanged().connect([&] { ++fitChanges; });
     CapturingLogSink log;
-    build(bus, KivAudioStreamDescription(48000.0, 1));
+    build(bus, KivAudioStreamDescription(48000.0, 6));
+    EXPECT_EQ(stereo->refusedChannels(), 6u) << "the effect knows why it is left out";
+    EXPECT_EQ(first->refusedChannels(), 0u);
+    EXPECT_EQ(fitChanges, 1);
 
     EXPECT_EQ(bus.effects(), (std::vector<std::shared_ptr<KivEffect>>{first, stereo, last}));
     EXPECT_EQ(bus.usedEffects(), (std::vector<std::shared_ptr<KivEffect>>{first, last}))
@@ -65,9 +70,17 @@ TEST_F(KivEffectBusTest, AStereoPluginRefusingAMonoChainStaysInItOutOfThePath) {
     EXPECT_TRUE(refused("input"));
     EXPECT_TRUE(refused("output"));
 
-    // The same chain in stereo takes all three.
-    build(bus, KivAudioStreamDescription(48000.0, 2));
-    EXPECT_EQ(bus.usedEffects(), (std::vector<std::shared_ptr<KivEffect>>{first, stereo, last}));
+    // The same chain in stereo takes all three, and so does a mono one: the
+    // stereo plugin is fitted to it.
+    for (const std::uint32_t channels : {2u, 1u}) {
+        CapturingLogSink refusals;
+        build(bus, KivAudioStreamDescription(48000.0, channels));
+        EXPECT_EQ(bus.usedEffects(), (std::vector<std::shared_ptr<KivEffect>>{first, stereo, last}))
+            << channels;
+        EXPECT_TRUE(refusals.lines().empty()) << channels;
+        EXPECT_EQ(stereo->refusedChannels(), 0u);
+    }
+    EXPECT_EQ(fitChanges, 2) << "told on each change only";
     EXPECT_EQ(bus.description(), "[cue with 3 effects]");
 }
 
@@ -143,11 +156,11 @@ TEST_F(KivEffectBusTest, TheChainRendersInListOrderAroundARefusingEffect) {
     auto first = make(kTestGainUri);
     auto stereo = make(kTestGainStereoUri);
     auto last = make(kTestGainUri);
-    KivEffectBus bus(1);
+    KivEffectBus bus(3);
     for (const auto& effect : {first, stereo, last}) {
         bus.addEffect(effect);
     }
-    build(bus, KivAudioStreamDescription(48000.0, 1));
+    build(bus, KivAudioStreamDescription(48000.0, 3));
     ASSERT_TRUE(first->setValueForParameter(kGainPort, -6.0206f));
     ASSERT_TRUE(last->setValueForParameter(kGainPort, -6.0206f));
     bus.connectEffects();
@@ -165,16 +178,16 @@ TEST_F(KivEffectBusTest, TheChainRendersInListOrderAroundARefusingEffect) {
     bus.registerRenderInfo(&output);
     EXPECT_EQ(output.target, static_cast<KivAudioRendering*>(last.get()));
     const auto before = renderThreadAllocations();
-    EXPECT_NEAR(pull(output, 1).front(), 0.25f, 1e-3f);
+    EXPECT_NEAR(pull(output, 3).back(), 0.25f, 1e-3f);
     EXPECT_EQ(renderThreadAllocations(), before);
     EXPECT_EQ(sine.calls(), 8) << "the input is pulled once per cycle";
 
     last->setEnabled(false);
-    EXPECT_NEAR(pull(output, 1).front(), 0.5f, 1e-3f);
+    EXPECT_NEAR(pull(output, 3).back(), 0.5f, 1e-3f);
 
     // Without a used effect the owner pulls its input directly.
     bus.setEffects({stereo});
-    build(bus, KivAudioStreamDescription(48000.0, 1));
+    build(bus, KivAudioStreamDescription(48000.0, 3));
     EXPECT_FALSE(bus.setRenderCallback(input));
     bus.registerRenderInfo(&output);
     EXPECT_FALSE(output.isSet());
@@ -191,4 +204,43 @@ TEST_F(KivEffectBusTest, RemovingAnEffectUnhooksWhatPulledIt) {
     ASSERT_EQ(last->unit()->input().target, static_cast<KivAudioRendering*>(first->unit()));
     ASSERT_TRUE(stream.removeEffect(first.get()));
     EXPECT_FALSE(last->unit()->input().isSet());
+}
+
+TEST_F(KivEffectBusTest, ConnectEffectsToEffectEndsTheChainInTheTarget) {
+    auto first = make(kTestGainUri);
+    auto second = make(kTestGainUri);
+    auto target = make(kTestGainUri);
+    KivEffectBus bus(1);
+    bus.addEffect(first);
+    bus.addEffect(second);
+    build(bus, KivAudioStreamDescription(48000.0, 1));
+    ASSERT_TRUE(stream.addEffect(*target));
+    ASSERT_TRUE(target->setStreamFormat(KivAudioStreamDescription(48000.0, 1)));
+    for (const auto& effect : {first, second, target}) {
+        ASSERT_TRUE(effect->setValueForParameter(kGainPort, -6.0206f));
+    }
+    bus.connectEffectsToEffect(*target);
+    SineInput sine(48000.0);
+    KivRenderInfo input;
+    sine.registerRenderInfo(&input);
+    ASSERT_TRUE(bus.setRenderCallback(input));
+    EXPECT_EQ(second->unit()->input().target, static_cast<KivAudioRendering*>(first->unit()));
+    EXPECT_EQ(target->unit()->input().target, static_cast<KivAudioRendering*>(second->unit()))
+        << "the last effect of the list feeds the target";
+    KivRenderInfo output;
+    target->registerRenderInfo(&output);
+    EXPECT_NEAR(pull(output, 1).front(), 0.125f, 1e-3f) << "three halvings, each once";
+
+    // Units have one bus: another is refused, logged, and changes nothing.
+    CapturingLogSink log;
+    bus.connectEffectsToEffect(*target, 1);
+    EXPECT_EQ(target->unit()->input().target, static_cast<KivAudioRendering*>(second->unit()));
+    EXPECT_EQ(log.lines().size(), 1u);
+
+    // With no effect used, nothing reaches the target.
+    target->clearRenderCallback();
+    bus.setEffects({});
+    build(bus, KivAudioStreamDescription(48000.0, 1));
+    bus.connectEffectsToEffect(*target);
+    EXPECT_FALSE(target->unit()->input().isSet());
 }

@@ -79,8 +79,9 @@ TEST_F(KivEffectTest, CatalogueListsTheTestPluginUnderItsMaker) {
     for (const auto& item : maker->items) {
         titles.push_back(item.title);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Test Gain", "Test Gain Controls",
-                                                "Test Gain Stereo", "Test Gain MIDI"}))
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"Test Gain", "Test Gain Controls", "Test Gain Narrow",
+                                        "Test Gain Stereo", "Test Gain Widen", "Test Gain MIDI"}))
         << "effects first, music effects after, each in catalogue order";
 }
 
@@ -470,4 +471,84 @@ TEST_F(KivEffectEditorTest, AnEffectWithoutAUnitOpensNoEditor) {
     EXPECT_EQ(opened, 0);
     EXPECT_EQ(log.lines(), std::vector<std::string>{"Warning: could not open editor for Test Gain; "
                                                     "effect could not be initialized."});
+}
+
+TEST_F(KivEffectTest, FormatsAndChannelsAreThoseOfTheUnitsBus) {
+    auto stereo = KivEffect::effectWithDescription(gainDescription(kTestGainStereoUri));
+    ASSERT_TRUE(stereo);
+    EXPECT_FALSE(stereo->inputStreamFormat()) << "no unit outside a stream";
+    EXPECT_FALSE(stereo->outputStreamFormat());
+    EXPECT_EQ(stereo->inputChannels(), 0u);
+    EXPECT_EQ(stereo->outputChannels(), 0u);
+
+    ASSERT_TRUE(stream.addEffect(*stereo));
+    EXPECT_EQ(stereo->inputChannels(), 2u) << "before any write, the plugin's own count";
+    EXPECT_EQ(stereo->outputChannels(), 2u);
+    const KivAudioStreamDescription two(44100.0, 2);
+    ASSERT_TRUE(stereo->setStreamFormat(two));
+    EXPECT_EQ(stereo->inputStreamFormat(), two);
+    EXPECT_EQ(stereo->outputStreamFormat(), two);
+
+    KivError error;
+    EXPECT_FALSE(stereo->setInputStreamFormat(KivAudioStreamDescription(44100.0, 3), &error));
+    EXPECT_EQ(error.code, kEffectFormatNotSupported);
+    EXPECT_EQ(stereo->inputStreamFormat(), two) << "a refused format leaves the one it had";
+
+    // A plugin run once per channel takes any count, each side on its own.
+    auto mono = placedEffect(kTestGainUri, 48000.0, 1);
+    ASSERT_TRUE(mono->setInputStreamFormat(KivAudioStreamDescription(48000.0, 6)));
+    EXPECT_EQ(mono->inputChannels(), 6u);
+    EXPECT_EQ(mono->outputChannels(), 1u);
+    EXPECT_EQ(mono->outputStreamFormat()->sampleRate(), 48000.0);
+
+    ASSERT_TRUE(stream.removeEffect(stereo.get()));
+    EXPECT_FALSE(stereo->inputStreamFormat());
+    EXPECT_EQ(stereo->outputChannels(), 0u);
+}
+
+TEST_F(KivEffectTest, ConnectToOutputOfFeedsThisEffectFromTheOther) {
+    auto first = placedEffect(kTestGainUri);
+    auto second = placedEffect(kTestGainUri);
+    ASSERT_TRUE(first->setValueForParameter(kGainPort, kHalfGainDb));
+    ASSERT_TRUE(second->setValueForParameter(kGainPort, kHalfGainDb));
+    SineInput sine(48000.0);
+    KivRenderInfo input;
+    sine.registerRenderInfo(&input);
+    ASSERT_TRUE(first->setRenderCallback(input));
+
+    ASSERT_TRUE(second->connectToOutputOf(*first));
+    EXPECT_EQ(second->unit()->input().target, static_cast<KivAudioRendering*>(first->unit()));
+    EXPECT_FALSE(first->unit()->input().target == second->unit()) << "only one way round";
+    KivRenderInfo output;
+    second->registerRenderInfo(&output);
+    EXPECT_NEAR(pull(output, 1).front(), 0.25f, 1e-3f) << "both halvings, once each";
+
+    // An effect of no stream cannot be fed from one in a stream.
+    auto loose = KivEffect::effectWithDescription(gainDescription());
+    CapturingLogSink log;
+    KivError error;
+    EXPECT_FALSE(loose->connectToOutputOf(*first, &error));
+    EXPECT_EQ(error.domain, "AUGraphErrorDomain");
+    EXPECT_EQ(error.code, KivStream::kNodeNotFound);
+    EXPECT_EQ(log.lines().size(), 1u) << "the failure is logged at once";
+}
+
+TEST_F(KivEffectEditorTest, AnEffectThatCannotTakeItsChainsChannelsOpensItsEditorToSaySo) {
+    auto stereo = KivEffect::effectWithDescription(gainDescription(kTestGainStereoUri));
+    ASSERT_TRUE(stream.addEffect(*stereo));
+    ASSERT_FALSE(stereo->setStreamFormat(KivAudioStreamDescription(48000.0, 6)));
+    ASSERT_TRUE(stream.initialize());
+    ASSERT_TRUE(stereo->unit());
+
+    // Uninitialized for another reason, no editor opens.
+    stereo->unit()->uninitialize();
+    CapturingLogSink log;
+    stereo->openEditor();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(log.lines().size(), 1u);
+
+    stereo->setRefusedChannels(6);
+    stereo->openEditor();
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(stereo->editorIsOpen());
 }

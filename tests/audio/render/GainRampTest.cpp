@@ -127,7 +127,9 @@ TEST_F(GainRampTest, ACuePlayedAgainAfterAFadeOutStartsAtItsVolume) {
     source->hardStop();
     render();
 
-    // The audio cue's play: its volume, then the start.
+    // The audio cue's stop sends it back to its start; its play sets the
+    // volume, then starts.
+    source->goToTime(0.0);
     source->setMasterVolume(0.8f);
     source->play();
     EXPECT_EQ(cycleOutput(render(), 0), constant(0.5f * 0.8f)) << "no ramp up from silence";

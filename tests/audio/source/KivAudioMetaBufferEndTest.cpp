@@ -117,3 +117,54 @@ TEST_F(KivAudioMetaBufferEndTest, AtAnotherWorkingRateTheConvertedLengthPlays) {
 }
 
 } // namespace
+
+// What the source fades by: where each read began in the file, and how far
+// from its first frame play stops at an end point inside the file, told
+// only once no loop jump lies before it; the file's own end is no end point.
+TEST_F(KivAudioMetaBufferEndTest, EachReadTellsWhereItBeganAndWhereAnEndPointInsideTheFileLies) {
+    auto meta = manual(ramp(44100));
+    ASSERT_NE(meta, nullptr);
+    const std::int64_t end = 4410 * 3; // 0.3 s
+    ASSERT_TRUE(meta->setSlices(list(slice(0.0, 0.3, 2))));
+    meta->goToTime(0);
+    std::int64_t played = 0;
+    std::vector<std::int64_t> starts;
+    while (played < 2 * end) {
+        cycle(*meta, 1000);
+        starts.push_back(meta->lastReadStartFrame());
+        const std::int64_t toEnd = meta->lastReadFramesToEndPoint();
+        if (played + 1000 <= end) {
+            EXPECT_EQ(toEnd, KivAudioMetaBuffer::kNoEndPoint)
+                << played << ": a jump lies before it";
+        } else {
+            // The block that crosses the jump counts on through the second pass.
+            EXPECT_EQ(toEnd, 2 * end - played) << played;
+        }
+        played += 1000;
+    }
+    EXPECT_EQ(starts[0], 0);
+    EXPECT_EQ(starts[1], 1000);
+    EXPECT_EQ(starts[14], 14000 - end) << "the read after the jump began in the second pass";
+
+    ASSERT_TRUE(meta->setSlices(list(slice(0.5, 1.0, 1))));
+    meta->goToTime(0.2);
+    cycle(*meta, 1000);
+    EXPECT_EQ(meta->lastReadStartFrame(), 22050 + 8820);
+    EXPECT_EQ(meta->lastReadFramesToEndPoint(), KivAudioMetaBuffer::kNoEndPoint)
+        << "the slice ends where the file does";
+
+    // readOn plays on where play is; the seek waits for the next readFrames.
+    ASSERT_TRUE(meta->setSlices(list(slice(0.0, 0.5, 1))));
+    meta->goToTime(0.0);
+    cycle(*meta, 1000);
+    meta->goToTime(0.25);
+    std::vector<float> out(100, -1.0f);
+    float* channels[1] = {out.data()};
+    {
+        ScopedThreadRole role(ThreadRole::Render);
+        EXPECT_EQ(meta->readOn(100, {channels, 1, 100}, 0), 100u);
+    }
+    EXPECT_EQ(out.front(), 1000.0f);
+    EXPECT_EQ(meta->lastReadFramesToEndPoint(), 22050 - 1000);
+    EXPECT_EQ(cycle(*meta, 10).front(), 11025.0f);
+}

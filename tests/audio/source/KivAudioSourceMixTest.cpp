@@ -3,6 +3,7 @@
 #include "audio/effects/KivEffect.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "audio/effects/KivLv2Catalogue.h"
+#include "audio/render/ChannelMeter.h"
 #include "audio/render/KivFadeCurve.h"
 #include "platform/alias/KivAlias.h"
 #include "platform/effects/TestPlugins.h"
@@ -137,12 +138,37 @@ TEST_F(AudioSourceMix, ASlicedSourceLoopsWithoutAGap) {
     const std::size_t loop = 0.15 * kRate;
     const std::uint32_t cycles = static_cast<std::uint32_t>(2 * loop / kCycle) + 1;
     const auto played = output(render(cycles), cycles);
-    for (std::size_t f = 0; f < 2 * loop; ++f) {
+    // Started inside the file, it rises from silence over the first call.
+    EXPECT_EQ(std::vector<float>(played.begin(), played.begin() + kCycle),
+              risen(ramp(kRate / 2, kCycle)));
+    for (std::size_t f = kCycle; f < 2 * loop; ++f) {
         ASSERT_EQ(played[f], static_cast<float>(kRate / 2 + f % loop) * kStep) << f;
     }
     EXPECT_FALSE(source->setSlices(
         nlohmann::json::array({{{"startTime", 0.5}, {"endTime", 0.55}, {"playCount", 1}}})))
         << "shorter than the shortest slice";
+    const nlohmann::json slices = source->slices();
+    ASSERT_EQ(slices.size(), 1u) << "a refused list leaves the last one";
+    EXPECT_EQ(slices[0]["startTime"], 0.5);
+    EXPECT_EQ(slices[0]["endTime"], 0.65);
+    EXPECT_EQ(slices[0]["playCount"], -1);
+}
+
+TEST_F(AudioSourceMix, MetersReadTheFeedAfterTheSourcesGains) {
+    auto source = sourceOf(levelFile("a.wav", 0.5f, 5.0));
+    // The meters run from the first read on; that read gives the floor.
+    EXPECT_EQ(source->outPostPeakHoldLevelAtChannel(0), kMeterFloorDb);
+    EXPECT_EQ(source->outPostAveragePowerAtChannel(0), kMeterFloorDb);
+    source->setMasterVolume(0.5f);
+    source->play();
+    render(static_cast<std::uint32_t>(2 * kRate / kCycle));
+    EXPECT_NEAR(source->outPostPeakHoldLevelAtChannel(0), -12.04f, 0.01f) << "0.5 times 0.5";
+    EXPECT_NEAR(source->outPostAveragePowerAtChannel(0), -12.04f, 0.05f) << "a constant level";
+    EXPECT_EQ(source->outPostPeakHoldLevelAtChannel(1), kMeterFloorDb) << "nothing routed there";
+
+    auto unplayable = KivAudioSource::create(scheduler, clock);
+    EXPECT_EQ(unplayable->outPostPeakHoldLevelAtChannel(0), kMeterFloorDb) << "no stream";
+    EXPECT_EQ(unplayable->outPostAveragePowerAtChannel(0), kMeterFloorDb);
 }
 
 // Rebuilds (a new file) and effect changes on the control thread while

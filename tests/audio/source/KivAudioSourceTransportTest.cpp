@@ -88,7 +88,7 @@ TEST_F(AudioSourceTransport, WithNoFreeBusTheSourceStaysIdle) {
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
-TEST_F(AudioSourceTransport, HardStopIsSilentFromTheNextCycleAndFinishedAtOnce) {
+TEST_F(AudioSourceTransport, HardStopFadesOutWithinTheNextCycleAndIsFinishedAtOnce) {
     auto source = sourceOf(levelFile("a.wav", 0.5f));
     source->play();
     const std::size_t playing = render();
@@ -96,9 +96,10 @@ TEST_F(AudioSourceTransport, HardStopIsSilentFromTheNextCycleAndFinishedAtOnce) 
     source->hardStop();
     EXPECT_TRUE(source->isPlaying()) << "queued for the next cycle";
     device->endSyncedActions();
-    const std::size_t stopped = render();
+    const std::size_t stopped = render(2);
     EXPECT_EQ(cycleOutput(playing, 0), constant(0.5f));
-    EXPECT_EQ(cycleOutput(stopped, 0), constant(0.0f));
+    EXPECT_EQ(cycleOutput(stopped, 0), fallen(constant(0.5f)));
+    EXPECT_EQ(cycleOutput(stopped + 1, 0), constant(0.0f));
     EXPECT_FALSE(source->isPlaying());
     EXPECT_TRUE(source->wasStopped());
     EXPECT_TRUE(source->isFinished());
@@ -107,15 +108,18 @@ TEST_F(AudioSourceTransport, HardStopIsSilentFromTheNextCycleAndFinishedAtOnce) 
 TEST_F(AudioSourceTransport, ASoftStopStaysAttachedUntilTheCleanupTimerDetachesIt) {
     auto source = sourceOf(levelFile("a.wav", 0.5f, 10.0));
     CountingDelegate delegate;
+    EXPECT_EQ(source->delegate(), nullptr);
     source->setDelegate(&delegate);
+    EXPECT_EQ(source->delegate(), &delegate);
     source->play();
     render();
     source->stop();
     EXPECT_FALSE(source->isPlaying());
     EXPECT_TRUE(source->wasStopped());
     EXPECT_FALSE(source->isFinished()) << "not finished at the very time of the stop";
-    const std::size_t afterStop = render();
-    EXPECT_EQ(cycleOutput(afterStop, 0), constant(0.0f));
+    const std::size_t afterStop = render(2);
+    EXPECT_EQ(cycleOutput(afterStop, 0), fallen(constant(0.5f)));
+    EXPECT_EQ(cycleOutput(afterStop + 1, 0), constant(0.0f));
     EXPECT_EQ(device->busOf(*source), 0u) << "still pulled, so effect tails ring out";
 
     scheduler.advance(0.5);
@@ -128,6 +132,37 @@ TEST_F(AudioSourceTransport, ASoftStopStaysAttachedUntilTheCleanupTimerDetachesI
     scheduler.advance(5.0);
     EXPECT_EQ(delegate.finishes, 1);
     EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+// A stop run at once (outside a batch) just before the cleanup check: the
+// source stays on its bus until a cycle has faded it out, or, on a device
+// that renders no more, one round longer.
+TEST_F(AudioSourceTransport, TheCleanupCheckLeavesAStopItsFade) {
+    auto source = sourceOf(levelFile("a.wav", 0.5f, 10.0));
+    CountingDelegate delegate;
+    source->setDelegate(&delegate);
+    source->play();
+    render();
+    scheduler.advance(0.9);
+    source->stop();
+    scheduler.advance(0.1);
+    EXPECT_EQ(device->busOf(*source), 0u) << "detached before its fade";
+    const std::size_t stopped = render(2);
+    EXPECT_EQ(cycleOutput(stopped, 0), fallen(constant(0.5f)));
+    EXPECT_EQ(cycleOutput(stopped + 1, 0), constant(0.0f));
+    scheduler.advance(1.0);
+    EXPECT_EQ(device->busOf(*source), std::nullopt);
+    EXPECT_EQ(delegate.finishes, 1);
+
+    source->play();
+    render();
+    scheduler.advance(0.5);
+    source->hardStop();
+    scheduler.advance(0.5);
+    EXPECT_EQ(device->busOf(*source), 0u);
+    scheduler.advance(1.0);
+    EXPECT_EQ(device->busOf(*source), std::nullopt) << "never rendered, it goes a round later";
+    EXPECT_EQ(delegate.finishes, 2);
 }
 
 TEST_F(AudioSourceTransport, PlayingToTheEndFinishesOnceTheLastFrameHasPlayed) {
@@ -153,7 +188,9 @@ TEST_F(AudioSourceTransport, APlayAfterFinishingStartsAgain) {
     source->play();
     render();
     source->hardStop();
+    render();
     scheduler.advance(1.0);
+    EXPECT_EQ(device->busOf(*source), std::nullopt) << "finished and detached";
     source->goToTime(0.0);
     source->play();
     const std::size_t again = render();
@@ -168,6 +205,8 @@ TEST_F(AudioSourceTransport, WithoutAFileTimesAreEmptyAndVolumesUntouched) {
     EXPECT_EQ(source->audioLengthInSeconds(), 0.0);
     EXPECT_EQ(source->elapsedPlayTime(), 0.0);
     EXPECT_EQ(source->micChannels(), 0u) << "an output device has no input";
+    EXPECT_EQ(source->slices(), nlohmann::json::array());
+    EXPECT_EQ(source->send(), nullptr);
     CapturingLogSink log;
     source->setDefaultVolumes();
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"Warning: KivAudioSource could not set "

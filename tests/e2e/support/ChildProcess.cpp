@@ -51,6 +51,29 @@ ChildProcess::~ChildProcess() {
     kill();
 }
 
+bool ChildProcess::includes(pid_t process) const {
+    // Up the chain of parents, as /proc/<pid>/stat gives them; the bound
+    // keeps a chain that changes while it is read from looping.
+    for (int depth = 0; depth < 64 && process > 1; ++depth) {
+        if (process == _pid) {
+            return true;
+        }
+        const std::string stat = readTextFile("/proc/" + std::to_string(process) + "/stat");
+        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+        const std::size_t end = stat.rfind(')');
+        if (end == std::string::npos) {
+            return false;
+        }
+        std::istringstream fields(stat.substr(end + 1));
+        char state = 0;
+        fields >> state >> process;
+        if (!fields) {
+            return false;
+        }
+    }
+    return false;
+}
+
 bool ChildProcess::running() {
     return !waitForExit(std::chrono::milliseconds(0));
 }

@@ -30,7 +30,12 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return _pid; }
+    // Whether `process` is this child or was started by it, at any remove
+    // (a launcher that forks before it runs the program).
+    bool includes(pid_t process) const;
     bool running();
+    // How it ended, none while it runs.
+    std::optional<Exit> exit() const { return _ended; }
     // None when it still runs after `limit`.
     std::optional<Exit> waitForExit(std::chrono::milliseconds limit);
     void signal(int number);

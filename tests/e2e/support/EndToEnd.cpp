@@ -1,11 +1,15 @@
 #include "e2e/support/EndToEnd.h"
 
 #include "e2e/support/Tones.h"
+#include "support/CannotRun.h"
+#include "support/CleanTake.h"
 
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,10 +22,6 @@ const QString kWindowSuffix = QStringLiteral(" \u2014 Pondra");
 // ASan and a loaded CI machine start the program slower than a desktop does.
 constexpr auto kLaunchLimit = 60s;
 
-bool isWorkspaceWindow(const TopLevel& window) {
-    return window.instance == QLatin1String("pondra") && window.title.endsWith(kWindowSuffix);
-}
-
 std::string caseName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return std::string(info->test_suite_name()) + "." + info->name();
@@ -31,8 +31,8 @@ std::string caseName() {
 
 void EndToEnd::SetUp() {
     if (!XvfbDisplay::installed() || (usesJackServer() && !JackTestServer::installed())) {
-        GTEST_SKIP() << "The end-to-end suite needs Xvfb and jackd; scripts/install-deps "
-                        "installs both.";
+        return ::cannotRun("The end-to-end suite needs Xvfb and jackd; scripts/install-deps "
+                           "installs both.");
     }
     char folder[] = "/tmp/pondra-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
@@ -53,11 +53,12 @@ void EndToEnd::SetUp() {
     // libjack's own complaints while the server comes up are not the case's.
     jack_set_error_function([](const char*) {});
     jack_set_info_function([](const char*) {});
-    jack = std::make_unique<JackTestServer>(kJackRate, kJackPeriod);
+    jack = std::make_unique<JackTestServer>(kJackRate, kJackPeriod, path("jackd.log"));
     ASSERT_TRUE(jack->start()) << "the JACK server did not start";
 }
 
 void EndToEnd::TearDown() {
+    expectNoCrash();
     // In the sanitized tree the program itself is checked: a report fails the case.
     if (!_outputPath.empty()) {
         const std::string printed = output();
@@ -67,11 +68,18 @@ void EndToEnd::TearDown() {
     if (HasFailure() && x) {
         keepEvidence();
     }
+    if (HasFailure() && lateCycles() > 0) {
+        ADD_FAILURE() << "The JACK server reported " << lateCycles()
+                      << " cycles late while the case recorded.";
+    }
     recorder.reset();
     // jackd waits two minutes for a killed client before it ends gracefully:
     // after a case that leaves the program running it goes the hard way.
-    const bool killed = program && program->running();
+    const bool killed = (program && program->running()) ||
+                        std::any_of(others.begin(), others.end(),
+                                    [](const auto& other) { return other->running(); });
     program.reset();
+    others.clear();
     if (jack) {
         jack->kill(killed ? SIGKILL : SIGTERM);
     }
@@ -83,12 +91,49 @@ void EndToEnd::TearDown() {
     }
 }
 
+void EndToEnd::expectNoCrash() {
+    if (!program || _crashTold) {
+        return;
+    }
+    if (const auto ended = program->waitForExit(0ms); ended && ended->signalled) {
+        _crashTold = true;
+        ADD_FAILURE() << "The program ended by signal " << ended->code << "; its crash log is in "
+                      << path("home/.local/share/Pondra/CrashReports");
+    }
+}
+
+void EndToEnd::cannotRun(const std::string& why) {
+    ::cannotRun(why);
+}
+
 void EndToEnd::keepEvidence() {
     const std::string folder = std::string(PONDRA_E2E_EVIDENCE_DIR) + "/" + caseName();
     std::filesystem::create_directories(folder);
     x->grab(QRect(0, 0, 1280, 1024)).save(QString::fromStdString(folder + "/screen.png"));
-    std::filesystem::copy_file(_outputPath, folder + "/pondra.log",
-                               std::filesystem::copy_options::overwrite_existing);
+    for (const char* log : {"pondra.log", "jackd.log"}) {
+        std::error_code absent;
+        std::filesystem::copy_file(path(log), folder + "/" + log,
+                                   std::filesystem::copy_options::overwrite_existing, absent);
+    }
+    // What the screen cannot show: the program's state and its windows,
+    // unmapped ones too.
+    std::ofstream state(folder + "/state.txt");
+    if (!program) {
+        state << "The program was not started.\n";
+    } else if (const auto ended = program->waitForExit(0ms)) {
+        state << "The program (pid " << program->pid() << ") ended "
+              << (ended->signalled ? "by signal " : "with status ") << ended->code << ".\n";
+    } else {
+        state << "The program (pid " << program->pid() << ") still ran.\n";
+    }
+    for (const TopLevel& window : x->allWindows()) {
+        if (ours(window)) {
+            state << "window 0x" << std::hex << window.id << std::dec << " \""
+                  << window.title.toStdString() << "\" " << window.frame.x() << ","
+                  << window.frame.y() << " " << window.frame.width() << "x" << window.frame.height()
+                  << (window.mapped ? "" : " unmapped") << "\n";
+        }
+    }
     ADD_FAILURE() << "The screen and the program's output are kept in " << folder
                   << "; the case's files in " << _folder;
 }
@@ -111,12 +156,16 @@ std::map<std::string, std::string> EndToEnd::homeEnvironment() const {
     };
 }
 
-TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+std::vector<std::string> EndToEnd::programCommand(const std::vector<std::string>& arguments) const {
     // The tree's own program, unless the environment names another build.
     const char* other = std::getenv("PONDRA_E2E_PROGRAM");
     std::vector<std::string> command = launcher;
     command.push_back(other && *other ? other : PONDRA_E2E_PROGRAM);
     command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+std::map<std::string, std::string> EndToEnd::programEnvironment() const {
     std::map<std::string, std::string> environment = homeEnvironment();
     environment.insert({
         {"DISPLAY", display->name()},
@@ -129,8 +178,13 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
         {"JACK_DEFAULT_SERVER", jack ? jack->name() : ""},
         {"JACK_NO_AUDIO_RESERVATION", "1"},
     });
-    program = std::make_unique<ChildProcess>(command, environment, _outputPath);
-    const auto window = x->waitForWindow(isWorkspaceWindow, kLaunchLimit);
+    return environment;
+}
+
+TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
+    start(arguments);
+    const auto window =
+        x->waitForWindow([this](const TopLevel& w) { return isWorkspaceWindow(w); }, kLaunchLimit);
     if (!window) {
         ADD_FAILURE() << "no workspace window showed; the program printed:\n" << output();
         return {};
@@ -138,6 +192,45 @@ TopLevel EndToEnd::launch(const std::vector<std::string>& arguments) {
     // Drawn and answering before the case goes on.
     x->settle(500ms);
     return *window;
+}
+
+void EndToEnd::start(const std::vector<std::string>& arguments) {
+    program = std::make_unique<ChildProcess>(programCommand(arguments), programEnvironment(),
+                                             _outputPath);
+}
+
+TopLevel EndToEnd::launchAnother(const std::vector<std::string>& arguments,
+                                 const std::string& outputName) {
+    const std::vector<TopLevel> before = workspaceWindows();
+    others.push_back(std::make_unique<ChildProcess>(programCommand(arguments), programEnvironment(),
+                                                    path(outputName)));
+    const auto window = x->waitForWindow(
+        [&](const TopLevel& w) {
+            return isWorkspaceWindow(w) &&
+                   std::none_of(before.begin(), before.end(),
+                                [&](const TopLevel& old) { return old.id == w.id; });
+        },
+        kLaunchLimit);
+    if (!window) {
+        ADD_FAILURE() << "the second program showed no window; it printed:\n"
+                      << readTextFile(path(outputName));
+        return {};
+    }
+    x->settle(500ms);
+    return *window;
+}
+
+bool EndToEnd::ours(const TopLevel& window) const {
+    if (window.pid <= 0) {
+        return false;
+    }
+    return (program && program->includes(window.pid)) ||
+           std::any_of(others.begin(), others.end(),
+                       [&](const auto& other) { return other->includes(window.pid); });
+}
+
+bool EndToEnd::isWorkspaceWindow(const TopLevel& window) const {
+    return ours(window) && window.title.endsWith(kWindowSuffix);
 }
 
 std::vector<TopLevel> EndToEnd::workspaceWindows() {
@@ -153,8 +246,7 @@ std::vector<TopLevel> EndToEnd::workspaceWindows() {
 std::vector<TopLevel> EndToEnd::otherWindows() {
     std::vector<TopLevel> found;
     for (const TopLevel& window : x->windows()) {
-        if (window.instance == QLatin1String("pondra") && !isWorkspaceWindow(window) &&
-            window.frame.width() > 1) {
+        if (ours(window) && !isWorkspaceWindow(window) && window.frame.width() > 1) {
             found.push_back(window);
         }
     }
@@ -163,9 +255,8 @@ std::vector<TopLevel> EndToEnd::otherWindows() {
 
 std::optional<TopLevel> EndToEnd::waitForOtherWindow(std::chrono::milliseconds limit) {
     const auto window = x->waitForWindow(
-        [](const TopLevel& w) {
-            return w.instance == QLatin1String("pondra") && !isWorkspaceWindow(w) &&
-                   w.frame.width() > 1;
+        [this](const TopLevel& w) {
+            return ours(w) && !isWorkspaceWindow(w) && w.frame.width() > 1;
         },
         limit);
     if (window) {
@@ -296,9 +387,17 @@ void EndToEnd::chooseJackOutput(const TopLevel& window) {
 }
 
 void EndToEnd::record(double seconds) {
-    recorder =
-        std::make_unique<JackRecorder>(jack->name(), static_cast<std::size_t>(seconds * kJackRate));
-    ASSERT_TRUE(recorder->valid());
+    stopRecording();
+    // A server swamped by a loaded machine can miss a client's opening
+    // handshake; the case's server is known to run, so it is asked again.
+    for (int tries = 0; tries < 3 && !(recorder && recorder->valid()); ++tries) {
+        if (tries > 0) {
+            std::this_thread::sleep_for(1s);
+        }
+        recorder = std::make_unique<JackRecorder>(jack->name(),
+                                                  static_cast<std::size_t>(seconds * kJackRate));
+    }
+    ASSERT_TRUE(recorder->valid()) << "the recorder could not reach the case's JACK server";
     // The program's client appears once its device opens.
     const auto end = std::chrono::steady_clock::now() + 10s;
     while (!recorder->listenToPondra()) {
@@ -315,6 +414,27 @@ std::vector<float> EndToEnd::recordFor(double seconds) {
     const auto until = recordedFrames() + static_cast<std::size_t>(seconds * kJackRate);
     EXPECT_TRUE(recorder->waitForFrames(until));
     return recorder->samples(0);
+}
+
+void EndToEnd::stopRecording() {
+    if (recorder) {
+        _lateCyclesBefore += recorder->lateCycles();
+    }
+    recorder.reset();
+}
+
+std::size_t EndToEnd::lateCycles() {
+    if (!recorder) {
+        return _lateCyclesBefore;
+    }
+    // The server tells of a late cycle on libjack's notification thread, a
+    // little after the cycle: two more periods give the news time to arrive.
+    recorder->waitForFrames(recordedFrames() + 2 * kJackPeriod, 500ms);
+    return _lateCyclesBefore + recorder->lateCycles();
+}
+
+void EndToEnd::measure(const std::function<void()>& take, const std::function<void()>& again) {
+    cleanTake([this] { return lateCycles(); }, take, again);
 }
 
 void EndToEnd::selectCell(const WindowMap& map, int index) {
@@ -344,6 +464,22 @@ void EndToEnd::contextMenuEntry(const WindowMap& map, int index, int entry) {
     }
     x->key(Keys::Return);
     x->settle();
+}
+
+void EndToEnd::stopAllAndWait(const TopLevel& window) {
+    x->focus(window);
+    x->key('.', Control);
+    constexpr std::size_t kQuiet = kJackRate / 10;
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < end) {
+        const std::vector<float> heard = recordFor(0.1);
+        if (heard.size() >= kQuiet &&
+            std::all_of(heard.end() - kQuiet, heard.end(),
+                        [](float sample) { return std::abs(sample) < 1e-4f; })) {
+            return;
+        }
+    }
+    ADD_FAILURE() << "the cues still sound after Stop All";
 }
 
 void EndToEnd::showMode(const TopLevel& window) {

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -46,6 +47,17 @@ protected:
     // Starts the program with these arguments and answers its first
     // workspace window.
     TopLevel launch(const std::vector<std::string>& arguments = {});
+    // Starts a second copy of the program beside the first, as a user who
+    // opens it again does, with its output in the case's file of that name;
+    // answers its first workspace window. Its windows are the program's too.
+    TopLevel launchAnother(const std::vector<std::string>& arguments,
+                           const std::string& outputName);
+    // Whether a window is the program's: made by the process the case
+    // started (or one it started), whatever the program file is called.
+    bool ours(const TopLevel& window) const;
+    bool isWorkspaceWindow(const TopLevel& window) const;
+    // Starts it without waiting for anything.
+    void start(const std::vector<std::string>& arguments);
     // The program's workspace windows, and its other windows (alerts, panels).
     std::vector<TopLevel> workspaceWindows();
     std::vector<TopLevel> otherWindows();
@@ -87,6 +99,14 @@ protected:
     std::size_t recordedFrames() const;
     // Waits until the recording holds `seconds` more, then answers the left channel.
     std::vector<float> recordFor(double seconds);
+    // Ends the recording.
+    void stopRecording();
+    // Cycles the JACK server has reported late to the case's recorders.
+    std::size_t lateCycles();
+    // A measurement on the recording, taken again when it fails across a
+    // cycle the server reported late, after `again` has brought the program
+    // back to where the take starts (see cleanTake).
+    void measure(const std::function<void()>& take, const std::function<void()>& again = {});
 
     // Selects a cell of the grid by a click on its name.
     void selectCell(const WindowMap& map, int index);
@@ -96,6 +116,9 @@ protected:
     void setHotKey(const WindowMap& map, int index, char key);
     // Picks entry n of a cell's contextual menu (Loop, Hold, Solo, Ducking).
     void contextMenuEntry(const WindowMap& map, int index, int entry);
+    // Stops every cue (Controls > Stop All, Ctrl+.) and waits until the
+    // recording has been silent for a tenth of a second.
+    void stopAllAndWait(const TopLevel& window);
     // Ctrl+R, Ctrl+E.
     void showMode(const TopLevel& window);
     void editMode(const TopLevel& window);
@@ -107,14 +130,29 @@ protected:
     std::unique_ptr<XDriver> x;
     std::unique_ptr<JackTestServer> jack;
     std::unique_ptr<ChildProcess> program;
+    // The copies launchAnother started.
+    std::vector<std::unique_ptr<ChildProcess>> others;
     std::unique_ptr<JackRecorder> recorder;
+
+    // Fails the case when the program it started ended by a signal (a
+    // crash), whenever that was; TearDown asks.
+    void expectNoCrash();
+    // A case that cannot run on this machine: skipped, but failed in CI
+    // (CI=true). The caller returns right after it.
+    void cannotRun(const std::string& why);
 
 private:
     void keepEvidence();
+    // The program's command line and environment, as a user's desktop starts it.
+    std::vector<std::string> programCommand(const std::vector<std::string>& arguments) const;
+    std::map<std::string, std::string> programEnvironment() const;
     // The panel a shortcut brings, answered with a typed path and Return.
     void answerPanel(const TopLevel& window, char shortcut, unsigned modifiers,
                      const std::string& typed);
 
     std::string _folder;
     std::string _outputPath;
+    // Late cycles counted by recorders the case has replaced.
+    std::size_t _lateCyclesBefore = 0;
+    bool _crashTold = false;
 };

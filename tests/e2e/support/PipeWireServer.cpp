@@ -133,6 +133,27 @@ bool PipeWireServer::alsaDefaultIsPipeWire() {
     return pipewire;
 }
 
+bool PipeWireServer::pointAlsaDefaultHere(std::string& why) const {
+    const std::string copy = PONDRA_E2E_PIPEWIRE_ALSA;
+    const std::vector<std::string> files{"libasound_module_pcm_pipewire.so",
+                                         "libasound_module_ctl_pipewire.so", "50-pipewire.conf",
+                                         "99-pipewire-default.conf"};
+    for (const std::string& file : files) {
+        if (!std::filesystem::exists(copy + "/" + file)) {
+            why = "pipewire-alsa's plugin is not unpacked in " + copy +
+                  " (scripts/install-deps unpacks it there)";
+            return false;
+        }
+    }
+    // ~/.asoundrc, which ALSA reads after the machine's configuration.
+    std::ofstream(_environment.at("HOME") + "/.asoundrc")
+        << "pcm_type.pipewire { lib \"" << copy << "/" << files[0] << "\" }\n"
+        << "ctl_type.pipewire { lib \"" << copy << "/" << files[1] << "\" }\n"
+        << "<" << copy << "/" << files[2] << ">\n"
+        << "<" << copy << "/" << files[3] << ">\n";
+    return true;
+}
+
 std::map<std::string, std::string> PipeWireServer::daemonEnvironment() const {
     std::map<std::string, std::string> environment = _environment;
     // No session bus, no X server: nothing may be started on their account.

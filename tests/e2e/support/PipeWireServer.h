@@ -27,8 +27,14 @@ public:
     // The programs a case needs that are not installed, by package; empty
     // when all are.
     static std::vector<std::string> missingPackages();
-    // Whether ALSA's "default" is PipeWire's (pipewire-alsa installed).
+    // Whether ALSA's "default" is PipeWire's machine-wide (pipewire-alsa installed).
     static bool alsaDefaultIsPipeWire();
+    // Points ALSA's "default" at PipeWire for the programs of the case's home
+    // only, as pipewire-alsa's configuration does machine-wide: the home's
+    // ALSA configuration loads that configuration and its plugins from the
+    // copy scripts/install-deps unpacks. False, with the reason in `why`, when
+    // the copy is missing.
+    bool pointAlsaDefaultHere(std::string& why) const;
 
     // Starts both daemons and waits until the sink is the default one; false
     // with the reason in `why` when they do not come up.

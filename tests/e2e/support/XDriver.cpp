@@ -71,7 +71,26 @@ QString XDriver::property(std::uint32_t window, const char* name, std::uint32_t 
     return QString::fromUtf8(bytes, xcb_get_property_value_length(reply.reply));
 }
 
+std::int32_t XDriver::cardinal(std::uint32_t window, const char* name) {
+    Freed<xcb_get_property_reply_t> reply{xcb_get_property_reply(
+        _connection,
+        xcb_get_property(_connection, 0, window, atom(_connection, name), XCB_ATOM_CARDINAL, 0, 1),
+        nullptr)};
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.reply) < 4) {
+        return 0;
+    }
+    return *static_cast<const std::int32_t*>(xcb_get_property_value(reply.reply));
+}
+
 std::vector<TopLevel> XDriver::windows() {
+    return topLevels(true);
+}
+
+std::vector<TopLevel> XDriver::allWindows() {
+    return topLevels(false);
+}
+
+std::vector<TopLevel> XDriver::topLevels(bool mappedOnly) {
     std::vector<TopLevel> found;
     Freed<xcb_query_tree_reply_t> tree{
         xcb_query_tree_reply(_connection, xcb_query_tree(_connection, _root), nullptr)};
@@ -84,7 +103,11 @@ std::vector<TopLevel> XDriver::windows() {
     for (int i = 0; i < count; ++i) {
         Freed<xcb_get_window_attributes_reply_t> attributes{xcb_get_window_attributes_reply(
             _connection, xcb_get_window_attributes(_connection, children[i]), nullptr)};
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) {
+        if (!attributes) {
+            continue;
+        }
+        const bool mapped = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        if (mappedOnly && !mapped) {
             continue;
         }
         Freed<xcb_get_geometry_reply_t> geometry{xcb_get_geometry_reply(
@@ -99,8 +122,8 @@ std::vector<TopLevel> XDriver::windows() {
         if (window.title.isEmpty()) {
             window.title = property(children[i], "WM_NAME", XCB_ATOM_STRING);
         }
-        window.instance =
-            property(children[i], "WM_CLASS", XCB_ATOM_STRING).section(QChar(0), 0, 0);
+        window.pid = cardinal(children[i], "_NET_WM_PID");
+        window.mapped = mapped;
         found.push_back(window);
     }
     return found;

@@ -36,8 +36,11 @@ enum Modifier : unsigned { NoModifier = 0, Shift = 1, Control = 2, Alt = 4 };
 struct TopLevel {
     std::uint32_t id = 0;
     QString title;
-    QString instance; // the first part of WM_CLASS
-    QRect frame;      // on the root window
+    // The process that made it (_NET_WM_PID), 0 when it does not say; every
+    // client of the case's X server runs on this machine.
+    std::int32_t pid = 0;
+    QRect frame; // on the root window
+    bool mapped = true;
     bool operator==(const TopLevel&) const = default;
 };
 
@@ -55,6 +58,8 @@ public:
 
     // The mapped top-level windows, bottom to top.
     std::vector<TopLevel> windows();
+    // Every top-level window, mapped or not (for a failed case's evidence).
+    std::vector<TopLevel> allWindows();
     // Polls until a window matches; none after `limit`.
     std::optional<TopLevel> waitForWindow(const std::function<bool(const TopLevel&)>& matches,
                                           std::chrono::milliseconds limit);
@@ -99,6 +104,8 @@ private:
     void fake(std::uint8_t type, std::uint8_t detail, QPoint at = {-1, -1});
     void holdModifiers(unsigned modifiers, bool down);
     QString property(std::uint32_t window, const char* name, std::uint32_t type);
+    std::int32_t cardinal(std::uint32_t window, const char* name);
+    std::vector<TopLevel> topLevels(bool mappedOnly);
 
     xcb_connection_t* _connection = nullptr;
     std::uint32_t _root = 0;

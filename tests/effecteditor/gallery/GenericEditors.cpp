@@ -29,3 +29,19 @@ TEST_F(EffectEditorGallery, TheGenericEditorsOfAnEffectWithControlsAndOfAPlainGa
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EffectEditorGallery, TheEditorOfAnEffectThatCannotTakeItsCuesChannels) {
+    auto stereo = KivEffect::effectWithDescription(gainDescription(kTestGainStereoUri));
+    ASSERT_TRUE(stream.addEffect(*stereo));
+    stereo->setStreamFormat(KivAudioStreamDescription(48000.0, 6));
+    stereo->setRefusedChannels(6);
+    EffectEditor* editor = EffectEditor::open(*stereo);
+    ASSERT_NE(editor, nullptr);
+    presetWork->runAll();
+    editor->adjustSize();
+    saveToGallery(*editor, QStringLiteral("effect_editor_refused_channels"));
+}
+
+} // namespace

@@ -14,8 +14,10 @@
 
 // A second JACK client in the test process that records two input ports
 // into storage sized up front, so what our output ports put out can be
-// checked frame by frame. It can also stall one of its cycles, which makes
-// the server count an xrun, and ask the server for another buffer size.
+// checked frame by frame. It counts the cycles the server reports late
+// (xruns), in which a client's callback may have been cut short. It can also
+// stall one of its cycles, which makes the server count an xrun, and ask the
+// server for another buffer size.
 class JackRecorder {
 public:
     JackRecorder(const std::string& server, std::size_t capacity)
@@ -33,6 +35,7 @@ public:
         _in[0] = jack_port_register(_client, "in_1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         _in[1] = jack_port_register(_client, "in_2", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         jack_set_process_callback(_client, &JackRecorder::process, this);
+        jack_set_xrun_callback(_client, &JackRecorder::xrun, this);
         jack_activate(_client);
     }
     ~JackRecorder() {
@@ -60,21 +63,15 @@ public:
 
     // Waits for JACK's process thread; the bound only keeps a broken server
     // from hanging the run.
-    bool waitForFrames(std::size_t count) {
+    bool waitForFrames(std::size_t count,
+                       std::chrono::milliseconds limit = std::chrono::seconds(20)) {
         std::unique_lock lock(_mutex);
-        return _changed.wait_for(lock, std::chrono::seconds(20),
-                                 [&] { return recorded.load() >= count; });
+        return _changed.wait_for(lock, limit, [&] { return recorded.load() >= count; });
     }
 
     void stallNextCycle(std::chrono::milliseconds how) { _stall.store(how.count()); }
 
     bool setBufferSize(std::uint32_t frames) { return jack_set_buffer_size(_client, frames) == 0; }
-
-    // Where in the recording JACK's clock is now: the frame that a sound
-    // starting at this instant would land on, had it no latency.
-    std::size_t frameNow() const {
-        return static_cast<jack_nframes_t>(jack_frame_time(_client) - _firstFrame.load());
-    }
 
     // The first recorded frame at or after `from` whose sample on `channel` is not silent.
     std::size_t firstSound(int channel, std::size_t from = 0) const {
@@ -98,17 +95,23 @@ public:
         return {all.begin(), all.begin() + static_cast<std::ptrdiff_t>(recorded.load())};
     }
 
+    // Cycles the server has reported late since the recorder opened.
+    std::size_t lateCycles() const { return _lateCycles.load(); }
+
     std::atomic<std::size_t> recorded{0};
 
 private:
+    // On libjack's notification thread.
+    static int xrun(void* arg) {
+        static_cast<JackRecorder*>(arg)->_lateCycles.fetch_add(1);
+        return 0;
+    }
+
     static int process(jack_nframes_t frames, void* arg) {
         auto& self = *static_cast<JackRecorder*>(arg);
         const auto* left = static_cast<const float*>(jack_port_get_buffer(self._in[0], frames));
         const auto* right = static_cast<const float*>(jack_port_get_buffer(self._in[1], frames));
         const std::size_t at = self.recorded.load();
-        if (at == 0) {
-            self._firstFrame.store(jack_last_frame_time(self._client));
-        }
         const std::size_t n = std::min<std::size_t>(frames, self._left.size() - at);
         std::copy_n(left, n, self._left.begin() + at);
         std::copy_n(right, n, self._right.begin() + at);
@@ -126,8 +129,7 @@ private:
     std::vector<float> _left;
     std::vector<float> _right;
     std::atomic<long> _stall{0};
-    // JACK's frame time of the first frame recorded.
-    std::atomic<jack_nframes_t> _firstFrame{0};
+    std::atomic<std::size_t> _lateCycles{0};
     std::mutex _mutex;
     std::condition_variable _changed;
 };

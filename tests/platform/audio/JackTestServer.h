@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 
 // A JACK server of the test's own: the dummy driver (no sound card), no
 // real-time scheduling. jackd keeps eight server slots in shared memory and
@@ -19,14 +20,16 @@
 // so the names come from a small pool, each held by a file lock while a
 // test uses it; a test waits up to a minute for a name to come free.
 // start() answers false when jackd is not installed, no name came free or
-// the server never becomes reachable.
+// the server never becomes reachable. jackd's output goes to `log`, or
+// nowhere when it is empty.
 class JackTestServer {
 public:
     static constexpr int kNames = 4;
 
-    JackTestServer(std::uint32_t rate, std::uint32_t period)
+    JackTestServer(std::uint32_t rate, std::uint32_t period, std::string log = {})
         : _rate(rate)
-        , _period(period) {
+        , _period(period)
+        , _log(std::move(log)) {
         claimName();
     }
     ~JackTestServer() {
@@ -46,17 +49,19 @@ public:
         }
         const std::string rate = std::to_string(_rate);
         const std::string period = std::to_string(_period);
+        const char* output = _log.empty() ? "/dev/null" : _log.c_str();
+        const char* verbosity = _log.empty() ? "--silent" : "--verbose";
         _pid = fork();
         if (_pid == 0) {
-            const int quiet = ::open("/dev/null", O_WRONLY);
-            dup2(quiet, 1);
-            dup2(quiet, 2);
+            const int out = ::open(output, O_WRONLY | O_CREAT | O_APPEND, 0644);
+            dup2(out, 1);
+            dup2(out, 2);
             // A test run that is itself killed takes its server along.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
             // Synchronous, with a long client timeout: on a loaded test machine
             // a late cycle waits instead of being dropped, so every frame counts.
-            execlp("jackd", "jackd", "--no-realtime", "--silent", "-S", "-t", "5000", "-n",
+            execlp("jackd", "jackd", "--no-realtime", verbosity, "-S", "-t", "5000", "-n",
                    _name.c_str(), "-d", "dummy", "-r", rate.c_str(), "-p", period.c_str(), "-P",
                    "2", "-C", "2", static_cast<char*>(nullptr));
             _exit(127);
@@ -130,6 +135,7 @@ private:
 
     const std::uint32_t _rate;
     const std::uint32_t _period;
+    const std::string _log;
     std::string _name;
     int _lock = -1;
     pid_t _pid = -1;

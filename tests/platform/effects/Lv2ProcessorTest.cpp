@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -75,20 +76,103 @@ TEST_F(Lv2Processor_, MonoPluginRunsOnEveryChannel) {
     EXPECT_NEAR(peak(buffers.data[1]), 0.125f, 1e-3f);
 }
 
-TEST_F(Lv2Processor_, StereoPluginRefusesAMonoLayout) {
+TEST_F(Lv2Processor_, StereoPluginRefusesALayoutItCannotBeFittedTo) {
     auto stereo = make(kTestGainStereoUri);
-    EXPECT_EQ(stereo->supportedChannels(), (std::vector<EffectChannelPair>{{2, 2}}));
-    EXPECT_EQ(prepare(*stereo, 44100.0, 512, 1), kEffectFormatNotSupported);
+    EXPECT_EQ(stereo->supportedChannels(), (std::vector<EffectChannelPair>{{2, 2}, {1, 1}}));
+    EXPECT_EQ(prepare(*stereo, 44100.0, 512, 3), kEffectFormatNotSupported);
     EXPECT_FALSE(stereo->isPrepared());
 
     // A refusal leaves a working preparation as it was.
     ASSERT_EQ(prepare(*stereo, 44100.0, 512, 2), kEffectNoErr);
-    EXPECT_EQ(prepare(*stereo, 44100.0, 512, 1), kEffectFormatNotSupported);
+    EXPECT_EQ(prepare(*stereo, 44100.0, 512, 6), kEffectFormatNotSupported);
     EXPECT_EQ(stereo->channels(), 2u);
     stereo->setParameter(kGainPort, kHalfDb);
     const auto peaks = sinePeaks(*stereo, 2, 44100.0, 1.0f);
     EXPECT_NEAR(peaks[0], 0.5f, 1e-4f);
     EXPECT_NEAR(peaks[1], 0.5f, 1e-4f);
+}
+
+namespace {
+
+// The samples of `frames` frames of a ramp with a channel's own slope, so
+// that a channel taken for another is seen.
+ChannelBuffers ramps(std::uint32_t channels, std::uint32_t frames) {
+    ChannelBuffers buffers(channels, frames);
+    for (std::uint32_t c = 0; c < channels; ++c) {
+        for (std::uint32_t f = 0; f < frames; ++f) {
+            buffers.data[c][f] = static_cast<float>(c + 1) * 0.001f * static_cast<float>(f);
+        }
+    }
+    return buffers;
+}
+
+} // namespace
+
+TEST_F(Lv2Processor_, PluginsAreFittedToTheChannelsTheyAreGiven) {
+    constexpr std::uint32_t kFrames = 700; // more than a block: every block is fitted
+    struct Case {
+        const char* uri;
+        std::uint32_t channels;
+        // The expected output of each channel, from the input channels at one frame.
+        std::function<float(const std::vector<float>& in, std::uint32_t channel)> expected;
+    };
+    const float g = 0.5f;
+    const Case cases[] = {
+        // A mono chain's one channel goes to both inputs; the outputs' mean comes back.
+        {kTestGainStereoUri, 1, [g](const auto& in, std::uint32_t) { return g * in[0]; }},
+        {kTestGainWidenUri, 1, [g](const auto& in, std::uint32_t) { return 0.75f * g * in[0]; }},
+        {kTestGainNarrowUri, 1, [g](const auto& in, std::uint32_t) { return 0.5f * g * in[0]; }},
+        // One input takes the channels' mean; one output goes to every channel.
+        {kTestGainWidenUri, 2,
+         [g](const auto& in, std::uint32_t c) {
+             const float mean = 0.5f * (in[0] + in[1]);
+             return (c == 0 ? 1.0f : 0.5f) * g * mean;
+         }},
+        {kTestGainNarrowUri, 2,
+         [g](const auto& in, std::uint32_t) { return g * (in[0] - 0.5f * in[1]); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.uri) + " on " + std::to_string(c.channels));
+        auto processor = make(c.uri);
+        ASSERT_EQ(prepare(*processor, 48000.0, 256, c.channels), kEffectNoErr);
+        EXPECT_EQ(processor->channels(), c.channels);
+        processor->setParameter(kGainPort, kHalfDb);
+        const ChannelBuffers input = ramps(c.channels, kFrames);
+        ChannelBuffers output(c.channels, kFrames);
+        render(*processor, input, output, kFrames);
+        for (std::uint32_t f = 0; f < kFrames; ++f) {
+            std::vector<float> in;
+            for (const auto& channel : input.data) {
+                in.push_back(channel[f]);
+            }
+            for (std::uint32_t k = 0; k < c.channels; ++k) {
+                ASSERT_NEAR(output.data[k][f], c.expected(in, k), 1e-5f)
+                    << "channel " << k << " frame " << f;
+            }
+        }
+        // In place, as the render path runs it, the same.
+        ChannelBuffers inPlace = ramps(c.channels, kFrames);
+        render(*processor, inPlace, kFrames);
+        EXPECT_EQ(inPlace.data, output.data);
+    }
+}
+
+TEST_F(Lv2Processor_, FittedPluginsProcessWithoutAllocating) {
+    for (const auto& [uri, channels] :
+         {std::pair{kTestGainStereoUri, 1u}, {kTestGainWidenUri, 2u}, {kTestGainNarrowUri, 1u}}) {
+        auto processor = make(uri);
+        ASSERT_EQ(prepare(*processor, 48000.0, 512, channels), kEffectNoErr);
+        ChannelBuffers buffers = ramps(channels, 512);
+        std::lock_guard held(_renderLock);
+        ScopedThreadRole role(ThreadRole::Render);
+        const auto before = renderThreadAllocations();
+        for (int block = 0; block < 4; ++block) {
+            processor->process(buffers.inputs.data(), buffers.outputs.data(), 512);
+        }
+        if (renderThreadMallocIsCounted()) {
+            EXPECT_EQ(renderThreadAllocations(), before) << uri;
+        }
+    }
 }
 
 TEST_F(Lv2Processor_, RefusesFormatsWithoutFramesOrRate) {

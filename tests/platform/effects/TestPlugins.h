@@ -12,6 +12,10 @@ inline constexpr const char* kTestGainMidiUri = "http://pondra.invalid/test/gain
 inline constexpr const char* kTestGainWorkerUri = "http://pondra.invalid/test/gain-worker";
 // A mono gain whose other ports show every kind a generated view meets.
 inline constexpr const char* kTestGainControlsUri = "http://pondra.invalid/test/gain-controls";
+// One input and two outputs: left = gain * in, right = half of that.
+inline constexpr const char* kTestGainWidenUri = "http://pondra.invalid/test/gain-widen";
+// Two inputs and one output: gain * (left - right / 2).
+inline constexpr const char* kTestGainNarrowUri = "http://pondra.invalid/test/gain-narrow";
 inline constexpr std::uint32_t kTestGainLatencyFrames = 64;
 inline constexpr std::uint32_t kGainPort = 0; // the gain's parameter id in every variant
 

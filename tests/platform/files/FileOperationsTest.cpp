@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <thread>
 
 TEST(FileOperations, ReadingTakesOnlyRegularFilesUpToTheLimit) {
     const std::filesystem::path folder =
@@ -43,5 +45,45 @@ TEST(FileOperations, CopyingAFifoFailsAtOnceAndLeavesNoCopy) {
     EXPECT_TRUE(returnsWithoutAWriter(fifo, [&] { error = FileOperations::copyFile(fifo, copy); }));
     EXPECT_NE(error, 0);
     EXPECT_FALSE(std::filesystem::exists(copy));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(FileOperations, ACopyOfAFileThatChangesIsRefusedAndLeavesNoCopy) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("pondra-change-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string file = folder / "x.wav";
+    const std::string copy = folder / "copy.wav";
+    ASSERT_EQ(FileOperations::writeNewFile(file, std::string(4096, 'x')), 0);
+    const auto checked = FileOperations::fileState(file);
+    ASSERT_TRUE(checked);
+    EXPECT_EQ(checked->size, 4096);
+
+    // Written to since it was looked at: not copied at all.
+    ASSERT_EQ(::truncate(file.c_str(), 2048), 0);
+    EXPECT_EQ(FileOperations::copyFile(file, copy, nullptr, &*checked),
+              FileOperations::kSourceChanged);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_EQ(FileOperations::errorText(FileOperations::kSourceChanged),
+              "the file changed while it was being copied");
+
+    // Cut short by another while the copy runs.
+    ASSERT_EQ(::truncate(file.c_str(), 256 << 20), 0);
+    std::thread cutter([&] {
+        while (!std::filesystem::exists(copy)) {
+            std::this_thread::yield();
+        }
+        ::truncate(file.c_str(), 100 * 1024);
+    });
+    const int error = FileOperations::copyFile(file, copy);
+    cutter.join();
+    EXPECT_EQ(error, FileOperations::kSourceChanged);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+
+    // Left alone, the same file copies whole.
+    const auto now = FileOperations::fileState(file);
+    ASSERT_TRUE(now);
+    EXPECT_EQ(FileOperations::copyFile(file, copy, nullptr, &*now), 0);
+    EXPECT_EQ(std::filesystem::file_size(copy), 100u * 1024);
     std::filesystem::remove_all(folder);
 }

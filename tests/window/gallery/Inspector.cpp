@@ -84,3 +84,27 @@ TEST_F(InspectorGallery, TheInspectorWithACueAndWithTheWarnings) {
     QApplication::processEvents();
     saveToGallery(window, QStringLiteral("inspector-warnings"));
 }
+
+TEST_F(InspectorGallery, TheEffectsListWithAnEffectThatCannotTakeTheCuesChannels) {
+    openWindow();
+    inspector().setAnimated(false);
+    const std::string path = files.path("Surround Bed.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(3 * 2 * kRate, 0.2f), 3, kRate));
+    placeCue(path, 0, "S")->setName("Surround Bed");
+    controller->window()->resize(960, 700);
+    grid().gridView()->setSelectedIndex(0);
+    cueInspector().setEffectEditorOpener([](KivEffect&) {});
+    for (QAction* maker : cueInspector().effectsMenu()->actions()) {
+        if (maker->text() == QStringLiteral("Pondra Tests") && maker->menu()) {
+            for (QAction* effect : maker->menu()->actions()) {
+                if (effect->text() == "Test Gain" || effect->text() == "Test Gain Stereo") {
+                    effect->trigger();
+                }
+            }
+        }
+    }
+    QApplication::processEvents();
+    waitForWaveform();
+    saveToGallery(inspector(), QStringLiteral("inspector-effects-refused"));
+}

@@ -1,6 +1,7 @@
 // A cell's toggles with undo, its export and import, and its menus.
 #include "KivUI/WidgetRender.h"
 #include "model/PondraColor.h"
+#include "support/FifoOpening.h"
 #include "support/GuiWatchdog.h"
 #include "window/WindowFixture.h"
 #include "window/grid/CueCellController.h"
@@ -8,6 +9,8 @@
 #include "window/grid/CueNameLines.h"
 #include "window/grid/CueTextColors.h"
 #include "window/grid/GridView.h"
+
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -130,6 +133,16 @@ TEST_F(WindowFixture, AnExportCopiesTheMediaAndAFailedOneKeepsTheOldFileAndAlert
     EXPECT_EQ(contents(files.path("old.wav")), QByteArray("old"));
     ASSERT_EQ(prompts.alerts.size(), 1u);
     EXPECT_TRUE(prompts.alerts[0].messageText.contains(QStringLiteral("vanished.wav")));
+
+    // A FIFO in the media's place is refused at once, never waited on.
+    const std::string fifo = files.path("fifo.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    cue->updateFile(fifo);
+    prompts.saveAnswers.push_back(QString::fromStdString(files.path("old.wav")));
+    EXPECT_TRUE(returnsWithoutAWriter(fifo, [&] { cell(0).controller().exportFile(); }));
+    EXPECT_EQ(contents(files.path("old.wav")), QByteArray("old"));
+    ASSERT_EQ(prompts.alerts.size(), 2u);
+    EXPECT_EQ(prompts.alerts[1].informativeText, QStringLiteral("It is not a regular file."));
 }
 
 TEST_F(WindowFixture, AnImportIntoACellReplacesItsCueWithoutDefaultTriggers) {
@@ -304,6 +317,7 @@ TEST_F(WindowFixture, ACellDrawsEveryChangeOfWhatItShowsAndItsFormerLookWhenThat
             {"hold", [&] { cue->setHold(true); }, [&] { cue->setHold(false); }},
             {"loop", [&] { cue->setLoops(true); }, [&] { cue->setLoops(false); }},
             {"solo", [&] { cue->setSolo(true); }, [&] { cue->setSolo(false); }},
+            {"ducking", [&] { cue->setDucking(true); }, [&] { cue->setDucking(false); }},
             {"selection", [&] { gridView.setSelectedIndex(0); },
              [&] { gridView.setSelectedIndex(GridView::kNoSelection); }},
             {"show mode", [&] { view.setLocked(true); }, [&] { view.setLocked(false); }},

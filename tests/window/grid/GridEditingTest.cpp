@@ -208,7 +208,7 @@ TEST_F(GridEditing, APastedCuePlaysInTheSameCartAnotherCartAndAnotherWindow) {
     // Into another window: the media are copied into that workspace.
     auto elsewhere = std::make_shared<Workspace>(device, files.path("elsewhere"));
     elsewhere->initializeUntitled();
-    WorkspaceController otherWindow(elsewhere, prompts, nullptr);
+    WorkspaceController otherWindow(elsewhere, prompts, pasteboard, nullptr);
     for (const auto& each : elsewhere->carts()) {
         otherWindow.addControllerForCart(each);
     }

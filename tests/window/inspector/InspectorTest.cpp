@@ -540,3 +540,44 @@ TEST_F(InspectorTest, TheCuesFieldsKeepOnePitch) {
         EXPECT_EQ(rows[i].height(), rows[0].height()) << i;
     }
 }
+
+TEST_F(InspectorEffectsTest, AnEffectThatCannotTakeTheCuesChannelsSaysSoInItsRow) {
+    auto mono = openWithSelectedCue();
+    cueInspector().setEffectEditorOpener([](KivEffect&) {});
+    QAction* stereo = menuItem(QStringLiteral("Pondra Tests"), QStringLiteral("Test Gain Stereo"));
+    ASSERT_TRUE(stereo);
+    stereo->trigger();
+    const QAbstractItemModel& model = *cueInspector().effectsTable()->model();
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_TRUE(model.data(model.index(0, 0), CueEffectsModel::kNoticeRole).isNull())
+        << "a stereo effect takes a mono cue";
+    const int plain = cueInspector().effectsTable()->rowHeight(0);
+
+    // Three channels have no one wiring for a stereo plugin.
+    const std::string path = files.path("Three.wav");
+    ASSERT_TRUE(AudioFixtures::writeSndfile(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT,
+                                            std::vector<float>(3 * kRate, 0.25f), 3, kRate));
+    auto three = placeCue(path, 1, "T");
+    undo().endTurn();
+    grid().gridView()->setSelectedIndex(1);
+    QApplication::processEvents();
+    ASSERT_EQ(cueInspector().cue(), three);
+    stereo->trigger();
+    ASSERT_EQ(three->effects().size(), 1u);
+    KivEffect& refused = *three->effects().front();
+    EXPECT_EQ(refused.refusedChannels(), 3u);
+    ASSERT_EQ(model.rowCount(), 1);
+    const QModelIndex row = model.index(0, 0);
+    EXPECT_EQ(model.data(row, Qt::DisplayRole).toString(), "Test Gain Stereo");
+    EXPECT_EQ(model.data(row, CueEffectsModel::kNoticeRole).toString(),
+              "does not take this cue's channels");
+    EXPECT_EQ(model.data(row, Qt::ToolTipRole).toString(), "does not take this cue's channels");
+    EXPECT_GT(cueInspector().effectsTable()->rowHeight(0), plain) << "room for the second line";
+
+    // Told the chain takes it after all, the row says so at the next turn.
+    refused.setRefusedChannels(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(model.data(model.index(0, 0), CueEffectsModel::kNoticeRole).isNull());
+    EXPECT_EQ(cueInspector().effectsTable()->rowHeight(0), plain);
+    EXPECT_EQ(mono->effects().front()->refusedChannels(), 0u);
+}

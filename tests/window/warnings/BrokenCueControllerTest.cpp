@@ -11,6 +11,7 @@
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabDragAssistant.h"
 #include "window/WindowFixture.h"
+#include "window/inspector/CueInspectorController.h"
 #include "window/inspector/InspectorController.h"
 #include "window/tabs/CartTabBar.h"
 #include "window/warnings/BrokenCueView.h"
@@ -102,6 +103,22 @@ TEST_F(BrokenCues, TheButtonCountsTheWarningsAndHidesWithoutAny) {
     EXPECT_EQ(controller.popoverView()->label()->text(), QStringLiteral("0 Warnings"));
     controller.showPopoverIfNeeded();
     EXPECT_EQ(controller.popover(), nullptr);
+}
+
+TEST_F(BrokenCues, OneWarningIsCountedInTheSingular) {
+    concerns = outsideTheGrid(1);
+    BrokenCueView inspectorList;
+    controller.attachView(&inspectorList);
+    controller.reloadDataNow();
+    EXPECT_EQ(window.button->text(), QStringLiteral("1 Warning"));
+    EXPECT_EQ(controller.popoverView()->label()->text(), QStringLiteral("1 Warning"));
+    EXPECT_EQ(inspectorList.label()->text(), QStringLiteral("1 Warning"));
+    concerns = outsideTheGrid(2);
+    controller.reloadDataNow();
+    EXPECT_EQ(window.button->text(), QStringLiteral("2 Warnings"));
+    EXPECT_EQ(inspectorList.label()->text(), QStringLiteral("2 Warnings"));
+    EXPECT_EQ(BrokenCueView::countText(0), QStringLiteral("0 Warnings"));
+    EXPECT_EQ(BrokenCueView::countText(11), QStringLiteral("11 Warnings"));
 }
 
 TEST_F(BrokenCues, ThePopoverOpensByItselfOnlyAtTheFirstRefresh) {
@@ -252,7 +269,7 @@ TEST_F(WindowFixture, UndoStepsReloadTheWarningsOutsideShowModeOnly) {
     placeCue(wav("a.wav", 0.1f), 0, "A");
     placeCue(wav("b.wav", 0.1f), 1, "A");
     scheduler.advance(BrokenCueController::kReloadDelay);
-    EXPECT_EQ(button.text(), QStringLiteral("1 Warnings"));
+    EXPECT_EQ(button.text(), QStringLiteral("1 Warning"));
     EXPECT_FALSE(button.isHidden());
     controller->edits().undo();
     scheduler.advance(BrokenCueController::kReloadDelay);
@@ -309,4 +326,38 @@ TEST_F(WindowFixture, TheWarningButtonSlidesTheListIntoTheInspectorAndClosesTheP
 
     controller->window()->warningButton()->click();
     EXPECT_FALSE(inspector.brokenCueViewIsVisible());
+}
+
+TEST_F(WindowFixture, OnceNoWarningIsLeftSelectingACueBringsTheCueInspectorBack) {
+    openWindow();
+    auto a = placeCue(wav("a.wav", 0.1f), 0, "A");
+    auto b = placeCue(wav("b.wav", 0.1f), 1, "A");
+    scheduler.advance(BrokenCueController::kReloadDelay);
+    BrokenCueController& warnings = controller->brokenCueController();
+    InspectorController& inspector = *controller->inspectorController();
+    inspector.setAnimated(false);
+    controller->window()->warningButton()->click();
+    ASSERT_TRUE(inspector.brokenCueViewIsVisible());
+
+    // While warnings are left, a cue picked (from the list, say) keeps the list up.
+    const auto clickCell = [this](std::size_t slot) {
+        sendMouse(cell(slot), QEvent::MouseButtonPress, {30, 30});
+        sendMouse(cell(slot), QEvent::MouseButtonRelease, {30, 30});
+    };
+    clickCell(1);
+    EXPECT_EQ(grid().selectedCue(), b);
+    EXPECT_TRUE(inspector.brokenCueViewIsVisible());
+
+    // The last warning mended: the next cue selected shows in the cue inspector.
+    b->setHotkey("B");
+    warnings.reloadDataNow();
+    ASSERT_TRUE(warnings.brokenOrFlaggedCues().empty());
+    EXPECT_TRUE(inspector.brokenCueViewIsVisible()) << "nothing selected yet";
+    clickCell(0);
+    EXPECT_EQ(grid().selectedCue(), a);
+    EXPECT_FALSE(inspector.brokenCueViewIsVisible());
+    EXPECT_TRUE(inspector.cueInspectorController().isVisible());
+    EXPECT_EQ(inspector.cue(), a);
+    EXPECT_FALSE(inspector.brokenCueView()->isVisible());
+    EXPECT_TRUE(controller->inspectorVisible());
 }

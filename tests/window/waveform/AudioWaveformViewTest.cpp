@@ -95,6 +95,23 @@ TEST_F(AudioWaveformViewTest, ACueOfAnotherFileFitsTheViewAndGetsItsOverview) {
     EXPECT_EQ(view.editor().contentWidth(), 0.0f);
 }
 
+TEST_F(AudioWaveformViewTest, SelectingAllTakesTheWholeFileAndClearingDropsIt) {
+    view.show();
+    auto thirty = cue("thirty.wav", 30.0);
+    view.setCue(thirty);
+    view.setPixelsPerSecond(40.0);
+    view.selectAll();
+    EXPECT_EQ(view.editor().userSelection().leftPixel(), 0.0f);
+    EXPECT_EQ(view.editor().userSelection().rightPixel(), 1200.0f)
+        << "the whole file, not just what the view shows";
+    view.setStartAndEndFromSelection();
+    EXPECT_DOUBLE_EQ(thirty->startTime(), 0.0);
+    EXPECT_NEAR(thirty->endTime(), 30.0, 1e-6);
+    view.clearSelection();
+    EXPECT_EQ(view.editor().userSelection().leftPixel(), -1.0f);
+    EXPECT_EQ(view.editor().userSelection().width(), 0.0f);
+}
+
 TEST_F(AudioWaveformViewTest, TheWheelZoomsAboutThePlayhead) {
     view.show();
     auto thirty = cue("thirty.wav", 30.0);

@@ -3,8 +3,12 @@
 #include "KivUI/WidgetRender.h"
 #include "KivUI/controls/VornPopUpButton.h"
 #include "KivUI/controls/VornSlider.h"
+#include "KivUI/drawing/KivMenuTheme.h"
 #include "model/PondraLogger.h"
 #include "window/WindowFixture.h"
+#include "window/grid/CueCellController.h"
+#include "window/inspector/CueInspectorController.h"
+#include "window/inspector/InspectorController.h"
 #include "window/warnings/BrokenCueController.h"
 #include "window/workspace/ImageButton.h"
 #include "window/workspace/LogController.h"
@@ -13,8 +17,11 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -114,6 +121,10 @@ TEST_F(WindowFixture, OutputsOfferOverlappingPairsAndSkipOneChannelDevices) {
     openWindow();
     const QStringList titles = items(*controller->window()->outputs());
     EXPECT_EQ(titles.size(), 8);
+    ASSERT_EQ(controller->outputDevices().size(), 8u) << "one entry per pop-up item";
+    EXPECT_EQ(controller->outputDevices()[3].device->deviceUID(), "eight");
+    EXPECT_EQ(controller->outputDevices()[3].channel, 3);
+    EXPECT_EQ(&controller->outputDevices(), &controller->output().outputs());
     EXPECT_EQ(titles.front(), QStringLiteral("Card card - channels 1/2"));
     EXPECT_EQ(titles[1], QStringLiteral("Card eight - channels 1/2"));
     EXPECT_EQ(titles.back(), QStringLiteral("Card eight - channels 7/8"));
@@ -199,6 +210,79 @@ TEST_F(WindowFixture, TheSafetyCheckLooksAtTheCuesAsTheyAreWhenShowModeIsEntered
     EXPECT_EQ(warnings.popover(), nullptr);
     EXPECT_TRUE(warnings.brokenOrFlaggedCues().empty());
     EXPECT_TRUE(prompts.alerts.empty());
+}
+
+TEST_F(WindowFixture, ToggleModeSwitchesBetweenEditAndShowModeWithTheSafetyCheck) {
+    openWindow();
+    controller->settings().setShouldPerformSafetyChecks(true);
+    placeCue(wav("a.wav", 0.1f), 0, "A");
+    placeCue(wav("b.wav", 0.1f), 1, "A");
+    ASSERT_TRUE(controller->inEditMode());
+    controller->toggleMode();
+    EXPECT_TRUE(workspace->isLocked());
+    EXPECT_TRUE(controller->inShowMode());
+    EXPECT_NE(controller->brokenCueController().popover(), nullptr) << "checked on the way in";
+    controller->brokenCueController().hidePopover();
+    controller->toggleMode();
+    EXPECT_FALSE(workspace->isLocked());
+    EXPECT_TRUE(controller->inEditMode());
+    controller->toggleMode();
+    EXPECT_TRUE(controller->inShowMode());
+}
+
+// The average and the lightest grey of a menu as it shows.
+std::pair<double, int> greysOf(QMenu& menu) {
+    menu.popup(QPoint(40, 40));
+    QApplication::processEvents();
+    const QImage shown = renderWidget(menu);
+    double sum = 0;
+    int lightest = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const int grey = qGray(shown.pixel(x, y));
+            sum += grey;
+            lightest = std::max(lightest, grey);
+        }
+    }
+    menu.hide();
+    return {sum / (shown.width() * shown.height()), lightest};
+}
+
+TEST_F(WindowFixture, TheMenuBarsMenusACellsMenuAndTheEffectsMenuAreDarkWithLightTitles) {
+    const QPalette before = QApplication::palette("QMenu");
+    installDarkMenuTheme(); // as the program's start-up does
+    openWindow();
+    placeCue(wav("a.wav", 0.1f), 0, "A");
+    grid().gridView()->setSelectedIndex(0);
+    QApplication::processEvents();
+    std::vector<QMenu*> menus;
+    for (QAction* title : controller->window()->menuBar()->actions()) {
+        menus.push_back(title->menu());
+    }
+    const std::unique_ptr<QMenu> contextual = cell(0).controller().makeContextMenu();
+    menus.push_back(contextual.get());
+    QMenu* effects = controller->inspectorController()->cueInspectorController().effectsMenu();
+    ASSERT_EQ(effects->actions().size(), 1);
+    EXPECT_EQ(effects->actions().front()->text(), QStringLiteral("No effects installed"));
+    menus.push_back(effects);
+    for (QMenu* menu : menus) {
+        ASSERT_NE(menu, nullptr);
+        const QList<QAction*> entries = menu->actions();
+        const bool anyEnabled = std::any_of(entries.begin(), entries.end(), [](QAction* entry) {
+            return entry->isEnabled() && !entry->isSeparator();
+        });
+        const auto [average, lightest] = greysOf(*menu);
+        const std::string name = menu->title().toStdString();
+        EXPECT_LT(average, 80) << name << ": a light menu";
+        if (anyEnabled) {
+            EXPECT_GT(lightest, 150) << name << ": no light titles";
+        } else {
+            // Greyed out throughout (the Help menu here, the empty effects menu).
+            EXPECT_GT(lightest, 90) << name << ": greyed-out titles too dark to read";
+            EXPECT_LT(lightest, 150) << name << ": greyed-out titles drawn light";
+        }
+    }
+    QApplication::setPalette(before, "QMenu");
 }
 
 TEST_F(WindowFixture, TheSliderRunsFrom0To1000ForTheMasterVolume) {

@@ -1,4 +1,4 @@
-// The host's test plugins: a gain in dB in three variants.
+// The host's test plugins: a gain in dB in several variants.
 //   mono:   gain, an "enabled" port, a latency port (it delays by kLatency
 //           frames, bypassed or not), an atom input and output that it reads
 //           and writes, and a state of its own: a polarity flag that only the
@@ -7,6 +7,10 @@
 //   stereo: gain only, on two channels.
 //   midi:   mono gain with a MIDI input, so that it counts as a music effect.
 //   worker: mono gain that requires a worker, which the host does not give.
+//   widen:  one input, two outputs: left = gain * in, right = half of that.
+//   narrow: two inputs, one output: gain * (left - right / 2).
+// The last two weigh their sides differently, so a host that wires a side
+// wrongly is heard.
 // Each reads every port it has on each run, so an unconnected port crashes it.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
@@ -29,10 +33,12 @@ constexpr const char* kStereoUri = "http://pondra.invalid/test/gain-stereo";
 constexpr const char* kMidiUri = "http://pondra.invalid/test/gain-midi";
 constexpr const char* kWorkerUri = "http://pondra.invalid/test/gain-worker";
 constexpr const char* kControlsUri = "http://pondra.invalid/test/gain-controls";
+constexpr const char* kWidenUri = "http://pondra.invalid/test/gain-widen";
+constexpr const char* kNarrowUri = "http://pondra.invalid/test/gain-narrow";
 constexpr const char* kInvertUri = "http://pondra.invalid/test/gain#invert";
 constexpr std::uint32_t kLatency = 64;
 
-enum class Variant { Mono, Stereo, Midi, Controls };
+enum class Variant { Mono, Stereo, Midi, Controls, Widen, Narrow };
 
 struct Plugin {
     Variant variant;
@@ -71,6 +77,10 @@ LV2_Handle instantiate(const LV2_Descriptor* descriptor, double, const char*,
         variant = Variant::Midi; // the same ports; the worker variant lacks the MIDI input
     } else if (std::strcmp(descriptor->URI, kControlsUri) == 0) {
         variant = Variant::Controls;
+    } else if (std::strcmp(descriptor->URI, kWidenUri) == 0) {
+        variant = Variant::Widen;
+    } else if (std::strcmp(descriptor->URI, kNarrowUri) == 0) {
+        variant = Variant::Narrow;
     }
     const LV2_Feature* mapFeature = findFeature(features, LV2_URID__map);
     if (variant == Variant::Mono) {
@@ -162,6 +172,19 @@ void connectPort(LV2_Handle handle, std::uint32_t port, void* data) {
             break;
         }
         break;
+    case Variant::Widen:
+    case Variant::Narrow: {
+        // gain, then the inputs, then the outputs
+        const std::uint32_t ins = p->variant == Variant::Widen ? 1 : 2;
+        if (port == 0) {
+            p->gain = static_cast<const float*>(data);
+        } else if (port <= ins) {
+            p->in[port - 1] = static_cast<const float*>(data);
+        } else if (port <= 3) {
+            p->out[port - 1 - ins] = static_cast<float*>(data);
+        }
+        break;
+    }
     case Variant::Controls:
         // Ports 3 to 7 only describe themselves to a host's view.
         switch (port) {
@@ -200,6 +223,20 @@ void run(LV2_Handle handle, std::uint32_t frames) {
         p->notify->atom.size = sizeof(LV2_Atom_Sequence_Body);
         p->notify->body.unit = 0;
         p->notify->body.pad = 0;
+    }
+    if (p->variant == Variant::Widen) {
+        for (std::uint32_t i = 0; i < frames; ++i) {
+            const float x = p->in[0][i] * gain;
+            p->out[0][i] = x;
+            p->out[1][i] = 0.5f * x;
+        }
+        return;
+    }
+    if (p->variant == Variant::Narrow) {
+        for (std::uint32_t i = 0; i < frames; ++i) {
+            p->out[0][i] = gain * (p->in[0][i] - 0.5f * p->in[1][i]);
+        }
+        return;
     }
     if (p->variant != Variant::Mono) {
         const int channels = p->variant == Variant::Stereo ? 2 : 1;
@@ -271,6 +308,8 @@ const LV2_Descriptor kDescriptors[] = {
     {kMidiUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
     {kWorkerUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
     {kControlsUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
+    {kWidenUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
+    {kNarrowUri, instantiate, connectPort, activate, run, nullptr, cleanup, noExtensionData},
 };
 
 } // namespace
