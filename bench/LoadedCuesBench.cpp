@@ -49,7 +49,7 @@ void loadedCues(benchmark::State& state) {
     ManualScheduler scheduler{clock};
     for (auto _ : state) {
         const std::size_t threadsBefore = threadCount();
-        const double residentBefore = SourceVoices::residentKiB();
+        const double residentBefore = residentKiB();
         std::vector<std::shared_ptr<KivAudioSource>> sources;
         for (std::size_t i = 0; i < cues; ++i) {
             auto source = KivAudioSource::create(scheduler, clock);
@@ -67,7 +67,7 @@ void loadedCues(benchmark::State& state) {
         }
         std::this_thread::sleep_for(std::chrono::seconds(1));
         const std::size_t threads = threadCount();
-        const double added = SourceVoices::residentKiB() - residentBefore;
+        const double added = residentKiB() - residentBefore;
         state.counters["threads"] = static_cast<double>(threads);
         state.counters["threads_added"] = static_cast<double>(threads - threadsBefore);
         state.counters["rss_mib_added"] = added / 1024.0;

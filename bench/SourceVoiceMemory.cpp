@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     };
     addVoice(paths.front());
     SourceVoices::letReadAheadFill();
-    const double before = SourceVoices::residentKiB();
+    const double before = residentKiB();
     for (std::size_t i = 1; i < paths.size(); ++i) {
         addVoice(paths[i]);
     }
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     SourceVoices::letReadAheadFill();
-    const double idle = SourceVoices::residentKiB();
+    const double idle = residentKiB();
 
     for (const auto& voice : voices) {
         voice->play();
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_until(next);
         }
     }
-    const double playing = SourceVoices::residentKiB();
+    const double playing = residentKiB();
     std::printf("idle_kib_per_voice %.1f playing_kib_per_voice %.1f\n",
                 (idle - before) / static_cast<double>(count),
                 (playing - before) / static_cast<double>(count));

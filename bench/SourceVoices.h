@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ResidentMemory.h"
 #include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioHardware.h"
 #include "audio/effects/KivAudioComponentDescription.h"
@@ -45,19 +46,6 @@ inline double threadCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-// Resident memory of the process, in KiB.
-inline double residentKiB() {
-    long pages = 0;
-    long resident = 0;
-    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
-            resident = 0;
-        }
-        std::fclose(statm);
-    }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
 }
 
 // `count` stereo files of `seconds`, each its own file.

@@ -10,6 +10,11 @@
 //
 // BM_CartTabSwitch: two such carts in two tabs (nothing playing); each
 // iteration selects the other tab and lets the window draw it.
+//
+// BM_ThousandCueShowVisitingEveryCart/<scale>: the resident memory of the
+// window of a show of 40 carts of 25 cues at a scale factor of 1 or 2, open
+// (open_mib) and once every cart has been shown (visited_mib), and what the
+// visit added (grown_mib), measured by window_memory in a fresh process.
 #include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivQtPrompts.h"
 #include "app/QtScheduler.h"
@@ -38,8 +43,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -175,6 +182,33 @@ void BM_CartTabSwitch(benchmark::State& state) {
     state.counters["worst_ms"] = worst * 1000.0;
 }
 BENCHMARK(BM_CartTabSwitch)->UseManualTime()->Iterations(40)->Unit(benchmark::kMillisecond);
+
+void BM_ThousandCueShowVisitingEveryCart(benchmark::State& state) {
+    double open = 0.0;
+    double visited = 0.0;
+    for (auto _ : state) {
+        const std::string command =
+            std::string(PONDRA_WINDOW_MEMORY_EXE) + " " + std::to_string(state.range(0));
+        FILE* child = popen(command.c_str(), "r");
+        if (!child) {
+            state.SkipWithError("window_memory does not start");
+            return;
+        }
+        const bool read = std::fscanf(child, "open_kib %lf visited_kib %lf", &open, &visited) == 2;
+        if (pclose(child) != 0 || !read) {
+            state.SkipWithError("window_memory failed");
+            return;
+        }
+    }
+    state.counters["open_mib"] = open / 1024.0;
+    state.counters["visited_mib"] = visited / 1024.0;
+    state.counters["grown_mib"] = (visited - open) / 1024.0;
+}
+BENCHMARK(BM_ThousandCueShowVisitingEveryCart)
+    ->Arg(1)
+    ->Arg(2)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -146,19 +146,36 @@ qreal TavMetalTabStyle::desiredWidthOfTabCell(const TavTabBarCell& cell) const {
     return widthWithout(cell, cell.attributedStringValue().size().width());
 }
 
+QColor TavMetalTabStyle::capsuleColor(const TavTabBarCell& cell) {
+    return cell.countColor().isValid() ? cell.countColor() : QColor::fromRgbF(0.3, 0.3, 0.3, 0.6);
+}
+
 TavStyledText
 TavMetalTabStyle::attributedObjectCountValueForTabCell(const TavTabBarCell& cell) const {
-    return {QString::number(cell.count()), tabFont(), KivColors::grey(1, 0.85), {}, {}};
+    // White reads on the dark capsule; a light one takes dark figures.
+    const QColor capsule = capsuleColor(cell);
+    const QColor text = KivColors::contrast(capsule, Qt::white) >= KivColors::kReadableContrast
+                            ? KivColors::grey(1, 0.85)
+                            : KivColors::grey(0.08);
+    return {QString::number(cell.count()), tabFont(), text, {}, {}};
 }
 
 TavStyledText TavMetalTabStyle::attributedStringValueForTabCell(const TavTabBarCell& cell) const {
-    // On the dark ground the shadow falls dark, one point below.
-    return {cell.stringValue(), tabFont(), KivColors::grey(1, isMain(cell) ? 0.75 : 0.5),
-            KivColors::titleShadow(), QPointF(0, 1)};
+    // Read from the desk on the dark strip, the selected tab's the brightest;
+    // dimmer, but still clear, in a window that is not the active one. The
+    // shadow falls dark, one point below.
+    const bool selected = cell.state() != 0;
+    const qreal white = isMain(cell) ? (selected ? 1.0 : 0.8) : (selected ? 0.8 : 0.66);
+    return {cell.stringValue(), tabFont(), KivColors::grey(white), KivColors::titleShadow(),
+            QPointF(0, 1)};
 }
 
 bool TavMetalTabStyle::isMain(const TavTabBarCell& cell) {
     return cell.controlView().isInMainWindow();
+}
+
+QColor TavMetalTabStyle::selectionAccent() {
+    return KivColors::rgb(0.33, 0.6, 0.86);
 }
 
 QColor TavMetalTabStyle::lineColor(bool main) const {
@@ -192,7 +209,8 @@ void TavMetalTabStyle::drawBackgroundInRect(QPainter& painter, const QRectF&) {
     const bool main = _tabBar->isInMainWindow();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(bounds, QColor::fromRgbF(0, 0, 0, main ? 0.1 : 0.05));
+    // Darker than the window, so the selected tab's window-coloured fill stands out.
+    painter.fillRect(bounds, QColor::fromRgbF(0, 0, 0, main ? 0.45 : 0.38));
     QLinearGradient shade(bounds.topLeft(), bounds.topLeft() + QPointF(0, 7));
     shade.setColorAt(0, QColor::fromRgbF(0, 0, 0, main ? 0.15 : 0.1));
     shade.setColorAt(1, Qt::transparent);
@@ -229,6 +247,12 @@ void TavMetalTabStyle::drawTabCell(QPainter& painter, TavTabBarCell& cell) {
             painter.save();
             painter.setClipPath(outline);
             painter.fillRect(frame, KivColors::windowBackground());
+            // An accent along the top tells the selected tab from afar.
+            QColor accent = selectionAccent();
+            if (!bar.isInMainWindow()) {
+                accent.setAlphaF(0.7);
+            }
+            painter.fillRect(QRectF(frame.x() + 1, frame.y() + 1, frame.width() - 2, 2), accent);
             painter.restore();
             painter.strokePath(outline, QPen(line, 1));
         } else {
@@ -260,8 +284,7 @@ void TavMetalTabStyle::drawInteriorWithTabCell(QPainter& painter, TavTabBarCell&
         QPainterPath path;
         path.addRoundedRect(capsule, 7, 7);
         painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.fillPath(path, cell.countColor().isValid() ? cell.countColor()
-                                                           : QColor::fromRgbF(0.3, 0.3, 0.3, 0.6));
+        painter.fillPath(path, capsuleColor(cell));
         const TavStyledText count = attributedObjectCountValueForTabCell(cell);
         const QSizeF size = count.size();
         const QRectF text(capsule.x() + (capsule.width() - size.width()) * 0.5 + 0.25,
@@ -271,7 +294,12 @@ void TavMetalTabStyle::drawInteriorWithTabCell(QPainter& painter, TavTabBarCell&
     }
     const TavStyledText title = cell.attributedStringValue();
     const QSizeF size = title.size();
-    const qreal drawn = std::max(0.0, std::min(frame.width() - 40, size.width()));
+    qreal drawn = std::max(0.0, std::min(frame.width() - 40, size.width()));
+    if (cell.count() > 0) {
+        // Centred still, but clear of the capsule.
+        const qreal room = objectCounterRectForTabCell(cell).left() - 4 - frame.center().x();
+        drawn = std::max(0.0, std::min(drawn, 2 * room));
+    }
     const QRectF rect(frame.x() + (frame.width() - drawn) / 2,
                       frame.y() + (frame.height() - size.height()) / 2, drawn, size.height());
     drawStyled(painter, rect, title, Qt::AlignHCenter | Qt::AlignTop);

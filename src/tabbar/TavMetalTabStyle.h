@@ -52,6 +52,9 @@ public:
 private:
     // The window of the cell's bar is the active one.
     static bool isMain(const TavTabBarCell& cell);
+    // The count capsule's colour: the cell's own, or a dark grey.
+    static QColor capsuleColor(const TavTabBarCell& cell);
+    static QColor selectionAccent();
     QColor lineColor(bool main) const;
     qreal widthWithout(const TavTabBarCell& cell, qreal title) const;
 

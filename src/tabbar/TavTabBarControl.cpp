@@ -355,6 +355,8 @@ void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
     }
     cell->setRepresentedObject(&item);
     cell->setFrame(frame);
+    cell->setCount(item.objectCount());
+    cell->setCountColor(item.countColor());
     _cells.push_back(std::move(cell));
     // Setting the title relayouts once the cell is counted.
     _cells.back()->setStringValue(item.label());
@@ -598,6 +600,16 @@ void TavTabBarControl::tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView)
 void TavTabBarControl::tabViewItemLabelDidChange(KivTabView&, KivTabViewItem& item) {
     if (TavTabBarCell* cell = cellForItem(&item)) {
         cell->setStringValue(item.label());
+    }
+}
+
+void TavTabBarControl::tabViewItemCountDidChange(KivTabView&, KivTabViewItem& item) {
+    if (TavTabBarCell* cell = cellForItem(&item)) {
+        cell->setCount(item.objectCount());
+        cell->setCountColor(item.countColor());
+        // The capsule widens the tab.
+        relayout();
+        update();
     }
 }
 

@@ -150,6 +150,8 @@ public:
     void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override;
     void tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) override;
     void tabViewItemLabelDidChange(KivTabView& tabView, KivTabViewItem& item) override;
+    // The cell shows the item's count in the item's colour.
+    void tabViewItemCountDidChange(KivTabView& tabView, KivTabViewItem& item) override;
 
     QSize sizeHint() const override;
 

@@ -4,6 +4,7 @@
 #include "e2e/support/Tones.h"
 #include "platform/audiofile/AudioFixtures.h"
 #include "support/CellMarks.h"
+#include "support/TextContrast.h"
 
 #include <filesystem>
 
@@ -238,4 +239,28 @@ TEST_F(CueStates, SaveAsShowsTheSavedNameWithoutTheEditedMarkAtOnce) {
     saveAs(window, path("Show.pondra"));
     EXPECT_TRUE(waitForTitle(QStringLiteral("Show"), 3s))
         << "the title is " << workspaceWindows().front().title.toStdString();
+}
+
+TEST_F(CueStates, WithTwoCartsTheCellsOfTheWindowAsItOpensShowTheirTimes) {
+    const TopLevel window = launch();
+    x->focus(window);
+    x->key('t', Control);
+    x->settle(500ms);
+    // The second cart is shown, under the tab row.
+    const WindowMap tabs(window.frame, true);
+    dropFiles({tone("tone0.wav", 0, 8.0), tone("tone1.wav", 1, 8.0)}, tabs.cellCentre(0));
+    x->settle(500ms);
+    for (int cell = 0; cell < 2; ++cell) {
+        const TextContrast::Reading times = TextContrast::measurePixels(
+            x->grab(tabs.cellTimes(cell)), QRect(0, 0, tabs.cellTimes(cell).width(), 16));
+        EXPECT_GT(times.ink, 60) << "cell " << cell << " shows no times";
+        EXPECT_GE(times.ratio, 4.5) << "cell " << cell;
+    }
+    // Played, its times run on.
+    x->click(tabs.cellPlayButton(0));
+    x->settle(300ms);
+    const QImage before = x->grab(tabs.cellTimes(0));
+    std::this_thread::sleep_for(700ms);
+    EXPECT_GT(CellMarks::changedPixels(before, x->grab(tabs.cellTimes(0))), 20)
+        << "the times stood still";
 }

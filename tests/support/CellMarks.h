@@ -50,12 +50,18 @@ inline bool has(const QImage& image, Mark mark, QRect area = {}) {
     return count(image, mark, area) >= 20;
 }
 
-// Pixels that differ between two pictures of the same place.
-inline int changedPixels(const QImage& before, const QImage& after) {
+// Pixels that differ between two pictures of the same place, by more than
+// `tolerance` (of 255) in some channel.
+inline int changedPixels(const QImage& before, const QImage& after, int tolerance = 0) {
     int changed = 0;
     for (int y = 0; y < std::min(before.height(), after.height()); ++y) {
         for (int x = 0; x < std::min(before.width(), after.width()); ++x) {
-            changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+            const QRgb a = before.pixel(x, y);
+            const QRgb b = after.pixel(x, y);
+            const int most =
+                std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            changed += most > tolerance ? 1 : 0;
         }
     }
     return changed;

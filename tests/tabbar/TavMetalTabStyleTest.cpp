@@ -75,16 +75,46 @@ TEST_F(MetalStyle, WidthsCountTheCloseButtonIconCountIndicatorAndTitle) {
     EXPECT_EQ(style().iconRectForTabCell(tab), QRectF(tab.frame().x() + 6, 3, 16, 16));
 }
 
-TEST_F(MetalStyle, TitlesAreBoldAndFirmerInTheActiveWindow) {
-    const TavStyledText active = cell(0).attributedStringValue();
-    EXPECT_EQ(active.text, QStringLiteral("Tab 1"));
-    EXPECT_TRUE(active.font.bold());
-    EXPECT_NEAR(active.color.alphaF(), 0.75, 0.002);
-    QWidget other;
-    other.show();
-    QApplication::setActiveWindow(&other);
+TEST_F(MetalStyle, TitlesAreBoldAndFirmerInTheActiveWindowAndTheSelectedTabsTheBrightest) {
+    ASSERT_NE(cell(0).state(), 0);
+    ASSERT_EQ(cell(1).state(), 0);
+    const TavStyledText selected = cell(0).attributedStringValue();
+    const TavStyledText other = cell(1).attributedStringValue();
+    EXPECT_EQ(selected.text, QStringLiteral("Tab 1"));
+    EXPECT_TRUE(selected.font.bold());
+    // Opaque, so they read at their full contrast on the dark strip.
+    EXPECT_EQ(selected.color.alphaF(), 1.0);
+    EXPECT_GT(selected.color.lightnessF(), other.color.lightnessF());
+    QWidget elsewhere;
+    elsewhere.show();
+    QApplication::setActiveWindow(&elsewhere);
     EXPECT_FALSE(bar->isInMainWindow());
-    EXPECT_NEAR(cell(0).attributedStringValue().color.alphaF(), 0.5, 0.002);
+    EXPECT_LT(cell(0).attributedStringValue().color.lightnessF(), selected.color.lightnessF());
+    EXPECT_LT(cell(1).attributedStringValue().color.lightnessF(), other.color.lightnessF());
+}
+
+TEST_F(MetalStyle, AnItemsCountShowsOnItsTabInItsColourWithFiguresThatRead) {
+    KivTabViewItem& item = *tabView->tabViewItemAtIndex(1);
+    item.setObjectCount(2, KivColors::playing());
+    TavTabBarCell& tab = cell(1);
+    EXPECT_EQ(tab.count(), 2);
+    EXPECT_EQ(tab.countColor(), KivColors::playing());
+    EXPECT_FALSE(style().objectCounterRectForTabCell(tab).isEmpty());
+    const TavStyledText count = style().attributedObjectCountValueForTabCell(tab);
+    EXPECT_EQ(count.text, QStringLiteral("2"));
+    EXPECT_GE(KivColors::contrast(count.color, KivColors::playing()), KivColors::kReadableContrast);
+    // The style's own dark capsule keeps white figures.
+    item.setObjectCount(1);
+    EXPECT_EQ(style().attributedObjectCountValueForTabCell(tab).color.red(), 255);
+    item.setObjectCount(0);
+    EXPECT_TRUE(style().objectCounterRectForTabCell(tab).isEmpty());
+    // A tab made for an item takes the count it has.
+    auto counted =
+        std::make_unique<KivTabViewItem>(QVariant(), QStringLiteral("Tab 3"), new QWidget);
+    counted->setObjectCount(4, KivColors::playing());
+    tabView->addTabViewItem(std::move(counted));
+    EXPECT_EQ(cell(2).count(), 4);
+    EXPECT_EQ(cell(2).countColor(), KivColors::playing());
 }
 
 TEST_F(MetalStyle, TheDragImageRectangleFollowsTheSelection) {

@@ -27,6 +27,18 @@ protected:
         return window;
     }
 
+    // An untitled window with a second cart "Act Two", so the tab row shows
+    // (grown in), its first cart shown.
+    void openWindowOfTwoCarts() {
+        openWindow();
+        auto second = std::make_shared<Cart>();
+        second->setName("Act Two");
+        workspace->addCart(second);
+        controller->addControllerForCart(second);
+        controller->selectTab(0);
+        scheduler.advance(0.2);
+    }
+
     // A show's worth of cues in a 4 x 4 cart.
     void fillShow() {
         struct Entry {

@@ -16,10 +16,10 @@ public:
     // 0 to 1; redraws only when the value changes.
     void setProgress(double progress);
     bool isPaused() const { return _paused; }
-    // The fill turns amber while what it measures is paused.
+    // The fill, green while what it measures plays, turns amber while it is paused.
     void setPaused(bool paused);
 
-    QSize sizeHint() const override { return {120, 12}; }
+    QSize sizeHint() const override { return {120, 14}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

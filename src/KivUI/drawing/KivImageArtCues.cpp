@@ -1,3 +1,4 @@
+#include "KivUI/drawing/KivColors.h"
 #include "KivUI/drawing/KivImageArt.h"
 
 #include <QLinearGradient>
@@ -117,7 +118,7 @@ void KivImageArt::statusRunning(QPainter& p, const QSizeF& size) {
     play.lineTo(rect.left() + 1, rect.bottom());
     play.closeSubpath();
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor::fromRgbF(0.5, 0.92, 0.45));
+    p.setBrush(KivColors::playing());
     p.drawPath(play);
 }
 
@@ -125,7 +126,7 @@ void KivImageArt::statusPaused(QPainter& p, const QSizeF& size) {
     const QRectF rect = QRectF(QPointF(), size).adjusted(2.5, 2, -2.5, -2);
     const qreal bar = rect.width() * 0.36;
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor::fromRgbF(0.98, 0.72, 0.25));
+    p.setBrush(KivColors::paused());
     p.drawRoundedRect(QRectF(rect.left(), rect.top(), bar, rect.height()), 1, 1);
     p.drawRoundedRect(QRectF(rect.right() - bar, rect.top(), bar, rect.height()), 1, 1);
 }

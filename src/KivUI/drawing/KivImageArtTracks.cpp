@@ -111,8 +111,9 @@ void KivImageArt::progressFill(QPainter& p, const QSizeF& size, bool paused) {
         fill.setColorAt(0.25, QColor::fromRgbF(1.0, 0.82, 0.42));
         fill.setColorAt(0.75, QColor::fromRgbF(0.86, 0.56, 0.12));
     } else {
-        fill.setColorAt(0.25, QColor::fromRgbF(0.55, 0.8, 0.97));
-        fill.setColorAt(0.75, QColor::fromRgbF(0.22, 0.5, 0.76));
+        // The playing colour, lit from above.
+        fill.setColorAt(0.25, QColor::fromRgbF(0.66, 0.98, 0.6));
+        fill.setColorAt(0.75, QColor::fromRgbF(0.36, 0.8, 0.3));
     }
     p.fillRect(rect, fill);
 }

@@ -106,6 +106,12 @@ void KivTabView::itemLabelDidChange(KivTabViewItem& item) {
     }
 }
 
+void KivTabView::itemCountDidChange(KivTabViewItem& item) {
+    if (_delegate) {
+        _delegate->tabViewItemCountDidChange(*this, item);
+    }
+}
+
 void KivTabView::show(KivTabViewItem* item) {
     _selected = item;
     if (item && item->view()) {

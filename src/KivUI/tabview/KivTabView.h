@@ -41,8 +41,9 @@ public:
     void selectTabViewItem(KivTabViewItem& item);
     void selectTabViewItemAtIndex(int index);
 
-    // From an item whose label changed.
+    // From an item whose label, or count, changed.
     void itemLabelDidChange(KivTabViewItem& item);
+    void itemCountDidChange(KivTabViewItem& item);
 
 private:
     void show(KivTabViewItem* item);

@@ -15,4 +15,5 @@ public:
     virtual void tabViewDidSelectTabViewItem(KivTabView&, KivTabViewItem*) {}
     virtual void tabViewDidChangeNumberOfTabViewItems(KivTabView&) {}
     virtual void tabViewItemLabelDidChange(KivTabView&, KivTabViewItem&) {}
+    virtual void tabViewItemCountDidChange(KivTabView&, KivTabViewItem&) {}
 };

@@ -16,3 +16,14 @@ void KivTabViewItem::setLabel(const QString& label) {
         _tabView->itemLabelDidChange(*this);
     }
 }
+
+void KivTabViewItem::setObjectCount(int count, const QColor& color) {
+    if (count == _objectCount && color == _countColor) {
+        return;
+    }
+    _objectCount = count;
+    _countColor = color;
+    if (_tabView) {
+        _tabView->itemCountDidChange(*this);
+    }
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPointer>
 #include <QString>
 #include <QVariant>
@@ -17,6 +18,11 @@ public:
     const QString& label() const { return _label; }
     // Tells the tab view's delegate, so the tab follows.
     void setLabel(const QString& label);
+    // A count the tab shows in a capsule of its colour (invalid: the tab's
+    // own), none at 0. Tells the tab view's delegate, so the tab follows.
+    int objectCount() const { return _objectCount; }
+    const QColor& countColor() const { return _countColor; }
+    void setObjectCount(int count, const QColor& color = {});
     QWidget* view() const { return _view; }
     // Null while the item is in no tab view.
     KivTabView* tabView() const { return _tabView; }
@@ -26,6 +32,8 @@ private:
 
     QVariant _identifier;
     QString _label;
+    int _objectCount = 0;
+    QColor _countColor;
     QPointer<QWidget> _view;
     KivTabView* _tabView = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "window/grid/CueCellView.h"
 
 #include "KivUI/controls/PondraProgressView.h"
+#include "KivUI/drawing/KivColors.h"
 #include "KivUI/drawing/KivDrawing.h"
 #include "KivUI/drawing/KivNamedImages.h"
 #include "KivUI/drawing/KivPainterRatio.h"
@@ -10,6 +11,7 @@
 #include "model/AudioCue.h"
 #include "model/DeviceRGBColor.h"
 #include "window/grid/CueCellController.h"
+#include "window/grid/CueNameLines.h"
 #include "window/grid/CueTextColors.h"
 #include "window/grid/GridView.h"
 #include "window/grid/GridViewDelegate.h"
@@ -17,6 +19,7 @@
 
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QFontMetricsF>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeData>
@@ -73,18 +76,24 @@ std::vector<std::string> localFiles(const QMimeData& data) {
 }
 
 constexpr qreal kInset = 5.0;
-constexpr qreal kProgressHeight = 12.0;
-// How much of a broken cue's colour is veiled.
-constexpr qreal kBrokenVeil = 0.55;
+// How much of a broken cue's colour is veiled: it reads as switched off, and
+// its texts stand out of the veil.
+constexpr qreal kBrokenVeil = 0.7;
+// A cue that plays or is paused is ringed in its state's colour, which also
+// glows around it.
+constexpr qreal kRingWidth = 4.0;
+constexpr qreal kGlowBlur = 8.0;
+// The smallest a time is drawn, to fit a narrow cell.
+constexpr int kSmallestTime = 9;
 
 // The cue plays, or holds its place to play on.
 bool isRunning(CueState state) {
     return state == CueState::Playing || state == CueState::Paused || state == CueState::Fading;
 }
 
-// A short cell has no band between the top row and the progress bar.
-bool isCompact(const QRectF& cell) {
-    return cell.height() - 34 - kProgressHeight - 24 < 16;
+// The colour of a running cue's mark, ring and bar.
+QColor stateColor(CueState state) {
+    return state == CueState::Paused ? KivColors::paused() : KivColors::playing();
 }
 
 // A picture is kept for each of the last few looks of a cell.
@@ -166,6 +175,7 @@ void CueCellView::setCue(std::shared_ptr<AudioCue> cue) {
         _stateObservation =
             _cue->stateChanged().connect([this](const CueState& old, const CueState& state) {
                 refreshView();
+                _grid.cueStateChanged();
                 if ((old == CueState::Broken) != (state == CueState::Broken)) {
                     _grid.cueBrokenChanged();
                 }
@@ -179,6 +189,7 @@ void CueCellView::setCue(std::shared_ptr<AudioCue> cue) {
             [this](const std::string&, const std::string&) { update(); });
     }
     refreshView();
+    _grid.cueStateChanged();
 }
 
 void CueCellView::setLocked(bool locked) {
@@ -246,25 +257,46 @@ void CueCellView::refreshView() {
 
 void CueCellView::progressTicked() {
     _progress->setProgress(_cue->progress());
-    // Of the cell's own drawing only the times move: the band above the
-    // progress bar, and in a short cell the top row, where the time left goes.
-    const QRectF r = cellRect();
-    const QRectF times = isCompact(r)
-                             ? QRectF(r.left(), r.top() + 6, r.width(), 24)
-                             : QRectF(r.left(), r.bottom() - kProgressHeight - 24, r.width(), 19);
-    update(times.toAlignedRect());
+    // Of the cell's own drawing only the times move.
+    update(layout().times.adjusted(-1, -1, 1, 1).toAlignedRect());
 }
 
 QRectF CueCellView::cellRect() const {
     return QRectF(rect()).adjusted(kInset, kInset, -kInset, -kInset);
 }
 
+std::vector<std::pair<bool, const char*>> CueCellView::marks() const {
+    // Right to left.
+    return {{_cue->hold(), "hold_icon_cell"},
+            {_cue->loops(), "loop_icon_cell"},
+            {_cue->solo(), "solo_icon_cell"},
+            {_cue->ducking(), "ducking_icon_cell"}};
+}
+
+CueCellLayout CueCellView::layout() const {
+    CueCellLayout::Shows shows;
+    shows.locked = _locked;
+    if (_cue) {
+        const CueState state = _cue->state();
+        // In edit mode a broken cue's mark takes the play button's place.
+        shows.status = isRunning(state) || (state == CueState::Broken && _locked);
+        shows.hotkey = !_cue->hotkey().empty();
+        if (_locked && shows.hotkey) {
+            shows.hotkeyWidth = QFontMetricsF(cellFont(24, false))
+                                    .horizontalAdvance(QString::fromStdString(_cue->hotkey()));
+        }
+        for (const auto& [on, name] : marks()) {
+            shows.marks += on ? 1 : 0;
+        }
+        shows.timeInTopRow = _locked && isRunning(state);
+    }
+    return CueCellLayout::of(cellRect(), shows);
+}
+
 void CueCellView::resizeEvent(QResizeEvent*) {
-    const QRectF r = cellRect();
-    _play->setGeometry(static_cast<int>(r.left() + 6), static_cast<int>(r.top() + 6), 24, 24);
-    _progress->setGeometry(static_cast<int>(r.left() + 8),
-                           static_cast<int>(r.bottom() - kProgressHeight - 6),
-                           static_cast<int>(r.width() - 16), static_cast<int>(kProgressHeight));
+    const CueCellLayout parts = layout();
+    _play->setGeometry(parts.playButton.toRect());
+    _progress->setGeometry(parts.progress.toRect());
 }
 
 void CueCellView::paintEvent(QPaintEvent*) {
@@ -281,8 +313,21 @@ void CueCellView::paintEvent(QPaintEvent*) {
     }
     painter.drawImage(QPointF(0, 0), picture(KivPainterRatio(painter)));
     if (_cue) {
-        drawCue(painter, cellRect(), false);
+        drawCue(painter, layout(), false);
     }
+}
+
+std::size_t CueCellView::pictureBytes() const {
+    std::size_t bytes = 0;
+    for (const Picture& kept : _pictures) {
+        bytes += static_cast<std::size_t>(kept.image.sizeInBytes());
+    }
+    return bytes;
+}
+
+void CueCellView::dropPictures() {
+    _pictures.clear();
+    _pictures.shrink_to_fit();
 }
 
 const QImage& CueCellView::picture(qreal ratio) {
@@ -331,6 +376,7 @@ const QImage& CueCellView::picture(qreal ratio) {
         _pictures.pop_back();
     }
     _pictures.insert(_pictures.begin(), Picture{std::move(look), std::move(image)});
+    ++_picturesDrawn;
     return _pictures.front().image;
 }
 
@@ -345,7 +391,7 @@ void CueCellView::drawFixed(QPainter& painter) {
         });
     }
     if (_cue) {
-        drawCue(painter, r, true);
+        drawCue(painter, layout(), true);
     } else {
         drawEmpty(painter, r);
     }
@@ -374,205 +420,279 @@ void CueCellView::drawEmpty(QPainter& painter, const QRectF& r) {
     painter.restore();
 }
 
-void CueCellView::drawCue(QPainter& painter, const QRectF& r, bool fixed) {
+CueTextColors CueCellView::textColorsFor(const QRectF& text) const {
+    const QRectF r = cellRect();
+    if (_cue->state() == CueState::Broken) {
+        return {white(0.85), black(0.45), QColor()};
+    }
+    // Where the text lies along the colour's gradient, turned over while pressed.
+    double top = (text.top() - r.top()) / r.height();
+    double bottom = (text.bottom() - r.top()) / r.height();
+    if (_pressed) {
+        top = 1 - top;
+        bottom = 1 - bottom;
+    }
+    return CueTextColors::over(_cue->color(), top, bottom);
+}
+
+void CueCellView::drawBody(QPainter& painter, const QRectF& r, CueState state) {
+    const PondraColor& color = _cue->color();
+    const QPainterPath body = roundedPath(r, 5);
+    if (!_pressed && !isSelected()) {
+        KivShadow::withColor(black(0.25), 8, {0, -2}).paint(painter, rect(), [&](QPainter& p) {
+            p.fillPath(body, Qt::black);
+        });
+    }
+    // The colour: start at the top, turned over while pressed.
+    QLinearGradient gradient(r.topLeft(), r.bottomLeft());
+    gradient.setColorAt(_pressed ? 1 : 0, deviceColor(color.startColor()));
+    gradient.setColorAt(_pressed ? 0 : 1, deviceColor(color.endColor()));
+    painter.fillPath(body, gradient);
+    if (state == CueState::Broken) {
+        painter.fillPath(body, black(kBrokenVeil));
+    }
+    if (isRunning(state)) {
+        // A glowing ring, seen from the desk before anything in the cell is read.
+        const QColor ring = stateColor(state);
+        const qreal in = 1 + kRingWidth / 2;
+        const QPainterPath path = roundedPath(r.adjusted(in, in, -in, -in), 4);
+        KivShadow::withColor(ring, kGlowBlur, {0, 0}).paint(painter, rect(), [&](QPainter& p) {
+            p.setPen(QPen(ring, kRingWidth));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(path);
+        });
+    }
+    painter.setPen(QPen(black(0.6), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(roundedPath(r.adjusted(0.5, 0.5, -0.5, -0.5), 4.5));
+    painter.save();
+    if (_pressed) {
+        painter.setClipRect(QRectF(r.left() + 0.5, r.bottom() - 5, r.width() - 1, 6));
+        painter.setPen(QPen(white(0.05), 1));
+        painter.drawPath(roundedPath(r.adjusted(-0.5, -0.5, 0.5, 0.5), 6));
+    } else {
+        painter.setClipRect(QRectF(r.left(), r.top(), r.width(), 5));
+        painter.setPen(QPen(white(0.3), 1));
+        painter.drawPath(roundedPath(r.adjusted(1.5, 1.5, -1.5, -1.5), 4.5));
+    }
+    painter.restore();
+}
+
+void CueCellView::drawCue(QPainter& painter, const CueCellLayout& parts, bool fixed) {
     const CueState state = _cue->state();
     const bool broken = state == CueState::Broken;
     const bool running = isRunning(state);
-    const PondraColor& color = _cue->color();
-    if (fixed) {
-        const QPainterPath body = roundedPath(r, 5);
-        if (!_pressed && !isSelected()) {
-            KivShadow::withColor(black(0.25), 8, {0, -2}).paint(painter, rect(), [&](QPainter& p) {
-                p.fillPath(body, Qt::black);
-            });
-        }
-        // The colour: start at the top, turned over while pressed.
-        QLinearGradient gradient(r.topLeft(), r.bottomLeft());
-        gradient.setColorAt(_pressed ? 1 : 0, deviceColor(color.startColor()));
-        gradient.setColorAt(_pressed ? 0 : 1, deviceColor(color.endColor()));
-        painter.fillPath(body, gradient);
-        if (broken) {
-            // A veil over the colour: the cell reads as switched off.
-            painter.fillPath(body, black(kBrokenVeil));
-        }
-        painter.setPen(QPen(black(0.6), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(roundedPath(r.adjusted(0.5, 0.5, -0.5, -0.5), 4.5));
-        painter.save();
-        if (_pressed) {
-            painter.setClipRect(QRectF(r.left() + 0.5, r.bottom() - 5, r.width() - 1, 6));
-            painter.setPen(QPen(white(0.05), 1));
-            painter.drawPath(roundedPath(r.adjusted(-0.5, -0.5, 0.5, 0.5), 6));
-        } else {
-            painter.setClipRect(QRectF(r.left(), r.top(), r.width(), 5));
-            painter.setPen(QPen(white(0.3), 1));
-            painter.drawPath(roundedPath(r.adjusted(1.5, 1.5, -1.5, -1.5), 4.5));
-        }
-        painter.restore();
-    }
-
-    const CueTextColors colors =
-        broken ? CueTextColors{white(0.5), black(0.45), white(0.75)} : CueTextColors::over(color);
-    const QColor& textColor = colors.text;
-    const QColor& textShadow = colors.shadow;
-    const QColor& timeColor = colors.time;
-
     const qreal ratio = KivPainterRatio(painter);
-    const std::string& hotkey = _cue->hotkey();
-    if (fixed && _locked && !hotkey.empty()) {
-        painter.setFont(cellFont(24, false));
-        const QRectF keyRect(r.left() + 10, r.top() + 4, 40, 30);
-        const QString key = QString::fromStdString(hotkey);
-        painter.setPen(textShadow);
-        painter.drawText(keyRect.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter, key);
-        painter.setPen(textColor);
-        painter.drawText(keyRect, Qt::AlignLeft | Qt::AlignVCenter, key);
-    } else if (fixed && !hotkey.empty()) {
-        // Edit mode: the hot key sits in a small badge at the top right.
-        const QRectF badge(r.right() - 28, r.top() + 8, 20, 20);
-        painter.fillPath(roundedPath(badge, 4), black(0.3));
-        painter.setFont(cellFont(12, true));
-        painter.setPen(white(0.9));
-        painter.drawText(badge, Qt::AlignCenter, QString::fromStdString(hotkey));
-    }
-
-    // Hold, loop, solo and ducking, right to left.
-    qreal iconX = r.right() - (_locked ? 24 : 54);
-    // Where a name in the top row must stop.
-    qreal topRowRight = r.right() - (!_locked && !hotkey.empty() ? 32 : 8);
-    for (const auto& [on, name] :
-         {std::pair{_cue->hold(), "hold_icon_cell"}, std::pair{_cue->loops(), "loop_icon_cell"},
-          std::pair{_cue->solo(), "solo_icon_cell"},
-          std::pair{_cue->ducking(), "ducking_icon_cell"}}) {
-        if (on) {
-            if (fixed) {
-                // A dark halo keeps the light icons readable on light colours.
-                const QString image = QString::fromLatin1(name);
-                const QRectF target(QPointF(iconX, r.top() + 10), KivNamedImages::sizeOf(image));
-                KivShadow::withColor(black(0.6), 2, {0, -1})
-                    .paint(painter, target.adjusted(-4, -4, 4, 4), [&](QPainter& p) {
-                        p.drawImage(target, KivNamedImages::named(image, ratio));
-                    });
-            }
-            topRowRight = std::min(topRowRight, iconX - 4);
-        }
-        iconX -= 25;
-    }
-    qreal topRowLeft = _locked && !hotkey.empty() ? r.left() + 50 : r.left() + 36;
-    if (running) {
-        const QRectF status = drawStatus(painter, r, state, fixed);
-        topRowLeft = std::max(topRowLeft, status.right() + 6);
-    } else if (broken && fixed) {
-        const QRectF mark = drawBrokenMark(painter, r);
-        topRowLeft = std::max(topRowLeft, mark.right() + 6);
-    }
-
-    // A short cell has no band between the top row and the progress bar: the
-    // name moves into the top row and the edit-mode times give way.
-    const qreal band = r.height() - 34 - kProgressHeight - 24;
-    const bool compact = isCompact(r);
-    if (compact && _locked && running) {
-        if (!fixed) {
-            painter.setFont(cellFont(11, true));
-            painter.setPen(timeColor);
-            const QRectF time(topRowRight - 64, r.top() + 8, 64, 20);
-            painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
-        }
-        topRowRight -= 68;
-    }
+    const QRectF& r = parts.cell;
     if (fixed) {
-        const QRectF nameRect = compact
-                                    ? QRectF(topRowLeft, r.top() + 8, topRowRight - topRowLeft, 20)
-                                    : QRectF(r.left() + 8, r.top() + 34, r.width() - 16, band);
-        QFont nameFont = cellFont(compact ? 12 : (_locked ? 14 : 13), true);
-        nameFont.setStrikeOut(broken);
-        painter.setFont(nameFont);
-        // Cut before it is laid out: a name from a document may be megabytes long.
-        const QString name = _cue->name().empty()
-                                 ? KivDrawing::boundedText(_cue->displayName(), nameRect.width())
-                                 : KivDrawing::boundedText(_cue->name(), nameRect.width());
-        const QString shown = painter.fontMetrics().elidedText(
-            name, Qt::ElideMiddle, static_cast<int>(std::max<qreal>(nameRect.width(), 0)));
-        painter.setPen(textShadow);
-        painter.drawText(nameRect.translated(0, 1), Qt::AlignCenter, shown);
-        painter.setPen(textColor);
-        painter.drawText(nameRect, Qt::AlignCenter, shown);
-    }
-
-    if (broken) {
-        if (fixed) {
+        drawBody(painter, r, state);
+        drawHotkey(painter, parts);
+        // Hold, loop, solo, ducking: those that are on, right to left.
+        QRectF mark = parts.firstMark;
+        for (const auto& [on, name] : marks()) {
+            if (!on) {
+                continue;
+            }
+            // On a dark badge, as the hot key's: the light marks read on light colours too.
+            painter.fillPath(roundedPath(mark.adjusted(-2, -2, 2, 2), 4), black(0.55));
+            painter.drawImage(mark, KivNamedImages::named(QString::fromLatin1(name), ratio));
+            mark.translate(-CueCellLayout::kMarkStep, 0);
+        }
+        if (running) {
+            drawStatus(painter, parts, state, true);
+        } else if (broken) {
+            drawBrokenMark(painter, parts);
+        }
+        drawTexts(painter, nameTexts(parts));
+        if (broken) {
             // Where the progress bar would run, why nothing will.
-            painter.setFont(cellFont(11, true));
-            painter.setPen(QColor::fromRgbF(1.0, 0.62, 0.56));
-            const QRectF why(r.left() + 8, r.bottom() - kProgressHeight - 8, r.width() - 16,
-                             kProgressHeight + 4);
-            painter.drawText(why, Qt::AlignCenter,
+            painter.setFont(cellFont(12, true));
+            painter.setPen(QColor::fromRgbF(1.0, 0.8, 0.76));
+            painter.drawText(parts.progress.adjusted(0, -3, 0, 3), Qt::AlignCenter,
                              _cue->isMediaMissing() ? QStringLiteral("File missing")
                                                     : QStringLiteral("Cannot play"));
         }
         return;
     }
-    if (compact || fixed) {
+    if (state == CueState::Fading) {
+        drawStatus(painter, parts, state, false);
+    }
+    drawTexts(painter, timeTexts(parts));
+}
+
+void CueCellView::drawHotkey(QPainter& painter, const CueCellLayout& parts) {
+    const QString key = QString::fromStdString(_cue->hotkey());
+    if (key.isEmpty()) {
         return;
     }
-    if (!_locked) {
-        // Elapsed and remaining times above the progress bar.
-        painter.setFont(cellFont(10, false));
-        painter.setPen(timeColor);
-        const QRectF times(r.left() + 9, r.bottom() - kProgressHeight - 21, r.width() - 18, 14);
-        painter.drawText(times, Qt::AlignLeft | Qt::AlignVCenter, elapsedText());
-        painter.drawText(times, Qt::AlignRight | Qt::AlignVCenter, remainingText());
-    } else if (running) {
-        // During a show only the time left of what plays counts; a paused
-        // cue also tells where Resume takes it up.
-        painter.setFont(cellFont(11, true));
-        painter.setPen(timeColor);
-        const QRectF time(r.left() + 9, r.bottom() - kProgressHeight - 22, r.width() - 18, 15);
-        painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, remainingText());
-        if (state == CueState::Paused) {
-            painter.drawText(time, Qt::AlignLeft | Qt::AlignVCenter, elapsedText());
+    if (_locked) {
+        painter.setFont(cellFont(24, false));
+        const CueTextColors colors = textColorsFor(parts.hotkey);
+        painter.setPen(colors.shadow);
+        painter.drawText(parts.hotkey.translated(0, 1), Qt::AlignLeft | Qt::AlignVCenter, key);
+        painter.setPen(colors.text);
+        painter.drawText(parts.hotkey, Qt::AlignLeft | Qt::AlignVCenter, key);
+        return;
+    }
+    // Edit mode: the hot key sits in a dark badge at the top right.
+    painter.fillPath(roundedPath(parts.hotkey, 4), black(0.55));
+    painter.setFont(cellFont(12, true));
+    painter.setPen(Qt::white);
+    painter.drawText(parts.hotkey, Qt::AlignCenter, key);
+}
+
+std::vector<CueCellView::CellText> CueCellView::nameTexts(const CueCellLayout& parts) const {
+    std::vector<CellText> texts;
+    QFont font = CueCellLayout::nameFont(_locked);
+    font.setStrikeOut(_cue->state() == CueState::Broken);
+    const QFontMetricsF metrics(font);
+    // Cut before it is laid out: a name from a document may be megabytes long.
+    const QString name = _cue->name().empty()
+                             ? KivDrawing::boundedText(_cue->displayName(), width())
+                             : KivDrawing::boundedText(_cue->name(), width());
+    std::vector<QRectF> boxes{parts.nameLine};
+    if (metrics.horizontalAdvance(name.simplified()) > parts.nameLine.width() &&
+        !parts.nameSecondOfTwo.isEmpty()) {
+        boxes = {parts.nameFirstOfTwo, parts.nameSecondOfTwo};
+    }
+    std::vector<qreal> widths;
+    for (const QRectF& box : boxes) {
+        widths.push_back(box.width());
+    }
+    const QStringList lines = CueNameLines::wrap(name, font, widths);
+    if (lines.size() == 1 && boxes.size() == 2) {
+        // Laid out on two, it needed one after all.
+        boxes = {parts.nameLine};
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRectF& box = boxes[static_cast<std::size_t>(i)];
+        // On the cell's middle where the line has room for it there.
+        const qreal advance = metrics.horizontalAdvance(lines[i]);
+        const qreal x = std::clamp(parts.cell.center().x() - advance / 2, box.left(),
+                                   std::max(box.left(), box.right() - advance));
+        texts.push_back({CellText::Kind::Name, lines[i], font,
+                         QRectF(x, box.top(), std::min(advance, box.width()) + 1, box.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter});
+    }
+    return texts;
+}
+
+std::vector<CueCellView::CellText> CueCellView::timeTexts(const CueCellLayout& parts) const {
+    const CueState state = _cue->state();
+    // Edit mode: both times, always. Show mode: the time left of what plays;
+    // a paused cue also tells where Resume takes it up.
+    if (state == CueState::Broken || parts.times.isEmpty() || (_locked && !isRunning(state))) {
+        return {};
+    }
+    const QRectF& times = parts.times;
+    const QString left = remainingText();
+    const bool withElapsed =
+        (!_locked || state == CueState::Paused) && parts.height != CueCellLayout::Height::Tiny;
+    const QString gone = withElapsed ? elapsedText() : QString();
+    // As large as the cell lets them be.
+    QFont bold = CueCellLayout::timeFont(_locked);
+    QFont regular = bold;
+    regular.setBold(false);
+    const auto fits = [&](int size, bool both) {
+        bold.setPixelSize(size);
+        regular.setPixelSize(size);
+        const qreal needed = QFontMetricsF(bold).horizontalAdvance(left) +
+                             (both ? QFontMetricsF(regular).horizontalAdvance(gone) + 8 : 0);
+        return needed <= times.width();
+    };
+    bool both = withElapsed;
+    int size = bold.pixelSize();
+    while (size > kSmallestTime && !fits(size, both)) {
+        --size;
+    }
+    if (both && !fits(size, true)) {
+        both = false;
+        size = bold.pixelSize();
+        while (size > kSmallestTime && !fits(size, false)) {
+            --size;
         }
+    }
+    fits(size, both);
+    std::vector<CellText> texts{
+        {CellText::Kind::Time, left, bold, times, Qt::AlignRight | Qt::AlignVCenter}};
+    if (both) {
+        texts.push_back(
+            {CellText::Kind::Time, gone, regular, times, Qt::AlignLeft | Qt::AlignVCenter});
+    }
+    return texts;
+}
+
+std::vector<CueCellView::CellText> CueCellView::texts() const {
+    if (!_cue) {
+        return {};
+    }
+    const CueCellLayout parts = layout();
+    std::vector<CellText> all = nameTexts(parts);
+    for (CellText& time : timeTexts(parts)) {
+        all.push_back(std::move(time));
+    }
+    return all;
+}
+
+void CueCellView::drawTexts(QPainter& painter, const std::vector<CellText>& texts) {
+    if (texts.empty()) {
+        return;
+    }
+    // One colour for the lines of a name, or for the times: the one that
+    // reads over all of them.
+    QRectF block;
+    for (const CellText& text : texts) {
+        block |= text.box;
+    }
+    const CueTextColors colors = textColorsFor(block);
+    for (const CellText& text : texts) {
+        painter.setFont(text.font);
+        if (colors.backing.isValid()) {
+            const QRectF ink =
+                QFontMetricsF(text.font).boundingRect(text.box, text.alignment, text.text);
+            painter.fillPath(roundedPath(ink.adjusted(-5, -3, 5, 3), 4), colors.backing);
+        }
+        if (text.kind == CellText::Kind::Name) {
+            painter.setPen(colors.shadow);
+            painter.drawText(text.box.translated(0, 1), text.alignment, text.text);
+        }
+        painter.setPen(colors.text);
+        painter.drawText(text.box, text.alignment, text.text);
     }
 }
 
-QRectF CueCellView::statusRect(const QRectF& r, const QSizeF& size) const {
-    const qreal x = _locked ? r.left() + 38 : r.left() + 6 + 24 + 10;
-    // Centred on the line of the play button and the hot key.
-    return QRectF(QPointF(x, r.top() + 18 - size.height() / 2), size);
-}
-
-QRectF CueCellView::drawStatus(QPainter& painter, const QRectF& r, CueState state, bool fixed) {
+void CueCellView::drawStatus(QPainter& painter, const CueCellLayout& parts, CueState state,
+                             bool fixed) {
     const qreal ratio = KivPainterRatio(painter);
-    const QString running = QStringLiteral("status_running");
-    const QRectF target = statusRect(r, KivNamedImages::sizeOf(running));
+    const QRectF& target = parts.status;
     if (fixed) {
         // On a dark badge, as the hot key's: the marks read on light colours too.
-        painter.fillPath(roundedPath(target.adjusted(-2, -2, 2, 2), 4), black(0.45));
+        painter.fillPath(roundedPath(target.adjusted(-2, -2, 2, 2), 5), black(0.55));
         if (state != CueState::Fading) {
-            const QString image =
-                state == CueState::Paused ? QStringLiteral("status_paused") : running;
+            const QString image = state == CueState::Paused ? QStringLiteral("status_paused")
+                                                            : QStringLiteral("status_running");
             painter.drawImage(target, KivNamedImages::named(image, ratio));
         }
-    } else if (state == CueState::Fading) {
-        // One frame of the spinner strip, turning 24 frames a second.
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        const int frame = static_cast<int>(std::chrono::duration<double>(now).count() * 24) % 12;
-        const QImage strip = KivNamedImages::named(QStringLiteral("status_spinner"), ratio);
-        const QRectF source(0, 30 * frame * ratio, 30 * ratio, 30 * ratio);
-        painter.drawImage(target.adjusted(-1, -1, 1, 1), strip, source);
+        return;
     }
-    return target;
+    // One frame of the spinner strip, turning 24 frames a second.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const int frame = static_cast<int>(std::chrono::duration<double>(now).count() * 24) % 12;
+    const QImage strip = KivNamedImages::named(QStringLiteral("status_spinner"), ratio);
+    const QRectF source(0, 30 * frame * ratio, 30 * ratio, 30 * ratio);
+    painter.drawImage(target, strip, source);
 }
 
-QRectF CueCellView::drawBrokenMark(QPainter& painter, const QRectF& r) {
+void CueCellView::drawBrokenMark(QPainter& painter, const CueCellLayout& parts) {
     const QString image =
         _cue->isMediaMissing() ? QStringLiteral("status_missing") : QStringLiteral("status_broken");
     const QSizeF size = KivNamedImages::sizeOf(image);
     // In edit mode the mark takes the play button's place: nothing plays.
     const QRectF target =
-        _locked ? statusRect(r, size) : QRectF(QPointF(r.left() + 9, r.top() + 9), size);
+        _locked
+            ? parts.status
+            : QRectF(parts.playButton.center() - QPointF(size.width(), size.height()) / 2, size);
     painter.drawImage(target, KivNamedImages::named(image, KivPainterRatio(painter)));
-    return target;
 }
 
 void CueCellView::mousePressEvent(QMouseEvent* event) {

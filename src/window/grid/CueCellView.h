@@ -1,13 +1,19 @@
 #pragma once
 
 #include "foundation/Signal.h"
+#include "window/grid/CueCellLayout.h"
+#include "window/grid/CueTextColors.h"
 
+#include <QFont>
 #include <QPointF>
+#include <QRectF>
+#include <QString>
 #include <QWidget>
 
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class AudioCue;
@@ -60,6 +66,26 @@ public:
     // The elapsed and remaining times as the cell shows them.
     QString elapsedText() const;
     QString remainingText() const;
+    // Where the cell draws its parts now.
+    CueCellLayout layout() const;
+    // A line of the name, or a time, as the cell draws it now: the text is
+    // drawn in its box with its alignment.
+    struct CellText {
+        enum class Kind { Name, Time };
+        Kind kind;
+        QString text;
+        QFont font;
+        QRectF box;
+        int alignment;
+    };
+    std::vector<CellText> texts() const;
+
+    // The pictures of the cell's fixed parts that it keeps, one for each of
+    // its last few looks; the window's budget lets a hidden grid's go.
+    std::size_t pictureBytes() const;
+    void dropPictures();
+    // How many pictures the cell has drawn since it was made.
+    std::size_t picturesDrawn() const { return _picturesDrawn; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -83,17 +109,24 @@ private:
     // The rectangle the cell draws in: its bounds inset by 5 points.
     QRectF cellRect() const;
     // What stays put between ticks (ring, shadow, colour, texts but the
-    // times, icons), drawn once into a picture kept for what it shows.
+    // times, marks), drawn once into a picture kept for what it shows.
     const QImage& picture(qreal ratio);
     void drawFixed(QPainter& painter);
     void drawEmpty(QPainter& painter, const QRectF& rect);
     // The cue's fixed parts, or else what moves: the times and the spinner.
-    void drawCue(QPainter& painter, const QRectF& rect, bool fixed);
-    // Where a status image of `size` sits in the cell rectangle.
-    QRectF statusRect(const QRectF& rect, const QSizeF& size) const;
-    // Each answers where it drew (or, for what moves, would draw).
-    QRectF drawStatus(QPainter& painter, const QRectF& rect, CueState state, bool fixed);
-    QRectF drawBrokenMark(QPainter& painter, const QRectF& rect);
+    void drawCue(QPainter& painter, const CueCellLayout& parts, bool fixed);
+    void drawBody(QPainter& painter, const QRectF& rect, CueState state);
+    void drawHotkey(QPainter& painter, const CueCellLayout& parts);
+    std::vector<CellText> nameTexts(const CueCellLayout& parts) const;
+    std::vector<CellText> timeTexts(const CueCellLayout& parts) const;
+    // Texts that read as one (a name's lines, the times) in one colour.
+    void drawTexts(QPainter& painter, const std::vector<CellText>& texts);
+    void drawStatus(QPainter& painter, const CueCellLayout& parts, CueState state, bool fixed);
+    void drawBrokenMark(QPainter& painter, const CueCellLayout& parts);
+    // The state marks the cue has on, and their images, right to left.
+    std::vector<std::pair<bool, const char*>> marks() const;
+    // The colours of a text lying over `text` of the cell.
+    CueTextColors textColorsFor(const QRectF& text) const;
 
     struct Picture;
 
@@ -112,6 +145,7 @@ private:
     PondraProgressView* _progress;
     // The latest pictures, newest first: a tab shown again finds its own.
     std::vector<Picture> _pictures;
+    std::size_t _picturesDrawn = 0;
     Connection _progressObservation;
     Connection _stateObservation;
     Connection _refusalObservation;

@@ -3,40 +3,64 @@
 #include "model/PondraColor.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-double linear(double component) {
-    return component <= 0.03928 ? component / 12.92 : std::pow((component + 0.055) / 1.055, 2.4);
-}
+const QColor kLight = QColor::fromRgbF(1, 1, 1);
+const QColor kDark = QColor::fromRgbF(0, 0, 0);
+// A little more than needed, for the antialiased edges of the strokes.
+constexpr double kWanted = CueTextColors::kMinimumContrast + 0.1;
+// A backing takes the ground well away from the middle greys, so that the
+// glow of a playing cell's ring does not bring it back there.
+constexpr double kWantedOnBacking = 6.0;
 
-double luminance(const QColor& color) {
-    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) +
-           0.0722 * linear(color.blueF());
+// The ground seen through a backing of black at `alpha`.
+QColor under(const QColor& ground, double alpha) {
+    const auto keep = static_cast<float>(1 - alpha);
+    return QColor::fromRgbF(ground.redF() * keep, ground.greenF() * keep, ground.blueF() * keep);
 }
 
 } // namespace
 
-QColor CueTextColors::middleOf(const PondraColor& color) {
-    const DeviceRGBColor& top = color.startColor();
-    const DeviceRGBColor& bottom = color.endColor();
-    return QColor::fromRgbF(static_cast<float>((top.red + bottom.red) / 2),
-                            static_cast<float>((top.green + bottom.green) / 2),
-                            static_cast<float>((top.blue + bottom.blue) / 2));
+QColor CueTextColors::along(const PondraColor& color, double position) {
+    const double t = std::clamp(position, 0.0, 1.0);
+    const DeviceRGBColor& start = color.startColor();
+    const DeviceRGBColor& end = color.endColor();
+    return QColor::fromRgbF(static_cast<float>(start.red + (end.red - start.red) * t),
+                            static_cast<float>(start.green + (end.green - start.green) * t),
+                            static_cast<float>(start.blue + (end.blue - start.blue) * t));
 }
 
 double CueTextColors::contrast(const QColor& one, const QColor& other) {
-    const double a = luminance(one) + 0.05;
-    const double b = luminance(other) + 0.05;
-    return std::max(a, b) / std::min(a, b);
+    return KivColors::contrast(one, other);
 }
 
-CueTextColors CueTextColors::over(const PondraColor& color) {
-    if (contrast(Qt::white, middleOf(color)) >= kMinimumContrast) {
-        return {QColor::fromRgbF(1, 1, 1, 0.95f), QColor::fromRgbF(0, 0, 0, 0.45f),
-                QColor::fromRgbF(1, 1, 1, 0.85f)};
+double CueTextColors::lowestContrast(const PondraColor& color, double top, double bottom) const {
+    constexpr int kSamples = 5;
+    const double alpha = backing.isValid() ? backing.alphaF() : 0.0;
+    double lowest = 21;
+    for (int i = 0; i < kSamples; ++i) {
+        const double at = top + (bottom - top) * i / (kSamples - 1);
+        lowest = std::min(lowest, contrast(text, under(along(color, at), alpha)));
     }
-    return {QColor::fromRgbF(0.1f, 0.09f, 0.08f, 0.95f), QColor::fromRgbF(1, 1, 1, 0.3f),
-            QColor::fromRgbF(0.1f, 0.09f, 0.08f, 0.85f)};
+    return lowest;
+}
+
+CueTextColors CueTextColors::over(const PondraColor& color, double top, double bottom) {
+    const CueTextColors light{kLight, QColor::fromRgbF(0, 0, 0, 0.45f), {}};
+    const CueTextColors dark{kDark, QColor::fromRgbF(1, 1, 1, 0.3f), {}};
+    const double onLight = light.lowestContrast(color, top, bottom);
+    const double onDark = dark.lowestContrast(color, top, bottom);
+    if (std::max(onLight, onDark) >= kWanted) {
+        return onLight >= onDark ? light : dark;
+    }
+    // Darkened just enough for white to read all along.
+    CueTextColors backed = light;
+    for (double alpha = 0.1; alpha < 1.0; alpha += 0.05) {
+        backed.backing = QColor::fromRgbF(0, 0, 0, static_cast<float>(alpha));
+        if (backed.lowestContrast(color, top, bottom) >= kWantedOnBacking) {
+            break;
+        }
+    }
+    return backed;
 }

@@ -1,23 +1,32 @@
 #pragma once
 
+#include "KivUI/drawing/KivColors.h"
+
 #include <QColor>
 
 class PondraColor;
 
-// The colours of a cell's texts over its cue colour: white while it stands
-// out enough for bold text, else dark, so every name and hot key reads.
+// The colours of a cell's texts over its cue colour: white or black,
+// whichever stands out more from the part of the colour's gradient the text
+// lies on, so that every name, time and hot key reads from the desk. Where
+// the gradient runs through the middle greys, where neither reads well
+// enough, the text gets a dark backing under it and is white.
 struct CueTextColors {
-    // What a text needs over a colour to read as bold text.
-    static constexpr double kMinimumContrast = 3.0;
+    // What a text needs over its ground to read at a glance (WCAG AA).
+    static constexpr double kMinimumContrast = KivColors::kReadableContrast;
 
     QColor text;
     QColor shadow;
-    QColor time;
+    // Laid under the text; invalid when none is needed.
+    QColor backing;
 
-    static CueTextColors over(const PondraColor& color);
-    // The colour half-way along the cue colour's gradient.
-    static QColor middleOf(const PondraColor& color);
-    // The ratio of the lighter colour's relative luminance to the darker's,
-    // each plus 0.05: 1 for equal colours, 21 for black on white.
+    // Over the gradient from `top` to `bottom`, each from 0 at the start
+    // colour to 1 at the end colour.
+    static CueTextColors over(const PondraColor& color, double top, double bottom);
+    // The colour at a place along the gradient, from 0 to 1.
+    static QColor along(const PondraColor& color, double position);
     static double contrast(const QColor& one, const QColor& other);
+    // The lowest contrast of the text with its ground, backing included,
+    // over the gradient from `top` to `bottom`.
+    double lowestContrast(const PondraColor& color, double top, double bottom) const;
 };

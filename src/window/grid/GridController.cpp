@@ -92,6 +92,7 @@ GridController::GridController(std::shared_ptr<Cart> cart, WorkspaceController& 
     , _workspaceController(workspaceController)
     , _gridView(new GridView) {
     _gridView->setDelegate(this);
+    _gridView->setPictureBudget(&_workspaceController.cellPictures());
     _sizeObservation = _cart->sizeChanged().connect([this](const CartSize& old, const CartSize&) {
         UndoManager& undo = undoManager();
         undo.registerUndo(this, [cart = _cart, old] { cart->setSize(old); });
@@ -567,6 +568,10 @@ void GridController::finishImport(const MediaImport::Outcome& outcome) {
 
 std::string GridController::defaultHotkeyForIndex(std::size_t index) const {
     return _cart->defaultHotkeyForIndex(index);
+}
+
+void GridController::gridViewPlayingCountChanged(int playing) {
+    _workspaceController.cartPlayingChanged(*this, playing);
 }
 
 void GridController::gridViewCueBrokenChanged() {

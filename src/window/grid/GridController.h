@@ -90,6 +90,7 @@ public:
                               bool withDefaultTriggers) override;
     std::string defaultHotkeyForIndex(std::size_t index) const override;
     void gridViewCueBrokenChanged() override;
+    void gridViewPlayingCountChanged(int playing) override;
     UndoManager& undoManager() const override;
     KivPrompts& prompts() const override;
 

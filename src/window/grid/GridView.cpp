@@ -1,6 +1,7 @@
 #include "window/grid/GridView.h"
 
 #include "model/AudioCue.h"
+#include "window/grid/CellPictureBudget.h"
 #include "window/grid/CueCellView.h"
 #include "window/grid/GridViewDelegate.h"
 
@@ -20,7 +21,32 @@ GridView::GridView(QWidget* parent)
     setMinimumSize(200, 140);
 }
 
-GridView::~GridView() = default;
+GridView::~GridView() {
+    if (_pictureBudget) {
+        _pictureBudget->gridGone(*this);
+    }
+}
+
+std::size_t GridView::pictureBytes() const {
+    std::size_t bytes = 0;
+    for (const CueCellView* cell : _cells) {
+        bytes += cell->pictureBytes();
+    }
+    return bytes;
+}
+
+void GridView::dropPictures() {
+    for (CueCellView* cell : _cells) {
+        cell->dropPictures();
+    }
+}
+
+void GridView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (_pictureBudget) {
+        _pictureBudget->gridShown(*this);
+    }
+}
 
 void GridView::reset() {
     for (CueCellView* cell : _cells) {
@@ -58,6 +84,8 @@ void GridView::reloadData() {
     if (_selectedIndex != kNoSelection && _selectedIndex >= _cells.size()) {
         _selectedIndex = kNoSelection;
     }
+    // Cells taken away with the slots they showed.
+    cueStateChanged();
     setSelectedIndex(_selectedIndex);
 }
 
@@ -146,6 +174,20 @@ void GridView::droppedFiles(const std::vector<std::string>& paths, std::size_t i
 void GridView::importFiles(const std::vector<std::string>& paths, std::size_t index) {
     if (_delegate) {
         _delegate->gridViewDroppedFiles(paths, index, false);
+    }
+}
+
+void GridView::cueStateChanged() {
+    const int playing =
+        static_cast<int>(std::count_if(_cells.begin(), _cells.end(), [](const CueCellView* cell) {
+            const CueState state = cell->cue() ? cell->cue()->state() : CueState::Stopped;
+            return state == CueState::Playing || state == CueState::Fading;
+        }));
+    if (playing != _playing) {
+        _playing = playing;
+        if (_delegate) {
+            _delegate->gridViewPlayingCountChanged(playing);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class CellPictureBudget;
 class CueCellView;
 class GridViewDelegate;
 
@@ -23,6 +24,11 @@ public:
 
     GridViewDelegate* delegate() const { return _delegate; }
     void setDelegate(GridViewDelegate* delegate) { _delegate = delegate; }
+    // The window's budget for its cells' pictures, told each time the grid
+    // shows; it must outlive the grid.
+    void setPictureBudget(CellPictureBudget* budget) { _pictureBudget = budget; }
+    std::size_t pictureBytes() const;
+    void dropPictures();
 
     // Rebuilds the cells from the delegate's size and cues; during a cell's
     // drag, once the drag has returned.
@@ -55,16 +61,22 @@ public:
     void importFiles(const std::vector<std::string>& paths, std::size_t index);
     // From a cell whose cue became broken or was mended.
     void cueBrokenChanged();
+    // From a cell whose cue changed state, or that shows another cue.
+    void cueStateChanged();
+    // The cells whose cues play or fade out.
+    int playingCount() const { return _playing; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void reset();
 
     GridViewDelegate* _delegate = nullptr;
+    CellPictureBudget* _pictureBudget = nullptr;
     int _rows = 0;
     int _columns = 0;
     std::size_t _selectedIndex = kNoSelection;
@@ -72,4 +84,5 @@ private:
     bool _showDefaultHotkeys = false;
     bool _cellDragging = false;
     bool _reloadAfterDrag = false;
+    int _playing = 0;
 };

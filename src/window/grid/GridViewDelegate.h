@@ -33,6 +33,8 @@ public:
     virtual std::string defaultHotkeyForIndex(std::size_t index) const = 0;
     // A cue of the grid became broken or was mended.
     virtual void gridViewCueBrokenChanged() = 0;
+    // How many of the grid's cues sound (play or fade out) changed.
+    virtual void gridViewPlayingCountChanged(int playing) = 0;
     // The document's, for the cells' edits.
     virtual UndoManager& undoManager() const = 0;
     virtual KivPrompts& prompts() const = 0;

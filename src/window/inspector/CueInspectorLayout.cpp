@@ -33,7 +33,7 @@ constexpr int kFieldRowHeight = 24;
 
 QLabel* fieldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setStyleSheet(QStringLiteral("color: #b8b8b8; font-size: 11px;"));
+    label->setStyleSheet(QStringLiteral("color: #d0d0d0; font-size: 11px;"));
     return label;
 }
 

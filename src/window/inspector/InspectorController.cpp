@@ -18,7 +18,7 @@ InspectorController::InspectorController(WorkspaceController& workspaceControlle
     setObjectName(QStringLiteral("inspectorController"));
     _noCueLabel->setObjectName(QStringLiteral("noCueLabel"));
     _noCueLabel->setAlignment(Qt::AlignCenter);
-    _noCueLabel->setStyleSheet(QStringLiteral("color: #7a7a7a; font-size: 13px;"));
+    _noCueLabel->setStyleSheet(QStringLiteral("color: #b8b8b8; font-size: 13px;"));
     _noCueLabel->lower();
     _cueInspector->hide();
     refreshInspector();

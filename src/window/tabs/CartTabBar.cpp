@@ -1,5 +1,6 @@
 #include "window/tabs/CartTabBar.h"
 
+#include "KivUI/drawing/KivColors.h"
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewItem.h"
 #include "tabbar/TavTabBarControl.h"
@@ -56,6 +57,12 @@ void CartTabBar::setCurrentIndex(int index) {
 void CartTabBar::setTabLabel(int index, const QString& label) {
     if (KivTabViewItem* item = _tabView->tabViewItemAtIndex(index)) {
         item->setLabel(label);
+    }
+}
+
+void CartTabBar::setTabPlayingCount(int index, int playing) {
+    if (KivTabViewItem* item = _tabView->tabViewItemAtIndex(index)) {
+        item->setObjectCount(playing, KivColors::playing());
     }
 }
 

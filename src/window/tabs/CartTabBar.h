@@ -23,6 +23,7 @@ public:
     int currentIndex() const override;
     void setCurrentIndex(int index) override;
     void setTabLabel(int index, const QString& label) override;
+    void setTabPlayingCount(int index, int playing) override;
     QWidget* page(int index) const override;
     void removeTab(int index) override;
     void moveTab(int from, int to) override;

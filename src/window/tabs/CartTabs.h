@@ -18,6 +18,9 @@ public:
     virtual int currentIndex() const = 0;
     virtual void setCurrentIndex(int index) = 0;
     virtual void setTabLabel(int index, const QString& label) = 0;
+    // How many of the tab's cues sound (play or fade out), shown on the tab
+    // in the playing colour while above 0.
+    virtual void setTabPlayingCount(int index, int playing) = 0;
     // The page the tab shows; null for an index out of range.
     virtual QWidget* page(int index) const = 0;
     // Takes the tab away; its page stays with the tabs, hidden, until it is

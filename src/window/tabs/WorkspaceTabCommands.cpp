@@ -43,7 +43,9 @@ WorkspaceTabCommands::~WorkspaceTabCommands() {
 void WorkspaceTabCommands::addTab(GridController& controller) {
     ++_tabCount;
     const std::string& name = controller.cart()->name();
-    tabsOf(_controller).addTab(controller.gridView(), QString::fromStdString(name));
+    CartTabs& tabs = tabsOf(_controller);
+    tabs.addTab(controller.gridView(), QString::fromStdString(name));
+    tabs.setTabPlayingCount(tabs.count() - 1, controller.gridView()->playingCount());
 }
 
 GridController* WorkspaceTabCommands::controllerAtTab(int index) const {

@@ -30,7 +30,7 @@ namespace {
 
 QLabel* barLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setStyleSheet(QStringLiteral("color: #b8b8b8; font-size: 11px;"));
+    label->setStyleSheet(QStringLiteral("color: #d0d0d0; font-size: 11px;"));
     return label;
 }
 

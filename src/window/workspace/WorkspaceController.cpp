@@ -650,6 +650,12 @@ void WorkspaceController::cartRenamed(GridController& controller, const std::str
     }
 }
 
+void WorkspaceController::cartPlayingChanged(GridController& controller, int playing) {
+    if (const int index = _tabCommands->tabIndexOf(controller); index >= 0) {
+        _window->tabs()->setTabPlayingCount(index, playing);
+    }
+}
+
 void WorkspaceController::tabSelected() {
     // The cart may have changed while its tab was hidden.
     if (GridController* grid = selectedController()) {

@@ -2,6 +2,7 @@
 
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
+#include "window/grid/CellPictureBudget.h"
 #include "window/sheets/SettingsController.h"
 
 #include <QObject>
@@ -174,6 +175,10 @@ public:
     // From the grid controllers.
     void selectionChanged();
     void cartRenamed(GridController& controller, const std::string& name);
+    // The budget of the window's cells' pictures.
+    CellPictureBudget& cellPictures() { return _cellPictures; }
+    // The cart's tab shows how many of its cues sound.
+    void cartPlayingChanged(GridController& controller, int playing);
 
 private:
     // Ties a new window's tabs, warnings button, save sheet and inspector to
@@ -197,6 +202,8 @@ private:
     KivPasteboard& _pasteboard;
     DocumentActions* _documents;
     SettingsController _settings;
+    // Before the window: its grids tell it when they go.
+    CellPictureBudget _cellPictures;
     // In the order they were made; the tabs keep their own order.
     std::vector<std::unique_ptr<GridController>> _gridControllers;
     std::unique_ptr<WorkspaceOutputController> _output;

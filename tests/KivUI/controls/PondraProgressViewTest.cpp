@@ -7,8 +7,9 @@
 
 namespace {
 
+// The playing green.
 bool isFill(const QColor& c) {
-    return c.blue() > c.red() + 60;
+    return c.green() > c.red() + 60 && c.green() > c.blue() + 60;
 }
 
 } // namespace

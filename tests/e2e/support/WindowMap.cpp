@@ -1,5 +1,7 @@
 #include "e2e/support/WindowMap.h"
 
+#include "window/grid/CueCellLayout.h"
+
 #include <cmath>
 
 WindowMap::WindowMap(QRect frame, bool tabsShown, int columns, int rows)
@@ -17,6 +19,7 @@ WindowMap::WindowMap(QRect frame, bool tabsShown, int columns, int rows)
 WindowMap WindowMap::inShowMode(QRect frame, bool tabsShown, int columns, int rows) {
     WindowMap map(frame, tabsShown, columns, rows);
     map._grid.setBottom(frame.bottom() - PondraWindow::kBottomBarHeight);
+    map._showMode = true;
     return map;
 }
 
@@ -41,8 +44,19 @@ QRect WindowMap::cellStatus(int index) const {
 }
 
 QRect WindowMap::cellTimes(int index) const {
+    // The cell's own rectangle ends two points below the drawn one's last
+    // row; its progress bar sits 6 points above that end, and the times'
+    // line, as high as their font (13 pixels in edit mode, 18 in show mode),
+    // a point above the bar.
     const QRect drawn = cell(index);
-    return {drawn.left() + 2, drawn.bottom() - 33, drawn.width() - 4, 17};
+    const int bottom = drawn.bottom() + 2 - 6 - static_cast<int>(CueCellLayout::kProgressHeight);
+    const int height = _showMode ? 21 : 16;
+    return {drawn.left() + 2, bottom - 1 - height, drawn.width() - 4, height};
+}
+
+QPoint WindowMap::cellPlayButton(int index) const {
+    const QRect drawn = cell(index);
+    return {drawn.left() + 5 + 12, drawn.top() + 5 + 12};
 }
 
 QPoint WindowMap::volume(double fraction) const {

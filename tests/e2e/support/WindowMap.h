@@ -29,9 +29,12 @@ public:
     // A place inside the cell that holds no button of its own.
     QPoint cellName(int index) const;
     // The corner where a cell shows that its cue plays, is paused or cannot
-    // play (show mode), and the line of its times.
+    // play (show mode), and the line of its times, right above its progress
+    // bar (its elapsed time at the left, the time left at the right).
     QRect cellStatus(int index) const;
     QRect cellTimes(int index) const;
+    // The middle of a cell's play button (edit mode).
+    QPoint cellPlayButton(int index) const;
 
     // The middle of cart tab n of a shown tab row, each tab 150 points wide.
     QPoint tab(int n) const;
@@ -79,4 +82,5 @@ private:
     int _columns;
     int _rows;
     QPoint _inspectorTopLeft;
+    bool _showMode = false;
 };

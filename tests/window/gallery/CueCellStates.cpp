@@ -1,6 +1,6 @@
-// Cue cells playing, paused, stopped, unreadable and missing side by side, in
-// edit and show mode on a dark and a light colour, drawn to the gallery at 1x
-// and 2x.
+// Cue cells playing, paused, fading out, stopped, unreadable and missing side
+// by side, in edit and show mode on a dark and a light colour, drawn to the
+// gallery at 1x and 2x.
 #include "KivUI/WidgetRender.h"
 #include "support/Gallery.h"
 #include "window/WindowGalleryFixture.h"
@@ -11,18 +11,18 @@
 #include <string>
 #include <vector>
 
-TEST_F(WindowGallery, CueCellsPlayingPausedStoppedBrokenAndMissingSideBySide) {
+TEST_F(WindowGallery, CueCellsPlayingPausedFadingStoppedBrokenAndMissingSideBySide) {
     openWindow();
     cart().setSize({5, 4});
     PondraWindow& window = *controller->window();
     window.resize(1100, 760);
     QApplication::processEvents();
-    // Left to right: playing, paused, stopped, a file that cannot be read, a
-    // missing file.
+    // Left to right: playing, paused, fading out, stopped, a file that cannot
+    // be read, a missing file.
     std::vector<std::shared_ptr<AudioCue>> cues;
-    const char* names[] = {"Thunder Crack", "Rain Ambience", "Door Slam", "Car Horn",
-                           "Curtain Call"};
-    for (std::size_t slot = 0; slot < 3; ++slot) {
+    const char* names[] = {"Thunder Crack", "Rain Ambience", "Wind Howl",
+                           "Door Slam",     "Car Horn",      "Curtain Call"};
+    for (std::size_t slot = 0; slot < 4; ++slot) {
         cues.push_back(placeCue(wav(std::string(names[slot]) + ".wav", 0.1f, 4.0), slot,
                                 cart().defaultHotkeyForIndex(slot)));
     }
@@ -38,13 +38,16 @@ TEST_F(WindowGallery, CueCellsPlayingPausedStoppedBrokenAndMissingSideBySide) {
         cues[slot]->setName(names[slot]);
     }
     cues[1]->setLoops(true);
-    cues[0]->triggerDown();
-    cues[1]->triggerDown();
+    for (std::size_t slot : {0u, 1u, 2u}) {
+        cues[slot]->triggerDown();
+    }
     // 1.2 s of sound, then the progress timers.
     render(900);
     scheduler.advance(0.1);
     cues[1]->pause();
+    cues[2]->panic();
     render(2);
+    EXPECT_EQ(cues[2]->state(), CueState::Fading);
 
     // Rows: edit mode on a dark and on a light colour, then show mode, whose
     // cells are taller without the inspector.
@@ -54,6 +57,7 @@ TEST_F(WindowGallery, CueCellsPlayingPausedStoppedBrokenAndMissingSideBySide) {
     };
     const Row rows[] = {{false, "blue"}, {false, "yellow"}, {true, "blue"}, {true, "yellow"}};
     constexpr int kGap = 8;
+    const std::size_t perRow = cues.size();
     for (qreal ratio : {1.0, 2.0}) {
         std::vector<QImage> pictures;
         QSize sheetSize(0, kGap);
@@ -68,8 +72,8 @@ TEST_F(WindowGallery, CueCellsPlayingPausedStoppedBrokenAndMissingSideBySide) {
             }
             QApplication::processEvents();
             const QSize size = cell(0).size();
-            sheetSize =
-                QSize(5 * (size.width() + kGap) + kGap, sheetSize.height() + size.height() + kGap);
+            sheetSize = QSize(static_cast<int>(perRow) * (size.width() + kGap) + kGap,
+                              sheetSize.height() + size.height() + kGap);
             for (std::size_t slot = 0; slot < cues.size(); ++slot) {
                 pictures.push_back(renderWidget(cell(slot), ratio));
             }
@@ -82,8 +86,8 @@ TEST_F(WindowGallery, CueCellsPlayingPausedStoppedBrokenAndMissingSideBySide) {
         for (std::size_t k = 0; k < pictures.size(); ++k) {
             const QImage& picture = pictures[k];
             const QSizeF size = picture.deviceIndependentSize();
-            painter.drawImage(QPointF(kGap + (k % 5) * (size.width() + kGap), y), picture);
-            if (k % 5 == 4) {
+            painter.drawImage(QPointF(kGap + (k % perRow) * (size.width() + kGap), y), picture);
+            if (k % perRow == perRow - 1) {
                 y += size.height() + kGap;
             }
         }

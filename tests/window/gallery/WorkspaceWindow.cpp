@@ -9,15 +9,7 @@
 #include <vector>
 
 TEST_F(WindowGallery, TheWorkspaceWindowInEditModeShowModeAndPlaying) {
-    openWindow();
-    // A second cart, so the tab row shows.
-    auto second = std::make_shared<Cart>();
-    second->setName("Act Two");
-    workspace->addCart(second);
-    controller->addControllerForCart(second);
-    controller->selectTab(0);
-    // The tab row grows in.
-    scheduler.advance(0.2);
+    openWindowOfTwoCarts();
     fillShow();
     PondraWindow& window = *controller->window();
     window.resize(960, 760);

@@ -6,6 +6,7 @@
 #include "window/WindowFixture.h"
 #include "window/grid/CueCellController.h"
 #include "window/grid/CueCellView.h"
+#include "window/grid/CueNameLines.h"
 #include "window/grid/CueTextColors.h"
 #include "window/grid/GridView.h"
 
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPaintEvent>
 
@@ -195,19 +197,31 @@ TEST_F(WindowFixture, TheMenuOfACueOffersItsTogglesAndAnEmptyCellOnlyAnImport) {
     EXPECT_EQ(cell(1).controller().makeContextMenu()->actions().size(), 1);
 }
 
-TEST(CueTextColors, EveryPaletteColourTakesTextThatReads) {
+TEST(CueTextColors, EveryPaletteColourTakesTextThatReadsWhereverTheTextLies) {
     EXPECT_NEAR(CueTextColors::contrast(Qt::black, Qt::white), 21.0, 1e-9);
     for (const std::string& name : PondraColor::colors()) {
         const PondraColor color = PondraColor::colorWithName(name);
-        const QColor text = CueTextColors::over(color).text;
-        EXPECT_GE(CueTextColors::contrast(text, CueTextColors::middleOf(color)),
-                  CueTextColors::kMinimumContrast)
-            << name;
+        // Bands of a line's height, from the top of a cell to its bottom.
+        for (double top = 0; top <= 0.8; top += 0.05) {
+            const CueTextColors colors = CueTextColors::over(color, top, top + 0.2);
+            EXPECT_GE(colors.lowestContrast(color, top, top + 0.2), CueTextColors::kMinimumContrast)
+                << name << " from " << top;
+        }
     }
-    // White stays where it reads: on blue and red.
-    EXPECT_EQ(CueTextColors::over(PondraColor::blueColor()).text.red(), 255);
-    EXPECT_EQ(CueTextColors::over(PondraColor::redColor()).text.red(), 255);
-    EXPECT_LT(CueTextColors::over(PondraColor::orangeColor()).text.red(), 128);
+    // White where the blue darkens, black where it is light, and white on a
+    // backing where it runs through the middle; black on orange.
+    const auto blue = [](double top) {
+        return CueTextColors::over(PondraColor::blueColor(), top, top + 0.2);
+    };
+    EXPECT_EQ(blue(0.8).text.red(), 255);
+    EXPECT_FALSE(blue(0.8).backing.isValid());
+    EXPECT_EQ(blue(0.0).text.red(), 0);
+    EXPECT_EQ(blue(0.55).text.red(), 255);
+    ASSERT_TRUE(blue(0.55).backing.isValid());
+    EXPECT_LT(blue(0.55).backing.alphaF(), 0.5);
+    EXPECT_EQ(CueTextColors::over(PondraColor::orangeColor(), 0.4, 0.6).text.red(), 0);
+    EXPECT_EQ(CueTextColors::along(PondraColor::blueColor(), 1.0),
+              QColor::fromRgbF(0.282f, 0.416f, 0.553f));
 }
 
 namespace {
@@ -328,4 +342,34 @@ TEST_F(WindowFixture, ACellDrawsEveryChangeOfWhatItShowsAndItsFormerLookWhenThat
     gridView.setShowDefaultHotkeys(false);
     empty.setHighlighted(false);
     EXPECT_EQ(renderWidget(empty), idle);
+}
+
+TEST(CueNameLines, ANameTakesASecondLineBeforeItIsCutAndKeepsItsEndWhenCut) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    const QFontMetricsF metrics(font);
+    const qreal welcome = metrics.horizontalAdvance(QStringLiteral("Welcome"));
+    const qreal whole = metrics.horizontalAdvance(QStringLiteral("Welcome Announcement"));
+    // Room on one line: one line, the name whole.
+    EXPECT_EQ(CueNameLines::wrap(QStringLiteral("Welcome Announcement"), font, {whole + 2, 200}),
+              QStringList{QStringLiteral("Welcome Announcement")});
+    // Broken between its words, each line within its width.
+    EXPECT_EQ(CueNameLines::wrap(QStringLiteral("Welcome Announcement"), font, {welcome + 20, 200}),
+              (QStringList{QStringLiteral("Welcome"), QStringLiteral("Announcement")}));
+    // Too long for two lines: the last is cut in its middle, so the end shows.
+    const QStringList cut = CueNameLines::wrap(
+        QStringLiteral("Overture and Beginners Music for the Second Half, final chord"), font,
+        {welcome + 20, 120});
+    ASSERT_EQ(cut.size(), 2);
+    EXPECT_TRUE(cut[1].contains(QChar(0x2026))) << cut[1].toStdString();
+    EXPECT_TRUE(cut[1].endsWith(QStringLiteral("chord"))) << cut[1].toStdString();
+    EXPECT_LE(metrics.horizontalAdvance(cut[1]), 120);
+    // One line only: cut in its middle as before.
+    const QStringList single =
+        CueNameLines::wrap(QStringLiteral("Welcome Announcement"), font, {welcome + 20});
+    ASSERT_EQ(single.size(), 1);
+    EXPECT_TRUE(single[0].startsWith(QStringLiteral("We")));
+    EXPECT_TRUE(single[0].endsWith(QStringLiteral("nt")));
+    EXPECT_TRUE(CueNameLines::wrap(QString(), font, {100, 100}).isEmpty());
 }

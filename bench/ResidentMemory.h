@@ -1,0 +1,18 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+
+// Resident memory of the process, in KiB.
+inline double residentKiB() {
+    long pages = 0;
+    long resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
+}
