@@ -7,6 +7,7 @@
 // Prints "open_kib X visited_kib Y": the resident memory with the first cart
 // drawn, and after each cart has been shown and drawn in turn and the first
 // shown again.
+#include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivQtPrompts.h"
 #include "ResidentMemory.h"
 #include "app/QtScheduler.h"
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
         SteadyClock clock;
         MainRunLoop::ScopedInstall install{scheduler, clock};
         KivQtPrompts prompts;
+        KivPasteboard pasteboard;
         // Every cue plays the same two seconds: the files are not what is measured.
         std::vector<float> sine(2 * kRate);
         for (std::size_t i = 0; i < sine.size(); ++i) {
@@ -102,7 +104,7 @@ int main(int argc, char** argv) {
             }
             workspace->addCart(cart);
         }
-        auto controller = std::make_unique<WorkspaceController>(workspace, prompts, nullptr);
+        auto controller = std::make_unique<WorkspaceController>(workspace, prompts, pasteboard, nullptr);
         for (const auto& cart : workspace->carts()) {
             controller->addControllerForCart(cart);
         }
