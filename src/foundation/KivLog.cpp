@@ -11,22 +11,35 @@
 
 namespace {
 
-StderrLogSink gStderrSink;
-std::atomic<LogSink*> gSink{&gStderrSink};
-// Serialises writes so lines from different threads never interleave.
-std::mutex gWriteMutex;
-// Guarded by gWriteMutex.
-LogRepeats gRepeats;
+struct LogState {
+    StderrLogSink stderrSink;
+    std::atomic<LogSink*> sink{&stderrSink};
+    // Serialises writes so lines from different threads never interleave.
+    std::mutex writeMutex;
+    // Guarded by writeMutex.
+    LogRepeats repeats;
+};
+
+// Never destroyed: what other statics log as the process tears them down at
+// exit (a backend's worker giving up, say) still has a sink to go to.
+LogState& logState() {
+    static LogState* const state = new LogState;
+    return *state;
+}
+
 RealtimeLogQueue gRealtimeQueue;
 
 void writeToSink(std::string_view line) {
-    std::lock_guard lock(gWriteMutex);
-    gRepeats.write(line, *gSink.load(std::memory_order_acquire), LogRepeats::Clock::now());
+    LogState& state = logState();
+    std::lock_guard lock(state.writeMutex);
+    state.repeats.write(line, *state.sink.load(std::memory_order_acquire),
+                        LogRepeats::Clock::now());
 }
 
 void flushDueRepeats() {
-    std::lock_guard lock(gWriteMutex);
-    gRepeats.flushDue(*gSink.load(std::memory_order_acquire), LogRepeats::Clock::now());
+    LogState& state = logState();
+    std::lock_guard lock(state.writeMutex);
+    state.repeats.flushDue(*state.sink.load(std::memory_order_acquire), LogRepeats::Clock::now());
 }
 
 std::string_view withoutNewline(std::string_view line) {
@@ -45,15 +58,17 @@ void StderrLogSink::write(std::string_view line) {
 }
 
 LogSink* setLogSink(LogSink* sink) {
-    std::lock_guard lock(gWriteMutex);
+    LogState& state = logState();
+    std::lock_guard lock(state.writeMutex);
     // The count of the old sink's last line is its own.
-    gRepeats.flush(*gSink.load(std::memory_order_acquire));
-    return gSink.exchange(sink ? sink : &gStderrSink, std::memory_order_acq_rel);
+    state.repeats.flush(*state.sink.load(std::memory_order_acquire));
+    return state.sink.exchange(sink ? sink : &state.stderrSink, std::memory_order_acq_rel);
 }
 
 void flushLog() {
-    std::lock_guard lock(gWriteMutex);
-    gRepeats.flush(*gSink.load(std::memory_order_acquire));
+    LogState& state = logState();
+    std::lock_guard lock(state.writeMutex);
+    state.repeats.flush(*state.sink.load(std::memory_order_acquire));
 }
 
 void logLine(std::string_view line) {

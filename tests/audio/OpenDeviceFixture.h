@@ -34,14 +34,15 @@ protected:
         return first;
     }
     std::size_t capturedCycles() const {
-        return hardware.backend->capturedOutput("card").size() / (kCycle * _channels);
+        return hardware.backend->capturedSampleCount("card") / (kCycle * _channels);
     }
     // Output `channel` of captured cycle `cycle`, frame by frame.
     std::vector<float> cycleOutput(std::size_t cycle, std::uint32_t channel) const {
-        const auto captured = hardware.backend->capturedOutput("card");
+        const auto captured = hardware.backend->capturedOutput("card", cycle * kCycle * _channels,
+                                                               kCycle * _channels);
         std::vector<float> out(kCycle);
         for (std::uint32_t f = 0; f < kCycle; ++f) {
-            out[f] = captured.at((cycle * kCycle + f) * _channels + channel);
+            out[f] = captured.at(f * _channels + channel);
         }
         return out;
     }

@@ -155,6 +155,24 @@ std::vector<float> OfflineBackend::capturedOutput(const std::string& uid) const 
     return found == _captured.end() ? std::vector<float>() : found->second;
 }
 
+std::vector<float> OfflineBackend::capturedOutput(const std::string& uid, std::size_t from,
+                                                  std::size_t count) const {
+    std::lock_guard lock(_mutex);
+    auto found = _captured.find(uid);
+    if (found == _captured.end() || from >= found->second.size()) {
+        return {};
+    }
+    const auto begin = found->second.begin() + static_cast<std::ptrdiff_t>(from);
+    return {begin,
+            begin + static_cast<std::ptrdiff_t>(std::min(count, found->second.size() - from))};
+}
+
+std::size_t OfflineBackend::capturedSampleCount(const std::string& uid) const {
+    std::lock_guard lock(_mutex);
+    auto found = _captured.find(uid);
+    return found == _captured.end() ? 0 : found->second.size();
+}
+
 std::size_t OfflineBackend::openStreamCount() const {
     std::lock_guard lock(_mutex);
     return _streams.size();

@@ -38,6 +38,11 @@ public:
     void render(std::uint32_t frames);
     // Everything a device's streams rendered since they opened, interleaved.
     std::vector<float> capturedOutput(const std::string& uid) const;
+    // Samples `from` to `from + count` of it (fewer at its end), and how many
+    // it holds: a test that looks at each cycle does not copy them all.
+    std::vector<float> capturedOutput(const std::string& uid, std::size_t from,
+                                      std::size_t count) const;
+    std::size_t capturedSampleCount(const std::string& uid) const;
     std::size_t openStreamCount() const;
 
 private:

@@ -56,6 +56,14 @@ TEST(OfflineBackend, RendersInCyclesOnTheCallersThreadMarkedAsRender) {
         ASSERT_EQ(out[f * 2], RenderProbe::expected(f, 0)) << f;
         ASSERT_EQ(out[f * 2 + 1], RenderProbe::expected(f, 1)) << f;
     }
+    // A stretch of it, cut at its end, and none past it or of another device.
+    EXPECT_EQ(backend.capturedSampleCount("a"), 200u);
+    EXPECT_EQ(backend.capturedOutput("a", 150, 10),
+              std::vector<float>(out.begin() + 150, out.begin() + 160));
+    EXPECT_EQ(backend.capturedOutput("a", 190, 50).size(), 10u);
+    EXPECT_TRUE(backend.capturedOutput("a", 200, 1).empty());
+    EXPECT_TRUE(backend.capturedOutput("b", 0, 1).empty());
+    EXPECT_EQ(backend.capturedSampleCount("b"), 0u);
     stream->stop();
     backend.render(10);
     EXPECT_EQ(backend.capturedOutput("a").size(), 200u);
