@@ -6,7 +6,7 @@
 #include "OfflineBenchDevice.h"
 #include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioHardware.h"
-#include "audio/source/KivAudioPlayable.h"
+#include "audio/device/KivAudioPlayable.h"
 #include "foundation/ThreadRole.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 #include "audio/effects/KivEffect.h"
 #include "audio/effects/KivEffectBus.h"
 #include "audio/effects/KivLv2Catalogue.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/ThreadRole.h"
 
 #include <benchmark/benchmark.h>

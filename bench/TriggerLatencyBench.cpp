@@ -15,7 +15,7 @@
 #include "audio/device/KivActionInfo.h"
 #include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioHardware.h"
-#include "audio/source/KivAudioPlayable.h"
+#include "audio/device/KivAudioPlayable.h"
 #include "foundation/KivClock.h"
 #include "platform/audio/JackBackend.h"
 #include "platform/audio/JackTestServer.h"

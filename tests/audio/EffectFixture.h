@@ -3,7 +3,7 @@
 #include "audio/effects/KivEffect.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "audio/effects/KivLv2Catalogue.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/ThreadRole.h"
 #include "platform/effects/TestPlugins.h"
 

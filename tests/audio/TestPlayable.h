@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio/device/KivActionInfo.h"
-#include "audio/source/KivAudioPlayable.h"
+#include "audio/device/KivAudioPlayable.h"
 
 #include <algorithm>
 #include <atomic>

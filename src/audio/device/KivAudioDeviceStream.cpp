@@ -1,9 +1,9 @@
 #include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioHardware.h"
+#include "audio/device/KivAudioPlayable.h"
 #include "audio/device/KivDeviceVolumes.h"
 #include "audio/render/KivAudioBusMap.h"
 #include "audio/render/MatrixMixer.h"
-#include "audio/source/KivAudioPlayable.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
 

@@ -2,7 +2,7 @@
 
 #include "audio/effects/KivEffectDictionary.h"
 #include "audio/effects/KivEffectUnit.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/KivClassRegistry.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"

@@ -1,7 +1,7 @@
 #include "audio/effects/KivEffectBus.h"
 
 #include "audio/effects/KivEffect.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/KivClassRegistry.h"
 #include "foundation/KivKeyedDecoder.h"
 #include "foundation/KivKeyedEncoder.h"

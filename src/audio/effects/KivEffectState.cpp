@@ -2,7 +2,7 @@
 #include "audio/effects/KivEffectDictionary.h"
 #include "audio/effects/KivEffectSettings.h"
 #include "audio/effects/KivEffectUnit.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/KivStatusError.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/ThreadRole.h"

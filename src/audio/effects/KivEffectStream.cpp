@@ -1,6 +1,6 @@
 #include "audio/effects/KivEffect.h"
 #include "audio/effects/KivEffectUnit.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
 #include "foundation/ThreadRole.h"

@@ -2,12 +2,12 @@
 
 #include "audio/core/KivAudioStreamDescription.h"
 #include "audio/device/KivActionInfo.h"
+#include "audio/device/KivAudioPlayable.h"
 #include "audio/render/KivFadeRunner.h"
 #include "audio/render/KivRetireList.h"
 #include "audio/render/MatrixMixerInput.h"
 #include "audio/render/MatrixMixerParameters.h"
 #include "audio/source/KivAudioMetaBuffer.h"
-#include "audio/source/KivAudioPlayable.h"
 #include "audio/source/KivAudioSourceDelegate.h"
 #include "foundation/Clock.h"
 #include "foundation/MainRunLoop.h"

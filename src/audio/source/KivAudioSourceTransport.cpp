@@ -1,6 +1,6 @@
 #include "audio/device/KivAudioDevice.h"
+#include "audio/effects/KivAudioSend.h"
 #include "audio/effects/KivEffectBus.h"
-#include "audio/render/KivAudioSend.h"
 #include "audio/source/KivAudioSource.h"
 #include "foundation/KivLog.h"
 

@@ -1,5 +1,5 @@
 #include "audio/device/KivDeviceVolumes.h"
-#include "audio/render/KivAudioSend.h"
+#include "audio/effects/KivAudioSend.h"
 #include "audio/render/MatrixMixer.h"
 #include "audio/source/KivAudioSource.h"
 #include "foundation/KivLog.h"

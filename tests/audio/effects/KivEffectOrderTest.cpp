@@ -2,7 +2,7 @@
 #include "audio/effects/KivComponentCatalogue.h"
 #include "audio/effects/KivEffect.h"
 #include "audio/effects/KivEffectBus.h"
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 #include "foundation/ThreadRole.h"
 
 #include <gtest/gtest.h>

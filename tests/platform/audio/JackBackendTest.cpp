@@ -8,7 +8,7 @@
 #include "audio/device/KivActionInfo.h"
 #include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioHardware.h"
-#include "audio/source/KivAudioPlayable.h"
+#include "audio/device/KivAudioPlayable.h"
 #include "foundation/KivEnvironment.h"
 #include "platform/audio/WorkerBackend.h"
 #include "support/CannotRun.h"

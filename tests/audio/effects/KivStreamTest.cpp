@@ -1,4 +1,4 @@
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 
 #include "audio/EffectFixture.h"
 #include "support/CapturingLogSink.h"

@@ -1,10 +1,10 @@
-#include "audio/render/KivAudioSend.h"
+#include "audio/effects/KivAudioSend.h"
 
 #include "audio/core/KivAudioBufferList.h"
 #include "audio/device/KivAudioDevice.h"
 #include "audio/effects/KivEffectBus.h"
+#include "audio/effects/KivStream.h"
 #include "audio/render/KivAudioBusMap.h"
-#include "audio/render/KivStream.h"
 #include "audio/render/MatrixMixer.h"
 #include "foundation/KivClock.h"
 #include "foundation/KivLog.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "audio/core/KivAudioStreamDescription.h"
+#include "audio/device/KivAudioPlayable.h"
 #include "audio/render/KivAudioBuses.h"
 #include "audio/render/KivRenderInfo.h"
 #include "audio/render/MatrixMixerInput.h"
-#include "audio/source/KivAudioPlayable.h"
 #include "foundation/RenderLogLimiter.h"
 
 #include <atomic>

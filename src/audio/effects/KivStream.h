@@ -3,7 +3,7 @@
 #include "audio/core/KivError.h"
 #include "audio/effects/KivAudioComponentDescription.h"
 #include "audio/effects/KivEffectUnit.h"
-#include "audio/render/KivStreamLock.h"
+#include "audio/effects/KivStreamLock.h"
 #include "foundation/ThreadRole.h"
 
 #include <atomic>

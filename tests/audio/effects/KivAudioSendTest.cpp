@@ -1,4 +1,4 @@
-#include "audio/render/KivAudioSend.h"
+#include "audio/effects/KivAudioSend.h"
 
 #include "audio/SourceFixture.h"
 #include "audio/TestPlayable.h"

@@ -1,4 +1,4 @@
-#include "audio/render/KivStream.h"
+#include "audio/effects/KivStream.h"
 
 #include "audio/effects/KivComponentCatalogue.h"
 #include "audio/effects/KivEffect.h"

@@ -1,0 +1,3 @@
+#pragma once
+
+#include "audio/source/KivAudioSource.h"
