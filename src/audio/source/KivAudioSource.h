@@ -3,15 +3,12 @@
 #include "audio/core/KivAudioStreamDescription.h"
 #include "audio/device/KivActionInfo.h"
 #include "audio/device/KivAudioPlayable.h"
-#include "audio/render/KivFadeRunner.h"
-#include "audio/render/KivRetireList.h"
-#include "audio/render/MatrixMixerInput.h"
 #include "audio/render/MatrixMixerParameters.h"
-#include "audio/source/KivAudioMetaBuffer.h"
 #include "audio/source/KivAudioSourceDelegate.h"
+#include "audio/source/KivSourceGraph.h"
+#include "audio/source/KivSourceRoute.h"
 #include "foundation/Clock.h"
 #include "foundation/MainRunLoop.h"
-#include "foundation/RenderLogLimiter.h"
 #include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
 
@@ -21,7 +18,6 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -30,9 +26,7 @@ class KivAudioDevice;
 class KivAudioSend;
 class KivEffect;
 class KivEffectBus;
-class KivEffectChain;
 class KivStream;
-class MatrixMixer;
 
 // One playable file with its own graph: meta buffer -> effect chain -> its own
 // matrix mixer, which spreads the file's channels over the feed channels of a
@@ -49,18 +43,11 @@ class MatrixMixer;
 //   _devamp, which only set atomics.
 // - fade threads: the master gain.
 //
-// A rebuild (a new file, device or send) holds `_renderMutex` while it swaps
-// the graph; the render path only try-locks it and plays silence meanwhile,
-// so a rebuild never stalls the device's other buses. Files are opened and
-// read-ahead workers stopped outside that lock. An effect change (added,
-// removed, reordered, a preset or state loaded) is no rebuild: new units are
-// made and prepared on the control thread, and the render thread is handed a
-// new KivEffectChain, which it takes at the start of a cycle and crossfades
-// to; the chain it leaves goes back to be freed on a control thread. Play
-// goes on through the change, from the same place in the file.
-class KivAudioSource final : public KivAudioPlayable,
-                             private MatrixMixerInput,
-                             private KivFadeTarget {
+// The source keeps its configuration and transport; its graph, the rebuilds
+// that swap it and what the render thread runs are a KivSourceGraph, whose
+// read-ahead is a KivSourceReader, gains and fades a KivSourceGains and
+// effect chain hand-over a KivChainHandover.
+class KivAudioSource final : public KivAudioPlayable {
 public:
     static constexpr double minSliceDuration = 0.1;
     // Seconds between finish checks while played.
@@ -76,7 +63,7 @@ public:
     // Configuration, control thread. Each setter that changes something rebuilds.
     std::shared_ptr<KivAlias> alias() const;
     void setAlias(std::shared_ptr<KivAlias> alias);
-    KivAudioDevice* device() const override;
+    KivAudioDevice* device() const override { return _route.device(); }
     std::shared_ptr<KivAudioDevice> sharedDevice() const;
     // Stops and detaches from the old device, lets go of its use count and
     // engages the new one (opening it when closed).
@@ -84,7 +71,7 @@ public:
     std::shared_ptr<KivAudioSend> send() const;
     void setSend(std::shared_ptr<KivAudioSend> send);
     // The meta buffer's slice list; empty without a file.
-    nlohmann::json slices() const;
+    nlohmann::json slices() const { return askReader(&KivSourceReader::slices); }
     bool setSlices(const nlohmann::json& slices);
     std::vector<std::shared_ptr<KivEffect>> effects() const;
     void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
@@ -95,7 +82,7 @@ public:
     // Seconds the effect chain rings on after its input stops.
     double tailTime() const;
     // The last rebuild made a playable graph.
-    bool isValid() const;
+    bool isValid() const { return _graph.isValid(); }
     std::uint32_t fileChannels() const;
     // 0 with a file, else the device's input channels.
     std::uint32_t micChannels() const;
@@ -103,14 +90,16 @@ public:
     void setDelegate(KivAudioSourceDelegate* delegate);
 
     // Times in seconds, from the meta buffer; control thread.
-    double fileLengthInSeconds() const;
-    double audioLengthInSeconds() const;
-    double elapsedPlayTime() const;
-    double elapsedLogicalTime() const;
-    double timeUntilLoop() const;
-    double currentFileTime() const;
-    double startTime() const;
-    double endTime() const;
+    double fileLengthInSeconds() const { return askReader(&KivSourceReader::fileLengthInSeconds); }
+    double audioLengthInSeconds() const {
+        return askReader(&KivSourceReader::audioLengthInSeconds);
+    }
+    double elapsedPlayTime() const { return askReader(&KivSourceReader::elapsedPlayTime); }
+    double elapsedLogicalTime() const { return askReader(&KivSourceReader::elapsedLogicalTime); }
+    double timeUntilLoop() const { return askReader(&KivSourceReader::timeUntilLoop); }
+    double currentFileTime() const { return askReader(&KivSourceReader::currentFileTime); }
+    double startTime() const { return askReader(&KivSourceReader::startTime); }
+    double endTime() const { return askReader(&KivSourceReader::endTime); }
     void goToTime(double seconds);
 
     // Transport, control thread. play attaches the source and queues its
@@ -123,14 +112,14 @@ public:
     void stop();
     void hardStop();
     void devamp();
-    bool isPlaying() const;
-    bool wasStopped() const;
+    bool isPlaying() const { return _graph.isPlaying(); }
+    bool wasStopped() const { return _graph.wasStopped(); }
     bool isFinished() const;
 
     // The synchronised actions; run where the device runs them.
-    void _play();
-    void _stop();
-    void _hardStop();
+    void _play() { _graph.play(); }
+    void _stop() { _graph.stop(); }
+    void _hardStop() { _graph.hardStop(); }
     void _devamp();
     static constexpr auto kPlayAction = kivAction<KivAudioSource, &KivAudioSource::_play>("_play");
     static constexpr auto kStopAction = kivAction<KivAudioSource, &KivAudioSource::_stop>("_stop");
@@ -148,36 +137,50 @@ public:
     // Rows and columns as on the device: row 0 column 0 the master, row 0
     // column c output c - 1, row r column 0 input r - 1, else the crosspoint
     // r - 1 to c - 1. Input channels are file channels, outputs feed channels.
-    float masterVolume() const;
-    void setMasterVolume(float volume);
-    void setInputVolume(float volume, std::uint32_t channel);
-    void setOutputVolume(float volume, std::uint32_t channel);
-    void setCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output);
-    void setVolume(float volume, std::uint32_t row, std::uint32_t column);
-    void setSilentVolumes();
+    float masterVolume() const { return _graph.gains().masterVolume(); }
+    void setMasterVolume(float volume) { _graph.gains().setMasterVolume(volume); }
+    void setInputVolume(float volume, std::uint32_t channel) {
+        _graph.gains().setInputVolume(volume, channel);
+    }
+    void setOutputVolume(float volume, std::uint32_t channel) {
+        _graph.gains().setOutputVolume(volume, channel);
+    }
+    void setCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output) {
+        _graph.gains().setCrosspointVolume(volume, input, output);
+    }
+    void setVolume(float volume, std::uint32_t row, std::uint32_t column) {
+        _graph.gains().setVolume(volume, row, column);
+    }
+    void setSilentVolumes() { _graph.gains().setSilentVolumes(); }
     // Master, inputs and outputs 1, file channel i to feed channel i at 1.
     void setDefaultVolumes();
     // A raised-cosine fade of the master in 10 ms steps that runs only while
     // the source plays; a newer fade ends an older one.
-    void fadeToMasterVolume(float volume, double time);
+    void fadeToMasterVolume(float volume, double time) {
+        _graph.gains().fadeToMasterVolume(volume, time);
+    }
     // Tests and offline rendering: fades step only in stepFades() at `clock`'s
     // time; the clock must outlive the source.
-    void useSteppedFades(const Clock& clock);
-    std::size_t stepFades();
+    void useSteppedFades(const Clock& clock) { _graph.gains().useSteppedFades(clock); }
+    std::size_t stepFades() { return _graph.gains().stepFades(); }
     // Tests: rebuilds from now on make meta buffers whose read-ahead runs
     // only in tendBuffers(), on the caller's thread.
     void useManualBuffers();
     void tendBuffers();
     // Render cycles that found the graph rebuilding (and played silence).
-    std::uint64_t missedCycles() const { return _missedCycles.load(); }
+    std::uint64_t missedCycles() const { return _graph.missedCycles(); }
     // Control thread. Frames the read-ahead could not supply in time (played
     // as silence) since the last rebuild.
-    std::uint64_t droppedFrames() const;
+    std::uint64_t droppedFrames() const { return askReader(&KivSourceReader::droppedFrames); }
 
     // Post-fader meters of a feed channel, in dB; the floor without a valid
     // stream. A side's meters run from the first read on.
-    float outPostAveragePowerAtChannel(std::uint32_t channel) const;
-    float outPostPeakHoldLevelAtChannel(std::uint32_t channel) const;
+    float outPostAveragePowerAtChannel(std::uint32_t channel) const {
+        return _graph.gains().outPostAveragePowerAtChannel(channel);
+    }
+    float outPostPeakHoldLevelAtChannel(std::uint32_t channel) const {
+        return _graph.gains().outPostPeakHoldLevelAtChannel(channel);
+    }
     // Through a send, whose aux channels follow the device feed: as
     // setVolume with column c standing for aux channel c (row 0 its output
     // gain, row r the crosspoint from file channel r - 1). Logs and does
@@ -189,13 +192,18 @@ public:
 
     // Render thread. Fills the feed with the mixer's output, silence when
     // invalid, hard-stopped or rebuilding. Never waits, never allocates.
-    std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
-                        std::uint32_t busNumber, const AudioChannels& data) override;
+    std::int32_t render(KivRenderFlags&, const KivRenderTimeStamp&, std::uint32_t,
+                        const AudioChannels& data) override {
+        return _graph.render(data);
+    }
     // Render thread: the chain's input end, the meta buffer's frames while
     // playing, else silence (so effect tails ring out after a stop); faded
     // in at a start inside the file, out at a stop and onto an end point.
-    std::int32_t _finalRender(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
-                              std::uint32_t busNumber, const AudioChannels& data);
+    std::int32_t _finalRender(KivRenderFlags&, const KivRenderTimeStamp&, std::uint32_t,
+                              const AudioChannels& data) {
+        _graph.finalRender(data);
+        return 0;
+    }
 
     // "[%@ played to %@ through %@]", "[%@ played to %@]" or "[empty audio source]".
     std::string description() const override;
@@ -203,54 +211,23 @@ public:
 private:
     KivAudioSource(Scheduler& scheduler, const Clock& clock);
 
-    // MatrixMixerInput: the chain's output end into the mixer's one input bus.
-    std::int32_t renderBus(std::uint32_t bus, const AudioChannels& channels) override;
-    // Render thread, `_renderMutex` held: takes a chain handed over, unless
-    // the way to the last one still runs.
-    void takeHandedOverChain();
-    // Render thread: nothing sounds any more, so the next sound starts from silence.
-    void closeEdges();
-    // Render thread: a seek while the file plays; the sound it leaves fades
-    // out under the one it goes to, unless that goes on where it was.
-    void crossfadeToSeek(const AudioChannels& data);
-    // Control thread: a stop the render thread has not faded out yet.
-    bool stopStillToFade() const;
-    // KivFadeTarget.
-    float fadeVolume() override { return masterVolume(); }
-    void setFadeVolume(float volume) override { setMasterVolume(volume); }
-    bool fadeMayContinue() override { return _isPlaying.load(std::memory_order_acquire); }
-
     // `_controlMutex` held.
     void updateStream();
-    // The effects changed: those that joined get units and formats, those
-    // that left leave the stream, and the render path is handed the chain.
-    void effectsChangedLocked();
-    // Hands the render path a chain of the used effects' units: to take at
-    // its next cycle and crossfade to while the source is attached (effects
-    // moved against the chain before get new units, see
-    // KivEffectChain::moved), at once otherwise. With `render` (the caller
-    // holds `_renderMutex`, a rebuild) at once.
-    void handOverChainLocked(std::unique_lock<std::mutex>* render = nullptr);
-    // `_renderMutex` held: `chain` is the render path's from now on; every
-    // other chain it holds or was handed goes.
-    void installChain(std::unique_ptr<KivEffectChain> chain);
-    // Nothing pulls the source any more: the chain handed over (or the one
-    // the way leads to) is the render path's at once.
-    void settleChainLocked();
     // A unit of the stream was replaced (a preset loaded): the chain follows.
     void unitReplaced();
     void stopAndDetachLocked();
     void endCleanupTimerLocked();
     void sendDidUpdateStream(const void* send);
     void detachLocked();
-    bool finishedLocked() const;
     void updateDescriptionLocked();
-    bool attachLocked();
-    // Runs `f` on the mixer under `_mixerMutex` (shared); false without one.
-    template <class F>
-    bool withMixer(F&& f) const;
     // The feed channel of a send's aux channel; none without a send.
     std::optional<std::uint32_t> auxFeedChannel(std::uint32_t channel) const;
+    // Asks the reader under `_controlMutex`.
+    template <class R>
+    R askReader(R (KivSourceReader::*query)() const) const {
+        std::lock_guard control(_controlMutex);
+        return (_graph.reader().*query)();
+    }
 
     Scheduler& _scheduler;
     const Clock& _clock;
@@ -260,84 +237,16 @@ private:
     mutable std::mutex _controlMutex;
     KivAudioSourceDelegate* _delegate = nullptr;
     std::shared_ptr<KivAlias> _alias;
-    std::shared_ptr<KivAudioDevice> _device;
-    std::shared_ptr<KivAudioSend> _send;
-    std::unique_ptr<KivEffectBus> _effectBus;
-    std::uint32_t _fileChannels = 0;
-    std::uint32_t _mixerInChannels = 0;
-    std::uint32_t _mixerOutChannels = 0;
-    std::optional<KivAudioStreamDescription> _streamFormat;
-    // Readable without `_controlMutex`: the device asks for them while the
-    // source holds it (attach); written under it.
-    std::atomic<KivAudioDevice*> _devicePointer{nullptr};
+    KivSourceRoute _route;
     mutable std::mutex _descriptionMutex;
     std::string _descriptionText;
     Scheduler::TimerId _cleanupTimer = 0;
     bool _hasCleanupTimer = false;
+    // The cleanup check found a stop still to fade once and let the source
+    // be pulled one more round.
+    bool _detachDeferred = false;
     Connection _sendObservation;
 
-    // The graph. Swapped by rebuilds holding `_renderMutex`, the stream's
-    // render lock and (for the mixer) `_mixerMutex`; read by the render
-    // thread under `_renderMutex`, by gain setters under `_mixerMutex`.
-    std::unique_ptr<KivStream> _stream;
-    mutable std::shared_mutex _mixerMutex;
-    std::unique_ptr<MatrixMixer> _mixer;
-    std::unique_ptr<KivAudioMetaBuffer> _buffer; // also guarded by `_controlMutex`
-    KivAudioMetaBufferWorker _bufferWorker = KivAudioMetaBufferWorker::Thread;
-    KivReadFramesInfo _readInfo;
-    // Held by rebuilds; the render path only try-locks it.
-    std::mutex _renderMutex;
-
-    // The effect chain. The control thread hands one over here (taking back
-    // one the render thread has not taken yet)...
-    std::atomic<KivEffectChain*> _handedOverChain{nullptr};
-    // ... the render thread runs `_chain` (and while the way to it runs, the
-    // chain it follows, `_leavingChain`), and retires what it leaves. Written
-    // by the control thread only under `_renderMutex` or while detached.
-    KivEffectChain* _chain = nullptr;
-    KivEffectChain* _leavingChain = nullptr;
-    std::uint32_t _transitionDone = 0; // frames of the way to `_chain` rendered
-    KivRetireList _leftChains;
-    // `_controlMutex`: the last chain handed over (the next one follows it),
-    // what the render thread runs while that one waits to be taken, and
-    // whether a device may be pulling the source.
-    KivEffectChain* _lastChain = nullptr;
-    KivEffectChain* _waitingFollows = nullptr;
-    bool _attached = false;
-    std::vector<float> _scratch;        // feeds channels nobody reads
-    std::vector<float*> _chainChannels; // the chain's buffers for one call
-    // Where the sound a seek leaves is read, to fade out under the new one.
-    std::vector<float> _tail;
-    std::vector<float*> _tailChannels;
-    std::uint32_t _scratchFrames = 0;
-    KivRenderFlags* _cycleFlags = nullptr;               // render thread, during one render
-    const KivRenderTimeStamp* _cycleTimeStamp = nullptr; // render thread, during one render
-
-    // Written by the actions and rebuilds, read by the render thread.
-    std::atomic<bool> _validStream{false};
-    std::atomic<bool> _isPlaying{false};
-    std::atomic<bool> _hardStopped{false};
-    std::atomic<bool> _devampPending{false};
-    // Set by _play: the mixer takes its gains at once rather than ramping
-    // from the ones it had when it last played (a cue played again after a
-    // fade-out starts at its volume on its first frame).
-    std::atomic<bool> _jumpGainsPending{false};
-    // Clock seconds of the last stop; NaN while not stopped.
-    std::atomic<double> _timeWeWereStopped;
-    // Render cycles that found the graph rebuilding.
-    std::atomic<std::uint64_t> _missedCycles{0};
-    // Written by the render thread, read by the cleanup check. Whether the
-    // last cycle let the file through to the chain, and whether the feed
-    // may have sounded (an effect's tail included): a change of what the
-    // actions ask for fades in or out from there (see KivEdgeRamp).
-    std::atomic<bool> _inputOpen{false};
-    std::atomic<bool> _outputOpen{false};
-    bool _hardStopFading = false; // render thread, for the length of one render
-    // `_controlMutex`: the cleanup check found a stop still to fade once and
-    // let the source be pulled one more round.
-    bool _detachDeferred = false;
-    RenderLogLimiter _renderErrors; // render thread
-
-    SteadyClock _steadyClock;
-    std::unique_ptr<KivFadeRunner> _fades;
+    // Its control side guarded by `_controlMutex`; see KivSourceGraph.
+    KivSourceGraph _graph;
 };
