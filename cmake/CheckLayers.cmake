@@ -24,6 +24,7 @@ set(layers foundation platform audio model KivUI tabbar effecteditor crashreport
 # The rooms of a layer, lowest first: a file in a room may include its own room
 # and the rooms before it. Every file of such a layer lies in one of its rooms.
 set(rooms_audio core render device effects source)
+set(rooms_window warnings waveform sheets grid inspector tabs workspace)
 
 set(refused 0)
 macro(refuse text)

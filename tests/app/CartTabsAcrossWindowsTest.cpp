@@ -19,7 +19,7 @@
 #include "window/grid/GridView.h"
 #include "window/grid/MediaImport.h"
 #include "window/tabs/CartTabBar.h"
-#include "window/tabs/WorkspaceTabCommands.h"
+#include "window/workspace/WorkspaceTabCommands.h"
 #include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceController.h"
 #include "window/workspace/WorkspaceEditCommands.h"

@@ -17,7 +17,7 @@
 #include "window/grid/GridController.h"
 #include "window/grid/GridView.h"
 #include "window/grid/MediaImport.h"
-#include "window/tabs/WorkspaceTabCommands.h"
+#include "window/workspace/WorkspaceTabCommands.h"
 #include "window/workspace/DocumentActions.h"
 #include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceController.h"

@@ -2,7 +2,6 @@
 
 #include "foundation/Signal.h"
 #include "window/grid/CueCellLayout.h"
-#include "window/grid/CueTextColors.h"
 
 #include <QFont>
 #include <QPointF>
@@ -19,10 +18,10 @@
 class AudioCue;
 enum class CueState;
 class CueCellController;
+class CueCellPainter;
 class GridView;
 class PondraButton;
 class PondraProgressView;
-class QImage;
 
 // One slot of a grid: draws its cue (colour, name, hot key, times, progress,
 // state icons and play state) or an empty slot, presses and releases the cue
@@ -85,7 +84,9 @@ public:
     std::size_t pictureBytes() const;
     void dropPictures();
     // How many pictures the cell has drawn since it was made.
-    std::size_t picturesDrawn() const { return _picturesDrawn; }
+    std::size_t picturesDrawn() const;
+    // The rectangle the cell draws in: its bounds inset by 5 points.
+    QRectF cellRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -106,29 +107,6 @@ private:
     void progressTicked();
     void startDrag();
     void endHover();
-    // The rectangle the cell draws in: its bounds inset by 5 points.
-    QRectF cellRect() const;
-    // What stays put between ticks (ring, shadow, colour, texts but the
-    // times, marks), drawn once into a picture kept for what it shows.
-    const QImage& picture(qreal ratio);
-    void drawFixed(QPainter& painter);
-    void drawEmpty(QPainter& painter, const QRectF& rect);
-    // The cue's fixed parts, or else what moves: the times and the spinner.
-    void drawCue(QPainter& painter, const CueCellLayout& parts, bool fixed);
-    void drawBody(QPainter& painter, const QRectF& rect, CueState state);
-    void drawHotkey(QPainter& painter, const CueCellLayout& parts);
-    std::vector<CellText> nameTexts(const CueCellLayout& parts) const;
-    std::vector<CellText> timeTexts(const CueCellLayout& parts) const;
-    // Texts that read as one (a name's lines, the times) in one colour.
-    void drawTexts(QPainter& painter, const std::vector<CellText>& texts);
-    void drawStatus(QPainter& painter, const CueCellLayout& parts, CueState state, bool fixed);
-    void drawBrokenMark(QPainter& painter, const CueCellLayout& parts);
-    // The state marks the cue has on, and their images, right to left.
-    std::vector<std::pair<bool, const char*>> marks() const;
-    // The colours of a text lying over `text` of the cell.
-    CueTextColors textColorsFor(const QRectF& text) const;
-
-    struct Picture;
 
     GridView& _grid;
     const std::size_t _index;
@@ -143,9 +121,8 @@ private:
     std::unique_ptr<CueCellController> _controller;
     PondraButton* _play;
     PondraProgressView* _progress;
-    // The latest pictures, newest first: a tab shown again finds its own.
-    std::vector<Picture> _pictures;
-    std::size_t _picturesDrawn = 0;
+    // The cell's look: its drawing and the pictures it keeps.
+    std::unique_ptr<CueCellPainter> _painter;
     Connection _progressObservation;
     Connection _stateObservation;
     Connection _refusalObservation;

@@ -15,8 +15,6 @@
 #include "window/grid/MediaImport.h"
 #include "window/sheets/ImportProgressSheet.h"
 #include "window/warnings/BrokenCueController.h"
-#include "window/workspace/PondraWindow.h"
-#include "window/workspace/WorkspaceController.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -87,12 +85,12 @@ MediaImport::Taken take(const Workspace& workspace, const std::string& path, boo
 
 } // namespace
 
-GridController::GridController(std::shared_ptr<Cart> cart, WorkspaceController& workspaceController)
+GridController::GridController(std::shared_ptr<Cart> cart, GridControllerDelegate& delegate)
     : _cart(std::move(cart))
-    , _workspaceController(workspaceController)
+    , _delegate(delegate)
     , _gridView(new GridView) {
     _gridView->setDelegate(this);
-    _gridView->setPictureBudget(&_workspaceController.cellPictures());
+    _gridView->setPictureBudget(&_delegate.cellPictures());
     _sizeObservation = _cart->sizeChanged().connect([this](const CartSize& old, const CartSize&) {
         UndoManager& undo = undoManager();
         undo.registerUndo(this, [cart = _cart, old] { cart->setSize(old); });
@@ -106,7 +104,7 @@ GridController::GridController(std::shared_ptr<Cart> cart, WorkspaceController& 
     });
     _nameObservation =
         _cart->nameChanged().connect([this](const std::string& old, const std::string& name) {
-            _workspaceController.cartRenamed(*this, name);
+            _delegate.cartRenamed(*this, name);
             UndoManager& undo = undoManager();
             undo.registerUndo(this, [cart = _cart, old] { cart->setName(old); });
             if (!undo.isUndoing()) {
@@ -128,11 +126,11 @@ GridController::~GridController() {
 }
 
 UndoManager& GridController::undoManager() const {
-    return _workspaceController.undoManager();
+    return _delegate.undoManager();
 }
 
 KivPrompts& GridController::prompts() const {
-    return _workspaceController.prompts();
+    return _delegate.prompts();
 }
 
 void GridController::reloadData() {
@@ -234,7 +232,7 @@ void GridController::alertNoEmptySlot() {
 }
 
 void GridController::importCue(std::shared_ptr<AudioCue> cue, std::optional<std::size_t> slot) {
-    Workspace& workspace = _workspaceController.workspace();
+    Workspace& workspace = _delegate.workspace();
     // A pasted cue keeps media the workspace already holds; a dropped one
     // always gets a copy of its own.
     const bool copy = slot || !workspace.containsMediaFile(cue->file());
@@ -257,7 +255,7 @@ void GridController::placeImportedCue(const std::shared_ptr<AudioCue>& cue,
     if (taken != cue->file()) {
         cue->updateFile(taken);
     }
-    cue->setAudioDevice(_workspaceController.workspace().audioDevice());
+    cue->setAudioDevice(_delegate.workspace().audioDevice());
     if (slot) {
         // The occupant goes first, with its own undo, so one undo brings it back.
         removeCueAtIndex(*slot);
@@ -356,7 +354,7 @@ std::vector<std::string> GridController::validShortcuts() const {
 }
 
 void GridController::triggerCueDownWithShortcut(const std::string& shortcut) {
-    SyncedBatch batch(_workspaceController.workspace().audioDevice());
+    SyncedBatch batch(_delegate.workspace().audioDevice());
     if (!isLocked() || !_gridView) {
         _cart->triggerDownWithShortcut(shortcut);
         return;
@@ -369,7 +367,7 @@ void GridController::triggerCueDownWithShortcut(const std::string& shortcut) {
 }
 
 void GridController::triggerCueUpWithShortcut(const std::string& shortcut) {
-    SyncedBatch batch(_workspaceController.workspace().audioDevice());
+    SyncedBatch batch(_delegate.workspace().audioDevice());
     if (!isLocked() || !_gridView) {
         _cart->triggerUpWithShortcut(shortcut);
         return;
@@ -390,7 +388,7 @@ std::shared_ptr<AudioCue> GridController::cueForIndex(std::size_t index) const {
 }
 
 bool GridController::isLocked() const {
-    return _workspaceController.isLocked();
+    return _delegate.isLocked();
 }
 
 void GridController::gridViewDidDropCue(std::shared_ptr<AudioCue> cue, std::size_t index) {
@@ -434,7 +432,7 @@ bool GridController::gridViewShouldSelectItemAtIndex(std::size_t) const {
 void GridController::gridViewDidSelectItemAtIndex(std::size_t) {
     // A selection only selects: a click during a show must never play the
     // cue it lands on a second time.
-    _workspaceController.selectionChanged();
+    _delegate.selectionChanged();
 }
 
 void GridController::gridViewDroppedFiles(const std::vector<std::string>& paths, std::size_t index,
@@ -442,7 +440,7 @@ void GridController::gridViewDroppedFiles(const std::vector<std::string>& paths,
     if (paths.empty() || _import || index >= slotCount()) {
         return;
     }
-    Workspace& workspace = _workspaceController.workspace();
+    Workspace& workspace = _delegate.workspace();
     auto slot = std::make_shared<std::size_t>(index);
     startImport(paths,
                 MediaImport::Steps{
@@ -458,7 +456,7 @@ void GridController::gridViewDroppedFiles(const std::vector<std::string>& paths,
 }
 
 void GridController::importForeignMedia() {
-    Workspace& workspace = _workspaceController.workspace();
+    Workspace& workspace = _delegate.workspace();
     std::vector<std::string> paths;
     for (const auto& [index, cue] : _cart->cues()) {
         const std::string& file = cue->file();
@@ -490,13 +488,13 @@ void GridController::importForeignMedia() {
 
 void GridController::startImport(std::vector<std::string> paths, MediaImport::Steps steps,
                                  MediaImport::OnRefusal onRefusal) {
-    ImportProgressSheet& sheet = _workspaceController.importProgress();
+    ImportProgressSheet& sheet = _delegate.importProgress();
     sheet.begin(QStringLiteral("Importing media"), static_cast<int>(paths.size()));
     auto place = std::move(steps.place);
     steps.place = [this, place = std::move(place)](const std::string& source,
                                                    const std::string& taken, std::string& reason) {
         const bool placed = place(source, taken, reason);
-        _workspaceController.importProgress().setDone(_import->placed() + 1);
+        _delegate.importProgress().setDone(_import->placed() + 1);
         return placed;
     };
     steps.finished = [this](const MediaImport::Outcome& outcome) { finishImport(outcome); };
@@ -515,7 +513,7 @@ bool GridController::placeImportedFile(const std::string& copy, std::size_t& slo
         reason = kGridFull;
         return false;
     }
-    Workspace& workspace = _workspaceController.workspace();
+    Workspace& workspace = _delegate.workspace();
     auto cue = AudioCue::initWithFile(copy, workspace.audioDevice());
     if (!cue) {
         reason = kUnreadable;
@@ -544,8 +542,8 @@ bool GridController::placeImportedFile(const std::string& copy, std::size_t& slo
 }
 
 void GridController::finishImport(const MediaImport::Outcome& outcome) {
-    _workspaceController.importProgress().end();
-    _workspaceController.importProgress().onCancel = nullptr;
+    _delegate.importProgress().end();
+    _delegate.importProgress().onCancel = nullptr;
     // The import object is the caller: it goes once it has returned.
     _import.release()->deleteLater();
     if (outcome.notAdded.empty()) {
@@ -571,10 +569,10 @@ std::string GridController::defaultHotkeyForIndex(std::size_t index) const {
 }
 
 void GridController::gridViewPlayingCountChanged(int playing) {
-    _workspaceController.cartPlayingChanged(*this, playing);
+    _delegate.cartPlayingChanged(*this, playing);
 }
 
 void GridController::gridViewCueBrokenChanged() {
     // Even during a show: the count must tell what the grid shows.
-    _workspaceController.brokenCueController().reloadData();
+    _delegate.brokenCueController().reloadData();
 }

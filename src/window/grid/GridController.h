@@ -2,6 +2,7 @@
 
 #include "foundation/Signal.h"
 #include "platform/midi/MidiMessage.h"
+#include "window/grid/GridControllerDelegate.h"
 #include "window/grid/GridView.h"
 #include "window/grid/GridViewDelegate.h"
 #include "window/grid/MediaImport.h"
@@ -15,7 +16,6 @@
 
 class Cart;
 class UndoManager;
-class WorkspaceController;
 
 // Binds one cart to its grid view: selections, drops, moves, copies,
 // pastes, deletions and file imports become changes of the cart with undo;
@@ -25,7 +25,7 @@ class WorkspaceController;
 // the first file that is not, with one alert naming every file not added.
 class GridController final : public GridViewDelegate {
 public:
-    GridController(std::shared_ptr<Cart> cart, WorkspaceController& workspaceController);
+    GridController(std::shared_ptr<Cart> cart, GridControllerDelegate& delegate);
     ~GridController() override;
     GridController(const GridController&) = delete;
     GridController& operator=(const GridController&) = delete;
@@ -114,7 +114,7 @@ private:
     void finishImport(const MediaImport::Outcome& outcome);
 
     std::shared_ptr<Cart> _cart;
-    WorkspaceController& _workspaceController;
+    GridControllerDelegate& _delegate;
     QPointer<GridView> _gridView;
     std::unique_ptr<MediaImport> _import;
     Connection _sizeObservation;

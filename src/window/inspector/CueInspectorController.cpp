@@ -12,12 +12,11 @@
 #include "model/AudioCue.h"
 #include "model/AudioOutput.h"
 #include "platform/undo/UndoManager.h"
+#include "window/grid/GridController.h"
 #include "window/inspector/CueEffectsModel.h"
+#include "window/inspector/InspectorDelegate.h"
 #include "window/waveform/AudioWaveformEditor.h"
 #include "window/waveform/AudioWaveformView.h"
-#include "window/workspace/WorkspaceController.h"
-#include "window/workspace/WorkspaceEditCommands.h"
-#include "window/workspace/WorkspaceOutputController.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -54,10 +53,9 @@ QString timeText(double seconds) {
 
 } // namespace
 
-CueInspectorController::CueInspectorController(WorkspaceController& workspaceController,
-                                               QWidget* parent)
+CueInspectorController::CueInspectorController(InspectorDelegate& delegate, QWidget* parent)
     : QWidget(parent)
-    , _workspaceController(workspaceController) {
+    , _delegate(delegate) {
     setObjectName(QStringLiteral("cueInspectorController"));
     buildLayout();
     buildEffectsMenu();
@@ -69,7 +67,7 @@ CueInspectorController::~CueInspectorController() {
 }
 
 UndoManager& CueInspectorController::undoManager() const {
-    return _workspaceController.undoManager();
+    return _delegate.undoManager();
 }
 
 void CueInspectorController::setEffectEditorOpener(std::function<void(KivEffect&)> opener) {
@@ -387,7 +385,7 @@ void CueInspectorController::setOutputTitles(const QStringList& titles) {
 }
 
 void CueInspectorController::changeOutputDevice(int index) {
-    const auto& outputs = _workspaceController.outputDevices();
+    const auto& outputs = _delegate.outputDevices();
     if (!_cue || index < 0 || index >= static_cast<int>(outputs.size())) {
         return;
     }
@@ -477,7 +475,7 @@ void CueInspectorController::didDoubleClickTable(int row) {
 
 bool CueInspectorController::windowCommand(int key, Qt::KeyboardModifiers modifiers) {
     if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
-        _workspaceController.cancel();
+        _delegate.cancel();
         return true;
     }
     // Alt, since Ctrl+arrows move by words in a text field.
@@ -486,16 +484,24 @@ bool CueInspectorController::windowCommand(int key, Qt::KeyboardModifiers modifi
     }
     switch (key) {
     case Qt::Key_Up:
-        _workspaceController.edits().moveUp();
+        if (GridController* grid = _delegate.selectedController()) {
+            grid->moveUp();
+        }
         return true;
     case Qt::Key_Down:
-        _workspaceController.edits().moveDown();
+        if (GridController* grid = _delegate.selectedController()) {
+            grid->moveDown();
+        }
         return true;
     case Qt::Key_Left:
-        _workspaceController.edits().moveLeft();
+        if (GridController* grid = _delegate.selectedController()) {
+            grid->moveLeft();
+        }
         return true;
     case Qt::Key_Right:
-        _workspaceController.edits().moveRight();
+        if (GridController* grid = _delegate.selectedController()) {
+            grid->moveRight();
+        }
         return true;
     default:
         return false;

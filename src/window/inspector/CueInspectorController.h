@@ -2,7 +2,7 @@
 
 #include "audio/effects/KivEffectMenu.h"
 #include "foundation/Signal.h"
-#include "window/workspace/OutputOpener.h"
+#include "window/inspector/OutputOpener.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -27,7 +27,7 @@ class VornCheckBox;
 class VornPopUpButton;
 class VornSlider;
 class VornTextField;
-class WorkspaceController;
+class InspectorDelegate;
 
 // The editor of one cue: name, hot key, MIDI note with learn, colour,
 // volume, output pair, start and end with the waveform editor, looping, the
@@ -40,8 +40,7 @@ public:
     // The slider's 0..1000 as a cue volume of 0.0..1.0.
     static constexpr int kVolumeSteps = 1000;
 
-    explicit CueInspectorController(WorkspaceController& workspaceController,
-                                    QWidget* parent = nullptr);
+    explicit CueInspectorController(InspectorDelegate& delegate, QWidget* parent = nullptr);
     ~CueInspectorController() override;
 
     const std::shared_ptr<AudioCue>& cue() const { return _cue; }
@@ -119,7 +118,7 @@ private:
     std::optional<double> checkedTime(VornTextField* field, bool start);
     void openEffectEditor(KivEffect& effect);
 
-    WorkspaceController& _workspaceController;
+    InspectorDelegate& _delegate;
     std::shared_ptr<AudioCue> _cue;
     std::vector<Connection> _observations;
     bool _captureMIDI = false;

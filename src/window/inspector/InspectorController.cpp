@@ -2,18 +2,18 @@
 
 #include "model/AudioCue.h"
 #include "window/inspector/CueInspectorController.h"
+#include "window/inspector/InspectorDelegate.h"
 #include "window/warnings/BrokenCueController.h"
-#include "window/workspace/WorkspaceController.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 
-InspectorController::InspectorController(WorkspaceController& workspaceController, QWidget* parent)
+InspectorController::InspectorController(InspectorDelegate& delegate, QWidget* parent)
     : CueInspectorView(parent)
-    , _workspaceController(workspaceController)
-    , _cueInspector(new CueInspectorController(workspaceController, this))
+    , _delegate(delegate)
+    , _cueInspector(new CueInspectorController(delegate, this))
     , _noCueLabel(new QLabel(QStringLiteral("No Cue Selected"), this)) {
     setObjectName(QStringLiteral("inspectorController"));
     _noCueLabel->setObjectName(QStringLiteral("noCueLabel"));
@@ -37,7 +37,7 @@ void InspectorController::setCue(std::shared_ptr<AudioCue> cue) {
     _cueInspector->setCue(std::move(cue));
     // An empty list has nothing left to show for the cue picked.
     if (selected && _brokenCueViewIsVisible &&
-        _workspaceController.brokenCueController().brokenOrFlaggedCues().empty()) {
+        _delegate.brokenCueController().brokenOrFlaggedCues().empty()) {
         slideBrokenCueViewOut();
     }
     refreshInspector();
@@ -84,27 +84,27 @@ void InspectorController::refreshInspector() {
 }
 
 void InspectorController::toggleBrokenCueView() {
-    if (_workspaceController.inShowMode()) {
-        _workspaceController.setEditMode();
+    if (_delegate.inShowMode()) {
+        _delegate.setEditMode();
         _brokenCueViewIsVisible = true;
-    } else if (!_workspaceController.inspectorVisible()) {
+    } else if (!_delegate.inspectorVisible()) {
         _brokenCueViewIsVisible = true;
     } else {
         _brokenCueViewIsVisible = !_brokenCueViewIsVisible;
     }
     if (_brokenCueViewIsVisible) {
-        _workspaceController.showInspector();
+        _delegate.showInspector();
         if (_brokenCueView) {
             slide(_brokenCueView, rect(), true);
             _brokenCueView->setFocus(Qt::OtherFocusReason);
         }
         slide(_cueInspector, frameForInspectorView(), false);
-        _workspaceController.brokenCueController().hidePopover();
+        _delegate.brokenCueController().hidePopover();
     } else {
         slideBrokenCueViewOut();
-        _workspaceController.makeCartFirstResponder();
+        _delegate.makeCartFirstResponder();
     }
-    _workspaceController.brokenCueController().reloadData();
+    _delegate.brokenCueController().reloadData();
     refreshInspector();
 }
 

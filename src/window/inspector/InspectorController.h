@@ -10,7 +10,7 @@
 class AudioCue;
 class CueInspectorController;
 class QLabel;
-class WorkspaceController;
+class InspectorDelegate;
 
 // The pane below the cart grid: the cue inspector, or the warnings view slid
 // in over it from below while the cue editor slides out at the top. It also
@@ -19,8 +19,7 @@ class InspectorController final : public CueInspectorView {
 public:
     static constexpr int kSlideMilliseconds = 250;
 
-    explicit InspectorController(WorkspaceController& workspaceController,
-                                 QWidget* parent = nullptr);
+    explicit InspectorController(InspectorDelegate& delegate, QWidget* parent = nullptr);
     ~InspectorController() override;
 
     CueInspectorController& cueInspectorController() const { return *_cueInspector; }
@@ -59,7 +58,7 @@ private:
     // The warnings slide out below, the cue inspector (holding a cue) in.
     void slideBrokenCueViewOut();
 
-    WorkspaceController& _workspaceController;
+    InspectorDelegate& _delegate;
     CueInspectorController* _cueInspector = nullptr;
     QLabel* _noCueLabel = nullptr;
     QPointer<QWidget> _brokenCueView;

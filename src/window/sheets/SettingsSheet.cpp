@@ -9,8 +9,6 @@
 #include "KivUI/views/PondraBackgroundView.h"
 #include "model/Workspace.h"
 #include "window/sheets/SettingsController.h"
-#include "window/workspace/PondraWindow.h"
-#include "window/workspace/WorkspaceController.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -49,10 +47,12 @@ QString durationText(double seconds) {
 
 } // namespace
 
-SettingsSheet::SettingsSheet(WorkspaceController& controller)
-    : PondraSheet(controller.window(), QStringLiteral("Settings"))
-    , _controller(controller)
-    , _settings(controller.settings())
+SettingsSheet::SettingsSheet(QWidget* window, SettingsController& settings,
+                             const Workspace& workspace, std::function<void()> panic)
+    : PondraSheet(window, QStringLiteral("Settings"))
+    , _settings(settings)
+    , _workspace(workspace)
+    , _panic(std::move(panic))
     , _midiChannelField(new VornPopUpButton(ground()))
     , _panicDurationField(new VornTextField(ground()))
     , _performSafetyCheckView(
@@ -160,7 +160,7 @@ VornHotKeyTextView* SettingsSheet::addKeyRow(QGridLayout& grid, int row, const Q
     field->hotKeyDidChange = [this, field, setter] {
         std::invoke(setter, _settings, field->key());
     };
-    field->cancel = [this] { _controller.cancel(); };
+    field->cancel = [this] { _panic(); };
     auto* clear = new VornButton(QStringLiteral("Clear"), ground());
     clear->setObjectName(QStringLiteral("clear") + field->objectName());
     clear->setControlSize(KivControlSize::Small);
@@ -177,8 +177,8 @@ VornHotKeyTextView* SettingsSheet::addKeyRow(QGridLayout& grid, int row, const Q
 }
 
 void SettingsSheet::refreshView() {
-    setWindowTitle(QStringLiteral("Settings \u2014 %1")
-                       .arg(QString::fromStdString(_controller.workspace().displayName())));
+    setWindowTitle(
+        QStringLiteral("Settings \u2014 %1").arg(QString::fromStdString(_workspace.displayName())));
     _pauseAllView->setKey(_settings.pauseAllKey());
     _resumeAllView->setKey(_settings.resumeAllKey());
     _duckMasterView->setKey(_settings.duckMasterKey());
@@ -203,7 +203,7 @@ void SettingsSheet::setThePanicDuration() {
 void SettingsSheet::keyPressEvent(QKeyEvent* event) {
     // The dialog would close on Escape; here it is the panic, as everywhere.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        _controller.cancel();
+        _panic();
         return;
     }
     PondraSheet::keyPressEvent(event);

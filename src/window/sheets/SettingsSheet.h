@@ -2,6 +2,8 @@
 
 #include "window/sheets/PondraSheet.h"
 
+#include <functional>
+
 class KivHotKey;
 class QGridLayout;
 class SettingsController;
@@ -9,7 +11,7 @@ class VornCheckBox;
 class VornHotKeyTextView;
 class VornPopUpButton;
 class VornTextField;
-class WorkspaceController;
+class Workspace;
 
 // The workspace's settings sheet over its SettingsController: the keys of
 // pause all, resume all and duck master volume, the MIDI channel, the panic
@@ -17,7 +19,9 @@ class WorkspaceController;
 // Escape anywhere in it panics every open workspace, as in the window.
 class SettingsSheet final : public PondraSheet {
 public:
-    explicit SettingsSheet(WorkspaceController& controller);
+    // On `window`, over the workspace's settings; `panic` is what Escape does.
+    SettingsSheet(QWidget* window, SettingsController& settings, const Workspace& workspace,
+                  std::function<void()> panic);
     ~SettingsSheet() override;
 
     // The controls show the settings as they are now (after an undo too).
@@ -41,8 +45,9 @@ private:
     // field shows the kept duration again.
     void setThePanicDuration();
 
-    WorkspaceController& _controller;
     SettingsController& _settings;
+    const Workspace& _workspace;
+    std::function<void()> _panic;
     VornHotKeyTextView* _pauseAllView = nullptr;
     VornHotKeyTextView* _resumeAllView = nullptr;
     VornHotKeyTextView* _duckMasterView = nullptr;

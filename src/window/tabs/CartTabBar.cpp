@@ -5,9 +5,6 @@
 #include "KivUI/tabview/KivTabViewItem.h"
 #include "tabbar/TavTabBarControl.h"
 #include "tabbar/TavTabDragAssistant.h"
-#include "window/tabs/WorkspaceTabCommands.h"
-#include "window/workspace/PondraWindow.h"
-#include "window/workspace/WorkspaceController.h"
 
 #include <QVBoxLayout>
 
@@ -139,8 +136,8 @@ void CartTabBar::tabViewDidCloseTabViewItem(KivTabView&, KivTabViewItem& item) {
 
 namespace {
 
-// The window a bar belongs to, if it is a cart tab bar with one.
-WorkspaceController* controllerOfBar(const TavTabBarControl* bar) {
+// Whom a bar's drags go to, if it is a cart tab bar with one.
+CartTabBarDelegate* controllerOfBar(const TavTabBarControl* bar) {
     const auto* tabs = bar ? dynamic_cast<const CartTabBar*>(bar->parentWidget()) : nullptr;
     return tabs ? tabs->dragController() : nullptr;
 }
@@ -148,7 +145,7 @@ WorkspaceController* controllerOfBar(const TavTabBarControl* bar) {
 } // namespace
 
 bool CartTabBar::tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) {
-    return _controller && _controller->tabCommands().shouldDragTab();
+    return _controller && _controller->cartTabBarShouldDragTab();
 }
 
 bool CartTabBar::tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl* bar) {
@@ -156,31 +153,30 @@ bool CartTabBar::tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavT
         return false;
     }
     if (!bar) {
-        return _controller->tabCommands().shouldDropTab(nullptr);
+        return _controller->cartTabBarShouldDropTab(nullptr);
     }
-    WorkspaceController* destination = controllerOfBar(bar);
-    return destination && _controller->tabCommands().shouldDropTab(destination);
+    const CartTabBarDelegate* destination = controllerOfBar(bar);
+    return destination && _controller->cartTabBarShouldDropTab(destination);
 }
 
 void CartTabBar::tabViewDidDropTabViewItem(KivTabView&, KivTabViewItem& item,
                                            TavTabBarControl& bar) {
     // The page stays in this window's stack: the destination gets a copy, in
     // the gap the drag opened there.
-    if (WorkspaceController* destination = controllerOfBar(&bar); destination && _controller) {
-        _controller->tabCommands().didDropTab(
-            item.view(), *destination, TavTabDragAssistant::sharedDragAssistant().dropIndex());
+    if (CartTabBarDelegate* destination = controllerOfBar(&bar); destination && _controller) {
+        _controller->cartTabBarDidDropTab(item.view(), *destination,
+                                          TavTabDragAssistant::sharedDragAssistant().dropIndex());
     }
 }
 
 TavTabBarControl* CartTabBar::tabViewNewTabBarForDraggedTabViewItem(KivTabView&, KivTabViewItem&,
                                                                     const QPointF&) {
-    WorkspaceController* window =
-        _controller ? _controller->tabCommands().newWindowForDraggedTab() : nullptr;
-    return window && window->window() ? window->window()->tabs()->tabBar() : nullptr;
+    CartTabBar* tabs = _controller ? _controller->cartTabBarForTornOffTab() : nullptr;
+    return tabs ? tabs->tabBar() : nullptr;
 }
 
 void CartTabBar::tabViewCloseWindowForLastTabViewItem(KivTabView&) {
     if (_controller) {
-        _controller->tabCommands().closeWindowForLastTab();
+        _controller->cartTabBarDidLoseLastTab();
     }
 }

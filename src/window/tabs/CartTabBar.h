@@ -1,14 +1,13 @@
 #pragma once
 
 #include "tabbar/TavTabBarControlDelegate.h"
+#include "window/tabs/CartTabBarDelegate.h"
 #include "window/tabs/CartTabs.h"
 
-#include <QPointer>
 #include <QWidget>
 
 class KivTabView;
 class TavTabBarControl;
-class WorkspaceController;
 
 // The cart tabs as the tab bar over a tab view of the carts' grids. The bar
 // hides itself while there is a single tab; its tabs are 100 to 200 points
@@ -46,9 +45,9 @@ public:
     bool tabViewShouldCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
     void tabViewDidCloseTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
 
-    // The window whose questions and reports a tab drag goes to.
-    void setDragController(WorkspaceController* controller) { _controller = controller; }
-    WorkspaceController* dragController() const { return _controller; }
+    // Whom a tab drag asks and tells; it outlives the bar.
+    void setDragController(CartTabBarDelegate* controller) { _controller = controller; }
+    CartTabBarDelegate* dragController() const { return _controller; }
     bool tabViewShouldDragTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl&) override;
     bool implementsShouldDropTabViewItem() const override { return true; }
     bool tabViewShouldDropTabViewItem(KivTabView&, KivTabViewItem&, TavTabBarControl* bar) override;
@@ -68,5 +67,5 @@ private:
     bool _locked = false;
     // Set while removeTab() takes a tab away: that close is the caller's.
     bool _removing = false;
-    QPointer<WorkspaceController> _controller;
+    CartTabBarDelegate* _controller = nullptr;
 };

@@ -8,7 +8,6 @@
 #include "KivUI/views/PondraContentView.h"
 #include "window/sheets/ImportProgressSheet.h"
 #include "window/tabs/CartTabBar.h"
-#include "window/tabs/WorkspaceTabCommands.h"
 #include "window/workspace/HelpActions.h"
 #include "window/workspace/ImageButton.h"
 #include "window/workspace/PondraAudioLevelView.h"
@@ -16,6 +15,7 @@
 #include "window/workspace/WorkspaceEditCommands.h"
 #include "window/workspace/WorkspaceKeyRouter.h"
 #include "window/workspace/WorkspaceOutputController.h"
+#include "window/workspace/WorkspaceTabCommands.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -1,8 +1,6 @@
 #include "window/workspace/WorkspaceController.h"
 
 #include "KivUI/controls/VornButton.h"
-#include "KivUI/controls/VornPopUpButton.h"
-#include "KivUI/controls/VornSlider.h"
 #include "KivUI/controls/VornSplitView.h"
 #include "KivUI/services/KivPasteboard.h"
 #include "KivUI/services/KivPrompts.h"
@@ -13,32 +11,26 @@
 #include "model/Workspace.h"
 #include "window/grid/GridController.h"
 #include "window/grid/GridView.h"
-#include "window/inspector/CueInspectorController.h"
 #include "window/inspector/InspectorController.h"
 #include "window/sheets/GridSelectorController.h"
 #include "window/sheets/PondraProgressSheet.h"
 #include "window/sheets/RenameCartWindowController.h"
 #include "window/sheets/SettingsSheet.h"
 #include "window/tabs/CartTabBar.h"
-#include "window/tabs/WorkspaceTabCommands.h"
 #include "window/warnings/BrokenCueController.h"
-#include "window/warnings/BrokenCueView.h"
 #include "window/workspace/DocumentActions.h"
-#include "window/workspace/ImageButton.h"
 #include "window/workspace/LogController.h"
-#include "window/workspace/PondraAudioLevelView.h"
 #include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceEditCommands.h"
 #include "window/workspace/WorkspaceKeyRouter.h"
 #include "window/workspace/WorkspaceOutputController.h"
+#include "window/workspace/WorkspaceTabCommands.h"
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QLayout>
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 
 WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
                                          KivPasteboard& pasteboard, DocumentActions* documents)
@@ -50,6 +42,8 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _edits(std::make_unique<WorkspaceEditCommands>(*this))
     , _keys(std::make_unique<WorkspaceKeyRouter>(*this))
     , _tabCommands(std::make_unique<WorkspaceTabCommands>(*this))
+    , _transport(std::make_unique<WorkspaceTransport>(*this))
+    , _inspectorPane(std::make_unique<WorkspaceInspectorPane>(*this))
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
     _settings.setUndoManager(&undoManager());
@@ -61,8 +55,8 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     _checkpointObservation = undoManager().checkpoint.connect([this] {
         updateWindowTitle();
         validateMenus();
-        updateVolumeSlider();
-        updateInspectorCue();
+        _transport->updateVolumeSlider();
+        _inspectorPane->updateInspectorCue();
         for (const auto& controller : _gridControllers) {
             controller->gridView()->update();
         }
@@ -87,18 +81,15 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
 
 WorkspaceController::~WorkspaceController() {
     undoManager().removeAllActions(&_settings);
-    stopDuckingTimer();
-    if (_levelTimer) {
-        MainRunLoop::scheduler().cancel(*_levelTimer);
-    }
+    _transport->stopTimers();
     _checkpointObservation.disconnect();
     _saveObservation.disconnect();
     _pasteboardObservation.disconnect();
     if (_workspace->saveProgress() == _window->saveProgress()) {
         _workspace->setSaveProgress(nullptr);
     }
-    if (_inspector) {
-        _inspector->setCue(nullptr);
+    if (InspectorController* inspector = inspectorController()) {
+        inspector->setCue(nullptr);
     }
     _brokenCues->prepareToDie();
     _brokenCues->hidePopover();
@@ -145,15 +136,12 @@ GridController* WorkspaceController::controllerAtTab(int index) const {
 }
 
 void WorkspaceController::showWindow() {
-    updateVolumeSlider();
+    _transport->updateVolumeSlider();
     updateDuckingButton();
     updatePauseButton();
     _window->tabs()->setCurrentIndex(0);
     _output->updateOutputDevices();
-    if (!_levelTimer) {
-        _levelTimer = MainRunLoop::scheduler().scheduleRepeating(kLevelInterval,
-                                                                 [this] { updateAudioLevels(); });
-    }
+    _transport->startLevelMeter();
     if (_workspace->isLocked()) {
         enterShowMode();
     } else {
@@ -174,10 +162,10 @@ void WorkspaceController::wireWindow() {
     _window->tabs()->setCloseHandlers(
         [this](int index) { return _tabCommands->shouldCloseTab(index); },
         [this](QWidget* page) { _tabCommands->tabDidClose(page); });
-    _window->tabs()->setDragController(this);
+    _window->tabs()->setDragController(_tabCommands.get());
     connect(_window->splitView(), &QSplitter::splitterMoved, this,
-            [this] { inspectorPaneMoved(); });
-    makeInspector();
+            [this] { _inspectorPane->inspectorPaneMoved(); });
+    _inspectorPane->makeInspector();
 }
 
 void WorkspaceController::reloadCarts() {
@@ -198,84 +186,6 @@ void WorkspaceController::reloadCarts() {
     }
     showWindow();
     _window->tabs()->setCurrentIndex(selected);
-}
-
-void WorkspaceController::toggleBrokenCueView() {
-    if (_inspector) {
-        _inspector->toggleBrokenCueView();
-    }
-}
-
-void WorkspaceController::makeInspector() {
-    _inspector = new InspectorController(*this, _window->inspectorPane());
-    auto* warnings = new BrokenCueView();
-    _inspector->setBrokenCueView(warnings);
-    _brokenCues->attachView(warnings);
-    _window->inspectorPane()->layout()->addWidget(_inspector);
-    _inspectorVisible = true;
-    _heightOfInspector = PondraWindow::kInspectorHeight;
-}
-
-InspectorController* WorkspaceController::inspectorController() const {
-    return _inspector;
-}
-
-void WorkspaceController::updateInspectorCue() {
-    if (!_inspector) {
-        return;
-    }
-    GridController* grid = selectedController();
-    _inspector->setCue(grid && !isLocked() ? grid->selectedCue() : nullptr);
-}
-
-void WorkspaceController::showInspector() {
-    if (_inspectorVisible) {
-        return;
-    }
-    _window->inspectorPane()->show();
-    VornSplitView* split = _window->splitView();
-    const int total = split->height() - split->handleWidth();
-    split->setSizes({std::max(total - _heightOfInspector, 0), _heightOfInspector});
-    _inspectorVisible = true;
-    updateInspectorCue();
-}
-
-void WorkspaceController::toggleInspector() {
-    if (isLocked()) {
-        return;
-    }
-    // Over the warnings list the command brings the cue inspector back, even
-    // once the list is empty and its button gone.
-    if (_inspectorVisible && _inspector && _inspector->brokenCueViewIsVisible()) {
-        _inspector->toggleBrokenCueView();
-    } else if (_inspectorVisible) {
-        hideInspector();
-    } else {
-        showInspector();
-    }
-    validateMenus();
-}
-
-void WorkspaceController::inspectorPaneMoved() {
-    // The divider dragged to the bottom collapses the pane: it is hidden, as
-    // by the command, and the command shows it again.
-    if (_inspectorVisible && _window->splitView()->sizes().value(1) == 0) {
-        hideInspector();
-    }
-}
-
-void WorkspaceController::hideInspector() {
-    if (!_inspectorVisible) {
-        return;
-    }
-    if (_inspector) {
-        _inspector->cueInspectorController().setCaptureMIDI(false);
-    }
-    if (_window->inspectorPane()->height() > 0) {
-        _heightOfInspector = _window->inspectorPane()->height();
-    }
-    _window->inspectorPane()->hide();
-    _inspectorVisible = false;
 }
 
 UndoManager& WorkspaceController::undoManager() const {
@@ -343,8 +253,8 @@ void WorkspaceController::enterShowMode() {
     _workspace->setLocked(true);
     _window->tabs()->setLocked(true);
     _window->modeButton()->button(PondraWindow::kShowMode)->setChecked(true);
-    if (_inspector) {
-        _inspector->setCue(nullptr);
+    if (InspectorController* inspector = inspectorController()) {
+        inspector->setCue(nullptr);
     }
     hideInspector();
     for (const auto& controller : _gridControllers) {
@@ -362,53 +272,8 @@ void WorkspaceController::setEditMode() {
         controller->unlockCart();
     }
     showInspector();
-    updateInspectorCue();
+    _inspectorPane->updateInspectorCue();
     validateMenus();
-}
-
-void WorkspaceController::togglePause() {
-    if (_workspace->isPaused()) {
-        resumeAll();
-    } else {
-        pauseAll();
-    }
-}
-
-void WorkspaceController::pauseAll() {
-    _workspace->setPaused(true);
-    for (const auto& cart : _workspace->carts()) {
-        cart->pauseCues();
-    }
-    updatePauseButton();
-}
-
-void WorkspaceController::resumeAll() {
-    _workspace->setPaused(false);
-    for (const auto& cart : _workspace->carts()) {
-        cart->resumeCues();
-    }
-    updatePauseButton();
-}
-
-void WorkspaceController::stopAll() {
-    _workspace->setPaused(false);
-    for (const auto& cart : _workspace->carts()) {
-        cart->stopCues();
-    }
-    updatePauseButton();
-}
-
-void WorkspaceController::hardStopAll() {
-    _workspace->setPaused(false);
-    for (const auto& cart : _workspace->carts()) {
-        cart->hardStopCues();
-    }
-    updatePauseButton();
-}
-
-void WorkspaceController::panicAll() {
-    _workspace->panic();
-    updatePauseButton();
 }
 
 void WorkspaceController::cancel() {
@@ -417,84 +282,6 @@ void WorkspaceController::cancel() {
     } else {
         panicAll();
     }
-}
-
-void WorkspaceController::toggleDucking() {
-    if (_workspace->isDucked()) {
-        _workspace->unduck();
-    } else {
-        _workspace->duck();
-    }
-    updateDuckingButton();
-    // The slider follows the fade for a second.
-    stopDuckingTimer();
-    _duckingStart = MainRunLoop::clock().now();
-    _duckingTimer =
-        MainRunLoop::scheduler().scheduleRepeating(kLevelInterval, [this] { followDucking(); });
-}
-
-void WorkspaceController::stopDuckingTimer() {
-    if (_duckingTimer) {
-        MainRunLoop::scheduler().cancel(*_duckingTimer);
-        _duckingTimer.reset();
-    }
-}
-
-void WorkspaceController::updateVolumeSlider() {
-    VornSlider* slider = _window->volumeSlider();
-    // A drag under way is the user's: the slider is where the hand is.
-    if (slider->isSliderDown()) {
-        return;
-    }
-    slider->blockSignals(true);
-    slider->setValue(static_cast<int>(std::lround(_workspace->masterVolume() * 1000)));
-    slider->blockSignals(false);
-}
-
-void WorkspaceController::followDucking() {
-    updateVolumeSlider();
-    if (MainRunLoop::clock().now() > _duckingStart + kDuckingFollowTime) {
-        stopDuckingTimer();
-    }
-}
-
-void WorkspaceController::changeVolume(int sliderValue) {
-    _workspace->setMasterVolume(static_cast<float>(sliderValue) / 1000.0f);
-    _workspace->applyMasterVolume();
-}
-
-void WorkspaceController::previewVolume(int sliderValue) {
-    _workspace->previewMasterVolume(static_cast<float>(sliderValue) / 1000.0f);
-}
-
-void WorkspaceController::setVolumeMax() {
-    _window->volumeSlider()->setValue(1000);
-    changeVolume(1000);
-}
-
-void WorkspaceController::setVolumeMin() {
-    _window->volumeSlider()->setValue(0);
-    changeVolume(0);
-}
-
-void WorkspaceController::updatePauseButton() {
-    _window->pauseAllButton()->setHighlighted(_workspace->isPaused());
-}
-
-void WorkspaceController::updateAudioLevels() {
-    const auto levels = _workspace->outputLevels();
-    if (!levels) {
-        return;
-    }
-    PondraAudioLevelView& meter = *_window->audioLevel();
-    meter.setLeftChannelPower(PondraAudioLevelView::meterValue(levels->leftPower));
-    meter.setLeftChannelPeak(PondraAudioLevelView::meterValue(levels->leftPeak));
-    meter.setRightChannelPower(PondraAudioLevelView::meterValue(levels->rightPower));
-    meter.setRightChannelPeak(PondraAudioLevelView::meterValue(levels->rightPeak));
-}
-
-void WorkspaceController::updateDuckingButton() {
-    _window->duckingButton()->setHighlighted(_workspace->isDucked());
 }
 
 void WorkspaceController::selectTab(int index) {
@@ -506,7 +293,8 @@ void WorkspaceController::editWorkspaceSettings() {
         return;
     }
     if (!_settingsSheet) {
-        _settingsSheet = new SettingsSheet(*this);
+        _settingsSheet =
+            new SettingsSheet(_window.get(), _settings, *_workspace, [this] { cancel(); });
     }
     _settingsSheet->refreshView();
     _settingsSheet->begin();
@@ -640,7 +428,7 @@ void WorkspaceController::validateMenus() {
 
 void WorkspaceController::selectionChanged() {
     validateMenus();
-    updateInspectorCue();
+    _inspectorPane->updateInspectorCue();
 }
 
 void WorkspaceController::cartRenamed(GridController& controller, const std::string& name) {
@@ -662,7 +450,7 @@ void WorkspaceController::tabSelected() {
         grid->reloadData();
     }
     validateMenus();
-    updateInspectorCue();
+    _inspectorPane->updateInspectorCue();
     makeCartFirstResponder();
     _brokenCues->reloadData();
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
 #include "window/grid/CellPictureBudget.h"
+#include "window/grid/GridControllerDelegate.h"
+#include "window/inspector/InspectorDelegate.h"
 #include "window/sheets/SettingsController.h"
+#include "window/workspace/WorkspaceInspectorPane.h"
+#include "window/workspace/WorkspaceTransport.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,11 +44,10 @@ class WorkspaceTabCommands;
 // and validates the menus. The output pop-up, the edit commands, the keys
 // and MIDI, and the cart tabs each have a part of their own, which it makes
 // and coordinates. GUI thread only.
-class WorkspaceController final : public QObject {
+class WorkspaceController final : public QObject,
+                                  public GridControllerDelegate,
+                                  public InspectorDelegate {
 public:
-    static constexpr double kLevelInterval = 0.05;
-    static constexpr double kDuckingFollowTime = 1.0;
-
     // The documents may be null (a window on its own, in tests).
     WorkspaceController(std::shared_ptr<Workspace> workspace, KivPrompts& prompts,
                         KivPasteboard& pasteboard, DocumentActions* documents);
@@ -60,21 +61,23 @@ public:
 
     PondraWindow* window() const { return _window.get(); }
     // The pane below the grid; made anew with the window.
-    InspectorController* inspectorController() const;
-    Workspace& workspace() const { return *_workspace; }
+    InspectorController* inspectorController() const {
+        return _inspectorPane->inspectorController();
+    }
+    Workspace& workspace() const override { return *_workspace; }
     const std::shared_ptr<Workspace>& sharedWorkspace() const { return _workspace; }
     SettingsController& settings() { return _settings; }
-    KivPrompts& prompts() const { return _prompts; }
+    KivPrompts& prompts() const override { return _prompts; }
     KivPasteboard& pasteboard() const { return _pasteboard; }
     // Null for a window on its own.
     DocumentActions* documents() const { return _documents; }
-    UndoManager& undoManager() const;
-    ImportProgressSheet& importProgress() const;
-    bool isLocked() const;
+    UndoManager& undoManager() const override;
+    ImportProgressSheet& importProgress() const override;
+    bool isLocked() const override;
     bool inEditMode() const;
-    bool inShowMode() const;
-    bool isFollowingDucking() const { return _duckingTimer.has_value(); }
-    GridController* selectedController() const;
+    bool inShowMode() const override;
+    bool isFollowingDucking() const { return _transport->isFollowingDucking(); }
+    GridController* selectedController() const override;
     // The grid controller of the tab at the index in tab order; null when none.
     GridController* controllerAtTab(int index) const;
     // The open tabs' controllers, in the order they were made.
@@ -89,14 +92,16 @@ public:
     // The parts.
     WorkspaceOutputController& output() const { return *_output; }
     // The output pop-up's entries, in its order (the output part's).
-    const std::vector<AudioOutput>& outputDevices() const;
+    const std::vector<AudioOutput>& outputDevices() const override;
     WorkspaceEditCommands& edits() const { return *_edits; }
     WorkspaceKeyRouter& keys() const { return *_keys; }
     WorkspaceTabCommands& tabCommands() const { return *_tabCommands; }
+    WorkspaceTransport& transport() const { return *_transport; }
+    WorkspaceInspectorPane& inspectorPane() const { return *_inspectorPane; }
     // Every safety concern of every cart, cart by cart.
     std::vector<SafetyConcern> brokenOrFlaggedCues() const;
     // The warnings button, its popover and lists.
-    BrokenCueController& brokenCueController() const { return *_brokenCues; }
+    BrokenCueController& brokenCueController() const override { return *_brokenCues; }
     // Shows the cue's cart and selects the cue in it.
     void selectCue(const AudioCue& cue);
 
@@ -105,41 +110,35 @@ public:
     // toggleMode goes to edit mode from show mode, else to show mode.
     void toggleMode();
     void setShowMode();
-    void setEditMode();
+    void setEditMode() override;
     void performSafetyChecksAndLock();
 
-    // The inspector pane below the grid.
-    bool inspectorVisible() const { return _inspectorVisible; }
+    // The inspector pane below the grid (the pane's part).
+    bool inspectorVisible() const override { return _inspectorPane->inspectorVisible(); }
     // The warnings list in the inspector, shown or hidden (the warning button).
-    void toggleBrokenCueView();
-    void showInspector();
-    // Disarms MIDI learn and keeps the pane's height for the next showing.
-    void hideInspector();
-    // Hides a shown pane, shows a hidden one; over the warnings list it
-    // brings the cue inspector back instead. Only in edit mode.
-    void toggleInspector();
-    void makeCartFirstResponder();
+    void toggleBrokenCueView() { _inspectorPane->toggleBrokenCueView(); }
+    void showInspector() override { _inspectorPane->showInspector(); }
+    void hideInspector() { _inspectorPane->hideInspector(); }
+    void toggleInspector() { _inspectorPane->toggleInspector(); }
+    void makeCartFirstResponder() override;
 
-    // Transport.
-    void togglePause();
-    void pauseAll();
-    void resumeAll();
-    void stopAll();
-    void hardStopAll();
-    void panicAll();
+    // Transport and the master volume (the transport's part).
+    void togglePause() { _transport->togglePause(); }
+    void pauseAll() { _transport->pauseAll(); }
+    void resumeAll() { _transport->resumeAll(); }
+    void stopAll() { _transport->stopAll(); }
+    void hardStopAll() { _transport->hardStopAll(); }
+    void panicAll() { _transport->panicAll(); }
     // The panic of every open workspace (Escape).
-    void cancel();
-    void toggleDucking();
-    // The slider's 0..1000 as 0.0..1.0.
-    void changeVolume(int sliderValue);
-    // While the slider is dragged: the device only, no edit yet.
-    void previewVolume(int sliderValue);
-    void setVolumeMax();
-    void setVolumeMin();
-    void updatePauseButton();
-    // The level-meter timer's tick: the meter shows the device's pair.
-    void updateAudioLevels();
-    void updateDuckingButton();
+    void cancel() override;
+    void toggleDucking() { _transport->toggleDucking(); }
+    void changeVolume(int sliderValue) { _transport->changeVolume(sliderValue); }
+    void previewVolume(int sliderValue) { _transport->previewVolume(sliderValue); }
+    void setVolumeMax() { _transport->setVolumeMax(); }
+    void setVolumeMin() { _transport->setVolumeMin(); }
+    void updatePauseButton() { _transport->updatePauseButton(); }
+    void updateAudioLevels() { _transport->updateAudioLevels(); }
+    void updateDuckingButton() { _transport->updateDuckingButton(); }
 
     // The tab at the index is shown.
     void selectTab(int index);
@@ -173,29 +172,19 @@ public:
     void validateMenus();
     void updateWindowTitle();
     // From the grid controllers.
-    void selectionChanged();
-    void cartRenamed(GridController& controller, const std::string& name);
+    void selectionChanged() override;
+    void cartRenamed(GridController& controller, const std::string& name) override;
     // The budget of the window's cells' pictures.
-    CellPictureBudget& cellPictures() { return _cellPictures; }
+    CellPictureBudget& cellPictures() override { return _cellPictures; }
     // The cart's tab shows how many of its cues sound.
-    void cartPlayingChanged(GridController& controller, int playing);
+    void cartPlayingChanged(GridController& controller, int playing) override;
 
 private:
     // Ties a new window's tabs, warnings button, save sheet and inspector to
     // this controller.
     void wireWindow();
-    void makeInspector();
-    // The divider was dragged: a pane dragged shut counts as hidden.
-    void inspectorPaneMoved();
-    // The inspector shows the selected grid's selected cue; none in show mode.
-    void updateInspectorCue();
     void enterShowMode();
     void tabSelected();
-    void followDucking();
-    // The master slider shows the workspace's volume: after an undo or redo,
-    // and while a duck fades.
-    void updateVolumeSlider();
-    void stopDuckingTimer();
 
     std::shared_ptr<Workspace> _workspace;
     KivPrompts& _prompts;
@@ -210,12 +199,8 @@ private:
     std::unique_ptr<WorkspaceEditCommands> _edits;
     std::unique_ptr<WorkspaceKeyRouter> _keys;
     std::unique_ptr<WorkspaceTabCommands> _tabCommands;
-    // On the main run loop, so the slider follows the fade's own clock.
-    std::optional<Scheduler::TimerId> _duckingTimer;
-    std::optional<Scheduler::TimerId> _levelTimer;
-    double _duckingStart = 0;
-    bool _inspectorVisible = true;
-    int _heightOfInspector = 0;
+    std::unique_ptr<WorkspaceTransport> _transport;
+    std::unique_ptr<WorkspaceInspectorPane> _inspectorPane;
     Connection _checkpointObservation;
     Connection _saveObservation;
     Connection _pasteboardObservation;
@@ -223,8 +208,6 @@ private:
     std::unique_ptr<PondraWindow> _window;
     // A child of the window, which deletes it.
     QPointer<SettingsSheet> _settingsSheet;
-    // Owned by the window's inspector pane.
-    QPointer<InspectorController> _inspector;
     std::unique_ptr<LogController> _logWindow;
     std::unique_ptr<BrokenCueController> _brokenCues;
 };

@@ -2,7 +2,7 @@
 
 #include "foundation/Signal.h"
 #include "model/AudioOutput.h"
-#include "window/workspace/OutputOpener.h"
+#include "window/inspector/OutputOpener.h"
 
 #include <QObject>
 

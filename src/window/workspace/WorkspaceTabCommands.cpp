@@ -1,4 +1,4 @@
-#include "window/tabs/WorkspaceTabCommands.h"
+#include "window/workspace/WorkspaceTabCommands.h"
 
 #include "KivUI/services/KivPrompts.h"
 #include "foundation/NotificationCenter.h"
@@ -296,4 +296,29 @@ void WorkspaceTabCommands::tearOffTab(int index) {
     if (tabsOf(_controller).count() == 0) {
         closeWindowForLastTab();
     }
+}
+
+WorkspaceController* WorkspaceTabCommands::windowOf(const CartTabBarDelegate* delegate) {
+    const auto* commands = dynamic_cast<const WorkspaceTabCommands*>(delegate);
+    return commands ? &commands->_controller : nullptr;
+}
+
+bool WorkspaceTabCommands::cartTabBarShouldDropTab(const CartTabBarDelegate* destination) const {
+    if (!destination) {
+        return shouldDropTab(nullptr);
+    }
+    const WorkspaceController* window = windowOf(destination);
+    return window && shouldDropTab(window);
+}
+
+void WorkspaceTabCommands::cartTabBarDidDropTab(QWidget* page, CartTabBarDelegate& destination,
+                                                int index) {
+    if (WorkspaceController* window = windowOf(&destination)) {
+        didDropTab(page, *window, index);
+    }
+}
+
+CartTabBar* WorkspaceTabCommands::cartTabBarForTornOffTab() {
+    WorkspaceController* window = newWindowForDraggedTab();
+    return window && window->window() ? window->window()->tabs() : nullptr;
 }

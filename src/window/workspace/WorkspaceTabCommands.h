@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Signal.h"
+#include "window/tabs/CartTabBarDelegate.h"
 
 #include <memory>
 #include <vector>
@@ -14,10 +15,10 @@ class WorkspaceController;
 // moving through the tabs, and what the tab bar asks while tabs are
 // reordered, dropped into another window or torn off. None is added, closed,
 // dragged or dropped while the workspace is locked. GUI thread only.
-class WorkspaceTabCommands {
+class WorkspaceTabCommands final : public CartTabBarDelegate {
 public:
     explicit WorkspaceTabCommands(WorkspaceController& controller);
-    ~WorkspaceTabCommands();
+    ~WorkspaceTabCommands() override;
     WorkspaceTabCommands(const WorkspaceTabCommands&) = delete;
     WorkspaceTabCommands& operator=(const WorkspaceTabCommands&) = delete;
 
@@ -66,6 +67,13 @@ public:
     // window left without tabs closes.
     void tearOffTab(int index);
 
+    // CartTabBarDelegate: the bar's drags, as the calls above.
+    bool cartTabBarShouldDragTab() const override { return shouldDragTab(); }
+    bool cartTabBarShouldDropTab(const CartTabBarDelegate* destination) const override;
+    void cartTabBarDidDropTab(QWidget* page, CartTabBarDelegate& destination, int index) override;
+    CartTabBar* cartTabBarForTornOffTab() override;
+    void cartTabBarDidLoseLastTab() override { closeWindowForLastTab(); }
+
 private:
     // While any tab drag is on, a row folded for its single tab shows, so
     // that it can take the tab.
@@ -88,6 +96,8 @@ private:
     void tabsDidReorder();
     // The workspace's carts in the tabs' order.
     void orderCartsAsTabs();
+    // The window of another bar's drag controller; null for one not a window's.
+    static WorkspaceController* windowOf(const CartTabBarDelegate* delegate);
 
     WorkspaceController& _controller;
     // Of closed tabs, for their undo; their views stay hidden in the window.

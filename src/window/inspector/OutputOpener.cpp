@@ -1,4 +1,4 @@
-#include "window/workspace/OutputOpener.h"
+#include "window/inspector/OutputOpener.h"
 
 #include "audio/device/KivAudioDevice.h"
 
