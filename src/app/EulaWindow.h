@@ -10,7 +10,6 @@ class EulaWindow final : public QWidget {
 public:
     EulaWindow();
 
-    QTextBrowser* eulaText() const { return _eulaText; }
     // On the primary screen's centre.
     void centre();
 

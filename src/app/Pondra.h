@@ -74,11 +74,12 @@ public:
     // Main thread. The alerts and panels of the application's windows; Qt's
     // own unless replaced.
     KivPrompts& prompts() const { return *_prompts; }
+    // A test hook: a scripted double in place of Qt's alerts and panels.
     void setPrompts(KivPrompts& prompts) { _prompts = &prompts; }
     // Main thread. The clipboard as the windows read and write it.
     KivPasteboard& pasteboard() { return _pasteboard; }
-    // The system's default handlers unless replaced; the about window keeps
-    // the opener it was made with.
+    // A test hook: the system's default handlers unless replaced; the about
+    // window keeps the opener it was made with.
     void setUrlOpener(UrlOpener openUrl) { _openUrl = std::move(openUrl); }
 
     // The Help menu. Main thread.

@@ -34,11 +34,7 @@ public:
     // Null before the first showWindow() and after the window has closed.
     QWidget* window() const { return _window; }
     QSize originalSize() const { return _originalSize; }
-    QLabel* copyrightField() const { return _copyrightField; }
-    QLabel* tagLineField() const { return _tagLineField; }
-    QTextBrowser* credits() const { return _credits; }
     KivAboutHeaderView* header() const { return _header; }
-    VornButton* toggleButton() const { return _toggle; }
 
     // The window's content rectangle on the screen.
     QRect windowContentFrame() const;

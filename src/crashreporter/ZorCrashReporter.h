@@ -38,14 +38,7 @@ public:
     static QUrl defaultEndpoint();
 
     bool feedbackMode() const { return _feedbackMode; }
-    QLabel* explanationField() const { return _explanationField; }
-    QPlainTextEdit* informationField() const { return _informationField; }
-    QPlainTextEdit* crashLogField() const { return _crashLogField; }
-    QTabWidget* switchTabView() const { return _switchTabView; }
     QProgressBar* progressIndicator() const { return _progressIndicator; }
-    QPushButton* sendButton() const { return _sendButton; }
-    QPushButton* remindButton() const { return _remindButton; }
-    QPushButton* discardButton() const { return _discardButton; }
 
     void sendCrashReport();
     void remindMeLater();

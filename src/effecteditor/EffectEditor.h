@@ -49,15 +49,12 @@ public:
 
     KivEffect* effect() const { return _effect; }
     VornCheckBox* enabledButton() const { return _enabledButton; }
-    // Shown while the effect cannot take its cue's channels.
-    QLabel* channelsNotice() const { return _channelsNotice; }
     EffectPresetsPullDown* presetsPullDown() const { return _presets; }
     QMenu* presetsMenu() const;
     // nullptr while the effect shows a view of its own.
     EffectGenericView* genericView() const { return _genericView; }
     // The plugin's own view; nullptr while the generic view is shown.
     EffectPluginView* pluginView() const { return _pluginView; }
-    KivEffectUserPresetGroup& systemPresets() { return _systemPresets; }
     KivEffectUserPresetGroup& userPresets() { return _userPresets; }
 
     void updateTitle();

@@ -22,6 +22,9 @@ EffectPresetSaveSheet::EffectPresetSaveSheet(const std::string& name,
     , _saveButton(new VornButton(QStringLiteral("Save"), this))
     , _save(std::move(save)) {
     setWindowTitle(QStringLiteral("Save Preset"));
+    _name->setObjectName(QStringLiteral("nameField"));
+    _folders->setObjectName(QStringLiteral("folderPopUp"));
+    _saveButton->setObjectName(QStringLiteral("saveButton"));
     setWindowModality(Qt::WindowModal);
     setPalette(KivColors::darkPalette(palette()));
     setAutoFillBackground(true);

@@ -22,9 +22,6 @@ public:
     EffectPresetSaveSheet(const std::string& name, const KivEffectUserPresetGroup& system,
                           const KivEffectUserPresetGroup& user, SaveAction save, QWidget* parent);
 
-    VornTextField* nameField() const { return _name; }
-    VornPopUpButton* folderPopUp() const { return _folders; }
-    QPushButton* saveButton() const { return _saveButton; }
     std::string chosenFolder() const;
     // What the Save button does.
     void save();

@@ -84,7 +84,6 @@ void EffectPresetSaver::write(const std::string& name, const std::string& folder
                 return fail(name, FileOperations::errorText(error));
             }
             _savedName = name;
-            _savedPath = path;
             finish(Result::Saved);
         });
     });

@@ -38,9 +38,8 @@ public:
     void save(const std::string& name, const std::string& folder, Contents contents,
               Completion done);
     bool isSaving() const { return _saving; }
-    // The name and path of the last preset saved.
+    // The name of the last preset saved.
     const std::string& savedName() const { return _savedName; }
-    const std::string& savedPath() const { return _savedPath; }
 
 private:
     void write(const std::string& name, const std::string& folder, const std::string& path,
@@ -53,7 +52,6 @@ private:
     Completion _done;
     bool _saving = false;
     std::string _savedName;
-    std::string _savedPath;
     // Work handed back after the saver is gone finds this expired.
     std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };

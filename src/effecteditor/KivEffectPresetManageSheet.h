@@ -47,7 +47,6 @@ public:
     void removeSelectedPreset();
 
     KivOutlineView* table() const { return _table; }
-    VornButton* removeButton() const { return _remove; }
     // The outline item of a group or a preset path; nullptr when not shown.
     KivOutlineItem itemForPath(const std::string& path) const;
 

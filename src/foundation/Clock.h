@@ -12,7 +12,7 @@ public:
     double now() const override;
 };
 
-// A clock that moves only when told to. Single-threaded use.
+// A test clock: it moves only when told to. Single-threaded use.
 class ManualClock : public Clock {
 public:
     explicit ManualClock(double start = 0.0)

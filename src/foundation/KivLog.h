@@ -20,8 +20,9 @@ public:
     void write(std::string_view line) override;
 };
 
-// Installs the process-wide sink and returns the one it replaces; nullptr
-// restores stderr. The caller keeps the sink alive while it is installed.
+// A test hook: the program keeps stderr. Installs the process-wide sink and
+// returns the one it replaces; nullptr restores stderr. The caller keeps the
+// sink alive while it is installed.
 LogSink* setLogSink(LogSink* sink);
 
 // Any thread. On a render thread the line is queued without allocating or

@@ -5,7 +5,7 @@
 
 #include <map>
 
-// Timers that fire only when the test advances time. Due timers fire in
+// A test scheduler: timers fire only when the test advances time. Due timers fire in
 // deadline order (then in order of scheduling), with the clock set to each
 // deadline as it fires.
 class ManualScheduler : public Scheduler {

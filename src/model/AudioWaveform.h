@@ -54,7 +54,6 @@ public:
 
     // Fixed once made.
     double framesPerPoint() const { return _framesPerPoint; }
-    double framesPerSecond() const { return _framesPerSecond; }
     std::uint32_t totalPoints() const { return _totalPoints; }
     std::size_t segmentCount() const { return _segments.size(); }
     // Any thread: points computed so far, each published after its values.

@@ -24,8 +24,6 @@ public:
     // Not owned: the bar's layout makes the menu.
     void setMenu(QMenu* menu);
     QMenu* menu() const { return _menu; }
-    // The menu is open.
-    bool isMenuOpen() const { return _down; }
 
     void setAlternateImage(const QImage& image) { _alternateImage = image; }
     bool animatingAlternateImage() const { return _animatingAlternateImage; }

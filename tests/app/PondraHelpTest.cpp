@@ -5,6 +5,7 @@
 #include "crashreporter/KivAboutController.h"
 #include "crashreporter/ZorCrashReporter.h"
 #include "support/GuiWatchdog.h"
+#include "support/Outlet.h"
 #include "window/workspace/PondraWindow.h"
 #include "window/workspace/WorkspaceController.h"
 
@@ -87,8 +88,9 @@ TEST_F(PondraHelpTest, TheLicenceWindowShowsTheAgreement) {
     trigger("showEULA");
     ASSERT_NE(application->eulaWindow(), nullptr);
     EXPECT_TRUE(application->eulaWindow()->isVisible());
-    EXPECT_TRUE(application->eulaWindow()->eulaText()->toPlainText().contains(
-        "Pondra End-User Licence Agreement"));
+    EXPECT_TRUE(outlet<QTextBrowser>(application->eulaWindow(), "eulaText")
+                    ->toPlainText()
+                    .contains("Pondra End-User Licence Agreement"));
     trigger("showEULA");
     EXPECT_EQ(windowsNamed(QStringLiteral("eulaWindow")).size(), 1u);
 }
@@ -98,7 +100,8 @@ TEST_F(PondraHelpTest, TheAboutWindowOpensOnceAndItsLinksGoOutside) {
     trigger("showAboutWindow");
     EXPECT_EQ(windowsNamed(QStringLiteral("aboutWindow")).size(), 1u);
     ASSERT_NE(application->aboutController(), nullptr);
-    Q_EMIT application->aboutController()->credits()->anchorClicked(QUrl("https://www.qt.io/"));
+    Q_EMIT outlet<QTextBrowser>(application->aboutController()->window(), "credits")
+        ->anchorClicked(QUrl("https://www.qt.io/"));
     EXPECT_EQ(opened, std::vector<QUrl>{QUrl("https://www.qt.io/")});
 }
 
@@ -124,7 +127,9 @@ TEST_F(LaunchCrashCheckTest, EveryLaunchOffersACrashLogUntilItIsDealtWith) {
         ASSERT_EQ(offered.size(), 1u) << launch;
         auto* reporter = static_cast<ZorCrashReporter*>(offered[0]);
         EXPECT_FALSE(reporter->feedbackMode());
-        EXPECT_TRUE(reporter->crashLogField()->toPlainText().contains("Signal: SIGSEGV (11)"));
+        EXPECT_TRUE(outlet<QPlainTextEdit>(reporter, "crashLogField")
+                        ->toPlainText()
+                        .contains("Signal: SIGSEGV (11)"));
         if (launch == 0) {
             reporter->remindMeLater();
         } else {

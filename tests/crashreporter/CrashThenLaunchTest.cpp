@@ -3,6 +3,7 @@
 #include "crashreporter/ReporterFixture.h"
 #include "platform/crash/CrashWriter.h"
 #include "support/GuiWatchdog.h"
+#include "support/Outlet.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -82,7 +83,7 @@ TEST_F(CrashThenLaunch, TheNextLaunchOffersTheLogOfACrashedProcess) {
     ASSERT_NE(reporter, nullptr);
     EXPECT_TRUE(reporter->isVisible());
     EXPECT_FALSE(reporter->feedbackMode());
-    const QString text = reporter->crashLogField()->toPlainText();
+    const QString text = outlet<QPlainTextEdit>(reporter, "crashLogField")->toPlainText();
     EXPECT_TRUE(text.startsWith("Model:\t\t")) << text.toStdString();
     EXPECT_TRUE(text.contains("\nSignal: SIGSEGV (11)\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("\nMemory map:\n"));
@@ -134,7 +135,7 @@ TEST_F(CrashThenLaunch, OfALongLogTheWindowShowsOnlyTheEnd) {
 
     ZorCrashReporter* reporter = checkAtLaunch();
     ASSERT_NE(reporter, nullptr);
-    const QString text = reporter->crashLogField()->toPlainText();
+    const QString text = outlet<QPlainTextEdit>(reporter, "crashLogField")->toPlainText();
     EXPECT_TRUE(text.contains("\nSignal: SIGSEGV (11)\n"));
     EXPECT_LT(text.size(), static_cast<qsizetype>(CrashLogCheck::kReadLimit + 4096));
     reporter->close();

@@ -2,6 +2,7 @@
 
 #include "KivUI/controls/VornButton.h"
 #include "crashreporter/KivAboutHeaderView.h"
+#include "support/Outlet.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,15 @@ int centreX(const QRect& rect) {
 TEST_F(KivAboutControllerTest, TheWindowShowsTheApplicationsInformation) {
     controller.showWindow();
     EXPECT_EQ(controller.window()->windowTitle(), "About Pondra");
-    EXPECT_EQ(controller.copyrightField()->text(),
+    EXPECT_EQ(outlet<QLabel>(controller.window(), "copyrightField")->text(),
               "Pondra \u00a9 2026 Brenmoor. All rights reserved.");
-    EXPECT_EQ(controller.tagLineField()->text(), "Sound for the show, on cue.");
+    EXPECT_EQ(outlet<QLabel>(controller.window(), "tagLineField")->text(),
+              "Sound for the show, on cue.");
     EXPECT_EQ(controller.header()->text(), "Pondra 0.1.0");
-    EXPECT_EQ(controller.credits()->source(), QUrl("qrc:/credits.html"));
-    EXPECT_TRUE(controller.credits()->toPlainText().contains("Credits"));
+    EXPECT_EQ(outlet<QTextBrowser>(controller.window(), "credits")->source(),
+              QUrl("qrc:/credits.html"));
+    EXPECT_TRUE(
+        outlet<QTextBrowser>(controller.window(), "credits")->toPlainText().contains("Credits"));
 }
 
 TEST_F(KivAboutControllerTest, TheHeaderCentresIconAndTextAsOneGroup) {
@@ -67,13 +71,13 @@ TEST_F(KivAboutControllerTest, TheCreditsFoldOutAndBackKeepingTopEdgeAndCentre) 
     EXPECT_EQ(folded.size(), QSize(laidOut.width(), KivAboutController::kFoldedHeight));
     EXPECT_GT(laidOut.height(), KivAboutController::kFoldedHeight);
 
-    controller.toggleButton()->click();
+    outlet<VornButton>(controller.window(), "toggleButton")->click();
     const QRect unfolded = controller.windowContentFrame();
     EXPECT_EQ(unfolded.size(), QSize(600, laidOut.height()));
     EXPECT_EQ(unfolded.top(), folded.top());
     EXPECT_NEAR(centreX(unfolded), centreX(folded), 1);
 
-    controller.toggleButton()->click();
+    outlet<VornButton>(controller.window(), "toggleButton")->click();
     EXPECT_EQ(controller.windowContentFrame(), folded);
 }
 
@@ -89,7 +93,7 @@ TEST_F(KivAboutControllerTest, OnlyTheHeightIsTheUsersToChange) {
 TEST_F(KivAboutControllerTest, OpeningTwiceRaisesTheOneWindow) {
     controller.showWindow();
     QWidget* first = controller.window();
-    controller.toggleButton()->click();
+    outlet<VornButton>(controller.window(), "toggleButton")->click();
     const QRect unfolded = controller.windowContentFrame();
     controller.showWindow();
     EXPECT_EQ(controller.window(), first);
@@ -102,9 +106,12 @@ TEST_F(KivAboutControllerTest, WebLinksOpenOutsideAndResourcesInPlace) {
     const QUrl web("https://www.qt.io/");
     EXPECT_FALSE(controller.decidePolicyForNavigation(web));
     EXPECT_EQ(opened, std::vector<QUrl>{web});
-    EXPECT_EQ(controller.credits()->source(), QUrl("qrc:/credits.html"));
+    EXPECT_EQ(outlet<QTextBrowser>(controller.window(), "credits")->source(),
+              QUrl("qrc:/credits.html"));
 
-    Q_EMIT controller.credits()->anchorClicked(QUrl("qrc:/eula.html"));
-    EXPECT_EQ(controller.credits()->source(), QUrl("qrc:/eula.html"));
+    Q_EMIT outlet<QTextBrowser>(controller.window(), "credits")
+        ->anchorClicked(QUrl("qrc:/eula.html"));
+    EXPECT_EQ(outlet<QTextBrowser>(controller.window(), "credits")->source(),
+              QUrl("qrc:/eula.html"));
     EXPECT_EQ(opened.size(), 1u);
 }

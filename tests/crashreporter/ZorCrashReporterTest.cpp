@@ -3,6 +3,7 @@
 #include "crashreporter/OneRequestServer.h"
 #include "crashreporter/ReporterFixture.h"
 #include "platform/system/SystemInformation.h"
+#include "support/Outlet.h"
 
 #include <QDateTime>
 #include <QEventLoop>
@@ -29,8 +30,8 @@ protected:
         QObject::connect(reporter, &QObject::destroyed, &loop, &QEventLoop::quit);
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
         reporter->sendCrashReport();
-        EXPECT_FALSE(reporter->sendButton()->isEnabled());
-        EXPECT_FALSE(reporter->discardButton()->isEnabled());
+        EXPECT_FALSE(outlet<QPushButton>(reporter, "sendButton")->isEnabled());
+        EXPECT_FALSE(outlet<QPushButton>(reporter, "discardButton")->isEnabled());
         EXPECT_FALSE(reporter->progressIndicator()->isHidden());
         loop.exec();
         EXPECT_TRUE(watched.isNull());
@@ -44,15 +45,17 @@ protected:
 TEST_F(ZorCrashReporterTest, CrashModeShowsTheLogAndFillsThePlaceholders) {
     auto* reporter = new ZorCrashReporter(kLog, prompts, defaults);
     EXPECT_FALSE(reporter->feedbackMode());
-    EXPECT_EQ(reporter->crashLogField()->toPlainText(), kLog);
-    EXPECT_TRUE(reporter->explanationField()->text().startsWith("Pondra quit unexpectedly"));
-    const QString message = reporter->informationField()->toPlainText();
+    EXPECT_EQ(outlet<QPlainTextEdit>(reporter, "crashLogField")->toPlainText(), kLog);
+    EXPECT_TRUE(outlet<QLabel>(reporter, "explanationField")
+                    ->text()
+                    .startsWith("Pondra quit unexpectedly"));
+    const QString message = outlet<QPlainTextEdit>(reporter, "informationField")->toPlainText();
     EXPECT_TRUE(message.contains("E-mail: sound@example.org\n")) << message.toStdString();
     EXPECT_TRUE(message.contains(
         "Name: " + QString::fromStdString(SystemInformation::UserFullName()) + "\n"));
     EXPECT_FALSE(message.contains("%%"));
-    EXPECT_FALSE(reporter->remindButton()->isHidden());
-    EXPECT_EQ(reporter->switchTabView()->tabText(0), "Crash Log");
+    EXPECT_FALSE(outlet<QPushButton>(reporter, "remindButton")->isHidden());
+    EXPECT_EQ(outlet<QTabWidget>(reporter, "switchTabView")->tabText(0), "Crash Log");
     reporter->remindMeLater();
     EXPECT_EQ(CrashLogCheck::lastReportDate(defaults), 0.0);
 }
@@ -60,8 +63,9 @@ TEST_F(ZorCrashReporterTest, CrashModeShowsTheLogAndFillsThePlaceholders) {
 TEST_F(ZorCrashReporterTest, WithoutAnAddressTheMessageAsksForOne) {
     ::unsetenv("EMAIL");
     auto* reporter = new ZorCrashReporter(kLog, prompts, defaults);
-    EXPECT_TRUE(reporter->informationField()->toPlainText().contains(
-        "E-mail: (your e-mail address, if we may answer)\n"));
+    EXPECT_TRUE(outlet<QPlainTextEdit>(reporter, "informationField")
+                    ->toPlainText()
+                    .contains("E-mail: (your e-mail address, if we may answer)\n"));
     reporter->close();
 }
 
@@ -69,26 +73,30 @@ TEST_F(ZorCrashReporterTest, FeedbackModeShowsTheSystemInformation) {
     defaults.setValue("LogLevel", 2);
     auto* reporter = new ZorCrashReporter(prompts, defaults);
     EXPECT_TRUE(reporter->feedbackMode());
-    EXPECT_TRUE(reporter->remindButton()->isHidden());
-    EXPECT_EQ(reporter->switchTabView()->tabText(0), "System Information");
-    EXPECT_TRUE(
-        reporter->explanationField()->text().startsWith("Tell us what you like in Pondra,"));
-    EXPECT_FALSE(reporter->explanationField()->text().contains("%%"));
-    const QString info = reporter->crashLogField()->toPlainText();
+    EXPECT_TRUE(outlet<QPushButton>(reporter, "remindButton")->isHidden());
+    EXPECT_EQ(outlet<QTabWidget>(reporter, "switchTabView")->tabText(0), "System Information");
+    EXPECT_TRUE(outlet<QLabel>(reporter, "explanationField")
+                    ->text()
+                    .startsWith("Tell us what you like in Pondra,"));
+    EXPECT_FALSE(outlet<QLabel>(reporter, "explanationField")->text().contains("%%"));
+    const QString info = outlet<QPlainTextEdit>(reporter, "crashLogField")->toPlainText();
     EXPECT_TRUE(info.startsWith("Application: Pondra 0.1.0\nModel: ")) << info.toStdString();
     EXPECT_TRUE(info.contains(
         "\nSystem Version: " + QString::fromStdString(SystemInformation::OSVersionString()) +
         "\n\nPreferences:\nLogLevel = 2"))
         << info.toStdString();
     EXPECT_FALSE(info.contains("(null)"));
-    EXPECT_TRUE(reporter->informationField()->toPlainText().contains("sound@example.org"));
+    EXPECT_TRUE(outlet<QPlainTextEdit>(reporter, "informationField")
+                    ->toPlainText()
+                    .contains("sound@example.org"));
     reporter->close();
 }
 
 TEST_F(ZorCrashReporterTest, ASentReportPostsMessageAndLogAndIsNotOfferedAgain) {
     OneRequestServer server(200);
     auto* reporter = new ZorCrashReporter(kLog, prompts, defaults, server.url());
-    reporter->informationField()->setPlainText(QStringLiteral("Es stürzte beim Laden ab."));
+    outlet<QPlainTextEdit>(reporter, "informationField")
+        ->setPlainText(QStringLiteral("Es stürzte beim Laden ab."));
     const double before = now();
     sendAndWait(reporter);
     EXPECT_EQ(server.body(),

@@ -11,6 +11,7 @@
 #include "effecteditor/KivEffectPresetManageSheet.h"
 #include "effecteditor/QtEffectPresetExecutor.h"
 #include "support/GuiWatchdog.h"
+#include "support/Outlet.h"
 
 #include <QAction>
 #include <QLabel>
@@ -261,9 +262,10 @@ TEST_F(EffectEditorTest, TheSaveSheetOffersTheUserFolderFirst) {
     auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->chosenFolder(), editor->userPresets().path());
-    EXPECT_EQ(sheet->folderPopUp()->count(), 3) << "system, its subfolder, user";
+    EXPECT_EQ(outlet<VornPopUpButton>(sheet, "folderPopUp")->count(), 3)
+        << "system, its subfolder, user";
 
-    sheet->nameField()->setText(QStringLiteral("Live/Hall"));
+    outlet<VornTextField>(sheet, "nameField")->setText(QStringLiteral("Live/Hall"));
     sheet->save();
     presetWork->runAll();
     EXPECT_TRUE(std::filesystem::exists(editor->userPresets().path() + "/Live_Hall.aupreset"));
@@ -280,13 +282,13 @@ TEST_F(EffectEditorTest, APresetIsWrittenOnTheWorkerAndTheEditorToldAfter) {
     editor->savePreset();
     auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
     ASSERT_NE(sheet, nullptr);
-    sheet->nameField()->setText(QStringLiteral("Hall"));
+    outlet<VornTextField>(sheet, "nameField")->setText(QStringLiteral("Hall"));
     sheet->save();
 
     // The existence check, its answer, the write: none touches the GUI thread's disk.
     for (int step = 0; step < 3; ++step) {
         EXPECT_TRUE(editor->isSavingPreset()) << step;
-        EXPECT_FALSE(sheet->saveButton()->isEnabled()) << step;
+        EXPECT_FALSE(outlet<QPushButton>(sheet, "saveButton")->isEnabled()) << step;
         EXPECT_FALSE(editor->presetsPullDown()->isEnabled()) << step;
         EXPECT_EQ(editor->windowTitle(), "Test Gain") << step;
         EXPECT_FALSE(std::filesystem::exists(path)) << step;
@@ -317,13 +319,13 @@ TEST_F(EffectEditorTest, AFailedSaveFromTheSheetKeepsItOpen) {
     editor->savePreset();
     auto* sheet = editor->findChild<EffectPresetSaveSheet*>();
     ASSERT_NE(sheet, nullptr);
-    sheet->nameField()->setText(QStringLiteral("Stage"));
+    outlet<VornTextField>(sheet, "nameField")->setText(QStringLiteral("Stage"));
     prompts.alertAnswers = {0, 0};
     sheet->save();
     presetWork->runAll();
     ASSERT_EQ(prompts.alerts.size(), 2u);
     EXPECT_EQ(prompts.alerts[1].messageText, "The preset could not be saved");
-    EXPECT_TRUE(sheet->saveButton()->isEnabled()) << "ready for another name";
+    EXPECT_TRUE(outlet<QPushButton>(sheet, "saveButton")->isEnabled()) << "ready for another name";
     EXPECT_TRUE(editor->presetsPullDown()->isEnabled());
     EXPECT_NE(sheet->result(), QDialog::Accepted);
     EXPECT_EQ(gain->currentPresetName(), "");
@@ -429,7 +431,7 @@ TEST_F(EffectEditorTest, AnEffectThatCannotTakeItsCuesChannelsSaysSoInItsEditor)
     auto gain = placedEffect(kTestGainUri);
     EffectEditor* fitting = EffectEditor::open(*gain);
     ASSERT_NE(fitting, nullptr);
-    EXPECT_FALSE(fitting->channelsNotice()->isVisible());
+    EXPECT_FALSE(outlet<QLabel>(fitting, "channelsNotice")->isVisible());
 
     auto stereo = KivEffect::effectWithDescription(gainDescription(kTestGainStereoUri));
     ASSERT_TRUE(stream.addEffect(*stereo));
@@ -438,16 +440,17 @@ TEST_F(EffectEditorTest, AnEffectThatCannotTakeItsCuesChannelsSaysSoInItsEditor)
     EffectEditor* editor = EffectEditor::open(*stereo);
     ASSERT_NE(editor, nullptr) << "the editor opens to say why the effect is not heard";
     presetWork->runAll();
-    EXPECT_TRUE(editor->channelsNotice()->isVisible());
-    EXPECT_EQ(editor->channelsNotice()->text(), "does not take this cue's channels");
+    EXPECT_TRUE(outlet<QLabel>(editor, "channelsNotice")->isVisible());
+    EXPECT_EQ(outlet<QLabel>(editor, "channelsNotice")->text(),
+              "does not take this cue's channels");
     EXPECT_NE(editor->genericView(), nullptr) << "its settings can still be set";
 
     // Fitted again (the cue's file replaced by a stereo one): the line goes, at
     // the event loop's next turn.
     stereo->setRefusedChannels(0);
-    EXPECT_TRUE(editor->channelsNotice()->isVisible());
+    EXPECT_TRUE(outlet<QLabel>(editor, "channelsNotice")->isVisible());
     QCoreApplication::processEvents();
-    EXPECT_FALSE(editor->channelsNotice()->isVisible());
+    EXPECT_FALSE(outlet<QLabel>(editor, "channelsNotice")->isVisible());
 }
 
 TEST_F(EffectEditorTest, ARememberedPlaceOffEveryScreenIsNotTaken) {

@@ -2,6 +2,7 @@
 
 #include "KivUI/controls/VornButton.h"
 #include "effecteditor/PresetManageSheetFixture.h"
+#include "support/Outlet.h"
 
 #include <gtest/gtest.h>
 
@@ -103,14 +104,14 @@ TEST_F(PresetManageSheetTest, DoubleClickingAPresetEditsItsNameInPlaceAndReturnR
 
 TEST_F(PresetManageSheetTest, RemoveIsOfferedForPresetsOnlyAndDeletesTheSelectedFile) {
     table().selectItem(&system);
-    EXPECT_FALSE(sheet.removeButton()->isEnabled());
+    EXPECT_FALSE(outlet<VornButton>(&sheet, "removePresetButton")->isEnabled());
     table().selectItem(item(hall));
-    EXPECT_TRUE(sheet.removeButton()->isEnabled());
-    sheet.removeButton()->click();
+    EXPECT_TRUE(outlet<VornButton>(&sheet, "removePresetButton")->isEnabled());
+    outlet<VornButton>(&sheet, "removePresetButton")->click();
     EXPECT_FALSE(std::filesystem::exists(hall));
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(table().itemForIndex(1), &user);
-    EXPECT_FALSE(sheet.removeButton()->isEnabled());
+    EXPECT_FALSE(outlet<VornButton>(&sheet, "removePresetButton")->isEnabled());
 }
 
 TEST_F(PresetManageSheetTest, PlusEndsTheSheetAndGoesOnToSaving) {

@@ -11,6 +11,7 @@
 #include "WindowGalleryFixture.h"
 #include "support/CellMarks.h"
 #include "support/Gallery.h"
+#include "support/Outlet.h"
 #include "support/TextContrast.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControl.h"
@@ -224,7 +225,7 @@ TEST_F(WindowGallery, TheInspectorsLabelsAndTheTransportBarRead) {
     InspectorController& inspector = *controller->inspectorController();
     for (qreal ratio : {1.0, 2.0}) {
         const QImage image = picture(window, ratio);
-        const QLabel& none = *inspector.noCueLabel();
+        const QLabel& none = *outlet<QLabel>(&inspector, "noCueLabel");
         ASSERT_TRUE(none.isVisible());
         readings.expectReadable(image,
                                 textBox(none, window, none.font(), none.contentsRect(),
@@ -258,7 +259,7 @@ TEST_F(WindowGallery, TheInspectorsLabelsAndTheTransportBarRead) {
 
         // The transport bar: the mode switch, the transport buttons' titles,
         // the master volume's label and the output.
-        QWidget& bar = *window.buttonsContainer()->parentWidget();
+        QWidget& bar = *outlet<QWidget>(&window, "buttonsContainer")->parentWidget();
         for (const VornButton* button : bar.findChildren<VornButton*>()) {
             if (!button->isVisibleTo(&window) || button->text().isEmpty()) {
                 continue;

@@ -26,7 +26,6 @@ public:
 
     using QWidget::QWidget;
 
-    const QImage& backgroundImage() const { return _backgroundImage; }
     void setBackgroundImage(const QImage& image);
     const std::array<QImage, 9>& pieces() const { return _pieces; }
 

@@ -12,7 +12,6 @@ class PondraMenuButton : public VornButton {
 public:
     using VornButton::VornButton;
 
-    QMenu* popUpMenu() const { return _menu; }
     // Not owned. Not QPushButton::setMenu, which pops up on the press.
     void setPopUpMenu(QMenu* menu) { _menu = menu; }
 

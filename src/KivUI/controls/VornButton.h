@@ -13,10 +13,8 @@ public:
     explicit VornButton(QWidget* parent = nullptr);
     explicit VornButton(const QString& text, QWidget* parent = nullptr);
 
-    KivControlSize controlSize() const { return _controlSize; }
     void setControlSize(KivControlSize size);
     // An invalid colour means none.
-    QColor overlayColor() const { return _overlayColor; }
     void setOverlayColor(const QColor& color);
 
     // Enabled and the default button (the one Return presses).

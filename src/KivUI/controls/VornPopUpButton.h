@@ -10,7 +10,6 @@ class VornPopUpButton : public QComboBox {
 public:
     explicit VornPopUpButton(QWidget* parent = nullptr);
 
-    KivControlSize controlSize() const { return _controlSize; }
     void setControlSize(KivControlSize size);
     bool pullsDown() const { return _pullsDown; }
     void setPullsDown(bool pullsDown);

@@ -14,7 +14,6 @@ public:
 
     QColor backgroundColor() const { return _backgroundColor; }
     void setBackgroundColor(const QColor& color);
-    QColor scrollerColor() const { return _scrollerColor; }
 
     // The knob as drawn: the style's knob rectangle inset by one point.
     QRectF knobRect() const;

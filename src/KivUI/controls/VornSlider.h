@@ -14,7 +14,6 @@ class VornSlider : public QSlider {
 public:
     explicit VornSlider(Qt::Orientation orientation = Qt::Horizontal, QWidget* parent = nullptr);
 
-    KivControlSize controlSize() const { return _controlSize; }
     void setControlSize(KivControlSize size);
 
     // The knob's rectangle in the slider's coordinates.

@@ -11,7 +11,6 @@ public:
 
     explicit VornSplitView(Qt::Orientation orientation = Qt::Vertical, QWidget* parent = nullptr);
 
-    bool isPaneSplitter() const { return _paneSplitter; }
     void setPaneSplitter(bool paneSplitter);
     // The divider's thickness: 12 for a vertical pane splitter, else Qt's.
     int dividerThickness() const;

@@ -9,9 +9,7 @@ class KivOutlineRowHighlightView : public QWidget {
 public:
     explicit KivOutlineRowHighlightView(QWidget* parent = nullptr);
 
-    QColor strokeColor() const { return _strokeColor; }
     void setStrokeColor(const QColor& colour) { _strokeColor = colour; }
-    QColor fillColor() const { return _fillColor; }
     void setFillColor(const QColor& colour) { _fillColor = colour; }
     bool betweenRows() const { return _betweenRows; }
     void setBetweenRows(bool between) { _betweenRows = between; }

@@ -76,5 +76,4 @@ struct KivOutlineRowClass {
     std::function<KivOutlineRowView*()> make;
 
     static KivOutlineRowClass base();
-    bool isBase() const { return nibName.isEmpty(); }
 };

@@ -8,8 +8,6 @@ class KivTableView : public QTableView {
 public:
     explicit KivTableView(QWidget* parent = nullptr);
 
-    bool columnLinesVisible() const { return _columnLines; }
-
     // The band colour of a row: even rows the lighter grey.
     static QColor bandColor(int row);
 

@@ -43,8 +43,8 @@ public:
     void setValue(const QString& key, const QVariant& value);
     void remove(const QString& key);
 
-    // Waits until every change made so far is on disk (or its write has
-    // failed, which is logged). For shutting down and for tests.
+    // A test hook: waits until every change made so far is on disk (or its
+    // write has failed, which is logged).
     void waitForWrites();
 
 private:

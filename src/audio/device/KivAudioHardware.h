@@ -32,7 +32,8 @@ public:
     // thread of its own, so that its first scans (each waited for up to a
     // limit) run while the rest of the program starts; current() waits for it.
     static void prepareDefault();
-    // Main thread, at start-up or in a test; null returns to the default.
+    // A test hook: installs a test's own hardware (an Offline backend's);
+    // null returns to the default. Main thread.
     static void setCurrent(std::shared_ptr<KivAudioHardware> hardware);
 
     // Any thread but the render thread.

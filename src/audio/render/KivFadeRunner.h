@@ -64,9 +64,6 @@ public:
     // fades are still live afterwards.
     std::size_t stepFades();
 
-    // Any thread: the fade index, raised by every fadeTo() and endFades().
-    std::int32_t fadeIndex() const { return _fadeIndex.load(); }
-
 private:
     struct Fade {
         std::int32_t generation = 0;

@@ -7,7 +7,7 @@
 
 class OfflineOutputStream;
 
-// For tests: devices exist only as the test plugs them, streams render only
+// A test backend: devices exist only as the test plugs them, streams render only
 // when the test calls render(), and every change is told to the listener at
 // once on the calling thread, which stands in for the notification thread.
 // The backend must outlive the streams it opened.

@@ -7,7 +7,7 @@
 
 class OfflineBackend;
 
-// A stream of the offline backend; its render thread is whoever calls
+// A test backend's stream (OfflineBackend.h); its render thread is whoever calls
 // OfflineBackend::render().
 class OfflineOutputStream : public AudioOutputStream {
 public:

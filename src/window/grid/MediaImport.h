@@ -50,7 +50,6 @@ public:
     void start();
     // Nothing further is copied or placed.
     void cancel();
-    bool isCancelled() const { return _stop.load(); }
     int count() const { return static_cast<int>(_paths.size()); }
     int placed() const { return _placed; }
 

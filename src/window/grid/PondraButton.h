@@ -12,7 +12,6 @@ public:
 
     // "play" or "stop": which of "play_cue.png" and "stop_cue.png" it shows.
     void setImageKind(const QString& kind);
-    const QString& imageKind() const { return _kind; }
 
     std::function<void()> onTriggerDown;
     std::function<void()> onTriggerUp;

@@ -35,8 +35,6 @@ public:
     bool brokenCueViewIsVisible() const { return _brokenCueViewIsVisible; }
     // Off: the views jump to their places (tests, renders).
     void setAnimated(bool animated) { _animated = animated; }
-    // Said in the pane while no cue is selected.
-    QLabel* noCueLabel() const { return _noCueLabel; }
 
     // Shows the cue inspector while it holds a cue, else nothing; not while
     // the warnings cover the pane.

@@ -17,7 +17,6 @@ public:
     void end();
 
     std::function<void()> onCancel;
-    VornButton* cancelButton() const { return _cancel; }
 
 private:
     VornButton* _cancel;

@@ -14,7 +14,6 @@ public:
     // The settings must outlive the window.
     explicit PrefsController(UserDefaults& defaults, QWidget* parent = nullptr);
 
-    VornPopUpButton* logLevelButton() const { return _logLevelButton; }
     // From the pop-up: stores the level, applies it and logs it.
     void setLogLevel(int level);
     void done();

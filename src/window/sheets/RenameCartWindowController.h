@@ -16,7 +16,6 @@ public:
     RenameCartWindowController(std::shared_ptr<Cart> cart, QWidget* window);
 
     VornTextField* name() const { return _name; }
-    VornButton* renameButton() const { return _rename; }
     void didRenameCart();
 
 private:

@@ -27,13 +27,6 @@ public:
     // The controls show the settings as they are now (after an undo too).
     void refreshView();
 
-    VornHotKeyTextView* pauseAllView() const { return _pauseAllView; }
-    VornHotKeyTextView* resumeAllView() const { return _resumeAllView; }
-    VornHotKeyTextView* duckMasterView() const { return _duckMasterView; }
-    VornPopUpButton* midiChannelField() const { return _midiChannelField; }
-    VornTextField* panicDurationField() const { return _panicDurationField; }
-    VornCheckBox* performSafetyCheckView() const { return _performSafetyCheckView; }
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -41,7 +41,6 @@ public:
     bool hasFile() const { return _fileLength > 0.0; }
     // The cue's start and end: the played range.
     void setPlayedTimes(double start, double end);
-    double playedStart() const { return _playedStart; }
 
     double pixelsPerSecond() const { return _pixelsPerSecond; }
     // The canvas: the whole file at the present zoom.

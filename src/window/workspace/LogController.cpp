@@ -16,6 +16,8 @@ LogController::LogController(QWidget* parent)
     , _muteButton(new VornButton(QStringLiteral("Pause logging"), this))
     , _clearButton(new VornButton(QStringLiteral("Clear"), this)) {
     setWindowTitle(QStringLiteral("Log"));
+    _muteButton->setObjectName(QStringLiteral("muteButton"));
+    _clearButton->setObjectName(QStringLiteral("clearButton"));
     resize(480, 320);
     // The workspace window's dark ground, with the text fields' colours.
     setPalette(KivColors::darkPalette(palette()));

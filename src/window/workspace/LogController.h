@@ -23,8 +23,6 @@ public:
     const std::shared_ptr<PondraLogger>& logger() const { return _logger; }
 
     QPlainTextEdit* textView() const { return _textView; }
-    QPushButton* muteButton() const { return _muteButton; }
-    QPushButton* clearButton() const { return _clearButton; }
 
     void refreshLog();
     void toggleMute();

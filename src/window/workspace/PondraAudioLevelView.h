@@ -13,8 +13,6 @@ public:
     explicit PondraAudioLevelView(QWidget* parent = nullptr);
 
     float leftChannelPower() const { return _levels[0]; }
-    float leftChannelPeak() const { return _levels[1]; }
-    float rightChannelPower() const { return _levels[2]; }
     float rightChannelPeak() const { return _levels[3]; }
     // Each redraws only when its value changes.
     void setLeftChannelPower(float value) { set(0, value); }

@@ -44,14 +44,11 @@ public:
     QButtonGroup* modeButton() const { return _mode; }
     ImageButton* pauseAllButton() const { return _pauseAll; }
     ImageButton* duckingButton() const { return _ducking; }
-    VornButton* panicButton() const { return _panic; }
     // Hidden while the workspace has no warnings.
     VornButton* warningButton() const { return _warning; }
     VornSlider* volumeSlider() const { return _volume; }
     VornPopUpButton* outputs() const { return _outputs; }
     PondraAudioLevelView* audioLevel() const { return _audioLevel; }
-    QWidget* buttonsContainer() const { return _buttonsContainer; }
-    QWidget* volumeContainer() const { return _volumeContainer; }
     ImportProgressSheet* importProgress() const { return _importProgress; }
     PondraProgressSheet* saveProgress() const { return _saveProgress; }
     // The menu action of that name ("undo", "saveDocument", ...); null when none.

@@ -4,6 +4,7 @@
 #include "crashreporter/KivAboutController.h"
 #include "crashreporter/ReporterFixture.h"
 #include "support/Gallery.h"
+#include "support/Outlet.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,6 @@ TEST_F(AboutGallery, TheAboutWindowAndItsCredits) {
         image.fill(Qt::black);
         window.render(&image);
         EXPECT_TRUE(image.save(galleryPath(QString::fromLatin1(file))));
-        controller.toggleButton()->click();
+        outlet<VornButton>(controller.window(), "toggleButton")->click();
     }
 }

@@ -2,6 +2,7 @@
 // triggers up to the first that cannot be read or copied, with one alert
 // naming every file not added, and cancellable.
 #include "KivUI/controls/VornButton.h"
+#include "support/Outlet.h"
 #include "window/WindowFixture.h"
 #include "window/sheets/ImportProgressSheet.h"
 
@@ -130,7 +131,7 @@ TEST_F(WindowFixture, AnImportShowsItsProgressAndStopsWhenCancelled) {
     EXPECT_EQ(sheet.progressIndicator()->maximum(), 100);
     EXPECT_EQ(sheet.textField()->text(), "Importing media");
     EXPECT_EQ(sheet.size(), QSize(300, 100));
-    sheet.cancelButton()->click();
+    outlet<VornButton>(&sheet, "cancelImport")->click();
     waitForImport();
     EXPECT_EQ(cart().count(), 0u);
     EXPECT_FALSE(sheet.isVisible());

@@ -11,6 +11,7 @@
 #include "audio/effects/KivLv2Catalogue.h"
 #include "platform/effects/TestPlugins.h"
 #include "platform/undo/UndoManager.h"
+#include "support/Outlet.h"
 #include "window/InspectorFixture.h"
 #include "window/inspector/CueEffectsModel.h"
 #include "window/warnings/BrokenCueController.h"
@@ -62,11 +63,11 @@ TEST_F(InspectorTest, TheSelectedCueIsShownAndShowModeEmptiesThePane) {
     EXPECT_EQ(cueInspector().volumeSlider()->value(), 1000);
     EXPECT_EQ(cueInspector().output()->currentText(), QStringLiteral("Card card - channels 1/2"));
 
-    EXPECT_FALSE(inspector().noCueLabel()->isVisible());
+    EXPECT_FALSE(outlet<QLabel>(&inspector(), "noCueLabel")->isVisible());
     grid().gridView()->setSelectedIndex(5);
     EXPECT_FALSE(cueInspector().cue());
     EXPECT_FALSE(cueInspector().isVisible());
-    EXPECT_TRUE(inspector().noCueLabel()->isVisible());
+    EXPECT_TRUE(outlet<QLabel>(&inspector(), "noCueLabel")->isVisible());
     grid().gridView()->setSelectedIndex(0);
     controller->setShowMode();
     EXPECT_FALSE(cueInspector().cue());

@@ -4,6 +4,7 @@
 #include "KivUI/controls/VornPopUpButton.h"
 #include "KivUI/services/UserDefaults.h"
 #include "foundation/KivEnvironment.h"
+#include "support/Outlet.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@ TEST(PrefsController, ShowsTheStoredLogLevelAndAChoiceIsStoredAndApplied) {
     UserDefaults defaults(folder.filePath(QStringLiteral("prefs.ini")));
     defaults.setValue(QStringLiteral("LogLevel"), 3);
     PrefsController prefs(defaults);
-    EXPECT_EQ(prefs.logLevelButton()->currentData().toInt(), 3);
+    EXPECT_EQ(outlet<VornPopUpButton>(&prefs, "logLevelButton")->currentData().toInt(), 3);
 
     prefs.setLogLevel(1);
     EXPECT_EQ(defaults.value(QStringLiteral("LogLevel")).toInt(), 1);

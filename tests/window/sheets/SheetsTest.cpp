@@ -10,6 +10,7 @@
 #include "model/DocumentController.h"
 #include "model/PackageWriter.h"
 #include "platform/undo/UndoManager.h"
+#include "support/Outlet.h"
 #include "window/WindowFixture.h"
 #include "window/inspector/InspectorController.h"
 #include "window/sheets/GridSelectorController.h"
@@ -69,20 +70,20 @@ protected:
 TEST_F(Sheets, TheSettingsSheetShowsTheDefaultsAndASettingsStateRead) {
     openWindow();
     SettingsSheet& sheet = openSettings();
-    EXPECT_EQ(sheet.pauseAllView()->key().displayString(), "[");
-    EXPECT_EQ(sheet.resumeAllView()->key().displayString(), "]");
-    EXPECT_EQ(sheet.duckMasterView()->key().displayString(), ",");
-    EXPECT_EQ(sheet.midiChannelField()->currentText(), "Any channel");
-    EXPECT_EQ(sheet.midiChannelField()->count(), 17);
-    EXPECT_EQ(sheet.panicDurationField()->text(), "1.0");
-    EXPECT_FALSE(sheet.performSafetyCheckView()->isChecked());
+    EXPECT_EQ(outlet<VornHotKeyTextView>(&sheet, "pauseAllView")->key().displayString(), "[");
+    EXPECT_EQ(outlet<VornHotKeyTextView>(&sheet, "resumeAllView")->key().displayString(), "]");
+    EXPECT_EQ(outlet<VornHotKeyTextView>(&sheet, "duckMasterView")->key().displayString(), ",");
+    EXPECT_EQ(outlet<VornPopUpButton>(&sheet, "midiChannelField")->currentText(), "Any channel");
+    EXPECT_EQ(outlet<VornPopUpButton>(&sheet, "midiChannelField")->count(), 17);
+    EXPECT_EQ(outlet<VornTextField>(&sheet, "panicDurationField")->text(), "1.0");
+    EXPECT_FALSE(outlet<VornCheckBox>(&sheet, "performSafetyCheckView")->isChecked());
     sheet.close();
 
     controller->settings().setState(
         {{"MIDI Controls", {{"midiChannel", 5}}}, {"General Settings", {{"panicDuration", 0.5}}}});
     openSettings();
-    EXPECT_EQ(sheet.midiChannelField()->currentText(), "5");
-    EXPECT_EQ(sheet.panicDurationField()->text(), "0.5");
+    EXPECT_EQ(outlet<VornPopUpButton>(&sheet, "midiChannelField")->currentText(), "5");
+    EXPECT_EQ(outlet<VornTextField>(&sheet, "panicDurationField")->text(), "0.5");
 }
 
 TEST_F(Sheets, EachChangeInTheSettingsSheetIsAnEditOfTheDocument) {
@@ -91,44 +92,44 @@ TEST_F(Sheets, EachChangeInTheSettingsSheetIsAnEditOfTheDocument) {
     SettingsController& settings = controller->settings();
     undo().markSaved();
 
-    sheet.pauseAllView()->setFocus();
-    QTest::keyClick(sheet.pauseAllView(), Qt::Key_P);
+    outlet<VornHotKeyTextView>(&sheet, "pauseAllView")->setFocus();
+    QTest::keyClick(outlet<VornHotKeyTextView>(&sheet, "pauseAllView"), Qt::Key_P);
     undo().endTurn();
     EXPECT_EQ(settings.pauseAllKey().displayString(), "P");
     EXPECT_TRUE(workspace->isDocumentEdited());
     EXPECT_EQ(undo().undoActionName(), "Change Settings");
 
-    sheet.midiChannelField()->activated(5);
+    outlet<VornPopUpButton>(&sheet, "midiChannelField")->activated(5);
     undo().endTurn();
     EXPECT_EQ(settings.midiChannel(), 5);
     EXPECT_EQ(settings.state()["MIDI Controls"]["midiChannel"], 5);
 
-    QTest::mouseClick(sheet.performSafetyCheckView(), Qt::LeftButton);
+    QTest::mouseClick(outlet<VornCheckBox>(&sheet, "performSafetyCheckView"), Qt::LeftButton);
     undo().endTurn();
     EXPECT_TRUE(settings.shouldPerformSafetyChecks());
 
     sheet.findChild<VornButton*>(QStringLiteral("clearduckMasterView"))->click();
     undo().endTurn();
     EXPECT_TRUE(settings.duckMasterKey().isEmpty());
-    EXPECT_TRUE(sheet.duckMasterView()->key().isEmpty());
+    EXPECT_TRUE(outlet<VornHotKeyTextView>(&sheet, "duckMasterView")->key().isEmpty());
 
     // An undo shows in the open sheet.
     ASSERT_TRUE(undo().undo());
-    EXPECT_EQ(sheet.duckMasterView()->key().displayString(), ",");
+    EXPECT_EQ(outlet<VornHotKeyTextView>(&sheet, "duckMasterView")->key().displayString(), ",");
     ASSERT_TRUE(undo().undo());
-    EXPECT_FALSE(sheet.performSafetyCheckView()->isChecked());
+    EXPECT_FALSE(outlet<VornCheckBox>(&sheet, "performSafetyCheckView")->isChecked());
 
     sheet.findChild<VornButton*>(QStringLiteral("resetToDefaults"))->click();
     undo().endTurn();
     EXPECT_EQ(settings.pauseAllKey().displayString(), "[");
     EXPECT_EQ(settings.midiChannel(), 0);
-    EXPECT_EQ(sheet.midiChannelField()->currentText(), "Any channel");
+    EXPECT_EQ(outlet<VornPopUpButton>(&sheet, "midiChannelField")->currentText(), "Any channel");
 }
 
 TEST_F(Sheets, ThePanicDurationFieldTakesOnlyADurationOfZeroOrMore) {
     openWindow();
     SettingsSheet& sheet = openSettings();
-    VornTextField& field = *sheet.panicDurationField();
+    VornTextField& field = *outlet<VornTextField>(&sheet, "panicDurationField");
     const auto type = [&](const QString& text) {
         field.setText(text);
         field.editingFinished();
@@ -151,7 +152,7 @@ TEST_F(Sheets, ThePanicDurationFieldTakesOnlyADurationOfZeroOrMore) {
 TEST_F(Sheets, ADurationStillBeingTypedWhenTheWindowGoesIsNoEdit) {
     openWindow();
     SettingsSheet& sheet = openSettings();
-    VornTextField& field = *sheet.panicDurationField();
+    VornTextField& field = *outlet<VornTextField>(&sheet, "panicDurationField");
     field.setFocus();
     ASSERT_TRUE(field.hasFocus());
     field.setText(QStringLiteral("3"));
@@ -169,19 +170,19 @@ TEST_F(Sheets, EscapeInAHotKeyFieldPanicsEveryWorkspaceAndTheKeyStays) {
     documents = &application;
     openWindow();
     SettingsSheet& sheet = openSettings();
-    sheet.resumeAllView()->setFocus();
-    QTest::keyClick(sheet.resumeAllView(), Qt::Key_Escape);
+    outlet<VornHotKeyTextView>(&sheet, "resumeAllView")->setFocus();
+    QTest::keyClick(outlet<VornHotKeyTextView>(&sheet, "resumeAllView"), Qt::Key_Escape);
     EXPECT_EQ(application.panics, 1);
     EXPECT_EQ(controller->settings().resumeAllKey().displayString(), "]");
     EXPECT_TRUE(sheet.isVisible());
 
     // Return ends the capture and is no press of the sheet's Done button.
-    QTest::keyClick(sheet.resumeAllView(), Qt::Key_Return);
-    EXPECT_FALSE(sheet.resumeAllView()->hasFocus());
+    QTest::keyClick(outlet<VornHotKeyTextView>(&sheet, "resumeAllView"), Qt::Key_Return);
+    EXPECT_FALSE(outlet<VornHotKeyTextView>(&sheet, "resumeAllView")->hasFocus());
     EXPECT_TRUE(sheet.isVisible());
 
     // Elsewhere in the sheet too, and the sheet stays open.
-    sheet.panicDurationField()->setFocus();
+    outlet<VornTextField>(&sheet, "panicDurationField")->setFocus();
     QTest::keyClick(&sheet, Qt::Key_Escape);
     EXPECT_EQ(application.panics, 2);
     EXPECT_TRUE(sheet.isVisible());
@@ -194,8 +195,8 @@ TEST_F(Sheets, EscapeInAHotKeyFieldOfAWindowOnItsOwnPanicsItsCues) {
     render(2);
     ASSERT_TRUE(cue->isPlaying());
     SettingsSheet& sheet = openSettings();
-    sheet.pauseAllView()->setFocus();
-    QTest::keyClick(sheet.pauseAllView(), Qt::Key_Escape);
+    outlet<VornHotKeyTextView>(&sheet, "pauseAllView")->setFocus();
+    QTest::keyClick(outlet<VornHotKeyTextView>(&sheet, "pauseAllView"), Qt::Key_Escape);
     EXPECT_TRUE(cue->isPanicking());
     EXPECT_EQ(controller->settings().pauseAllKey().displayString(), "[");
 }
@@ -284,9 +285,9 @@ TEST_F(Sheets, TheRenameSheetNamesTheCartAndItsTabAndOffersNoBlankName) {
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->name()->text(), "Cart 1");
     sheet->name()->setText(QStringLiteral("   "));
-    EXPECT_FALSE(sheet->renameButton()->isEnabled());
+    EXPECT_FALSE(outlet<VornButton>(sheet, "didRenameCart")->isEnabled());
     sheet->name()->setText(QStringLiteral("Act One"));
-    QTest::mouseClick(sheet->renameButton(), Qt::LeftButton);
+    QTest::mouseClick(outlet<VornButton>(sheet, "didRenameCart"), Qt::LeftButton);
     EXPECT_EQ(cart().name(), "Act One");
     EXPECT_EQ(controller->window()->tabs()->tabView()->tabViewItemAtIndex(0)->label(), "Act One");
     undo().endTurn();

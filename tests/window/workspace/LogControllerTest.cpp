@@ -1,6 +1,7 @@
 #include "window/workspace/LogController.h"
 
 #include "model/PondraLogger.h"
+#include "support/Outlet.h"
 
 #include <gtest/gtest.h>
 
@@ -47,21 +48,21 @@ TEST(LogController, PausesResumesAndClearsTheLog) {
     auto logger = loggerAtNoon();
     LogController window;
     window.setLogger(logger);
-    EXPECT_EQ(window.muteButton()->text(), QStringLiteral("Pause logging"));
-    window.muteButton()->click();
+    EXPECT_EQ(outlet<QPushButton>(&window, "muteButton")->text(), QStringLiteral("Pause logging"));
+    outlet<QPushButton>(&window, "muteButton")->click();
     EXPECT_TRUE(logger->muted());
-    EXPECT_EQ(window.muteButton()->text(), QStringLiteral("Resume logging"));
+    EXPECT_EQ(outlet<QPushButton>(&window, "muteButton")->text(), QStringLiteral("Resume logging"));
     logger->appendLog("missed");
     QApplication::processEvents();
     EXPECT_EQ(text(window), QString());
-    window.muteButton()->click();
+    outlet<QPushButton>(&window, "muteButton")->click();
     EXPECT_FALSE(logger->muted());
-    EXPECT_EQ(window.muteButton()->text(), QStringLiteral("Pause logging"));
+    EXPECT_EQ(outlet<QPushButton>(&window, "muteButton")->text(), QStringLiteral("Pause logging"));
 
     logger->appendLog("Curtain Call (curtain.wav)");
     QApplication::processEvents();
     EXPECT_FALSE(text(window).isEmpty());
-    window.clearButton()->click();
+    outlet<QPushButton>(&window, "clearButton")->click();
     QApplication::processEvents();
     EXPECT_TRUE(logger->log().empty());
     EXPECT_EQ(text(window), QString());
