@@ -2,7 +2,6 @@
 
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewItem.h"
-#include "KivUI/views/KivAnimation.h"
 #include "tabbar/TavMetalTabStyle.h"
 #include "tabbar/TavOverflowPopUpButton.h"
 #include "tabbar/TavProgressIndicator.h"
@@ -10,10 +9,16 @@
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabBarController.h"
+#include "tabbar/TavTabBarDropTarget.h"
+#include "tabbar/TavTabBarMotion.h"
+#include "tabbar/TavTabBarMouse.h"
 #include "tabbar/TavTabDragAssistant.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -21,18 +26,20 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <cmath>
 
 TavTabBarControl::TavTabBarControl(QWidget* parent)
     : QWidget(parent)
     , _overflowPopUpButton(new TavOverflowPopUpButton(this))
     , _addTabButton(new TavRolloverButton(this))
     , _controller(std::make_unique<TavTabBarController>(*this))
-    , _style(std::make_unique<TavMetalTabStyle>()) {
+    , _style(std::make_unique<TavMetalTabStyle>())
+    , _motion(std::make_unique<TavTabBarMotion>(*this))
+    , _mouse(std::make_unique<TavTabBarMouse>(*this))
+    , _dropTarget(std::make_unique<TavTabBarDropTarget>(*this)) {
     setObjectName(QStringLiteral("tabBar"));
     setMouseTracking(true);
     setAcceptDrops(true);
-    setBarHeight(static_cast<int>(_style->tabCellHeight()));
+    _motion->setBarHeight(static_cast<int>(_style->tabCellHeight()));
     _overflowPopUpButton->setObjectName(QStringLiteral("overflowPopUpButton"));
     _overflowPopUpButton->hide();
     positionOverflowMenu();
@@ -46,9 +53,8 @@ TavTabBarControl::TavTabBarControl(QWidget* parent)
 }
 
 TavTabBarControl::~TavTabBarControl() {
-    cancelSpring();
-    _cellAnimation.reset();
-    _showHideAnimation.reset();
+    _dropTarget->cancelSpring();
+    _motion->stop();
     if (_tabView && _tabView->delegate() == this) {
         _tabView->setDelegate(nullptr);
     }
@@ -164,7 +170,7 @@ void TavTabBarControl::setOrientation(int orientation) {
 }
 
 bool TavTabBarControl::isAnimating() const {
-    return _cellAnimation && _cellAnimation->isAnimating();
+    return _motion->isAnimating();
 }
 
 bool TavTabBarControl::isInMainWindow() const {
@@ -189,139 +195,28 @@ void TavTabBarControl::relayout(bool animate) {
     QMenu* menu = _controller->overflowMenu();
     _overflowPopUpButton->setVisible(menu != nullptr);
     _overflowPopUpButton->setMenu(menu);
-    _cellAnimation.reset();
 
     std::vector<QRectF> targets;
     for (std::size_t i = 0; i < _cells.size(); ++i) {
         targets.push_back(_controller->cellFrameAtIndex(static_cast<int>(i)));
     }
-    if (animate) {
-        _addTabButton->setVisible(_showAddTabButton);
-        _cellAnimation =
-            std::make_unique<KivAnimation>(kCellAnimationDuration, KivAnimation::Curve::EaseInOut);
-        _cellAnimation->start([this, targets](double progress) { animateCells(progress, targets); },
-                              [this, targets] { finishCellAnimation(targets); });
-        animateCells(_cellAnimation->currentProgress(), targets);
-        return;
-    }
-    const std::optional<QPointF> mouse = mousePosition();
-    for (std::size_t i = 0; i < _cells.size(); ++i) {
-        _cells[i]->setFrame(targets[i]);
-        if (!_cells[i]->isInOverflowMenu()) {
-            trackMouse(*_cells[i], mouse);
-        }
-    }
-    _addTabButton->setGeometry(_controller->addButtonRect().toRect());
-    _addTabButton->setVisible(_showAddTabButton);
-    QWidget::update();
-}
-
-void TavTabBarControl::animateCells(double progress, const std::vector<QRectF>& targets) {
-    const std::optional<QPointF> mouse = mousePosition();
-    const bool vertical = _orientation == kVertical;
-    for (std::size_t i = 0; i < _cells.size() && i < targets.size(); ++i) {
-        TavTabBarCell& cell = *_cells[i];
-        QRectF frame = cell.frame();
-        const QRectF& target = targets[i];
-        // Each tick closes that share of the distance left.
-        if (vertical) {
-            frame.moveTop(frame.y() + (target.y() - frame.y()) * progress);
-            frame.setHeight(frame.height() + (target.height() - frame.height()) * progress);
-        } else {
-            frame.moveLeft(frame.x() + (target.x() - frame.x()) * progress);
-            frame.setWidth(frame.width() + (target.width() - frame.width()) * progress);
-        }
-        cell.setFrame(frame);
-        trackMouse(cell, mouse);
-    }
-    if (_showAddTabButton) {
-        const double x = _addTabButton->x();
-        placeAddTabButton(x + (_controller->addButtonRect().x() - x) * progress);
-    }
-    QWidget::update();
-}
-
-void TavTabBarControl::finishCellAnimation(const std::vector<QRectF>& targets) {
-    const std::optional<QPointF> mouse = mousePosition();
-    const bool vertical = _orientation == kVertical;
-    for (std::size_t i = 0; i < _cells.size() && i < targets.size(); ++i) {
-        TavTabBarCell& cell = *_cells[i];
-        QRectF frame = cell.frame();
-        if (vertical) {
-            frame.moveTop(targets[i].y());
-            frame.setHeight(targets[i].height());
-        } else {
-            frame.moveLeft(targets[i].x());
-            frame.setWidth(targets[i].width());
-        }
-        cell.setFrame(frame);
-        if (!cell.isInOverflowMenu()) {
-            trackMouse(cell, mouse);
-        }
-    }
-    if (_showAddTabButton) {
-        placeAddTabButton(_controller->addButtonRect().x());
-    }
-    QWidget::update();
-}
-
-void TavTabBarControl::placeAddTabButton(double x) {
-    _addTabButton->move(static_cast<int>(x), _addTabButton->y());
-}
-
-std::optional<QPointF> TavTabBarControl::mousePosition() const {
-    if (!underMouse()) {
-        return std::nullopt;
-    }
-    return QPointF(mapFromGlobal(QCursor::pos()));
-}
-
-void TavTabBarControl::trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse) {
-    cell.setHighlighted(mouse && cell.frame().contains(*mouse));
-    cell.setCloseButtonOver(mouse && cell.hasCloseButton() && !cell.isCloseButtonSuppressed() &&
-                            cell.closeButtonRectForFrame(cell.frame()).contains(*mouse));
+    _motion->moveCells(targets, animate);
 }
 
 void TavTabBarControl::hideTabBar(bool hide) {
-    if (!_awakenedFromNib || hide == _isHidden) {
-        return;
-    }
-    _isHidden = hide;
-    for (const auto& cell : _cells) {
-        if (cell->indicator()) {
-            cell->indicator()->stopAnimation();
-        }
-    }
-    if (hide) {
-        _overflowPopUpButton->hide();
-        _addTabButton->hide();
-    }
-    const int from = height();
-    const int to = static_cast<int>(_style->tabCellHeight()) - (hide ? kCollapse : 0);
-    _showHideAnimation =
-        std::make_unique<KivAnimation>(kCollapseDuration, KivAnimation::Curve::Linear);
-    _showHideAnimation->start([this, from, to](double progress) {
-        setBarHeight(from + static_cast<int>(std::lround((to - from) * progress)));
-    });
+    _motion->hide(hide);
 }
 
-void TavTabBarControl::setBarHeight(int height) {
-    setFixedHeight(height);
-    QWidget::update();
+bool TavTabBarControl::isTabBarHidden() const {
+    return _motion->isHidden();
 }
 
-void TavTabBarControl::windowDidUpdate() {
-    if (_hideForSingleTab && _cells.size() <= 1 && !_awakenedFromNib) {
-        setBarHeight(static_cast<int>(_style->tabCellHeight()) - kCollapse);
-        _isHidden = true;
-        _overflowPopUpButton->hide();
-        _addTabButton->hide();
-        if (_delegate && _tabView) {
-            _delegate->tabViewTabBarDidHide(*_tabView, *this);
-        }
-    }
-    _awakenedFromNib = true;
-    QWidget::update();
+double TavTabBarControl::springDelay() const {
+    return _dropTarget->springDelay();
+}
+
+void TavTabBarControl::setSpringDelay(double seconds) {
+    _dropTarget->setSpringDelay(seconds);
 }
 
 void TavTabBarControl::positionOverflowMenu() {
@@ -363,9 +258,7 @@ void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
 }
 
 void TavTabBarControl::removeTabForCell(TavTabBarCell& cell) {
-    if (_mouseDownCell == &cell) {
-        _mouseDownCell = nullptr;
-    }
+    _mouse->forgetCell(cell);
     const auto found = std::find_if(_cells.begin(), _cells.end(),
                                     [&cell](const auto& each) { return each.get() == &cell; });
     if (found == _cells.end()) {
@@ -381,9 +274,7 @@ void TavTabBarControl::insertCell(int index, std::unique_ptr<TavTabBarCell> cell
 }
 
 std::unique_ptr<TavTabBarCell> TavTabBarControl::takeCell(TavTabBarCell& cell) {
-    if (_mouseDownCell == &cell) {
-        _mouseDownCell = nullptr;
-    }
+    _mouse->forgetCell(cell);
     const int index = indexOfCell(&cell);
     if (index < 0) {
         return nullptr;
@@ -630,8 +521,8 @@ void TavTabBarControl::resizeEvent(QResizeEvent* event) {
 
 void TavTabBarControl::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!_awakenedFromNib) {
-        windowDidUpdate();
+    if (!_motion->hasShown()) {
+        _motion->firstShowing();
     }
 }
 
@@ -669,68 +560,11 @@ void TavTabBarControl::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    const QPointF point = event->position();
-    _closeClicked = false;
-    _didDrag = false;
-    _mouseDownPoint = point;
-    _mouseDownCell = cellForPoint(point);
-    TavTabBarCell* cell = _mouseDownCell;
-    if (!cell) {
-        return;
-    }
-    const bool mayClose = _allowsBackgroundTabClosing || cell->state() != 0 ||
-                          (event->modifiers() & Qt::ControlModifier) != 0;
-    if (cell->closeButtonRectForFrame(cell->frame()).contains(point) && !_disableTabClose &&
-        !cell->isCloseButtonSuppressed() && mayClose) {
-        cell->setCloseButtonOver(false);
-        cell->setCloseButtonPressed(true);
-        _closeClicked = true;
-    } else {
-        cell->setCloseButtonPressed(false);
-        if (_selectsTabsOnMouseDown) {
-            tabClick(*cell);
-        }
-    }
-    QWidget::update();
+    _mouse->pressed(*event);
 }
 
 void TavTabBarControl::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF point = event->position();
-    if (_didDrag) {
-        TavTabDragAssistant::sharedDragAssistant().mouseMovedTo(event->globalPosition());
-        return;
-    }
-    if ((event->buttons() & Qt::LeftButton) != 0 && startDragIfMoved(point)) {
-        return;
-    }
-    for (const auto& cell : _cells) {
-        if (!cell->isInOverflowMenu()) {
-            trackMouse(*cell, point);
-        }
-    }
-    // A pressed close button is down exactly while the mouse is on it.
-    if (_closeClicked && _mouseDownCell) {
-        _mouseDownCell->setCloseButtonPressed(
-            _mouseDownCell->closeButtonRectForFrame(_mouseDownCell->frame()).contains(point));
-    }
-    QWidget::update();
-}
-
-bool TavTabBarControl::startDragIfMoved(const QPointF& point) {
-    TavTabBarCell* cell = _mouseDownCell;
-    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
-    const QPointF moved = point - _mouseDownPoint;
-    if (!cell || _closeClicked || !cell->representedObject() || !_delegate || !_tabView ||
-        assistant.isDragging() || std::hypot(moved.x(), moved.y()) < kDragThreshold ||
-        !_delegate->tabViewShouldDragTabViewItem(*_tabView, *cell->representedObject(), *this)) {
-        return false;
-    }
-    trackMouse(*cell, std::nullopt);
-    assistant.startDraggingCell(*cell, *this, _mouseDownPoint);
-    _didDrag = assistant.isDragging();
-    // The press's implicit grab brings every move and the release here.
-    assistant.mouseMovedTo(mapToGlobal(point));
-    return _didDrag;
+    _mouse->moved(*event);
 }
 
 void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
@@ -738,40 +572,7 @@ void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    if (_didDrag) {
-        // The drop, not a click: the bar may close with its window on it.
-        _didDrag = false;
-        _mouseDownCell = nullptr;
-        _closeClicked = false;
-        TavTabDragAssistant::sharedDragAssistant().mouseReleasedAt(event->globalPosition());
-        return;
-    }
-    const QPointF point = event->position();
-    TavTabBarCell* up = cellForPoint(point);
-    TavTabBarCell* down = _mouseDownCell;
-    _mouseDownCell = nullptr;
-    if (up && down) {
-        const bool inDownClose = down->closeButtonRectForFrame(down->frame()).contains(point);
-        if (inDownClose && !_disableTabClose && !up->isCloseButtonSuppressed() &&
-            down->closeButtonPressed()) {
-            _closeClicked = false;
-            if ((event->modifiers() & Qt::AltModifier) != 0) {
-                closeOtherTabs(*up);
-                return;
-            }
-            // Closing may delete the cell.
-            closeTabClick(*up);
-            return;
-        }
-        down->setCloseButtonPressed(false);
-        if (down->frame().contains(point) &&
-            !(inDownClose && _allowsBackgroundTabClosing && !_disableTabClose) &&
-            !_selectsTabsOnMouseDown) {
-            tabClick(*up);
-        }
-    }
-    _closeClicked = false;
-    QWidget::update();
+    _mouse->released(*event);
 }
 
 void TavTabBarControl::contextMenuEvent(QContextMenuEvent* event) {
@@ -785,8 +586,25 @@ void TavTabBarControl::contextMenuEvent(QContextMenuEvent* event) {
 
 void TavTabBarControl::leaveEvent(QEvent* event) {
     for (const auto& cell : _cells) {
-        trackMouse(*cell, std::nullopt);
+        cell->trackMouse(std::nullopt);
     }
     QWidget::update();
     QWidget::leaveEvent(event);
+}
+
+void TavTabBarControl::dragEnterEvent(QDragEnterEvent* event) {
+    _dropTarget->dragEntered(*event);
+}
+
+void TavTabBarControl::dragMoveEvent(QDragMoveEvent* event) {
+    _dropTarget->dragMoved(*event);
+}
+
+void TavTabBarControl::dragLeaveEvent(QDragLeaveEvent* event) {
+    _dropTarget->dragLeft();
+    QWidget::dragLeaveEvent(event);
+}
+
+void TavTabBarControl::dropEvent(QDropEvent* event) {
+    _dropTarget->dropped(*event);
 }

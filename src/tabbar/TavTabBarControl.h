@@ -2,7 +2,6 @@
 
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewDelegate.h"
-#include "foundation/Scheduler.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -12,15 +11,16 @@
 #include <optional>
 #include <vector>
 
-class KivAnimation;
 class KivTabViewItem;
 class QMenu;
-class QMimeData;
 class TavOverflowPopUpButton;
 class TavRolloverButton;
 class TavTabBarCell;
 class TavTabBarController;
 class TavTabBarControlDelegate;
+class TavTabBarDropTarget;
+class TavTabBarMotion;
+class TavTabBarMouse;
 class TavTabStyle;
 
 // A strip of tabs that fronts a tab view: one cell per item, a select on
@@ -28,7 +28,8 @@ class TavTabStyle;
 // an optional add-tab button, and a collapse to one point while the tab view
 // has a single tab. The tab view is the model; the bar is its delegate and
 // relays its calls to its own delegate. Sizes and drawing come from the
-// style, layout from the controller. GUI thread only.
+// style, layout from the controller, movement from the motion, clicks from
+// the mouse and drops from the drop target. GUI thread only.
 class TavTabBarControl final : public QWidget, public KivTabViewDelegate {
 public:
     using Cells = std::vector<std::unique_ptr<TavTabBarCell>>;
@@ -94,14 +95,14 @@ public:
     // kHorizontal or kVertical: the cells run along the bar's width or down
     // its height. The bar's size stays the owner's to set.
     void setOrientation(int orientation);
-    double springDelay() const { return _springDelay; }
-    void setSpringDelay(double seconds) { _springDelay = seconds; }
+    double springDelay() const;
+    void setSpringDelay(double seconds);
 
     const Cells& cells() const { return _cells; }
     TavOverflowPopUpButton* overflowPopUpButton() const { return _overflowPopUpButton; }
     TavRolloverButton* addTabButton() const { return _addTabButton; }
     TavTabBarController& controller() const { return *_controller; }
-    bool isTabBarHidden() const { return _isHidden; }
+    bool isTabBarHidden() const;
     bool isAnimating() const;
     // The window is the active one: lines and titles at full strength.
     bool isInMainWindow() const;
@@ -172,25 +173,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Collapses a single tab's bar at the first showing, without animation.
-    void windowDidUpdate();
-    void setBarHeight(int height);
     void positionOverflowMenu();
-    void placeAddTabButton(double x);
-    void animateCells(double progress, const std::vector<QRectF>& targets);
-    void finishCellAnimation(const std::vector<QRectF>& targets);
-    // Highlight and close-button hover follow the mouse.
-    void trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse);
-    // Hands the press to the drag assistant once it has moved far enough on
-    // a tab the delegate lets go; true when it did.
-    bool startDragIfMoved(const QPointF& point);
-    std::optional<QPointF> mousePosition() const;
-    // A drag of a type the delegate allows.
-    bool acceptsDrag(const QMimeData& mime) const;
-    // Arms the spring for the tab under the drag; false off the tabs.
-    bool springOver(const QPointF& point);
-    void fireSpring();
-    void cancelSpring();
 
     Cells _cells;
     QPointer<KivTabView> _tabView;
@@ -208,27 +191,13 @@ private:
     bool _alwaysShowActiveTab = false;
     int _orientation = kHorizontal;
     bool _automaticallyAnimates = false;
-    std::unique_ptr<KivAnimation> _cellAnimation;
     int _tearOffStyle = 0;
     bool _allowsBackgroundTabClosing = true;
     bool _selectsTabsOnMouseDown = false;
     int _cellMinWidth = 100;
     int _cellMaxWidth = 280;
     int _cellOptimumWidth = 130;
-    bool _isHidden = false;
-    bool _awakenedFromNib = false;
-    std::unique_ptr<KivAnimation> _showHideAnimation;
-    // The cell a press began in, where, and whether it pressed its close
-    // button.
-    TavTabBarCell* _mouseDownCell = nullptr;
-    QPointF _mouseDownPoint;
-    bool _closeClicked = false;
-    // The press became a tab drag: the mouse goes to the drag assistant
-    // until the release.
-    bool _didDrag = false;
-    double _springDelay = kDefaultSpringDelay;
-    std::optional<Scheduler::TimerId> _springTimer;
-    // The item the armed spring will select, and where the drag is.
-    KivTabViewItem* _tabViewItemWithSpring = nullptr;
-    QPointF _springPoint;
+    std::unique_ptr<TavTabBarMotion> _motion;
+    std::unique_ptr<TavTabBarMouse> _mouse;
+    std::unique_ptr<TavTabBarDropTarget> _dropTarget;
 };
