@@ -7,6 +7,7 @@
 #include "tabbar/TavProgressIndicator.h"
 #include "tabbar/TavRolloverButton.h"
 #include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarCells.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabBarController.h"
 #include "tabbar/TavTabBarDropTarget.h"
@@ -237,7 +238,7 @@ void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
     // A new tab grows in from the end of the row.
     QRectF frame = genericCellRect();
     if (!_cells.empty()) {
-        const QRectF& last = _cells.back()->frame();
+        const QRectF& last = _cells.back().frame();
         if (_orientation == kVertical) {
             frame.moveTop(last.y() + last.height());
             frame.setHeight(0);
@@ -252,102 +253,37 @@ void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
     cell->setFrame(frame);
     cell->setCount(item.objectCount());
     cell->setCountColor(item.countColor());
-    _cells.push_back(std::move(cell));
+    _cells.append(std::move(cell));
     // Setting the title relayouts once the cell is counted.
-    _cells.back()->setStringValue(item.label());
+    _cells.back().setStringValue(item.label());
 }
 
 void TavTabBarControl::removeTabForCell(TavTabBarCell& cell) {
     _mouse->forgetCell(cell);
-    const auto found = std::find_if(_cells.begin(), _cells.end(),
-                                    [&cell](const auto& each) { return each.get() == &cell; });
-    if (found == _cells.end()) {
+    if (!_cells.take(cell)) {
         return;
     }
-    _cells.erase(found);
     relayout();
 }
 
 void TavTabBarControl::insertCell(int index, std::unique_ptr<TavTabBarCell> cell) {
-    index = std::clamp(index, 0, static_cast<int>(_cells.size()));
-    _cells.insert(_cells.begin() + index, std::move(cell));
+    _cells.insert(index, std::move(cell));
 }
 
 std::unique_ptr<TavTabBarCell> TavTabBarControl::takeCell(TavTabBarCell& cell) {
     _mouse->forgetCell(cell);
-    const int index = indexOfCell(&cell);
-    if (index < 0) {
-        return nullptr;
-    }
-    auto taken = std::move(_cells[static_cast<size_t>(index)]);
-    _cells.erase(_cells.begin() + index);
-    return taken;
-}
-
-int TavTabBarControl::indexOfCell(const TavTabBarCell* cell) const {
-    for (size_t i = 0; i < _cells.size(); ++i) {
-        if (_cells[i].get() == cell) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-std::vector<KivTabViewItem*> TavTabBarControl::representedTabViewItems() const {
-    std::vector<KivTabViewItem*> items;
-    for (const auto& cell : _cells) {
-        if (cell->representedObject()) {
-            items.push_back(cell->representedObject());
-        }
-    }
-    return items;
+    return _cells.take(cell);
 }
 
 TavTabBarCell* TavTabBarControl::cellForPoint(const QPointF& point, QRectF* frame) const {
     if (_orientation == kHorizontal && !genericCellRect().contains(point)) {
         return nullptr;
     }
-    for (const auto& cell : _cells) {
-        if (cell->frame().contains(point)) {
-            if (frame) {
-                *frame = cell->frame();
-            }
-            return cell.get();
-        }
+    TavTabBarCell* cell = _cells.cellAt(point);
+    if (cell && frame) {
+        *frame = cell->frame();
     }
-    return nullptr;
-}
-
-TavTabBarCell* TavTabBarControl::cellForItem(const KivTabViewItem* item) const {
-    if (!item) {
-        return nullptr;
-    }
-    const auto found = std::find_if(_cells.begin(), _cells.end(), [item](const auto& cell) {
-        return cell->representedObject() == item;
-    });
-    return found == _cells.end() ? nullptr : found->get();
-}
-
-TavTabBarCell* TavTabBarControl::lastVisibleTab() const {
-    const auto overflow = std::find_if(_cells.begin(), _cells.end(),
-                                       [](const auto& cell) { return cell->isInOverflowMenu(); });
-    if (overflow == _cells.begin()) {
-        return nullptr;
-    }
-    return std::prev(overflow)->get();
-}
-
-int TavTabBarControl::numberOfVisibleTabs() const {
-    int count = 0;
-    for (const auto& cell : _cells) {
-        if (cell->isInOverflowMenu()) {
-            break;
-        }
-        if (!cell->isPlaceholder()) {
-            ++count;
-        }
-    }
-    return count;
+    return cell;
 }
 
 double TavTabBarControl::availableCellWidth() const {
@@ -387,7 +323,7 @@ void TavTabBarControl::closeTabClick(TavTabBarCell& cell) {
 void TavTabBarControl::closeOtherTabs(TavTabBarCell& kept) {
     kept.setCloseButtonPressed(false);
     std::vector<KivTabViewItem*> others;
-    for (const auto& cell : _cells) {
+    for (const auto& cell : _cells.all()) {
         if (cell.get() != &kept && cell->representedObject()) {
             others.push_back(cell->representedObject());
         }
@@ -445,12 +381,9 @@ void TavTabBarControl::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabVi
         if (_alwaysShowActiveTab && cell->isInOverflowMenu()) {
             tabView.setDelegate(nullptr);
             tabView.moveTabViewItem(*item, 0);
-            const auto found = std::find_if(_cells.begin(), _cells.end(), [cell](const auto& each) {
-                return each.get() == cell;
-            });
-            std::rotate(_cells.begin(), found, std::next(found));
+            _cells.moveToFront(*cell);
             cell->setIsInOverflowMenu(false);
-            _cells.back()->setIsInOverflowMenu(true);
+            _cells.back().setIsInOverflowMenu(true);
             tabView.setDelegate(this);
             relayout();
         } else {
@@ -465,7 +398,7 @@ void TavTabBarControl::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabVi
 
 void TavTabBarControl::tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) {
     std::vector<TavTabBarCell*> gone;
-    for (const auto& cell : _cells) {
+    for (const auto& cell : _cells.all()) {
         if (cell->representedObject() &&
             tabView.indexOfTabViewItem(cell->representedObject()) < 0) {
             gone.push_back(cell.get());
@@ -585,7 +518,7 @@ void TavTabBarControl::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TavTabBarControl::leaveEvent(QEvent* event) {
-    for (const auto& cell : _cells) {
+    for (const auto& cell : _cells.all()) {
         cell->trackMouse(std::nullopt);
     }
     QWidget::update();

@@ -2,6 +2,7 @@
 
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewDelegate.h"
+#include "tabbar/TavTabBarCells.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -32,7 +33,7 @@ class TavTabStyle;
 // the mouse and drops from the drop target. GUI thread only.
 class TavTabBarControl final : public QWidget, public KivTabViewDelegate {
 public:
-    using Cells = std::vector<std::unique_ptr<TavTabBarCell>>;
+    using Cells = TavTabBarCells::List;
     static constexpr int kHorizontal = 0;
     static constexpr int kVertical = 1;
     // A collapsed bar keeps one point of its height.
@@ -98,7 +99,7 @@ public:
     double springDelay() const;
     void setSpringDelay(double seconds);
 
-    const Cells& cells() const { return _cells; }
+    const Cells& cells() const { return _cells.all(); }
     TavOverflowPopUpButton* overflowPopUpButton() const { return _overflowPopUpButton; }
     TavRolloverButton* addTabButton() const { return _addTabButton; }
     TavTabBarController& controller() const { return *_controller; }
@@ -121,15 +122,17 @@ public:
     // out of the row without touching the tab view.
     void insertCell(int index, std::unique_ptr<TavTabBarCell> cell);
     std::unique_ptr<TavTabBarCell> takeCell(TavTabBarCell& cell);
-    int indexOfCell(const TavTabBarCell* cell) const;
-    std::vector<KivTabViewItem*> representedTabViewItems() const;
+    int indexOfCell(const TavTabBarCell* cell) const { return _cells.indexOf(cell); }
+    std::vector<KivTabViewItem*> representedTabViewItems() const {
+        return _cells.representedTabViewItems();
+    }
     // Null when no cell holds the point; `frame` then stays untouched.
     TavTabBarCell* cellForPoint(const QPointF& point, QRectF* frame = nullptr) const;
-    TavTabBarCell* cellForItem(const KivTabViewItem* item) const;
-    // The cell before the first overflowing one, else the last; null when
-    // there are no cells or the first overflows.
-    TavTabBarCell* lastVisibleTab() const;
-    int numberOfVisibleTabs() const;
+    TavTabBarCell* cellForItem(const KivTabViewItem* item) const {
+        return _cells.cellForItem(item);
+    }
+    TavTabBarCell* lastVisibleTab() const { return _cells.lastVisibleTab(); }
+    int numberOfVisibleTabs() const { return _cells.numberOfVisibleTabs(); }
     double availableCellWidth() const;
     QRectF genericCellRect() const;
 
@@ -175,7 +178,7 @@ protected:
 private:
     void positionOverflowMenu();
 
-    Cells _cells;
+    TavTabBarCells _cells;
     QPointer<KivTabView> _tabView;
     TavOverflowPopUpButton* _overflowPopUpButton;
     TavRolloverButton* _addTabButton;
