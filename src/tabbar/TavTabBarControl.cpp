@@ -6,11 +6,13 @@
 #include "tabbar/TavOverflowPopUpButton.h"
 #include "tabbar/TavProgressIndicator.h"
 #include "tabbar/TavRolloverButton.h"
+#include "tabbar/TavTabBarActions.h"
 #include "tabbar/TavTabBarCell.h"
 #include "tabbar/TavTabBarCells.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabBarController.h"
 #include "tabbar/TavTabBarDropTarget.h"
+#include "tabbar/TavTabBarItemSync.h"
 #include "tabbar/TavTabBarMotion.h"
 #include "tabbar/TavTabBarMouse.h"
 #include "tabbar/TavTabDragAssistant.h"
@@ -24,7 +26,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -36,7 +37,9 @@ TavTabBarControl::TavTabBarControl(QWidget* parent)
     , _style(std::make_unique<TavMetalTabStyle>())
     , _motion(std::make_unique<TavTabBarMotion>(*this))
     , _mouse(std::make_unique<TavTabBarMouse>(*this))
-    , _dropTarget(std::make_unique<TavTabBarDropTarget>(*this)) {
+    , _dropTarget(std::make_unique<TavTabBarDropTarget>(*this))
+    , _itemSync(std::make_unique<TavTabBarItemSync>(*this, _cells))
+    , _actions(std::make_unique<TavTabBarActions>(*this)) {
     setObjectName(QStringLiteral("tabBar"));
     setMouseTracking(true);
     setAcceptDrops(true);
@@ -69,18 +72,6 @@ void TavTabBarControl::setTabView(KivTabView* tabView) {
     _tabView = tabView;
     if (_tabView) {
         _tabView->setDelegate(this);
-    }
-}
-
-void TavTabBarControl::awakeFromNib() {
-    if (!_tabView) {
-        return;
-    }
-    for (int i = 0; i < _tabView->numberOfTabViewItems(); ++i) {
-        KivTabViewItem* item = _tabView->tabViewItemAtIndex(i);
-        if (!cellForItem(item)) {
-            addTabViewItem(*item);
-        }
     }
 }
 
@@ -233,31 +224,6 @@ void TavTabBarControl::positionOverflowMenu() {
     }
 }
 
-void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
-    auto cell = std::make_unique<TavTabBarCell>(*this);
-    // A new tab grows in from the end of the row.
-    QRectF frame = genericCellRect();
-    if (!_cells.empty()) {
-        const QRectF& last = _cells.back().frame();
-        if (_orientation == kVertical) {
-            frame.moveTop(last.y() + last.height());
-            frame.setHeight(0);
-        } else {
-            frame.moveLeft(last.x() + last.width());
-            frame.setWidth(30.0);
-        }
-    } else {
-        frame = QRectF();
-    }
-    cell->setRepresentedObject(&item);
-    cell->setFrame(frame);
-    cell->setCount(item.objectCount());
-    cell->setCountColor(item.countColor());
-    _cells.append(std::move(cell));
-    // Setting the title relayouts once the cell is counted.
-    _cells.back().setStringValue(item.label());
-}
-
 void TavTabBarControl::removeTabForCell(TavTabBarCell& cell) {
     _mouse->forgetCell(cell);
     if (!_cells.take(cell)) {
@@ -294,76 +260,6 @@ QRectF TavTabBarControl::genericCellRect() const {
     return {_style->leftMarginForTabBarControl(), 0, availableCellWidth(), _style->tabCellHeight()};
 }
 
-void TavTabBarControl::tabClick(TavTabBarCell& cell) {
-    if (_tabView && cell.representedObject()) {
-        _tabView->selectTabViewItem(*cell.representedObject());
-    }
-}
-
-void TavTabBarControl::closeTabClick(TavTabBarCell& cell) {
-    if (_cells.size() == 1 && !_canCloseOnlyTab) {
-        return;
-    }
-    KivTabViewItem* item = cell.representedObject();
-    if (!_tabView || !item) {
-        return;
-    }
-    if (_delegate && !_delegate->tabViewShouldCloseTabViewItem(*_tabView, *item)) {
-        cell.setCloseButtonPressed(false);
-        QWidget::update();
-        return;
-    }
-    std::unique_ptr<QWidget> view = _tabView->removeTabViewItem(*item);
-    // A view the delegate took back when told of the close stays with it.
-    if (view && view->parentWidget()) {
-        view.release();
-    }
-}
-
-void TavTabBarControl::closeOtherTabs(TavTabBarCell& kept) {
-    kept.setCloseButtonPressed(false);
-    std::vector<KivTabViewItem*> others;
-    for (const auto& cell : _cells.all()) {
-        if (cell.get() != &kept && cell->representedObject()) {
-            others.push_back(cell->representedObject());
-        }
-    }
-    // Each close deletes its cell, so each is found afresh.
-    for (KivTabViewItem* item : others) {
-        if (TavTabBarCell* cell = cellForItem(item)) {
-            closeTabClick(*cell);
-        }
-    }
-    QWidget::update();
-}
-
-QMenu* TavTabBarControl::menuForPoint(const QPointF& point) const {
-    TavTabBarCell* cell = cellForPoint(point);
-    if (!_delegate || !_tabView || !cell || !cell->representedObject()) {
-        return nullptr;
-    }
-    return _delegate->tabViewMenuForTabViewItem(*_tabView, *cell->representedObject());
-}
-
-void TavTabBarControl::overflowMenuAction(KivTabViewItem* item) {
-    if (_tabView && item && _tabView->indexOfTabViewItem(item) >= 0) {
-        _tabView->selectTabViewItem(*item);
-    }
-}
-
-void TavTabBarControl::validateOverflowMenu(QMenu& menu) {
-    const KivTabViewItem* selected = _tabView ? _tabView->selectedTabViewItem() : nullptr;
-    for (QAction* action : menu.actions()) {
-        auto* item = static_cast<KivTabViewItem*>(action->data().value<void*>());
-        if (!item) {
-            continue;
-        }
-        action->setChecked(item == selected);
-        action->setEnabled(!_delegate || !_tabView ||
-                           _delegate->tabViewValidateOverflowMenuItem(*_tabView, *action, *item));
-    }
-}
-
 bool TavTabBarControl::tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
     return !_delegate || _delegate->tabViewShouldSelectTabViewItem(tabView, item);
 }
@@ -371,69 +267,6 @@ bool TavTabBarControl::tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTa
 void TavTabBarControl::tabViewWillSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
     if (_delegate) {
         _delegate->tabViewWillSelectTabViewItem(tabView, item);
-    }
-}
-
-void TavTabBarControl::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) {
-    // The cell is looked up by its item: while an item is being removed the
-    // tab view's indexes are already shifted and the cells' are not.
-    if (TavTabBarCell* cell = cellForItem(item)) {
-        if (_alwaysShowActiveTab && cell->isInOverflowMenu()) {
-            tabView.setDelegate(nullptr);
-            tabView.moveTabViewItem(*item, 0);
-            _cells.moveToFront(*cell);
-            cell->setIsInOverflowMenu(false);
-            _cells.back().setIsInOverflowMenu(true);
-            tabView.setDelegate(this);
-            relayout();
-        } else {
-            _controller->setSelectedCell(*cell);
-            QWidget::update();
-        }
-    }
-    if (_delegate) {
-        _delegate->tabViewDidSelectTabViewItem(tabView, item);
-    }
-}
-
-void TavTabBarControl::tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) {
-    std::vector<TavTabBarCell*> gone;
-    for (const auto& cell : _cells.all()) {
-        if (cell->representedObject() &&
-            tabView.indexOfTabViewItem(cell->representedObject()) < 0) {
-            gone.push_back(cell.get());
-        }
-    }
-    for (TavTabBarCell* cell : gone) {
-        if (_delegate) {
-            _delegate->tabViewDidCloseTabViewItem(tabView, *cell->representedObject());
-        }
-        removeTabForCell(*cell);
-    }
-    for (int i = 0; i < tabView.numberOfTabViewItems(); ++i) {
-        KivTabViewItem* item = tabView.tabViewItemAtIndex(i);
-        if (!cellForItem(item)) {
-            addTabViewItem(*item);
-        }
-    }
-    if (_delegate) {
-        _delegate->tabViewDidChangeNumberOfTabViewItems(tabView);
-    }
-}
-
-void TavTabBarControl::tabViewItemLabelDidChange(KivTabView&, KivTabViewItem& item) {
-    if (TavTabBarCell* cell = cellForItem(&item)) {
-        cell->setStringValue(item.label());
-    }
-}
-
-void TavTabBarControl::tabViewItemCountDidChange(KivTabView&, KivTabViewItem& item) {
-    if (TavTabBarCell* cell = cellForItem(&item)) {
-        cell->setCount(item.objectCount());
-        cell->setCountColor(item.countColor());
-        // The capsule widens the tab.
-        relayout();
-        update();
     }
 }
 
@@ -471,18 +304,7 @@ bool TavTabBarControl::event(QEvent* event) {
         TavTabDragAssistant::sharedDragAssistant().tabBarWindowActivated(*this);
     }
     if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        TavTabBarCell* cell = cellForPoint(help->pos());
-        QString tip;
-        if (cell && cell->representedObject() && _delegate && _tabView) {
-            tip = _delegate->tabViewToolTipForTabViewItem(*_tabView, *cell->representedObject());
-        }
-        if (tip.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), tip, this, cell->frame().toRect());
-        }
+        _actions->showToolTip(*static_cast<QHelpEvent*>(event));
         return true;
     }
     return QWidget::event(event);

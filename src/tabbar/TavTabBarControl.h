@@ -2,7 +2,9 @@
 
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewDelegate.h"
+#include "tabbar/TavTabBarActions.h"
 #include "tabbar/TavTabBarCells.h"
+#include "tabbar/TavTabBarItemSync.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -55,7 +57,11 @@ public:
     TavTabBarControlDelegate* delegate() const { return _delegate; }
     // Adds a cell for every item of the tab view that has none yet: a bar
     // set on a tab view that already holds items shows them from here on.
-    void awakeFromNib();
+    void awakeFromNib() {
+        if (_tabView) {
+            _itemSync->addMissingItems(*_tabView);
+        }
+    }
 
     TavTabStyle& style() const { return *_style; }
     void setStyle(std::unique_ptr<TavTabStyle> style);
@@ -116,7 +122,7 @@ public:
     // Collapses to one point or expands, always in a short animation; not
     // before the first showing.
     void hideTabBar(bool hide);
-    void addTabViewItem(KivTabViewItem& item);
+    void addTabViewItem(KivTabViewItem& item) { _itemSync->addItem(item); }
     void removeTabForCell(TavTabBarCell& cell);
     // For the drag assistant: placeholders and the dragged cell move in and
     // out of the row without touching the tab view.
@@ -137,25 +143,33 @@ public:
     QRectF genericCellRect() const;
 
     // Actions.
-    void tabClick(TavTabBarCell& cell);
-    void closeTabClick(TavTabBarCell& cell);
+    void tabClick(TavTabBarCell& cell) { _actions->tabClick(cell); }
+    void closeTabClick(TavTabBarCell& cell) { _actions->closeTabClick(cell); }
     // A close button released with Alt: every tab but this one closes.
-    void closeOtherTabs(TavTabBarCell& kept);
-    void overflowMenuAction(KivTabViewItem* item);
+    void closeOtherTabs(TavTabBarCell& kept) { _actions->closeOtherTabs(kept); }
+    void overflowMenuAction(KivTabViewItem* item) { _actions->overflowMenuAction(item); }
     // Checks the selected item and asks the delegate to enable each.
-    void validateOverflowMenu(QMenu& menu);
+    void validateOverflowMenu(QMenu& menu) { _actions->validateOverflowMenu(menu); }
     // The delegate's menu for the tab under the point; null without a tab
     // there or without an answer.
-    QMenu* menuForPoint(const QPointF& point) const;
+    QMenu* menuForPoint(const QPointF& point) const { return _actions->menuForPoint(point); }
 
     // The tab view's calls.
     bool tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
     void tabViewWillSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
-    void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override;
-    void tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) override;
-    void tabViewItemLabelDidChange(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override {
+        _itemSync->itemSelected(tabView, item);
+    }
+    void tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) override {
+        _itemSync->numberOfItemsChanged(tabView);
+    }
+    void tabViewItemLabelDidChange(KivTabView&, KivTabViewItem& item) override {
+        _itemSync->labelChanged(item);
+    }
     // The cell shows the item's count in the item's colour.
-    void tabViewItemCountDidChange(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewItemCountDidChange(KivTabView&, KivTabViewItem& item) override {
+        _itemSync->countChanged(item);
+    }
 
     QSize sizeHint() const override;
 
@@ -203,4 +217,6 @@ private:
     std::unique_ptr<TavTabBarMotion> _motion;
     std::unique_ptr<TavTabBarMouse> _mouse;
     std::unique_ptr<TavTabBarDropTarget> _dropTarget;
+    std::unique_ptr<TavTabBarItemSync> _itemSync;
+    std::unique_ptr<TavTabBarActions> _actions;
 };
