@@ -51,6 +51,12 @@ TavStyledText TavTabBarCell::attributedStringValue() const {
     return _bar.style().attributedStringValueForTabCell(*this);
 }
 
+void TavTabBarCell::trackMouse(const std::optional<QPointF>& mouse) {
+    _highlighted = mouse && _frame.contains(*mouse);
+    _closeButtonOver = mouse && _hasCloseButton && !_closeButtonSuppressed &&
+                       closeButtonRectForFrame(_frame).contains(*mouse);
+}
+
 bool TavTabBarCell::closeButtonOver() const {
     return _closeButtonOver && (_bar.allowsBackgroundTabClosing() || (_tabState & kSelected) != 0 ||
                                 (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) != 0);

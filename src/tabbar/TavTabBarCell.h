@@ -5,9 +5,12 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPointF>
 #include <QPointer>
 #include <QRectF>
 #include <QString>
+
+#include <optional>
 
 class KivTabViewItem;
 class QPainter;
@@ -71,6 +74,9 @@ public:
     void setHasCloseButton(bool has) { _hasCloseButton = has; }
     bool isCloseButtonSuppressed() const { return _closeButtonSuppressed; }
     void setCloseButtonSuppressed(bool suppressed) { _closeButtonSuppressed = suppressed; }
+    // Highlight and close-button hover follow the mouse; none when it is off
+    // the bar.
+    void trackMouse(const std::optional<QPointF>& mouse);
 
     bool hasIcon() const { return _hasIcon; }
     void setHasIcon(bool has) { _hasIcon = has; }

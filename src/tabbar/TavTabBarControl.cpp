@@ -2,37 +2,48 @@
 
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewItem.h"
-#include "KivUI/views/KivAnimation.h"
 #include "tabbar/TavMetalTabStyle.h"
 #include "tabbar/TavOverflowPopUpButton.h"
 #include "tabbar/TavProgressIndicator.h"
 #include "tabbar/TavRolloverButton.h"
+#include "tabbar/TavTabBarActions.h"
 #include "tabbar/TavTabBarCell.h"
+#include "tabbar/TavTabBarCells.h"
 #include "tabbar/TavTabBarControlDelegate.h"
 #include "tabbar/TavTabBarController.h"
+#include "tabbar/TavTabBarDropTarget.h"
+#include "tabbar/TavTabBarItemSync.h"
+#include "tabbar/TavTabBarMotion.h"
+#include "tabbar/TavTabBarMouse.h"
 #include "tabbar/TavTabDragAssistant.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <algorithm>
-#include <cmath>
 
 TavTabBarControl::TavTabBarControl(QWidget* parent)
     : QWidget(parent)
     , _overflowPopUpButton(new TavOverflowPopUpButton(this))
     , _addTabButton(new TavRolloverButton(this))
     , _controller(std::make_unique<TavTabBarController>(*this))
-    , _style(std::make_unique<TavMetalTabStyle>()) {
+    , _style(std::make_unique<TavMetalTabStyle>())
+    , _motion(std::make_unique<TavTabBarMotion>(*this))
+    , _mouse(std::make_unique<TavTabBarMouse>(*this))
+    , _dropTarget(std::make_unique<TavTabBarDropTarget>(*this))
+    , _itemSync(std::make_unique<TavTabBarItemSync>(*this, _cells))
+    , _actions(std::make_unique<TavTabBarActions>(*this)) {
     setObjectName(QStringLiteral("tabBar"));
     setMouseTracking(true);
     setAcceptDrops(true);
-    setBarHeight(static_cast<int>(_style->tabCellHeight()));
+    _motion->setBarHeight(static_cast<int>(_style->tabCellHeight()));
     _overflowPopUpButton->setObjectName(QStringLiteral("overflowPopUpButton"));
     _overflowPopUpButton->hide();
     positionOverflowMenu();
@@ -46,9 +57,8 @@ TavTabBarControl::TavTabBarControl(QWidget* parent)
 }
 
 TavTabBarControl::~TavTabBarControl() {
-    cancelSpring();
-    _cellAnimation.reset();
-    _showHideAnimation.reset();
+    _dropTarget->cancelSpring();
+    _motion->stop();
     if (_tabView && _tabView->delegate() == this) {
         _tabView->setDelegate(nullptr);
     }
@@ -62,18 +72,6 @@ void TavTabBarControl::setTabView(KivTabView* tabView) {
     _tabView = tabView;
     if (_tabView) {
         _tabView->setDelegate(this);
-    }
-}
-
-void TavTabBarControl::awakeFromNib() {
-    if (!_tabView) {
-        return;
-    }
-    for (int i = 0; i < _tabView->numberOfTabViewItems(); ++i) {
-        KivTabViewItem* item = _tabView->tabViewItemAtIndex(i);
-        if (!cellForItem(item)) {
-            addTabViewItem(*item);
-        }
     }
 }
 
@@ -164,7 +162,7 @@ void TavTabBarControl::setOrientation(int orientation) {
 }
 
 bool TavTabBarControl::isAnimating() const {
-    return _cellAnimation && _cellAnimation->isAnimating();
+    return _motion->isAnimating();
 }
 
 bool TavTabBarControl::isInMainWindow() const {
@@ -189,139 +187,28 @@ void TavTabBarControl::relayout(bool animate) {
     QMenu* menu = _controller->overflowMenu();
     _overflowPopUpButton->setVisible(menu != nullptr);
     _overflowPopUpButton->setMenu(menu);
-    _cellAnimation.reset();
 
     std::vector<QRectF> targets;
     for (std::size_t i = 0; i < _cells.size(); ++i) {
         targets.push_back(_controller->cellFrameAtIndex(static_cast<int>(i)));
     }
-    if (animate) {
-        _addTabButton->setVisible(_showAddTabButton);
-        _cellAnimation =
-            std::make_unique<KivAnimation>(kCellAnimationDuration, KivAnimation::Curve::EaseInOut);
-        _cellAnimation->start([this, targets](double progress) { animateCells(progress, targets); },
-                              [this, targets] { finishCellAnimation(targets); });
-        animateCells(_cellAnimation->currentProgress(), targets);
-        return;
-    }
-    const std::optional<QPointF> mouse = mousePosition();
-    for (std::size_t i = 0; i < _cells.size(); ++i) {
-        _cells[i]->setFrame(targets[i]);
-        if (!_cells[i]->isInOverflowMenu()) {
-            trackMouse(*_cells[i], mouse);
-        }
-    }
-    _addTabButton->setGeometry(_controller->addButtonRect().toRect());
-    _addTabButton->setVisible(_showAddTabButton);
-    QWidget::update();
-}
-
-void TavTabBarControl::animateCells(double progress, const std::vector<QRectF>& targets) {
-    const std::optional<QPointF> mouse = mousePosition();
-    const bool vertical = _orientation == kVertical;
-    for (std::size_t i = 0; i < _cells.size() && i < targets.size(); ++i) {
-        TavTabBarCell& cell = *_cells[i];
-        QRectF frame = cell.frame();
-        const QRectF& target = targets[i];
-        // Each tick closes that share of the distance left.
-        if (vertical) {
-            frame.moveTop(frame.y() + (target.y() - frame.y()) * progress);
-            frame.setHeight(frame.height() + (target.height() - frame.height()) * progress);
-        } else {
-            frame.moveLeft(frame.x() + (target.x() - frame.x()) * progress);
-            frame.setWidth(frame.width() + (target.width() - frame.width()) * progress);
-        }
-        cell.setFrame(frame);
-        trackMouse(cell, mouse);
-    }
-    if (_showAddTabButton) {
-        const double x = _addTabButton->x();
-        placeAddTabButton(x + (_controller->addButtonRect().x() - x) * progress);
-    }
-    QWidget::update();
-}
-
-void TavTabBarControl::finishCellAnimation(const std::vector<QRectF>& targets) {
-    const std::optional<QPointF> mouse = mousePosition();
-    const bool vertical = _orientation == kVertical;
-    for (std::size_t i = 0; i < _cells.size() && i < targets.size(); ++i) {
-        TavTabBarCell& cell = *_cells[i];
-        QRectF frame = cell.frame();
-        if (vertical) {
-            frame.moveTop(targets[i].y());
-            frame.setHeight(targets[i].height());
-        } else {
-            frame.moveLeft(targets[i].x());
-            frame.setWidth(targets[i].width());
-        }
-        cell.setFrame(frame);
-        if (!cell.isInOverflowMenu()) {
-            trackMouse(cell, mouse);
-        }
-    }
-    if (_showAddTabButton) {
-        placeAddTabButton(_controller->addButtonRect().x());
-    }
-    QWidget::update();
-}
-
-void TavTabBarControl::placeAddTabButton(double x) {
-    _addTabButton->move(static_cast<int>(x), _addTabButton->y());
-}
-
-std::optional<QPointF> TavTabBarControl::mousePosition() const {
-    if (!underMouse()) {
-        return std::nullopt;
-    }
-    return QPointF(mapFromGlobal(QCursor::pos()));
-}
-
-void TavTabBarControl::trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse) {
-    cell.setHighlighted(mouse && cell.frame().contains(*mouse));
-    cell.setCloseButtonOver(mouse && cell.hasCloseButton() && !cell.isCloseButtonSuppressed() &&
-                            cell.closeButtonRectForFrame(cell.frame()).contains(*mouse));
+    _motion->moveCells(targets, animate);
 }
 
 void TavTabBarControl::hideTabBar(bool hide) {
-    if (!_awakenedFromNib || hide == _isHidden) {
-        return;
-    }
-    _isHidden = hide;
-    for (const auto& cell : _cells) {
-        if (cell->indicator()) {
-            cell->indicator()->stopAnimation();
-        }
-    }
-    if (hide) {
-        _overflowPopUpButton->hide();
-        _addTabButton->hide();
-    }
-    const int from = height();
-    const int to = static_cast<int>(_style->tabCellHeight()) - (hide ? kCollapse : 0);
-    _showHideAnimation =
-        std::make_unique<KivAnimation>(kCollapseDuration, KivAnimation::Curve::Linear);
-    _showHideAnimation->start([this, from, to](double progress) {
-        setBarHeight(from + static_cast<int>(std::lround((to - from) * progress)));
-    });
+    _motion->hide(hide);
 }
 
-void TavTabBarControl::setBarHeight(int height) {
-    setFixedHeight(height);
-    QWidget::update();
+bool TavTabBarControl::isTabBarHidden() const {
+    return _motion->isHidden();
 }
 
-void TavTabBarControl::windowDidUpdate() {
-    if (_hideForSingleTab && _cells.size() <= 1 && !_awakenedFromNib) {
-        setBarHeight(static_cast<int>(_style->tabCellHeight()) - kCollapse);
-        _isHidden = true;
-        _overflowPopUpButton->hide();
-        _addTabButton->hide();
-        if (_delegate && _tabView) {
-            _delegate->tabViewTabBarDidHide(*_tabView, *this);
-        }
-    }
-    _awakenedFromNib = true;
-    QWidget::update();
+double TavTabBarControl::springDelay() const {
+    return _dropTarget->springDelay();
+}
+
+void TavTabBarControl::setSpringDelay(double seconds) {
+    _dropTarget->setSpringDelay(seconds);
 }
 
 void TavTabBarControl::positionOverflowMenu() {
@@ -337,126 +224,32 @@ void TavTabBarControl::positionOverflowMenu() {
     }
 }
 
-void TavTabBarControl::addTabViewItem(KivTabViewItem& item) {
-    auto cell = std::make_unique<TavTabBarCell>(*this);
-    // A new tab grows in from the end of the row.
-    QRectF frame = genericCellRect();
-    if (!_cells.empty()) {
-        const QRectF& last = _cells.back()->frame();
-        if (_orientation == kVertical) {
-            frame.moveTop(last.y() + last.height());
-            frame.setHeight(0);
-        } else {
-            frame.moveLeft(last.x() + last.width());
-            frame.setWidth(30.0);
-        }
-    } else {
-        frame = QRectF();
-    }
-    cell->setRepresentedObject(&item);
-    cell->setFrame(frame);
-    cell->setCount(item.objectCount());
-    cell->setCountColor(item.countColor());
-    _cells.push_back(std::move(cell));
-    // Setting the title relayouts once the cell is counted.
-    _cells.back()->setStringValue(item.label());
-}
-
 void TavTabBarControl::removeTabForCell(TavTabBarCell& cell) {
-    if (_mouseDownCell == &cell) {
-        _mouseDownCell = nullptr;
-    }
-    const auto found = std::find_if(_cells.begin(), _cells.end(),
-                                    [&cell](const auto& each) { return each.get() == &cell; });
-    if (found == _cells.end()) {
+    _mouse->forgetCell(cell);
+    if (!_cells.take(cell)) {
         return;
     }
-    _cells.erase(found);
     relayout();
 }
 
 void TavTabBarControl::insertCell(int index, std::unique_ptr<TavTabBarCell> cell) {
-    index = std::clamp(index, 0, static_cast<int>(_cells.size()));
-    _cells.insert(_cells.begin() + index, std::move(cell));
+    _cells.insert(index, std::move(cell));
 }
 
 std::unique_ptr<TavTabBarCell> TavTabBarControl::takeCell(TavTabBarCell& cell) {
-    if (_mouseDownCell == &cell) {
-        _mouseDownCell = nullptr;
-    }
-    const int index = indexOfCell(&cell);
-    if (index < 0) {
-        return nullptr;
-    }
-    auto taken = std::move(_cells[static_cast<size_t>(index)]);
-    _cells.erase(_cells.begin() + index);
-    return taken;
-}
-
-int TavTabBarControl::indexOfCell(const TavTabBarCell* cell) const {
-    for (size_t i = 0; i < _cells.size(); ++i) {
-        if (_cells[i].get() == cell) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-std::vector<KivTabViewItem*> TavTabBarControl::representedTabViewItems() const {
-    std::vector<KivTabViewItem*> items;
-    for (const auto& cell : _cells) {
-        if (cell->representedObject()) {
-            items.push_back(cell->representedObject());
-        }
-    }
-    return items;
+    _mouse->forgetCell(cell);
+    return _cells.take(cell);
 }
 
 TavTabBarCell* TavTabBarControl::cellForPoint(const QPointF& point, QRectF* frame) const {
     if (_orientation == kHorizontal && !genericCellRect().contains(point)) {
         return nullptr;
     }
-    for (const auto& cell : _cells) {
-        if (cell->frame().contains(point)) {
-            if (frame) {
-                *frame = cell->frame();
-            }
-            return cell.get();
-        }
+    TavTabBarCell* cell = _cells.cellAt(point);
+    if (cell && frame) {
+        *frame = cell->frame();
     }
-    return nullptr;
-}
-
-TavTabBarCell* TavTabBarControl::cellForItem(const KivTabViewItem* item) const {
-    if (!item) {
-        return nullptr;
-    }
-    const auto found = std::find_if(_cells.begin(), _cells.end(), [item](const auto& cell) {
-        return cell->representedObject() == item;
-    });
-    return found == _cells.end() ? nullptr : found->get();
-}
-
-TavTabBarCell* TavTabBarControl::lastVisibleTab() const {
-    const auto overflow = std::find_if(_cells.begin(), _cells.end(),
-                                       [](const auto& cell) { return cell->isInOverflowMenu(); });
-    if (overflow == _cells.begin()) {
-        return nullptr;
-    }
-    return std::prev(overflow)->get();
-}
-
-int TavTabBarControl::numberOfVisibleTabs() const {
-    int count = 0;
-    for (const auto& cell : _cells) {
-        if (cell->isInOverflowMenu()) {
-            break;
-        }
-        if (!cell->isPlaceholder()) {
-            ++count;
-        }
-    }
-    return count;
+    return cell;
 }
 
 double TavTabBarControl::availableCellWidth() const {
@@ -467,76 +260,6 @@ QRectF TavTabBarControl::genericCellRect() const {
     return {_style->leftMarginForTabBarControl(), 0, availableCellWidth(), _style->tabCellHeight()};
 }
 
-void TavTabBarControl::tabClick(TavTabBarCell& cell) {
-    if (_tabView && cell.representedObject()) {
-        _tabView->selectTabViewItem(*cell.representedObject());
-    }
-}
-
-void TavTabBarControl::closeTabClick(TavTabBarCell& cell) {
-    if (_cells.size() == 1 && !_canCloseOnlyTab) {
-        return;
-    }
-    KivTabViewItem* item = cell.representedObject();
-    if (!_tabView || !item) {
-        return;
-    }
-    if (_delegate && !_delegate->tabViewShouldCloseTabViewItem(*_tabView, *item)) {
-        cell.setCloseButtonPressed(false);
-        QWidget::update();
-        return;
-    }
-    std::unique_ptr<QWidget> view = _tabView->removeTabViewItem(*item);
-    // A view the delegate took back when told of the close stays with it.
-    if (view && view->parentWidget()) {
-        view.release();
-    }
-}
-
-void TavTabBarControl::closeOtherTabs(TavTabBarCell& kept) {
-    kept.setCloseButtonPressed(false);
-    std::vector<KivTabViewItem*> others;
-    for (const auto& cell : _cells) {
-        if (cell.get() != &kept && cell->representedObject()) {
-            others.push_back(cell->representedObject());
-        }
-    }
-    // Each close deletes its cell, so each is found afresh.
-    for (KivTabViewItem* item : others) {
-        if (TavTabBarCell* cell = cellForItem(item)) {
-            closeTabClick(*cell);
-        }
-    }
-    QWidget::update();
-}
-
-QMenu* TavTabBarControl::menuForPoint(const QPointF& point) const {
-    TavTabBarCell* cell = cellForPoint(point);
-    if (!_delegate || !_tabView || !cell || !cell->representedObject()) {
-        return nullptr;
-    }
-    return _delegate->tabViewMenuForTabViewItem(*_tabView, *cell->representedObject());
-}
-
-void TavTabBarControl::overflowMenuAction(KivTabViewItem* item) {
-    if (_tabView && item && _tabView->indexOfTabViewItem(item) >= 0) {
-        _tabView->selectTabViewItem(*item);
-    }
-}
-
-void TavTabBarControl::validateOverflowMenu(QMenu& menu) {
-    const KivTabViewItem* selected = _tabView ? _tabView->selectedTabViewItem() : nullptr;
-    for (QAction* action : menu.actions()) {
-        auto* item = static_cast<KivTabViewItem*>(action->data().value<void*>());
-        if (!item) {
-            continue;
-        }
-        action->setChecked(item == selected);
-        action->setEnabled(!_delegate || !_tabView ||
-                           _delegate->tabViewValidateOverflowMenuItem(*_tabView, *action, *item));
-    }
-}
-
 bool TavTabBarControl::tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
     return !_delegate || _delegate->tabViewShouldSelectTabViewItem(tabView, item);
 }
@@ -544,72 +267,6 @@ bool TavTabBarControl::tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTa
 void TavTabBarControl::tabViewWillSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) {
     if (_delegate) {
         _delegate->tabViewWillSelectTabViewItem(tabView, item);
-    }
-}
-
-void TavTabBarControl::tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) {
-    // The cell is looked up by its item: while an item is being removed the
-    // tab view's indexes are already shifted and the cells' are not.
-    if (TavTabBarCell* cell = cellForItem(item)) {
-        if (_alwaysShowActiveTab && cell->isInOverflowMenu()) {
-            tabView.setDelegate(nullptr);
-            tabView.moveTabViewItem(*item, 0);
-            const auto found = std::find_if(_cells.begin(), _cells.end(), [cell](const auto& each) {
-                return each.get() == cell;
-            });
-            std::rotate(_cells.begin(), found, std::next(found));
-            cell->setIsInOverflowMenu(false);
-            _cells.back()->setIsInOverflowMenu(true);
-            tabView.setDelegate(this);
-            relayout();
-        } else {
-            _controller->setSelectedCell(*cell);
-            QWidget::update();
-        }
-    }
-    if (_delegate) {
-        _delegate->tabViewDidSelectTabViewItem(tabView, item);
-    }
-}
-
-void TavTabBarControl::tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) {
-    std::vector<TavTabBarCell*> gone;
-    for (const auto& cell : _cells) {
-        if (cell->representedObject() &&
-            tabView.indexOfTabViewItem(cell->representedObject()) < 0) {
-            gone.push_back(cell.get());
-        }
-    }
-    for (TavTabBarCell* cell : gone) {
-        if (_delegate) {
-            _delegate->tabViewDidCloseTabViewItem(tabView, *cell->representedObject());
-        }
-        removeTabForCell(*cell);
-    }
-    for (int i = 0; i < tabView.numberOfTabViewItems(); ++i) {
-        KivTabViewItem* item = tabView.tabViewItemAtIndex(i);
-        if (!cellForItem(item)) {
-            addTabViewItem(*item);
-        }
-    }
-    if (_delegate) {
-        _delegate->tabViewDidChangeNumberOfTabViewItems(tabView);
-    }
-}
-
-void TavTabBarControl::tabViewItemLabelDidChange(KivTabView&, KivTabViewItem& item) {
-    if (TavTabBarCell* cell = cellForItem(&item)) {
-        cell->setStringValue(item.label());
-    }
-}
-
-void TavTabBarControl::tabViewItemCountDidChange(KivTabView&, KivTabViewItem& item) {
-    if (TavTabBarCell* cell = cellForItem(&item)) {
-        cell->setCount(item.objectCount());
-        cell->setCountColor(item.countColor());
-        // The capsule widens the tab.
-        relayout();
-        update();
     }
 }
 
@@ -630,8 +287,8 @@ void TavTabBarControl::resizeEvent(QResizeEvent* event) {
 
 void TavTabBarControl::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!_awakenedFromNib) {
-        windowDidUpdate();
+    if (!_motion->hasShown()) {
+        _motion->firstShowing();
     }
 }
 
@@ -647,18 +304,7 @@ bool TavTabBarControl::event(QEvent* event) {
         TavTabDragAssistant::sharedDragAssistant().tabBarWindowActivated(*this);
     }
     if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        TavTabBarCell* cell = cellForPoint(help->pos());
-        QString tip;
-        if (cell && cell->representedObject() && _delegate && _tabView) {
-            tip = _delegate->tabViewToolTipForTabViewItem(*_tabView, *cell->representedObject());
-        }
-        if (tip.isEmpty()) {
-            QToolTip::hideText();
-            event->ignore();
-        } else {
-            QToolTip::showText(help->globalPos(), tip, this, cell->frame().toRect());
-        }
+        _actions->showToolTip(*static_cast<QHelpEvent*>(event));
         return true;
     }
     return QWidget::event(event);
@@ -669,68 +315,11 @@ void TavTabBarControl::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    const QPointF point = event->position();
-    _closeClicked = false;
-    _didDrag = false;
-    _mouseDownPoint = point;
-    _mouseDownCell = cellForPoint(point);
-    TavTabBarCell* cell = _mouseDownCell;
-    if (!cell) {
-        return;
-    }
-    const bool mayClose = _allowsBackgroundTabClosing || cell->state() != 0 ||
-                          (event->modifiers() & Qt::ControlModifier) != 0;
-    if (cell->closeButtonRectForFrame(cell->frame()).contains(point) && !_disableTabClose &&
-        !cell->isCloseButtonSuppressed() && mayClose) {
-        cell->setCloseButtonOver(false);
-        cell->setCloseButtonPressed(true);
-        _closeClicked = true;
-    } else {
-        cell->setCloseButtonPressed(false);
-        if (_selectsTabsOnMouseDown) {
-            tabClick(*cell);
-        }
-    }
-    QWidget::update();
+    _mouse->pressed(*event);
 }
 
 void TavTabBarControl::mouseMoveEvent(QMouseEvent* event) {
-    const QPointF point = event->position();
-    if (_didDrag) {
-        TavTabDragAssistant::sharedDragAssistant().mouseMovedTo(event->globalPosition());
-        return;
-    }
-    if ((event->buttons() & Qt::LeftButton) != 0 && startDragIfMoved(point)) {
-        return;
-    }
-    for (const auto& cell : _cells) {
-        if (!cell->isInOverflowMenu()) {
-            trackMouse(*cell, point);
-        }
-    }
-    // A pressed close button is down exactly while the mouse is on it.
-    if (_closeClicked && _mouseDownCell) {
-        _mouseDownCell->setCloseButtonPressed(
-            _mouseDownCell->closeButtonRectForFrame(_mouseDownCell->frame()).contains(point));
-    }
-    QWidget::update();
-}
-
-bool TavTabBarControl::startDragIfMoved(const QPointF& point) {
-    TavTabBarCell* cell = _mouseDownCell;
-    TavTabDragAssistant& assistant = TavTabDragAssistant::sharedDragAssistant();
-    const QPointF moved = point - _mouseDownPoint;
-    if (!cell || _closeClicked || !cell->representedObject() || !_delegate || !_tabView ||
-        assistant.isDragging() || std::hypot(moved.x(), moved.y()) < kDragThreshold ||
-        !_delegate->tabViewShouldDragTabViewItem(*_tabView, *cell->representedObject(), *this)) {
-        return false;
-    }
-    trackMouse(*cell, std::nullopt);
-    assistant.startDraggingCell(*cell, *this, _mouseDownPoint);
-    _didDrag = assistant.isDragging();
-    // The press's implicit grab brings every move and the release here.
-    assistant.mouseMovedTo(mapToGlobal(point));
-    return _didDrag;
+    _mouse->moved(*event);
 }
 
 void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
@@ -738,40 +327,7 @@ void TavTabBarControl::mouseReleaseEvent(QMouseEvent* event) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
-    if (_didDrag) {
-        // The drop, not a click: the bar may close with its window on it.
-        _didDrag = false;
-        _mouseDownCell = nullptr;
-        _closeClicked = false;
-        TavTabDragAssistant::sharedDragAssistant().mouseReleasedAt(event->globalPosition());
-        return;
-    }
-    const QPointF point = event->position();
-    TavTabBarCell* up = cellForPoint(point);
-    TavTabBarCell* down = _mouseDownCell;
-    _mouseDownCell = nullptr;
-    if (up && down) {
-        const bool inDownClose = down->closeButtonRectForFrame(down->frame()).contains(point);
-        if (inDownClose && !_disableTabClose && !up->isCloseButtonSuppressed() &&
-            down->closeButtonPressed()) {
-            _closeClicked = false;
-            if ((event->modifiers() & Qt::AltModifier) != 0) {
-                closeOtherTabs(*up);
-                return;
-            }
-            // Closing may delete the cell.
-            closeTabClick(*up);
-            return;
-        }
-        down->setCloseButtonPressed(false);
-        if (down->frame().contains(point) &&
-            !(inDownClose && _allowsBackgroundTabClosing && !_disableTabClose) &&
-            !_selectsTabsOnMouseDown) {
-            tabClick(*up);
-        }
-    }
-    _closeClicked = false;
-    QWidget::update();
+    _mouse->released(*event);
 }
 
 void TavTabBarControl::contextMenuEvent(QContextMenuEvent* event) {
@@ -784,9 +340,26 @@ void TavTabBarControl::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TavTabBarControl::leaveEvent(QEvent* event) {
-    for (const auto& cell : _cells) {
-        trackMouse(*cell, std::nullopt);
+    for (const auto& cell : _cells.all()) {
+        cell->trackMouse(std::nullopt);
     }
     QWidget::update();
     QWidget::leaveEvent(event);
+}
+
+void TavTabBarControl::dragEnterEvent(QDragEnterEvent* event) {
+    _dropTarget->dragEntered(*event);
+}
+
+void TavTabBarControl::dragMoveEvent(QDragMoveEvent* event) {
+    _dropTarget->dragMoved(*event);
+}
+
+void TavTabBarControl::dragLeaveEvent(QDragLeaveEvent* event) {
+    _dropTarget->dragLeft();
+    QWidget::dragLeaveEvent(event);
+}
+
+void TavTabBarControl::dropEvent(QDropEvent* event) {
+    _dropTarget->dropped(*event);
 }

@@ -2,7 +2,9 @@
 
 #include "KivUI/tabview/KivTabView.h"
 #include "KivUI/tabview/KivTabViewDelegate.h"
-#include "foundation/Scheduler.h"
+#include "tabbar/TavTabBarActions.h"
+#include "tabbar/TavTabBarCells.h"
+#include "tabbar/TavTabBarItemSync.h"
 
 #include <QPointer>
 #include <QRectF>
@@ -12,15 +14,16 @@
 #include <optional>
 #include <vector>
 
-class KivAnimation;
 class KivTabViewItem;
 class QMenu;
-class QMimeData;
 class TavOverflowPopUpButton;
 class TavRolloverButton;
 class TavTabBarCell;
 class TavTabBarController;
 class TavTabBarControlDelegate;
+class TavTabBarDropTarget;
+class TavTabBarMotion;
+class TavTabBarMouse;
 class TavTabStyle;
 
 // A strip of tabs that fronts a tab view: one cell per item, a select on
@@ -28,10 +31,11 @@ class TavTabStyle;
 // an optional add-tab button, and a collapse to one point while the tab view
 // has a single tab. The tab view is the model; the bar is its delegate and
 // relays its calls to its own delegate. Sizes and drawing come from the
-// style, layout from the controller. GUI thread only.
+// style, layout from the controller, movement from the motion, clicks from
+// the mouse and drops from the drop target. GUI thread only.
 class TavTabBarControl final : public QWidget, public KivTabViewDelegate {
 public:
-    using Cells = std::vector<std::unique_ptr<TavTabBarCell>>;
+    using Cells = TavTabBarCells::List;
     static constexpr int kHorizontal = 0;
     static constexpr int kVertical = 1;
     // A collapsed bar keeps one point of its height.
@@ -53,7 +57,11 @@ public:
     TavTabBarControlDelegate* delegate() const { return _delegate; }
     // Adds a cell for every item of the tab view that has none yet: a bar
     // set on a tab view that already holds items shows them from here on.
-    void awakeFromNib();
+    void awakeFromNib() {
+        if (_tabView) {
+            _itemSync->addMissingItems(*_tabView);
+        }
+    }
 
     TavTabStyle& style() const { return *_style; }
     void setStyle(std::unique_ptr<TavTabStyle> style);
@@ -94,14 +102,14 @@ public:
     // kHorizontal or kVertical: the cells run along the bar's width or down
     // its height. The bar's size stays the owner's to set.
     void setOrientation(int orientation);
-    double springDelay() const { return _springDelay; }
-    void setSpringDelay(double seconds) { _springDelay = seconds; }
+    double springDelay() const;
+    void setSpringDelay(double seconds);
 
-    const Cells& cells() const { return _cells; }
+    const Cells& cells() const { return _cells.all(); }
     TavOverflowPopUpButton* overflowPopUpButton() const { return _overflowPopUpButton; }
     TavRolloverButton* addTabButton() const { return _addTabButton; }
     TavTabBarController& controller() const { return *_controller; }
-    bool isTabBarHidden() const { return _isHidden; }
+    bool isTabBarHidden() const;
     bool isAnimating() const;
     // The window is the active one: lines and titles at full strength.
     bool isInMainWindow() const;
@@ -114,44 +122,54 @@ public:
     // Collapses to one point or expands, always in a short animation; not
     // before the first showing.
     void hideTabBar(bool hide);
-    void addTabViewItem(KivTabViewItem& item);
+    void addTabViewItem(KivTabViewItem& item) { _itemSync->addItem(item); }
     void removeTabForCell(TavTabBarCell& cell);
     // For the drag assistant: placeholders and the dragged cell move in and
     // out of the row without touching the tab view.
     void insertCell(int index, std::unique_ptr<TavTabBarCell> cell);
     std::unique_ptr<TavTabBarCell> takeCell(TavTabBarCell& cell);
-    int indexOfCell(const TavTabBarCell* cell) const;
-    std::vector<KivTabViewItem*> representedTabViewItems() const;
+    int indexOfCell(const TavTabBarCell* cell) const { return _cells.indexOf(cell); }
+    std::vector<KivTabViewItem*> representedTabViewItems() const {
+        return _cells.representedTabViewItems();
+    }
     // Null when no cell holds the point; `frame` then stays untouched.
     TavTabBarCell* cellForPoint(const QPointF& point, QRectF* frame = nullptr) const;
-    TavTabBarCell* cellForItem(const KivTabViewItem* item) const;
-    // The cell before the first overflowing one, else the last; null when
-    // there are no cells or the first overflows.
-    TavTabBarCell* lastVisibleTab() const;
-    int numberOfVisibleTabs() const;
+    TavTabBarCell* cellForItem(const KivTabViewItem* item) const {
+        return _cells.cellForItem(item);
+    }
+    TavTabBarCell* lastVisibleTab() const { return _cells.lastVisibleTab(); }
+    int numberOfVisibleTabs() const { return _cells.numberOfVisibleTabs(); }
     double availableCellWidth() const;
     QRectF genericCellRect() const;
 
     // Actions.
-    void tabClick(TavTabBarCell& cell);
-    void closeTabClick(TavTabBarCell& cell);
+    void tabClick(TavTabBarCell& cell) { _actions->tabClick(cell); }
+    void closeTabClick(TavTabBarCell& cell) { _actions->closeTabClick(cell); }
     // A close button released with Alt: every tab but this one closes.
-    void closeOtherTabs(TavTabBarCell& kept);
-    void overflowMenuAction(KivTabViewItem* item);
+    void closeOtherTabs(TavTabBarCell& kept) { _actions->closeOtherTabs(kept); }
+    void overflowMenuAction(KivTabViewItem* item) { _actions->overflowMenuAction(item); }
     // Checks the selected item and asks the delegate to enable each.
-    void validateOverflowMenu(QMenu& menu);
+    void validateOverflowMenu(QMenu& menu) { _actions->validateOverflowMenu(menu); }
     // The delegate's menu for the tab under the point; null without a tab
     // there or without an answer.
-    QMenu* menuForPoint(const QPointF& point) const;
+    QMenu* menuForPoint(const QPointF& point) const { return _actions->menuForPoint(point); }
 
     // The tab view's calls.
     bool tabViewShouldSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
     void tabViewWillSelectTabViewItem(KivTabView& tabView, KivTabViewItem& item) override;
-    void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override;
-    void tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) override;
-    void tabViewItemLabelDidChange(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewDidSelectTabViewItem(KivTabView& tabView, KivTabViewItem* item) override {
+        _itemSync->itemSelected(tabView, item);
+    }
+    void tabViewDidChangeNumberOfTabViewItems(KivTabView& tabView) override {
+        _itemSync->numberOfItemsChanged(tabView);
+    }
+    void tabViewItemLabelDidChange(KivTabView&, KivTabViewItem& item) override {
+        _itemSync->labelChanged(item);
+    }
     // The cell shows the item's count in the item's colour.
-    void tabViewItemCountDidChange(KivTabView& tabView, KivTabViewItem& item) override;
+    void tabViewItemCountDidChange(KivTabView&, KivTabViewItem& item) override {
+        _itemSync->countChanged(item);
+    }
 
     QSize sizeHint() const override;
 
@@ -172,27 +190,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // Collapses a single tab's bar at the first showing, without animation.
-    void windowDidUpdate();
-    void setBarHeight(int height);
     void positionOverflowMenu();
-    void placeAddTabButton(double x);
-    void animateCells(double progress, const std::vector<QRectF>& targets);
-    void finishCellAnimation(const std::vector<QRectF>& targets);
-    // Highlight and close-button hover follow the mouse.
-    void trackMouse(TavTabBarCell& cell, const std::optional<QPointF>& mouse);
-    // Hands the press to the drag assistant once it has moved far enough on
-    // a tab the delegate lets go; true when it did.
-    bool startDragIfMoved(const QPointF& point);
-    std::optional<QPointF> mousePosition() const;
-    // A drag of a type the delegate allows.
-    bool acceptsDrag(const QMimeData& mime) const;
-    // Arms the spring for the tab under the drag; false off the tabs.
-    bool springOver(const QPointF& point);
-    void fireSpring();
-    void cancelSpring();
 
-    Cells _cells;
+    TavTabBarCells _cells;
     QPointer<KivTabView> _tabView;
     TavOverflowPopUpButton* _overflowPopUpButton;
     TavRolloverButton* _addTabButton;
@@ -208,27 +208,15 @@ private:
     bool _alwaysShowActiveTab = false;
     int _orientation = kHorizontal;
     bool _automaticallyAnimates = false;
-    std::unique_ptr<KivAnimation> _cellAnimation;
     int _tearOffStyle = 0;
     bool _allowsBackgroundTabClosing = true;
     bool _selectsTabsOnMouseDown = false;
     int _cellMinWidth = 100;
     int _cellMaxWidth = 280;
     int _cellOptimumWidth = 130;
-    bool _isHidden = false;
-    bool _awakenedFromNib = false;
-    std::unique_ptr<KivAnimation> _showHideAnimation;
-    // The cell a press began in, where, and whether it pressed its close
-    // button.
-    TavTabBarCell* _mouseDownCell = nullptr;
-    QPointF _mouseDownPoint;
-    bool _closeClicked = false;
-    // The press became a tab drag: the mouse goes to the drag assistant
-    // until the release.
-    bool _didDrag = false;
-    double _springDelay = kDefaultSpringDelay;
-    std::optional<Scheduler::TimerId> _springTimer;
-    // The item the armed spring will select, and where the drag is.
-    KivTabViewItem* _tabViewItemWithSpring = nullptr;
-    QPointF _springPoint;
+    std::unique_ptr<TavTabBarMotion> _motion;
+    std::unique_ptr<TavTabBarMouse> _mouse;
+    std::unique_ptr<TavTabBarDropTarget> _dropTarget;
+    std::unique_ptr<TavTabBarItemSync> _itemSync;
+    std::unique_ptr<TavTabBarActions> _actions;
 };

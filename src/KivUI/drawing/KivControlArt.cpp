@@ -1,4 +1,4 @@
-#include "KivUI/drawing/KivImageArt.h"
+#include "KivUI/drawing/KivControlArt.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -47,14 +47,14 @@ void triangle(QPainter& p, const QPointF& centre, qreal width, bool up, const QC
 
 } // namespace
 
-void KivImageArt::button(QPainter& p, const QSizeF& size, Piece piece, bool small, bool pressed) {
+void KivControlArt::button(QPainter& p, const QSizeF& size, Piece piece, bool small, bool pressed) {
     const qreal cap = small ? 7 : 8;
     const QSizeF full = threePartFull(size.height(), cap, cap);
     drawWindow(p, size, full, {threePartOrigin(piece, cap), 0},
                [&](const QRectF& rect) { bezel(p, rect, pressed); });
 }
 
-void KivImageArt::popUp(QPainter& p, const QSizeF& size, Piece piece, bool small, bool pullDown) {
+void KivControlArt::popUp(QPainter& p, const QSizeF& size, Piece piece, bool small, bool pullDown) {
     const qreal left = small ? 7 : 8;
     const qreal right = small ? 18 : 22;
     const QSizeF full = threePartFull(size.height(), left, right);
@@ -78,7 +78,7 @@ void KivImageArt::popUp(QPainter& p, const QSizeF& size, Piece piece, bool small
     });
 }
 
-void KivImageArt::checkbox(QPainter& p, const QSizeF& size, Qt::CheckState state, bool pressed) {
+void KivControlArt::checkbox(QPainter& p, const QSizeF& size, Qt::CheckState state, bool pressed) {
     const QRectF box = QRectF(QPointF(), size).adjusted(1.5, 1.5, -1.5, -2.5);
     const qreal shade = pressed ? 0.78 : 1.0;
     p.setBrush(Qt::NoBrush);
@@ -111,7 +111,7 @@ void KivImageArt::checkbox(QPainter& p, const QSizeF& size, Qt::CheckState state
     }
 }
 
-void KivImageArt::well(QPainter& p, const QSizeF& size, Grid piece) {
+void KivControlArt::well(QPainter& p, const QSizeF& size, Grid piece) {
     constexpr qreal corner = 6;
     const QSizeF full(2 * corner + 1, 2 * corner + 1);
     drawWindow(p, size, full, gridOrigin(piece, corner), [&](const QRectF& rect) {

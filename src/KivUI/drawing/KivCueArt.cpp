@@ -1,5 +1,6 @@
+#include "KivUI/drawing/KivCueArt.h"
+
 #include "KivUI/drawing/KivColors.h"
-#include "KivUI/drawing/KivImageArt.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -25,7 +26,7 @@ void roundBezel(QPainter& p, const QRectF& rect) {
 
 } // namespace
 
-void KivImageArt::cueButton(QPainter& p, const QSizeF& size, bool stop) {
+void KivCueArt::cueButton(QPainter& p, const QSizeF& size, bool stop) {
     const QRectF rect(QPointF(), size);
     roundBezel(p, rect);
     const QPointF c = rect.adjusted(1, 0.5, -1, -1.5).center();
@@ -45,7 +46,7 @@ void KivImageArt::cueButton(QPainter& p, const QSizeF& size, bool stop) {
     }
 }
 
-void KivImageArt::cueIcon(QPainter& p, const QSizeF& size, CueIcon icon) {
+void KivCueArt::cueIcon(QPainter& p, const QSizeF& size, CueIcon icon) {
     const QRectF rect = QRectF(QPointF(), size).adjusted(2, 2, -2, -2);
     const QPointF c = rect.center();
     QPen pen(grey(0.92, 0.9), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
@@ -110,7 +111,7 @@ void KivImageArt::cueIcon(QPainter& p, const QSizeF& size, CueIcon icon) {
     }
 }
 
-void KivImageArt::statusRunning(QPainter& p, const QSizeF& size) {
+void KivCueArt::statusRunning(QPainter& p, const QSizeF& size) {
     const QRectF rect = QRectF(QPointF(), size).adjusted(2, 2, -2, -2);
     QPainterPath play;
     play.moveTo(rect.left() + 1, rect.top());
@@ -122,7 +123,7 @@ void KivImageArt::statusRunning(QPainter& p, const QSizeF& size) {
     p.drawPath(play);
 }
 
-void KivImageArt::statusPaused(QPainter& p, const QSizeF& size) {
+void KivCueArt::statusPaused(QPainter& p, const QSizeF& size) {
     const QRectF rect = QRectF(QPointF(), size).adjusted(2.5, 2, -2.5, -2);
     const qreal bar = rect.width() * 0.36;
     p.setPen(Qt::NoPen);
@@ -131,7 +132,7 @@ void KivImageArt::statusPaused(QPainter& p, const QSizeF& size) {
     p.drawRoundedRect(QRectF(rect.right() - bar, rect.top(), bar, rect.height()), 1, 1);
 }
 
-void KivImageArt::statusSpinner(QPainter& p, const QSizeF& size) {
+void KivCueArt::statusSpinner(QPainter& p, const QSizeF& size) {
     // Twelve 30 x 30 frames in a vertical strip, each turned one step on.
     const qreal frame = size.width();
     const int frames = static_cast<int>(size.height() / frame);
@@ -156,7 +157,7 @@ QPen markPen(qreal width) {
 
 } // namespace
 
-void KivImageArt::statusBroken(QPainter& p, const QSizeF& size) {
+void KivCueArt::statusBroken(QPainter& p, const QSizeF& size) {
     const QRectF rect = QRectF(QPointF(), size).adjusted(0.5, 1, -0.5, -0.5);
     QPainterPath triangle;
     triangle.moveTo(rect.center().x(), rect.top());
@@ -175,7 +176,7 @@ void KivImageArt::statusBroken(QPainter& p, const QSizeF& size) {
     p.drawEllipse(QPointF(x, rect.top() + rect.height() * 0.83), 1.2, 1.2);
 }
 
-void KivImageArt::statusMissing(QPainter& p, const QSizeF& size) {
+void KivCueArt::statusMissing(QPainter& p, const QSizeF& size) {
     const QRectF rect = QRectF(QPointF(), size).adjusted(0.5, 0.5, -0.5, -0.5);
     const QPointF c = rect.center();
     const qreal r = rect.width() / 2;

@@ -1,4 +1,4 @@
-#include "KivUI/drawing/KivImageArt.h"
+#include "KivUI/drawing/KivTabArt.h"
 
 #include <QPainterPath>
 
@@ -16,7 +16,7 @@ void cross(QPainter& p, const QPointF& c, qreal half, const QColor& colour) {
 
 } // namespace
 
-void KivImageArt::tabClose(QPainter& p, const QSizeF& size, bool dirty, ButtonLook look) {
+void KivTabArt::tabClose(QPainter& p, const QSizeF& size, bool dirty, ButtonLook look) {
     const QRectF rect(QPointF(), size);
     const QPointF c = rect.center();
     const qreal radius = size.width() / 2 - 0.5;
@@ -34,7 +34,7 @@ void KivImageArt::tabClose(QPainter& p, const QSizeF& size, bool dirty, ButtonLo
     cross(p, c, radius * 0.4, look == ButtonLook::Normal ? grey(0.66) : grey(0.12));
 }
 
-void KivImageArt::tabNew(QPainter& p, const QSizeF& size, ButtonLook look) {
+void KivTabArt::tabNew(QPainter& p, const QSizeF& size, ButtonLook look) {
     const QPointF c = QRectF(QPointF(), size).center();
     const qreal arm = size.width() * 0.3;
     const qreal white = look == ButtonLook::Pressed    ? 0.5
@@ -48,7 +48,7 @@ void KivImageArt::tabNew(QPainter& p, const QSizeF& size, ButtonLook look) {
     p.drawLine(c + QPointF(0, -arm), c + QPointF(0, arm));
 }
 
-void KivImageArt::overflow(QPainter& p, const QSizeF& size, bool pressed) {
+void KivTabArt::overflow(QPainter& p, const QSizeF& size, bool pressed) {
     const QPointF c = QRectF(QPointF(), size).center();
     p.setPen(QPen(grey(pressed ? 1.0 : 0.74), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
@@ -61,7 +61,7 @@ void KivImageArt::overflow(QPainter& p, const QSizeF& size, bool pressed) {
     }
 }
 
-void KivImageArt::progressIndicator(QPainter& p, const QSizeF& size) {
+void KivTabArt::progressIndicator(QPainter& p, const QSizeF& size) {
     const QPointF c = QRectF(QPointF(), size).center();
     const qreal outer = size.width() / 2 - 1;
     constexpr int spokes = 12;

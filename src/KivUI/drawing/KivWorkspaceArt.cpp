@@ -1,4 +1,4 @@
-#include "KivUI/drawing/KivImageArt.h"
+#include "KivUI/drawing/KivWorkspaceArt.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -26,7 +26,7 @@ QColor glyph(bool highlighted) {
 
 } // namespace
 
-void KivImageArt::bottomPattern(QPainter& p, const QSizeF& size) {
+void KivWorkspaceArt::bottomPattern(QPainter& p, const QSizeF& size) {
     const QRectF rect(QPointF(), size);
     QLinearGradient fill(rect.topLeft(), rect.bottomLeft());
     fill.setColorAt(0, grey(0.2));
@@ -36,7 +36,7 @@ void KivImageArt::bottomPattern(QPainter& p, const QSizeF& size) {
     p.fillRect(QRectF(0, 1, size.width(), 1), grey(1, 0.08));
 }
 
-void KivImageArt::pauseButton(QPainter& p, const QSizeF& size, bool highlighted) {
+void KivWorkspaceArt::pauseButton(QPainter& p, const QSizeF& size, bool highlighted) {
     const QRectF rect(QPointF(), size);
     squareBezel(p, rect, highlighted);
     const QPointF c = rect.adjusted(0.5, 0.5, -0.5, -1.5).center();
@@ -47,7 +47,7 @@ void KivImageArt::pauseButton(QPainter& p, const QSizeF& size, bool highlighted)
     p.drawRoundedRect(QRectF(c.x() + 1.5, c.y() - h / 2, 4, h), 1, 1);
 }
 
-void KivImageArt::duckingButton(QPainter& p, const QSizeF& size, bool highlighted) {
+void KivWorkspaceArt::duckingButton(QPainter& p, const QSizeF& size, bool highlighted) {
     const QRectF rect(QPointF(), size);
     squareBezel(p, rect, highlighted);
     const QPointF c = rect.adjusted(0.5, 0.5, -0.5, -1.5).center();

@@ -1,4 +1,4 @@
-#include "KivUI/drawing/KivImageArt.h"
+#include "KivUI/drawing/KivTrackArt.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>
@@ -40,7 +40,7 @@ void accentBar(QPainter& p, const QRectF& rect, qreal radius) {
 
 } // namespace
 
-void KivImageArt::sliderKnob(QPainter& p, const QSizeF& size) {
+void KivTrackArt::sliderKnob(QPainter& p, const QSizeF& size) {
     const QRectF body = QRectF(QPointF(), size).adjusted(0.5, 0.5, -0.5, -0.5);
     p.setPen(Qt::NoPen);
     p.setBrush(grey(0, 0.35));
@@ -59,7 +59,7 @@ void KivImageArt::sliderKnob(QPainter& p, const QSizeF& size) {
     p.drawEllipse(body.center(), body.width() * 0.18, body.width() * 0.18);
 }
 
-void KivImageArt::sliderTrack(QPainter& p, const QSizeF& size, Piece piece, bool filled,
+void KivTrackArt::sliderTrack(QPainter& p, const QSizeF& size, Piece piece, bool filled,
                               bool small) {
     const qreal cap = small ? 2 : 3;
     const QSizeF full = threePartFull(size.height(), cap, cap);
@@ -73,7 +73,7 @@ void KivImageArt::sliderTrack(QPainter& p, const QSizeF& size, Piece piece, bool
     });
 }
 
-void KivImageArt::splitterBar(QPainter& p, const QSizeF& size) {
+void KivTrackArt::splitterBar(QPainter& p, const QSizeF& size) {
     const QRectF rect(QPointF(), size);
     QLinearGradient fill(rect.topLeft(), rect.bottomLeft());
     fill.setColorAt(0, grey(0.23));
@@ -84,7 +84,7 @@ void KivImageArt::splitterBar(QPainter& p, const QSizeF& size) {
     p.fillRect(QRectF(0, size.height() - 1, size.width(), 1), grey(0.07));
 }
 
-void KivImageArt::splitterHandle(QPainter& p, const QSizeF& size) {
+void KivTrackArt::splitterHandle(QPainter& p, const QSizeF& size) {
     p.setPen(Qt::NoPen);
     const int dots = 5;
     const qreal step = size.width() / dots;
@@ -97,14 +97,14 @@ void KivImageArt::splitterHandle(QPainter& p, const QSizeF& size) {
     }
 }
 
-void KivImageArt::progressBackground(QPainter& p, const QSizeF& size, Piece piece) {
+void KivTrackArt::progressBackground(QPainter& p, const QSizeF& size, Piece piece) {
     constexpr qreal cap = 5;
     const QSizeF full = threePartFull(size.height(), cap, cap);
     drawWindow(p, size, full, {threePartOrigin(piece, cap), 0},
                [&](const QRectF& rect) { groove(p, rect.adjusted(0, 2, 0, -1), 4, 0.085); });
 }
 
-void KivImageArt::progressFill(QPainter& p, const QSizeF& size, bool paused) {
+void KivTrackArt::progressFill(QPainter& p, const QSizeF& size, bool paused) {
     const QRectF rect(QPointF(), size);
     QLinearGradient fill(rect.topLeft(), rect.bottomLeft());
     if (paused) {
