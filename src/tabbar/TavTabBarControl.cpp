@@ -288,8 +288,12 @@ void TavTabBarControl::resizeEvent(QResizeEvent* event) {
 void TavTabBarControl::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!_motion->hasShown()) {
-        _motion->firstShowing();
+        windowDidUpdate();
     }
+}
+
+void TavTabBarControl::windowDidUpdate() {
+    _motion->firstShowing();
 }
 
 void TavTabBarControl::changeEvent(QEvent* event) {

@@ -190,6 +190,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Collapses a single tab's bar at the first showing, without animation.
+    void windowDidUpdate();
     void positionOverflowMenu();
 
     TavTabBarCells _cells;
