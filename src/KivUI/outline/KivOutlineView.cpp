@@ -1,42 +1,34 @@
 #include "KivUI/outline/KivOutlineView.h"
 
-#include "KivUI/drawing/KivColors.h"
-#include "KivUI/outline/KivOutlineRowHighlightView.h"
 #include "foundation/Clock.h"
 #include "foundation/KivClock.h"
 #include "foundation/KivLog.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/Scheduler.h"
 
-#include <QAbstractScrollArea>
 #include <QEvent>
-#include <QScrollBar>
+#include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTimer>
 
-#include <algorithm>
 #include <cmath>
 
 KivOutlineView::KivOutlineView(QWidget* parent)
     : QWidget(parent)
-    , _backgroundColor(KivColors::tableRowEven())
-    , _alternatingRowColor(KivColors::tableRowOdd())
-    , _selectedColor(KivColors::outlineSelection())
-    , _selectedButNotMainColor(KivColors::outlineSelectionInactive()) {
+    , _tree(*this)
+    , _geometry(*this)
+    , _liveRows(*this)
+    , _painter(*this, _liveRows)
+    , _drag(*this, _geometry, _selection)
+    , _input(*this, _tree, _selection, _drag) {
     setFocusPolicy(Qt::StrongFocus);
-    _rowHighlightView = new KivOutlineRowHighlightView(this);
-    _rowHighlightView->hide();
-    _tweenHighlightView = new KivOutlineRowHighlightView(this);
-    _tweenHighlightView->setBetweenRows(true);
-    _tweenHighlightView->hide();
     refreshRowView();
     refreshViewSize();
 }
 
 KivOutlineView::~KivOutlineView() {
     _delegateObservation.disconnect();
-    deselectAll();
-    _rowModel.clear();
-    releaseDataModel();
+    _selection.deselectAll();
 }
 
 void KivOutlineView::setTiming(Scheduler* scheduler, const Clock* clock) {
@@ -69,41 +61,39 @@ void KivOutlineView::setDelegate(KivOutlineViewDelegate* delegate) {
 }
 
 void KivOutlineView::setBackgroundColor(const QColor& colour) {
-    _backgroundColor = colour;
+    _painter.setBackgroundColor(colour);
     update();
 }
 
 void KivOutlineView::setAlternatingRowColor(const QColor& colour) {
-    _alternatingRowColor = colour;
+    _painter.setAlternatingRowColor(colour);
     update();
 }
 
 void KivOutlineView::setDividingLineColor(const QColor& colour) {
-    _dividingLineColor = colour;
+    _painter.setDividingLineColor(colour);
     update();
 }
 
 void KivOutlineView::setSecondDividingLineColor(const QColor& colour) {
-    _secondDividingLineColor = colour;
+    _painter.setSecondDividingLineColor(colour);
     update();
 }
 
 void KivOutlineView::setSelectedColor(const QColor& colour) {
-    _selectedColor = colour;
+    _painter.setSelectedColor(colour);
     update();
 }
 
 void KivOutlineView::setSelectedButNotMainColor(const QColor& colour) {
-    _selectedButNotMainColor = colour;
+    _painter.setSelectedButNotMainColor(colour);
     update();
 }
 
 void KivOutlineView::setRowsOfSpaceAtBottom(int rows) {
-    if (rows < 0 || rows == _rowsOfSpaceAtBottom) {
-        return;
+    if (_geometry.setRowsOfSpaceAtBottom(rows)) {
+        refreshViewSize();
     }
-    _rowsOfSpaceAtBottom = rows;
-    refreshViewSize();
 }
 
 void KivOutlineView::setRowViewClass(KivOutlineRowClass rowClass) {
@@ -120,38 +110,12 @@ void KivOutlineView::refreshRowView() {
         return;
     }
     _rowView->setOutlineView(this);
-    if (QAbstractScrollArea* area = scrollArea()) {
-        area->verticalScrollBar()->setSingleStep(static_cast<int>(rowHeight()));
-    }
-}
-
-qreal KivOutlineView::rowHeight() const {
-    return _rowView ? _rowView->viewHeight() : 25.0;
-}
-
-QAbstractScrollArea* KivOutlineView::scrollArea() const {
-    QWidget* viewport = parentWidget();
-    return viewport ? qobject_cast<QAbstractScrollArea*>(viewport->parentWidget()) : nullptr;
-}
-
-void KivOutlineView::refreshViewSize() {
-    const qreal h = rowHeight();
-    const qreal rows = static_cast<qreal>(numberOfRows() + _rowsOfSpaceAtBottom);
-    QSize content = scrollArea() ? scrollArea()->viewport()->size() : QSize(width(), 0);
-    const qreal minimumWidth = _rowView ? _rowView->viewWidth() : 0;
-    resize(static_cast<int>(std::max<qreal>(content.width(), minimumWidth)),
-           static_cast<int>(std::max<qreal>(content.height(), std::ceil(rows * h))));
+    _geometry.refreshScrollStep();
 }
 
 bool KivOutlineView::event(QEvent* event) {
     if (event->type() == QEvent::ParentChange) {
-        if (_watchedParent) {
-            _watchedParent->removeEventFilter(this);
-        }
-        _watchedParent = parentWidget();
-        if (_watchedParent) {
-            _watchedParent->installEventFilter(this);
-        }
+        _geometry.followParent();
         refreshRowView();
         refreshViewSize();
     }
@@ -159,7 +123,7 @@ bool KivOutlineView::event(QEvent* event) {
 }
 
 bool KivOutlineView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == _watchedParent && event->type() == QEvent::Resize) {
+    if (_geometry.isParentResize(watched, event)) {
         refreshViewSize();
     }
     return QWidget::eventFilter(watched, event);
@@ -167,124 +131,44 @@ bool KivOutlineView::eventFilter(QObject* watched, QEvent* event) {
 
 void KivOutlineView::setDataSource(KivOutlineViewProtocol* source) {
     _dataSource = source;
-    deselectAll();
+    _selection.deselectAll();
     buildDataModel(true);
     buildRowModel();
 }
 
-void KivOutlineView::releaseDataModel() {
-    for (const Entry& entry : _dataModel) {
-        entry->cutParentLinks();
-    }
-    _dataModel.clear();
-    _initialMouseDownEntry.reset();
-}
-
 void KivOutlineView::buildDataModel(bool saveExpandedState) {
-    if (saveExpandedState) {
-        _oldItemToEntry = std::move(_itemToEntry);
-    }
-    releaseDataModel();
-    _itemToEntry.clear();
-    std::vector<Entry> model = buildChildren(nullptr, {}, saveExpandedState);
-    _dataModel = std::move(model);
-    _oldItemToEntry.clear();
-}
-
-std::vector<KivOutlineView::Entry>
-KivOutlineView::buildChildren(KivOutlineItem item,
-                              const std::vector<KivOutlineViewEntry*>& ancestors,
-                              bool saveExpandedState) {
-    std::vector<Entry> entries;
-    if (!_dataSource) {
-        return entries;
-    }
-    const int n = _dataSource->numberOfChildrenOfItem(*this, item);
-    for (int i = 0; i < n; ++i) {
-        KivOutlineItem childItem = _dataSource->child(*this, i, item);
-        auto entry = std::make_shared<KivOutlineViewEntry>(childItem, ancestors, i, i == n - 1);
-        const auto old = _oldItemToEntry.find(childItem);
-        if (saveExpandedState && old != _oldItemToEntry.end()) {
-            entry->setExpanded(old->second->expanded());
-        } else {
-            entry->setExpanded(_dataSource->isItemExpanded(*this, childItem).value_or(false));
-        }
-        if (_dataSource->isItemExpandable(*this, childItem)) {
-            std::vector<KivOutlineViewEntry*> lineage = ancestors;
-            lineage.push_back(entry.get());
-            entry->setChildren(std::make_unique<std::vector<Entry>>(
-                buildChildren(childItem, lineage, saveExpandedState)));
-        }
-        _itemToEntry[childItem] = entry;
-        entries.push_back(std::move(entry));
-    }
-    return entries;
+    _input.forgetPress();
+    _tree.build(saveExpandedState);
 }
 
 void KivOutlineView::buildRowModel() {
-    std::vector<Entry> rows;
-    std::function<void(const std::vector<Entry>&, bool)> walk = [&](const std::vector<Entry>& level,
-                                                                    bool visible) {
-        for (const Entry& entry : level) {
-            if (visible) {
-                entry->setIndex(static_cast<int>(rows.size()));
-                rows.push_back(entry);
-            } else {
-                entry->setIndex(-1);
-            }
-            if (entry->children()) {
-                walk(*entry->children(), visible && entry->expanded());
-            }
-        }
-    };
-    walk(_dataModel, true);
-    _rowModel = std::move(rows);
+    _tree.buildRows();
     refreshViewSize();
+}
+
+void KivOutlineView::rowsChanged() {
+    buildRowModel();
+    update();
 }
 
 void KivOutlineView::reloadDataAndSaveExpandedState(bool save) {
     const KivOutlineItem lastItem = selectedItem();
     const std::vector<KivOutlineItem> selected = allSelectedItems();
-    deselectAll();
+    _selection.deselectAll();
     buildDataModel(save);
     buildRowModel();
-    // The remembered items come back in row order, so the last of them is
-    // the last selected; a single selection keeps only that one.
+    // In row order, as the selection takes them back.
     std::vector<Entry> reselect;
     for (KivOutlineItem item : selected) {
         if (Entry entry = entryForVisibleItem(item)) {
             reselect.push_back(std::move(entry));
         }
     }
-    if (!_allowsMultipleSelection && reselect.size() > 1) {
-        reselect.erase(reselect.begin(), reselect.end() - 1);
-    }
-    for (const Entry& entry : reselect) {
-        entry->setSelected(true);
-        _selectedEntries.push_back(entry);
-    }
-    _lastSelectedEntry = _firstSelectedEntryOfGroup = reselect.empty() ? nullptr : reselect.back();
+    _selection.restore(std::move(reselect));
     if (selectedItem() != lastItem) {
         postSelectionDidChange();
     }
     update();
-}
-
-KivOutlineView::Entry KivOutlineView::entryForIndex(int index) const {
-    if (index < 0 || index >= numberOfRows()) {
-        return nullptr;
-    }
-    return _rowModel[static_cast<std::size_t>(index)];
-}
-
-KivOutlineView::Entry KivOutlineView::entryForItem(KivOutlineItem item) const {
-    const auto found = _itemToEntry.find(item);
-    return found == _itemToEntry.end() ? nullptr : found->second;
-}
-
-KivOutlineView::Entry KivOutlineView::entryForVisibleItem(KivOutlineItem item) const {
-    Entry entry = entryForItem(item);
-    return entry && entry->index() != -1 ? entry : nullptr;
 }
 
 int KivOutlineView::indexOfItem(KivOutlineItem item) const {
@@ -309,53 +193,27 @@ void KivOutlineView::redrawItemImmediately(KivOutlineItem item) {
     }
 }
 
+void KivOutlineView::displayEntryWithNeighbors(const Entry& entry, bool immediately) {
+    const int row = entry->index();
+    const QRect area = rectOfRow(row - 1).united(rectOfRow(row + 1));
+    if (immediately) {
+        repaint(area);
+    } else {
+        update(area);
+    }
+}
+
 void KivOutlineView::expandItem(KivOutlineItem item, bool expandChildren) {
     if (Entry entry = entryForVisibleItem(item)) {
-        expandEntry(entry, expandChildren);
-        buildRowModel();
-        update();
+        _tree.expandEntry(entry, expandChildren);
+        rowsChanged();
     }
 }
 
 void KivOutlineView::collapseItem(KivOutlineItem item, bool collapseChildren) {
     if (Entry entry = entryForVisibleItem(item)) {
-        collapseEntry(entry, collapseChildren);
-        buildRowModel();
-        update();
-    }
-}
-
-void KivOutlineView::expandEntry(const Entry& entry, bool expandChildren) {
-    if (!entry->expanded()) {
-        entry->setExpanded(true);
-        if (_dataSource) {
-            _dataSource->itemDidExpand(*this, entry->item());
-        }
-    }
-    if (expandChildren && entry->children()) {
-        // Leaves have nothing to show or hide.
-        for (const Entry& child : *entry->children()) {
-            if (child->children()) {
-                expandEntry(child, true);
-            }
-        }
-    }
-}
-
-void KivOutlineView::collapseEntry(const Entry& entry, bool collapseChildren) {
-    if (entry->expanded()) {
-        entry->setExpanded(false);
-        if (_dataSource) {
-            _dataSource->itemDidCollapse(*this, entry->item());
-        }
-    }
-    if (collapseChildren && entry->children()) {
-        // Leaves have nothing to show or hide.
-        for (const Entry& child : *entry->children()) {
-            if (child->children()) {
-                collapseEntry(child, true);
-            }
-        }
+        _tree.collapseEntry(entry, collapseChildren);
+        rowsChanged();
     }
 }
 
@@ -364,16 +222,8 @@ void KivOutlineView::expandUntilItemIsVisible(KivOutlineItem item) {
     if (!entry || entry->index() != -1) {
         return;
     }
-    for (KivOutlineViewEntry* ancestor : entry->parents()) {
-        if (!ancestor->expanded()) {
-            ancestor->setExpanded(true);
-            if (_dataSource) {
-                _dataSource->itemDidExpand(*this, ancestor->item());
-            }
-        }
-    }
-    buildRowModel();
-    update();
+    _tree.expandAncestors(*entry);
+    rowsChanged();
 }
 
 QRect KivOutlineView::rectOfItem(KivOutlineItem item) const {
@@ -384,33 +234,144 @@ QRect KivOutlineView::rectOfItem(KivOutlineItem item) const {
 bool KivOutlineView::itemIsLastChildOfAncestor(KivOutlineItem item, KivOutlineItem ancestor) const {
     const Entry entry = entryForItem(item);
     const Entry top = entryForItem(ancestor);
-    return entryIsLastChildOfAncestor(entry.get(), top.get());
+    return _tree.entryIsLastChildOfAncestor(entry.get(), top.get());
 }
 
-bool KivOutlineView::entryIsLastChildOfAncestor(const KivOutlineViewEntry* entry,
-                                                const KivOutlineViewEntry* ancestor) const {
-    if (!entry || !ancestor || entry->parents().empty()) {
-        return false;
+KivOutlineItem KivOutlineView::selectedItem() const {
+    const Entry& last = _selection.last();
+    return last ? last->item() : nullptr;
+}
+
+bool KivOutlineView::itemIsSelected(KivOutlineItem item) const {
+    const Entry entry = entryForItem(item);
+    return entry && entry->selected();
+}
+
+void KivOutlineView::selectItem(KivOutlineItem item, bool extendSelection) {
+    if (!item) {
+        selectEntries({}, false, false);
+        return;
     }
-    const KivOutlineViewEntry* reached = ancestor;
-    while (reached->expanded() && reached->children() && !reached->children()->empty()) {
-        reached = reached->children()->back().get();
+    selectItems(std::vector<KivOutlineItem>{item}, extendSelection);
+}
+
+void KivOutlineView::selectItems(const std::vector<KivOutlineItem>& items, bool extendSelection) {
+    std::vector<Entry> entries;
+    for (KivOutlineItem item : items) {
+        if (Entry entry = entryForVisibleItem(item)) {
+            entries.push_back(std::move(entry));
+        }
     }
-    return reached == entry;
+    // Items hidden or not in the tree drop out; when none is left, nothing
+    // stays selected.
+    selectEntries(entries, extendSelection, false);
 }
 
-QRect KivOutlineView::rectOfRow(int row) const {
-    const qreal h = rowHeight();
-    return QRect(0, static_cast<int>(row * h), width(), static_cast<int>(h));
+void KivOutlineView::selectAll() {
+    selectEntries(rowModel(), true, false);
 }
 
-int KivOutlineView::rowAtPoint(QPointF point) const {
-    return std::max(0, static_cast<int>(std::floor(point.y() / rowHeight())));
-}
-
-QRect KivOutlineView::visibleRect() const {
-    if (QAbstractScrollArea* area = scrollArea()) {
-        return QRect(-pos(), area->viewport()->size()).intersected(rect());
+void KivOutlineView::selectPrevious(bool extendSelection) {
+    const Entry& last = _selection.last();
+    if (Entry entry = entryForIndex(last ? last->index() - 1 : numberOfRows() - 1)) {
+        _geometry.scrollEntryToVisible(entry);
+        selectEntries({entry}, extendSelection, extendSelection);
     }
-    return rect();
+}
+
+void KivOutlineView::selectNext(bool extendSelection) {
+    const Entry& last = _selection.last();
+    if (Entry entry = entryForIndex(last ? last->index() + 1 : 0)) {
+        _geometry.scrollEntryToVisible(entry);
+        selectEntries({entry}, extendSelection, extendSelection);
+    }
+}
+
+void KivOutlineView::selectEntries(const std::vector<Entry>& entries, bool extend,
+                                   bool extendGroup) {
+    const Entry before = _selection.last();
+    _selection.select(entries, extend, extendGroup, rowModel());
+    if (_selection.last() && !_geometry.showsAnyOf(_selection.entries())) {
+        _geometry.scrollEntryToMiddle(_selection.last());
+    }
+    update();
+    if (_selection.last() != before) {
+        postSelectionDidChange();
+    }
+}
+
+void KivOutlineView::deselectEntry(const Entry& entry) {
+    _selection.deselect(entry);
+    update();
+}
+
+void KivOutlineView::postSelectionDidChange() {
+    NotificationCenter::defaultCenter().post(kKivOutlineViewSelectionDidChangeNotification, this);
+}
+
+void KivOutlineView::scrollItemToVisible(KivOutlineItem item) {
+    if (Entry entry = entryForVisibleItem(item)) {
+        _geometry.scrollEntryToVisible(entry);
+    }
+}
+
+void KivOutlineView::scrollItemToMiddle(KivOutlineItem item) {
+    if (Entry entry = entryForVisibleItem(item)) {
+        _geometry.scrollEntryToMiddle(entry);
+    }
+}
+
+void KivOutlineView::editItem(KivOutlineItem item, const QString& key) {
+    if (const Entry entry = entryForVisibleItem(item)) {
+        if (KivOutlineRowView* live = makeLiveRowView(entry, false)) {
+            live->editValueForKey(key);
+        }
+    }
+}
+
+KivOutlineRowView* KivOutlineView::makeLiveRowView(const Entry& entry, bool locked) {
+    return _liveRows.make(entry, locked, _painter.colorForEntry(*entry, entry->index()));
+}
+
+void KivOutlineView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void KivOutlineView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void KivOutlineView::keyPressEvent(QKeyEvent* event) {
+    if (!_input.keyPress(event)) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void KivOutlineView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    _input.mouseDown(event, false);
+}
+
+void KivOutlineView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    _input.mouseDown(event, true);
+}
+
+void KivOutlineView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!_input.mouseUp(event)) {
+        QWidget::mouseReleaseEvent(event);
+    }
+}
+
+void KivOutlineView::paintEvent(QPaintEvent* event) {
+    cleanUpLiveRowViews();
+    _painter.paint(event->rect());
 }

@@ -1,22 +1,27 @@
 #pragma once
 
+#include "KivUI/outline/KivOutlineDragAndDrop.h"
+#include "KivUI/outline/KivOutlineDropTarget.h"
+#include "KivUI/outline/KivOutlineGeometry.h"
+#include "KivUI/outline/KivOutlineInput.h"
+#include "KivUI/outline/KivOutlineLiveRows.h"
+#include "KivUI/outline/KivOutlinePainter.h"
 #include "KivUI/outline/KivOutlineRowView.h"
+#include "KivUI/outline/KivOutlineSelection.h"
+#include "KivUI/outline/KivOutlineTree.h"
 #include "KivUI/outline/KivOutlineViewEntry.h"
 #include "KivUI/outline/KivOutlineViewProtocol.h"
 #include "foundation/Signal.h"
 
 #include <QColor>
-#include <QPointer>
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 class Clock;
-class KivOutlineRowHighlightView;
-class QAbstractScrollArea;
 class Scheduler;
 struct Notification;
 
@@ -33,19 +38,14 @@ public:
 // area. One stamp row view draws every row; live row views exist only for
 // rows whose controls are in use. Selection (single, toggle, range), keys,
 // dragging out, dropping onto or between rows, hover-to-expand. The owner
-// calls setAcceptDrops() for the drags it takes. GUI thread only.
+// calls setAcceptDrops() for the drags it takes. Each of those jobs is a part
+// the view owns; the view is the widget and the glue between them. GUI thread
+// only.
 class KivOutlineView : public QWidget {
 public:
     using Entry = KivOutlineViewEntry::Ptr;
     using Action = std::function<void(KivOutlineView&)>;
-
-    // Where a drop would go: into parent (nullptr = top level) at childIndex,
-    // or onto parent itself when childIndex is -1; depth is parent's depth + 1.
-    struct DropTarget {
-        Entry parent;
-        int childIndex = -1;
-        int depth = 0;
-    };
+    using DropTarget = KivOutlineDropTarget;
 
     explicit KivOutlineView(QWidget* parent = nullptr);
     ~KivOutlineView() override;
@@ -64,23 +64,23 @@ public:
     void setAction(Action action) { _action = std::move(action); }
 
     // Each colour setter redraws the view.
-    QColor backgroundColor() const { return _backgroundColor; }
+    QColor backgroundColor() const { return _painter.backgroundColor(); }
     void setBackgroundColor(const QColor& colour);
-    QColor alternatingRowColor() const { return _alternatingRowColor; }
+    QColor alternatingRowColor() const { return _painter.alternatingRowColor(); }
     void setAlternatingRowColor(const QColor& colour);
     // Invalid colours draw no lines.
-    QColor dividingLineColor() const { return _dividingLineColor; }
+    QColor dividingLineColor() const { return _painter.dividingLineColor(); }
     void setDividingLineColor(const QColor& colour);
-    QColor secondDividingLineColor() const { return _secondDividingLineColor; }
+    QColor secondDividingLineColor() const { return _painter.secondDividingLineColor(); }
     void setSecondDividingLineColor(const QColor& colour);
-    QColor selectedColor() const { return _selectedColor; }
+    QColor selectedColor() const { return _painter.selectedColor(); }
     void setSelectedColor(const QColor& colour);
-    QColor selectedButNotMainColor() const { return _selectedButNotMainColor; }
+    QColor selectedButNotMainColor() const { return _painter.selectedButNotMainColor(); }
     void setSelectedButNotMainColor(const QColor& colour);
-    bool allowsMultipleSelection() const { return _allowsMultipleSelection; }
-    void setAllowsMultipleSelection(bool allows) { _allowsMultipleSelection = allows; }
+    bool allowsMultipleSelection() const { return _selection.allowsMultiple(); }
+    void setAllowsMultipleSelection(bool allows) { _selection.setAllowsMultiple(allows); }
     // Empty rows the view keeps below the last one; a negative count is ignored.
-    int rowsOfSpaceAtBottom() const { return _rowsOfSpaceAtBottom; }
+    int rowsOfSpaceAtBottom() const { return _geometry.rowsOfSpaceAtBottom(); }
     void setRowsOfSpaceAtBottom(int rows);
     // Off refuses dragging out and dropping; clicks and keys still work.
     bool outlineEnabled() const { return _enabled; }
@@ -99,13 +99,13 @@ public:
     // Every row's expansion is asked of the data source again.
     void reloadDataAndResyncExpandedState() { reloadDataAndSaveExpandedState(false); }
 
-    int numberOfRows() const { return static_cast<int>(_rowModel.size()); }
-    const std::vector<Entry>& rowModel() const { return _rowModel; }
-    const std::vector<Entry>& dataModel() const { return _dataModel; }
-    Entry entryForIndex(int index) const;
-    Entry entryForItem(KivOutlineItem item) const;
+    int numberOfRows() const { return _tree.numberOfRows(); }
+    const std::vector<Entry>& rowModel() const { return _tree.rows(); }
+    const std::vector<Entry>& dataModel() const { return _tree.roots(); }
+    Entry entryForIndex(int index) const { return _tree.entryForIndex(index); }
+    Entry entryForItem(KivOutlineItem item) const { return _tree.entryForItem(item); }
     // Null while the item is hidden under a collapsed ancestor.
-    Entry entryForVisibleItem(KivOutlineItem item) const;
+    Entry entryForVisibleItem(KivOutlineItem item) const { return _tree.entryForVisibleItem(item); }
 
     int indexOfItem(KivOutlineItem item) const;
     KivOutlineItem itemForIndex(int index) const;
@@ -124,7 +124,7 @@ public:
 
     KivOutlineItem selectedItem() const;
     // In row order; hidden selected items keep the order they were selected in.
-    std::vector<KivOutlineItem> allSelectedItems() const;
+    std::vector<KivOutlineItem> allSelectedItems() const { return _selection.items(); }
     bool itemIsSelected(KivOutlineItem item) const;
     void selectItem(KivOutlineItem item, bool extendSelection = false);
     void selectItems(const std::vector<KivOutlineItem>& items, bool extendSelection = true);
@@ -136,15 +136,17 @@ public:
     void scrollItemToMiddle(KivOutlineItem item);
 
     void editItem(KivOutlineItem item, const QString& key);
-    void abortEditing();
+    void abortEditing() { _liveRows.abortEditing(); }
 
-    QRect rectOfRow(int row) const;
+    QRect rectOfRow(int row) const { return _geometry.rectOfRow(row); }
     // Never below 0; may be past the last row.
-    int rowAtPoint(QPointF point) const;
-    QRect visibleRect() const;
-    DropTarget dropTarget(const Entry& entry, QPointF point, bool canDropDirectlyOnItem) const;
+    int rowAtPoint(QPointF point) const { return _geometry.rowAtPoint(point); }
+    QRect visibleRect() const { return _geometry.visibleRect(); }
+    DropTarget dropTarget(const Entry& entry, QPointF point, bool canDropDirectlyOnItem) const {
+        return _drag.dropTarget(entry, point, canDropDirectlyOnItem);
+    }
     // The live row views placed on the view now.
-    const std::vector<KivOutlineRowView*>& activeRowViews() const { return _activeRowViews; }
+    const std::vector<KivOutlineRowView*>& activeRowViews() const { return _liveRows.views(); }
 
 protected:
     bool event(QEvent* event) override;
@@ -154,98 +156,60 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override { _input.mouseMove(event); }
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dragLeaveEvent(QDragLeaveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override { _drag.dragEnter(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { _drag.dragMove(event); }
+    void dragLeaveEvent(QDragLeaveEvent*) override { _drag.dragLeave(); }
+    void dropEvent(QDropEvent* event) override { _drag.drop(event); }
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Model (KivOutlineView.cpp).
-    void buildDataModel(bool saveExpandedState);
-    std::vector<Entry> buildChildren(KivOutlineItem item,
-                                     const std::vector<KivOutlineViewEntry*>& ancestors,
-                                     bool saveExpandedState);
-    void releaseDataModel();
-    void buildRowModel();
+    // The parts that handle events call back into the view for what spans
+    // several parts.
+    friend class KivOutlineDragAndDrop;
+    friend class KivOutlineInput;
+
     void reloadDataAndSaveExpandedState(bool save);
-    void expandEntry(const Entry& entry, bool expandChildren);
-    void collapseEntry(const Entry& entry, bool collapseChildren);
-    bool entryIsLastChildOfAncestor(const KivOutlineViewEntry* entry,
-                                    const KivOutlineViewEntry* ancestor) const;
-    void refreshViewSize();
+    void buildDataModel(bool saveExpandedState);
+    // The row model again, and the view sized to it.
+    void buildRowModel();
+    // The row model again after an expansion changed, redrawn.
+    void rowsChanged();
+    void refreshViewSize() { _geometry.refreshViewSize(); }
     void refreshRowView();
-    qreal rowHeight() const;
-    QAbstractScrollArea* scrollArea() const;
     double now() const;
 
-    // Selection (KivOutlineViewSelection.cpp).
+    // Scrolls the last selected row to the middle when no selected row shows,
+    // redraws, and tells the delegate when the last selected entry changed.
     void selectEntries(const std::vector<Entry>& entries, bool extend, bool extendGroup);
-    void deselectAll();
     void deselectEntry(const Entry& entry);
-    void scrollEntryToVisible(const Entry& entry);
-    void scrollEntryToMiddle(const Entry& entry);
-    void scrollToY(int y);
     void postSelectionDidChange();
 
-    // Mouse, keys, drag and drop (KivOutlineViewEvents.cpp).
-    void handleMouseDown(QMouseEvent* event, bool doubleClick);
     KivOutlineRowView* makeLiveRowView(const Entry& entry, bool locked);
-    void selectionClick(QMouseEvent* event, bool doubleClick);
-    void startDrag(QPointF pointer);
-    Qt::DropAction updateDrop(const QDropEvent& event, DropTarget* target);
-    void hideDropIndicators();
-
-    // Drawing (KivOutlineViewDrawing.cpp).
-    QColor colorForEntry(const KivOutlineViewEntry& entry, int row) const;
-    void cleanUpLiveRowViews();
-    KivOutlineRowView* liveRowViewForRow(int row) const;
+    void cleanUpLiveRowViews() { _liveRows.cleanUp(); }
     void displayEntryWithNeighbors(const Entry& entry, bool immediately);
-    QPixmap dragImage(const std::vector<Entry>& entries) const;
+    QPixmap dragImage(const std::vector<Entry>& entries) const {
+        return _painter.dragImage(entries);
+    }
 
     QString _name;
     KivOutlineViewDelegate* _delegate = nullptr;
     Connection _delegateObservation;
     Action _action;
-    QColor _backgroundColor;
-    QColor _alternatingRowColor;
-    QColor _dividingLineColor;
-    QColor _secondDividingLineColor;
-    QColor _selectedColor;
-    QColor _selectedButNotMainColor;
-    bool _allowsMultipleSelection = false;
-    int _rowsOfSpaceAtBottom = 0;
     bool _enabled = true;
     KivOutlineRowClass _rowViewClass = KivOutlineRowClass::base();
     std::unique_ptr<KivOutlineRowView> _rowView;
     KivOutlineViewProtocol* _dataSource = nullptr;
-
-    std::vector<Entry> _dataModel;
-    std::vector<Entry> _rowModel;
-    // Item identity to entry; the old map serves one reload.
-    std::unordered_map<KivOutlineItem, Entry> _itemToEntry;
-    std::unordered_map<KivOutlineItem, Entry> _oldItemToEntry;
-    std::vector<KivOutlineRowView*> _activeRowViews;
-    std::vector<Entry> _selectedEntries;
-    Entry _lastSelectedEntry;
-    Entry _firstSelectedEntryOfGroup;
-
-    KivOutlineRowHighlightView* _rowHighlightView = nullptr;
-    KivOutlineRowHighlightView* _tweenHighlightView = nullptr;
-    bool _shouldSelectJustLastClicked = false;
-    bool _draggingInternally = false;
-    QPointF _initialMouseDownLocation;
-    bool _mouseDownWasDoubleClick = false;
-    Entry _initialMouseDownEntry;
-    KivOutlineItem _lastDropTarget = nullptr;
-    double _lastTimeDropTargetWasSet = 0;
-
-    // A control in a live row that follows the mouse until the button is up.
-    QPointer<QWidget> _trackingControl;
-    QPointer<KivOutlineRowView> _trackingRow;
-    QPointer<QWidget> _watchedParent;
     Scheduler* _scheduler = nullptr;
     const Clock* _clock = nullptr;
+
+    // In the order they are made, each after the parts it is given.
+    KivOutlineTree _tree;
+    KivOutlineSelection _selection;
+    KivOutlineGeometry _geometry;
+    KivOutlineLiveRows _liveRows;
+    KivOutlinePainter _painter;
+    KivOutlineDragAndDrop _drag;
+    KivOutlineInput _input;
 };
