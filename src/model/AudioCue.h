@@ -1,15 +1,16 @@
 #pragma once
 
 #include "audio/source/KivAudioSourceDelegate.h"
-#include "foundation/Clock.h"
 #include "foundation/KivArchivable.h"
-#include "foundation/Scheduler.h"
 #include "foundation/Signal.h"
 #include "model/Cue.h"
+#include "model/CueChannelRouting.h"
+#include "model/CueEffectChain.h"
+#include "model/CuePlayback.h"
+#include "model/CueTriggerBindings.h"
 #include "model/PondraColor.h"
 #include "platform/midi/MidiMessage.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -26,17 +27,13 @@ class KivKeyedDecoder;
 // none) as object; every audio cue hard-stops on it.
 inline constexpr const char* PondraCueHardStopNotification = "PondraCueHardStopNotification";
 
-// Status (command), note, second data byte.
-using MidiTrigger = std::array<std::uint8_t, 3>;
-
-// What a cue does, as the main thread knows it: set there by every trigger,
-// transport call, end of play found by the progress timer and check of the
-// media, never read back from the render thread's flags.
-enum class CueState { Stopped, Playing, Paused, Fading, Broken };
-
 // One audio file played through its own source on the workspace's output
 // device, with its playback settings, hot key, MIDI trigger and effect chain.
-// Archived as "PondraCue"; on the pasteboard as "com.brenmoor.pondra.cue".
+// Archived as "PondraCue" (see CueArchive); on the pasteboard as
+// "com.brenmoor.pondra.cue". Its playback and transport (CuePlayback), effect
+// chain (CueEffectChain), channels in its own mixer (CueChannelRouting) and
+// hot key and MIDI bindings (CueTriggerBindings) are parts of its own; the
+// cue keeps the file, the device and the triggers.
 //
 // Main thread only: triggers, transport, the progress timer and the panic
 // timer all run there, on the scheduler and clock taken at construction.
@@ -48,9 +45,9 @@ class AudioCue final : public Cue,
 
 public:
     static constexpr const char* kPasteboardType = "com.brenmoor.pondra.cue";
-    static constexpr double kProgressInterval = 0.1;
-    static constexpr double kDuckTime = 2.0;
-    static constexpr float kDuckedVolume = 0.05f;
+    static constexpr double kProgressInterval = CuePlayback::kProgressInterval;
+    static constexpr double kDuckTime = CuePlayback::kDuckTime;
+    static constexpr float kDuckedVolume = CuePlayback::kDuckedVolume;
     // The top of the inspector's volume slider; a decoded volume is held to it.
     static constexpr float kMaximumVolume = 1.0f;
     // Past these an archived cue is refused before anything more of it is
@@ -111,11 +108,11 @@ public:
     std::shared_ptr<KivAudioDevice> audioDevice() const { return _audioDevice; }
     // Moves the source to the device; a playing cue plays on from where it was.
     void setAudioDevice(std::shared_ptr<KivAudioDevice> device);
-    int deviceChannel() const { return _deviceChannel; }
+    int deviceChannel() const { return _routing.deviceChannel(); }
     // Spreads the file's channels over feed channels channel, channel + 1,
     // ... in the cue's own mixer (below 1 counts as 1). The device's routing
     // is the workspace's and stays as it is.
-    void setDeviceChannel(int channel);
+    void setDeviceChannel(int channel) { _routing.setDeviceChannel(channel); }
 
     // State.
     bool isPlaying() const;
@@ -123,137 +120,155 @@ public:
     bool isLoaded() const;
     // Stops, then loads the cue where its playhead was, to go on from there.
     void stopKeepingPlace();
-    bool playing() const { return _playing; }
-    bool isPaused() const { return _paused; }
-    bool dead() const { return _dead; }
-    void setDead(bool dead) { _dead = dead; }
+    bool playing() const { return _playback.playing(); }
+    bool isPaused() const { return _playback.isPaused(); }
+    bool dead() const { return _playback.dead(); }
+    void setDead(bool dead) { _playback.setDead(dead); }
     bool saved() const { return _saved; }
     void setSaved(bool saved) { _saved = saved; }
     // Fraction played, 0..1, updated every 0.1 s while playing.
-    float progress() const { return _progress; }
+    float progress() const { return _playback.progress(); }
     double elapsedTime() const;
     double remainingTime() const;
     // Broken: no device, a file that cannot be played, or media missing.
     bool isBroken() const override;
     std::string brokenExplanation() const override;
-    bool isPanicking() const override { return _doPanic; }
+    bool isPanicking() const override { return _playback.isPanicking(); }
     // Broken while broken, whether or not what it had read still plays.
-    CueState state() const { return _state; }
+    CueState state() const { return _playback.state(); }
     // The cue's file was not there when last looked for: at its making, at
     // a trigger, at a save.
     bool isMediaMissing() const { return _mediaMissing; }
     // Looks for the file again (a file deleted while the show is open is
     // found out here); true while it is there or the cue has none.
     bool checkMedia();
-    ChangeSignal<bool>& playingChanged() { return _playingChanged; }
-    ChangeSignal<float>& progressChanged() { return _progressChanged; }
-    ChangeSignal<CueState>& stateChanged() { return _stateChanged; }
+    ChangeSignal<bool>& playingChanged() { return _playback.playingChanged(); }
+    ChangeSignal<float>& progressChanged() { return _playback.progressChanged(); }
+    ChangeSignal<CueState>& stateChanged() { return _playback.stateChanged(); }
     // A trigger that found the cue broken and played nothing.
     Signal<>& triggerRefused() { return _triggerRefused; }
 
     // Settings.
-    float volume() const { return _volume; }
-    void setVolume(float volume);
-    ChangeSignal<float>& volumeChanged() { return _volumeChanged; }
-    bool loops() const { return _loops; }
-    void setLoops(bool loops);
-    bool hold() const { return _hold; }
-    void setHold(bool hold) { _hold = hold; }
-    bool solo() const { return _solo; }
-    void setSolo(bool solo) { _solo = solo; }
+    float volume() const { return _playback.volume(); }
+    void setVolume(float volume) { _playback.setVolume(volume); }
+    ChangeSignal<float>& volumeChanged() { return _playback.volumeChanged(); }
+    bool loops() const { return _playback.loops(); }
+    void setLoops(bool loops) { _playback.setLoops(loops); }
+    bool hold() const { return _playback.hold(); }
+    void setHold(bool hold) { _playback.setHold(hold); }
+    bool solo() const { return _playback.solo(); }
+    void setSolo(bool solo) { _playback.setSolo(solo); }
     // A cue that ducks the others of its workspace while it plays (see
     // Workspace::updateCueDucking); it is never ducked itself, so setting the
     // flag brings a ducked cue back.
-    bool ducking() const { return _ducking; }
-    void setDucking(bool ducking);
+    bool ducking() const { return _playback.ducking(); }
+    void setDucking(bool ducking) { _playback.setDucking(ducking); }
     const PondraColor& color() const { return _color; }
     // Tells the observers of every call, the same colour too.
     void setColor(PondraColor color);
     ChangeSignal<PondraColor>& colorChanged() { return _colorChanged; }
-    // The setters keep start and end this far apart at least: the meta
-    // buffer takes only slices longer than 0.1 s, and the editor keeps times
-    // to the millisecond.
-    static constexpr double kShortestRange = 0.101;
-    double startTime() const { return _startTime; }
+    static constexpr double kShortestRange = CuePlayback::kShortestRange;
+    double startTime() const { return _playback.startTime(); }
     // Keeps the sound going from the same place in the file.
-    void setStartTime(double seconds);
-    ChangeSignal<double>& startTimeChanged() { return _startTimeChanged; }
-    double endTime() const { return _endTime; }
-    void setEndTime(double seconds);
-    ChangeSignal<double>& endTimeChanged() { return _endTimeChanged; }
+    void setStartTime(double seconds) { _playback.setStartTime(seconds); }
+    ChangeSignal<double>& startTimeChanged() { return _playback.startTimeChanged(); }
+    double endTime() const { return _playback.endTime(); }
+    void setEndTime(double seconds) { _playback.setEndTime(seconds); }
+    ChangeSignal<double>& endTimeChanged() { return _playback.endTimeChanged(); }
 
     // Hot key: empty or one upper-case character.
-    const std::string& hotkey() const { return _hotkey; }
-    void setHotkey(const std::string& text);
-    ChangeSignal<std::string>& hotkeyChanged() { return _hotkeyChanged; }
+    const std::string& hotkey() const { return _bindings.hotkey(); }
+    void setHotkey(const std::string& text) { _bindings.setHotkey(text); }
+    ChangeSignal<std::string>& hotkeyChanged() { return _bindings.hotkeyChanged(); }
     // Trimmed, cut to its first character, upper-cased.
-    static std::string parseHotkey(const std::string& text);
+    static std::string parseHotkey(const std::string& text) {
+        return CueTriggerBindings::parseHotkey(text);
+    }
 
     // MIDI trigger. Setters of one byte start from the current bytes (zeros
     // without a trigger); out-of-range values are ignored.
-    const std::optional<MidiTrigger>& midiTrigger() const { return _midiTrigger; }
-    void setMidiTrigger(std::optional<MidiTrigger> trigger) { _midiTrigger = trigger; }
+    const std::optional<MidiTrigger>& midiTrigger() const { return _bindings.midiTrigger(); }
+    void setMidiTrigger(std::optional<MidiTrigger> trigger) { _bindings.setMidiTrigger(trigger); }
     // None without a trigger: such a cue matches no note.
-    std::optional<int> midiNote() const;
-    void setMidiNote(int note);
-    ChangeSignal<std::optional<int>>& midiNoteChanged() { return _midiNoteChanged; }
+    std::optional<int> midiNote() const { return _bindings.midiNote(); }
+    void setMidiNote(int note) { _bindings.setMidiNote(note); }
+    ChangeSignal<std::optional<int>>& midiNoteChanged() { return _bindings.midiNoteChanged(); }
     // The text's integer clamped to 0..127.
-    static int parseMidiNote(const std::string& text);
+    static int parseMidiNote(const std::string& text) {
+        return CueTriggerBindings::parseMidiNote(text);
+    }
     // MIDI learn: the message's note.
-    void setMidiTriggerFrom(const MidiMessage& message);
+    void setMidiTriggerFrom(const MidiMessage& message) { setMidiNote(message.dataByte1()); }
     // 0 note off, 1 note on, 2 key pressure, 3 control change, 4 program
     // change, 5 channel pressure.
-    int midiTriggerCommand() const;
-    void setMidiTriggerCommand(int command);
-    int midiTriggerByte2() const;
-    void setMidiTriggerByte2(int value);
+    int midiTriggerCommand() const { return _bindings.midiTriggerCommand(); }
+    void setMidiTriggerCommand(int command) { _bindings.setMidiTriggerCommand(command); }
+    int midiTriggerByte2() const { return _bindings.midiTriggerByte2(); }
+    void setMidiTriggerByte2(int value) { _bindings.setMidiTriggerByte2(value); }
 
     // Effects, first applied first. A playing cue plays on through every
     // change, from where it was (see KivAudioSource).
-    const std::vector<std::shared_ptr<KivEffect>>& effects() const { return _effects; }
-    void setEffects(std::vector<std::shared_ptr<KivEffect>> effects);
-    void addEffect(const std::shared_ptr<KivEffect>& effect);
+    const std::vector<std::shared_ptr<KivEffect>>& effects() const {
+        return _effectChain.effects();
+    }
+    void setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
+        _effectChain.setEffects(std::move(effects));
+    }
+    void addEffect(const std::shared_ptr<KivEffect>& effect) { _effectChain.addEffect(effect); }
     // At `index` of the chain (at the end when past it).
-    void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index);
-    void removeEffect(const std::shared_ptr<KivEffect>& effect);
+    void insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index) {
+        _effectChain.insertEffect(effect, index);
+    }
+    void removeEffect(const std::shared_ptr<KivEffect>& effect) {
+        _effectChain.removeEffect(effect);
+    }
     // Moves the entry, then updateEffects.
-    void moveEffectAtIndex(std::size_t from, std::size_t to);
+    void moveEffectAtIndex(std::size_t from, std::size_t to) {
+        _effectChain.moveEffectAtIndex(from, to);
+    }
     // Saves every effect's state and rebuilds the source's chain with it; a
     // playing cue plays on from where it was.
-    void updateEffects();
-    void closeEffectEditors();
-    Signal<>& effectsChanged() { return _effectsChanged; }
+    void updateEffects() { _effectChain.updateEffects(); }
+    void closeEffectEditors() { _effectChain.closeEffectEditors(); }
+    Signal<>& effectsChanged() { return _effectChain.effectsChanged(); }
 
     // Triggers.
     void trigger() { triggerDown(); }
     void triggerDown();
     void triggerUp();
     void handleMIDIMessages(const MidiBatch& messages);
-    bool matchesForMIDIDown(const MidiMessage& message) const;
-    bool matchesForMIDIUp(const MidiMessage& message) const;
+    bool matchesForMIDIDown(const MidiMessage& message) const {
+        return _bindings.matchesForMIDIDown(message);
+    }
+    bool matchesForMIDIUp(const MidiMessage& message) const {
+        return _bindings.matchesForMIDIUp(message);
+    }
 
     // Transport.
-    void play();
-    void pause();
-    void resume();
-    void stop();
+    void play() { _playback.play(); }
+    void pause() { _playback.pause(); }
+    void resume() { _playback.resume(); }
+    void stop() { _playback.stop(); }
     // Silent at once, then stopped.
-    void hardStop();
+    void hardStop() { _playback.hardStop(); }
     // Seeks the source.
-    void loadActionAt(double seconds);
+    void loadActionAt(double seconds) { _playback.loadActionAt(seconds); }
 
     // Under a cue that ducks: the source fades to kDuckedVolume of the cue's
     // volume over kDuckTime, and back to the volume. The volume itself stays
     // the user's. A cue that is ducked plays at the ducked level from its
     // start; one that ducks the others is never ducked. Each does nothing
     // when the cue is already so; a panic fade keeps the level it owns.
-    void duck();
-    void unduck();
-    bool isDucked() const { return _ducked; }
+    void duck() { _playback.duck(); }
+    void unduck() { _playback.unduck(); }
+    bool isDucked() const { return _playback.isDucked(); }
 
-    void audioSourceDidFinish(KivAudioSource& source) override;
+    // The progress timer finds the end of play.
+    void audioSourceDidFinish(KivAudioSource&) override {}
 
 private:
+    friend class CueArchive;
+
     // A cue with a new source and no file; nullptr when no source can be made.
     static std::shared_ptr<AudioCue> make();
     // initWithFile with the file's reference already made (nullptr: missing).
@@ -261,69 +276,21 @@ private:
                                                   std::shared_ptr<KivAlias> alias,
                                                   std::shared_ptr<KivAudioDevice> device);
 
-    void panicAction() override;
-    double panicDuration() const;
-    void setDuckVolume(float volume);
-    // The volume, lowered while ducked: what the source's master is set to.
-    float playedVolume() const;
-    // Fades the source to playedVolume() as a duck or an unduck does.
-    void fadeToPlayedVolume();
-    void updateProgress();
-    void audioFinished();
-    void updateSlices();
-    void routeMonoToBothOutputs();
-    void cancelProgressTimer();
-    void setPlaying(bool playing);
-    void setProgress(float progress);
-    void setPaused(bool paused);
+    void panicAction() override { _playback.panicAction(); }
     void setMediaMissing(bool missing);
-    void updateState();
-    MidiTrigger midiTriggerBytes() const;
-    // Runs `change` on the source and seeks a playing source back to where it was.
-    template <typename Change>
-    void keepingPosition(Change change);
 
-    Scheduler& _scheduler;
-    const Clock& _clock;
     std::string _file;
     std::optional<std::string> _documentPath;
     std::shared_ptr<KivAudioSource> _audioSource;
     std::shared_ptr<KivAudioDevice> _audioDevice;
-    int _deviceChannel = 1;
-    float _progress = 0.0f;
-    float _volume = 0.0f;
-    bool _loops = false;
-    bool _hold = false;
-    bool _solo = false;
-    bool _ducking = false;
-    bool _ducked = false;
-    // When the last duck or unduck began its fade, on the main loop's clock.
-    std::optional<double> _duckFadeStart;
-    bool _paused = false;
-    bool _playing = false;
-    bool _dead = false;
     bool _saved = false;
-    bool _doPanic = false;
     bool _mediaMissing = false;
-    CueState _state = CueState::Stopped;
-    std::optional<Scheduler::TimerId> _panicTimer;
-    std::optional<Scheduler::TimerId> _progressTimer;
     PondraColor _color = PondraColor::defaultColor();
-    std::string _hotkey;
-    std::vector<std::shared_ptr<KivEffect>> _effects;
-    std::optional<MidiTrigger> _midiTrigger;
-    double _startTime = 0.0;
-    double _endTime = 0.0;
-    ChangeSignal<bool> _playingChanged;
-    ChangeSignal<float> _progressChanged;
-    ChangeSignal<CueState> _stateChanged;
-    Signal<> _triggerRefused;
-    ChangeSignal<float> _volumeChanged;
     ChangeSignal<PondraColor> _colorChanged;
-    ChangeSignal<double> _startTimeChanged;
-    ChangeSignal<double> _endTimeChanged;
-    ChangeSignal<std::string> _hotkeyChanged;
-    ChangeSignal<std::optional<int>> _midiNoteChanged;
-    Signal<> _effectsChanged;
+    Signal<> _triggerRefused;
+    CuePlayback _playback;
+    CueEffectChain _effectChain;
+    CueChannelRouting _routing;
+    CueTriggerBindings _bindings;
     Connection _hardStopObservation;
 };

@@ -1,9 +1,11 @@
-#include "foundation/NotificationCenter.h"
-#include "foundation/ThreadRole.h"
-#include "model/AudioCue.h"
+#include "model/CueTriggerBindings.h"
+
+#include "foundation/KivUTF8.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -17,18 +19,49 @@ bool isDataByte(int value) {
 
 } // namespace
 
-MidiTrigger AudioCue::midiTriggerBytes() const {
+void CueTriggerBindings::setHotkey(const std::string& text) {
+    if (text == _hotkey) {
+        return;
+    }
+    std::string old = std::exchange(_hotkey, parseHotkey(text));
+    if (old != _hotkey) {
+        _hotkeyChanged.emit(old, _hotkey);
+    }
+}
+
+std::string CueTriggerBindings::parseHotkey(const std::string& text) {
+    constexpr const char* kBlanks = " \t\n\r\v\f";
+    const std::string clean = KivUTF8::sanitized(text);
+    const auto first = clean.find_first_not_of(kBlanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    // One character: a whole UTF-8 sequence, upper-cased as a pressed key's
+    // text is, so that the two meet.
+    const auto lead = static_cast<unsigned char>(clean[first]);
+    std::size_t length = 1;
+    if (lead >= 0xF0) {
+        length = 4;
+    } else if (lead >= 0xE0) {
+        length = 3;
+    } else if (lead >= 0xC0) {
+        length = 2;
+    }
+    return KivUTF8::upperCased(clean.substr(first, length));
+}
+
+MidiTrigger CueTriggerBindings::midiTriggerBytes() const {
     return _midiTrigger.value_or(MidiTrigger{0, 0, 0});
 }
 
-std::optional<int> AudioCue::midiNote() const {
+std::optional<int> CueTriggerBindings::midiNote() const {
     if (!_midiTrigger) {
         return std::nullopt;
     }
     return (*_midiTrigger)[1];
 }
 
-void AudioCue::setMidiNote(int note) {
+void CueTriggerBindings::setMidiNote(int note) {
     if (!isDataByte(note)) {
         return;
     }
@@ -39,22 +72,18 @@ void AudioCue::setMidiNote(int note) {
     _midiNoteChanged.emit(old, midiNote());
 }
 
-int AudioCue::parseMidiNote(const std::string& text) {
+int CueTriggerBindings::parseMidiNote(const std::string& text) {
     const long value = std::strtol(text.c_str(), nullptr, 10);
     return static_cast<int>(std::clamp(value, 0L, 127L));
 }
 
-void AudioCue::setMidiTriggerFrom(const MidiMessage& message) {
-    setMidiNote(message.dataByte1());
-}
-
-int AudioCue::midiTriggerCommand() const {
+int CueTriggerBindings::midiTriggerCommand() const {
     const std::uint8_t command = midiTriggerBytes()[0];
     const auto* found = std::find(std::begin(kCommands), std::end(kCommands), command);
     return found == std::end(kCommands) ? 0 : static_cast<int>(found - std::begin(kCommands));
 }
 
-void AudioCue::setMidiTriggerCommand(int command) {
+void CueTriggerBindings::setMidiTriggerCommand(int command) {
     if (command < 0 || command >= static_cast<int>(std::size(kCommands))) {
         return;
     }
@@ -63,11 +92,11 @@ void AudioCue::setMidiTriggerCommand(int command) {
     setMidiTrigger(bytes);
 }
 
-int AudioCue::midiTriggerByte2() const {
+int CueTriggerBindings::midiTriggerByte2() const {
     return midiTriggerBytes()[2];
 }
 
-void AudioCue::setMidiTriggerByte2(int value) {
+void CueTriggerBindings::setMidiTriggerByte2(int value) {
     if (!isDataByte(value)) {
         return;
     }
@@ -76,52 +105,13 @@ void AudioCue::setMidiTriggerByte2(int value) {
     setMidiTrigger(bytes);
 }
 
-bool AudioCue::matchesForMIDIDown(const MidiMessage& message) const {
+bool CueTriggerBindings::matchesForMIDIDown(const MidiMessage& message) const {
     return midiNote() == message.dataByte1() && message.status() == MidiMessage::kNoteOn &&
            message.dataByte2() != 0;
 }
 
-bool AudioCue::matchesForMIDIUp(const MidiMessage& message) const {
+bool CueTriggerBindings::matchesForMIDIUp(const MidiMessage& message) const {
     return midiNote() == message.dataByte1() &&
            (message.status() == MidiMessage::kNoteOff ||
             (message.status() == MidiMessage::kNoteOn && message.dataByte2() == 0));
-}
-
-void AudioCue::handleMIDIMessages(const MidiBatch& messages) {
-    assertMainThread();
-    for (const MidiMessage& message : messages) {
-        if (matchesForMIDIDown(message)) {
-            triggerDown();
-        } else if (matchesForMIDIUp(message)) {
-            triggerUp();
-        }
-    }
-}
-
-void AudioCue::triggerDown() {
-    assertMainThread();
-    if (_playing) {
-        stop();
-        return;
-    }
-    if (_dead) {
-        return;
-    }
-    // A cue that cannot sound must not silence the show for nothing. Its
-    // file is looked for now, so one deleted since it was placed is found.
-    if (!checkMedia() || isBroken()) {
-        _triggerRefused.emit();
-        return;
-    }
-    if (_solo) {
-        NotificationCenter::defaultCenter().post(PondraCueHardStopNotification, this);
-    }
-    play();
-}
-
-void AudioCue::triggerUp() {
-    assertMainThread();
-    if (_hold) {
-        stop();
-    }
 }

@@ -1,8 +1,9 @@
-#include "audio/effects/KivEffect.h"
+#include "model/CuePlayback.h"
+
 #include "audio/source/KivAudioSource.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
-#include "foundation/KivNSArray.h"
+#include "foundation/MainRunLoop.h"
 #include "foundation/ThreadRole.h"
 #include "model/AudioCue.h"
 #include "model/Cart.h"
@@ -33,12 +34,12 @@ void trace(const char* format, const std::string& cue, double seconds) {
 } // namespace
 
 template <typename Change>
-void AudioCue::keepingPosition(Change change) {
-    const bool wasPlaying = _audioSource->isPlaying();
-    const double time = _audioSource->elapsedLogicalTime();
+void CuePlayback::keepingPosition(Change change) {
+    const bool wasPlaying = _source.isPlaying();
+    const double time = _source.elapsedLogicalTime();
     change();
     if (wasPlaying) {
-        _audioSource->goToTime(time);
+        _source.goToTime(time);
     }
 }
 
@@ -52,13 +53,59 @@ Workspace* workspaceOf(const AudioCue& cue) {
 
 } // namespace
 
-void AudioCue::setPlaying(bool playing) {
+CuePlayback::CuePlayback(AudioCue& cue, KivAudioSource& source)
+    : _cue(cue)
+    , _source(source)
+    , _scheduler(MainRunLoop::scheduler())
+    , _clock(MainRunLoop::clock()) {}
+
+CuePlayback::~CuePlayback() {
+    cancelProgressTimer();
+    if (_panicTimer) {
+        _scheduler.cancel(*_panicTimer);
+    }
+}
+
+void CuePlayback::restore(const Settings& settings) {
+    _volume = settings.volume;
+    _hold = settings.hold;
+    _loops = settings.loops;
+    _solo = settings.solo;
+    _ducking = settings.ducking;
+    _dead = settings.dead;
+    _startTime = settings.startTime;
+    _endTime = settings.endTime;
+}
+
+void CuePlayback::setVolume(float volume) {
+    assertMainThread();
+    setDuckVolume(volume);
+    // A duck's fade under way would carry on to the level of the old volume:
+    // it goes on to the new one in the time it has left.
+    const double left = _duckFadeStart && !_doPanic && _source.isPlaying()
+                            ? kDuckTime - (_clock.now() - *_duckFadeStart)
+                            : 0.0;
+    if (left > 0.0) {
+        _source.fadeToMasterVolume(playedVolume(), left);
+    } else {
+        _source.setMasterVolume(playedVolume());
+    }
+}
+
+void CuePlayback::setDuckVolume(float volume) {
+    const float old = std::exchange(_volume, volume);
+    if (old != volume) {
+        _volumeChanged.emit(old, volume);
+    }
+}
+
+void CuePlayback::setPlaying(bool playing) {
     if (playing != _playing) {
         _playing = playing;
         // Before the observers hear of it: they find the others already
         // ducked, or on their way back.
         if (_ducking) {
-            if (Workspace* workspace = workspaceOf(*this)) {
+            if (Workspace* workspace = workspaceOf(_cue)) {
                 workspace->updateCueDucking();
             }
         }
@@ -67,16 +114,16 @@ void AudioCue::setPlaying(bool playing) {
     updateState();
 }
 
-void AudioCue::setPaused(bool paused) {
+void CuePlayback::setPaused(bool paused) {
     _paused = paused;
     updateState();
 }
 
-void AudioCue::updateState() {
+void CuePlayback::updateState() {
     CueState state = CueState::Stopped;
     // Broken first: a cue whose file is found gone while it plays has no
     // sound to rely on (its next seek or loop reads nothing).
-    if (isBroken()) {
+    if (_cue.isBroken()) {
         state = CueState::Broken;
     } else if (_playing) {
         state = _doPanic ? CueState::Fading : _paused ? CueState::Paused : CueState::Playing;
@@ -87,48 +134,48 @@ void AudioCue::updateState() {
     }
 }
 
-void AudioCue::setProgress(float progress) {
+void CuePlayback::setProgress(float progress) {
     const float old = std::exchange(_progress, progress);
     if (old != progress) {
         _progressChanged.emit(old, progress);
     }
 }
 
-void AudioCue::cancelProgressTimer() {
+void CuePlayback::cancelProgressTimer() {
     if (_progressTimer) {
         _scheduler.cancel(*_progressTimer);
         _progressTimer.reset();
     }
 }
 
-void AudioCue::play() {
+void CuePlayback::play() {
     assertMainThread();
     if (_dead) {
         return;
     }
-    if (Cart* owner = cart()) {
-        owner->logPlayOfCue(*this);
+    if (Cart* owner = _cue.cart()) {
+        owner->logPlayOfCue(_cue);
     }
     setPlaying(true);
     cancelProgressTimer();
     _progressTimer = _scheduler.scheduleRepeating(kProgressInterval, [this] { updateProgress(); });
-    _audioSource->setMasterVolume(playedVolume());
-    if (!_audioSource->isPlaying()) {
-        _audioSource->play();
+    _source.setMasterVolume(playedVolume());
+    if (!_source.isPlaying()) {
+        _source.play();
     }
 }
 
-void AudioCue::pause() {
+void CuePlayback::pause() {
     assertMainThread();
-    if (!_audioSource->isPlaying()) {
+    if (!_source.isPlaying()) {
         return;
     }
-    trace("   pause %s", description());
-    _audioSource->stop();
+    trace("   pause %s", _cue.description());
+    _source.stop();
     setPaused(true);
 }
 
-void AudioCue::resume() {
+void CuePlayback::resume() {
     assertMainThread();
     setPaused(false);
     if (_playing) {
@@ -136,36 +183,36 @@ void AudioCue::resume() {
     }
 }
 
-void AudioCue::stop() {
+void CuePlayback::stop() {
     assertMainThread();
-    trace("   stop %s", description());
+    trace("   stop %s", _cue.description());
     _doPanic = false;
     if (_panicTimer) {
         _scheduler.cancel(*_panicTimer);
         _panicTimer.reset();
     }
-    _audioSource->stop();
-    _audioSource->goToTime(0.0);
+    _source.stop();
+    _source.goToTime(0.0);
     cancelProgressTimer();
     _paused = false;
     setProgress(0.0f);
     setPlaying(false);
 }
 
-void AudioCue::hardStop() {
+void CuePlayback::hardStop() {
     assertMainThread();
-    _audioSource->hardStop();
+    _source.hardStop();
     stop();
 }
 
-double AudioCue::panicDuration() const {
-    const Workspace* workspace = workspaceOf(*this);
+double CuePlayback::panicDuration() const {
+    const Workspace* workspace = workspaceOf(_cue);
     const WorkspaceSettings* settings = workspace != nullptr ? workspace->settings() : nullptr;
     return settings != nullptr ? settings->panicDuration() : 0.0;
 }
 
-void AudioCue::panicAction() {
-    if (!_audioSource->isPlaying()) {
+void CuePlayback::panicAction() {
+    if (!_source.isPlaying()) {
         stop();
         return;
     }
@@ -177,7 +224,7 @@ void AudioCue::panicAction() {
     }
     _doPanic = true;
     updateState();
-    _audioSource->fadeToMasterVolume(0.0f, duration);
+    _source.fadeToMasterVolume(0.0f, duration);
     _panicTimer = _scheduler.scheduleOnce(duration, [this] {
         _panicTimer.reset();
         if (_doPanic) {
@@ -186,20 +233,20 @@ void AudioCue::panicAction() {
     });
 }
 
-float AudioCue::playedVolume() const {
+float CuePlayback::playedVolume() const {
     return _ducked ? _volume * kDuckedVolume : _volume;
 }
 
-void AudioCue::fadeToPlayedVolume() {
+void CuePlayback::fadeToPlayedVolume() {
     // The panic's fade to silence owns the level until the cue stops.
     if (_doPanic) {
         return;
     }
     _duckFadeStart = _clock.now();
-    _audioSource->fadeToMasterVolume(playedVolume(), kDuckTime);
+    _source.fadeToMasterVolume(playedVolume(), kDuckTime);
 }
 
-void AudioCue::duck() {
+void CuePlayback::duck() {
     assertMainThread();
     if (_ducked || _ducking) {
         return;
@@ -208,7 +255,7 @@ void AudioCue::duck() {
     fadeToPlayedVolume();
 }
 
-void AudioCue::unduck() {
+void CuePlayback::unduck() {
     assertMainThread();
     if (!_ducked) {
         return;
@@ -217,7 +264,7 @@ void AudioCue::unduck() {
     fadeToPlayedVolume();
 }
 
-void AudioCue::setDucking(bool ducking) {
+void CuePlayback::setDucking(bool ducking) {
     assertMainThread();
     if (ducking == _ducking) {
         return;
@@ -227,47 +274,43 @@ void AudioCue::setDucking(bool ducking) {
     }
     _ducking = ducking;
     // A playing cue starts or ends a duck; an idle one joins the others.
-    if (Workspace* workspace = workspaceOf(*this)) {
+    if (Workspace* workspace = workspaceOf(_cue)) {
         workspace->updateCueDucking();
     }
 }
 
-void AudioCue::updateProgress() {
-    const double ratio = _audioSource->elapsedLogicalTime() / _audioSource->audioLengthInSeconds();
+void CuePlayback::updateProgress() {
+    const double ratio = _source.elapsedLogicalTime() / _source.audioLengthInSeconds();
     setProgress(std::isnan(ratio) ? 1.0f : static_cast<float>(std::clamp(ratio, 0.0, 1.0)));
-    if (_progress == 1.0f || _audioSource->isFinished()) {
+    if (_progress == 1.0f || _source.isFinished()) {
         audioFinished();
     }
 }
 
-void AudioCue::audioFinished() {
+void CuePlayback::audioFinished() {
     if (!_paused) {
         stop();
     }
 }
 
-void AudioCue::audioSourceDidFinish(KivAudioSource&) {
-    // The progress timer finds the end of play.
-}
-
-void AudioCue::updateSlices() {
+void CuePlayback::updateSlices() {
     const nlohmann::json slice = {
         {"startTime", _startTime}, {"endTime", _endTime}, {"playCount", _loops ? -1 : 1}};
-    _audioSource->setSlices(nlohmann::json::array({slice}));
-    _audioSource->goToTime(0.0);
+    _source.setSlices(nlohmann::json::array({slice}));
+    _source.goToTime(0.0);
 }
 
-void AudioCue::loadActionAt(double seconds) {
+void CuePlayback::loadActionAt(double seconds) {
     assertMainThread();
-    trace("   load %s to time %g", description(), seconds);
-    _audioSource->goToTime(seconds);
+    trace("   load %s to time %g", _cue.description(), seconds);
+    _source.goToTime(seconds);
 }
 
-void AudioCue::setLoops(bool loops) {
+void CuePlayback::setLoops(bool loops) {
     if (loops == _loops) {
         return;
     }
-    const bool wasPlaying = _audioSource->isPlaying();
+    const bool wasPlaying = _source.isPlaying();
     keepingPosition([&] {
         _loops = loops;
         updateSlices();
@@ -277,23 +320,23 @@ void AudioCue::setLoops(bool loops) {
     }
 }
 
-void AudioCue::setStartTime(double seconds) {
+void CuePlayback::setStartTime(double seconds) {
     if (std::abs(seconds - _startTime) < kTimeTolerance &&
-        std::abs(seconds - _audioSource->startTime()) < kTimeTolerance) {
+        std::abs(seconds - _source.startTime()) < kTimeTolerance) {
         return;
     }
-    trace("   start %s at time %g", description(), seconds);
-    const bool wasRunning = isRunning();
+    trace("   start %s at time %g", _cue.description(), seconds);
+    const bool wasRunning = _source.isPlaying();
     pause();
     const double start = std::clamp(seconds, 0.0, std::max(0.0, _endTime - kShortestRange));
     // A playing or paused cue goes on from the same place in the file (a start
     // moved past it begins at the new start); a stopped one fires from the
     // new start.
     const double position =
-        _playing ? std::max(0.0, _startTime - start + _audioSource->elapsedPlayTime()) : 0.0;
+        _playing ? std::max(0.0, _startTime - start + _source.elapsedPlayTime()) : 0.0;
     const double old = std::exchange(_startTime, start);
     updateSlices();
-    _audioSource->goToTime(position);
+    _source.goToTime(position);
     if (wasRunning) {
         resume();
     }
@@ -302,82 +345,26 @@ void AudioCue::setStartTime(double seconds) {
     }
 }
 
-void AudioCue::setEndTime(double seconds) {
+void CuePlayback::setEndTime(double seconds) {
     if (std::abs(seconds - _endTime) < kTimeTolerance &&
-        std::abs(seconds - _audioSource->endTime()) < kTimeTolerance) {
+        std::abs(seconds - _source.endTime()) < kTimeTolerance) {
         return;
     }
-    const bool wasPlaying = _audioSource->isPlaying();
+    const bool wasPlaying = _source.isPlaying();
     // As for the start: only a playing or paused cue keeps its place.
-    const double time = _playing ? _audioSource->elapsedPlayTime() : 0.0;
+    const double time = _playing ? _source.elapsedPlayTime() : 0.0;
     double end = std::max(seconds, _startTime + kShortestRange);
-    if (_audioSource->isValid() && end > _audioSource->fileLengthInSeconds()) {
-        end = _audioSource->fileLengthInSeconds();
+    if (_source.isValid() && end > _source.fileLengthInSeconds()) {
+        end = _source.fileLengthInSeconds();
     }
     pause();
     const double old = std::exchange(_endTime, end);
     updateSlices();
-    _audioSource->goToTime(time);
+    _source.goToTime(time);
     if (wasPlaying) {
         resume();
     }
     if (old != _endTime) {
         _endTimeChanged.emit(old, _endTime);
-    }
-}
-
-void AudioCue::setEffects(std::vector<std::shared_ptr<KivEffect>> effects) {
-    _effects = std::move(effects);
-    _audioSource->setEffects(_effects);
-    _effectsChanged.emit();
-}
-
-void AudioCue::addEffect(const std::shared_ptr<KivEffect>& effect) {
-    if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
-        return;
-    }
-    _effects.push_back(effect);
-    _audioSource->addEffect(effect);
-    _effectsChanged.emit();
-}
-
-void AudioCue::insertEffect(const std::shared_ptr<KivEffect>& effect, std::size_t index) {
-    if (!effect || std::find(_effects.begin(), _effects.end(), effect) != _effects.end()) {
-        return;
-    }
-    _effects.insert(
-        _effects.begin() + static_cast<std::ptrdiff_t>(std::min(index, _effects.size())), effect);
-    _audioSource->setEffects(_effects);
-    _effectsChanged.emit();
-}
-
-void AudioCue::removeEffect(const std::shared_ptr<KivEffect>& effect) {
-    if (std::find(_effects.begin(), _effects.end(), effect) == _effects.end()) {
-        return;
-    }
-    std::erase(_effects, effect);
-    _audioSource->removeEffect(effect);
-    _effectsChanged.emit();
-}
-
-void AudioCue::moveEffectAtIndex(std::size_t from, std::size_t to) {
-    KivNSArray::moveObjectAt(_effects, from, to);
-    updateEffects();
-}
-
-void AudioCue::updateEffects() {
-    assertMainThread();
-    for (const auto& effect : _effects) {
-        effect->saveState();
-    }
-    // One hand-over to the rebuilt chain, which keeps the place: an empty
-    // chain in between would let the dry sound through.
-    _audioSource->setEffects(_effects);
-    _effectsChanged.emit();
-}
-
-void AudioCue::closeEffectEditors() {
-    for (const auto& effect : _effects) {
-        effect->closeEditor();
     }
 }
