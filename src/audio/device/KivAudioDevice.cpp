@@ -1,9 +1,6 @@
 #include "audio/device/KivAudioDevice.h"
 
 #include "audio/device/KivAudioHardware.h"
-#include "audio/device/KivDeviceVolumes.h"
-#include "audio/render/KivAudioBusMap.h"
-#include "audio/render/MatrixMixer.h"
 #include "foundation/KivEnvironment.h"
 #include "foundation/KivLog.h"
 #include "foundation/KivStatusError.h"
@@ -114,6 +111,8 @@ std::shared_ptr<KivAudioDevice> KivAudioDevice::deviceWithName(const std::string
 KivAudioDevice::KivAudioDevice(std::shared_ptr<KivAudioHardware> hardware, AudioObjectID id)
     : _hardware(std::move(hardware))
     , _deviceID(id)
+    , _properties(*_hardware, id)
+    , _safetyNet(id)
     , _fades(std::make_unique<KivFadeRunner>(static_cast<KivFadeTarget&>(*this), _steadyClock)) {}
 
 KivAudioDevice::~KivAudioDevice() {
@@ -121,88 +120,6 @@ KivAudioDevice::~KivAudioDevice() {
     _hardware->removeDeviceListener(this);
     std::lock_guard lock(_controlMutex);
     closeLocked();
-}
-
-std::optional<AudioDeviceInfo> KivAudioDevice::info(const char* operation, int line) const {
-    auto info = _hardware->deviceInfo(_deviceID);
-    if (!info) {
-        logStatusError(kKivAudioHardwareBadObjectError, operation, line);
-    }
-    return info;
-}
-
-std::optional<std::string> KivAudioDevice::text(std::string AudioDeviceInfo::*field,
-                                                const char* operation, int line) const {
-    auto found = info(operation, line);
-    if (!found) {
-        return std::nullopt;
-    }
-    if ((*found.*field).empty()) {
-        logStatusError(0, operation, line);
-        return std::nullopt;
-    }
-    return *found.*field;
-}
-
-std::optional<std::string> KivAudioDevice::deviceUID() const {
-    return text(&AudioDeviceInfo::uid, "KivAudioDevice::deviceUID", __LINE__);
-}
-
-std::optional<std::string> KivAudioDevice::deviceModelUID() const {
-    return text(&AudioDeviceInfo::modelUID, "KivAudioDevice::deviceModelUID", __LINE__);
-}
-
-std::optional<std::string> KivAudioDevice::name() const {
-    return text(&AudioDeviceInfo::name, "KivAudioDevice::name", __LINE__);
-}
-
-std::optional<std::string> KivAudioDevice::manufacturer() const {
-    return text(&AudioDeviceInfo::manufacturer, "KivAudioDevice::manufacturer", __LINE__);
-}
-
-double KivAudioDevice::nominalSampleRate() const {
-    return number(&AudioDeviceInfo::nominalSampleRate, "KivAudioDevice::nominalSampleRate",
-                  __LINE__);
-}
-
-std::uint32_t KivAudioDevice::bufferSizeInFrames() const {
-    return number(&AudioDeviceInfo::bufferSizeInFrames, "KivAudioDevice::bufferSizeInFrames",
-                  __LINE__);
-}
-
-bool KivAudioDevice::setBufferSizeInFrames(std::uint32_t frames) {
-    if (!_hardware->setBufferSizeInFrames(_deviceID, frames)) {
-        logStatusError(kKivAudioHardwareBadObjectError, "KivAudioDevice::setBufferSizeInFrames",
-                       __LINE__);
-        return false;
-    }
-    return true;
-}
-
-std::uint32_t KivAudioDevice::minBufferSizeInFrames() const {
-    return number(&AudioDeviceInfo::minBufferSizeInFrames, "KivAudioDevice::minBufferSizeInFrames",
-                  __LINE__);
-}
-
-std::uint32_t KivAudioDevice::maxBufferSizeInFrames() const {
-    return number(&AudioDeviceInfo::maxBufferSizeInFrames, "KivAudioDevice::maxBufferSizeInFrames",
-                  __LINE__);
-}
-
-std::uint32_t KivAudioDevice::inputChannels() const {
-    return number(&AudioDeviceInfo::inputChannels, "KivAudioDevice::inputChannels", __LINE__);
-}
-
-std::uint32_t KivAudioDevice::outputChannels() const {
-    return number(&AudioDeviceInfo::outputChannels, "KivAudioDevice::outputChannels", __LINE__);
-}
-
-KivAudioStreamDescription KivAudioDevice::outputStreamDescription() const {
-    auto found = info("KivAudioDevice::outputStreamDescription", __LINE__);
-    if (!found) {
-        return KivAudioStreamDescription(KivStreamBasicDescription{});
-    }
-    return KivAudioStreamDescription(found->nominalSampleRate, found->outputChannels);
 }
 
 std::string KivAudioDevice::description() const {

@@ -4,12 +4,13 @@
 #include "audio/device/KivActionInfo.h"
 #include "audio/device/KivAudioDeviceDelegate.h"
 #include "audio/device/KivAudioNotifications.h"
+#include "audio/device/KivDeviceMixer.h"
+#include "audio/device/KivDeviceProperties.h"
+#include "audio/device/KivDeviceSafetyNet.h"
 #include "audio/device/KivSyncedActions.h"
 #include "audio/render/KivAudioBuses.h"
 #include "audio/render/KivFadeRunner.h"
-#include "audio/render/KivRenderInfo.h"
 #include "foundation/Clock.h"
-#include "foundation/RenderLogLimiter.h"
 #include "foundation/Signal.h"
 #include "platform/audio/AudioBackend.h"
 
@@ -17,15 +18,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <shared_mutex>
 #include <string>
 #include <vector>
 
-class KivAudioBusMap;
 class KivAudioHardware;
 class KivAudioPlayable;
-class KivDeviceVolumes;
-class MatrixMixer;
 
 // One output device. Every lookup makes a new object: two objects for the
 // same device are independent, each hearing its own property notifications.
@@ -38,9 +35,9 @@ class MatrixMixer;
 // synchronised actions handed over, then pulls every attached bus.
 //
 // Locks, in this order: `_controlMutex` (open, close, engage, attach,
-// detach), the synchronised actions' locks, the bus map's, `_mixerMutex`
-// (the mixer's lifetime against the gain setters and meters). The render
-// thread takes none of them.
+// detach), the synchronised actions' locks, the bus map's, the mixer's (its
+// lifetime against the gain setters and meters, see KivDeviceMixer). The
+// render thread takes none of them.
 class KivAudioDevice : public AudioRenderCallback,
                        private KivFadeTarget,
                        public std::enable_shared_from_this<KivAudioDevice> {
@@ -76,25 +73,29 @@ public:
 
     // Properties, read afresh. A device that is gone logs the error line and
     // gives none or 0; so does an empty text.
-    std::optional<std::string> deviceUID() const;
+    std::optional<std::string> deviceUID() const { return _properties.deviceUID(); }
     // What identifies the kind of hardware: the card's driver, the PCM's name.
-    std::optional<std::string> deviceModelUID() const;
-    std::optional<std::string> name() const;
-    std::optional<std::string> manufacturer() const;
-    double nominalSampleRate() const;
-    std::uint32_t bufferSizeInFrames() const;
+    std::optional<std::string> deviceModelUID() const { return _properties.deviceModelUID(); }
+    std::optional<std::string> name() const { return _properties.name(); }
+    std::optional<std::string> manufacturer() const { return _properties.manufacturer(); }
+    double nominalSampleRate() const { return _properties.nominalSampleRate(); }
+    std::uint32_t bufferSizeInFrames() const { return _properties.bufferSizeInFrames(); }
     // The buffer size the device's streams open at from the next open on,
     // kept within the device's range; logs and answers false for a device
     // that is gone.
-    bool setBufferSizeInFrames(std::uint32_t frames);
+    bool setBufferSizeInFrames(std::uint32_t frames) {
+        return _properties.setBufferSizeInFrames(frames);
+    }
     // The range setBufferSizeInFrames keeps to.
-    std::uint32_t minBufferSizeInFrames() const;
-    std::uint32_t maxBufferSizeInFrames() const;
-    std::uint32_t inputChannels() const;
-    std::uint32_t outputChannels() const;
+    std::uint32_t minBufferSizeInFrames() const { return _properties.minBufferSizeInFrames(); }
+    std::uint32_t maxBufferSizeInFrames() const { return _properties.maxBufferSizeInFrames(); }
+    std::uint32_t inputChannels() const { return _properties.inputChannels(); }
+    std::uint32_t outputChannels() const { return _properties.outputChannels(); }
     // Non-interleaved float at the nominal rate with the output channels; all
     // zero for a device that is gone.
-    KivAudioStreamDescription outputStreamDescription() const;
+    KivAudioStreamDescription outputStreamDescription() const {
+        return _properties.outputStreamDescription();
+    }
     // The name, or "" for a device that is gone.
     std::string description() const;
 
@@ -131,7 +132,9 @@ public:
     // The bus `thing` is attached to, if any.
     std::optional<std::uint32_t> busOf(const KivAudioPlayable& thing) const;
     // Sets whether the mixer pulls `bus`; buses past the last are ignored.
-    std::int32_t _setEnabled(bool enabled, std::uint32_t bus);
+    std::int32_t _setEnabled(bool enabled, std::uint32_t bus) {
+        return _mixer.setEnabled(enabled, bus);
+    }
 
     // Control thread (main or MIDI delivery). Every action performed between
     // the first start and the next end runs at the start of one render
@@ -150,22 +153,38 @@ public:
     // closed device ignores the setters, answers a master of 0 and meters at
     // the floor (-120 dB) without a word. A feed channel k stands for input
     // channel k of every bus.
-    float masterVolume() const;
-    void setMasterVolume(float volume);
-    void setInputVolume(float volume, std::uint32_t channel);
-    void setOutputVolume(float volume, std::uint32_t channel);
-    void setCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output);
-    void _setRawInputVolume(float volume, std::uint32_t channel);
-    void _setRawCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output);
+    float masterVolume() const { return _mixer.masterVolume(); }
+    void setMasterVolume(float volume) { _mixer.setMasterVolume(volume); }
+    void setInputVolume(float volume, std::uint32_t channel) {
+        _mixer.setInputVolume(volume, channel);
+    }
+    void setOutputVolume(float volume, std::uint32_t channel) {
+        _mixer.setOutputVolume(volume, channel);
+    }
+    void setCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output) {
+        _mixer.setCrosspointVolume(volume, input, output);
+    }
+    void _setRawInputVolume(float volume, std::uint32_t channel) {
+        _mixer.setRawInputVolume(volume, channel);
+    }
+    void _setRawCrosspointVolume(float volume, std::uint32_t input, std::uint32_t output) {
+        _mixer.setRawCrosspointVolume(volume, input, output);
+    }
     // Row 0 and column 0: master; row 0, column c: output c - 1; row r,
     // column 0: feed input r - 1; otherwise the crosspoint r - 1 to c - 1.
-    void setVolume(float volume, std::uint32_t row, std::uint32_t column);
-    void setSilentCrosspoints();
-    void setDefaultVolumes();
-    void setSilentVolumes();
+    void setVolume(float volume, std::uint32_t row, std::uint32_t column) {
+        _mixer.setVolume(volume, row, column);
+    }
+    void setSilentCrosspoints() { _mixer.setSilentCrosspoints(); }
+    void setDefaultVolumes() { _mixer.setDefaultVolumes(); }
+    void setSilentVolumes() { _mixer.setSilentVolumes(); }
     // Post-fader meters of an output, in dB: see ChannelMeter.h.
-    float outPostAveragePowerAtChannel(std::uint32_t channel) const;
-    float outPostPeakHoldLevelAtChannel(std::uint32_t channel) const;
+    float outPostAveragePowerAtChannel(std::uint32_t channel) const {
+        return _mixer.outPostAveragePowerAtChannel(channel);
+    }
+    float outPostPeakHoldLevelAtChannel(std::uint32_t channel) const {
+        return _mixer.outPostPeakHoldLevelAtChannel(channel);
+    }
     // Writes the mixer's gains to standard output (a debugging aid).
     void printVolumes() const;
 
@@ -187,9 +206,7 @@ public:
     void render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept override;
     // Any thread: render cycles silenced for a non-finite sample since the
     // device object was made.
-    std::uint64_t nonFiniteBlockCount() const {
-        return _nonFiniteBlocks.load(std::memory_order_relaxed);
-    }
+    std::uint64_t nonFiniteBlockCount() const { return _safetyNet.count(); }
 
 private:
     KivAudioDevice(std::shared_ptr<KivAudioHardware> hardware, AudioObjectID id);
@@ -199,22 +216,6 @@ private:
     void setFadeVolume(float volume) override { setMasterVolume(volume); }
     bool fadeMayContinue() override { return _open.load(std::memory_order_acquire); }
 
-    // Runs `f` on the open mixer's volumes under `_mixerMutex`; false when closed.
-    template <class F>
-    bool withVolumes(F&& f) const;
-    // Render thread: the safety net at the end of each cycle.
-    void silenceNonFinite(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept;
-    void renderInterleaved(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
-                           const AudioOutputBuffer& buffer) noexcept;
-    std::optional<AudioDeviceInfo> info(const char* operation, int line) const;
-    // A numeric property, 0 when the device is gone (the failure is logged).
-    template <typename T>
-    T number(T AudioDeviceInfo::*field, const char* operation, int line) const {
-        const auto found = info(operation, line);
-        return found ? *found.*field : T{};
-    }
-    std::optional<std::string> text(std::string AudioDeviceInfo::*field, const char* operation,
-                                    int line) const;
     void deviceChanged(std::uint32_t selector);
     void closeLocked();
 
@@ -223,32 +224,18 @@ private:
     std::atomic<bool> _died{false};
     std::atomic<KivAudioDeviceDelegate*> _delegate{nullptr};
 
+    KivDeviceProperties _properties;
+
     mutable std::mutex _controlMutex; // open, close, engage, attach, detach and death
     // Guarded by _controlMutex.
     std::unique_ptr<AudioOutputStream> _stream;
     std::int32_t _engaged = 0;
-    KivStreamBasicDescription _mixerInDesc{};
-    KivStreamBasicDescription _mixerOutDesc{};
 
-    // The mixer and what works on it: written by open and close under both
-    // `_controlMutex` and `_mixerMutex` while no render cycle runs (before
-    // output starts, after it has stopped); read by the render thread, which
-    // the stream's start and stop order against those writes, and by the
-    // gain setters and meters under `_mixerMutex`.
-    mutable std::shared_mutex _mixerMutex;
-    std::unique_ptr<MatrixMixer> _mixer;
-    std::unique_ptr<KivAudioBusMap> _busMap;
-    std::unique_ptr<KivDeviceVolumes> _volumes;
-    // Render thread only while open: mixer output for an interleaved stream.
-    std::vector<float> _scratch;
-    std::vector<float*> _scratchChannels;
-    double _renderRate = 0.0; // the stream's rate while open; the render thread reads it
-
+    // Built by open before output starts, torn down by close after it stops.
+    KivDeviceMixer _mixer;
+    KivDeviceSafetyNet _safetyNet;
     // Set by open once output runs, cleared first by close; fade threads read it.
     std::atomic<bool> _open{false};
-    // The render thread counts and warns; anyone reads the count.
-    std::atomic<std::uint64_t> _nonFiniteBlocks{0};
-    RenderLogLimiter _nonFiniteWarnings;
 
     KivSyncedActions _actions;
     SteadyClock _steadyClock;

@@ -1,18 +1,15 @@
 #include "audio/device/KivAudioDevice.h"
 #include "audio/device/KivAudioHardware.h"
 #include "audio/device/KivAudioPlayable.h"
-#include "audio/device/KivDeviceVolumes.h"
 #include "audio/render/KivAudioBusMap.h"
-#include "audio/render/MatrixMixer.h"
 #include "foundation/KivLog.h"
-#include "foundation/KivStatusError.h"
 
 bool KivAudioDevice::open() {
     close();
     bool opened = false;
     {
         std::lock_guard lock(_controlMutex);
-        auto found = info("KivAudioDevice::open", __LINE__);
+        auto found = _properties.info("KivAudioDevice::open", __LINE__);
         if (!found) {
             return false;
         }
@@ -28,40 +25,11 @@ bool KivAudioDevice::open() {
         }
         // The mixer follows what the stream really runs at.
         const AudioStreamConfig config = stream->config();
-        // The window meters the outputs; the inputs, one per feed channel of
-        // each cue, are metered only once someone reads them.
-        auto mixer = MatrixMixer::create(
-            {std::vector<std::uint32_t>(kKivAudioBusCount, kKivAudioChannelsPerBus),
-             {config.channels},
-             config.framesPerBuffer,
-             config.sampleRate,
-             false,
-             true});
-        if (!mixer) {
+        if (!_mixer.build(config)) {
             logFormat("Error: %s could not be opened", found->name.c_str());
             return false;
         }
-        auto busMap = std::make_unique<KivAudioBusMap>(*mixer);
-        auto volumes = std::make_unique<KivDeviceVolumes>(*mixer, kKivAudioChannelsPerBus);
-        volumes->setDefaultVolumes();
-        _renderRate = config.sampleRate;
-        if (config.interleaved) {
-            _scratch.assign(std::size_t(config.channels) * config.framesPerBuffer, 0.0f);
-            _scratchChannels.resize(config.channels);
-            for (std::uint32_t c = 0; c < config.channels; ++c) {
-                _scratchChannels[c] = _scratch.data() + std::size_t(c) * config.framesPerBuffer;
-            }
-        }
-        {
-            std::unique_lock mixerLock(_mixerMutex);
-            _mixer = std::move(mixer);
-            _busMap = std::move(busMap);
-            _volumes = std::move(volumes);
-        }
-        _mixerOutDesc =
-            KivAudioStreamDescription(config.sampleRate, config.channels).streamDescription();
-        _mixerInDesc = KivAudioStreamDescription(config.sampleRate, kKivAudioChannelsPerBus)
-                           .streamDescription();
+        _safetyNet.setRate(config.sampleRate);
         _actions.setRendering(true);
         _open.store(true, std::memory_order_release);
         _stream = std::move(stream);
@@ -106,16 +74,7 @@ void KivAudioDevice::closeLocked() {
     // run, runs now.
     _actions.setRendering(false);
     _fades->endFades();
-    {
-        std::unique_lock mixerLock(_mixerMutex);
-        _busMap.reset();
-        _volumes.reset();
-        _mixer.reset();
-    }
-    _scratch.clear();
-    _scratchChannels.clear();
-    _mixerInDesc = {};
-    _mixerOutDesc = {};
+    _mixer.tearDown();
 }
 
 bool KivAudioDevice::isOpen() const {
@@ -168,14 +127,15 @@ std::optional<KivAudioStreamDescription> KivAudioDevice::_outFeedFormat() const 
     if (!_stream) {
         return std::nullopt;
     }
-    return KivAudioStreamDescription(_mixerInDesc);
+    return KivAudioStreamDescription(_mixer.feedDescription());
 }
 
 bool KivAudioDevice::_attachAudio(KivAudioPlayable& thing) {
     const std::string deviceName = description();
     const std::string thingName = thing.description();
     std::lock_guard lock(_controlMutex);
-    if (!_busMap) {
+    KivAudioBusMap* busMap = _mixer.busMap();
+    if (!busMap) {
         logFormat("Error: %s is not open, so it can't attach %s", deviceName.c_str(),
                   thingName.c_str());
         return false;
@@ -185,7 +145,7 @@ bool KivAudioDevice::_attachAudio(KivAudioPlayable& thing) {
                   thingName.c_str());
         return false;
     }
-    return _busMap->attach(thing, deviceName, thingName);
+    return busMap->attach(thing, deviceName, thingName);
 }
 
 void KivAudioDevice::_detachAudio(KivAudioPlayable& thing) {
@@ -195,27 +155,15 @@ void KivAudioDevice::_detachAudio(KivAudioPlayable& thing) {
     const std::string deviceName = description();
     const std::string thingName = thing.description();
     std::lock_guard lock(_controlMutex);
-    if (_busMap) {
-        _busMap->detach(thing, deviceName, thingName);
+    if (KivAudioBusMap* busMap = _mixer.busMap()) {
+        busMap->detach(thing, deviceName, thingName);
     }
 }
 
 std::optional<std::uint32_t> KivAudioDevice::busOf(const KivAudioPlayable& thing) const {
     std::lock_guard lock(_controlMutex);
-    return _busMap ? _busMap->busOf(thing) : std::nullopt;
-}
-
-std::int32_t KivAudioDevice::_setEnabled(bool enabled, std::uint32_t bus) {
-    std::shared_lock mixerLock(_mixerMutex);
-    if (!_mixer || bus >= kKivAudioBusCount) {
-        return 0;
-    }
-    const std::int32_t status =
-        _mixer->setParameter(MixerParameter::Enable, MixerScope::Input, bus, enabled ? 1.0f : 0.0f);
-    if (status != MixerStatus::Ok) {
-        logStatusError(status, "KivAudioDevice::_setEnabled", __LINE__);
-    }
-    return status;
+    KivAudioBusMap* busMap = _mixer.busMap();
+    return busMap ? busMap->busOf(thing) : std::nullopt;
 }
 
 void KivAudioDevice::startSyncedActions() {
@@ -224,4 +172,11 @@ void KivAudioDevice::startSyncedActions() {
 
 void KivAudioDevice::endSyncedActions() {
     _actions.endSyncedActions();
+}
+
+void KivAudioDevice::render(const AudioRenderTime& time, const AudioOutputBuffer& buffer) noexcept {
+    _actions.runPending();
+    if (_mixer.render(time, buffer)) {
+        _safetyNet.silenceNonFinite(time, buffer);
+    }
 }

@@ -3,7 +3,11 @@
 #include "audio/core/KivAudioStreamDescription.h"
 #include "audio/render/KivRetireList.h"
 #include "audio/source/KivAudioReading.h"
-#include "audio/source/KivReadAheadPool.h"
+#include "audio/source/KivMetaBufferHandOver.h"
+#include "audio/source/KivMetaBufferPlay.h"
+#include "audio/source/KivMetaBufferSerials.h"
+#include "audio/source/KivMetaBufferTender.h"
+#include "audio/source/KivMetaBufferTimes.h"
 #include "audio/source/KivSlice.h"
 
 #include <atomic>
@@ -11,13 +15,12 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <span>
 #include <string>
 #include <vector>
 
 class Clock;
 class KivAlias;
-class KivAudioBuffer;
+class KivAudioFile;
 
 // Who runs the tend steps: the shared read-ahead pool (which fills the
 // read-ahead buffers too), or (tests) the caller, through tendOnce() and
@@ -32,23 +35,23 @@ enum class KivAudioMetaBufferWorker { Thread, Manual };
 // costs a head or two, and a task in the pool rather than a thread.
 //
 // The render thread takes no lock here and never waits. It alone owns the
-// play state (the slices with their passes left, the position, the buffers
-// that play); everything reaches it by hand-over:
+// play state (KivMetaBufferPlay: the slices with their passes left, the
+// position, the buffers that play); everything reaches it by hand-over:
 // - seeks and new slice lists: the owner builds the next state and hands it
 //   over through one atomic pointer, taken at the start of the next read (a
 //   later change before that is folded into the one still waiting);
 // - read-ahead buffers: the render thread (or, for a state it has not taken
 //   yet, the owner) asks for a buffer by a serial number and a start frame;
-//   the tend step makes it and hands it over through one atomic pointer per
-//   buffer slot; a buffer that comes for a request no longer current is
-//   retired;
+//   the tend step (KivMetaBufferTender) makes it and hands it over through
+//   one atomic pointer per buffer slot; a buffer that comes for a request no
+//   longer current is retired;
 // - what the render thread lets go of (buffers, old states) goes onto a
 //   retire list that the tend step frees.
 // The times the owner and the GUI poll are atomics the render thread
-// publishes after each read.
-class KivAudioMetaBuffer final : public KivAudioReading, private KivReadAheadTask {
+// publishes after each read (KivMetaBufferTimes).
+class KivAudioMetaBuffer final : public KivAudioReading {
 public:
-    static constexpr std::uint32_t kBufferFrames = 22050;
+    static constexpr std::uint32_t kBufferFrames = KivMetaBufferTender::kBufferFrames;
 
     // Owner's thread. One slice covering the whole file once; with
     // KivAudioMetaBufferWorker::Thread a tend step in the pool starts
@@ -97,11 +100,11 @@ public:
     // many frames after its first one play stops at an end point inside the
     // file (the last slice ends before the file does) with no loop jump on
     // the way; kNoEndPoint when there is no such point, or only beyond a jump.
-    static constexpr std::int64_t kNoEndPoint = INT64_MAX;
+    static constexpr std::int64_t kNoEndPoint = KivMetaBufferPlay::kNoEndPoint;
     // Render thread: a seek is handed over that the next readFrames takes.
     bool seekWaits() const;
-    std::int64_t lastReadStartFrame() const { return _lastReadStartFrame; }
-    std::int64_t lastReadFramesToEndPoint() const { return _lastReadEndPoint; }
+    std::int64_t lastReadStartFrame() const { return _play.lastReadStartFrame(); }
+    std::int64_t lastReadFramesToEndPoint() const { return _play.lastReadFramesToEndPoint(); }
 
     // Any thread but the render thread; none takes a lock the render thread
     // takes. A seek or slice list not yet taken by a read shows at once.
@@ -126,7 +129,7 @@ public:
     double audioLengthInSeconds() const { return _totalSliceTime.load(std::memory_order_relaxed); }
     // Any thread. Every frame silenced by an underrun since the meta buffer
     // was made; the warning counts only since its last line.
-    std::uint64_t droppedFrames() const { return _droppedFrames.load(std::memory_order_relaxed); }
+    std::uint64_t droppedFrames() const { return _play.droppedFrames(); }
 
     // Any thread, the render thread included: never waits. From the next
     // readFrames on, the next slice that would loop back plays this pass to
@@ -150,166 +153,45 @@ public:
     void fillBuffersOnce();
 
 private:
-    // A read-ahead buffer asked for: `serial` names the request (0: none),
-    // `plays` marks the one that plays at once from the position.
-    struct Want {
-        std::uint64_t serial = 0;
-        std::int64_t startFrame = 0;
-        bool plays = false;
-    };
-    struct Position {
-        std::int64_t framesRead = 0;
-        std::int64_t framesSansInfLoops = 0;
-        std::int64_t logicalFrame = 0;
-        std::int64_t playbackFrame = 0;
-    };
-    // A read-ahead buffer as the tend step hands it over, labelled with the
-    // request it answers and the state generation that asked for it.
-    struct Delivery final : KivRetired {
-        ~Delivery() override;
-        std::unique_ptr<KivAudioBuffer> buffer;
-        KivReadFramesInfo info;
-        std::uint64_t serial = 0;
-        std::uint64_t generation = 0;
-    };
-    // The next play state as the owner hands it over. Once taken it holds the
-    // slices it replaced, to be freed off the render thread.
-    struct Reset final : KivRetired {
-        std::uint64_t generation = 0;
-        std::vector<KivSlice> slices;
-        // A seek sets the position; new slices alone keep the one playing.
-        bool hasPosition = false;
-        // The same, for the render thread to peek at while the owner may
-        // still fold a later change in.
-        std::atomic<bool> seeks{false};
-        Position position;
-        double seekTime = 0.0;
-        // The position the owner saw (for new slices alone): the buffers it
-        // asked for start there.
-        std::int64_t seenPlaybackFrame = 0;
-        Want wants[2];
-    };
+    KivAudioMetaBuffer(std::shared_ptr<KivAlias> alias, const KivAudioFile& file,
+                       const KivAudioStreamDescription& format, KivAudioMetaBufferWorker worker,
+                       const Clock& clock);
 
-    KivAudioMetaBuffer() = default;
-
-    // KivReadAheadTask: tend steps until nothing changed meanwhile.
-    void runStep() override;
-    // Any thread, the render thread included: a tend step runs soon; an
-    // urgent one (playback waits for a buffer) before the steps of idle cues.
-    void wake(bool urgent = false);
-    std::uint64_t nextSerial() { return _serials.fetch_add(1, std::memory_order_relaxed) + 1; }
-    // Any thread: the buffers a start from `frame` asks for, one that plays
-    // and the pre-roll of the next jump.
-    void planFresh(std::span<const KivSlice> slices, std::int64_t frame, Want wants[2]);
     double secondsFromFrames(std::int64_t frames) const;
-    // The start time of a read-ahead buffer that begins at `frame`.
-    double bufferStartTime(std::int64_t frame) const;
     // Owner's thread: hands over the next state, made by `change` from the
     // one still waiting (or from none), with the buffers it asks for.
     template <class Change>
     void handOver(Change change);
-    // Owner's thread: the value a getter shows, the one asked for while a
-    // hand-over waits.
-    std::int64_t shown(const std::atomic<std::int64_t>& asked,
-                       const std::atomic<std::int64_t>& published) const;
-    bool handOverWaits() const;
-
     // Render thread.
     std::uint32_t read(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset,
                        bool takeHandOver);
-    void take(Reset& reset);
-    void takeDeliveries();
-    void offer(std::size_t slot, Delivery* delivery);
-    void install(std::size_t slot, Delivery* delivery);
-    void retire(Delivery*& delivery);
-    void readUnderway(std::uint32_t n, const AudioChannels& destination, std::uint32_t offset);
-    void readSegment(std::uint32_t frames, const AudioChannels& destination, std::uint32_t offset);
-    // The jump point is reached: retires the playing buffer and switches to
-    // the pre-roll, or starts over from the position when there is none.
-    void jump();
-    void devampNow();
-    // Retires both buffers and asks for a fresh start from the position.
-    void startOver();
-    // Asks for the pre-roll of the next jump in the free slot, if any.
-    void askForPreRoll();
-    void publishWants();
-    void publishTimes();
-    void warnOfDroppedFrames();
 
     // Fixed once made.
-    std::shared_ptr<KivAlias> _alias;
-    std::string _aliasName; // resolved once, so the render thread never resolves
+    std::string _aliasName; // resolved once, for the warnings
     KivAudioStreamDescription _format;
     double _fileEndTime = 0.0;
     std::uint32_t _fileChannels = 0;
-    double _fileRate = 0.0;
     std::int64_t _fileFrames = 0; // the file's length at the working rate
-    const Clock* _clock = nullptr;
-    KivAudioMetaBufferWorker _workerMode = KivAudioMetaBufferWorker::Thread;
+    const Clock& _clock;
 
-    // Runs the tend steps; posting never blocks, so the render thread may.
-    // A post with nothing to do costs one idle step. Kept until the meta
-    // buffer goes: the render thread may post after killWorker.
-    std::shared_ptr<KivReadAheadPool> _pool;
+    KivMetaBufferSerials _serials;
+    // Render thread pushes; the tend step (or the end) frees.
+    KivRetireList _retired;
 
-    // Serials of states and requests, from every thread; never 0.
-    std::atomic<std::uint64_t> _serials{0};
-
-    // Owner and tend step; never the render thread.
-    mutable std::mutex _ownerMutex;
-    std::vector<KivSlice> _sliceList;   // the list as set
-    std::uint64_t _ownerGeneration = 0; // the last state handed over
-    Want _ownerWants[2];                // ... and the buffers it asks for
+    // Owner's; slices() may look from any thread.
+    mutable std::mutex _sliceMutex;
+    std::vector<KivSlice> _sliceList; // the list as set
     // Written by the owner, read anywhere.
     std::atomic<double> _totalSliceTime{0.0};
     std::atomic<double> _startTime{0.0};
     std::atomic<double> _endTime{0.0};
 
     // Owner hands over, render thread takes (exchanging it for null).
-    std::atomic<Reset*> _pendingReset{nullptr};
-    // What the state handed over shows until it is taken: owner writes.
-    std::atomic<std::uint64_t> _askedGeneration{0};
-    std::atomic<std::int64_t> _askedFramesRead{0};
-    std::atomic<std::int64_t> _askedLogicalFrame{0};
-    std::atomic<std::int64_t> _askedPlaybackFrame{0};
-    std::atomic<std::int64_t> _askedUntilLoop{0};
-
-    // Tend step hands over per slot, render thread takes.
-    std::atomic<Delivery*> _delivered[2] = {};
-    // Tend step only: the request each slot last got a buffer for.
-    std::uint64_t _made[2] = {0, 0};
-    // Render thread pushes; the tend step (or the destructor) frees.
-    KivRetireList _retired;
-
-    // Render thread publishes, anyone reads.
-    std::atomic<std::uint64_t> _takenGeneration{0};
-    std::atomic<std::uint64_t> _renderGeneration{0};
-    std::atomic<std::uint64_t> _renderWantSerial[2] = {};
-    std::atomic<std::int64_t> _renderWantStart[2] = {};
-    std::atomic<std::int64_t> _shownFramesRead{0};
-    std::atomic<std::int64_t> _shownLogicalFrame{0};
-    std::atomic<std::int64_t> _shownPlaybackFrame{0};
-    std::atomic<std::int64_t> _shownUntilLoop{0};
-    std::atomic<bool> _shownFinished{false};
-    std::atomic<double> _shownFinishTime{0.0};
-    std::atomic<std::uint64_t> _droppedFrames{0};
+    std::atomic<KivMetaBufferReset*> _pendingReset{nullptr};
     // Any thread sets, the render thread takes; setSlices and goToTime clear.
     std::atomic<bool> _devampRequested{false};
 
-    // Render thread only (and the owner while no read can run: made, freed).
-    std::vector<KivSlice> _slices; // passes left counted down
-    Position _position;
-    std::uint64_t _generation = 0; // of the state taken last
-    Delivery* _installed[2] = {nullptr, nullptr};
-    // Buffers for a state handed over but not taken yet.
-    Delivery* _early[2] = {nullptr, nullptr};
-    Want _wants[2];
-    int _playing = -1; // the slot that plays; -1 none
-    bool _wantsChanged = false;
-    bool _isFinished = false;
-    double _timeWeNoticedWeWereFinished = 0.0;
-    std::int64_t _lastReadStartFrame = 0;
-    std::int64_t _lastReadEndPoint = kNoEndPoint;
-    std::uint64_t _totalDroppedFrames = 0; // the warning resets
-    double _lastTimeWeLoggedDroppedFrames = 0.0;
+    KivMetaBufferTimes _times;
+    KivMetaBufferTender _tender;
+    KivMetaBufferPlay _play;
 };
