@@ -10,9 +10,9 @@
 #include "foundation/KivStatusError.h"
 #include "platform/effects/EffectStatus.h"
 
-#include <optional>
 #include <utility>
 
+using KivEffectDictionary::flagValue;
 using KivEffectDictionary::kClassName;
 using KivEffectDictionary::textValue;
 
@@ -23,30 +23,13 @@ const bool registered = [] {
     return true;
 }();
 
-// Splits "maker: name" into its two parts; nullopt unless there are exactly two.
-std::optional<std::pair<std::string, std::string>> splitName(const std::string& text,
-                                                             const std::string& separator) {
-    const std::size_t first = text.find(separator);
-    if (first == std::string::npos ||
-        text.find(separator, first + separator.size()) != std::string::npos) {
-        return std::nullopt;
-    }
-    return std::make_pair(text.substr(0, first), text.substr(first + separator.size()));
-}
-
 } // namespace
 
 KivEffect::~KivEffect() {
     closeEditor();
-    if (_stream) {
-        _stream->removeEffect(this);
+    if (stream()) {
+        stream()->removeEffect(this);
     }
-}
-
-bool KivEffect::fail(std::int32_t status, const char* domain, const char* operation, int line,
-                     KivError* error) const {
-    logStatusError(status, _name.c_str(), operation, line);
-    return failWith(error, domain, status);
 }
 
 std::shared_ptr<KivEffect>
@@ -86,59 +69,100 @@ std::shared_ptr<KivEffect> KivEffect::initWithCoder(const KivKeyedDecoder& coder
 }
 
 std::shared_ptr<KivEffect> KivEffect::copy() {
-    saveState();
+    const nlohmann::json& state = _state.save();
     std::shared_ptr<KivEffect> copy(new KivEffect());
-    copy->_componentDescription = _componentDescription;
-    copy->_available = _available;
-    copy->_manufacturer = _manufacturer;
-    copy->_name = _name;
-    copy->_displayName = _displayName;
-    copy->setProperties(*_state);
+    copy->_identity = _identity;
+    copy->setProperties(state);
     return copy;
 }
 
 void KivEffect::encodeWithCoder(KivKeyedEncoder& coder) const {
-    const bool keepHeld = _state && (_statePending || !liveUnit());
-    coder.encodeValue(keepHeld ? *_state : properties(), "state");
+    coder.encodeValue(properties(), "state");
 }
 
 bool KivEffect::setComponentDescription(const KivAudioComponentDescription& description,
                                         KivError* error) {
-    _componentDescription = description;
-    _available = false;
-    if (!description.component()) {
-        logStatusError(kEffectComponentNotFound, description.name().c_str(),
-                       "setComponentDescription", __LINE__);
-        return failWith(error, kKivEffectErrorDomain, kEffectComponentNotFound);
-    }
-    _available = true;
-    const std::string& full = description.name();
-    auto parts = splitName(full, ": ");
-    if (!parts) {
-        parts = splitName(full, ":");
-    }
-    if (parts) {
-        _manufacturer = parts->first;
-        _name = _displayName = parts->second;
-    } else {
-        _manufacturer = "Unknown";
-        _name = _displayName = full;
-    }
-    return true;
+    return _identity.setComponentDescription(description, error);
 }
 
 KivAudioComponentDescription KivEffect::componentDescription() const {
     if (KivEffectUnit* u = unit()) {
         return u->componentDescription();
     }
-    return _componentDescription;
+    return _identity.componentDescription();
 }
 
 void KivEffect::setDisplayName(std::string displayName) {
-    _displayName = std::move(displayName);
-    if (_state) {
-        (*_state)["displayName"] = _displayName;
+    _identity.setDisplayName(std::move(displayName));
+    _state.setDisplayName(_identity.displayName());
+}
+
+bool KivEffect::addToStream(KivStream& stream, KivError* error) {
+    std::int32_t node = 0;
+    const std::int32_t status = stream.addComponentDescription(componentDescription(), node);
+    if (status != kEffectNoErr) {
+        return _identity.fail(status, kAUGraphErrorDomain, "addToStream", __LINE__, error);
     }
+    setStream(&stream, node);
+    return true;
+}
+
+bool KivEffect::removeFromStream(KivError* error) {
+    return stream() ? stream()->removeEffect(this, error) : true;
+}
+
+void KivEffect::setStream(KivStream* stream, std::int32_t node) {
+    if (KivStream* old = this->stream()) {
+        if (_state.liveUnit()) {
+            // The unit goes with the node; what it holds must not go with it.
+            saveState();
+        }
+        old->forgetEffect(this);
+    }
+    _placement.place(stream, node);
+    if (stream) {
+        stream->rememberEffect(this);
+    }
+}
+
+std::uint32_t KivEffect::inputChannels() const {
+    const auto format = inputStreamFormat();
+    return format ? format->channels() : 0;
+}
+
+std::uint32_t KivEffect::outputChannels() const {
+    const auto format = outputStreamFormat();
+    return format ? format->channels() : 0;
+}
+
+bool KivEffect::setStreamFormat(const KivAudioStreamDescription& format, KivError* error) {
+    return setInputStreamFormat(format, error) && setOutputStreamFormat(format, error);
+}
+
+bool KivEffect::setParameters(KivError* error) {
+    if (!hasPendingState()) {
+        return true;
+    }
+    const std::optional<nlohmann::json> state = _state.apply(error);
+    if (!state) {
+        return false;
+    }
+    _editor.setLastFrame(textValue(*state, "lastEditorFrame", _editor.lastFrame()));
+    if (flagValue(*state, "editorIsOpen", false)) {
+        openEditor();
+    }
+    _editor.placeAtLastFrame();
+    return true;
+}
+
+double KivEffect::latency() const {
+    KivEffectUnit* u = _state.liveUnit();
+    return u ? u->processor().latency() : 0.0;
+}
+
+double KivEffect::tailTime() const {
+    KivEffectUnit* u = _state.liveUnit();
+    return u && enabled() ? u->processor().tailTime() : 0.0;
 }
 
 void KivEffect::setRefusedChannels(std::uint32_t channels) {
@@ -149,43 +173,18 @@ void KivEffect::setRefusedChannels(std::uint32_t channels) {
 }
 
 void KivEffect::openEditor() {
-    if (_editor) {
-        _editor->show();
+    if (_editor.show()) {
         return;
     }
     KivEffectUnit* u = unit();
     if (!u || (!u->isInitialized() && _refusedChannels == 0)) {
         logFormat("Warning: could not open editor for %s; effect could not be initialized.",
-                  _name.c_str());
+                  name().c_str());
         return;
     }
     if (const KivEffectEditorFactory& factory = effectEditorFactory()) {
-        _editor = factory(*this);
-        if (_editor && !_lastEditorFrame.empty()) {
-            _editor->setFrameText(_lastEditorFrame);
-        }
+        _editor.open(factory(*this));
     }
-}
-
-void KivEffect::closeEditor() {
-    std::unique_ptr<KivEffectEditorWindow> editor = std::move(_editor);
-    if (editor) {
-        if (editor->isVisible()) {
-            _lastEditorFrame = editor->frameText();
-        }
-        editor->close();
-    }
-}
-
-std::unique_ptr<KivEffectEditorWindow> KivEffect::editorWillClose() {
-    if (_editor && _editor->isVisible()) {
-        _lastEditorFrame = _editor->frameText();
-    }
-    return std::move(_editor);
-}
-
-bool KivEffect::editorIsOpen() const {
-    return _editor && _editor->isVisible();
 }
 
 std::unique_ptr<EffectPluginUi> KivEffect::openPluginUi(std::uintptr_t parent,

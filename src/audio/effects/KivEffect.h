@@ -3,16 +3,18 @@
 #include "audio/core/KivAudioStreamDescription.h"
 #include "audio/core/KivError.h"
 #include "audio/effects/KivAudioComponentDescription.h"
-#include "audio/effects/KivEffectEditorWindow.h"
+#include "audio/effects/KivEffectEditorHost.h"
+#include "audio/effects/KivEffectIdentity.h"
+#include "audio/effects/KivEffectParameters.h"
+#include "audio/effects/KivEffectPlacement.h"
+#include "audio/effects/KivEffectPresets.h"
+#include "audio/effects/KivEffectState.h"
 #include "audio/render/KivAudioRendering.h"
 #include "foundation/KivArchivable.h"
-#include "foundation/RenderLogLimiter.h"
 #include "foundation/Signal.h"
 #include "platform/effects/EffectProcessor.h"
 
-#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -51,6 +53,11 @@ inline constexpr std::uint32_t kKivEffectAnyParameter = 0xFFFFFFFF;
 // A state or preset for a unit that a render path runs from a chain goes to
 // a new unit instead, which takes the old one's place in the stream (the
 // owner crossfades to it).
+//
+// Its parts: the identity (KivEffectIdentity), where it runs
+// (KivEffectPlacement), its saved state (KivEffectState), parameters
+// (KivEffectParameters), presets (KivEffectPresets) and editor window
+// (KivEffectEditorHost).
 class KivEffect : public KivArchivable, public KivAudioRendering {
 public:
     // Main thread. nullptr with -2005 in "KivEffectErrorDomain" when the
@@ -79,44 +86,56 @@ public:
                                  KivError* error = nullptr);
     KivAudioComponentDescription componentDescription() const;
     // False for an effect whose component is not installed.
-    bool isAvailable() const { return _available; }
-    const std::string& manufacturer() const { return _manufacturer; }
-    const std::string& name() const { return _name; }
-    const std::string& displayName() const { return _displayName; }
+    bool isAvailable() const { return _identity.isAvailable(); }
+    const std::string& manufacturer() const { return _identity.manufacturer(); }
+    const std::string& name() const { return _identity.name(); }
+    const std::string& displayName() const { return _identity.displayName(); }
     void setDisplayName(std::string displayName);
     // The name, for log lines.
-    const std::string& description() const { return _name; }
+    const std::string& description() const { return _identity.name(); }
 
     // Graph membership.
     bool addToStream(KivStream& stream, KivError* error = nullptr);
     bool removeFromStream(KivError* error = nullptr);
     // Keeps both; leaving a stream first saves the live state, then forgets the unit.
     void setStream(KivStream* stream, std::int32_t node);
-    KivStream* stream() const { return _stream; }
-    std::int32_t node() const { return _node; }
+    KivStream* stream() const { return _placement.stream(); }
+    std::int32_t node() const { return _placement.node(); }
     // The node's unit; none outside a stream.
-    KivEffectUnit* unit() const;
+    KivEffectUnit* unit() const { return _placement.unit(); }
 
     // Connections inside the stream (bus 0 only). Failures are logged and
     // returned in "AUGraphErrorDomain".
     // This effect's output feeds `other`'s input bus.
-    bool connectToInputOf(KivEffect& other, std::uint32_t bus = 0, KivError* error = nullptr);
+    bool connectToInputOf(KivEffect& other, std::uint32_t bus = 0, KivError* error = nullptr) {
+        return _placement.connectToInputOf(other._placement, bus, error);
+    }
     // `other`'s output feeds this effect's input.
-    bool connectToOutputOf(KivEffect& other, KivError* error = nullptr);
+    bool connectToOutputOf(KivEffect& other, KivError* error = nullptr) {
+        return other.connectToInputOf(*this, 0, error);
+    }
     // The input is pulled through `info` (the owner's callback).
     bool setRenderCallback(const KivRenderInfo& info, std::uint32_t bus = 0,
-                           KivError* error = nullptr);
+                           KivError* error = nullptr) {
+        return _placement.setRenderCallback(info, bus, error);
+    }
     // The input is left unfed (silence).
-    void clearRenderCallback(std::uint32_t bus = 0);
+    void clearRenderCallback(std::uint32_t bus = 0) { _placement.clearRenderCallback(bus); }
 
     // Render thread, with the stream's render lock held. Pulls the input and
     // processes it in place; outside a stream, silence and kEffectUninitialized.
     std::int32_t render(KivRenderFlags& flags, const KivRenderTimeStamp& timeStamp,
-                        std::uint32_t busNumber, const AudioChannels& data) override;
+                        std::uint32_t busNumber, const AudioChannels& data) override {
+        return _placement.render(flags, timeStamp, busNumber, data);
+    }
 
     // Formats of bus 0 (the only bus); none without a unit.
-    std::optional<KivAudioStreamDescription> inputStreamFormat() const;
-    std::optional<KivAudioStreamDescription> outputStreamFormat() const;
+    std::optional<KivAudioStreamDescription> inputStreamFormat() const {
+        return _placement.inputStreamFormat();
+    }
+    std::optional<KivAudioStreamDescription> outputStreamFormat() const {
+        return _placement.outputStreamFormat();
+    }
     // Channels of bus 0; 0 without a unit.
     std::uint32_t inputChannels() const;
     std::uint32_t outputChannels() const;
@@ -124,61 +143,78 @@ public:
     // the unit uninitialized, the format written again and everything
     // restarted; the error is that of the last attempt. Without a unit,
     // kEffectUninitialized in "AudioUnitErrorDomain". -10868 when refused.
-    bool setInputStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr);
-    bool setOutputStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr);
+    bool setInputStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr) {
+        return _placement.setFormat(true, format, error);
+    }
+    bool setOutputStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr) {
+        return _placement.setFormat(false, format, error);
+    }
     // Input, then output.
     bool setStreamFormat(const KivAudioStreamDescription& format, KivError* error = nullptr);
 
     // Parameters (ids are control input port indices); empty without a unit.
-    std::vector<EffectParameter> parameters() const;
+    std::vector<EffectParameter> parameters() const { return _parameters.parameters(); }
     // The control outputs the plugin reports, read-only; empty without a unit.
-    std::vector<EffectParameter> outputParameters() const;
+    std::vector<EffectParameter> outputParameters() const { return _parameters.outputParameters(); }
     // Inputs and outputs alike. 0, logged, for an unknown id or without a unit.
-    float valueForParameter(std::uint32_t id) const;
+    float valueForParameter(std::uint32_t id) const { return _parameters.valueForParameter(id); }
     // Atomic; the render thread takes it at its next block. Listeners hear of
     // it. A value that changes leaves the effect on no preset: its settings
     // are no longer the preset's.
-    bool setValueForParameter(std::uint32_t id, float value);
+    bool setValueForParameter(std::uint32_t id, float value) {
+        return _parameters.setValueForParameter(id, value);
+    }
     // Tells the listeners that every parameter may have changed.
-    void updateParameters();
+    void updateParameters() { _parameters.updateParameters(); }
     // Emitted on the main thread with the id (kKivEffectAnyParameter for all).
-    Signal<std::uint32_t>& parameterListeners() { return _parameterListeners; }
+    Signal<std::uint32_t>& parameterListeners() { return _parameters.listeners(); }
     // The parameter's name, else "Parameter #<id + 1>".
-    std::string titleOfParameter(std::uint32_t id, KivError* error = nullptr) const;
+    std::string titleOfParameter(std::uint32_t id, KivError* error = nullptr) const {
+        return _parameters.titleOfParameter(id, error);
+    }
 
     // State. properties() is the held dictionary while one waits for its
     // unit (or no unit exists), else the dictionary made now from the unit.
-    nlohmann::json properties() const;
+    nlohmann::json properties() const { return _state.properties(); }
     // Keeps properties() as the held state.
-    void saveState();
+    void saveState() { _state.save(); }
     // setProperties() with the held state.
-    bool restoreState();
+    bool restoreState() { return _state.restore(); }
     // Holds the dictionary until setParameters() applies it and takes the
     // identity it names. False for anything but a dictionary, or when its
     // component is not installed (the dictionary is held all the same).
-    bool setProperties(const nlohmann::json& properties);
+    bool setProperties(const nlohmann::json& properties) {
+        return _state.setProperties(properties);
+    }
     // Applies a held state to the unit (bypass, settings, editor) and drops
     // it. Without a unit, or when the unit refuses the settings, the state
     // stays held and the answer is false; a unit that refuses them is
     // bypassed.
     bool setParameters(KivError* error = nullptr);
-    bool hasPendingState() const { return _state.has_value() && _statePending; }
-    bool enabled() const;
-    void setEnabled(bool enabled);
-    nlohmann::json settings() const;
-    bool setSettings(const nlohmann::json& settings, KivError* error = nullptr);
+    bool hasPendingState() const { return _state.isPending(); }
+    bool enabled() const { return _state.enabled(); }
+    void setEnabled(bool enabled) { _state.setEnabled(enabled); }
+    nlohmann::json settings() const { return _state.settings(); }
+    bool setSettings(const nlohmann::json& settings, KivError* error = nullptr) {
+        return _state.setSettings(settings, error);
+    }
 
     // Presets.
-    std::vector<EffectPreset> factoryPresets() const;
-    bool setFactoryPreset(std::int32_t number, const std::string& name, KivError* error = nullptr);
+    std::vector<EffectPreset> factoryPresets() const { return _presets.factoryPresets(); }
+    // The plugin knows the preset by its number; `name` is the caller's title for it.
+    bool setFactoryPreset(std::int32_t number, const std::string& name, KivError* error = nullptr) {
+        return _presets.setFactoryPreset(number, error);
+    }
     // Reads a preset file (a settings dictionary in the archive's JSON). A
     // file that cannot be read or that the unit refuses changes nothing and
     // answers "The preset could not be loaded" in `error`.
-    bool setUserPreset(const std::string& path, KivError* error = nullptr);
+    bool setUserPreset(const std::string& path, KivError* error = nullptr) {
+        return _presets.setUserPreset(path, error);
+    }
     // The preset the settings are, as loaded or saved; empty once a
     // parameter moved away from it.
-    std::string currentPresetName() const;
-    void setCurrentPresetName(const std::string& name);
+    std::string currentPresetName() const { return _presets.currentPresetName(); }
+    void setCurrentPresetName(const std::string& name) { _presets.setCurrentPresetName(name); }
 
     // Seconds; 0 without a unit. The delay the audio really has: a plugin
     // bypassed through its own "enabled" port keeps its latency, one
@@ -201,13 +237,13 @@ public:
     // Editor. An effect whose plugin cannot take its chain's channels opens
     // its editor all the same, to say so.
     void openEditor();
-    void closeEditor();
+    void closeEditor() { _editor.close(); }
     // The editor's window tells its effect it closed; ownership of the
     // window goes back to the caller.
-    std::unique_ptr<KivEffectEditorWindow> editorWillClose();
-    bool editorIsOpen() const;
-    KivEffectEditorWindow* editor() const { return _editor.get(); }
-    const std::string& lastEditorFrame() const { return _lastEditorFrame; }
+    std::unique_ptr<KivEffectEditorWindow> editorWillClose() { return _editor.willClose(); }
+    bool editorIsOpen() const { return _editor.isOpen(); }
+    KivEffectEditorWindow* editor() const { return _editor.window(); }
+    const std::string& lastEditorFrame() const { return _editor.lastFrame(); }
     // The plugin's own view inside the X window `parent` (see
     // EffectProcessor::openUi); none without a unit.
     std::unique_ptr<EffectPluginUi> openPluginUi(std::uintptr_t parent,
@@ -215,39 +251,16 @@ public:
                                                  std::string& failure) const;
 
 private:
-    friend class KivStream; // keeps _renderUnit on the node's unit
+    friend class KivStream; // keeps the placement's render unit on the node's unit
 
     KivEffect() = default;
 
-    // The live unit, when there is one and no held state waits for it.
-    KivEffectUnit* liveUnit() const;
-    bool setFormat(bool input, const KivAudioStreamDescription& format, KivError* error);
-    bool applySettings(KivEffectUnit& unit, const nlohmann::json& settings, KivError* error);
-    using ProcessorChange = std::function<std::int32_t(EffectProcessor&, const EffectRenderLock&)>;
-    // Runs `change` on the processor of the unit, holding the render lock:
-    // in place, or, for a unit a render path runs from a chain, on a new
-    // unit like it that then takes its place. Answers the change's status.
-    std::int32_t changeProcessor(KivEffectUnit& unit, const ProcessorChange& change);
-    bool fail(std::int32_t status, const char* domain, const char* operation, int line,
-              KivError* error) const;
-
-    KivAudioComponentDescription _componentDescription;
-    bool _available = false;
-    std::string _manufacturer;
-    std::string _name;
-    std::string _displayName;
-    KivStream* _stream = nullptr;
-    std::int32_t _node = 0;
-    // The node's unit as render() reaches it: set by setStream and
-    // KivStream::replaceUnit, read by the render thread; a unit is let go of
-    // only under the render lock, after this no longer names it.
-    std::atomic<KivEffectUnit*> _renderUnit{nullptr};
-    std::optional<nlohmann::json> _state;
-    bool _statePending = false;
-    std::unique_ptr<KivEffectEditorWindow> _editor;
-    std::string _lastEditorFrame;
-    Signal<std::uint32_t> _parameterListeners;
+    KivEffectIdentity _identity;
+    KivEffectPlacement _placement{_identity};
+    KivEffectEditorHost _editor;
+    KivEffectState _state{_identity, _placement, _editor};
+    KivEffectParameters _parameters{_identity, _placement};
+    KivEffectPresets _presets{_identity, _placement, _state, _parameters};
     std::uint32_t _refusedChannels = 0;
     Signal<> _fitChanged;
-    RenderLogLimiter _renderErrors; // render thread
 };

@@ -1,26 +1,33 @@
+#include "audio/effects/KivEffectParameters.h"
+
 #include "audio/effects/KivEffect.h"
+#include "audio/effects/KivEffectIdentity.h"
+#include "audio/effects/KivEffectPlacement.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "foundation/KivStatusError.h"
 #include "platform/effects/EffectStatus.h"
 
-#include <string>
+KivEffectParameters::KivEffectParameters(const KivEffectIdentity& identity,
+                                         const KivEffectPlacement& placement)
+    : _identity(identity)
+    , _placement(placement) {}
 
-std::vector<EffectParameter> KivEffect::parameters() const {
-    if (KivEffectUnit* u = unit()) {
+std::vector<EffectParameter> KivEffectParameters::parameters() const {
+    if (KivEffectUnit* u = _placement.unit()) {
         return u->processor().parameters();
     }
     return {};
 }
 
-std::vector<EffectParameter> KivEffect::outputParameters() const {
-    if (KivEffectUnit* u = unit()) {
+std::vector<EffectParameter> KivEffectParameters::outputParameters() const {
+    if (KivEffectUnit* u = _placement.unit()) {
         return u->processor().outputs();
     }
     return {};
 }
 
-float KivEffect::valueForParameter(std::uint32_t id) const {
-    KivEffectUnit* u = unit();
+float KivEffectParameters::valueForParameter(std::uint32_t id) const {
+    KivEffectUnit* u = _placement.unit();
     for (const auto& list : {parameters(), outputParameters()}) {
         for (const EffectParameter& parameter : list) {
             if (parameter.id == id) {
@@ -28,33 +35,33 @@ float KivEffect::valueForParameter(std::uint32_t id) const {
             }
         }
     }
-    logStatusError(u ? kEffectInvalidParameter : kEffectUninitialized, _name.c_str(),
+    logStatusError(u ? kEffectInvalidParameter : kEffectUninitialized, _identity.name().c_str(),
                    "valueForParameter", __LINE__);
     return 0.0f;
 }
 
-bool KivEffect::setValueForParameter(std::uint32_t id, float value) {
-    KivEffectUnit* u = unit();
+bool KivEffectParameters::setValueForParameter(std::uint32_t id, float value) {
+    KivEffectUnit* u = _placement.unit();
     const float before = u ? u->processor().parameter(id) : 0.0f;
     const std::int32_t status = u ? u->processor().setParameter(id, value) : kEffectUninitialized;
     if (status != kEffectNoErr) {
-        logStatusError(status, _name.c_str(), "setValueForParameter", __LINE__);
+        logStatusError(status, _identity.name().c_str(), "setValueForParameter", __LINE__);
         return false;
     }
     // A value moved away from the preset's leaves settings of no name (the
     // same value again, as a view echoes it, leaves the preset as it is).
     if (u->processor().parameter(id) != before) {
-        setCurrentPresetName("");
+        u->processor().setPresentPreset(EffectPreset{-1, ""});
     }
-    _parameterListeners.emit(id);
+    _listeners.emit(id);
     return true;
 }
 
-void KivEffect::updateParameters() {
-    _parameterListeners.emit(kKivEffectAnyParameter);
+void KivEffectParameters::updateParameters() {
+    _listeners.emit(kKivEffectAnyParameter);
 }
 
-std::string KivEffect::titleOfParameter(std::uint32_t id, KivError* error) const {
+std::string KivEffectParameters::titleOfParameter(std::uint32_t id, KivError* error) const {
     for (const EffectParameter& parameter : parameters()) {
         if (parameter.id == id && !parameter.name.empty()) {
             return parameter.name;
@@ -62,14 +69,4 @@ std::string KivEffect::titleOfParameter(std::uint32_t id, KivError* error) const
     }
     failWith(error, kAudioUnitErrorDomain, kEffectInvalidParameter);
     return "Parameter #" + std::to_string(static_cast<std::uint64_t>(id) + 1);
-}
-
-double KivEffect::latency() const {
-    KivEffectUnit* u = liveUnit();
-    return u ? u->processor().latency() : 0.0;
-}
-
-double KivEffect::tailTime() const {
-    KivEffectUnit* u = liveUnit();
-    return u && enabled() ? u->processor().tailTime() : 0.0;
 }

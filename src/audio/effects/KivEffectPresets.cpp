@@ -1,6 +1,11 @@
-#include "audio/effects/KivEffect.h"
+#include "audio/effects/KivEffectPresets.h"
+
 #include "audio/effects/KivEffectDictionary.h"
+#include "audio/effects/KivEffectIdentity.h"
+#include "audio/effects/KivEffectParameters.h"
+#include "audio/effects/KivEffectPlacement.h"
 #include "audio/effects/KivEffectSettings.h"
+#include "audio/effects/KivEffectState.h"
 #include "audio/effects/KivEffectUnit.h"
 #include "foundation/KivArchiveValue.h"
 #include "foundation/KivLog.h"
@@ -38,35 +43,43 @@ bool presetFitsParameters(const nlohmann::json& settings,
 
 } // namespace
 
-std::vector<EffectPreset> KivEffect::factoryPresets() const {
-    if (KivEffectUnit* u = unit()) {
+KivEffectPresets::KivEffectPresets(const KivEffectIdentity& identity, KivEffectPlacement& placement,
+                                   KivEffectState& state, KivEffectParameters& parameters)
+    : _identity(identity)
+    , _placement(placement)
+    , _state(state)
+    , _parameters(parameters) {}
+
+std::vector<EffectPreset> KivEffectPresets::factoryPresets() const {
+    if (KivEffectUnit* u = _placement.unit()) {
         return u->processor().factoryPresets();
     }
     return {};
 }
 
-bool KivEffect::setFactoryPreset(std::int32_t number, const std::string& name, KivError* error) {
+bool KivEffectPresets::setFactoryPreset(std::int32_t number, KivError* error) {
     assertNotRenderThread();
-    KivEffectUnit* u = unit();
+    KivEffectUnit* u = _placement.unit();
     if (!u) {
-        return fail(kEffectUninitialized, kAudioUnitErrorDomain, "setFactoryPreset", __LINE__,
-                    error);
+        return _identity.fail(kEffectUninitialized, kAudioUnitErrorDomain, "setFactoryPreset",
+                              __LINE__, error);
     }
-    const std::int32_t status =
-        changeProcessor(*u, [&](EffectProcessor& processor, const EffectRenderLock& held) {
+    const std::int32_t status = _placement.changeProcessor(
+        *u, [&](EffectProcessor& processor, const EffectRenderLock& held) {
             return processor.applyFactoryPreset(held, number);
         });
     if (status != kEffectNoErr) {
-        return fail(status, kAudioUnitErrorDomain, "setFactoryPreset", __LINE__, error);
+        return _identity.fail(status, kAudioUnitErrorDomain, "setFactoryPreset", __LINE__, error);
     }
-    updateParameters();
+    _parameters.updateParameters();
     return true;
 }
 
-bool KivEffect::setUserPreset(const std::string& path, KivError* error) {
+bool KivEffectPresets::setUserPreset(const std::string& path, KivError* error) {
     assertNotRenderThread();
     const auto refuse = [&](std::int32_t status) {
-        logFormat("Error: the preset %s could not be loaded into %s", path.c_str(), _name.c_str());
+        logFormat("Error: the preset %s could not be loaded into %s", path.c_str(),
+                  _identity.name().c_str());
         return failWith(error, kKivEffectErrorDomain, status, "The preset could not be loaded",
                         "Either the preset was not meant for this Audio Unit or the preset file "
                         "is corrupted.");
@@ -79,28 +92,28 @@ bool KivEffect::setUserPreset(const std::string& path, KivError* error) {
     nlohmann::json settings;
     std::string problem;
     if (stored.is_discarded() || !KivArchiveValue::fromStored(stored, settings, problem) ||
-        !settings.is_object() || !presetFitsParameters(settings, parameters())) {
+        !settings.is_object() || !presetFitsParameters(settings, _parameters.parameters())) {
         return refuse(kEffectInvalidPropertyValue);
     }
     KivError applied;
-    if (!setSettings(settings, &applied)) {
+    if (!_state.setSettings(settings, &applied)) {
         return refuse(applied.code);
     }
     setCurrentPresetName(std::filesystem::path(path).stem().string());
-    updateParameters();
+    _parameters.updateParameters();
     return true;
 }
 
-std::string KivEffect::currentPresetName() const {
-    if (KivEffectUnit* u = liveUnit()) {
+std::string KivEffectPresets::currentPresetName() const {
+    if (KivEffectUnit* u = _state.liveUnit()) {
         return u->processor().presentPreset().name;
     }
-    const nlohmann::json held = settings();
+    const nlohmann::json held = _state.settings();
     return held.is_object() ? textValue(held, "presetName", "") : std::string();
 }
 
-void KivEffect::setCurrentPresetName(const std::string& name) {
-    if (KivEffectUnit* u = unit()) {
+void KivEffectPresets::setCurrentPresetName(const std::string& name) {
+    if (KivEffectUnit* u = _placement.unit()) {
         u->processor().setPresentPreset(EffectPreset{-1, name});
     }
 }

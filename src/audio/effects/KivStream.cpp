@@ -241,7 +241,7 @@ std::int32_t KivStream::replaceUnit(std::int32_t node, std::shared_ptr<KivEffect
         }
         for (KivEffect* effect : _effects) {
             if (effect->node() == node) {
-                effect->_renderUnit.store(unit.get(), std::memory_order_release);
+                effect->_placement.setRenderUnit(unit.get());
             }
         }
     });
