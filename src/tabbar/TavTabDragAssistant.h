@@ -1,18 +1,18 @@
 #pragma once
 
-#include "foundation/Scheduler.h"
-#include "tabbar/TavTabDragWindow.h"
+#include "tabbar/TavTabDragAnimation.h"
+#include "tabbar/TavTabDragTargets.h"
+#include "tabbar/TavTabDragWindows.h"
 
-#include <QImage>
 #include <QPointF>
 #include <QPointer>
 #include <QString>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 class QTimer;
+class QWidget;
 class TavTabBarCell;
 class TavTabBarControl;
 class TavTabDragWindowController;
@@ -28,7 +28,9 @@ class TavTabDragWindowController;
 // window, an image of the tab's content, and a torn-off window is brought to
 // the front. A window whose lone tab is dragged out of it is hidden until
 // the drag ends. Bars are held through guarded pointers so a window closed
-// mid-drag is only ever deleted later. GUI thread.
+// mid-drag is only ever deleted later. The bars it may drop into, the
+// sliding cells and the drag windows each have a part of their own.
+// GUI thread.
 class TavTabDragAssistant {
 public:
     static constexpr const char* kPasteboardType = "TavTabBarControlItemPBType";
@@ -53,7 +55,9 @@ public:
     void tabBarWindowActivated(TavTabBarControl& bar);
     // The registered bar under a global point, of the window in front there;
     // null when that window has no bar under the point.
-    TavTabBarControl* tabBarAtGlobalPoint(const QPointF& global) const;
+    TavTabBarControl* tabBarAtGlobalPoint(const QPointF& global) const {
+        return _targets.tabBarAtGlobalPoint(global, _transparentSourceWindow.data());
+    }
     // While a drop into another bar is told to the source's delegate: where
     // the gap was, counted among the destination's tabs; else -1.
     int dropIndex() const { return _dropIndex; }
@@ -66,18 +70,20 @@ public:
     TavTabBarControl* destinationTabBar() const { return _destinationTabBar; }
     // The drag pasteboard's string under kPasteboardType.
     const QString& pasteboardString() const { return _pasteboardString; }
-    const std::vector<int>& sineCurveWidths() const { return _sineCurveWidths; }
+    const std::vector<int>& sineCurveWidths() const { return _animation.sineCurveWidths(); }
     // The window showing the dragged tab; null unless a tear-off is possible.
-    TavTabDragWindowController* draggedTab() const { return _draggedTab.get(); }
+    TavTabDragWindowController* draggedTab() const { return _windows.draggedTab(); }
     // Tear-off style 0: the window showing the tab's content, made on first
     // leaving a bar.
-    TavTabDragWindowController* draggedView() const { return _draggedView.get(); }
+    TavTabDragWindowController* draggedView() const { return _windows.draggedView(); }
     // Alpha the fades move each tick between the two drag windows.
     static constexpr double kFadeStep = 0.15;
     // The largest side of the window image outside every bar.
     static constexpr int kWindowImageSize = 125;
     // The placeholder sizes for each animation step of a cell.
-    static std::vector<int> sineCurveWidthsForCell(const TavTabBarCell& cell);
+    static std::vector<int> sineCurveWidthsForCell(const TavTabBarCell& cell) {
+        return TavTabDragAnimation::sineCurveWidthsForCell(cell);
+    }
 
     // From the source bar once the press has moved far enough on a tab.
     void startDraggingCell(TavTabBarCell& cell, TavTabBarControl& bar, const QPointF& mouseDown);
@@ -99,34 +105,17 @@ public:
 
     // One animation tick (every 1/30 s while dragging; tests call it by
     // hand): opens the gap at the target and closes the others.
-    void animateDrag();
+    void animateDrag() { _animation.animate(_destinationTabBar, _currentMouseLoc); }
 
 private:
-    void distributePlaceholdersInTabBar(TavTabBarControl& bar);
-    void distributePlaceholdersInTabBar(TavTabBarControl& bar, TavTabBarCell& dragged);
-    void removeAllPlaceholdersFromTabBar(TavTabBarControl& bar);
-    void calculateDragAnimationForTabBar(TavTabBarControl& bar);
     void returnCellToSource();
     void finishDrag();
-    // The tab drag window follows the pointer, or centres on it once it
-    // shows the window image.
-    void moveDragWindowTo(const QPointF& global);
-    static QImage windowImageOfTabBar(const TavTabBarControl& bar);
-    // The content image of style 0, with the tab drawn where the window
-    // shows it; sets the content window's offset.
-    QImage imageForViewOfCell(TavTabBarControl& bar, TavTabBarCell& cell,
-                              TavTabDragWindow::StyleMask& styleMask);
-    // Keeps the drawn tab of the content window under the tab drag window.
-    void placeDraggedView();
-    // One tick of a cross-fade between the two drag windows; 1/30 s apart.
-    void fadeInDragWindow();
-    void fadeOutDragWindow();
-    void startFade(bool in);
-    void stopFade();
+    // The lone tab of the source leaves its window for outside every bar.
+    bool takesWindowAlong(TavTabBarControl& bar) const;
 
-    // The window opened or activated last first.
-    std::vector<QPointer<TavTabBarControl>> _registeredTabBars;
-    std::vector<QPointer<TavTabBarControl>> _participatingTabBars;
+    TavTabDragTargets _targets;
+    TavTabDragAnimation _animation;
+    TavTabDragWindows _windows;
     QPointer<TavTabBarControl> _sourceTabBar;
     QPointer<TavTabBarControl> _destinationTabBar;
     std::unique_ptr<TavTabBarCell> _draggedCell;
@@ -136,18 +125,8 @@ private:
     int _dropIndex = -1;
     bool _isDragging = false;
     QString _pasteboardString;
-    std::vector<int> _sineCurveWidths;
     QPointF _currentMouseLoc{-1, -1};
-    TavTabBarCell* _targetCell = nullptr;
     std::unique_ptr<QTimer> _animationTimer;
-    std::unique_ptr<TavTabDragWindowController> _draggedTab;
-    // The tab drag window's top-left corner against the pointer.
-    QPointF _dragWindowOffset;
-    std::unique_ptr<TavTabDragWindowController> _draggedView;
-    // The bottom-left corner of the tab row in the content image.
-    QPointF _draggedViewOffset;
-    std::optional<Scheduler::TimerId> _fadeTimer;
-    bool _centersDragWindows = false;
     // The source window, hidden while its lone tab is dragged out of it.
     QPointer<QWidget> _transparentSourceWindow;
     // The source bar's tear-off style when the drag began.

@@ -3,14 +3,13 @@
 #include "foundation/Signal.h"
 #include "platform/midi/MidiMessage.h"
 #include "window/grid/GridControllerDelegate.h"
+#include "window/grid/GridImports.h"
 #include "window/grid/GridView.h"
 #include "window/grid/GridViewDelegate.h"
-#include "window/grid/MediaImport.h"
 
 #include <QPointer>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +18,8 @@ class UndoManager;
 
 // Binds one cart to its grid view: selections, drops, moves, copies,
 // pastes, deletions and file imports become changes of the cart with undo;
-// hot keys and MIDI messages become cue triggers. GUI thread. Media are read
-// and copied on the import's own thread, one import at a time: a file is
-// taken only when it is a regular audio file that opens, and a drop stops at
-// the first file that is not, with one alert naming every file not added.
+// hot keys and MIDI messages become cue triggers. The imports of media have
+// a part of their own. GUI thread.
 class GridController final : public GridViewDelegate {
 public:
     GridController(std::shared_ptr<Cart> cart, GridControllerDelegate& delegate);
@@ -47,7 +44,7 @@ public:
     // Into the first empty slot from the selection on, once its media are
     // checked and, unless the workspace holds them already, copied; an alert
     // when full, a beep while another import runs.
-    void handlePasteCue(std::shared_ptr<AudioCue> cue);
+    void handlePasteCue(std::shared_ptr<AudioCue> cue) { _imports->handlePasteCue(std::move(cue)); }
     // The slot itself when empty, else the next empty one, wrapping;
     // CartGrid::kNotFound when every slot is taken.
     std::size_t findEmptyCellAtIndex(std::size_t index) const;
@@ -73,9 +70,9 @@ public:
     // temporary folder and the cues re-pointed to the copies, as for an
     // import: a cart from another window keeps its sounds once that window's
     // workspace has gone.
-    void importForeignMedia();
+    void importForeignMedia() { _imports->importForeignMedia(); }
     // The file import under way, if any.
-    MediaImport* currentImport() const { return _import.get(); }
+    MediaImport* currentImport() const { return _imports->currentImport(); }
 
     // GridViewDelegate.
     CartSize sizeOfGridView() const override;
@@ -99,24 +96,11 @@ public:
 
 private:
     void select(std::size_t index);
-    std::size_t pasteTarget() const;
-    void alertNoEmptySlot();
-    // A pasted cue (no slot) or one dropped from elsewhere on `slot`.
-    void importCue(std::shared_ptr<AudioCue> cue, std::optional<std::size_t> slot);
-    void placeImportedCue(const std::shared_ptr<AudioCue>& cue, const std::string& taken,
-                          std::optional<std::size_t> slot);
-    // Places one imported copy at `slot`, which moves on to the next empty
-    // one; false, with the reason, when it cannot be placed.
-    bool placeImportedFile(const std::string& copy, std::size_t& slot, bool withDefaultTriggers,
-                           std::string& reason);
-    void startImport(std::vector<std::string> paths, MediaImport::Steps steps,
-                     MediaImport::OnRefusal onRefusal);
-    void finishImport(const MediaImport::Outcome& outcome);
 
     std::shared_ptr<Cart> _cart;
     GridControllerDelegate& _delegate;
     QPointer<GridView> _gridView;
-    std::unique_ptr<MediaImport> _import;
+    std::unique_ptr<GridImports> _imports;
     Connection _sizeObservation;
     Connection _nameObservation;
 };

@@ -1,64 +1,38 @@
 #include "window/inspector/CueInspectorController.h"
 
-#include "KivUI/controls/PondraMenuButton.h"
 #include "KivUI/controls/VornButton.h"
 #include "KivUI/controls/VornCheckBox.h"
 #include "KivUI/controls/VornPopUpButton.h"
 #include "KivUI/controls/VornSlider.h"
 #include "KivUI/controls/VornTextField.h"
 #include "KivUI/outline/KivTableView.h"
-#include "audio/effects/KivEffect.h"
-#include "foundation/KivNSString.h"
 #include "model/AudioCue.h"
 #include "model/AudioOutput.h"
 #include "platform/undo/UndoManager.h"
 #include "window/grid/GridController.h"
-#include "window/inspector/CueEffectsModel.h"
 #include "window/inspector/InspectorDelegate.h"
-#include "window/waveform/AudioWaveformEditor.h"
 #include "window/waveform/AudioWaveformView.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMenu>
 
 #include <cmath>
 
 namespace {
 
-// Undoing runs `undo` and registers `redo` as its own inverse, so undo and
-// redo restore exactly whether or not an inspector shows the cue then. The
-// closures hold the cue, never the inspector, which may go first.
-void registerChange(UndoManager& undo, const std::shared_ptr<AudioCue>& cue,
-                    std::function<void(AudioCue&)> undoIt, std::function<void(AudioCue&)> redoIt,
-                    const char* actionName) {
-    undo.registerUndo(cue.get(), [&undo, cue, undoIt, redoIt, actionName] {
-        undoIt(*cue);
-        registerChange(undo, cue, redoIt, undoIt, actionName);
-    });
-    if (!undo.isUndoing()) {
-        undo.setActionName(actionName);
-    }
-}
-
 QString noteText(const std::optional<int>& note) {
     return QString::number(note.value_or(0));
-}
-
-QString timeText(double seconds) {
-    return QString::fromStdString(AudioWaveformEditor::timeText(seconds));
 }
 
 } // namespace
 
 CueInspectorController::CueInspectorController(InspectorDelegate& delegate, QWidget* parent)
     : QWidget(parent)
-    , _delegate(delegate) {
+    , _delegate(delegate)
+    , _history(delegate) {
     setObjectName(QStringLiteral("cueInspectorController"));
     buildLayout();
-    buildEffectsMenu();
     refreshContents();
 }
 
@@ -70,25 +44,14 @@ UndoManager& CueInspectorController::undoManager() const {
     return _delegate.undoManager();
 }
 
-void CueInspectorController::setEffectEditorOpener(std::function<void(KivEffect&)> opener) {
-    _effectEditorOpener = std::move(opener);
-}
-
-void CueInspectorController::openEffectEditor(KivEffect& effect) {
-    if (_effectEditorOpener) {
-        _effectEditorOpener(effect);
-    } else {
-        effect.openEditor();
-    }
-}
-
 void CueInspectorController::setCue(std::shared_ptr<AudioCue> cue) {
     if (cue == _cue) {
         return;
     }
     _observations.clear();
     _cue = std::move(cue);
-    _effectsModel->setCue(_cue);
+    _history.setCue(_cue);
+    _effectsList->setCue(_cue);
     if (_cue) {
         observe();
     }
@@ -98,101 +61,55 @@ void CueInspectorController::setCue(std::shared_ptr<AudioCue> cue) {
 
 void CueInspectorController::observe() {
     AudioCue& cue = *_cue;
-    const std::shared_ptr<AudioCue> held = _cue;
-    // An edit made anywhere is one step, undone to the value the signal
-    // carries; undo and redo register their own inverse.
-    const auto record = [this, held](auto undoIt, auto redoIt, const char* actionName) {
-        UndoManager& undo = undoManager();
-        if (!undo.isUndoing() && !undo.isRedoing()) {
-            registerChange(undo, held, undoIt, redoIt, actionName);
-        }
-    };
+    // The fields follow an edit made anywhere; the history makes its step.
     _observations.push_back(
-        cue.nameChanged().connect([this, record](const std::string& old, const std::string& now) {
+        cue.nameChanged().connect([this](const std::string&, const std::string& now) {
             _name->setText(QString::fromStdString(now));
-            if (old != now) {
-                record([old](AudioCue& c) { c.setName(old); },
-                       [now](AudioCue& c) { c.setName(now); }, "Change Name");
-            }
         }));
     _observations.push_back(
-        cue.hotkeyChanged().connect([this, record](const std::string& old, const std::string& now) {
+        cue.hotkeyChanged().connect([this](const std::string&, const std::string& now) {
             _hotkey->setText(QString::fromStdString(now));
-            record([old](AudioCue& c) { c.setHotkey(old); },
-                   [now](AudioCue& c) { c.setHotkey(now); }, "Change Hotkey");
         }));
     _observations.push_back(cue.midiNoteChanged().connect(
-        [this, record](const std::optional<int>& old, const std::optional<int>& now) {
+        [this](const std::optional<int>&, const std::optional<int>& now) {
             if (!_captureMIDI) {
                 _midiNote->setText(noteText(now));
             }
-            // A cue without a trigger gets none back.
-            if (old != now && now) {
-                record(
-                    [old](AudioCue& c) {
-                        if (old) {
-                            c.setMidiNote(*old);
-                        } else {
-                            c.setMidiTrigger(std::nullopt);
-                        }
-                    },
-                    [now](AudioCue& c) { c.setMidiNote(*now); }, "Change MIDI Note");
-            }
         }));
-    _observations.push_back(
-        cue.volumeChanged().connect([this, record](const float& old, const float& now) {
-            // A drag makes its one step when it ends.
-            if (_volumeCopy) {
-                return;
-            }
-            _volumeSlider->blockSignals(true);
-            _volumeSlider->setValue(static_cast<int>(std::lround(now * kVolumeSteps)));
-            _volumeSlider->blockSignals(false);
-            if (old != now) {
-                record([old](AudioCue& c) { c.setVolume(old); },
-                       [now](AudioCue& c) { c.setVolume(now); }, "Change Cue Volume");
-            }
-        }));
-    _observations.push_back(
-        cue.colorChanged().connect([this, record](const PondraColor& old, const PondraColor& now) {
-            if (!old.isEqualToColor(now)) {
-                record([old](AudioCue& c) { c.setColor(old); },
-                       [now](AudioCue& c) { c.setColor(now); }, "Change Color");
-            }
-            updateColor();
-        }));
-    _observations.push_back(
-        cue.startTimeChanged().connect([this, record](const double& old, const double& now) {
-            record([old](AudioCue& c) { c.setStartTime(old); },
-                   [now](AudioCue& c) { c.setStartTime(now); }, "Change Start Time");
-            updateTimes();
-            _waveformView->setCue(_cue);
-        }));
-    _observations.push_back(
-        cue.endTimeChanged().connect([this, record](const double& old, const double& now) {
-            record([old](AudioCue& c) { c.setEndTime(old); },
-                   [now](AudioCue& c) { c.setEndTime(now); }, "Change End Time");
-            updateTimes();
-            _waveformView->setCue(_cue);
-        }));
-    _observations.push_back(cue.effectsChanged().connect([this] { _effectsModel->reload(); }));
+    _observations.push_back(cue.volumeChanged().connect([this](const float&, const float& now) {
+        // The slider is the drag's own source.
+        if (_history.isDraggingVolume()) {
+            return;
+        }
+        _volumeSlider->blockSignals(true);
+        _volumeSlider->setValue(static_cast<int>(std::lround(now * kVolumeSteps)));
+        _volumeSlider->blockSignals(false);
+    }));
+    _observations.push_back(cue.colorChanged().connect(
+        [this](const PondraColor&, const PondraColor&) { updateColor(); }));
+    _observations.push_back(cue.startTimeChanged().connect(
+        [this](const double&, const double&) { _range->updateRange(); }));
+    _observations.push_back(cue.endTimeChanged().connect(
+        [this](const double&, const double&) { _range->updateRange(); }));
+    _observations.push_back(cue.effectsChanged().connect([this] { _effectsList->reload(); }));
     _observations.push_back(cue.playingChanged().connect([this](const bool&, const bool&) {
-        _waveformView->refreshCursorPosition();
+        _range->waveformView()->refreshCursorPosition();
         updatePreviewImage();
     }));
     _observations.push_back(cue.progressChanged().connect(
-        [this](const float&, const float&) { _waveformView->refreshCursorPosition(); }));
+        [this](const float&, const float&) { _range->waveformView()->refreshCursorPosition(); }));
 }
 
 void CueInspectorController::refreshContents() {
-    _volumeCopy.reset();
+    _history.cancelVolumeDrag();
     const bool hasCue = _cue != nullptr;
     for (QWidget* control :
          std::initializer_list<QWidget*>{_name, _hotkey, _midiNote, _captureButton, _volumeSlider,
-                                         _output, _startTime, _endTime, _selectionButton, _loops,
-                                         _effectsButton, _removeEffectButton, _previewToggle}) {
+                                         _output, _loops, _previewToggle}) {
         control->setEnabled(hasCue);
     }
+    _range->enableControls(hasCue);
+    _effectsList->enableControls(hasCue);
     if (!hasCue) {
         return;
     }
@@ -210,18 +127,9 @@ void CueInspectorController::refreshContents() {
     _loops->blockSignals(true);
     _loops->setChecked(_cue->loops());
     _loops->blockSignals(false);
-    updateTimes();
-    _timeMessage->clear();
-    _waveformView->setCue(_cue);
-    _effectsModel->reload();
+    _range->refresh();
+    _effectsList->reload();
     updatePreviewImage();
-}
-
-void CueInspectorController::updateTimes() {
-    if (_cue) {
-        _startTime->setText(timeText(_cue->startTime()));
-        _endTime->setText(timeText(_cue->endTime()));
-    }
 }
 
 void CueInspectorController::updatePreviewImage() {
@@ -286,9 +194,7 @@ void CueInspectorController::setVolumeFromSlider(int value) {
     if (!_cue) {
         return;
     }
-    if (!_volumeCopy) {
-        _volumeCopy = _cue->volume();
-    }
+    _history.beginVolumeDrag();
     _cue->setVolume(static_cast<float>(value) / kVolumeSteps);
     // Keys and the wheel move the slider without a drag: each is one step.
     if (!_volumeSlider->isSliderDown()) {
@@ -297,64 +203,7 @@ void CueInspectorController::setVolumeFromSlider(int value) {
 }
 
 void CueInspectorController::setFinalVolumeFromSlider() {
-    if (!_volumeCopy) {
-        return;
-    }
-    const float before = *_volumeCopy;
-    _volumeCopy.reset();
-    if (!_cue || before == _cue->volume()) {
-        return;
-    }
-    const float after = _cue->volume();
-    registerChange(
-        undoManager(), _cue, [before](AudioCue& c) { c.setVolume(before); },
-        [after](AudioCue& c) { c.setVolume(after); }, "Change Cue Volume");
-}
-
-std::optional<double> CueInspectorController::checkedTime(VornTextField* field, bool start) {
-    const double value = KivNSString::secondsFromFormattedString(field->text().toStdString());
-    QString refusal;
-    if (value < 0.0) {
-        refusal = QStringLiteral("A time cannot be negative.");
-    } else if (_cue->isLoaded() && value > _cue->fileLengthInSeconds() + 0.0005) {
-        refusal =
-            QStringLiteral("The file is only %1 long.").arg(timeText(_cue->fileLengthInSeconds()));
-    } else if ((start ? _cue->endTime() - value : value - _cue->startTime()) <
-               AudioCue::kShortestRange - 0.0005) {
-        refusal = QStringLiteral("Start and end must be more than 0.1 s apart.");
-    }
-    if (!refusal.isEmpty()) {
-        updateTimes();
-        _timeMessage->setText(refusal);
-        return std::nullopt;
-    }
-    _timeMessage->clear();
-    return value;
-}
-
-void CueInspectorController::setStartTime() {
-    if (!_cue) {
-        return;
-    }
-    if (const auto value = checkedTime(_startTime, true)) {
-        _cue->setStartTime(*value);
-    }
-    updateTimes();
-}
-
-void CueInspectorController::setEndTime() {
-    if (!_cue) {
-        return;
-    }
-    if (const auto value = checkedTime(_endTime, false)) {
-        _cue->setEndTime(*value);
-    }
-    updateTimes();
-}
-
-void CueInspectorController::setStartEndFromSelection() {
-    _waveformView->setStartAndEndFromSelection();
-    _waveformView->clearSelection();
+    _history.endVolumeDrag();
 }
 
 void CueInspectorController::togglePreview() {
@@ -418,59 +267,9 @@ void CueInspectorController::toggleLoops(bool loops) {
         return;
     }
     _cue->setLoops(loops);
-    registerChange(
+    CueEditHistory::registerChange(
         undoManager(), _cue, [loops](AudioCue& c) { c.setLoops(!loops); },
         [loops](AudioCue& c) { c.setLoops(loops); }, "Looping");
-}
-
-void CueInspectorController::addEffect(const std::shared_ptr<KivEffect>& menuEffect) {
-    if (!_cue || !menuEffect) {
-        return;
-    }
-    std::shared_ptr<KivEffect> effect = menuEffect->copy();
-    if (!effect) {
-        return;
-    }
-    _cue->addEffect(effect);
-    registerChange(
-        undoManager(), _cue, [effect](AudioCue& c) { c.removeEffect(effect); },
-        [effect](AudioCue& c) { c.addEffect(effect); }, "Add Effect");
-    openEffectEditor(*effect);
-}
-
-void CueInspectorController::removeEffect() {
-    if (!_cue || _cue->effects().empty()) {
-        return;
-    }
-    const QModelIndex selected = _effectsTable->currentIndex();
-    const int row = selected.isValid() && _effectsTable->selectionModel()->isSelected(selected)
-                        ? selected.row()
-                        : -1;
-    if (row < 0 || row >= static_cast<int>(_cue->effects().size())) {
-        return;
-    }
-    const auto index = static_cast<std::size_t>(row);
-    const std::shared_ptr<KivEffect> effect = _cue->effects()[index];
-    effect->closeEditor();
-    // Back where it was: the order of the chain is the sound.
-    registerChange(
-        undoManager(), _cue, [effect, index](AudioCue& c) { c.insertEffect(effect, index); },
-        [effect](AudioCue& c) { c.removeEffect(effect); }, "Remove Effect");
-    _cue->removeEffect(effect);
-    _effectsModel->reload();
-}
-
-void CueInspectorController::moveEffect(std::size_t from, std::size_t to) {
-    if (_cue) {
-        _cue->moveEffectAtIndex(from, to);
-        _effectsModel->reload();
-    }
-}
-
-void CueInspectorController::didDoubleClickTable(int row) {
-    if (_cue && row >= 0 && row < static_cast<int>(_cue->effects().size())) {
-        openEffectEditor(*_cue->effects()[static_cast<std::size_t>(row)]);
-    }
 }
 
 bool CueInspectorController::windowCommand(int key, Qt::KeyboardModifiers modifiers) {
@@ -509,7 +308,7 @@ bool CueInspectorController::windowCommand(int key, Qt::KeyboardModifiers modifi
 }
 
 bool CueInspectorController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched != _effectsTable) {
+    if (event->type() == QEvent::KeyPress && watched != effectsTable()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
         if (windowCommand(key->key(), modifiers)) {
@@ -526,7 +325,7 @@ bool CueInspectorController::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == _effectsTable && event->type() == QEvent::KeyPress) {
+    if (watched == effectsTable() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
             removeEffect();

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "audio/effects/KivEffectMenu.h"
 #include "foundation/Signal.h"
+#include "window/inspector/CueEditHistory.h"
+#include "window/inspector/CueEffectsList.h"
+#include "window/inspector/CueRangeEditor.h"
 #include "window/inspector/OutputOpener.h"
 
 #include <QPointer>
@@ -9,12 +11,10 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class AudioCue;
 class AudioWaveformView;
-class CueEffectsModel;
 class KivEffect;
 class KivTableView;
 class PondraMenuButton;
@@ -34,7 +34,8 @@ class InspectorDelegate;
 // effect chain and preview. It follows the cue through its change signals,
 // and each change becomes an undo step built from the old value the signal
 // carries, so an edit made anywhere (here, the grid, undo and redo
-// themselves) undoes the same way. GUI thread.
+// themselves) undoes the same way. The undo steps, the played range and the
+// effect chain each have a part of their own. GUI thread.
 class CueInspectorController final : public QWidget {
 public:
     // The slider's 0..1000 as a cue volume of 0.0..1.0.
@@ -56,7 +57,9 @@ public:
 
     // Where the double click on a row, and the effect just added, go: the
     // effect's own editor window unless replaced.
-    void setEffectEditorOpener(std::function<void(KivEffect&)> opener);
+    void setEffectEditorOpener(std::function<void(KivEffect&)> opener) {
+        _effectsList->setEffectEditorOpener(std::move(opener));
+    }
 
     // Actions of the controls.
     void changeColor(std::size_t paletteIndex);
@@ -65,17 +68,19 @@ public:
     void setVolumeFromSlider(int value);
     // The drag's end: one step back to the volume before it, when it moved.
     void setFinalVolumeFromSlider();
-    void setStartTime();
-    void setEndTime();
-    void setStartEndFromSelection();
+    void setStartTime() { _range->setStartTime(); }
+    void setEndTime() { _range->setEndTime(); }
+    void setStartEndFromSelection() { _range->setStartEndFromSelection(); }
     void togglePreview();
     void changeOutputDevice(int index);
     // The window controller fills the output pop-up with its own list.
     void setOutputTitles(const QStringList& titles);
-    void addEffect(const std::shared_ptr<KivEffect>& menuEffect);
-    void removeEffect();
-    void moveEffect(std::size_t from, std::size_t to);
-    void didDoubleClickTable(int row);
+    void addEffect(const std::shared_ptr<KivEffect>& menuEffect) {
+        _effectsList->addEffect(menuEffect);
+    }
+    void removeEffect() { _effectsList->removeEffect(); }
+    void moveEffect(std::size_t from, std::size_t to) { _effectsList->moveEffect(from, to); }
+    void didDoubleClickTable(int row) { _effectsList->didDoubleClickTable(row); }
     void toggleLoops(bool loops);
 
     UndoManager& undoManager() const;
@@ -88,45 +93,39 @@ public:
     QButtonGroup* colors() const { return _colors; }
     VornSlider* volumeSlider() const { return _volumeSlider; }
     VornPopUpButton* output() const { return _output; }
-    VornTextField* startTime() const { return _startTime; }
-    VornTextField* endTime() const { return _endTime; }
-    QLabel* timeMessage() const { return _timeMessage; }
-    AudioWaveformView* waveformView() const { return _waveformView; }
+    VornTextField* startTime() const { return _range->startTime(); }
+    VornTextField* endTime() const { return _range->endTime(); }
+    QLabel* timeMessage() const { return _range->timeMessage(); }
+    AudioWaveformView* waveformView() const { return _range->waveformView(); }
     VornCheckBox* loops() const { return _loops; }
-    KivTableView* effectsTable() const { return _effectsTable; }
-    PondraMenuButton* effectsButton() const { return _effectsButton; }
-    VornButton* removeEffectButton() const { return _removeEffectButton; }
+    KivTableView* effectsTable() const { return _effectsList->effectsTable(); }
+    PondraMenuButton* effectsButton() const { return _effectsList->effectsButton(); }
+    VornButton* removeEffectButton() const { return _effectsList->removeEffectButton(); }
     VornButton* previewToggle() const { return _previewToggle; }
-    QMenu* effectsMenu() const { return _effectsMenu; }
+    QMenu* effectsMenu() const { return _effectsList->effectsMenu(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
-    void buildEffectsMenu();
     void observe();
     void updateColor();
     void updatePreviewImage();
-    void updateTimes();
     // The pop-up shows the cue's output.
     void updateOutput();
     // Alt+arrows and Escape in a text field go to the window.
     bool windowCommand(int key, Qt::KeyboardModifiers modifiers);
-    // A typed time past the file's end, or leaving 0.1 s or less to play,
-    // is refused with the field restored; nullopt then.
-    std::optional<double> checkedTime(VornTextField* field, bool start);
-    void openEffectEditor(KivEffect& effect);
 
     InspectorDelegate& _delegate;
     std::shared_ptr<AudioCue> _cue;
+    CueEditHistory _history;
     std::vector<Connection> _observations;
     bool _captureMIDI = false;
-    // The cue's volume when the slider's drag began; none while idle.
-    std::optional<float> _volumeCopy;
-    std::vector<KivEffectGroup> _effects;
-    std::function<void(KivEffect&)> _effectEditorOpener;
     OutputOpener _outputOpener;
+    // Made with the layout.
+    std::unique_ptr<CueRangeEditor> _range;
+    std::unique_ptr<CueEffectsList> _effectsList;
 
     VornTextField* _name = nullptr;
     VornTextField* _hotkey = nullptr;
@@ -135,16 +134,6 @@ private:
     QButtonGroup* _colors = nullptr;
     VornSlider* _volumeSlider = nullptr;
     VornPopUpButton* _output = nullptr;
-    VornTextField* _startTime = nullptr;
-    VornTextField* _endTime = nullptr;
-    QLabel* _timeMessage = nullptr;
-    AudioWaveformView* _waveformView = nullptr;
-    VornButton* _selectionButton = nullptr;
     VornCheckBox* _loops = nullptr;
-    KivTableView* _effectsTable = nullptr;
-    CueEffectsModel* _effectsModel = nullptr;
-    PondraMenuButton* _effectsButton = nullptr;
-    QMenu* _effectsMenu = nullptr;
-    VornButton* _removeEffectButton = nullptr;
     VornButton* _previewToggle = nullptr;
 };

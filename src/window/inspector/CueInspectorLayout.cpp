@@ -1,47 +1,30 @@
 // The cue inspector's layout, built in code: the cue's fields on the left,
 // the waveform editor with the played range in the middle and the effect
-// chain on the right. Every outlet's object name is its outlet name.
-#include "KivUI/controls/PondraMenuButton.h"
+// chain on the right, each of those two built by its part. Every outlet's
+// object name is its outlet name.
 #include "KivUI/controls/VornButton.h"
 #include "KivUI/controls/VornCheckBox.h"
 #include "KivUI/controls/VornPopUpButton.h"
 #include "KivUI/controls/VornSlider.h"
 #include "KivUI/controls/VornTextField.h"
-#include "KivUI/outline/KivTableView.h"
-#include "audio/effects/KivEffect.h"
 #include "model/AudioCue.h"
 #include "model/PondraColor.h"
 #include "window/inspector/ColorSwatch.h"
-#include "window/inspector/CueEffectRowDelegate.h"
-#include "window/inspector/CueEffectsModel.h"
 #include "window/inspector/CueInspectorController.h"
-#include "window/waveform/AudioWaveformView.h"
+#include "window/inspector/CueInspectorOutlets.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
-#include <QVBoxLayout>
+
+using CueInspectorOutlets::fieldLabel;
+using CueInspectorOutlets::outlet;
 
 namespace {
 
 constexpr int kFieldsWidth = 268;
-constexpr int kEffectsWidth = 210;
 constexpr int kFieldRowHeight = 24;
-
-QLabel* fieldLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setStyleSheet(QStringLiteral("color: #d0d0d0; font-size: 11px;"));
-    return label;
-}
-
-template <typename Widget>
-Widget* outlet(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 } // namespace
 
@@ -155,103 +138,11 @@ void CueInspectorController::buildLayout() {
     grid->setRowStretch(6, 1);
     columns->addWidget(fields);
 
-    // The waveform and the played range.
-    auto* middle = new QVBoxLayout;
-    middle->setSpacing(7);
-    _waveformView = outlet(new AudioWaveformView(this), "waveformView");
-    _waveformView->setMinimumHeight(96);
-    middle->addWidget(_waveformView, 1);
-    auto* range = new QHBoxLayout;
-    range->setSpacing(6);
-    _startTime = outlet(new VornTextField(this), "startTime");
-    _startTime->setFixedWidth(80);
-    connect(_startTime, &QLineEdit::editingFinished, this, [this] { setStartTime(); });
-    _endTime = outlet(new VornTextField(this), "endTime");
-    _endTime->setFixedWidth(80);
-    connect(_endTime, &QLineEdit::editingFinished, this, [this] { setEndTime(); });
-    _selectionButton =
-        outlet(new VornButton(QStringLiteral("Use Selection"), this), "selectionButton");
-    _selectionButton->setControlSize(KivControlSize::Small);
-    _selectionButton->setFocusPolicy(Qt::NoFocus);
-    connect(_selectionButton, &QAbstractButton::clicked, this,
-            [this] { setStartEndFromSelection(); });
-    range->addWidget(fieldLabel(QStringLiteral("Start"), this));
-    range->addWidget(_startTime);
-    range->addSpacing(4);
-    range->addWidget(fieldLabel(QStringLiteral("End"), this));
-    range->addWidget(_endTime);
-    range->addWidget(_selectionButton);
-    // Why a typed time was refused, beside the fields.
-    _timeMessage = outlet(new QLabel(this), "timeMessage");
-    _timeMessage->setStyleSheet(QStringLiteral("color: #f0b040; font-size: 11px;"));
-    _timeMessage->setWordWrap(true);
-    range->addWidget(_timeMessage, 1);
-    middle->addLayout(range);
-    columns->addLayout(middle, 1);
+    // The waveform and the played range, then the effect chain.
+    _range = std::make_unique<CueRangeEditor>(*this, *columns);
+    _effectsList = std::make_unique<CueEffectsList>(*this, *columns);
 
-    // The effect chain.
-    auto* effects = new QVBoxLayout;
-    effects->setSpacing(6);
-    _effectsModel = new CueEffectsModel(
-        [this](std::size_t from, std::size_t to) { moveEffect(from, to); }, this);
-    _effectsTable = outlet(new KivTableView(this), "effectsTable");
-    _effectsTable->setFixedWidth(kEffectsWidth);
-    _effectsTable->setModel(_effectsModel);
-    _effectsTable->horizontalHeader()->hide();
-    _effectsTable->horizontalHeader()->setStretchLastSection(true);
-    _effectsTable->verticalHeader()->hide();
-    _effectsTable->verticalHeader()->setDefaultSectionSize(20);
-    // A row that tells why its effect is left out is two lines tall.
-    _effectsTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    _effectsTable->setItemDelegate(new CueEffectRowDelegate(20, _effectsTable));
-    _effectsTable->setShowGrid(false);
-    _effectsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    _effectsTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    _effectsTable->setDragDropMode(QAbstractItemView::DragDrop);
-    _effectsTable->setDefaultDropAction(Qt::MoveAction);
-    _effectsTable->setDragDropOverwriteMode(false);
-    _effectsTable->setDropIndicatorShown(true);
-    _effectsTable->installEventFilter(this);
-    connect(_effectsTable, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { didDoubleClickTable(index.row()); });
-    effects->addWidget(fieldLabel(QStringLiteral("Effects"), this));
-    effects->addWidget(_effectsTable, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(4);
-    _effectsButton =
-        outlet(new PondraMenuButton(QStringLiteral("Add effect..."), this), "effectsButton");
-    _effectsButton->setControlSize(KivControlSize::Small);
-    _effectsButton->setFocusPolicy(Qt::NoFocus);
-    _removeEffectButton =
-        outlet(new VornButton(QStringLiteral("Remove"), this), "removeEffectButton");
-    _removeEffectButton->setControlSize(KivControlSize::Small);
-    _removeEffectButton->setFocusPolicy(Qt::NoFocus);
-    connect(_removeEffectButton, &QAbstractButton::clicked, this, [this] { removeEffect(); });
-    buttons->addWidget(_effectsButton, 1);
-    buttons->addWidget(_removeEffectButton);
-    effects->addLayout(buttons);
-    columns->addLayout(effects);
-
-    for (VornTextField* field : {_name, _hotkey, _midiNote, _startTime, _endTime}) {
+    for (VornTextField* field : {_name, _hotkey, _midiNote, startTime(), endTime()}) {
         field->installEventFilter(this);
-    }
-}
-
-void CueInspectorController::buildEffectsMenu() {
-    _effectsMenu = new QMenu(this);
-    _effectsMenu->setObjectName(QStringLiteral("effectsMenu"));
-    _effectsButton->setPopUpMenu(_effectsMenu);
-    const std::optional<KivEffectMenu> menu = menuOfAllEffectsByManufacturer(&_effects);
-    if (!menu || menu->submenus.empty()) {
-        _effectsMenu->addAction(QStringLiteral("No effects installed"))->setEnabled(false);
-        return;
-    }
-    for (const KivEffectMenu::Submenu& maker : menu->submenus) {
-        QMenu* submenu = _effectsMenu->addMenu(QString::fromStdString(maker.title));
-        for (const KivEffectMenu::Item& item : maker.items) {
-            QAction* action = submenu->addAction(QString::fromStdString(item.title));
-            connect(action, &QAction::triggered, this,
-                    [this, effect = item.effect] { addEffect(effect); });
-        }
     }
 }

@@ -28,7 +28,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -44,6 +43,7 @@ WorkspaceController::WorkspaceController(std::shared_ptr<Workspace> workspace, K
     , _tabCommands(std::make_unique<WorkspaceTabCommands>(*this))
     , _transport(std::make_unique<WorkspaceTransport>(*this))
     , _inspectorPane(std::make_unique<WorkspaceInspectorPane>(*this))
+    , _documentCommands(std::make_unique<WorkspaceDocumentCommands>(*this))
     , _window(std::make_unique<PondraWindow>(*this)) {
     _workspace->setSettings(&_settings);
     _settings.setUndoManager(&undoManager());
@@ -320,50 +320,6 @@ void WorkspaceController::renameCart() {
     (new RenameCartWindowController(grid->cart(), _window.get()))->begin();
 }
 
-void WorkspaceController::newDocument() {
-    if (_documents) {
-        _documents->newDocument();
-    }
-}
-
-void WorkspaceController::openDocument() {
-    if (_documents) {
-        _documents->openDocument();
-    }
-}
-
-void WorkspaceController::saveDocument() {
-    if (_documents) {
-        _documents->saveDocument(*_workspace);
-    }
-}
-
-void WorkspaceController::saveDocumentAs() {
-    if (_documents) {
-        _documents->saveDocumentAs(*_workspace);
-    }
-}
-
-void WorkspaceController::revertDocument() {
-    // A revert replaces the window, and the menu that asked for it is still
-    // handling its key or click: the window goes on the next turn.
-    QTimer::singleShot(0, this, [this] {
-        if (_documents && !_workspace->filePath().empty()) {
-            _documents->revertDocument(*_workspace);
-        }
-    });
-}
-
-void WorkspaceController::closeWindow() {
-    _window->close();
-}
-
-void WorkspaceController::quit() {
-    if (_documents) {
-        _documents->quit();
-    }
-}
-
 void WorkspaceController::showLog() {
     if (!_logWindow) {
         _logWindow = std::make_unique<LogController>();
@@ -371,20 +327,6 @@ void WorkspaceController::showLog() {
     _logWindow->setLogger(_workspace->logger());
     _logWindow->show();
     _logWindow->raise();
-}
-
-HelpActions* WorkspaceController::helpActions() const {
-    return _documents ? _documents->helpActions() : nullptr;
-}
-
-void WorkspaceController::showPreferences() {
-    if (_documents) {
-        _documents->showPreferences();
-    }
-}
-
-bool WorkspaceController::windowShouldClose() {
-    return !_documents || _documents->closeDocument(*_workspace);
 }
 
 void WorkspaceController::validateMenus() {

@@ -5,6 +5,7 @@
 #include "window/grid/GridControllerDelegate.h"
 #include "window/inspector/InspectorDelegate.h"
 #include "window/sheets/SettingsController.h"
+#include "window/workspace/WorkspaceDocumentCommands.h"
 #include "window/workspace/WorkspaceInspectorPane.h"
 #include "window/workspace/WorkspaceTransport.h"
 
@@ -42,8 +43,8 @@ class WorkspaceTabCommands;
 // controller per cart, switches edit and show mode, carries out the
 // transport, drives the master volume and the meters, shows the inspector
 // and validates the menus. The output pop-up, the edit commands, the keys
-// and MIDI, and the cart tabs each have a part of their own, which it makes
-// and coordinates. GUI thread only.
+// and MIDI, the cart tabs and the document commands each have a part of
+// their own, which it makes and coordinates. GUI thread only.
 class WorkspaceController final : public QObject,
                                   public GridControllerDelegate,
                                   public InspectorDelegate {
@@ -150,22 +151,22 @@ public:
     // Made on first use.
     SettingsSheet* settingsSheet() const;
 
-    // Documents.
-    void newDocument();
-    void openDocument();
-    void saveDocument();
-    void saveDocumentAs();
-    void revertDocument();
-    void closeWindow();
-    void quit();
-    void showPreferences();
+    // Documents (the document commands' part).
+    void newDocument() { _documentCommands->newDocument(); }
+    void openDocument() { _documentCommands->openDocument(); }
+    void saveDocument() { _documentCommands->saveDocument(); }
+    void saveDocumentAs() { _documentCommands->saveDocumentAs(); }
+    void revertDocument() { _documentCommands->revertDocument(); }
+    void closeWindow() { _documentCommands->closeWindow(); }
+    void quit() { _documentCommands->quit(); }
+    void showPreferences() { _documentCommands->showPreferences(); }
     // The play-log window, made on first use, on the workspace's current logger.
     void showLog();
     // The application's Help menu commands; null without an application.
-    HelpActions* helpActions() const;
+    HelpActions* helpActions() const { return _documentCommands->helpActions(); }
     LogController* logWindow() const { return _logWindow.get(); }
     // Asked by the window's close request.
-    bool windowShouldClose();
+    bool windowShouldClose() { return _documentCommands->windowShouldClose(); }
     // Rebuilds the grids from the carts (after a revert).
     void reloadCarts();
 
@@ -201,6 +202,7 @@ private:
     std::unique_ptr<WorkspaceTabCommands> _tabCommands;
     std::unique_ptr<WorkspaceTransport> _transport;
     std::unique_ptr<WorkspaceInspectorPane> _inspectorPane;
+    std::unique_ptr<WorkspaceDocumentCommands> _documentCommands;
     Connection _checkpointObservation;
     Connection _saveObservation;
     Connection _pasteboardObservation;
