@@ -103,24 +103,30 @@ TEST_F(Transport, AHoldCueSoundsWhileItsKeyIsDownPastTheKeyboardsRepeatAndStopsA
     contextMenuEntry(*map, 0, 1);
     showMode(window);
     record();
+    // A round spoiled by a cycle the server ran late is held again.
+    const auto again = [&] { stopAllAndWait(window); };
     for (int round = 0; round < 4; ++round) {
-        const std::size_t pressed = recordedFrames();
-        x->keyDown('1');
-        std::this_thread::sleep_for(1600ms);
-        const std::size_t released = recordedFrames();
-        x->keyUp('1');
-        const std::vector<float> heard = recordFor(0.5);
-        const std::size_t onset = Listening::firstSound(heard, pressed);
-        ASSERT_NE(onset, npos) << "round " << round << ": the held key's cue never sounded";
-        expectPlayedOnFrom(heard, ladder, onset, onset + Tones::kPeriod, released,
-                           "round " + std::to_string(round) + ", key held");
-        const std::size_t last = Listening::lastSound(heard, onset);
-        std::printf("round %d: sounded %.3f s, stopped %.1f ms after the release\n", round,
-                    Listening::seconds(last - onset),
-                    1000.0 * (static_cast<double>(last) - static_cast<double>(released)) /
-                        Tones::kRate);
-        EXPECT_LT(last, released + Listening::frames(kReleaseBound))
-            << "round " << round << ": the cue sounds on after its key was let go";
+        measure(
+            [&] {
+                const std::size_t pressed = recordedFrames();
+                x->keyDown('1');
+                std::this_thread::sleep_for(1600ms);
+                const std::size_t released = recordedFrames();
+                x->keyUp('1');
+                const std::vector<float> heard = recordFor(0.5);
+                const std::size_t onset = Listening::firstSound(heard, pressed);
+                ASSERT_NE(onset, npos) << "round " << round << ": the held key's cue never sounded";
+                expectPlayedOnFrom(heard, ladder, onset, onset + Tones::kPeriod, released,
+                                   "round " + std::to_string(round) + ", key held");
+                const std::size_t last = Listening::lastSound(heard, onset);
+                std::printf("round %d: sounded %.3f s, stopped %.1f ms after the release\n", round,
+                            Listening::seconds(last - onset),
+                            1000.0 * (static_cast<double>(last) - static_cast<double>(released)) /
+                                Tones::kRate);
+                EXPECT_LT(last, released + Listening::frames(kReleaseBound))
+                    << "round " << round << ": the cue sounds on after its key was let go";
+            },
+            again);
     }
 }
 
